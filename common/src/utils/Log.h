@@ -1,0 +1,77 @@
+#ifndef WEATHER_COMMON_LOG_H
+#define WEATHER_COMMON_LOG_H
+
+// The one place that fixes the shape of every log line of the system.
+//
+// Line: "<file>: <function>(<line>) > " + red-on-black escape + message + reset,
+// written at error priority. The tag is found by unqualified lookup of
+// kLogTag, so code in namespace NSWeatherService logs as the service and
+// everything in the global namespace logs as the data layer.
+
+#include <device/log.h>
+
+constexpr const char* kLogTag = "weather-common";
+
+namespace NSWeatherService {
+constexpr const char* kLogTag = "weather-backuprestore";
+}
+
+#define WEATHER_LOG_COLOR "\033[0;40;31m"
+#define WEATHER_LOG_RESET "\033[0;m"
+
+// Log with an explicit source file name: used where the line must name a
+// header (Make, GetInstance) while the code is expanded elsewhere.
+#define LOGE_AT(file, func, fmt, ...)                                                     \
+    dlog_print(DLOG_ERROR, kLogTag, "%s: %s(%d) > " WEATHER_LOG_COLOR fmt WEATHER_LOG_RESET, \
+               file, func, __LINE__, ##__VA_ARGS__)
+
+#define LOGE(fmt, ...) LOGE_AT(__FILE_NAME__, __func__, fmt, ##__VA_ARGS__)
+
+// Guard lines: "[func(): line] (condition) [return]" / "... [break]".
+#define GUARD_LOG(cond_text, what) LOGE("[%s(): %d] (%s) [" what "]", __func__, __LINE__, cond_text)
+
+#define RETURN_IF(cond, ...)                  \
+    do {                                      \
+        if (cond) {                           \
+            GUARD_LOG(#cond, "return");       \
+            return __VA_ARGS__;               \
+        }                                     \
+    } while (0)
+
+// For guards whose logged text is not the literal condition.
+#define RETURN_IF_MSG(cond, text, ...)        \
+    do {                                      \
+        if (cond) {                           \
+            GUARD_LOG(text, "return");        \
+            return __VA_ARGS__;               \
+        }                                     \
+    } while (0)
+
+// Only valid directly inside a loop or a do { } while (0) one-pass block.
+#define BREAK_IF(cond)                        \
+    if (cond) {                               \
+        GUARD_LOG(#cond, "break");            \
+        break;                                \
+    }
+
+#define BREAK_IF_MSG(cond, text)              \
+    if (cond) {                               \
+        GUARD_LOG(text, "break");             \
+        break;                                \
+    }
+
+// A guard line alone, for a condition handled by hand.
+#define LOG_RETURN_GUARD(text) GUARD_LOG(text, "return")
+
+// Cloud library failure: "<function>() failed, errorCode = [<code>]" + LF.
+#define LOG_CLOUD_FAILURE(func_name, code) LOGE("%s() failed, errorCode = [%d]\n", func_name, (int)(code))
+
+// Calls a cloud library function and logs its failure by the function's name.
+#define CLOUD_CALL(func, ...)                                 \
+    ([&]() -> int {                                           \
+        int cloudRet_ = func(__VA_ARGS__);                    \
+        if (cloudRet_ != 0) LOG_CLOUD_FAILURE(#func, cloudRet_); \
+        return cloudRet_;                                     \
+    }())
+
+#endif
