@@ -67,11 +67,12 @@ constexpr const char* kLogTag = "weather-backuprestore";
 #define LOG_CLOUD_FAILURE(func_name, code) LOGE("%s() failed, errorCode = [%d]\n", func_name, (int)(code))
 
 // Calls a cloud library function and logs its failure by the function's name.
-#define CLOUD_CALL(func, ...)                                 \
-    ([&]() -> int {                                           \
-        int cloudRet_ = func(__VA_ARGS__);                    \
-        if (cloudRet_ != 0) LOG_CLOUD_FAILURE(#func, cloudRet_); \
-        return cloudRet_;                                     \
-    }())
+// A statement expression (not a lambda) so the line names the calling function.
+#define CLOUD_CALL(func, ...)                                          \
+    __extension__({                                                    \
+        int cloudRet_ = func(__VA_ARGS__);                             \
+        if (cloudRet_ != 0) LOG_CLOUD_FAILURE(#func, cloudRet_);       \
+        cloudRet_;                                                     \
+    })
 
 #endif

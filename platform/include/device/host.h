@@ -16,22 +16,46 @@ constexpr const char* kRootEnv = "WEATHER_DEVICE_ROOT";   // device root directo
 constexpr const char* kAppIdEnv = "WEATHER_DEVICE_APP_ID"; // identity of this process
 constexpr const char* kLogStderrEnv = "WEATHER_DEVICE_LOG_STDERR"; // "1": log lines also to stderr
 
+constexpr const char* kFaultsEnv = "WEATHER_DEVICE_FAULTS"; // "name=error,name2=null*2,name3=empty"
+constexpr const char* kServiceBinaryEnv = "WEATHER_SERVICE_BINARY"; // overrides the built service path
+
+// Registry token that stands for the service binary of the current build, so
+// one device root works with any build directory.
+constexpr const char* kServiceBinaryToken = "@weather-backup-restore";
+
 struct AppInfo {
     std::string appId;
     std::string pkgId;
     std::string certificate; // empty: installed unsigned
     std::string executable;  // empty: no executable on this host
+    std::string version = "1.0.0";
 };
 
 // Root directory of the device, without a trailing "/".
 std::string Root();
 
 // Creates the default device under Root() when it has no registry yet:
-// registry, package directories, default system keys. Idempotent.
+// registry, package directories, default system keys; safe when processes
+// start together. The first call in a process also refreshes the weather package's
+// resources from the build's staging directory. Idempotent. A root this
+// process set up and that was removed since is not made again (false).
 bool EnsureDefaultDevice();
 
+// Installed applications; `executable` comes back resolved (the registry
+// keeps kServiceBinaryToken, these return the binary path).
 std::vector<AppInfo> InstalledApps();
 std::optional<AppInfo> FindApp(const std::string& appId);
+
+// Adds or replaces one application in the registry and creates its package
+// directories. Used by tests and devicectl to install strangers and unsigned apps.
+bool InstallApp(const AppInfo& app);
+// Removes the application from the registry (package directories stay).
+bool UninstallApp(const std::string& appId);
+
+// Path of the service binary: kServiceBinaryEnv, else the one this build made.
+std::string ServiceBinary();
+// Executable as stored, with kServiceBinaryToken resolved.
+std::string ResolveExecutable(const std::string& stored);
 
 // Identity of the calling process: kAppIdEnv, or empty.
 std::string OwnAppId();
@@ -42,6 +66,54 @@ std::string PackageResourceDir(const std::string& pkgId);      // <root>/apps/<p
 std::string PackageSharedDataDir(const std::string& pkgId);    // <root>/apps/<pkg>/shared/data/
 std::string PackageSharedResourceDir(const std::string& pkgId);// <root>/apps/<pkg>/shared/res/
 std::string PackageSharedTrustedDir(const std::string& pkgId); // <root>/apps/<pkg>/shared/trusted/
+
+// Fixed places under Root().
+std::string RegistryPath();  // <root>/registry.ini
+std::string LogPath();       // <root>/log/device.log
+std::string InboxDir();      // <root>/inbox/
+std::string PowerDir();      // <root>/power/
+std::string VconfStorePath();// <root>/vconf/keys.ini
+std::string PreferenceStorePath(const std::string& appId); // <root>/preference/<app>.ini
+
+// Contents of the typed stores, for tools: type is "int", "bool", "double"
+// or "string".
+struct StoredKey {
+    std::string key;
+    std::string type;
+    std::string value;
+};
+std::vector<StoredKey> SystemKeys();
+std::vector<StoredKey> Preferences(const std::string& appId);
+// Application ids that have a preference store.
+std::vector<std::string> PreferenceOwners();
+
+// Fault injection, per process. A fault named after a platform function
+// ("app_manager_get_shared_data_path", "vconf_get_int", ...) makes that
+// function fail: Error returns its error code, Null succeeds with a NULL text,
+// Empty succeeds with "". Functions that return no text treat Null and Empty
+// as Error. "function:key" limits a store fault to one key. Faults also come
+// from kFaultsEnv so a test can inject them into another process.
+enum class Fault { None, Error, Null, Empty };
+void SetFault(const std::string& name, Fault fault);
+// Count-limited form: the fault holds for the next `calls` checks of it, then
+// is gone, so a call can fail once and then succeed (each function checks its
+// fault once per call). Env form: "name=error*1", counted per process;
+// ClearFaults() starts the env counts again. `calls` 0: no limit.
+void SetFault(const std::string& name, Fault fault, unsigned calls);
+void ClearFault(const std::string& name);
+void ClearFaults();
+// Fault in force for `name` (or "name:key" when key is given); None if none.
+Fault ActiveFault(const char* name, const char* key = nullptr);
+
+// CPU / display locks held on the device, as recorded under PowerDir().
+// Expired locks and locks of dead processes are not listed.
+struct PowerLock {
+    std::string type;  // "cpu", "display", "display_dim"
+    int pid = 0;
+    std::string appId;
+    long long expiresAtMs = 0; // 0: until released
+};
+std::vector<PowerLock> ActivePowerLocks();
 
 } // namespace device
 

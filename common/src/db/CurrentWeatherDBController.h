@@ -1,0 +1,33 @@
+#ifndef WEATHER_COMMON_CURRENT_WEATHER_DB_CONTROLLER_H
+#define WEATHER_COMMON_CURRENT_WEATHER_DB_CONTROLLER_H
+
+#include <memory>
+
+#include "Current.h"
+#include "Pattern.h"
+#include "QueryGenerator.h"
+
+// CURRENT_WEATHER_TABLE of the weather database: one row per city, keyed by
+// the city's primary key. Expects the connection to be open on the weather file.
+class CurrentWeatherDBController {
+public:
+    DECLARE_SINGLETON(CurrentWeatherDBController);
+
+    virtual bool Init();
+    virtual ~CurrentWeatherDBController() = default;
+
+    void CreateTable();
+    void Insert(const CurrentPtr& currentPtr, int primaryKey);
+    void Update(const CurrentPtr& currentPtr, int primaryKey);
+    void Delete(int primaryKey);
+    void DeleteAll();
+    // Null when the key has no row.
+    CurrentPtr Select(int primaryKey);
+
+private:
+    CurrentWeatherDBController() = default;
+
+    std::shared_ptr<QueryGenernator> mQueryGenerator;
+};
+
+#endif

@@ -1,0 +1,225 @@
+#include "DBConnector.h"
+
+#include <glib.h>
+
+#include <cstring>
+
+#include "FileHelper.h"
+#include "StringHelper.h"
+
+namespace {
+
+constexpr int kBusyRetryLimit = 10;
+constexpr gulong kBusySleepStepUsec = 100000;
+
+// Every file of the data layer, relative to the shared data directory; the
+// recovery removes them in this order.
+constexpr const char* kDBFiles[] = {
+    "/db/.weather.db",      "/db/.weather.db-journal",      "/db/.setting.db", "/db/.setting.db-journal",
+    "/db/.share_target.db", "/db/.share_target.db-journal", "/db/.version.db", "/db/.version.db-journal",
+};
+
+} // namespace
+
+DEFINE_SINGLETON(DBConnector)
+
+bool DBConnector::Init()
+{
+    mDBHandle = nullptr;
+    return true;
+}
+
+DBConnector::~DBConnector()
+{
+    if (mDBHandle) {
+        sqlite3_close(mDBHandle);
+        mDBHandle = nullptr;
+    }
+}
+
+bool DBConnector::DBInitialize(const std::string& dbFilePath, bool readOnly)
+{
+    if (mDBHandle != nullptr) {
+        LOGE("DBInitialize is already called, mDBHandle is not NULL");
+        return true;
+    }
+    if (readOnly) {
+        RETURN_IF(DBFileOpen(dbFilePath, SQLITE_OPEN_SHAREDCACHE | SQLITE_OPEN_READONLY) == false, false);
+    } else {
+        RETURN_IF(DBFileOpen(dbFilePath, SQLITE_OPEN_SHAREDCACHE | SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) == false,
+                  false);
+    }
+    RETURN_IF(DBSetBusyHandler() == false, false);
+    if (DBExcutePerformanceOptimization() == false) {
+        LOG_RETURN_GUARD("DBExcutePerformanceOptimization() == false");
+        CloseAfterFailedSetup();
+        return false;
+    }
+    if (DBStartTransaction() == false) {
+        LOG_RETURN_GUARD("DBStartTransaction() == false");
+        CloseAfterFailedSetup();
+        return false;
+    }
+    return true;
+}
+
+bool DBConnector::DBInitializeForCreateTable(const std::string& dbFilePath)
+{
+    if (mDBHandle != nullptr) {
+        LOGE("DBInitialize is already called, mDBHandle is not NULL");
+        return true;
+    }
+    RETURN_IF(DBFileOpen(dbFilePath, SQLITE_OPEN_SHAREDCACHE | SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) == false,
+              false);
+    RETURN_IF(DBSetBusyHandler() == false, false);
+    if (DBExcutePerformanceOptimization() == false) {
+        LOG_RETURN_GUARD("DBExcutePerformanceOptimization() == false");
+        CloseAfterFailedSetup();
+        return false;
+    }
+    if (DBStartTransactionForCreateTable() == false) {
+        LOG_RETURN_GUARD("DBStartTransactionForCreateTable() == false");
+        CloseAfterFailedSetup();
+        return false;
+    }
+    return true;
+}
+
+bool DBConnector::DBFinalize()
+{
+    DBEndTransaction();
+    if (mDBHandle == nullptr) {
+        LOGE("mDBHandle is NULL");
+        return false;
+    }
+    int ret = sqlite3_close(mDBHandle);
+    mDBHandle = nullptr;
+    return ret == SQLITE_OK;
+}
+
+sqlite3_stmt* DBConnector::DBPrepareQuery(const char* query)
+{
+    sqlite3_stmt* stmt = nullptr;
+    int ret = sqlite3_prepare_v2(mDBHandle, query ? query : "", query ? static_cast<int>(strlen(query)) : 0, &stmt,
+                                 nullptr);
+    if (ret == SQLITE_OK)
+        return stmt;
+
+    const char* errorMsg = sqlite3_errmsg(mDBHandle);
+    LOGE("Fail: sqlite3_prepare_v2 Failed rc [%d][%s]", ret, errorMsg ? errorMsg : "");
+    LOGE("Query: %s", query ? query : "");
+    sqlite3_finalize(stmt);
+
+    if (ret == SQLITE_ERROR && errorMsg && StringHelper::GetInstance()->Contains(errorMsg, "no such table")) {
+        // Last resort: every weather application recreates the files at its next start.
+        LOGE("Recovered and initialized database : <it causes crash soon>");
+        std::string sharedDataDirectory = FileHelper::GetInstance()->GetSharedDataDirectoryPath();
+        RETURN_IF(sharedDataDirectory.length() < 1, nullptr);
+        for (const char* file : kDBFiles)
+            FileHelper::GetInstance()->RemoveFile(sharedDataDirectory + file);
+    }
+    return nullptr;
+}
+
+bool DBConnector::DBExecuteQuery(const char* query)
+{
+    char* errorMsg = nullptr;
+    int ret = sqlite3_exec(mDBHandle, query, nullptr, nullptr, &errorMsg);
+    if (ret == SQLITE_OK) {
+        sqlite3_free(errorMsg);
+        return true;
+    }
+    if (errorMsg) {
+        LOGE("Fail: sqlite3_exec Failed rc [%d][%s]", ret, errorMsg);
+        sqlite3_free(errorMsg);
+    }
+    return false;
+}
+
+int64_t DBConnector::DBGetLastInsertRowId()
+{
+    RETURN_IF(mDBHandle == nullptr, 0);
+    return sqlite3_last_insert_rowid(mDBHandle);
+}
+
+bool DBConnector::DBFileOpen(const std::string& dbFilePath, int flags)
+{
+    RETURN_IF(dbFilePath.empty(), false);
+    int ret = sqlite3_open_v2(dbFilePath.c_str(), &mDBHandle, flags, nullptr);
+    if (ret != SQLITE_OK) {
+        LOGE("sqlite3_open_open failed. %d %p, %s", ret, static_cast<void*>(mDBHandle), dbFilePath.c_str());
+        sqlite3_close(mDBHandle);
+        mDBHandle = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool DBConnector::DBSetBusyHandler()
+{
+    if (sqlite3_busy_handler(mDBHandle, DBUtilBusyHandler, nullptr) != SQLITE_OK) {
+        LOGE("Fail to register busy handler");
+        sqlite3_close(mDBHandle);
+        mDBHandle = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool DBConnector::DBExcutePerformanceOptimization()
+{
+    char* errorMsg = nullptr;
+    int ret = sqlite3_exec(mDBHandle, "PRAGMA synchronous=OFF; PRAGMA count_changes=OFF; PRAGMA temp_store=memory;",
+                           nullptr, nullptr, &errorMsg);
+    if (ret != SQLITE_OK) {
+        LOGE("Fail to sqlite3_exec for performance optimization.");
+        LOGE("pszErrorMsg : %s", errorMsg ? errorMsg : "");
+        sqlite3_free(errorMsg);
+        return false;
+    }
+    sqlite3_free(errorMsg);
+    return true;
+}
+
+bool DBConnector::RunTransactionStatement(const char* statement)
+{
+    // A closed connection fails like a failed exec; SQLite is not asked.
+    if (mDBHandle == nullptr || sqlite3_exec(mDBHandle, statement, nullptr, nullptr, nullptr) != SQLITE_OK) {
+        LOGE("sqlite3_exec fail");
+        return false;
+    }
+    return true;
+}
+
+bool DBConnector::DBStartTransaction()
+{
+    return RunTransactionStatement("BEGIN TRANSACTION;");
+}
+
+bool DBConnector::DBStartTransactionForCreateTable()
+{
+    return RunTransactionStatement("BEGIN EXCLUSIVE TRANSACTION;");
+}
+
+bool DBConnector::DBEndTransaction()
+{
+    return RunTransactionStatement("END TRANSACTION;");
+}
+
+void DBConnector::CloseAfterFailedSetup()
+{
+    sqlite3_close(mDBHandle);
+    mDBHandle = nullptr;
+}
+
+int DBConnector::DBUtilBusyHandler(void* context, int count)
+{
+    (void)context;
+    if (count >= kBusyRetryLimit) {
+        LOGE("Busy Handler will be returned SQLITE_BUSY error");
+        return 0;
+    }
+    LOGE("Busy Handler Called! : CNT(%d)\n", count + 1);
+    g_usleep(kBusySleepStepUsec * static_cast<gulong>(count + 1));
+    return 1;
+}

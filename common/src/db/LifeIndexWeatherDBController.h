@@ -1,0 +1,34 @@
+#ifndef WEATHER_COMMON_LIFE_INDEX_WEATHER_DB_CONTROLLER_H
+#define WEATHER_COMMON_LIFE_INDEX_WEATHER_DB_CONTROLLER_H
+
+#include <memory>
+
+#include "LifeIndex.h"
+#include "Pattern.h"
+#include "QueryGenerator.h"
+
+// LIFE_INDEX_WEATHER_TABLE of the weather database (EXTRA_WEATHER_TABLE in
+// older files): one row per city, keyed by the city's primary key. Expects
+// the connection to be open on the weather file.
+class LifeIndexWeatherDBController {
+public:
+    DECLARE_SINGLETON(LifeIndexWeatherDBController);
+
+    virtual bool Init();
+    virtual ~LifeIndexWeatherDBController() = default;
+
+    void CreateTable();
+    void Insert(const LifeIndexPtr& lifeIndexPtr, int primaryKey);
+    void Update(const LifeIndexPtr& lifeIndexPtr, int primaryKey);
+    void Delete(int primaryKey);
+    void DeleteAll();
+    // Null when the key has no row.
+    LifeIndexPtr Select(int primaryKey);
+
+private:
+    LifeIndexWeatherDBController() = default;
+
+    std::shared_ptr<QueryGenernator> mQueryGenerator;
+};
+
+#endif

@@ -1,0 +1,867 @@
+#include "WeatherDBController.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <cstdio>
+#include <stdexcept>
+
+#include "CityDBController.h"
+#include "CurrentWeatherDBController.h"
+#include "DBConnector.h"
+#include "FileHelper.h"
+#include "HourlyWeatherDBController.h"
+#include "LifeIndexWeatherDBController.h"
+#include "MoonPhaseDBController.h"
+#include "WeeklyWeatherDBController.h"
+#include "YesterdayWeatherDBController.h"
+
+namespace {
+
+constexpr const char* kCurrentCitySuffix = ":CurrentCity";
+constexpr int kYesterdayHours = 24;
+constexpr size_t kWeeklyDays = 8;
+
+// One step of the schema upgrade chain. A step without query only logs.
+struct UpgradeStep {
+    double threshold;
+    const char* name;
+    const char* query;
+    const char* followUp; // run in an opening of its own after query
+};
+
+constexpr const char* kServerWeatherIconQuery =
+    "ALTER TABLE EXTRA_WEATHER_TABLE ADD rainProbability DOUBLE DEFAULT 9999.0;"
+    "ALTER TABLE EXTRA_WEATHER_TABLE ADD rainProbabilityNight DOUBLE DEFAULT 9999.0;"
+    "ALTER TABLE EXTRA_WEATHER_TABLE ADD snowProbability DOUBLE DEFAULT 9999.0;"
+    "ALTER TABLE EXTRA_WEATHER_TABLE ADD snowProbabilityNight DOUBLE DEFAULT 9999.0;"
+    "ALTER TABLE EXTRA_WEATHER_TABLE ADD iceProbability DOUBLE DEFAULT 9999.0;"
+    "ALTER TABLE EXTRA_WEATHER_TABLE ADD iceProbabilityNight DOUBLE DEFAULT 9999.0;"
+    "ALTER TABLE EXTRA_WEATHER_TABLE ADD precAmountSnow DOUBLE DEFAULT 9999.0;"
+    "ALTER TABLE EXTRA_WEATHER_TABLE ADD precAmountSnowNight DOUBLE DEFAULT 9999.0;"
+    "ALTER TABLE EXTRA_WEATHER_TABLE ADD precAmountIce DOUBLE DEFAULT 9999.0;"
+    "ALTER TABLE EXTRA_WEATHER_TABLE ADD precAmountIceNight DOUBLE DEFAULT 9999.0;"
+    "ALTER TABLE CURRENT_WEATHER_TABLE ADD serverWeatherIcon INTEGER DEFAULT 9999;"
+    "ALTER TABLE WEEKLY_WEATHER_TABLE ADD serverWeatherIcon INTEGER DEFAULT 9999;"
+    "ALTER TABLE HOURLY_WEATHER_TABLE ADD serverWeatherIcon INTEGER DEFAULT 9999;"
+    "ALTER TABLE YESTERDAY_WEATHER_TABLE ADD serverWeatherIcon INTEGER DEFAULT 9999;";
+
+// Ordered by threshold; there were no schema changes at 1.0 and 1.6.
+const UpgradeStep kUpgradeSteps[] = {
+    {0.1, "0.1", "ALTER TABLE CITY_TABLE ADD countryNameEng TEXT DEFAULT '';", nullptr},
+    // Older files kept the version table inside the weather file.
+    {0.2, "0.2", "ALTER TABLE HOURLY_WEATHER_TABLE ADD websiteUrl TEXT DEFAULT '';", "DROP TABLE VERSION_TABLE;"},
+    {0.3, "0.3",
+     "ALTER TABLE EXTRA_WEATHER_TABLE ADD aqi INTEGER DEFAULT 9999;"
+     "ALTER TABLE EXTRA_WEATHER_TABLE ADD pm25 INTEGER DEFAULT 9999;",
+     nullptr},
+    {0.4, "0.4",
+     "ALTER TABLE EXTRA_WEATHER_TABLE ADD outdoorExcercise INTEGER DEFAULT 9999;"
+     "ALTER TABLE EXTRA_WEATHER_TABLE ADD comfort INTEGER DEFAULT 9999;"
+     "ALTER TABLE EXTRA_WEATHER_TABLE ADD clothing INTEGER DEFAULT 9999;"
+     "ALTER TABLE EXTRA_WEATHER_TABLE ADD skincare INTEGER DEFAULT 9999;"
+     "ALTER TABLE EXTRA_WEATHER_TABLE ADD carwash INTEGER DEFAULT 9999;",
+     nullptr},
+    {0.5, "0.5", "ALTER TABLE CITY_TABLE ADD needToUpdate INTEGER DEFAULT 9999;", nullptr},
+    {0.6, "0.6",
+     "ALTER TABLE EXTRA_WEATHER_TABLE ADD foodPoison INTEGER DEFAULT 9999;"
+     "ALTER TABLE EXTRA_WEATHER_TABLE ADD heat INTEGER DEFAULT 9999;"
+     "ALTER TABLE EXTRA_WEATHER_TABLE ADD spoiledFood INTEGER DEFAULT 9999;"
+     "ALTER TABLE EXTRA_WEATHER_TABLE ADD discomfort INTEGER DEFAULT 9999;"
+     "ALTER TABLE EXTRA_WEATHER_TABLE ADD frozenPipes INTEGER DEFAULT 9999;"
+     "ALTER TABLE EXTRA_WEATHER_TABLE ADD frostbite INTEGER DEFAULT 9999;"
+     "ALTER TABLE EXTRA_WEATHER_TABLE ADD cold INTEGER DEFAULT 9999;"
+     "ALTER TABLE EXTRA_WEATHER_TABLE ADD pollen INTEGER DEFAULT 9999;"
+     "ALTER TABLE EXTRA_WEATHER_TABLE ADD airDust INTEGER DEFAULT 9999;"
+     "ALTER TABLE EXTRA_WEATHER_TABLE ADD dryskin INTEGER DEFAULT 9999;",
+     nullptr},
+    {0.7, "0.7", "ALTER TABLE CITY_TABLE ADD isSummerTime INTEGER DEFAULT 9999;", nullptr},
+    {0.8, "0.8",
+     "ALTER TABLE EXTRA_WEATHER_TABLE ADD precProbabilityNight DOUBLE DEFAULT 9999.0;"
+     "ALTER TABLE EXTRA_WEATHER_TABLE ADD precAmountNight DOUBLE DEFAULT 9999.0;",
+     nullptr},
+    {0.9, "0.9", nullptr, nullptr},
+    {1.1, "1.1", "ALTER TABLE EXTRA_WEATHER_TABLE ADD uvIndexText TEXT DEFAULT '';", nullptr},
+    {1.2, "1.2", "ALTER TABLE EXTRA_WEATHER_TABLE ADD pressure DOUBLE DEFAULT 9999.0;", nullptr},
+    {1.3, "1.3", "ALTER TABLE HOURLY_WEATHER_TABLE ADD precProbability DOUBLE DEFAULT 9999.0;", nullptr},
+    {1.4, "1.4",
+     "ALTER TABLE EXTRA_WEATHER_TABLE ADD windDirection DOUBLE DEFAULT 9999.0;"
+     "ALTER TABLE EXTRA_WEATHER_TABLE ADD windSpeed DOUBLE DEFAULT 9999.0;"
+     "ALTER TABLE EXTRA_WEATHER_TABLE ADD windSpeedUnit INTEGER DEFAULT 9999;",
+     nullptr},
+    {1.5, "1.5", "ALTER TABLE EXTRA_WEATHER_TABLE ADD windCardinal TEXT DEFAULT '';", nullptr},
+    {1.7, "1.7", kServerWeatherIconQuery, nullptr},
+    // Repeats 1.7 for files that skipped it; fails harmlessly on the others.
+    {1.8, "1.8", kServerWeatherIconQuery, nullptr},
+    {1.9, "1.9", "ALTER TABLE EXTRA_WEATHER_TABLE RENAME TO LIFE_INDEX_WEATHER_TABLE;", nullptr},
+    {2.0, "2.0",
+     "ALTER TABLE CITY_TABLE ADD stateName TEXT DEFAULT '';"
+     "ALTER TABLE CITY_TABLE ADD stateNameEng TEXT DEFAULT '';"
+     "ALTER TABLE LIFE_INDEX_WEATHER_TABLE ADD allergy INTEGER DEFAULT 9999;"
+     "ALTER TABLE LIFE_INDEX_WEATHER_TABLE ADD airPolution INTEGER DEFAULT 9999;"
+     "ALTER TABLE LIFE_INDEX_WEATHER_TABLE ADD traffic INTEGER DEFAULT 9999;"
+     "ALTER TABLE LIFE_INDEX_WEATHER_TABLE ADD fishing INTEGER DEFAULT 9999;"
+     "ALTER TABLE LIFE_INDEX_WEATHER_TABLE ADD dryClothing INTEGER DEFAULT 9999;"
+     "ALTER TABLE LIFE_INDEX_WEATHER_TABLE ADD cosmetic INTEGER DEFAULT 9999;"
+     "ALTER TABLE LIFE_INDEX_WEATHER_TABLE ADD visibility DOUBLE DEFAULT 9999.0;"
+     "ALTER TABLE LIFE_INDEX_WEATHER_TABLE ADD heatStroke INTEGER DEFAULT 9999;"
+     "ALTER TABLE LIFE_INDEX_WEATHER_TABLE ADD khai INTEGER DEFAULT 9999;"
+     "ALTER TABLE LIFE_INDEX_WEATHER_TABLE ADD windNightSpeed DOUBLE DEFAULT 9999.0;"
+     "ALTER TABLE LIFE_INDEX_WEATHER_TABLE ADD windNightDirection DOUBLE DEFAULT 9999.0;"
+     "ALTER TABLE LIFE_INDEX_WEATHER_TABLE ADD windNightCardinal TEXT DEFAULT '9999';",
+     nullptr},
+};
+
+constexpr double kLatestVersion = 2.0;
+
+// Old files marked missing values with 999, -999 or -1.
+constexpr int kOldUnsupported = 999;
+constexpr double kOldUnsupportedDouble = 999.0;
+constexpr int kUnsupported = 9999;
+constexpr double kUnsupportedDouble = 9999.0;
+
+void ResetTemperature(const TemperaturePtr& temperaturePtr, double oldMarker)
+{
+    if (temperaturePtr && temperaturePtr->GetCelsius() == oldMarker) {
+        temperaturePtr->SetCelsius(kUnsupportedDouble);
+        temperaturePtr->SetFahrenheit(kUnsupportedDouble);
+    }
+}
+
+void ResetInt(int32_t value, int32_t oldMarker, void (LifeIndex::*setter)(int32_t), LifeIndex& lifeIndex)
+{
+    if (value == oldMarker)
+        (lifeIndex.*setter)(kUnsupported);
+}
+
+void ResetPrecipitation(Precipitation& precipitation)
+{
+    if (precipitation.GetPrecType() == kOldUnsupported)
+        precipitation.SetPrecType(kUnsupported);
+    struct DoubleField {
+        double (Precipitation::*get)() const;
+        void (Precipitation::*set)(double);
+    };
+    static const DoubleField fields[] = {
+        {&Precipitation::GetPrecProbability, &Precipitation::SetPrecProbability},
+        {&Precipitation::GetPrecAmount, &Precipitation::SetPrecAmount},
+        {&Precipitation::GetPrecAmountSnow, &Precipitation::SetPrecAmountSnow},
+        {&Precipitation::GetPrecAmountIce, &Precipitation::SetPrecAmountIce},
+        {&Precipitation::GetPrecProbabilityNight, &Precipitation::SetPrecProbabilityNight},
+        {&Precipitation::GetPrecAmountNight, &Precipitation::SetPrecAmountNight},
+        {&Precipitation::GetPrecAmountSnowNight, &Precipitation::SetPrecAmountSnowNight},
+        {&Precipitation::GetPrecAmountIceNight, &Precipitation::SetPrecAmountIceNight},
+        {&Precipitation::GetRainProbability, &Precipitation::SetRainProbability},
+        {&Precipitation::GetSnowProbability, &Precipitation::SetSnowProbability},
+        {&Precipitation::GetIceProbability, &Precipitation::SetIceProbability},
+        {&Precipitation::GetRainProbabilityNight, &Precipitation::SetRainProbabilityNight},
+        {&Precipitation::GetSnowProbabilityNight, &Precipitation::SetSnowProbabilityNight},
+        {&Precipitation::GetIceProbabilityNight, &Precipitation::SetIceProbabilityNight},
+    };
+    for (const DoubleField& field : fields) {
+        if ((precipitation.*field.get)() == kOldUnsupportedDouble)
+            (precipitation.*field.set)(kUnsupportedDouble);
+    }
+}
+
+void ResetWind(Wind& wind)
+{
+    if (wind.GetWindDirection() == kOldUnsupported)
+        wind.SetWindDirection(kUnsupported);
+    if (wind.GetWindSpeed() == kOldUnsupported)
+        wind.SetWindSpeed(kUnsupported);
+    if (wind.GetWindNightDirection() == kOldUnsupported)
+        wind.SetWindNightDirection(kUnsupported);
+    if (wind.GetWindNightSpeed() == kOldUnsupported)
+        wind.SetWindNightSpeed(kUnsupported);
+    if (wind.GetWindSpeedUnit() == kOldUnsupported)
+        wind.SetWindSpeedUnit(kUnsupported);
+    // Cardinal directions use "9999" as their marker text.
+    if (wind.GetWindCardinal() == "999")
+        wind.SetWindCardinal("9999");
+    if (wind.GetWindNightCardinal() == "999")
+        wind.SetWindNightCardinal("9999");
+}
+
+} // namespace
+
+DEFINE_SINGLETON(WeatherDBController)
+
+bool WeatherDBController::Init()
+{
+    RETURN_IF(FileHelper::GetInstance()->IsExists(GetWeatherDBFilePath()) == true, true);
+
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitializeForCreateTable(GetWeatherDBFilePath()) == false, false);
+    CreateTables();
+    dbConnector->DBFinalize();
+    return true;
+}
+
+void WeatherDBController::CreateTables()
+{
+    CityDBController::GetInstance()->CreateTable();
+    CurrentWeatherDBController::GetInstance()->CreateTable();
+    WeeklyWeatherDBController::GetInstance()->CreateTable();
+    HourlyWeatherDBController::GetInstance()->CreateTable();
+    LifeIndexWeatherDBController::GetInstance()->CreateTable();
+    MoonPhaseDBController::GetInstance()->CreateTable();
+    YesterdayWeatherDBController::GetInstance()->CreateTable();
+}
+
+std::string WeatherDBController::GetWeatherDBFilePath()
+{
+    std::string ret = FileHelper::GetInstance()->GetSharedDataDirectoryPath();
+    RETURN_IF(ret.length() < 1, "");
+    return ret + "db/.weather.db";
+}
+
+std::string WeatherDBController::GetWeatherNewsIconDBFilePath()
+{
+    std::string ret = FileHelper::GetInstance()->GetResourceDirectoryPath();
+    RETURN_IF(ret.length() < 1, "");
+    return ret + "data/weathernews_icon.db";
+}
+
+bool WeatherDBController::RunUpgradeQuery(const char* query)
+{
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false, false);
+    // A statement that finds its change already made fails here and is only logged.
+    dbConnector->DBExecuteQuery(query);
+    dbConnector->DBFinalize();
+    return true;
+}
+
+void WeatherDBController::UpgradeDB(double version)
+{
+    for (const UpgradeStep& step : kUpgradeSteps) {
+        if (step.threshold <= version)
+            continue;
+        if (step.query == nullptr) {
+            LOGE("UpgradeDBTables < 0.9");
+            continue;
+        }
+        LOGE("UpgradeDBTables < %s : %s", step.name, step.query);
+        if (!RunUpgradeQuery(step.query))
+            return;
+        if (step.followUp != nullptr) {
+            LOGE("UpgradeDBTables : %s", step.followUp);
+            if (!RunUpgradeQuery(step.followUp))
+                return;
+        }
+    }
+    if (version >= kLatestVersion)
+        return;
+    MigrateData();
+}
+
+void WeatherDBController::MigrateData()
+{
+    AddIndicationForCurrentCity();
+    AddYesterdayHourData();
+    ResetUnSupportedValue();
+    InsertYesterdayInfoAsEmpty();
+    InsertLifeIndexInfoAsEmpty();
+    DeleteLastWeeklyPtr();
+}
+
+void WeatherDBController::AddIndicationForCurrentCity()
+{
+    CityPtrVectorPtr cityPtrVector = SelectAllCity();
+    RETURN_IF(!cityPtrVector);
+    for (const CityPtr& cityPtr : *cityPtrVector) {
+        if (!cityPtr || !cityPtr->GetIsCurrentLocation())
+            continue;
+        if (cityPtr->GetLocationId().find(kCurrentCitySuffix) == std::string::npos) {
+            cityPtr->SetLocationId(cityPtr->GetLocationId() + kCurrentCitySuffix);
+            UpdateCity(cityPtr);
+        }
+        break;
+    }
+}
+
+void WeatherDBController::AddYesterdayHourData()
+{
+    CityPtrVectorPtr cityPtrVector = SelectAllCity();
+    RETURN_IF(!cityPtrVector);
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    for (const CityPtr& cityPtr : *cityPtrVector) {
+        if (!cityPtr) {
+            LOGE("[%s(): %d] cityPtr is null [break]", __func__, __LINE__);
+            break;
+        }
+        HourlyPtrVectorPtr yesterdayPtrVector = cityPtr->GetYesterdayHourPtrVector();
+        if (yesterdayPtrVector && !yesterdayPtrVector->empty()) {
+            LOGE("[%s(): %d] already exist [break]", __func__, __LINE__);
+            break;
+        }
+        yesterdayPtrVector = std::make_shared<HourlyPtrVector>();
+        for (int i = 0; i < kYesterdayHours; i++) {
+            HourlyPtr hourlyPtr = Hourly::Make();
+            if (hourlyPtr)
+                yesterdayPtrVector->push_back(hourlyPtr);
+        }
+        cityPtr->SetYesterdayHourPtrVector(yesterdayPtrVector);
+        int primaryKey = CityDBController::GetInstance()->GetPrimaryKey(cityPtr->GetPageIndex());
+        YesterdayWeatherDBController::GetInstance()->Insert(yesterdayPtrVector, primaryKey);
+    }
+    dbConnector->DBFinalize();
+}
+
+bool WeatherDBController::ResetUnSupportedValueOfCity(const CityPtr& cityPtr, const char* func)
+{
+#define RESET_BREAK_IF_NULL(ptr)                                        \
+    if (!(ptr)) {                                                       \
+        LOGE("[%s(): %d] " #ptr " is null [break]", func, __LINE__);    \
+        return false;                                                   \
+    }
+
+    RESET_BREAK_IF_NULL(cityPtr);
+
+    CurrentPtr currentPtr = cityPtr->GetCurrent();
+    RESET_BREAK_IF_NULL(currentPtr);
+    TemperaturePtr highTempPtr = currentPtr->GetHighTemperature();
+    RESET_BREAK_IF_NULL(highTempPtr);
+    TemperaturePtr lowTempPtr = currentPtr->GetLowTemperature();
+    RESET_BREAK_IF_NULL(lowTempPtr);
+    TemperaturePtr curTempPtr = currentPtr->GetCurTemperature();
+    RESET_BREAK_IF_NULL(curTempPtr);
+    ResetTemperature(curTempPtr, kOldUnsupportedDouble);
+    ResetTemperature(lowTempPtr, kOldUnsupportedDouble);
+    ResetTemperature(highTempPtr, kOldUnsupportedDouble);
+
+    HourlyPtrVectorPtr hourlyPtrVector = cityPtr->GetHourlyPtrVector();
+    RESET_BREAK_IF_NULL(hourlyPtrVector);
+    for (const HourlyPtr& hourlyPtr : *hourlyPtrVector) {
+        RESET_BREAK_IF_NULL(hourlyPtr);
+        TemperaturePtr hourlyCurTempPtr = hourlyPtr->GetCurTemperature();
+        RESET_BREAK_IF_NULL(hourlyCurTempPtr);
+        if (Temperature::RoundToOneDecimal(hourlyCurTempPtr->GetCelsius()) == kOldUnsupportedDouble) {
+            hourlyCurTempPtr->SetCelsius(kUnsupportedDouble);
+            hourlyCurTempPtr->SetFahrenheit(kUnsupportedDouble);
+        }
+    }
+
+    WeeklyPtrVectorPtr weeklyPtrVector = cityPtr->GetWeeklyPtrVector();
+    RESET_BREAK_IF_NULL(weeklyPtrVector);
+    for (const WeeklyPtr& weeklyPtr : *weeklyPtrVector) {
+        RESET_BREAK_IF_NULL(weeklyPtr);
+        TemperaturePtr weeklyCurTempPtr = weeklyPtr->GetCurTemperature();
+        RESET_BREAK_IF_NULL(weeklyCurTempPtr);
+        ResetTemperature(weeklyCurTempPtr, kOldUnsupportedDouble);
+        ResetTemperature(weeklyPtr->GetLowTemperature(), kOldUnsupportedDouble);
+        ResetTemperature(weeklyPtr->GetHighTemperature(), kOldUnsupportedDouble);
+    }
+
+    LifeIndexPtr lifeIndexPtr = cityPtr->GetLifeIndex();
+    RESET_BREAK_IF_NULL(lifeIndexPtr);
+    LifeIndex& lifeIndex = *lifeIndexPtr;
+    if (lifeIndex.GetHumidity() == -999 || lifeIndex.GetHumidity() == -1)
+        lifeIndex.SetHumidity(kUnsupported);
+    ResetInt(lifeIndex.GetPm10(), -999, &LifeIndex::SetPm10, lifeIndex);
+    ResetInt(lifeIndex.GetPm25(), kOldUnsupported, &LifeIndex::SetPm25, lifeIndex);
+    ResetInt(lifeIndex.GetAqi(), kOldUnsupported, &LifeIndex::SetAqi, lifeIndex);
+    ResetInt(lifeIndex.GetOutdoorExcercise(), kOldUnsupported, &LifeIndex::SetOutdoorExcercise, lifeIndex);
+    ResetInt(lifeIndex.GetComfort(), kOldUnsupported, &LifeIndex::SetComfort, lifeIndex);
+    ResetInt(lifeIndex.GetClothing(), kOldUnsupported, &LifeIndex::SetClothing, lifeIndex);
+    ResetInt(lifeIndex.GetSkincare(), kOldUnsupported, &LifeIndex::SetSkincare, lifeIndex);
+    ResetInt(lifeIndex.GetCarwash(), kOldUnsupported, &LifeIndex::SetCarwash, lifeIndex);
+    ResetInt(lifeIndex.GetFoodPoison(), kOldUnsupported, &LifeIndex::SetFoodPoison, lifeIndex);
+    ResetInt(lifeIndex.GetHeat(), kOldUnsupported, &LifeIndex::SetHeat, lifeIndex);
+    ResetInt(lifeIndex.GetSpoiledFood(), kOldUnsupported, &LifeIndex::SetSpoiledFood, lifeIndex);
+    ResetInt(lifeIndex.GetDiscomfort(), kOldUnsupported, &LifeIndex::SetDiscomfort, lifeIndex);
+    ResetInt(lifeIndex.GetFrozenPipes(), kOldUnsupported, &LifeIndex::SetFrozenPipes, lifeIndex);
+    ResetInt(lifeIndex.GetFrostbite(), kOldUnsupported, &LifeIndex::SetFrostbite, lifeIndex);
+    ResetInt(lifeIndex.GetCold(), kOldUnsupported, &LifeIndex::SetCold, lifeIndex);
+    ResetInt(lifeIndex.GetPollen(), kOldUnsupported, &LifeIndex::SetPollen, lifeIndex);
+    ResetInt(lifeIndex.GetAirDust(), kOldUnsupported, &LifeIndex::SetAirDust, lifeIndex);
+    ResetInt(lifeIndex.GetDrySkin(), kOldUnsupported, &LifeIndex::SetDrySkin, lifeIndex);
+    // The UV text had no marker of its own; the current one for texts is empty.
+    if (lifeIndex.GetUvIndexText() == "999")
+        lifeIndex.SetUvIndexText("");
+
+    TemperaturePtr prePtr = lifeIndex.GetRealfeel();
+    RESET_BREAK_IF_NULL(prePtr);
+    ResetTemperature(prePtr, -kOldUnsupportedDouble);
+    {
+        PrecipitationPtr prePtr = lifeIndex.GetPrecipitation();
+        RESET_BREAK_IF_NULL(prePtr);
+        ResetPrecipitation(*prePtr);
+    }
+    WindPtr windPtr = lifeIndex.GetWind();
+    RESET_BREAK_IF_NULL(windPtr);
+    ResetWind(*windPtr);
+
+    HourlyPtrVectorPtr yesterdayPtrVector = cityPtr->GetYesterdayHourPtrVector();
+    RESET_BREAK_IF_NULL(yesterdayPtrVector);
+    for (const HourlyPtr& yesterdayPtr : *yesterdayPtrVector) {
+        if (!yesterdayPtr)
+            continue;
+        if (yesterdayPtr->GetHour() == static_cast<uint32_t>(kOldUnsupported))
+            yesterdayPtr->SetHour(kUnsupported);
+        if (yesterdayPtr->GetWeatherIcon() == kOldUnsupported)
+            yesterdayPtr->SetWeatherIcon(kUnsupported);
+        TemperaturePtr yesterTempPtr = yesterdayPtr->GetCurTemperature();
+        RESET_BREAK_IF_NULL(yesterTempPtr);
+        ResetTemperature(yesterTempPtr, kOldUnsupportedDouble);
+    }
+    return true;
+#undef RESET_BREAK_IF_NULL
+}
+
+void WeatherDBController::ResetUnSupportedValue()
+{
+    CityPtrVectorPtr cityPtrVector = SelectAllCity();
+    RETURN_IF(!cityPtrVector);
+    for (const CityPtr& cityPtr : *cityPtrVector) {
+        if (!ResetUnSupportedValueOfCity(cityPtr, __func__))
+            break;
+    }
+    DeleteAndInsertCity(cityPtrVector);
+}
+
+void WeatherDBController::InsertYesterdayInfoAsEmpty()
+{
+    CityPtrVectorPtr cityPtrVector = SelectAllCity();
+    RETURN_IF(!cityPtrVector);
+    for (const CityPtr& cityPtr : *cityPtrVector) {
+        WeeklyPtrVectorPtr weeklyPtrVector = cityPtr ? cityPtr->GetWeeklyPtrVector() : nullptr;
+        if (!weeklyPtrVector) {
+            LOGE("[%s(): %d] there is no weeklyPtr vector [break]", __func__, __LINE__);
+            break;
+        }
+        WeeklyPtr weeklyPtr = Weekly::Make();
+        if (weeklyPtr)
+            weeklyPtrVector->insert(weeklyPtrVector->begin(), weeklyPtr);
+    }
+    DeleteAndInsertCity(cityPtrVector);
+}
+
+void WeatherDBController::InsertLifeIndexInfoAsEmpty()
+{
+    CityPtrVectorPtr cityPtrVector = SelectAllCity();
+    RETURN_IF(!cityPtrVector);
+    for (const CityPtr& cityPtr : *cityPtrVector) {
+        if (!cityPtr || cityPtr->GetLifeIndex()) {
+            LOGE("[%s(): %d] there is no LifeIndexPtr [break]", __func__, __LINE__);
+            break;
+        }
+        LifeIndexPtr lifeIndexPtr = LifeIndex::Make();
+        if (lifeIndexPtr)
+            cityPtr->SetLifeIndex(lifeIndexPtr);
+    }
+    DeleteAndInsertCity(cityPtrVector);
+}
+
+void WeatherDBController::DeleteLastWeeklyPtr()
+{
+    CityPtrVectorPtr cityPtrVector = SelectAllCity();
+    RETURN_IF(!cityPtrVector);
+    for (const CityPtr& cityPtr : *cityPtrVector) {
+        WeeklyPtrVectorPtr weeklyPtrVector = cityPtr ? cityPtr->GetWeeklyPtrVector() : nullptr;
+        if (!weeklyPtrVector) {
+            LOGE("[%s(): %d] there is no weeklyPtr vector [break]", __func__, __LINE__);
+            break;
+        }
+        if (weeklyPtrVector->size() < kWeeklyDays) {
+            LOGE("[%s(): %d] nomal weeklyPtr vector [break]", __func__, __LINE__);
+            break;
+        }
+        LOGE("there are 8 weekly ptr. so delete last one");
+        weeklyPtrVector->pop_back();
+    }
+    DeleteAndInsertCity(cityPtrVector);
+}
+
+void WeatherDBController::DoInsertCity(const CityPtr& cityPtr)
+{
+    RETURN_IF(!cityPtr);
+    CityDBController* cityDB = CityDBController::GetInstance();
+    // A new city goes to the end of the list.
+    int numberOfCities = cityDB->GetNumberOfCities();
+    if (cityPtr->GetPageIndex() < numberOfCities)
+        cityPtr->SetPageIndex(numberOfCities);
+    cityDB->Insert(cityPtr);
+    int primaryKey = cityDB->GetLastInsertedPrimaryKey();
+
+    CurrentWeatherDBController::GetInstance()->Insert(cityPtr->GetCurrent(), primaryKey);
+    WeeklyWeatherDBController::GetInstance()->Insert(cityPtr->GetWeeklyPtrVector(), primaryKey);
+    HourlyWeatherDBController::GetInstance()->Insert(cityPtr->GetHourlyPtrVector(), primaryKey);
+    LifeIndexWeatherDBController::GetInstance()->Insert(cityPtr->GetLifeIndex(), primaryKey);
+    YesterdayWeatherDBController::GetInstance()->Insert(cityPtr->GetYesterdayHourPtrVector(), primaryKey);
+}
+
+void WeatherDBController::InsertCity(const CityPtr& cityPtr)
+{
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    try {
+        bool sameCityExists = false;
+        CityPtrVectorPtr cityPtrVector = DoSelectAllCity();
+        if (cityPtr && cityPtrVector) {
+            for (size_t i = 0; i < cityPtrVector->size(); i++) {
+                const CityPtr& storedPtr = cityPtrVector->at(i);
+                if (storedPtr && storedPtr->GetLocationId() == cityPtr->GetLocationId() &&
+                    storedPtr->GetIsCurrentLocation() == cityPtr->GetIsCurrentLocation()) {
+                    sameCityExists = true;
+                    break;
+                }
+            }
+        }
+        if (sameCityExists)
+            LOGE("There is a same city in DB");
+        else
+            DoInsertCity(cityPtr);
+    } catch (const std::out_of_range&) {
+        LOGE("exception caught: out of range");
+    } catch (const std::exception& e) {
+        LOGE("[%s]", e.what());
+    }
+    dbConnector->DBFinalize();
+}
+
+void WeatherDBController::DoUpdateCity(const CityPtr& cityPtr)
+{
+    RETURN_IF(!cityPtr);
+    CityDBController* cityDB = CityDBController::GetInstance();
+    int pageIndex = cityPtr->GetPageIndex();
+    if (pageIndex < 0) {
+        pageIndex = cityDB->GetPageIndexWithLocationID(cityPtr->GetLocationId());
+        if (pageIndex < 0) {
+            LOGE("[%s(): %d] it means that the city has been removed from mobile. so we don't need update [return]",
+                 __func__, __LINE__);
+            return;
+        }
+        cityPtr->SetPageIndex(pageIndex);
+    }
+    int primaryKey = cityDB->GetPrimaryKey(pageIndex);
+
+    cityDB->Update(cityPtr, primaryKey);
+    CurrentWeatherDBController::GetInstance()->Update(cityPtr->GetCurrent(), primaryKey);
+    WeeklyWeatherDBController::GetInstance()->Update(cityPtr->GetWeeklyPtrVector(), primaryKey);
+    // The number of hours changes between refreshes, so the rows are replaced.
+    HourlyWeatherDBController* hourlyDB = HourlyWeatherDBController::GetInstance();
+    hourlyDB->Delete(primaryKey);
+    hourlyDB->Insert(cityPtr->GetHourlyPtrVector(), primaryKey);
+    LifeIndexWeatherDBController::GetInstance()->Update(cityPtr->GetLifeIndex(), primaryKey);
+    YesterdayWeatherDBController::GetInstance()->Update(cityPtr->GetYesterdayHourPtrVector(), primaryKey);
+}
+
+void WeatherDBController::UpdateCity(const CityPtr& cityPtr)
+{
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    DoUpdateCity(cityPtr);
+    dbConnector->DBFinalize();
+}
+
+void WeatherDBController::DoDeleteCity(int primaryKey)
+{
+    CityDBController::GetInstance()->Delete(primaryKey);
+    CurrentWeatherDBController::GetInstance()->Delete(primaryKey);
+    WeeklyWeatherDBController::GetInstance()->Delete(primaryKey);
+    HourlyWeatherDBController::GetInstance()->Delete(primaryKey);
+    LifeIndexWeatherDBController::GetInstance()->Delete(primaryKey);
+    YesterdayWeatherDBController::GetInstance()->Delete(primaryKey);
+}
+
+void WeatherDBController::DeleteCity(int pageIndex)
+{
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    DoDeleteCity(CityDBController::GetInstance()->GetPrimaryKey(pageIndex));
+    dbConnector->DBFinalize();
+}
+
+void WeatherDBController::DeleteCity(const std::string& locationID)
+{
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    DoDeleteCity(CityDBController::GetInstance()->GetPrimaryKey(locationID));
+    dbConnector->DBFinalize();
+}
+
+void WeatherDBController::DoDeleteAllCity()
+{
+    CityDBController::GetInstance()->DeleteAll();
+    CurrentWeatherDBController::GetInstance()->DeleteAll();
+    WeeklyWeatherDBController::GetInstance()->DeleteAll();
+    HourlyWeatherDBController::GetInstance()->DeleteAll();
+    LifeIndexWeatherDBController::GetInstance()->DeleteAll();
+    YesterdayWeatherDBController::GetInstance()->DeleteAll();
+    LOGE("DeleteAllCity");
+}
+
+void WeatherDBController::DeleteAllCity()
+{
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    DoDeleteAllCity();
+    dbConnector->DBFinalize();
+}
+
+void WeatherDBController::DeleteAndInsertCity(const CityPtrVectorPtr& cityPtrVector)
+{
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    DoDeleteAllCity();
+    if (cityPtrVector) {
+        for (const CityPtr& cityPtr : *cityPtrVector)
+            DoInsertCity(cityPtr);
+    }
+    dbConnector->DBFinalize();
+}
+
+void WeatherDBController::ReorderCity(const CityPtrVectorPtr& cityPtrVector)
+{
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    CityDBController::GetInstance()->Reorder(cityPtrVector);
+    dbConnector->DBFinalize();
+}
+
+void WeatherDBController::UpdateWidgetReferenceCount(const std::string& locationID, bool increase)
+{
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    CityDBController* cityDB = CityDBController::GetInstance();
+    CityPtr cityPtr = cityDB->Select(locationID);
+    if (cityPtr) {
+        int count = cityPtr->GetWidgetReferenceCount();
+        count = increase ? count + 1 : (count > 0 ? count - 1 : 0);
+        cityDB->UpdateWidgetReferenceCount(locationID, count);
+    }
+    dbConnector->DBFinalize();
+}
+
+void WeatherDBController::UpdateMobileLink(const CityPtr& cityPtr)
+{
+    RETURN_IF(!cityPtr);
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    CityDBController* cityDB = CityDBController::GetInstance();
+    if (cityPtr->GetPageIndex() < 0)
+        cityPtr->SetPageIndex(cityDB->GetPageIndexWithLocationID(cityPtr->GetLocationId()));
+    cityDB->UpdateMobileLink(cityPtr, cityDB->GetPrimaryKey(cityPtr->GetPageIndex()));
+    dbConnector->DBFinalize();
+}
+
+void WeatherDBController::UpdateMoonPhase(const CityPtr& cityPtr)
+{
+    RETURN_IF(!cityPtr);
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    CityDBController* cityDB = CityDBController::GetInstance();
+    if (cityPtr->GetPageIndex() < 0)
+        cityPtr->SetPageIndex(cityDB->GetPageIndexWithLocationID(cityPtr->GetLocationId()));
+    int primaryKey = cityDB->GetPrimaryKey(cityPtr->GetPageIndex());
+    MoonPhaseDBController* moonPhaseDB = MoonPhaseDBController::GetInstance();
+    moonPhaseDB->Delete(cityPtr->GetLocationId());
+    moonPhaseDB->Insert(cityPtr->GetMoonPhasePtrVector(), primaryKey);
+    dbConnector->DBFinalize();
+}
+
+void WeatherDBController::DeleteUselessMoonPhase()
+{
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    MoonPhaseDBController* moonPhaseDB = MoonPhaseDBController::GetInstance();
+    std::vector<std::string> moonPhaseLocIdVector = moonPhaseDB->SelectAllLocationId();
+    if (moonPhaseLocIdVector.size() < 1) {
+        LOGE("moonPhaseLocIdVector.size() < 1");
+    } else {
+        CityDBController* cityDB = CityDBController::GetInstance();
+        for (const std::string& locationID : moonPhaseLocIdVector) {
+            if (cityDB->GetPageIndexWithLocationID(locationID) < 0)
+                moonPhaseDB->Delete(locationID);
+        }
+    }
+    dbConnector->DBFinalize();
+}
+
+CityPtr WeatherDBController::DoSelectCityWithPrimaryKey(int primaryKey)
+{
+    CityPtr cityPtr = CityDBController::GetInstance()->Select(primaryKey);
+    RETURN_IF(!cityPtr, nullptr);
+    cityPtr->SetCurrent(CurrentWeatherDBController::GetInstance()->Select(primaryKey));
+    cityPtr->SetWeeklyPtrVector(WeeklyWeatherDBController::GetInstance()->Select(primaryKey));
+    cityPtr->SetHourlyPtrVector(HourlyWeatherDBController::GetInstance()->Select(primaryKey));
+    cityPtr->SetLifeIndex(LifeIndexWeatherDBController::GetInstance()->Select(primaryKey));
+    cityPtr->SetMoonPhasePtrVector(MoonPhaseDBController::GetInstance()->Select(primaryKey));
+    cityPtr->SetYesterdayHourPtrVector(YesterdayWeatherDBController::GetInstance()->Select(primaryKey));
+    return cityPtr;
+}
+
+CityPtr WeatherDBController::DoSelectCity(int pageIndex)
+{
+    return DoSelectCityWithPrimaryKey(CityDBController::GetInstance()->GetPrimaryKey(pageIndex));
+}
+
+CityPtr WeatherDBController::DoSelectCity(const std::string& locationID)
+{
+    RETURN_IF(locationID.length() < 1, nullptr);
+    return DoSelectCityWithPrimaryKey(CityDBController::GetInstance()->GetPrimaryKey(locationID));
+}
+
+CityPtrVectorPtr WeatherDBController::DoSelectAllCity()
+{
+    int numberOfCities = CityDBController::GetInstance()->GetNumberOfCities();
+    auto cityPtrVector = std::make_shared<CityPtrVector>();
+    for (int pageIndex = 0; pageIndex < numberOfCities; pageIndex++) {
+        CityPtr cityPtr = DoSelectCity(pageIndex);
+        if (!cityPtr) {
+            LOGE("invalid cityPtr");
+            continue;
+        }
+        cityPtrVector->push_back(cityPtr);
+    }
+    if (cityPtrVector->empty())
+        return nullptr;
+    return cityPtrVector;
+}
+
+CityPtr WeatherDBController::SelectCity(int pageIndex)
+{
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), true) == false, nullptr);
+    CityPtr cityPtr = DoSelectCity(pageIndex);
+    dbConnector->DBFinalize();
+    return cityPtr;
+}
+
+CityPtr WeatherDBController::SelectCity(const std::string& locationID)
+{
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), true) == false, nullptr);
+    CityPtr cityPtr = DoSelectCity(locationID);
+    dbConnector->DBFinalize();
+    return cityPtr;
+}
+
+CityPtrVectorPtr WeatherDBController::SelectAllCity()
+{
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), true) == false, nullptr);
+    CityPtrVectorPtr cityPtrVector = DoSelectAllCity();
+    dbConnector->DBFinalize();
+    return cityPtrVector;
+}
+
+int WeatherDBController::GetNumberOfCities()
+{
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), true) == false, -1);
+    int ret = CityDBController::GetInstance()->GetNumberOfCities();
+    dbConnector->DBFinalize();
+    return ret;
+}
+
+int WeatherDBController::GetPageIndexOfCurrentCity()
+{
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), true) == false, -1);
+    int ret = CityDBController::GetInstance()->GetPageIndexOfCurrentCity();
+    dbConnector->DBFinalize();
+    return ret;
+}
+
+int WeatherDBController::GetPageIndexWithLocationID(const std::string& locationID)
+{
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), true) == false, -1);
+    int ret = CityDBController::GetInstance()->GetPageIndexWithLocationID(locationID);
+    dbConnector->DBFinalize();
+    return ret;
+}
+
+bool WeatherDBController::IsCurrentLocationExist()
+{
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), true) == false, false);
+    bool ret = CityDBController::GetInstance()->IsCurrentLocationExist();
+    dbConnector->DBFinalize();
+    return ret;
+}
+
+std::string WeatherDBController::GetLocationIdOfCurrentCity()
+{
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), true) == false, "");
+    std::string ret = CityDBController::GetInstance()->GetLocationIdOfCurrentCity();
+    dbConnector->DBFinalize();
+    return ret;
+}
+
+std::vector<std::string> WeatherDBController::SelectNeedToUpdateLocationID()
+{
+    std::vector<std::string> locationIDs;
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), true) == false, locationIDs);
+    CityPtrVectorPtr cityPtrVector = DoSelectAllCity();
+    if (cityPtrVector) {
+        for (const CityPtr& cityPtr : *cityPtrVector) {
+            if (cityPtr->GetNeedToUpdate())
+                locationIDs.push_back(cityPtr->GetLocationId());
+        }
+    }
+    dbConnector->DBFinalize();
+    return locationIDs;
+}
+
+std::shared_ptr<std::vector<std::string>> WeatherDBController::SelectAllLocationID()
+{
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), true) == false, nullptr);
+    CityDBController* cityDB = CityDBController::GetInstance();
+    int numberOfCities = cityDB->GetNumberOfCities();
+    std::shared_ptr<std::vector<std::string>> locationIDs;
+    if (numberOfCities > 0) {
+        locationIDs = std::make_shared<std::vector<std::string>>();
+        for (int pageIndex = 0; pageIndex < numberOfCities; pageIndex++)
+            locationIDs->push_back(cityDB->GetLocationIDWithPageIndex(pageIndex));
+    }
+    dbConnector->DBFinalize();
+    return locationIDs;
+}
+
+int WeatherDBController::GetWeatherNewsIcon(int iconNum, bool isDay)
+{
+    std::string iconDBPath = GetWeatherNewsIconDBFilePath();
+    RETURN_IF(iconDBPath.length() < 1, 0);
+
+    sqlite3* iconDB = nullptr;
+    int rc = sqlite3_open_v2(iconDBPath.c_str(), &iconDB,
+                             SQLITE_OPEN_SHAREDCACHE | SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        LOGE("sqlite3_open_open failed. %d %p", rc, static_cast<void*>(iconDB));
+        sqlite3_close(iconDB);
+        return 0;
+    }
+
+    char query[512] = {0};
+    if (isDay)
+        snprintf(query, sizeof(query), "SELECT day_mapping_id FROM icon_table WHERE icon_id = %d;", iconNum);
+    else
+        snprintf(query, sizeof(query), "SELECT night_mapping_id FROM icon_table WHERE icon_id = %d;", iconNum);
+
+    sqlite3_stmt* stmt = nullptr;
+    rc = sqlite3_prepare_v2(iconDB, query, -1, &stmt, nullptr);
+    if (rc != SQLITE_OK) {
+        LOGE("Fail: sqlite3_prepare_v2 Failed rc [%d][%s]", rc, sqlite3_errmsg(iconDB));
+        LOGE("Query: %s", query);
+        sqlite3_close(iconDB);
+        return 0;
+    }
+
+    int mappedIcon = 0;
+    rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW)
+        mappedIcon = sqlite3_column_int(stmt, 0);
+    else
+        LOGE("No result : %d", rc);
+    sqlite3_finalize(stmt);
+    sqlite3_close(iconDB);
+    return mappedIcon;
+}

@@ -1,0 +1,84 @@
+#ifndef WEATHER_COMMON_WEATHER_DB_CONTROLLER_H
+#define WEATHER_COMMON_WEATHER_DB_CONTROLLER_H
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "City.h"
+#include "Pattern.h"
+
+// Owns ".weather.db": creates it with its seven tables, upgrades old files
+// step by step, and stores whole cities across the tables. Every public
+// city operation is one opening of the connection, hence one transaction;
+// the Do... operations run inside their caller's opening.
+class WeatherDBController {
+public:
+    DECLARE_SINGLETON(WeatherDBController);
+
+    virtual bool Init();
+    virtual ~WeatherDBController() = default;
+
+    std::string GetWeatherDBFilePath();
+    std::string GetWeatherNewsIconDBFilePath();
+
+    // Runs every step above the stored version, then the data migrations.
+    void UpgradeDB(double version);
+
+    void InsertCity(const CityPtr& cityPtr);
+    void UpdateCity(const CityPtr& cityPtr);
+    void DeleteCity(int pageIndex);
+    void DeleteCity(const std::string& locationID);
+    void DeleteAllCity();
+    void DeleteAndInsertCity(const CityPtrVectorPtr& cityPtrVector);
+    void ReorderCity(const CityPtrVectorPtr& cityPtrVector);
+    void UpdateWidgetReferenceCount(const std::string& locationID, bool increase);
+    void UpdateMobileLink(const CityPtr& cityPtr);
+    // Replaces the stored phases of the city's location ID.
+    void UpdateMoonPhase(const CityPtr& cityPtr);
+    // Removes the phases of location IDs that no city has any more.
+    void DeleteUselessMoonPhase();
+
+    CityPtr SelectCity(int pageIndex);
+    CityPtr SelectCity(const std::string& locationID);
+    // Null when there are no cities.
+    CityPtrVectorPtr SelectAllCity();
+    int GetNumberOfCities();
+    int GetPageIndexOfCurrentCity();
+    int GetPageIndexWithLocationID(const std::string& locationID);
+    bool IsCurrentLocationExist();
+    std::string GetLocationIdOfCurrentCity();
+    std::vector<std::string> SelectNeedToUpdateLocationID();
+    // Null when there are no cities.
+    std::shared_ptr<std::vector<std::string>> SelectAllLocationID();
+
+    // Day or night number of a provider icon from the icon database; 0 when unknown.
+    int GetWeatherNewsIcon(int iconNum, bool isDay);
+
+    void DoInsertCity(const CityPtr& cityPtr);
+    void DoUpdateCity(const CityPtr& cityPtr);
+    void DoDeleteCity(int primaryKey);
+    void DoDeleteAllCity();
+    CityPtr DoSelectCityWithPrimaryKey(int primaryKey);
+    CityPtr DoSelectCity(int pageIndex);
+    CityPtr DoSelectCity(const std::string& locationID);
+    CityPtrVectorPtr DoSelectAllCity();
+
+private:
+    WeatherDBController() = default;
+
+    void CreateTables();
+    // One opening around one step's SQL; false when the file cannot be opened.
+    bool RunUpgradeQuery(const char* query);
+    void MigrateData();
+
+    void AddIndicationForCurrentCity();
+    void AddYesterdayHourData();
+    void ResetUnSupportedValue();
+    bool ResetUnSupportedValueOfCity(const CityPtr& cityPtr, const char* func);
+    void InsertYesterdayInfoAsEmpty();
+    void InsertLifeIndexInfoAsEmpty();
+    void DeleteLastWeeklyPtr();
+};
+
+#endif

@@ -1,0 +1,35 @@
+#ifndef WEATHER_COMMON_WEEKLY_WEATHER_DB_CONTROLLER_H
+#define WEATHER_COMMON_WEEKLY_WEATHER_DB_CONTROLLER_H
+
+#include <memory>
+
+#include "Weekly.h"
+#include "Pattern.h"
+#include "QueryGenerator.h"
+
+// WEEKLY_WEATHER_TABLE of the weather database, rows keyed by the city's
+// primary key and their position in the city's vector. Expects the
+// connection to be open on the weather file.
+class WeeklyWeatherDBController {
+public:
+    DECLARE_SINGLETON(WeeklyWeatherDBController);
+
+    virtual bool Init();
+    virtual ~WeeklyWeatherDBController() = default;
+
+    void CreateTable();
+    void Insert(const WeeklyPtrVectorPtr& ptrVector, int primaryKey);
+    // Updates the stored positions only; extra records or rows stay as they are.
+    void Update(const WeeklyPtrVectorPtr& ptrVector, int primaryKey);
+    void Delete(int primaryKey);
+    void DeleteAll();
+    // Rows in stored order; null when the key has none.
+    WeeklyPtrVectorPtr Select(int primaryKey);
+
+private:
+    WeeklyWeatherDBController() = default;
+
+    std::shared_ptr<QueryGenernator> mQueryGenerator;
+};
+
+#endif

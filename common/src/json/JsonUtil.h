@@ -1,0 +1,41 @@
+#ifndef WEATHER_COMMON_JSON_UTIL_H
+#define WEATHER_COMMON_JSON_UTIL_H
+
+#include <json-glib/json-glib.h>
+
+#include <string>
+
+#include "GLibHolder.h"
+#include "Pattern.h"
+#include "Ref.h"
+
+// Parses one JSON text once and answers lookups on it, always as text.
+class JsonUtil : public Ref {
+public:
+    DECLARE_MAKE(JsonUtil)
+
+    using Ref::Init;
+    ~JsonUtil() override = default;
+    // Always true: a text that cannot be parsed only leaves the document empty.
+    virtual bool Init(const char* data, int dataLen);
+
+    std::string GetValueFromObject(const std::string& key);
+    std::string GetValueFromObject(JsonObject* object, const std::string& key);
+    std::string GetValueFromNode(JsonNode* node);
+    JsonNode* GetNodeFromObject(JsonObject* object, const char* key);
+    JsonObject* GetObjectFromNode(JsonNode* node);
+    JsonArray* GetArrayFromRootNode();
+
+    // JSON-GLib recurses once per nesting level and has no limit of its own;
+    // deeper documents are refused before they reach it.
+    static constexpr int kMaxNestingDepth = 512;
+
+private:
+    JsonUtil() = default;
+
+    JsonNode* mRoot = nullptr;     // owned by mParser
+    GObjectPtr<JsonParser> mParser;
+    JsonObject* mRootObject = nullptr; // owned by mParser
+};
+
+#endif

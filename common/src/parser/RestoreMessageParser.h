@@ -1,0 +1,35 @@
+#ifndef WEATHER_COMMON_RESTORE_MESSAGE_PARSER_H
+#define WEATHER_COMMON_RESTORE_MESSAGE_PARSER_H
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "JsonUtil.h"
+#include "Pattern.h"
+#include "Ref.h"
+
+// Reads the four settings out of one backup record value. Validates nothing:
+// whatever cannot be read is 0 or false.
+class RestoreMessageParser : public Ref {
+public:
+    DECLARE_MAKE(RestoreMessageParser)
+
+    using Ref::Init;
+    ~RestoreMessageParser() override = default;
+    virtual bool Init(const char* data, int dataLen);
+
+    int32_t GetTempUnit();
+    int32_t GetAutoRefreshTimeInterval();
+    bool GetUseCurrentLocationAgreed();
+    bool GetUseNotification();
+
+private:
+    RestoreMessageParser() = default;
+
+    int32_t ReadInt(const char* key);
+
+    std::shared_ptr<JsonUtil> mJsonUtilPtr;
+};
+
+#endif

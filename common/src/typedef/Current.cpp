@@ -1,0 +1,8 @@
+#include "Current.h"
+
+bool Current::Init()
+{
+    RETURN_IF(!Weather::Init(), false);
+    mWebsiteUrl.clear();
+    return true;
+}

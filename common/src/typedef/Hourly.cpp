@@ -1,0 +1,10 @@
+#include "Hourly.h"
+
+bool Hourly::Init()
+{
+    RETURN_IF(!Weather::Init(), false);
+    mHour = 9999;
+    mWebsiteUrl.clear();
+    mPrecProbability = 0.0;
+    return true;
+}

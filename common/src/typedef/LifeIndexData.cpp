@@ -1,0 +1,6 @@
+#include "LifeIndexData.h"
+
+bool LifeIndexData::Init()
+{
+    return Ref::Init();
+}

@@ -1,0 +1,69 @@
+#ifndef WEATHER_COMMON_PRECIPITATION_H
+#define WEATHER_COMMON_PRECIPITATION_H
+
+#include <cstdint>
+#include <memory>
+
+#include "Pattern.h"
+#include "Ref.h"
+
+// Day and night precipitation of a city's life index.
+class Precipitation : public Ref {
+public:
+    DECLARE_MAKE(Precipitation)
+
+    bool Init() override;
+    ~Precipitation() override = default;
+
+    int32_t GetPrecType() const { return mPrecType; }
+    void SetPrecType(int32_t value) { mPrecType = value; }
+    double GetPrecProbability() const { return mPrecProbability; }
+    void SetPrecProbability(double value) { mPrecProbability = value; }
+    double GetPrecAmount() const { return mPrecAmount; }
+    void SetPrecAmount(double value) { mPrecAmount = value; }
+    double GetPrecAmountSnow() const { return mPrecAmountSnow; }
+    void SetPrecAmountSnow(double value) { mPrecAmountSnow = value; }
+    double GetPrecAmountIce() const { return mPrecAmountIce; }
+    void SetPrecAmountIce(double value) { mPrecAmountIce = value; }
+    double GetPrecProbabilityNight() const { return mPrecProbabilityNight; }
+    void SetPrecProbabilityNight(double value) { mPrecProbabilityNight = value; }
+    double GetPrecAmountNight() const { return mPrecAmountNight; }
+    void SetPrecAmountNight(double value) { mPrecAmountNight = value; }
+    double GetPrecAmountSnowNight() const { return mPrecAmountSnowNight; }
+    void SetPrecAmountSnowNight(double value) { mPrecAmountSnowNight = value; }
+    double GetPrecAmountIceNight() const { return mPrecAmountIceNight; }
+    void SetPrecAmountIceNight(double value) { mPrecAmountIceNight = value; }
+    double GetRainProbability() const { return mRainProbability; }
+    void SetRainProbability(double value) { mRainProbability = value; }
+    double GetSnowProbability() const { return mSnowProbability; }
+    void SetSnowProbability(double value) { mSnowProbability = value; }
+    double GetIceProbability() const { return mIceProbability; }
+    void SetIceProbability(double value) { mIceProbability = value; }
+    double GetRainProbabilityNight() const { return mRainProbabilityNight; }
+    void SetRainProbabilityNight(double value) { mRainProbabilityNight = value; }
+    double GetSnowProbabilityNight() const { return mSnowProbabilityNight; }
+    void SetSnowProbabilityNight(double value) { mSnowProbabilityNight = value; }
+    double GetIceProbabilityNight() const { return mIceProbabilityNight; }
+    void SetIceProbabilityNight(double value) { mIceProbabilityNight = value; }
+
+private:
+    int32_t mPrecType = 9999;
+    double mPrecProbability = 9999.0;
+    double mPrecAmount = 9999.0;
+    double mPrecAmountSnow = 9999.0;
+    double mPrecAmountIce = 9999.0;
+    double mPrecProbabilityNight = 9999.0;
+    double mPrecAmountNight = 9999.0;
+    double mPrecAmountSnowNight = 9999.0;
+    double mPrecAmountIceNight = 9999.0;
+    double mRainProbability = 9999.0;
+    double mSnowProbability = 9999.0;
+    double mIceProbability = 9999.0;
+    double mRainProbabilityNight = 9999.0;
+    double mSnowProbabilityNight = 9999.0;
+    double mIceProbabilityNight = 9999.0;
+};
+
+typedef std::shared_ptr<Precipitation> PrecipitationPtr;
+
+#endif

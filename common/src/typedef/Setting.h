@@ -1,0 +1,103 @@
+#ifndef WEATHER_COMMON_SETTING_H
+#define WEATHER_COMMON_SETTING_H
+
+#include <cstdint>
+#include <string>
+
+#include "Pattern.h"
+#include "Ref.h"
+
+// In-memory form of the one row of the settings table. Plain fields only;
+// the defaults are those of a freshly created settings database.
+class Setting : public Ref {
+public:
+    DECLARE_MAKE(Setting)
+
+    bool Init() override;
+    ~Setting() override = default;
+
+    int32_t GetCurrentCityIndex() const { return mCurrentCityIndex; }
+    void SetCurrentCityIndex(int32_t value) { mCurrentCityIndex = value; }
+    int32_t GetTemperatureUnit() const { return mTemperatureUnit; }
+    void SetTemperatureUnit(int32_t value) { mTemperatureUnit = value; }
+    int64_t GetLastRefreshedTime() const { return mLastRefreshedTime; }
+    void SetLastRefreshedTime(int64_t value) { mLastRefreshedTime = value; }
+    int64_t GetCurrentLocationAreaRefreshedTime() const { return mCurrentLocationAreaRefreshedTime; }
+    void SetCurrentLocationAreaRefreshedTime(int64_t value) { mCurrentLocationAreaRefreshedTime = value; }
+    bool GetIsFirstLaunch() const { return mIsFirstLaunch; }
+    void SetIsFirstLaunch(bool value) { mIsFirstLaunch = value; }
+    bool GetAutoRefreshOn() const { return mAutoRefreshOn; }
+    void SetAutoRefreshOn(bool value) { mAutoRefreshOn = value; }
+    int32_t GetAutoRefreshInterval() const { return mAutoRefreshInterval; }
+    void SetAutoRefreshInterval(int32_t value) { mAutoRefreshInterval = value; }
+    bool GetShowCurrentCityAgreement() const { return mShowCurrentCityAgreement; }
+    void SetShowCurrentCityAgreement(bool value) { mShowCurrentCityAgreement = value; }
+    bool GetUseCurrentLocationOn() const { return mUseCurrentLocationOn; }
+    void SetUseCurrentLocationOn(bool value) { mUseCurrentLocationOn = value; }
+    bool GetRefreshOnOpeningOn() const { return mRefreshOnOpeningOn; }
+    void SetRefreshOnOpeningOn(bool value) { mRefreshOnOpeningOn = value; }
+    bool GetRefreshOnOpeningOnAgreement() const { return mRefreshOnOpeningOnAgreement; }
+    void SetRefreshOnOpeningOnAgreement(bool value) { mRefreshOnOpeningOnAgreement = value; }
+    bool GetNotificationOn() const { return mNotificationOn; }
+    void SetNotificationOn(bool value) { mNotificationOn = value; }
+    uint32_t GetNotificationTime() const { return mNotificationTime; }
+    void SetNotificationTime(uint32_t value) { mNotificationTime = value; }
+    bool GetNetworkPositionPopupAgreement() const { return mNetworkPositionPopupAgreement; }
+    void SetNetworkPositionPopupAgreement(bool value) { mNetworkPositionPopupAgreement = value; }
+    bool GetShowNetworkPopup() const { return mShowNetworkPopup; }
+    void SetShowNetworkPopup(bool value) { mShowNetworkPopup = value; }
+    bool GetChinaDataGPSPerformPopupOn() const { return mChinaDataGPSPerformPopupOn; }
+    void SetChinaDataGPSPerformPopupOn(bool value) { mChinaDataGPSPerformPopupOn = value; }
+    bool GetAutoScrollOn() const { return mAutoScrollOn; }
+    void SetAutoScrollOn(bool value) { mAutoScrollOn = value; }
+    int32_t GetAutoScrollInterval() const { return mAutoScrollInterval; }
+    void SetAutoScrollInterval(int32_t value) { mAutoScrollInterval = value; }
+    const std::string& GetLastUpdateLanguageCode() const { return mLastUpdateLanguageCode; }
+    void SetLastUpdateLanguageCode(const std::string& value) { mLastUpdateLanguageCode = value; }
+    const std::string& GetCpType() const { return mCpType; }
+    void SetCpType(const std::string& value) { mCpType = value; }
+    const std::string& GetDaemonType() const { return mDaemonType; }
+    void SetDaemonType(const std::string& value) { mDaemonType = value; }
+    const std::string& GetCurrentCityLocationId() const { return mCurrentCityLocationId; }
+    void SetCurrentCityLocationId(const std::string& value) { mCurrentCityLocationId = value; }
+    bool GetIsNowRefreshing() const { return mIsNowRefreshing; }
+    void SetIsNowRefreshing(bool value) { mIsNowRefreshing = value; }
+    bool GetIsSupportManualRefresh() const { return mIsSupportManualRefresh; }
+    void SetIsSupportManualRefresh(bool value) { mIsSupportManualRefresh = value; }
+    int64_t GetRefreshingStartTime() const { return mRefreshingStartTime; }
+    void SetRefreshingStartTime(int64_t value) { mRefreshingStartTime = value; }
+    bool GetNotificationPopup() const { return mNotificationPopup; }
+    void SetNotificationPopup(bool value) { mNotificationPopup = value; }
+
+private:
+    Setting() = default;
+
+    int32_t mCurrentCityIndex = 0;
+    int32_t mTemperatureUnit = 1;
+    int64_t mLastRefreshedTime = 0;
+    int64_t mCurrentLocationAreaRefreshedTime = 0;
+    bool mIsFirstLaunch = true;
+    bool mAutoRefreshOn = true;
+    int32_t mAutoRefreshInterval = 6;
+    bool mShowCurrentCityAgreement = false;
+    bool mUseCurrentLocationOn = false;
+    bool mRefreshOnOpeningOn = false;
+    bool mRefreshOnOpeningOnAgreement = false;
+    bool mNotificationOn = true;
+    uint32_t mNotificationTime = 0;
+    bool mNetworkPositionPopupAgreement = false;
+    bool mShowNetworkPopup = false;
+    bool mChinaDataGPSPerformPopupOn = false;
+    bool mAutoScrollOn = false;
+    int32_t mAutoScrollInterval = 0;
+    std::string mLastUpdateLanguageCode;
+    std::string mCpType;
+    std::string mDaemonType;
+    std::string mCurrentCityLocationId;
+    bool mIsNowRefreshing = false;
+    bool mIsSupportManualRefresh = false;
+    int64_t mRefreshingStartTime = 0;
+    bool mNotificationPopup = true;
+};
+
+#endif

@@ -1,0 +1,34 @@
+#include "Temperature.h"
+
+#include <cmath>
+
+bool Temperature::Init()
+{
+    Ref::Init();
+    mCelsius = UNSUPPORTED;
+    mFahrenheit = UNSUPPORTED;
+    return true;
+}
+
+double Temperature::CutToOneDecimal(double value)
+{
+    // The cut works on the binary value, exactly as every other weather
+    // process of the device computes it, so all of them show the same text.
+    return std::floor(std::trunc(value * 10.0) / 10.0 * 10.0 + 0.5) / 10.0;
+}
+
+double Temperature::RoundToOneDecimal(double value)
+{
+    return std::floor(value * 10.0 + 0.5) / 10.0;
+}
+
+void Temperature::SetTemperature(double celsius)
+{
+    if (celsius == UNSUPPORTED) {
+        mCelsius = UNSUPPORTED;
+        mFahrenheit = UNSUPPORTED;
+        return;
+    }
+    mCelsius = CutToOneDecimal(celsius);
+    mFahrenheit = CutToOneDecimal(celsius * 1.8 + 32.0);
+}

@@ -1,0 +1,41 @@
+#ifndef WEATHER_COMMON_TEMPERATURE_H
+#define WEATHER_COMMON_TEMPERATURE_H
+
+#include <memory>
+
+#include "Pattern.h"
+#include "Ref.h"
+
+// A temperature held in both scales. Only Celsius is stored in the database;
+// Fahrenheit is derived whenever the value is set from Celsius.
+class Temperature : public Ref {
+public:
+    DECLARE_MAKE(Temperature)
+
+    static constexpr double UNSUPPORTED = 9999.0;
+
+    bool Init() override;
+    ~Temperature() override = default;
+
+    double GetCelsius() const { return mCelsius; }
+    void SetCelsius(double celsius) { mCelsius = celsius; }
+    double GetFahrenheit() const { return mFahrenheit; }
+    void SetFahrenheit(double fahrenheit) { mFahrenheit = fahrenheit; }
+
+    // Fills both scales from a Celsius value, each cut toward zero to one
+    // decimal; the unsupported marker stays the marker in both scales.
+    void SetTemperature(double celsius);
+
+    // Cut toward zero to one decimal.
+    static double CutToOneDecimal(double value);
+    // Half up to one decimal: how temperatures are written to the database.
+    static double RoundToOneDecimal(double value);
+
+private:
+    double mCelsius = UNSUPPORTED;
+    double mFahrenheit = UNSUPPORTED;
+};
+
+typedef std::shared_ptr<Temperature> TemperaturePtr;
+
+#endif

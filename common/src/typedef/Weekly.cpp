@@ -1,0 +1,9 @@
+#include "Weekly.h"
+
+bool Weekly::Init()
+{
+    RETURN_IF(!Weather::Init(), false);
+    mWebsiteUrl.clear();
+    mDayOfWeek = 0;
+    return true;
+}

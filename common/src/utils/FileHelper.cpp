@@ -1,0 +1,342 @@
+#include "FileHelper.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <device/app_common.h>
+#include <device/app_manager.h>
+
+namespace {
+
+constexpr int ERR_OK = 0;
+
+// Process-wide: once a directory is known it never changes for this run.
+std::string sSharedDataDirPath;
+std::string sResourceDirPath;
+std::string sSharedResourceDirPath;
+std::string sSharedTrustedDirPath;
+
+const std::string kEdjResourceFile = "edje/Resources.edj";
+const std::string kWeatherDBFile = "db/.weather.db";
+const std::string kSettingDBFile = "db/.setting.db";
+const std::string kVersionDBFile = "db/.version.db";
+const std::string kShareTargetDBFile = "db/.share_target.db";
+const std::string kWeatherInfoJsonFile = "db/.json.txt";
+
+// Platform texts are malloc'ed: copy, then release at once.
+struct FreeDeleter {
+    void operator()(char* text) const { free(text); }
+};
+using PlatformText = std::unique_ptr<char, FreeDeleter>;
+
+} // namespace
+
+DEFINE_SINGLETON(FileHelper)
+
+bool FileHelper::Init()
+{
+    return true;
+}
+
+std::string FileHelper::GetSharedDataDirectoryPath()
+{
+    if (!sSharedDataDirPath.empty())
+        return sSharedDataDirPath;
+
+    pid_t pid = getpid();
+    char* appId = NULL;
+    int ret = app_manager_get_app_id(pid, &appId);
+    PlatformText appIdHolder(appId);
+    if (ret != ERR_OK) {
+        LOGE("[%s(): %d] app_manager_get_app_id failed for pid:%d [return]", __func__, __LINE__, (int)pid);
+        return std::string();
+    }
+    RETURN_IF(appId == NULL, std::string());
+    std::string ownAppId(appId);
+    appIdHolder.reset();
+
+    char* sharedDataDirPath = NULL;
+    ret = app_manager_get_shared_data_path(ownAppId.c_str(), &sharedDataDirPath);
+    PlatformText pathHolder(sharedDataDirPath);
+    RETURN_IF(ret != ERR_OK, std::string());
+    RETURN_IF(sharedDataDirPath == NULL, std::string());
+    std::string path(sharedDataDirPath);
+    pathHolder.reset();
+    RETURN_IF_MSG(path.length() < 1, "sharedDataDirPath < 1", std::string());
+
+    sSharedDataDirPath = path;
+    return sSharedDataDirPath;
+}
+
+std::string FileHelper::GetSharedDataDirectoryPath(const std::string& appId)
+{
+    RETURN_IF(appId.length() < 1, std::string());
+
+    char* sharedDataDirPath = NULL;
+    int ret = app_manager_get_shared_data_path(appId.c_str(), &sharedDataDirPath);
+    PlatformText pathHolder(sharedDataDirPath);
+    RETURN_IF(ret != ERR_OK, std::string());
+    RETURN_IF(sharedDataDirPath == NULL, std::string());
+    std::string path(sharedDataDirPath);
+    pathHolder.reset();
+    RETURN_IF_MSG(path.length() < 1, "sharedDataDirPath < 1", std::string());
+    return path;
+}
+
+std::string FileHelper::GetResourceDirectoryPath()
+{
+    if (!sResourceDirPath.empty())
+        return sResourceDirPath;
+
+    char* resourceDirPath = app_get_resource_path();
+    PlatformText pathHolder(resourceDirPath);
+    LOGE("app_get_resource_path : %s", resourceDirPath ? resourceDirPath : "(null)");
+    RETURN_IF(resourceDirPath == NULL, std::string());
+    std::string path(resourceDirPath);
+    pathHolder.reset();
+    RETURN_IF_MSG(path.length() < 1, "resourceDirPath < 1", std::string());
+
+    sResourceDirPath = path;
+    return sResourceDirPath;
+}
+
+std::string FileHelper::GetSharedResourceDirectoryPath()
+{
+    if (!sSharedResourceDirPath.empty())
+        return sSharedResourceDirPath;
+
+    pid_t pid = getpid();
+    char* appId = NULL;
+    int ret = app_manager_get_app_id(pid, &appId);
+    PlatformText appIdHolder(appId);
+    if (ret != ERR_OK) {
+        LOGE("[%s(): %d] app_manager_get_app_id failed for pid:%d [return]", __func__, __LINE__, (int)pid);
+        return std::string();
+    }
+    RETURN_IF(appId == NULL, std::string());
+    std::string ownAppId(appId);
+    appIdHolder.reset();
+
+    char* sharedResDirPath = NULL;
+    ret = app_manager_get_shared_resource_path(ownAppId.c_str(), &sharedResDirPath);
+    PlatformText pathHolder(sharedResDirPath);
+    RETURN_IF(ret != ERR_OK, std::string());
+    RETURN_IF(sharedResDirPath == NULL, std::string());
+    std::string path(sharedResDirPath);
+    pathHolder.reset();
+    if (path.empty())
+        return std::string();
+
+    sSharedResourceDirPath = path;
+    return sSharedResourceDirPath;
+}
+
+std::string FileHelper::GetSharedTrustedDirectoryPath()
+{
+    if (!sSharedTrustedDirPath.empty())
+        return sSharedTrustedDirPath;
+
+    pid_t pid = getpid();
+    char* appId = NULL;
+    int ret = app_manager_get_app_id(pid, &appId);
+    PlatformText appIdHolder(appId);
+    if (ret != ERR_OK) {
+        LOGE("[%s(): %d] app_manager_get_app_id failed for pid:%d [return]", __func__, __LINE__, (int)pid);
+        return std::string();
+    }
+    RETURN_IF(appId == NULL, std::string());
+    std::string ownAppId(appId);
+    appIdHolder.reset();
+
+    char* sharedTrustedDirPath = NULL;
+    ret = app_manager_get_shared_trusted_path(ownAppId.c_str(), &sharedTrustedDirPath);
+    PlatformText pathHolder(sharedTrustedDirPath);
+    RETURN_IF(ret != ERR_OK, std::string());
+    RETURN_IF(sharedTrustedDirPath == NULL, std::string());
+    std::string path(sharedTrustedDirPath);
+    pathHolder.reset();
+    if (path.empty())
+        return std::string();
+
+    sSharedTrustedDirPath = path;
+    return sSharedTrustedDirPath;
+}
+
+std::string FileHelper::GetEdjResourceFilePath()
+{
+    std::string ret = GetResourceDirectoryPath();
+    RETURN_IF(ret.length() < 1, std::string());
+    return ret + kEdjResourceFile;
+}
+
+std::string FileHelper::GetSharedDataDummyDBFilePath()
+{
+    std::string ret = GetSharedDataDirectoryPath();
+    RETURN_IF(ret.length() < 1, std::string());
+    return ret + kWeatherDBFile;
+}
+
+std::string FileHelper::GetSharedDataDummySettingDBFilePath()
+{
+    std::string ret = GetSharedDataDirectoryPath();
+    RETURN_IF(ret.length() < 1, std::string());
+    return ret + kSettingDBFile;
+}
+
+std::string FileHelper::GetSharedDataDummyVersionDBFilePath()
+{
+    std::string ret = GetSharedDataDirectoryPath();
+    RETURN_IF(ret.length() < 1, std::string());
+    return ret + kVersionDBFile;
+}
+
+std::string FileHelper::GetSharedDataDummySharedTargetDBFilePath()
+{
+    std::string ret = GetSharedDataDirectoryPath();
+    RETURN_IF(ret.length() < 1, std::string());
+    return ret + kShareTargetDBFile;
+}
+
+std::string FileHelper::GetWeatherInfoJsonFilePath()
+{
+    std::string ret = GetSharedDataDirectoryPath();
+    RETURN_IF(ret.length() < 1, std::string());
+    return ret + kWeatherInfoJsonFile;
+}
+
+std::string FileHelper::GetSharedResourceDummyDBFilePath()
+{
+    std::string ret = GetSharedResourceDirectoryPath();
+    RETURN_IF(ret.length() < 1, std::string());
+    return ret + kWeatherDBFile;
+}
+
+std::string FileHelper::GetSharedResourceDummySettingDBFilePath()
+{
+    std::string ret = GetSharedResourceDirectoryPath();
+    RETURN_IF(ret.length() < 1, std::string());
+    return ret + kSettingDBFile;
+}
+
+std::string FileHelper::GetSharedResourceDummyVersionDBFilePath()
+{
+    std::string ret = GetSharedResourceDirectoryPath();
+    RETURN_IF(ret.length() < 1, std::string());
+    return ret + kVersionDBFile;
+}
+
+std::string FileHelper::GetSharedResourceDummySharedTargetDBFilePath()
+{
+    std::string ret = GetSharedResourceDirectoryPath();
+    RETURN_IF(ret.length() < 1, std::string());
+    return ret + kShareTargetDBFile;
+}
+
+bool FileHelper::IsExists(const std::string& fullName)
+{
+    RETURN_IF(fullName.length() < 1, false);
+    return access(fullName.c_str(), F_OK) == 0;
+}
+
+bool FileHelper::MakeDirectory(const std::string& path)
+{
+    RETURN_IF(path.length() < 1, false);
+    if (mkdir(path.c_str(), 0755) == 0)
+        return true;
+    // An existing directory is the normal case on every start after the first.
+    if (errno == EEXIST)
+        return false;
+    LOGE("mkdir failed(path:%s), errno:%d", path.c_str(), errno);
+    return false;
+}
+
+void FileHelper::RemoveFile(const std::string& filePath)
+{
+    RETURN_IF(filePath.length() < 1);
+    if (remove(filePath.c_str()) != 0)
+        LOGE("[%s(): %d] %s [return]", __func__, __LINE__, filePath.c_str());
+}
+
+void FileHelper::WriteToFile(const std::string& content, const std::string& filePath)
+{
+    FILE* fp = fopen(filePath.c_str(), "w");
+    if (fp == NULL) {
+        LOGE("[Failed] fopen function. file pointer is null point");
+        return;
+    }
+    // The length counts, not the first zero byte.
+    fwrite(content.data(), 1, content.size(), fp);
+    fclose(fp);
+}
+
+void FileHelper::CopyFile(const std::string& srcPath, const std::string& dstPath)
+{
+    std::ifstream inStream(srcPath, std::ios::in | std::ios::binary);
+    std::ofstream outStream(dstPath, std::ios::out | std::ios::binary | std::ios::trunc);
+    if (!inStream.is_open())
+        LOG_RETURN_GUARD("!inStream.is_open()");
+    else if (!outStream.is_open())
+        LOG_RETURN_GUARD("!outStream.is_open()");
+    else
+        outStream << inStream.rdbuf();
+    // Both streams close when they leave scope, on every path.
+}
+
+FILE* FileHelper::FileOpenForRead(const char* filename, int* fileHandle)
+{
+    RETURN_IF(NULL == filename || NULL == fileHandle, NULL);
+
+    FILE* fd = fopen(filename, "r");
+    RETURN_IF(NULL == fd, NULL);
+
+    *fileHandle = fileno(fd);
+    if (FileReadLockWait(*fileHandle) != 0) {
+        fclose(fd);
+        *fileHandle = 0;
+        return NULL;
+    }
+    return fd;
+}
+
+int FileHelper::FileReadLockWait(int fileHandle)
+{
+    struct flock lock = {};
+    lock.l_type = F_RDLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = 0;
+    lock.l_len = 0;
+    if (fcntl(fileHandle, F_SETLKW, &lock) == -1) {
+        LOGE("errno: %d", errno);
+        return -1;
+    }
+    return 0;
+}
+
+int FileHelper::FileUnlock(int fileHandle)
+{
+    struct flock lock = {};
+    lock.l_type = F_UNLCK;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = 0;
+    lock.l_len = 0;
+    if (fcntl(fileHandle, F_SETLK, &lock) == -1) {
+        LOGE("errno: %d", errno);
+        return -1;
+    }
+    return 0;
+}
+
+int FileHelper::FileClose(FILE* fd, int fileHandle)
+{
+    RETURN_IF(fd == NULL, -1);
+
+    int result = FileUnlock(fileHandle) == 0 ? 0 : -1;
+    int file_ret = fclose(fd);
+    RETURN_IF(0 != file_ret, -1);
+    return result;
+}

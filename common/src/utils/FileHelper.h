@@ -1,0 +1,54 @@
+#ifndef WEATHER_COMMON_FILE_HELPER_H
+#define WEATHER_COMMON_FILE_HELPER_H
+
+#include <cstdio>
+#include <string>
+
+#include "Pattern.h"
+
+// Directories the platform assigns to this application, the fixed file paths
+// of the weather databases under them, and a few small file operations.
+// Directory lookups are cached for the life of the process once they succeed.
+class FileHelper {
+public:
+    DECLARE_SINGLETON(FileHelper);
+
+    virtual bool Init();
+
+    // Directories; each returns an empty string on failure.
+    std::string GetSharedDataDirectoryPath();
+    std::string GetSharedDataDirectoryPath(const std::string& appId);
+    std::string GetResourceDirectoryPath();
+    std::string GetSharedResourceDirectoryPath();
+    std::string GetSharedTrustedDirectoryPath();
+
+    // Directory + fixed relative name; empty when the directory is unknown.
+    std::string GetEdjResourceFilePath();
+    std::string GetSharedDataDummyDBFilePath();
+    std::string GetSharedDataDummySettingDBFilePath();
+    std::string GetSharedDataDummyVersionDBFilePath();
+    std::string GetSharedDataDummySharedTargetDBFilePath();
+    std::string GetWeatherInfoJsonFilePath();
+    std::string GetSharedResourceDummyDBFilePath();
+    std::string GetSharedResourceDummySettingDBFilePath();
+    std::string GetSharedResourceDummyVersionDBFilePath();
+    std::string GetSharedResourceDummySharedTargetDBFilePath();
+
+    bool IsExists(const std::string& fullName);
+    // True only when the directory was created by this call.
+    bool MakeDirectory(const std::string& path);
+    void RemoveFile(const std::string& filePath);
+    void WriteToFile(const std::string& content, const std::string& filePath);
+    void CopyFile(const std::string& srcPath, const std::string& dstPath);
+
+    // Read access under a shared whole-file lock that waits for writers.
+    FILE* FileOpenForRead(const char* filename, int* fileHandle);
+    int FileClose(FILE* fd, int fileHandle);
+    int FileReadLockWait(int fileHandle);
+    int FileUnlock(int fileHandle);
+
+private:
+    FileHelper() = default;
+};
+
+#endif

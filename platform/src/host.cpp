@@ -1,0 +1,331 @@
+// Where the emulated device lives and what is installed on it.
+
+#include <device/host.h>
+#include <device/system_keys.h>
+
+#include <glib.h>
+#include <glib/gstdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+
+#include "DeviceInternal.h"
+#include "KeyStore.h"
+
+#ifndef WEATHER_SERVICE_BINARY
+#define WEATHER_SERVICE_BINARY ""
+#endif
+#ifndef WEATHER_RES_STAGING_DIR
+#define WEATHER_RES_STAGING_DIR ""
+#endif
+
+namespace device {
+
+namespace {
+
+constexpr const char* kWeatherPkg = "com.velurio.weather";
+constexpr const char* kPlatformCert = "velurio-platform";
+constexpr const char* kStagingEnv = "WEATHER_RES_STAGING_DIR";
+
+struct KeyFileDeleter {
+    void operator()(GKeyFile* file) const { g_key_file_free(file); }
+};
+using KeyFilePtr = std::unique_ptr<GKeyFile, KeyFileDeleter>;
+
+std::vector<AppInfo> DefaultApps()
+{
+    return {
+        {"com.velurio.weather", kWeatherPkg, kPlatformCert, "", "1.0.0"},
+        {"com.velurio.weather-agent", kWeatherPkg, kPlatformCert, "", "1.0.0"},
+        {"com.velurio.weather-backuprestore", kWeatherPkg, kPlatformCert, kServiceBinaryToken, "1.0.0"},
+        {"com.velurio.cloud-backup-client", "com.velurio.cloud-backup", kPlatformCert, "", "1.0.0"},
+    };
+}
+
+std::map<std::string, internal::KeyValue> DefaultSystemKeys()
+{
+    using internal::KeyValue;
+    return {
+        {SYSKEY_LANGUAGE, KeyValue::String("en_US.UTF-8")},
+        {SYSKEY_COUNTRY_ISO, KeyValue::String("US")},
+        {SYSKEY_TIME_FORMAT_1224, KeyValue::Int(1)},
+        {SYSKEY_STANDALONE, KeyValue::Int(0)},
+        {SYSKEY_LOCKSCREEN_WEATHER_DISPLAY, KeyValue::Bool(false)},
+        {SYSKEY_TIME_CHANGED, KeyValue::Int(0)},
+        {SYSKEY_TIMEZONE_ID, KeyValue::String("Etc/UTC")},
+        {SYSKEY_DATE_FORMAT, KeyValue::Int(0)},
+        {SYSKEY_HOST_VENDOR, KeyValue::String("")},
+        {SYSKEY_HOST_CONNECTION_TYPE, KeyValue::Int(0)},
+        {SYSKEY_HOST_DATA_NETWORK_STATUS, KeyValue::Int(0)},
+        {SYSKEY_HOST_CONNECTED, KeyValue::Bool(false)},
+        {SYSKEY_COMPANION_SERVICE_CONNECTED, KeyValue::Int(0)},
+        {SYSKEY_NOTIFICATION_BRIDGE_CONNECTED, KeyValue::Int(0)},
+        {SYSKEY_IOS_HOST_CONNECTED, KeyValue::Int(0)},
+    };
+}
+
+std::string PackageDir(const std::string& pkgId, const char* sub)
+{
+    return Root() + "/apps/" + pkgId + "/" + sub;
+}
+
+bool MakePackageDirs(const std::string& pkgId)
+{
+    bool ok = true;
+    for (const char* sub : {"data/", "res/", "shared/data/", "shared/res/", "shared/trusted/"})
+        ok = internal::MakeDirs(PackageDir(pkgId, sub)) && ok;
+    return ok;
+}
+
+KeyFilePtr LoadRegistry()
+{
+    KeyFilePtr file(g_key_file_new());
+    g_key_file_load_from_file(file.get(), RegistryPath().c_str(), G_KEY_FILE_NONE, nullptr);
+    return file;
+}
+
+std::string GetText(GKeyFile* file, const char* group, const char* key)
+{
+    gchar* text = g_key_file_get_string(file, group, key, nullptr);
+    std::string result = text ? text : "";
+    g_free(text);
+    return result;
+}
+
+AppInfo ReadApp(GKeyFile* file, const char* appId)
+{
+    AppInfo app;
+    app.appId = appId;
+    app.pkgId = GetText(file, appId, "package");
+    app.certificate = GetText(file, appId, "certificate");
+    app.executable = ResolveExecutable(GetText(file, appId, "executable"));
+    app.version = GetText(file, appId, "version");
+    return app;
+}
+
+void WriteApp(GKeyFile* file, const AppInfo& app)
+{
+    const char* group = app.appId.c_str();
+    g_key_file_set_string(file, group, "package", app.pkgId.c_str());
+    g_key_file_set_string(file, group, "certificate", app.certificate.c_str());
+    g_key_file_set_string(file, group, "executable", app.executable.c_str());
+    g_key_file_set_string(file, group, "version", app.version.c_str());
+}
+
+bool SaveRegistry(GKeyFile* file)
+{
+    gsize length = 0;
+    gchar* data = g_key_file_to_data(file, &length, nullptr);
+    bool ok = internal::WriteFileAtomic(RegistryPath(), std::string(data, length));
+    g_free(data);
+    return ok;
+}
+
+std::string SetupLockPath()
+{
+    return Root() + "/.setup.lock";
+}
+
+bool NewerThan(const GStatBuf& a, const GStatBuf& b)
+{
+    if (a.st_mtim.tv_sec != b.st_mtim.tv_sec)
+        return a.st_mtim.tv_sec > b.st_mtim.tv_sec;
+    return a.st_mtim.tv_nsec > b.st_mtim.tv_nsec;
+}
+
+// Copies the build's staged resources into the weather package, refreshing
+// files that are newer in the staging directory.
+bool CopyTree(const std::string& from, const std::string& to)
+{
+    GDir* dir = g_dir_open(from.c_str(), 0, nullptr);
+    if (!dir)
+        return true; // nothing staged
+    bool ok = internal::MakeDirs(to);
+    while (const gchar* name = g_dir_read_name(dir)) {
+        std::string src = from + "/" + name;
+        std::string dst = to + "/" + name;
+        GStatBuf srcStat;
+        if (g_stat(src.c_str(), &srcStat) != 0)
+            continue;
+        if (S_ISDIR(srcStat.st_mode)) {
+            ok = CopyTree(src, dst) && ok;
+            continue;
+        }
+        GStatBuf dstStat;
+        if (g_stat(dst.c_str(), &dstStat) == 0 && !NewerThan(srcStat, dstStat))
+            continue;
+        gchar* data = nullptr;
+        gsize length = 0;
+        if (!g_file_get_contents(src.c_str(), &data, &length, nullptr)) {
+            ok = false;
+            continue;
+        }
+        ok = internal::WriteFileAtomic(dst, std::string(data, length)) && ok;
+        g_free(data);
+    }
+    g_dir_close(dir);
+    return ok;
+}
+
+std::string StagingDir()
+{
+    const char* env = g_getenv(kStagingEnv);
+    return (env && *env) ? env : WEATHER_RES_STAGING_DIR;
+}
+
+std::mutex gSetupMutex;
+std::string gSetupRoot; // root already set up by this process
+
+} // namespace
+
+std::string Root()
+{
+    const char* env = g_getenv(kRootEnv);
+    std::string root;
+    if (env && *env) {
+        root = env;
+    } else {
+        const char* home = g_getenv("HOME");
+        root = (home && *home) ? std::string(home) + "/.weather-device" : "/tmp/weather-device";
+    }
+    while (root.size() > 1 && root.back() == '/')
+        root.pop_back();
+    return root;
+}
+
+std::string RegistryPath() { return Root() + "/registry.ini"; }
+std::string LogPath() { return Root() + "/log/device.log"; }
+std::string InboxDir() { return Root() + "/inbox/"; }
+std::string PowerDir() { return Root() + "/power/"; }
+std::string VconfStorePath() { return Root() + "/vconf/keys.ini"; }
+std::string PreferenceStorePath(const std::string& appId) { return Root() + "/preference/" + appId + ".ini"; }
+
+std::string PackageDataDir(const std::string& pkgId) { return PackageDir(pkgId, "data/"); }
+std::string PackageResourceDir(const std::string& pkgId) { return PackageDir(pkgId, "res/"); }
+std::string PackageSharedDataDir(const std::string& pkgId) { return PackageDir(pkgId, "shared/data/"); }
+std::string PackageSharedResourceDir(const std::string& pkgId) { return PackageDir(pkgId, "shared/res/"); }
+std::string PackageSharedTrustedDir(const std::string& pkgId) { return PackageDir(pkgId, "shared/trusted/"); }
+
+std::string OwnAppId()
+{
+    const char* env = g_getenv(kAppIdEnv);
+    return env ? env : "";
+}
+
+std::string ServiceBinary()
+{
+    const char* env = g_getenv(kServiceBinaryEnv);
+    return (env && *env) ? env : WEATHER_SERVICE_BINARY;
+}
+
+std::string ResolveExecutable(const std::string& stored)
+{
+    return stored == kServiceBinaryToken ? ServiceBinary() : stored;
+}
+
+bool EnsureDefaultDevice()
+{
+    std::lock_guard<std::mutex> guard(gSetupMutex);
+    const std::string root = Root();
+    // A root this process set up and that was removed since stays removed.
+    if (gSetupRoot == root)
+        return g_file_test(RegistryPath().c_str(), G_FILE_TEST_EXISTS);
+    if (!internal::MakeDirs(root))
+        return false;
+    // Two processes may start on a fresh root at once: the first builds it,
+    // the second waits and finds the registry.
+    internal::FileLock lock(SetupLockPath());
+    if (!lock.Held())
+        return false;
+    bool ok = true;
+    for (const char* sub : {"/log", "/inbox", "/power", "/vconf", "/preference", "/apps"})
+        ok = internal::MakeDirs(root + sub) && ok;
+    if (!g_file_test(RegistryPath().c_str(), G_FILE_TEST_EXISTS)) {
+        internal::KeyStore keys(VconfStorePath());
+        ok = keys.SetMissing(DefaultSystemKeys()) == internal::StoreResult::Ok && ok;
+        KeyFilePtr registry(g_key_file_new());
+        for (const AppInfo& app : DefaultApps()) {
+            ok = MakePackageDirs(app.pkgId) && ok;
+            WriteApp(registry.get(), app);
+        }
+        // The registry comes last: its presence means the device is complete.
+        ok = ok && SaveRegistry(registry.get());
+    } else {
+        KeyFilePtr registry = LoadRegistry();
+        gchar** groups = g_key_file_get_groups(registry.get(), nullptr);
+        for (gchar** group = groups; group && *group; ++group)
+            ok = MakePackageDirs(GetText(registry.get(), *group, "package")) && ok;
+        g_strfreev(groups);
+    }
+    ok = CopyTree(StagingDir(), PackageResourceDir(kWeatherPkg)) && ok;
+    if (ok)
+        gSetupRoot = root;
+    return ok;
+}
+
+namespace internal {
+bool EnsureDevice()
+{
+    return EnsureDefaultDevice();
+}
+} // namespace internal
+
+std::vector<AppInfo> InstalledApps()
+{
+    internal::EnsureDevice();
+    std::vector<AppInfo> apps;
+    KeyFilePtr registry = LoadRegistry();
+    gchar** groups = g_key_file_get_groups(registry.get(), nullptr);
+    for (gchar** group = groups; group && *group; ++group)
+        apps.push_back(ReadApp(registry.get(), *group));
+    g_strfreev(groups);
+    return apps;
+}
+
+std::optional<AppInfo> FindApp(const std::string& appId)
+{
+    internal::EnsureDevice();
+    if (appId.empty())
+        return std::nullopt;
+    KeyFilePtr registry = LoadRegistry();
+    if (!g_key_file_has_group(registry.get(), appId.c_str()))
+        return std::nullopt;
+    return ReadApp(registry.get(), appId.c_str());
+}
+
+bool InstallApp(const AppInfo& app)
+{
+    // Both ids become file names (package directories, preference stores, inboxes).
+    auto safeName = [](const std::string& name) {
+        return internal::KeyStore::IsValidKey(name) && name.find('/') == std::string::npos && name != "." &&
+               name != "..";
+    };
+    if (!safeName(app.appId) || !safeName(app.pkgId))
+        return false;
+    if (!internal::EnsureDevice())
+        return false;
+    internal::FileLock lock(SetupLockPath());
+    if (!lock.Held())
+        return false;
+    KeyFilePtr registry = LoadRegistry();
+    WriteApp(registry.get(), app);
+    return MakePackageDirs(app.pkgId) && SaveRegistry(registry.get());
+}
+
+bool UninstallApp(const std::string& appId)
+{
+    if (!internal::EnsureDevice())
+        return false;
+    internal::FileLock lock(SetupLockPath());
+    if (!lock.Held())
+        return false;
+    KeyFilePtr registry = LoadRegistry();
+    if (!g_key_file_remove_group(registry.get(), appId.c_str(), nullptr))
+        return false;
+    return SaveRegistry(registry.get());
+}
+
+} // namespace device

@@ -1,0 +1,356 @@
+// Sending launch requests and replies (transport described in service_app.cpp).
+
+#include "launch_send.h"
+
+#include <device/app_control.h>
+#include <device/host.h>
+
+#include <glib.h>
+#include <glib/gstdio.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+#include <mutex>
+#include <set>
+
+#include "DeviceInternal.h"
+#include "app_control_handle.h"
+#include "launch_common.h"
+#include "launch_transport.h"
+#include "launch_wire.h"
+
+namespace device {
+namespace launch {
+
+namespace {
+
+// A sent request whose reply is awaited on its own socket.
+struct PendingReply {
+    PendingReply() : server(kReplyMagic, [this](const std::string& payload, pid_t peer, uint64_t) {
+                         return Take(payload, peer);
+                     })
+    {
+    }
+    ~PendingReply()
+    {
+        if (idleId)
+            g_source_remove(idleId);
+        server.Stop();
+        delete request;
+        delete reply;
+    }
+
+    Verdict Take(const std::string& payload, pid_t peer);
+
+    FrameServer server;
+    app_control_h request = nullptr; // copy of what was sent, handed to the callback
+    app_control_reply_cb callback = nullptr;
+    void* userData = nullptr;
+    app_control_h reply = nullptr;
+    app_control_result_e result = APP_CONTROL_RESULT_FAILED;
+    guint idleId = 0;
+};
+
+// Senders may run on any thread; replies arrive on the default main context.
+std::mutex gReplyMutex;
+
+// Never freed: a reply may come at any time in the process's life.
+std::set<PendingReply*>& PendingReplies()
+{
+    static auto* pending = new std::set<PendingReply*>();
+    return *pending;
+}
+
+std::set<std::string>& OwedReplies()
+{
+    static auto* owed = new std::set<std::string>();
+    return *owed;
+}
+
+gboolean DeliverReply(gpointer data)
+{
+    auto* pending = static_cast<PendingReply*>(data);
+    pending->idleId = 0;
+    {
+        std::lock_guard<std::mutex> guard(gReplyMutex);
+        PendingReplies().erase(pending);
+    }
+    pending->server.Stop();
+    pending->callback(pending->request, pending->reply, pending->result, pending->userData);
+    delete pending;
+    return G_SOURCE_REMOVE;
+}
+
+Verdict PendingReply::Take(const std::string& payload, pid_t peer)
+{
+    if (reply) {
+        LAUNCH_LOG("rejected reply: the request was already answered");
+        return Verdict::Reject;
+    }
+    std::string resultText;
+    app_control_s* parsed = Parse(payload, &resultText);
+    if (!parsed)
+        return Verdict::Reject;
+    gint64 code = 0;
+    if (!g_ascii_string_to_signed(resultText.c_str(), 10, APP_CONTROL_RESULT_CANCELED, APP_CONTROL_RESULT_APP_STARTED,
+                                  &code, nullptr)) {
+        LAUNCH_LOG("rejected reply: result [%s]", resultText.c_str());
+        delete parsed;
+        return Verdict::Reject;
+    }
+    parsed->caller = AppIdOfProcess(peer);
+    parsed->replyTo.clear();
+    reply = parsed;
+    result = static_cast<app_control_result_e>(code);
+    idleId = g_idle_add(DeliverReply, this);
+    return Verdict::Accept;
+}
+
+int AppendToInbox(const app_control_s& request, const std::string& appId)
+{
+    const std::string dir = InboxDir();
+    const std::string path = dir + appId + ".jsonl";
+    const std::string line = InboxLine(request, OwnAppId(), static_cast<long long>(std::time(nullptr)));
+    if (!internal::MakeDirs(dir)) {
+        LAUNCH_LOG("cannot create [%s]", dir.c_str());
+        return APP_CONTROL_ERROR_IO_ERROR;
+    }
+    // One write() with O_APPEND: lines of concurrent senders never mix.
+    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        LAUNCH_LOG("cannot open [%s]: %s", path.c_str(), g_strerror(errno));
+        return APP_CONTROL_ERROR_IO_ERROR;
+    }
+    ssize_t written;
+    do {
+        written = write(fd, line.data(), line.size());
+    } while (written < 0 && errno == EINTR);
+    close(fd);
+    if (written != static_cast<ssize_t>(line.size())) {
+        LAUNCH_LOG("cannot append to [%s]", path.c_str());
+        return APP_CONTROL_ERROR_IO_ERROR;
+    }
+    return APP_CONTROL_ERROR_NONE;
+}
+
+void DetachChild(gpointer)
+{
+    setsid();
+}
+
+bool IsSocket(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
+}
+
+// Starts the application with the request in a file named in its argv and
+// waits, bounded, until it listens. Called with the application's lock held.
+int Start(const AppInfo& app, const std::string& payload, const std::string& caller)
+{
+    const std::string requestPath = NewRequestFilePath(app.appId);
+    GError* error = nullptr;
+    if (!g_file_set_contents_full(requestPath.c_str(), payload.data(), static_cast<gssize>(payload.size()),
+                                  G_FILE_SET_CONTENTS_CONSISTENT, 0600, &error)) {
+        LAUNCH_LOG("cannot write [%s]: %s", requestPath.c_str(), error->message);
+        g_error_free(error);
+        return APP_CONTROL_ERROR_IO_ERROR;
+    }
+    gchar* argv[] = {const_cast<gchar*>(app.executable.c_str()), const_cast<gchar*>(kRequestArg),
+                     const_cast<gchar*>(requestPath.c_str()), nullptr};
+    gchar** envp = g_get_environ();
+    envp = g_environ_setenv(envp, kRootEnv, Root().c_str(), TRUE);
+    envp = g_environ_setenv(envp, kAppIdEnv, app.appId.c_str(), TRUE);
+    envp = caller.empty() ? g_environ_unsetenv(envp, kCallerEnv) : g_environ_setenv(envp, kCallerEnv, caller.c_str(), TRUE);
+    // Without DO_NOT_REAP_CHILD the child is started through an intermediate
+    // process: it is nobody's child here and never becomes our zombie.
+    gboolean spawned = g_spawn_async(nullptr, argv, envp, G_SPAWN_STDIN_FROM_DEV_NULL, DetachChild, nullptr, nullptr, &error);
+    g_strfreev(envp);
+    if (!spawned) {
+        LAUNCH_LOG("cannot start [%s] (%s): %s", app.appId.c_str(), app.executable.c_str(), error->message);
+        g_error_free(error);
+        g_unlink(requestPath.c_str());
+        return APP_CONTROL_ERROR_LAUNCH_FAILED;
+    }
+    // The new process removes the request file once it listens; it may
+    // already have served the request and ended by the time we look.
+    const std::string socketPath = SocketPath(app.appId);
+    const gint64 deadline = g_get_monotonic_time() + kStartTimeoutMs * G_GINT64_CONSTANT(1000);
+    while (!IsSocket(socketPath) && g_file_test(requestPath.c_str(), G_FILE_TEST_EXISTS)) {
+        if (g_get_monotonic_time() > deadline) {
+            // It has the request already; only the next sender may start a second one.
+            LAUNCH_LOG("[%s] started but does not listen after %d ms", app.appId.c_str(), kStartTimeoutMs);
+            break;
+        }
+        g_usleep(5000);
+    }
+    return APP_CONTROL_ERROR_NONE;
+}
+
+int DeliverOrStart(const AppInfo& app, const std::string& payload, const std::string& caller)
+{
+    if (!internal::MakeDirs(RunDir()))
+        return APP_CONTROL_ERROR_IO_ERROR;
+    // One sender at a time per application decides between the running
+    // process and a new one, so two senders never start two processes.
+    internal::FileLock lock(LockPath(app.appId));
+    if (!lock.Held()) {
+        LAUNCH_LOG("cannot lock [%s]", LockPath(app.appId).c_str());
+        return APP_CONTROL_ERROR_IO_ERROR;
+    }
+    PublishOwnIdentity();
+    const std::string socketPath = SocketPath(app.appId);
+    const std::string frame = Frame(kRequestMagic, payload);
+    const gint64 deadline = g_get_monotonic_time() + kStartTimeoutMs * G_GINT64_CONSTANT(1000);
+    for (;;) {
+        switch (DeliverFrame(socketPath, frame, kAckTimeoutMs)) {
+        case Delivery::Accepted:
+            return APP_CONTROL_ERROR_NONE;
+        case Delivery::Rejected:
+            LAUNCH_LOG("[%s] rejected the request", app.appId.c_str());
+            return APP_CONTROL_ERROR_LAUNCH_REJECTED;
+        case Delivery::TimedOut:
+            LAUNCH_LOG("[%s] did not take the request within %d ms", app.appId.c_str(), kAckTimeoutMs);
+            return APP_CONTROL_ERROR_TIMED_OUT;
+        case Delivery::Failed:
+            return APP_CONTROL_ERROR_LAUNCH_FAILED;
+        case Delivery::NotRunning:
+            // No socket, or the stale one of a process that died.
+            g_unlink(socketPath.c_str());
+            return Start(app, payload, caller);
+        case Delivery::Dropped:
+            // The process is ending; once its socket is gone a new one starts.
+            if (g_get_monotonic_time() > deadline) {
+                LAUNCH_LOG("[%s] keeps dropping requests", app.appId.c_str());
+                return APP_CONTROL_ERROR_LAUNCH_FAILED;
+            }
+            g_usleep(10000);
+            break;
+        }
+    }
+}
+
+int SendReply(const std::string& replyTo, const app_control_s& reply, app_control_result_e result)
+{
+    const std::string payload = Serialize(reply, "", std::to_string(static_cast<int>(result)));
+    if (payload.size() > kMaxPayload) {
+        LAUNCH_LOG("reply of %zu bytes is too large", payload.size());
+        return APP_CONTROL_ERROR_INVALID_PARAMETER;
+    }
+    {
+        std::lock_guard<std::mutex> guard(gReplyMutex);
+        OwedReplies().erase(replyTo);
+    }
+    PublishOwnIdentity();
+    // Replies are not waited for: the sender reads them when its main loop runs.
+    switch (DeliverFrame(replyTo, Frame(kReplyMagic, payload), kAckTimeoutMs, false)) {
+    case Delivery::Accepted:
+        return APP_CONTROL_ERROR_NONE;
+    case Delivery::Rejected:
+        LAUNCH_LOG("the sender refused the reply");
+        return APP_CONTROL_ERROR_LAUNCH_REJECTED;
+    case Delivery::TimedOut:
+        return APP_CONTROL_ERROR_TIMED_OUT;
+    case Delivery::NotRunning:
+    case Delivery::Dropped:
+        LAUNCH_LOG("the sender no longer waits for the reply");
+        return APP_CONTROL_ERROR_IO_ERROR;
+    default:
+        return APP_CONTROL_ERROR_IO_ERROR;
+    }
+}
+
+} // namespace
+
+void ExpectReply(const std::string& replyTo)
+{
+    std::lock_guard<std::mutex> guard(gReplyMutex);
+    if (!replyTo.empty())
+        OwedReplies().insert(replyTo);
+}
+
+void CancelUnansweredReplies()
+{
+    std::set<std::string> owed;
+    {
+        std::lock_guard<std::mutex> guard(gReplyMutex);
+        owed = OwedReplies();
+    }
+    const app_control_s empty;
+    for (const std::string& replyTo : owed)
+        SendReply(replyTo, empty, APP_CONTROL_RESULT_CANCELED);
+}
+
+} // namespace launch
+} // namespace device
+
+using namespace device::launch;
+
+extern "C" int app_control_send_launch_request(app_control_h app_control, app_control_reply_cb callback,
+                                               void* user_data)
+{
+    if (!app_control)
+        return APP_CONTROL_ERROR_INVALID_PARAMETER;
+    const std::string appId = app_control->appId.value_or("");
+    if (device::ActiveFault("app_control_send_launch_request", appId.c_str()) != device::Fault::None) {
+        LAUNCH_LOG("injected failure sending to [%s]", appId.c_str());
+        return APP_CONTROL_ERROR_LAUNCH_FAILED;
+    }
+    std::optional<device::AppInfo> app;
+    if (IsValidAppId(appId))
+        app = device::FindApp(appId);
+    if (!app) {
+        LAUNCH_LOG("no application [%s] is installed", appId.c_str());
+        return APP_CONTROL_ERROR_APP_NOT_FOUND;
+    }
+    if (app->executable.empty())
+        return AppendToInbox(*app_control, appId);
+
+    PendingReply* pending = nullptr;
+    std::string replyTo;
+    if (callback) {
+        if (!device::internal::MakeDirs(RunDir()))
+            return APP_CONTROL_ERROR_IO_ERROR;
+        pending = new PendingReply();
+        replyTo = NewReplySocketPath();
+        if (!pending->server.Listen(replyTo)) {
+            delete pending;
+            return APP_CONTROL_ERROR_IO_ERROR;
+        }
+        pending->request = new app_control_s(*app_control);
+        pending->callback = callback;
+        pending->userData = user_data;
+        std::lock_guard<std::mutex> guard(gReplyMutex);
+        PendingReplies().insert(pending);
+    }
+    const std::string payload = Serialize(*app_control, replyTo, "");
+    int result = APP_CONTROL_ERROR_INVALID_PARAMETER;
+    if (payload.size() > kMaxPayload)
+        LAUNCH_LOG("request of %zu bytes is too large", payload.size());
+    else
+        result = DeliverOrStart(*app, payload, device::OwnAppId());
+    if (pending && result != APP_CONTROL_ERROR_NONE) {
+        {
+            std::lock_guard<std::mutex> guard(gReplyMutex);
+            PendingReplies().erase(pending);
+        }
+        delete pending;
+    }
+    return result;
+}
+
+extern "C" int app_control_reply_to_launch_request(app_control_h reply, app_control_h request,
+                                                   app_control_result_e result)
+{
+    if (!reply || !request || !request->received)
+        return APP_CONTROL_ERROR_INVALID_PARAMETER;
+    if (device::ActiveFault("app_control_reply_to_launch_request") != device::Fault::None)
+        return APP_CONTROL_ERROR_IO_ERROR;
+    if (request->replyTo.empty())
+        return APP_CONTROL_ERROR_NONE; // the sender wants no reply
+    return SendReply(request->replyTo, *reply, result);
+}

@@ -1,0 +1,169 @@
+// Power locks, recorded per type in <root>/power/<type> so that tools and
+// tests can see who holds the CPU: one group per holder pid with its app and
+// expiry. An expired lock, or one whose holder died, counts as released.
+
+#include <device/host.h>
+#include <device/log.h>
+#include <device/power.h>
+
+#include <glib.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+#include <string>
+
+#include "DeviceInternal.h"
+
+namespace {
+
+constexpr const char* kPowerTag = "device-power";
+
+struct KeyFileDeleter {
+    void operator()(GKeyFile* file) const { g_key_file_free(file); }
+};
+using KeyFilePtr = std::unique_ptr<GKeyFile, KeyFileDeleter>;
+
+const char* TypeName(power_lock_e type)
+{
+    switch (type) {
+    case POWER_LOCK_CPU:
+        return "cpu";
+    case POWER_LOCK_DISPLAY:
+        return "display";
+    case POWER_LOCK_DISPLAY_DIM:
+        return "display_dim";
+    }
+    return nullptr;
+}
+
+long long NowMs()
+{
+    return g_get_real_time() / 1000;
+}
+
+KeyFilePtr Load(const std::string& path)
+{
+    KeyFilePtr file(g_key_file_new());
+    g_key_file_load_from_file(file.get(), path.c_str(), G_KEY_FILE_NONE, nullptr);
+    return file;
+}
+
+bool Save(GKeyFile* file, const std::string& path)
+{
+    gsize length = 0;
+    gchar* data = g_key_file_to_data(file, &length, nullptr);
+    bool ok = device::internal::WriteFileAtomic(path, std::string(data, length));
+    g_free(data);
+    return ok;
+}
+
+bool Alive(int pid)
+{
+    return pid > 0 && (kill(pid, 0) == 0 || errno == EPERM);
+}
+
+// Drops expired locks and locks of dead processes.
+void Prune(GKeyFile* file)
+{
+    const long long now = NowMs();
+    gchar** groups = g_key_file_get_groups(file, nullptr);
+    for (gchar** group = groups; group && *group; ++group) {
+        long long expires = g_key_file_get_int64(file, *group, "expires_ms", nullptr);
+        int pid = g_key_file_get_integer(file, *group, "pid", nullptr);
+        if ((expires != 0 && expires <= now) || !Alive(pid))
+            g_key_file_remove_group(file, *group, nullptr);
+    }
+    g_strfreev(groups);
+}
+
+std::string Holder()
+{
+    std::string appId = device::OwnAppId();
+    return appId.empty() ? "(no app)" : appId;
+}
+
+} // namespace
+
+extern "C" int device_power_request_lock(power_lock_e type, int timeout_ms)
+{
+    const char* name = TypeName(type);
+    if (!name || timeout_ms < 0)
+        return DEVICE_ERROR_INVALID_PARAMETER;
+    if (device::ActiveFault("device_power_request_lock") != device::Fault::None)
+        return DEVICE_ERROR_OPERATION_FAILED;
+    device::internal::EnsureDevice();
+    if (!device::internal::MakeDir(device::PowerDir()))
+        return DEVICE_ERROR_OPERATION_FAILED;
+    const std::string path = device::PowerDir() + name;
+    device::internal::FileLock lock(path + ".lock");
+    if (!lock.Held())
+        return DEVICE_ERROR_OPERATION_FAILED;
+    KeyFilePtr file = Load(path);
+    Prune(file.get());
+    const std::string group = "pid " + std::to_string(getpid());
+    g_key_file_set_integer(file.get(), group.c_str(), "pid", getpid());
+    g_key_file_set_string(file.get(), group.c_str(), "app", device::OwnAppId().c_str());
+    g_key_file_set_int64(file.get(), group.c_str(), "expires_ms", timeout_ms ? NowMs() + timeout_ms : 0);
+    if (!Save(file.get(), path))
+        return DEVICE_ERROR_OPERATION_FAILED;
+    if (timeout_ms)
+        dlog_print(DLOG_INFO, kPowerTag, "%s lock requested by %s (pid %d) for %d ms", name, Holder().c_str(),
+                   getpid(), timeout_ms);
+    else
+        dlog_print(DLOG_INFO, kPowerTag, "%s lock requested by %s (pid %d) until released", name, Holder().c_str(),
+                   getpid());
+    return DEVICE_ERROR_NONE;
+}
+
+extern "C" int device_power_release_lock(power_lock_e type)
+{
+    const char* name = TypeName(type);
+    if (!name)
+        return DEVICE_ERROR_INVALID_PARAMETER;
+    if (device::ActiveFault("device_power_release_lock") != device::Fault::None)
+        return DEVICE_ERROR_OPERATION_FAILED;
+    device::internal::EnsureDevice();
+    if (!device::internal::MakeDir(device::PowerDir()))
+        return DEVICE_ERROR_OPERATION_FAILED;
+    const std::string path = device::PowerDir() + name;
+    device::internal::FileLock lock(path + ".lock");
+    if (!lock.Held())
+        return DEVICE_ERROR_OPERATION_FAILED;
+    KeyFilePtr file = Load(path);
+    Prune(file.get());
+    const std::string group = "pid " + std::to_string(getpid());
+    g_key_file_remove_group(file.get(), group.c_str(), nullptr);
+    if (!Save(file.get(), path))
+        return DEVICE_ERROR_OPERATION_FAILED;
+    dlog_print(DLOG_INFO, kPowerTag, "%s lock released by %s (pid %d)", name, Holder().c_str(), getpid());
+    return DEVICE_ERROR_NONE;
+}
+
+namespace device {
+
+std::vector<PowerLock> ActivePowerLocks()
+{
+    std::vector<PowerLock> locks;
+    for (power_lock_e type : {POWER_LOCK_CPU, POWER_LOCK_DISPLAY, POWER_LOCK_DISPLAY_DIM}) {
+        const char* name = TypeName(type);
+        KeyFilePtr file = Load(PowerDir() + name);
+        Prune(file.get());
+        gchar** groups = g_key_file_get_groups(file.get(), nullptr);
+        for (gchar** group = groups; group && *group; ++group) {
+            PowerLock lock;
+            lock.type = name;
+            lock.pid = g_key_file_get_integer(file.get(), *group, "pid", nullptr);
+            gchar* app = g_key_file_get_string(file.get(), *group, "app", nullptr);
+            lock.appId = app ? app : "";
+            g_free(app);
+            lock.expiresAtMs = g_key_file_get_int64(file.get(), *group, "expires_ms", nullptr);
+            locks.push_back(lock);
+        }
+        g_strfreev(groups);
+    }
+    return locks;
+}
+
+} // namespace device

@@ -1,0 +1,236 @@
+// Per-application preferences: one KeyStore per application id.
+
+#include <device/host.h>
+#include <device/preference.h>
+
+#include <string>
+
+#include "DeviceInternal.h"
+#include "KeyStore.h"
+#include "KeyWatch.h"
+
+using device::Fault;
+using device::internal::KeyStore;
+using device::internal::KeyValue;
+using device::internal::KeyWatch;
+using device::internal::StoreResult;
+using device::internal::ValueType;
+
+namespace {
+
+// The calling application's store; false without an identity.
+bool OwnStore(std::string* path)
+{
+    device::internal::EnsureDevice();
+    std::string appId = device::OwnAppId();
+    if (!KeyStore::IsValidKey(appId) || appId.find('/') != std::string::npos)
+        return false;
+    *path = device::PreferenceStorePath(appId);
+    return true;
+}
+
+int ToPreferenceError(StoreResult result)
+{
+    switch (result) {
+    case StoreResult::Ok:
+        return PREFERENCE_ERROR_NONE;
+    case StoreResult::NoKey:
+        return PREFERENCE_ERROR_NO_KEY;
+    case StoreResult::InvalidKey:
+        return PREFERENCE_ERROR_INVALID_PARAMETER;
+    case StoreResult::IoError:
+        break;
+    }
+    return PREFERENCE_ERROR_IO_ERROR;
+}
+
+int Read(const char* function, const char* key, ValueType type, KeyValue* value)
+{
+    if (!key)
+        return PREFERENCE_ERROR_INVALID_PARAMETER;
+    if (device::ActiveFault(function, key) == Fault::Error)
+        return PREFERENCE_ERROR_IO_ERROR;
+    std::string path;
+    if (!OwnStore(&path))
+        return PREFERENCE_ERROR_IO_ERROR;
+    int rc = ToPreferenceError(KeyStore(path).Get(key, value));
+    if (rc == PREFERENCE_ERROR_NONE && value->type != type)
+        return PREFERENCE_ERROR_INVALID_PARAMETER;
+    return rc;
+}
+
+int Write(const char* function, const char* key, const KeyValue& value)
+{
+    if (!key)
+        return PREFERENCE_ERROR_INVALID_PARAMETER;
+    if (device::ActiveFault(function, key) != Fault::None)
+        return PREFERENCE_ERROR_IO_ERROR;
+    std::string path;
+    if (!OwnStore(&path))
+        return PREFERENCE_ERROR_IO_ERROR;
+    int rc = ToPreferenceError(KeyStore(path).Set(key, value));
+    if (rc == PREFERENCE_ERROR_NONE)
+        KeyWatch::For(path).Poke();
+    return rc;
+}
+
+} // namespace
+
+extern "C" int preference_set_int(const char* key, int value)
+{
+    return Write("preference_set_int", key, KeyValue::Int(value));
+}
+
+extern "C" int preference_get_int(const char* key, int* value)
+{
+    if (!value)
+        return PREFERENCE_ERROR_INVALID_PARAMETER;
+    KeyValue stored;
+    int rc = Read("preference_get_int", key, ValueType::Int, &stored);
+    if (rc == PREFERENCE_ERROR_NONE)
+        *value = static_cast<int>(stored.intValue);
+    return rc;
+}
+
+extern "C" int preference_set_double(const char* key, double value)
+{
+    return Write("preference_set_double", key, KeyValue::Double(value));
+}
+
+extern "C" int preference_get_double(const char* key, double* value)
+{
+    if (!value)
+        return PREFERENCE_ERROR_INVALID_PARAMETER;
+    KeyValue stored;
+    int rc = Read("preference_get_double", key, ValueType::Double, &stored);
+    if (rc == PREFERENCE_ERROR_NONE)
+        *value = stored.doubleValue;
+    return rc;
+}
+
+extern "C" int preference_set_string(const char* key, const char* value)
+{
+    if (!value)
+        return PREFERENCE_ERROR_INVALID_PARAMETER;
+    return Write("preference_set_string", key, KeyValue::String(value));
+}
+
+extern "C" int preference_get_string(const char* key, char** value)
+{
+    if (!value)
+        return PREFERENCE_ERROR_INVALID_PARAMETER;
+    *value = nullptr;
+    Fault fault = device::ActiveFault("preference_get_string", key);
+    if (key && fault == Fault::Error) // checked once, for count-limited faults
+        return PREFERENCE_ERROR_IO_ERROR;
+    if (key && fault == Fault::Null)
+        return PREFERENCE_ERROR_NONE;
+    if (key && fault == Fault::Empty) {
+        *value = device::internal::DupString("");
+        return PREFERENCE_ERROR_NONE;
+    }
+    KeyValue stored;
+    int rc = Read("preference_get_string", key, ValueType::String, &stored);
+    if (rc != PREFERENCE_ERROR_NONE)
+        return rc;
+    *value = device::internal::DupString(stored.stringValue);
+    return *value ? PREFERENCE_ERROR_NONE : PREFERENCE_ERROR_OUT_OF_MEMORY;
+}
+
+extern "C" int preference_set_boolean(const char* key, bool value)
+{
+    return Write("preference_set_boolean", key, KeyValue::Bool(value));
+}
+
+extern "C" int preference_get_boolean(const char* key, bool* value)
+{
+    if (!value)
+        return PREFERENCE_ERROR_INVALID_PARAMETER;
+    KeyValue stored;
+    int rc = Read("preference_get_boolean", key, ValueType::Bool, &stored);
+    if (rc == PREFERENCE_ERROR_NONE)
+        *value = stored.intValue != 0;
+    return rc;
+}
+
+extern "C" int preference_remove(const char* key)
+{
+    if (!key)
+        return PREFERENCE_ERROR_INVALID_PARAMETER;
+    if (device::ActiveFault("preference_remove", key) != Fault::None)
+        return PREFERENCE_ERROR_IO_ERROR;
+    std::string path;
+    if (!OwnStore(&path))
+        return PREFERENCE_ERROR_IO_ERROR;
+    int rc = ToPreferenceError(KeyStore(path).Remove(key));
+    if (rc == PREFERENCE_ERROR_NONE)
+        KeyWatch::For(path).Poke();
+    return rc;
+}
+
+extern "C" int preference_is_existing(const char* key, bool* existing)
+{
+    if (!key || !existing)
+        return PREFERENCE_ERROR_INVALID_PARAMETER;
+    if (device::ActiveFault("preference_is_existing", key) != Fault::None)
+        return PREFERENCE_ERROR_IO_ERROR;
+    std::string path;
+    if (!OwnStore(&path))
+        return PREFERENCE_ERROR_IO_ERROR;
+    KeyValue stored;
+    StoreResult result = KeyStore(path).Get(key, &stored);
+    if (result != StoreResult::Ok && result != StoreResult::NoKey)
+        return ToPreferenceError(result);
+    *existing = result == StoreResult::Ok;
+    return PREFERENCE_ERROR_NONE;
+}
+
+extern "C" int preference_remove_all(void)
+{
+    if (device::ActiveFault("preference_remove_all") != Fault::None)
+        return PREFERENCE_ERROR_IO_ERROR;
+    std::string path;
+    if (!OwnStore(&path))
+        return PREFERENCE_ERROR_IO_ERROR;
+    int rc = ToPreferenceError(KeyStore(path).Clear());
+    if (rc == PREFERENCE_ERROR_NONE)
+        KeyWatch::For(path).Poke();
+    return rc;
+}
+
+extern "C" int preference_set_changed_cb(const char* key, preference_changed_cb callback, void* user_data)
+{
+    if (!key || !callback)
+        return PREFERENCE_ERROR_INVALID_PARAMETER;
+    if (device::ActiveFault("preference_set_changed_cb", key) != Fault::None)
+        return PREFERENCE_ERROR_IO_ERROR;
+    std::string path;
+    if (!OwnStore(&path))
+        return PREFERENCE_ERROR_IO_ERROR;
+    KeyValue stored;
+    StoreResult result = KeyStore(path).Get(key, &stored);
+    if (result != StoreResult::Ok)
+        return ToPreferenceError(result);
+    // One callback per key: a new one replaces the old.
+    KeyWatch& watch = KeyWatch::For(path);
+    watch.Remove(key, nullptr);
+    watch.Add(key, reinterpret_cast<const void*>(callback),
+              [callback, user_data](const std::string& name, const KeyValue*) { callback(name.c_str(), user_data); });
+    return PREFERENCE_ERROR_NONE;
+}
+
+extern "C" int preference_unset_changed_cb(const char* key)
+{
+    if (!key)
+        return PREFERENCE_ERROR_INVALID_PARAMETER;
+    if (device::ActiveFault("preference_unset_changed_cb", key) != Fault::None)
+        return PREFERENCE_ERROR_IO_ERROR;
+    std::string path;
+    if (!OwnStore(&path))
+        return PREFERENCE_ERROR_IO_ERROR;
+    if (KeyWatch::For(path).Remove(key, nullptr) > 0)
+        return PREFERENCE_ERROR_NONE;
+    KeyValue stored;
+    StoreResult result = KeyStore(path).Get(key, &stored);
+    return result == StoreResult::Ok ? PREFERENCE_ERROR_NONE : ToPreferenceError(result);
+}

@@ -1,0 +1,160 @@
+#include "RecorderApps.h"
+
+#include <device/host.h>
+
+#include <glib.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <set>
+
+namespace {
+
+constexpr gint64 kWaitUs = 5 * G_USEC_PER_SEC;
+
+} // namespace
+
+void RecorderTest::SetUp()
+{
+    DeviceFixture::Reset();
+    DeviceFixture::SetAppId("com.test.client");
+}
+
+void RecorderTest::TearDown()
+{
+    std::set<pid_t> pids;
+    for (const std::string& appId : mApps)
+        for (const RecordLine& line : Record(appId))
+            pids.insert(static_cast<pid_t>(std::stol(line.at("pid"))));
+    for (pid_t pid : pids)
+        if (!ProcessGone(pid))
+            kill(pid, SIGTERM);
+    for (pid_t pid : pids)
+        if (!WaitGone(pid))
+            kill(pid, SIGKILL);
+    DeviceFixture::Reset();
+}
+
+void RecorderTest::InstallRecorder(const std::string& appId)
+{
+    device::AppInfo app;
+    app.appId = appId;
+    app.pkgId = "com.test.fixtures";
+    app.executable = std::string(WEATHER_FIXTURE_DIR) + "/fixture_recorder";
+    ASSERT_TRUE(device::InstallApp(app));
+    mApps.push_back(appId);
+}
+
+std::vector<RecordLine> RecorderTest::Record(const std::string& appId, const std::string& event) const
+{
+    std::vector<RecordLine> lines;
+    gchar* text = nullptr;
+    if (!g_file_get_contents((DeviceFixture::Root() + "/recorder/" + appId + ".log").c_str(), &text, nullptr, nullptr))
+        return lines;
+    gchar** rows = g_strsplit(text, "\n", -1);
+    for (gchar** row = rows; *row; ++row) {
+        if (!**row)
+            continue;
+        RecordLine line;
+        gchar** fields = g_strsplit(*row, "\t", -1);
+        for (gchar** field = fields; *field; ++field) {
+            const char* equal = strchr(*field, '=');
+            if (equal)
+                line[std::string(*field, static_cast<size_t>(equal - *field))] = equal + 1;
+        }
+        g_strfreev(fields);
+        if (event.empty() || line["event"] == event)
+            lines.push_back(line);
+    }
+    g_strfreev(rows);
+    g_free(text);
+    return lines;
+}
+
+std::vector<RecordLine> RecorderTest::WaitFor(const std::string& appId,
+                                              const std::function<bool(const std::vector<RecordLine>&)>& done) const
+{
+    const gint64 deadline = g_get_monotonic_time() + kWaitUs;
+    std::vector<RecordLine> lines = Record(appId);
+    while (!done(lines) && g_get_monotonic_time() < deadline) {
+        g_usleep(5000);
+        lines = Record(appId);
+    }
+    return lines;
+}
+
+std::vector<RecordLine> RecorderTest::WaitForRequests(const std::string& appId, size_t count) const
+{
+    WaitFor(appId, [&](const std::vector<RecordLine>&) { return Record(appId, "request").size() >= count; });
+    return Record(appId, "request");
+}
+
+int RecorderTest::Send(const std::string& appId, const Extras& extras, app_control_reply_cb callback,
+                       void* userData) const
+{
+    app_control_h request = nullptr;
+    app_control_create(&request);
+    app_control_set_app_id(request, appId.c_str());
+    for (const auto& [key, value] : extras)
+        app_control_add_extra_data(request, key.c_str(), value.c_str());
+    int result = app_control_send_launch_request(request, callback, userData);
+    app_control_destroy(request);
+    return result;
+}
+
+int RecorderTest::RunSender(const std::string& identity, const std::vector<std::string>& args) const
+{
+    std::vector<gchar*> argv;
+    std::string program = std::string(WEATHER_FIXTURE_DIR) + "/fixture_sender";
+    argv.push_back(const_cast<gchar*>(program.c_str()));
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<gchar*>(arg.c_str()));
+    argv.push_back(nullptr);
+    gchar** envp = g_environ_setenv(g_get_environ(), device::kAppIdEnv, identity.c_str(), TRUE);
+    gint status = -1;
+    gboolean ran = g_spawn_sync(nullptr, argv.data(), envp, G_SPAWN_STDOUT_TO_DEV_NULL, nullptr, nullptr, nullptr,
+                                nullptr, &status, nullptr);
+    g_strfreev(envp);
+    return ran && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool RecorderTest::RunLoopUntil(const std::function<bool()>& done)
+{
+    const gint64 deadline = g_get_monotonic_time() + kWaitUs;
+    while (!done() && g_get_monotonic_time() < deadline) {
+        if (!g_main_context_iteration(nullptr, FALSE))
+            g_usleep(2000);
+    }
+    return done();
+}
+
+bool RecorderTest::ProcessGone(pid_t pid)
+{
+    if (kill(pid, 0) != 0 && errno == ESRCH)
+        return true;
+    // Detached processes are reaped by whatever init the host has; a zombie is gone too.
+    gchar* stat = nullptr;
+    if (!g_file_get_contents(("/proc/" + std::to_string(pid) + "/stat").c_str(), &stat, nullptr, nullptr))
+        return true;
+    const char* end = strrchr(stat, ')');
+    bool zombie = end && end[1] == ' ' && (end[2] == 'Z' || end[2] == 'X');
+    g_free(stat);
+    return zombie;
+}
+
+bool RecorderTest::WaitGone(pid_t pid)
+{
+    const gint64 deadline = g_get_monotonic_time() + kWaitUs;
+    while (!ProcessGone(pid) && g_get_monotonic_time() < deadline)
+        g_usleep(5000);
+    return ProcessGone(pid);
+}
+
+std::string RecorderTest::SocketOf(const std::string& appId)
+{
+    return DeviceFixture::Root() + "/run/" + appId + ".sock";
+}

@@ -1,0 +1,441 @@
+// Launch requests between processes: start through argv, delivery through the
+// socket, caller identity, inbox, replies, stale sockets, bad input, signals.
+
+#include <device/app_control.h>
+#include <device/host.h>
+
+#include <glib.h>
+#include <json-glib/json-glib.h>
+
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <set>
+
+#include "../../platform/src/launch_common.h"
+#include "../../platform/src/launch_transport.h"
+#include "../../platform/src/launch_wire.h"
+#include "RecorderApps.h"
+
+namespace {
+
+struct ReplyRecord {
+    int calls = 0;
+    app_control_result_e result = APP_CONTROL_RESULT_FAILED;
+    std::string echo;
+    std::vector<std::string> pids;
+    std::string caller;
+    std::string requestTarget;
+};
+
+std::string Take(char* text)
+{
+    std::string result = text ? text : "";
+    std::free(text);
+    return result;
+}
+
+void OnReply(app_control_h request, app_control_h reply, app_control_result_e result, void* data)
+{
+    auto* record = static_cast<ReplyRecord*>(data);
+    ++record->calls;
+    record->result = result;
+    char* text = nullptr;
+    if (app_control_get_extra_data(reply, "echo", &text) == APP_CONTROL_ERROR_NONE)
+        record->echo = Take(text);
+    char** pids = nullptr;
+    int length = 0;
+    if (app_control_get_extra_data_array(reply, "pids", &pids, &length) == APP_CONTROL_ERROR_NONE) {
+        for (int i = 0; i < length; ++i)
+            record->pids.push_back(Take(pids[i]));
+        std::free(pids);
+    }
+    if (app_control_get_caller(reply, &text) == APP_CONTROL_ERROR_NONE)
+        record->caller = Take(text);
+    if (app_control_get_app_id(request, &text) == APP_CONTROL_ERROR_NONE)
+        record->requestTarget = Take(text);
+}
+
+bool HasRequestFiles()
+{
+    bool found = false;
+    GDir* dir = g_dir_open((DeviceFixture::Root() + "/run").c_str(), 0, nullptr);
+    while (const gchar* name = dir ? g_dir_read_name(dir) : nullptr)
+        found = found || g_str_has_prefix(name, "req-");
+    if (dir)
+        g_dir_close(dir);
+    return found;
+}
+
+std::string CommandLine(pid_t pid)
+{
+    gchar* text = nullptr;
+    gsize length = 0;
+    if (!g_file_get_contents(("/proc/" + std::to_string(pid) + "/cmdline").c_str(), &text, &length, nullptr))
+        return "";
+    std::string line(text, length);
+    g_free(text);
+    for (char& c : line)
+        c = c ? c : ' ';
+    return line;
+}
+
+size_t LogLinesOf(pid_t pid, const std::string& text)
+{
+    gchar* log = nullptr;
+    if (!g_file_get_contents(device::LogPath().c_str(), &log, nullptr, nullptr))
+        return 0;
+    size_t count = 0;
+    gchar** lines = g_strsplit(log, "\n", -1);
+    const std::string tag = "(" + std::to_string(pid) + "): ";
+    for (gchar** line = lines; *line; ++line)
+        if (strstr(*line, tag.c_str()) && strstr(*line, text.c_str()))
+            ++count;
+    g_strfreev(lines);
+    g_free(log);
+    return count;
+}
+
+pid_t PidOf(const RecordLine& line)
+{
+    return static_cast<pid_t>(std::stol(line.at("pid")));
+}
+
+using LaunchTest = RecorderTest;
+
+TEST_F(LaunchTest, FirstRequestStartsTheAppThroughArgvAndTheNextUsesItsSocket)
+{
+    const std::string app = "com.test.rec-start";
+    InstallRecorder(app);
+    ASSERT_EQ(APP_CONTROL_ERROR_NONE, Send(app, {{"MESSAGE", "one"}}));
+    auto requests = WaitForRequests(app, 1);
+    ASSERT_EQ(1u, requests.size());
+    const pid_t pid = PidOf(requests[0]);
+    EXPECT_NE(std::string::npos, CommandLine(pid).find("--device-request")) << CommandLine(pid);
+    EXPECT_FALSE(HasRequestFiles()) << "the start request file is consumed";
+    EXPECT_EQ("one", requests[0]["extra.MESSAGE"]);
+    EXPECT_EQ(APP_CONTROL_OPERATION_DEFAULT, requests[0]["operation"]);
+
+    ASSERT_EQ(APP_CONTROL_ERROR_NONE, Send(app, {{"MESSAGE", "two"}}));
+    requests = WaitForRequests(app, 2);
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_EQ(pid, PidOf(requests[1]));
+    EXPECT_EQ("two", requests[1]["extra.MESSAGE"]);
+    EXPECT_EQ(1u, Record(app, "create").size());
+    // Same sender, same identity, whichever way the request travelled.
+    EXPECT_EQ("com.test.client", requests[0]["caller"]);
+    EXPECT_EQ("com.test.client", requests[1]["caller"]);
+}
+
+TEST_F(LaunchTest, CallerIsTheSendersIdentityNeverAFieldItWrites)
+{
+    const std::string app = "com.test.rec-caller";
+    InstallRecorder(app);
+    ASSERT_EQ(0, RunSender("com.test.sender", {app, "MESSAGE=started"}));
+    ASSERT_EQ(0, RunSender("com.test.forger", {app, "--forge", "com.velurio.weather-agent", "MESSAGE=forged"}));
+    DeviceFixture::SetAppId("com.test.renamed");
+    ASSERT_EQ(APP_CONTROL_ERROR_NONE, Send(app, {{"MESSAGE", "renamed"}}));
+    auto requests = WaitForRequests(app, 3);
+    ASSERT_EQ(3u, requests.size());
+    EXPECT_EQ("com.test.sender", requests[0]["caller"]);
+    EXPECT_EQ("forged", requests[1]["extra.MESSAGE"]);
+    EXPECT_EQ("com.test.forger", requests[1]["caller"]);
+    EXPECT_EQ("com.test.renamed", requests[2]["caller"]);
+}
+
+size_t OpenFds()
+{
+    size_t count = 0;
+    GDir* dir = g_dir_open("/proc/self/fd", 0, nullptr);
+    while (dir && g_dir_read_name(dir))
+        ++count;
+    if (dir)
+        g_dir_close(dir);
+    return count;
+}
+
+TEST_F(LaunchTest, OversizedRequestIsRefusedBeforeAnythingStarts)
+{
+    const std::string app = "com.test.rec-big";
+    InstallRecorder(app);
+    EXPECT_EQ(APP_CONTROL_ERROR_INVALID_PARAMETER, Send(app, {{"blob", std::string(300 * 1024, 'x')}}));
+    EXPECT_TRUE(Record(app).empty());
+}
+
+TEST_F(LaunchTest, UnknownTargetsAreAppNotFound)
+{
+    EXPECT_EQ(APP_CONTROL_ERROR_APP_NOT_FOUND, Send("com.test.not-installed", {}));
+    EXPECT_EQ(APP_CONTROL_ERROR_APP_NOT_FOUND, Send("../registry", {}));
+    app_control_h request = nullptr;
+    app_control_create(&request);
+    EXPECT_EQ(APP_CONTROL_ERROR_APP_NOT_FOUND, app_control_send_launch_request(request, nullptr, nullptr));
+    app_control_destroy(request);
+}
+
+TEST_F(LaunchTest, AppWithoutExecutableGetsTheRequestAsAnInboxLine)
+{
+    const std::string agent = "com.velurio.weather-agent";
+    app_control_h request = nullptr;
+    app_control_create(&request);
+    app_control_set_app_id(request, agent.c_str());
+    app_control_add_extra_data(request, "MESSAGE", "REQUEST_NOTIFY");
+    const char* list[] = {"a", "quote \" back\\slash\nnew line\x01"};
+    app_control_add_extra_data_array(request, "list", list, 2);
+    ASSERT_EQ(APP_CONTROL_ERROR_NONE, app_control_send_launch_request(request, nullptr, nullptr));
+    app_control_destroy(request);
+
+    gchar* text = nullptr;
+    ASSERT_TRUE(g_file_get_contents((device::InboxDir() + agent + ".jsonl").c_str(), &text, nullptr, nullptr));
+    gchar** lines = g_strsplit(g_strstrip(text), "\n", -1);
+    const guint count = g_strv_length(lines);
+    ASSERT_GE(count, 1u);
+    JsonParser* parser = json_parser_new();
+    ASSERT_TRUE(json_parser_load_from_data(parser, lines[count - 1], -1, nullptr));
+    JsonObject* line = json_node_get_object(json_parser_get_root(parser));
+    EXPECT_EQ("com.test.client", std::string(json_object_get_string_member(line, "caller")));
+    EXPECT_EQ(APP_CONTROL_OPERATION_DEFAULT, std::string(json_object_get_string_member(line, "operation")));
+    EXPECT_GT(json_object_get_int_member(line, "time"), 1600000000);
+    JsonObject* extras = json_object_get_object_member(line, "extras");
+    EXPECT_EQ("REQUEST_NOTIFY", std::string(json_object_get_string_member(extras, "MESSAGE")));
+    JsonArray* array = json_object_get_array_member(extras, "list");
+    ASSERT_EQ(2u, json_array_get_length(array));
+    EXPECT_EQ(list[1], std::string(json_array_get_string_element(array, 1)));
+    g_object_unref(parser);
+    g_strfreev(lines);
+    g_free(text);
+}
+
+TEST_F(LaunchTest, CountLimitedFaultFailsTheNextSendsThenLetsThemThrough)
+{
+    const std::string agent = "com.velurio.weather-agent";
+    auto inboxLines = [&agent] {
+        gchar* text = nullptr;
+        if (!g_file_get_contents((device::InboxDir() + agent + ".jsonl").c_str(), &text, nullptr, nullptr))
+            return 0;
+        int count = 0;
+        for (const gchar* c = text; *c; ++c)
+            count += *c == '\n';
+        g_free(text);
+        return count;
+    };
+    const int before = inboxLines();
+
+    device::SetFault("app_control_send_launch_request", device::Fault::Error, 2);
+    EXPECT_EQ(APP_CONTROL_ERROR_LAUNCH_FAILED, Send(agent, {{"n", "1"}}));
+    EXPECT_EQ(APP_CONTROL_ERROR_LAUNCH_FAILED, Send(agent, {{"n", "2"}}));
+    EXPECT_EQ(APP_CONTROL_ERROR_NONE, Send(agent, {{"n", "3"}}));
+    EXPECT_EQ(APP_CONTROL_ERROR_NONE, Send(agent, {{"n", "4"}}));
+    EXPECT_EQ(before + 2, inboxLines());
+
+    // The environment form, keyed to one target: only that target's first send fails.
+    const std::string faults = "app_control_send_launch_request:" + agent + "=error*1";
+    g_setenv(device::kFaultsEnv, faults.c_str(), TRUE);
+    EXPECT_EQ(APP_CONTROL_ERROR_APP_NOT_FOUND, Send("com.test.absent", {}));
+    EXPECT_EQ(APP_CONTROL_ERROR_LAUNCH_FAILED, Send(agent, {}));
+    EXPECT_EQ(APP_CONTROL_ERROR_NONE, Send(agent, {}));
+    EXPECT_EQ(before + 3, inboxLines());
+    // A malformed count injects nothing rather than failing forever.
+    g_setenv(device::kFaultsEnv, "app_control_send_launch_request=error*x", TRUE);
+    EXPECT_EQ(APP_CONTROL_ERROR_NONE, Send(agent, {}));
+    g_unsetenv(device::kFaultsEnv);
+    device::ClearFaults();
+}
+
+TEST_F(LaunchTest, ReplyCallbackGetsTheReplyAndItsExtraDataOnBothPaths)
+{
+    const std::string app = "com.test.rec-reply";
+    InstallRecorder(app);
+    size_t fds = 0;
+    for (const char* message : {"by argv", "by socket", "again", "and again"}) {
+        if (std::string(message) == "again")
+            fds = OpenFds(); // after GLib made its lazily created descriptors
+        ReplyRecord record;
+        ASSERT_EQ(APP_CONTROL_ERROR_NONE, Send(app, {{"MESSAGE", message}}, OnReply, &record));
+        ASSERT_TRUE(RunLoopUntil([&] { return record.calls > 0; })) << message;
+        auto requests = Record(app, "request");
+        ASSERT_FALSE(requests.empty());
+        EXPECT_EQ(1, record.calls);
+        EXPECT_EQ(APP_CONTROL_RESULT_SUCCEEDED, record.result);
+        EXPECT_EQ(message, record.echo);
+        EXPECT_EQ(std::vector<std::string>{requests.back()["pid"]}, record.pids);
+        EXPECT_EQ(app, record.caller);
+        EXPECT_EQ(app, record.requestTarget);
+    }
+    EXPECT_EQ(fds, OpenFds()) << "reply sockets and connections are closed";
+}
+
+TEST_F(LaunchTest, ServiceEndingWithoutAnsweringCancelsTheWaitingSender)
+{
+    const std::string app = "com.test.rec-cancel";
+    InstallRecorder(app);
+    ReplyRecord record;
+    ASSERT_EQ(APP_CONTROL_ERROR_NONE, Send(app, {{"noreply", "1"}, {"exit", "1"}}, OnReply, &record));
+    ASSERT_TRUE(RunLoopUntil([&] { return record.calls > 0; }));
+    EXPECT_EQ(APP_CONTROL_RESULT_CANCELED, record.result);
+    auto lines = WaitFor(app, [](const std::vector<RecordLine>& l) { return !l.empty() && l.back().at("event") == "terminate"; });
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ("terminate", lines.back()["event"]);
+    EXPECT_TRUE(WaitGone(PidOf(lines.back())));
+    EXPECT_FALSE(g_file_test(SocketOf(app).c_str(), G_FILE_TEST_EXISTS)) << "the service removes its socket";
+}
+
+TEST_F(LaunchTest, StaleSocketOfAKilledServiceDoesNotBlockTheNextLaunch)
+{
+    const std::string app = "com.test.rec-stale";
+    InstallRecorder(app);
+    ASSERT_EQ(APP_CONTROL_ERROR_NONE, Send(app, {{"MESSAGE", "first"}}));
+    auto requests = WaitForRequests(app, 1);
+    ASSERT_EQ(1u, requests.size());
+    const pid_t first = PidOf(requests[0]);
+    ASSERT_EQ(0, kill(first, SIGKILL));
+    ASSERT_TRUE(WaitGone(first));
+    ASSERT_TRUE(g_file_test(SocketOf(app).c_str(), G_FILE_TEST_EXISTS)) << "a killed process leaves its socket";
+
+    ASSERT_EQ(APP_CONTROL_ERROR_NONE, Send(app, {{"MESSAGE", "second"}}));
+    requests = WaitForRequests(app, 2);
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_NE(first, PidOf(requests[1]));
+    EXPECT_EQ("second", requests[1]["extra.MESSAGE"]);
+}
+
+TEST_F(LaunchTest, RequestsAfterTheServiceExitedReachAFreshInstance)
+{
+    const std::string app = "com.test.rec-exit";
+    InstallRecorder(app);
+    ASSERT_EQ(APP_CONTROL_ERROR_NONE, Send(app, {{"MESSAGE", "last"}, {"exit", "1"}}));
+    ASSERT_EQ(APP_CONTROL_ERROR_NONE, Send(app, {{"MESSAGE", "next"}}));
+    auto requests = WaitForRequests(app, 2);
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_EQ("next", requests[1]["extra.MESSAGE"]);
+    EXPECT_NE(requests[0]["pid"], requests[1]["pid"]);
+}
+
+TEST_F(LaunchTest, ConcurrentSendersStartOneProcess)
+{
+    const std::string app = "com.test.rec-race";
+    InstallRecorder(app);
+    std::vector<GPid> senders;
+    const std::string program = std::string(WEATHER_FIXTURE_DIR) + "/fixture_sender";
+    for (int i = 0; i < 4; ++i) {
+        const std::string message = "MESSAGE=" + std::to_string(i);
+        gchar* argv[] = {const_cast<gchar*>(program.c_str()), const_cast<gchar*>(app.c_str()),
+                         const_cast<gchar*>(message.c_str()), nullptr};
+        GPid pid = 0;
+        ASSERT_TRUE(g_spawn_async(nullptr, argv, nullptr,
+                                  static_cast<GSpawnFlags>(G_SPAWN_DO_NOT_REAP_CHILD | G_SPAWN_STDOUT_TO_DEV_NULL),
+                                  nullptr, nullptr, &pid, nullptr));
+        senders.push_back(pid);
+    }
+    for (GPid pid : senders) {
+        int status = -1;
+        ASSERT_EQ(pid, waitpid(pid, &status, 0));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    auto requests = WaitForRequests(app, 4);
+    ASSERT_EQ(4u, requests.size());
+    std::set<std::string> pids;
+    for (auto& request : requests)
+        pids.insert(request["pid"]);
+    EXPECT_EQ(1u, pids.size());
+    EXPECT_EQ(1u, Record(app, "create").size());
+}
+
+TEST_F(LaunchTest, MalformedSocketInputIsRejectedAndTheServiceGoesOn)
+{
+    using namespace device::launch;
+    const std::string app = "com.test.rec-garbage";
+    InstallRecorder(app);
+    ASSERT_EQ(APP_CONTROL_ERROR_NONE, Send(app, {}));
+    auto requests = WaitForRequests(app, 1);
+    ASSERT_EQ(1u, requests.size());
+    const pid_t pid = PidOf(requests[0]);
+    const std::string socket = SocketOf(app);
+
+    EXPECT_EQ(Delivery::Rejected, DeliverFrame(socket, "GET / HTTP/1.0\r\n\r\n", 2000));
+    EXPECT_EQ(Delivery::Rejected, DeliverFrame(socket, Frame(kRequestMagic, "not gvariant"), 2000));
+    EXPECT_EQ(Delivery::Rejected, DeliverFrame(socket, Frame(kReplyMagic, ""), 2000));
+    std::string huge = Frame(kRequestMagic, "");
+    huge[4] = '\x7f'; // announces about 2 GiB
+    EXPECT_EQ(Delivery::Rejected, DeliverFrame(socket, huge, 2000));
+    // Cut off mid-payload: the writer closes, the service logs and drops it.
+    std::string cut = Frame(kRequestMagic, std::string(100, 'x')).substr(0, 20);
+    int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socket.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(0, connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address));
+    ASSERT_EQ(static_cast<ssize_t>(cut.size()), write(fd, cut.data(), cut.size()));
+    close(fd);
+
+    ASSERT_EQ(APP_CONTROL_ERROR_NONE, Send(app, {{"MESSAGE", "still here"}}));
+    requests = WaitForRequests(app, 2);
+    ASSERT_EQ(2u, requests.size());
+    EXPECT_EQ(pid, PidOf(requests[1]));
+    EXPECT_EQ(5u, LogLinesOf(pid, "rejected request"));
+    EXPECT_EQ(1u, LogLinesOf(pid, "truncated after 12 of 100 bytes"));
+}
+
+TEST_F(LaunchTest, MalformedStartRequestIsRejectedAndTheServiceStillRuns)
+{
+    const std::string app = "com.test.rec-badargv";
+    InstallRecorder(app);
+    const std::string runDir = DeviceFixture::Root() + "/run";
+    g_mkdir_with_parents(runDir.c_str(), 0755);
+    const std::string badFile = runDir + "/req-" + app + "-bad.gv";
+    ASSERT_TRUE(g_file_set_contents(badFile.c_str(), "\x01\x02garbage", -1, nullptr));
+    const std::string bigFile = runDir + "/req-" + app + "-big.gv";
+    ASSERT_TRUE(g_file_set_contents(bigFile.c_str(), std::string(300 * 1024, 'x').c_str(), -1, nullptr));
+    const std::string program = std::string(WEATHER_FIXTURE_DIR) + "/fixture_recorder";
+    gchar** envp = g_environ_setenv(g_get_environ(), device::kAppIdEnv, app.c_str(), TRUE);
+    for (const std::string& file : {std::string("/etc/hostname"), badFile, bigFile}) {
+        gchar* argv[] = {const_cast<gchar*>(program.c_str()), const_cast<gchar*>("--device-request"),
+                         const_cast<gchar*>(file.c_str()), nullptr};
+        GPid pid = 0;
+        ASSERT_TRUE(g_spawn_async(nullptr, argv, envp, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr, &pid, nullptr));
+        ASSERT_FALSE(WaitFor(app, [&](const std::vector<RecordLine>& lines) {
+                         for (auto& line : lines)
+                             if (PidOf(line) == pid)
+                                 return true;
+                         return false;
+                     }).empty());
+        // Running and listening, with nothing delivered.
+        ASSERT_TRUE(RunLoopUntil([&] { return device::launch::IsListening(SocketOf(app)); }));
+        kill(pid, SIGTERM);
+        int status = -1;
+        ASSERT_EQ(pid, waitpid(pid, &status, 0));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        EXPECT_EQ(1u, LogLinesOf(pid, "rejected start request") + LogLinesOf(pid, "not a serialized request"));
+    }
+    g_strfreev(envp);
+    EXPECT_TRUE(Record(app, "request").empty());
+    EXPECT_FALSE(g_file_test(badFile.c_str(), G_FILE_TEST_EXISTS)) << "a bad request file is consumed too";
+    EXPECT_FALSE(g_file_test(bigFile.c_str(), G_FILE_TEST_EXISTS));
+    EXPECT_TRUE(g_file_test("/etc/hostname", G_FILE_TEST_EXISTS)) << "files outside the run directory are left alone";
+}
+
+TEST_F(LaunchTest, LowMemoryAndLowBatterySignalsReachTheHandlers)
+{
+    const std::string app = "com.test.rec-signal";
+    InstallRecorder(app);
+    ASSERT_EQ(APP_CONTROL_ERROR_NONE, Send(app, {}));
+    auto requests = WaitForRequests(app, 1);
+    ASSERT_EQ(1u, requests.size());
+    const pid_t pid = PidOf(requests[0]);
+    ASSERT_EQ(0, kill(pid, SIGUSR1));
+    auto memory = WaitFor(app, [&](const std::vector<RecordLine>&) { return !Record(app, "low_memory").empty(); });
+    ASSERT_EQ(1u, Record(app, "low_memory").size());
+    EXPECT_EQ("memory", Record(app, "low_memory")[0]["data"]);
+    ASSERT_EQ(0, kill(pid, SIGUSR2));
+    WaitFor(app, [&](const std::vector<RecordLine>&) { return !Record(app, "low_battery").empty(); });
+    ASSERT_EQ(1u, Record(app, "low_battery").size());
+    EXPECT_EQ("battery", Record(app, "low_battery")[0]["data"]);
+    EXPECT_FALSE(ProcessGone(pid));
+}
+
+} // namespace

@@ -1,0 +1,117 @@
+// Serialized requests: what survives the trip, and what a receiver refuses.
+
+#include <glib.h>
+
+#include <memory>
+#include <string>
+
+#include "../../platform/src/launch_common.h"
+#include "../../platform/src/launch_wire.h"
+#include "DeviceFixture.h"
+
+using namespace device::launch;
+
+namespace {
+
+std::unique_ptr<app_control_s> ParseText(const std::string& payload, std::string* result = nullptr)
+{
+    return std::unique_ptr<app_control_s>(Parse(payload, result));
+}
+
+app_control_s Request(const char* operation, const char* appId, const std::string& key, ExtraValue extra)
+{
+    app_control_s request;
+    request.operation = operation;
+    request.appId = appId;
+    request.extras[key] = std::move(extra);
+    return request;
+}
+
+std::string RawPayload(const char* fields, const char* extras)
+{
+    GVariant* value = g_variant_ref_sink(
+        g_variant_new("(@a{ss}@a(sbas))", g_variant_new_parsed(fields), g_variant_new_parsed(extras)));
+    std::string bytes(static_cast<const char*>(g_variant_get_data(value)), g_variant_get_size(value));
+    g_variant_unref(value);
+    return bytes;
+}
+
+TEST(LaunchWire, RoundTripKeepsFieldsArraysAndReplyAddress)
+{
+    app_control_s sent;
+    sent.operation = "op";
+    sent.uri = "file:///a b";
+    sent.appId = "com.test.app";
+    sent.extras["plain"] = ExtraValue{false, {"v \"q\"\n"}};
+    sent.extras["list"] = ExtraValue{true, {"1", "", "3"}};
+    sent.extras["empty"] = ExtraValue{true, {}};
+    const std::string replyTo = RunDir() + "/reply-1-abc.sock";
+    std::string result;
+    auto received = ParseText(Serialize(sent, replyTo, "0"), &result);
+    ASSERT_TRUE(received);
+    EXPECT_TRUE(received->received);
+    EXPECT_EQ("op", received->operation.value_or(""));
+    EXPECT_EQ("file:///a b", received->uri.value_or(""));
+    EXPECT_FALSE(received->mime.has_value());
+    EXPECT_EQ("com.test.app", received->appId.value_or(""));
+    EXPECT_EQ(replyTo, received->replyTo);
+    EXPECT_EQ("0", result);
+    ASSERT_EQ(3u, received->extras.size());
+    EXPECT_FALSE(received->extras["plain"].isArray);
+    EXPECT_EQ("v \"q\"\n", received->extras["plain"].values.at(0));
+    EXPECT_TRUE(received->extras["list"].isArray);
+    EXPECT_EQ((std::vector<std::string>{"1", "", "3"}), received->extras["list"].values);
+    EXPECT_TRUE(received->extras["empty"].isArray);
+    EXPECT_TRUE(received->extras["empty"].values.empty());
+    // Only the receiving host layer names the caller.
+    EXPECT_TRUE(received->caller.empty());
+}
+
+TEST(LaunchWire, MalformedPayloadsAreRejectedWithALogLine)
+{
+    struct Case {
+        const char* name;
+        std::string payload;
+        const char* logged;
+    };
+    const std::string valid = Serialize(Request("op", "com.x", "key", ExtraValue{false, {"value"}}), "", "");
+    std::string flipped = Serialize(Request("op", "com.x", "k", ExtraValue{false, {"v"}}), "", "");
+    flipped[flipped.size() - 1] = '\x7f'; // offset table pointing outside the data
+    const Case cases[] = {
+        {"garbage", "not a request at all, just text", "not a serialized request"},
+        {"truncated", valid.substr(0, valid.size() / 2) + "x", "not a serialized request"},
+        {"bad offsets", flipped, "not a serialized request"},
+        {"oversized", std::string(kMaxPayload + 1, '\0'), "more than"},
+        {"foreign reply address", RawPayload("{'reply_to': '/etc/passwd'}", "@a(sbas) []"), "reply address"},
+        {"reply address escaping the run dir",
+         RawPayload(("{'reply_to': '" + RunDir() + "/../reply-1.sock'}").c_str(), "@a(sbas) []"), "reply address"},
+        {"plain value with two values", RawPayload("@a{ss} {}", "[('k', false, ['a', 'b'])]"), "with 2 values"},
+        {"empty key", RawPayload("@a{ss} {}", "[('', false, ['a'])]"), "empty key"},
+        {"duplicate key", RawPayload("@a{ss} {}", "[('k', false, ['a']), ('k', true, ['b'])]"), "given twice"},
+    };
+    for (const Case& c : cases) {
+        LogCapture log;
+        EXPECT_FALSE(ParseText(c.payload)) << c.name;
+        EXPECT_TRUE(log.Contains(c.logged)) << c.name;
+    }
+}
+
+TEST(LaunchWire, RandomBytesNeverCrashTheParser)
+{
+    GRand* rand = g_rand_new_with_seed(7);
+    const std::string valid = Serialize(Request("op", "com.x", "k", ExtraValue{true, {"a", "b"}}), RunDir() + "/reply-1-x.sock", "");
+    int accepted = 0;
+    for (int i = 0; i < 2000; ++i) {
+        std::string mutated = valid;
+        for (int flips = g_rand_int_range(rand, 1, 4); flips > 0; --flips)
+            mutated[g_rand_int_range(rand, 0, static_cast<gint32>(mutated.size()))] = static_cast<char>(g_rand_int(rand));
+        if (g_rand_boolean(rand))
+            mutated.resize(g_rand_int_range(rand, 0, static_cast<gint32>(mutated.size())));
+        auto parsed = ParseText(mutated);
+        accepted += parsed ? 1 : 0;
+    }
+    g_rand_free(rand);
+    EXPECT_LT(accepted, 2000); // most mutations are refused, none crash
+}
+
+} // namespace

@@ -1,0 +1,94 @@
+// JsonUtil: value texts by JSON type, the "?" rule, load failures, and the
+// pre-scan that keeps hostile documents away from JSON-GLib.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "DeviceFixture.h"
+#include "JsonPrescan.h"
+#include "JsonUtil.h"
+
+namespace {
+
+std::shared_ptr<JsonUtil> Parse(const std::string& text)
+{
+    return JsonUtil::Make(text.c_str(), static_cast<int>(text.size()));
+}
+
+TEST(JsonUtil, ValueTextsByType)
+{
+    LogCapture log;
+    auto util = Parse(R"({"b":true,"f":false,"i":7,"n":-42,"d":7.9,"e":6.0,"s":"12","q":"?","qq":"??","o":{},"a":[1],"z":null})");
+    const std::pair<const char*, const char*> expected[] = {{"b", "1"},        {"f", "0"},  {"i", "7"},  {"n", "-42"},
+                                                            {"d", "7.900000"}, {"e", "6.000000"}, {"s", "12"}, {"qq", "??"}};
+    for (const auto& [key, text] : expected)
+        EXPECT_EQ(util->GetValueFromObject(key), text) << key;
+    EXPECT_FALSE(log.Contains("Value is ?, so reset as NULL. It's CMAWeather's issue"));
+    EXPECT_EQ(util->GetValueFromObject("q"), "");
+    EXPECT_TRUE(log.Contains("Value is ?, so reset as NULL. It's CMAWeather's issue"));
+
+    // Missing members, containers and null have no scalar type.
+    for (const char* key : {"missing", "o", "a", "z"}) {
+        log.Clear();
+        EXPECT_EQ(util->GetValueFromObject(key), "") << key;
+        EXPECT_EQ(log.Count("Entering node default case"), 1u) << key;
+    }
+    // A non-object root answers like a failed parse, but its array is there.
+    auto array = Parse("[1,2,3]");
+    EXPECT_EQ(array->GetValueFromObject("x"), "");
+    EXPECT_TRUE(log.Contains("Invalid Input Parameters [key : x] [return]"));
+    ASSERT_NE(array->GetArrayFromRootNode(), nullptr);
+    EXPECT_EQ(json_array_get_length(array->GetArrayFromRootNode()), 3u);
+}
+
+TEST(JsonUtil, LengthArgumentAndLoadFailures)
+{
+    LogCapture log;
+    const char* text = R"({"a":1}garbage)";
+    EXPECT_EQ(JsonUtil::Make(text, 7)->GetValueFromObject("a"), "1");  // only the prefix is parsed
+    for (int length : {static_cast<int>(strlen(text)) + 1, -1}) {
+        log.Clear();
+        EXPECT_EQ(JsonUtil::Make(text, length)->GetValueFromObject("a"), "");
+        EXPECT_TRUE(log.Contains("data is NULL or dataLen < strlen(data)")) << length;
+    }
+    log.Clear();
+    EXPECT_EQ(JsonUtil::Make(nullptr, 0)->GetValueFromObject("a"), "");
+    EXPECT_TRUE(log.Contains("data is NULL or dataLen < strlen(data)"));
+
+    // Not JSON: the library's message is logged.
+    log.Clear();
+    EXPECT_EQ(Parse(text)->GetValueFromObject("a"), "");
+    EXPECT_TRUE(log.Contains("Failed to json_parser_load_from_data. <data>:1:"));
+}
+
+TEST(JsonPrescan, NestingLimitRespectsStrings)
+{
+    const int limit = JsonUtil::kMaxNestingDepth;
+    auto refused = [limit](const std::string& text) { return !JsonPrescan(text.c_str(), text.size(), limit).empty(); };
+    auto nested = [](int depth) { return std::string(depth, '[') + std::string(depth, ']'); };
+    EXPECT_FALSE(refused(nested(limit)));
+    EXPECT_TRUE(refused(nested(limit + 1)));
+    // Brackets inside strings, also after escaped quotes and backslashes, do not count.
+    EXPECT_FALSE(refused("{\"k\":\"" + std::string(2 * limit, '[') + "\\\"" + std::string(limit, '{') + "\\\\\"}"));
+    EXPECT_TRUE(refused("[\"\\\\\"" + nested(limit) + "]"));
+
+    // A refused document reads like a failed load; JSON-GLib never sees it.
+    LogCapture log;
+    EXPECT_EQ(Parse("{\"a\":" + nested(1000000) + "}")->GetValueFromObject("a"), "");
+    EXPECT_TRUE(log.Contains("Failed to json_parser_load_from_data. nesting deeper than"));
+}
+
+TEST(JsonPrescan, IntegersJsonGlibWouldMisread)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"[9223372036854775807]", false}, {"[-9223372036854775808]", false}, {"[9223372036854775808]", true},
+        {"[-9223372036854775809]", true}, {"[100000000000000000000]", true}, {"[00012]", true},
+        {"[0x10]", true},                 {"[0,-0]", false},                 {"[1e20,1E+999,0.5]", false},
+        {"[\"99999999999999999999\",true,null]", false}};
+    for (const auto& [text, refused] : cases)
+        EXPECT_EQ(!JsonPrescan(text, strlen(text), 16).empty(), refused) << text;
+}
+
+}  // namespace

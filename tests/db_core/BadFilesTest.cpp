@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "DeviceFixture.h"
+#include "SettingDBController.h"
+#include "ShareTargetDBController.h"
+#include "ShareTargetData.h"
+#include "SqliteTestUtil.h"
+#include "VersionData.h"
+
+using namespace sqlite_test;
+
+namespace {
+
+const char* kDataLayerFiles[] = {".weather.db", ".setting.db", ".share_target.db", ".version.db"};
+
+std::string Yes(bool value)
+{
+    return value ? "yes" : "no";
+}
+
+std::string ListSize(const std::shared_ptr<ShareTargetPtrVector>& list)
+{
+    return list ? std::to_string(list->size()) : "null";
+}
+
+} // namespace
+
+TEST(BadDatabaseFiles, ForeignContentIsLeftAloneAndReadsAsNothing)
+{
+    const std::string garbage(600, 'w');
+    Observations seen = RunIsolated([&](Observations& o) {
+        std::string dir = FreshDbDir();
+        for (const char* name : kDataLayerFiles)
+            WriteRawFile(dir + "/" + name, garbage);
+        LogCapture capture;
+        SettingDBController* setting = SettingDBController::GetInstance();
+        o["settingAccepted"] = Yes(capture.Contains(
+            "(FileHelper::GetInstance()->IsExists(GetSettingDBFilePath()) == true) [return]"));
+        o["select"] = setting->Select() ? "row" : "none";
+        setting->Update(Setting::Make());
+        setting->UpgradeDB(0.0);
+
+        auto version = VersionData::Make();
+        version->InitializeDB();
+        o["versionFatal"] = Yes(capture.Contains("VersionDBController.h: GetInstance("));
+        o["versionNeed"] = Yes(version->IsNeedToUpgrade());
+        o["versionRead"] = std::to_string(version->GetCurrentDBVersion());
+        version->UpgradeDB(2.0);
+
+        auto targets = ShareTargetData::Make();
+        targets->InitializeDB();
+        targets->LoadData();
+        o["targets"] = ListSize(targets->GetShareTargetPtrVector());
+        targets->InsertShareTarget(ShareTarget::Make("a", "b"));
+
+        for (const char* name : kDataLayerFiles)
+            o["kept"] += Yes(ReadFile(dir + "/" + name) == garbage);
+        o["notADatabase"] = Yes(capture.Contains("pszErrorMsg : file is not a database"));
+        o["recovered"] = Yes(capture.Contains("Recovered and initialized database"));
+    });
+    EXPECT_EQ(seen, (Observations{{"settingAccepted", "yes"}, {"select", "none"}, {"versionFatal", "yes"},
+                                  {"versionNeed", "yes"}, {"versionRead", std::to_string(0.0)}, {"targets", "0"},
+                                  {"kept", "yesyesyesyes"}, {"notADatabase", "yes"}, {"recovered", "no"}}));
+}
+
+TEST(BadDatabaseFiles, MissingTableRemovesTheDatabasesForTheNextStart)
+{
+    // An empty file and a file with a foreign table are both accepted at
+    // start and fail at the first read.
+    for (std::string content : {"", "CREATE TABLE OTHER (x INT);"}) {
+        SCOPED_TRACE(content.empty() ? "empty file" : "foreign table");
+        Observations seen = RunIsolated([&](Observations& o) {
+            std::string dir = FreshDbDir();
+            for (const char* name : {".weather.db", ".version.db", ".weather.db-journal", ".setting.db-journal"})
+                WriteRawFile(dir + "/" + name, "");
+            WriteRawFile(dir + "/.json.txt", "{}");
+            ExecSql(dir + "/.setting.db", content);
+            ShareTargetDBController::GetInstance();
+            LogCapture capture;
+            o["select"] = SettingDBController::GetInstance()->Select() ? "row" : "none";
+            for (const auto& line : MessagesStartingWith(capture, "No result"))
+                o["log"] += line;
+            o["recovered"] = Yes(capture.Contains("Recovered and initialized database : <it causes crash soon>"));
+            for (const char* name : kDataLayerFiles)
+                o["left"] += Exists(dir + "/" + name) ? std::string(name) + " " : "";
+            o["left"] += Exists(dir + "/.weather.db-journal") ? "journal " : "";
+            o["left"] += Exists(dir + "/.json.txt") ? ".json.txt" : "";
+        });
+        EXPECT_EQ(seen, (Observations{{"select", "none"}, {"log", "No result : 21"}, {"recovered", "yes"},
+                                      {"left", ".json.txt"}}));
+    }
+}
+
+TEST(BadDatabaseFiles, UnwritableDirectoryFailsInitUntilItIsFixed)
+{
+    Observations seen = RunIsolated([](Observations& o) {
+        std::string dir = FreshDbDir();
+        chmod(dir.c_str(), 0555);
+        if (WriteRawFile(dir + "/.probe", "")) { // root writes anyway: take the directory away
+            unlink((dir + "/.probe").c_str());
+            rmdir(dir.c_str());
+            WriteRawFile(dir, "not a directory");
+        }
+        LogCapture capture;
+        SettingDBController* setting = SettingDBController::GetInstance();
+        o["createGuard"] = Yes(capture.Contains(
+            "(dbConnector->DBInitializeForCreateTable(GetSettingDBFilePath()) == false) [return]"));
+        o["fatal"] = Yes(capture.Contains("SettingDBController.h: GetInstance(") &&
+                         capture.Contains("[Fatal Error] Instance NOT initialized"));
+        o["select"] = setting->Select() ? "row" : "none";
+        o["readGuard"] = Yes(capture.Contains("(dbConnector->DBInitialize(GetSettingDBFilePath(), true) == false)"));
+        setting->Update(Setting::Make());
+        auto targets = ShareTargetData::Make();
+        targets->InitializeDB();
+        targets->LoadData();
+        o["targets"] = ListSize(targets->GetShareTargetPtrVector());
+
+        // Init is tried again at the next use and now creates the file.
+        FreshDbDir();
+        capture.Clear();
+        auto read = SettingDBController::GetInstance()->Select();
+        o["retried"] = read ? std::to_string(read->GetAutoRefreshInterval()) : "none";
+        o["fatalAgain"] = Yes(capture.Contains("[Fatal Error] Instance NOT initialized"));
+    });
+    EXPECT_EQ(seen, (Observations{{"createGuard", "yes"}, {"fatal", "yes"}, {"select", "none"}, {"readGuard", "yes"},
+                                  {"targets", "0"}, {"retried", "6"}, {"fatalAgain", "no"}}));
+}

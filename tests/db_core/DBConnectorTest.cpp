@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <sqlite3.h>
+
+#include <chrono>
+
+#include "DBConnector.h"
+#include "DeviceFixture.h"
+#include "SqliteTestUtil.h"
+
+using namespace sqlite_test;
+
+TEST(DBConnector, OpensOneFileAtATimeInOneTransaction)
+{
+    std::string dir = FreshDbDir();
+    std::string first = dir + "/a.db", second = dir + "/b.db";
+    DBConnector* db = DBConnector::GetInstance();
+    LogCapture capture;
+
+    ASSERT_TRUE(db->DBInitialize(first, false));
+    EXPECT_TRUE(db->DBInitialize(second, false));
+    EXPECT_TRUE(capture.Contains("DBInitialize is already called, mDBHandle is not NULL"));
+    EXPECT_TRUE(db->DBExecuteQuery("CREATE TABLE T (v INT); INSERT INTO T VALUES (7);"));
+    sqlite3_stmt* stmt = db->DBPrepareQuery("PRAGMA synchronous;");
+    ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(stmt, 0), 0);
+    sqlite3_finalize(stmt);
+    EXPECT_TRUE(QueryRows(first, "SELECT v FROM T").empty()) << "committed before DBFinalize";
+    EXPECT_TRUE(db->DBFinalize());
+    EXPECT_EQ(QueryRows(first, "SELECT v FROM T"), (Rows{{"7"}}));
+    EXPECT_FALSE(Exists(second));
+
+    // The creation opening holds the file exclusively until it is finalized.
+    ASSERT_TRUE(db->DBInitializeForCreateTable(first));
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(first.c_str(), &other, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(other, "SELECT v FROM T;", nullptr, nullptr, nullptr), SQLITE_BUSY);
+    EXPECT_TRUE(db->DBFinalize());
+    EXPECT_EQ(sqlite3_exec(other, "SELECT v FROM T;", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+
+    capture.Clear();
+    EXPECT_FALSE(db->DBFinalize());
+    EXPECT_TRUE(capture.Contains("sqlite3_exec fail") && capture.Contains("mDBHandle is NULL"));
+    EXPECT_FALSE(db->DBInitialize("", false));
+    EXPECT_TRUE(capture.Contains("(dbFilePath.empty()) [return]"));
+    EXPECT_TRUE(capture.Contains("(DBFileOpen(dbFilePath, SQLITE_OPEN_SHAREDCACHE | SQLITE_OPEN_READWRITE | "
+                                 "SQLITE_OPEN_CREATE) == false) [return]"));
+    EXPECT_FALSE(db->DBInitialize(dir + "/missing.db", true));
+    EXPECT_TRUE(capture.Contains("sqlite3_open_open failed. 14 "));
+    EXPECT_TRUE(capture.Contains("(DBFileOpen(dbFilePath, SQLITE_OPEN_SHAREDCACHE | SQLITE_OPEN_READONLY) == false)"));
+    EXPECT_FALSE(Exists(dir + "/missing.db"));
+
+    ASSERT_TRUE(db->DBInitialize(first, false));
+    EXPECT_FALSE(db->DBExecuteQuery("INSERT INTO T VALUES ("));
+    EXPECT_TRUE(capture.Contains("Fail: sqlite3_exec Failed rc [1][incomplete input]"));
+    EXPECT_TRUE(db->DBFinalize());
+}
+
+TEST(DBConnector, MissingTableRemovesExactlyTheDataLayerFiles)
+{
+    const char* files[] = {".weather.db",      ".weather.db-journal",      ".setting.db", ".setting.db-journal",
+                           ".share_target.db", ".share_target.db-journal", ".version.db", ".version.db-journal"};
+    std::string dir = FreshDbDir();
+    for (const char* name : files)
+        ASSERT_TRUE(WriteRawFile(dir + "/" + name, ""));
+    ASSERT_TRUE(WriteRawFile(dir + "/.json.txt", "{}"));
+    ASSERT_TRUE(WriteRawFile(dir + "/.weather.db.bak", "x"));
+    DBConnector* db = DBConnector::GetInstance();
+    LogCapture capture;
+
+    ASSERT_TRUE(db->DBInitialize(dir + "/.weather.db", false));
+    // A syntax error is also SQLITE_ERROR but must not remove anything.
+    EXPECT_EQ(db->DBPrepareQuery("SELEC * FROM T"), nullptr);
+    EXPECT_TRUE(capture.Contains("Query: SELEC * FROM T"));
+    for (const char* name : files)
+        EXPECT_TRUE(Exists(dir + "/" + name)) << name;
+
+    EXPECT_EQ(db->DBPrepareQuery("SELECT v FROM NO_TABLE"), nullptr);
+    EXPECT_TRUE(capture.Contains("Fail: sqlite3_prepare_v2 Failed rc [1][no such table: NO_TABLE]"));
+    EXPECT_EQ(MessagesStartingWith(capture, "Recovered"),
+              std::vector<std::string>{"Recovered and initialized database : <it causes crash soon>"});
+    for (const char* name : files)
+        EXPECT_FALSE(Exists(dir + "/" + name)) << name;
+    EXPECT_TRUE(Exists(dir + "/.json.txt") && Exists(dir + "/.weather.db.bak"));
+    // The connection stays open on the removed file until the caller finalizes.
+    EXPECT_TRUE(db->DBFinalize());
+    EXPECT_FALSE(Exists(dir + "/.weather.db"));
+}
+
+TEST(DBConnector, WaitsForAnotherProcessThroughTheBusyHandler)
+{
+    std::string path = FreshDbDir() + "/busy.db";
+    ASSERT_TRUE(ExecSql(path, "CREATE TABLE T (v INT);"));
+    DBConnector* db = DBConnector::GetInstance();
+
+    {   // Released within the retries: our write waits and lands after the other one.
+        WriteLockHolder holder;
+        ASSERT_TRUE(holder.Start(path, 350, "INSERT INTO T VALUES (1);"));
+        LogCapture capture;
+        ASSERT_TRUE(db->DBInitialize(path, false));
+        EXPECT_TRUE(db->DBExecuteQuery("INSERT INTO T VALUES (2);"));
+        EXPECT_TRUE(db->DBFinalize());
+        EXPECT_EQ(holder.Wait(), 0);
+        std::vector<std::string> lines = MessagesStartingWith(capture, "Busy Handler");
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines[0], "Busy Handler Called! : CNT(1)\n");
+        EXPECT_LT(lines.size(), 10u);
+        EXPECT_FALSE(capture.Contains("Busy Handler will be returned SQLITE_BUSY error"));
+        EXPECT_EQ(QueryRows(path, "SELECT v FROM T ORDER BY rowid"), (Rows{{"1"}, {"2"}}));
+    }
+    {   // Held past the ten retries: the operation fails with SQLITE_BUSY.
+        WriteLockHolder holder;
+        ASSERT_TRUE(holder.Start(path, -1, "INSERT INTO T VALUES (3);"));
+        LogCapture capture;
+        auto start = std::chrono::steady_clock::now();
+        bool opened = db->DBInitialize(path, false);
+        bool written = opened && db->DBExecuteQuery("INSERT INTO T VALUES (4);");
+        if (opened)
+            db->DBFinalize();
+        double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        holder.Release();
+        EXPECT_EQ(holder.Wait(), 0);
+
+        EXPECT_FALSE(written);
+        std::vector<std::string> expected;
+        for (int i = 1; i <= 10; ++i)
+            expected.push_back("Busy Handler Called! : CNT(" + std::to_string(i) + ")\n");
+        expected.push_back("Busy Handler will be returned SQLITE_BUSY error");
+        EXPECT_EQ(MessagesStartingWith(capture, "Busy Handler"), expected);
+        EXPECT_TRUE(capture.Contains("pszErrorMsg : database is locked"));
+        EXPECT_TRUE(capture.Contains("(DBExcutePerformanceOptimization() == false) [return]"));
+        EXPECT_GE(waited, 5.4) << "sleeps of 0.1 s to 1.0 s";
+        EXPECT_EQ(QueryRows(path, "SELECT v FROM T ORDER BY rowid"), (Rows{{"1"}, {"2"}, {"3"}}));
+        EXPECT_EQ(IntegrityCheck(path), "ok");
+    }
+    // The failed opening left no connection behind.
+    LogCapture capture;
+    ASSERT_TRUE(db->DBInitialize(path, true));
+    EXPECT_FALSE(capture.Contains("already called"));
+    EXPECT_TRUE(db->DBFinalize());
+}

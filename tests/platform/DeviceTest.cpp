@@ -1,0 +1,204 @@
+// Device set-up, the device log and power locks.
+
+#include <gtest/gtest.h>
+
+#include <device/host.h>
+#include <device/log.h>
+#include <device/power.h>
+#include <device/system_keys.h>
+#include <device/vconf.h>
+
+#include <glib.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "DeviceFixture.h"
+#include "ProcessHelpers.h"
+
+namespace {
+
+class DeviceTest : public ::testing::Test {
+protected:
+    void SetUp() override { DeviceFixture::Reset(); }
+    void TearDown() override { DeviceFixture::Reset(); }
+};
+
+std::string ReadFile(const std::string& path)
+{
+    gchar* data = nullptr;
+    gsize length = 0;
+    if (!g_file_get_contents(path.c_str(), &data, &length, nullptr))
+        return "";
+    std::string text(data, length);
+    g_free(data);
+    return text;
+}
+
+std::string MakeTempDir()
+{
+    gchar* dir = g_dir_make_tmp("weather-platform-XXXXXX", nullptr);
+    std::string path = dir ? dir : "";
+    g_free(dir);
+    return path;
+}
+
+bool HasCpuLockOf(pid_t pid)
+{
+    for (const auto& lock : device::ActivePowerLocks()) {
+        if (lock.type == "cpu" && lock.pid == pid)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TEST_F(DeviceTest, LogLineReachesHookAndFile)
+{
+    LogCapture capture;
+    const std::string unique = "probe " + std::to_string(g_random_int());
+    int written = dlog_print(DLOG_ERROR, "weather-test", "%s %d%%", unique.c_str(), 7);
+    EXPECT_EQ(written, static_cast<int>(unique.size() + 3));
+    ASSERT_EQ(capture.Lines().size(), 1u);
+    EXPECT_EQ(capture.Lines()[0].message, unique + " 7%");
+    EXPECT_EQ(capture.Lines()[0].tag, "weather-test");
+    EXPECT_EQ(capture.Lines()[0].priority, DLOG_ERROR);
+    EXPECT_TRUE(capture.Contains("weather-test", unique));
+
+    const std::string log = ReadFile(device::LogPath());
+    const std::string line = "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[^ ]* E/weather-test\\(" +
+                             std::to_string(getpid()) + "\\): " + unique + " 7%\n";
+    EXPECT_TRUE(g_regex_match_simple(line.c_str(), log.c_str(), G_REGEX_MULTILINE, GRegexMatchFlags(0))) << log;
+
+    // A message that ends its line is written as one line.
+    dlog_print(DLOG_WARN, "weather-test", "%s tail\n", unique.c_str());
+    const std::string after = ReadFile(device::LogPath());
+    EXPECT_EQ(after.find(unique + " tail\n\n"), std::string::npos);
+    EXPECT_NE(after.find(unique + " tail\n"), std::string::npos);
+    EXPECT_EQ(capture.Lines().back().message, unique + " tail\n");
+}
+
+TEST_F(DeviceTest, NestedCapturesAndUnwritableRoot)
+{
+    LogCapture outer;
+    {
+        LogCapture inner;
+        dlog_print(DLOG_ERROR, "weather-test", "both");
+        EXPECT_EQ(inner.Count("both"), 1u);
+    }
+    dlog_print(DLOG_ERROR, "weather-test", "outer only");
+    EXPECT_EQ(outer.Count("both"), 1u);
+    EXPECT_TRUE(outer.Contains("outer only"));
+
+    const std::string root = DeviceFixture::Root();
+    g_setenv(device::kRootEnv, "/proc/weather-device-cannot-exist", TRUE);
+    int rc = dlog_print(DLOG_ERROR, "weather-test", "lost line");
+    g_setenv(device::kRootEnv, root.c_str(), TRUE);
+    EXPECT_LT(rc, 0);
+    EXPECT_TRUE(outer.Contains("lost line")) << "the hook still sees lines the file cannot take";
+    EXPECT_EQ(dlog_print(DLOG_ERROR, nullptr, "x"), DLOG_ERROR_INVALID_PARAMETER);
+}
+
+TEST_F(DeviceTest, CpuLockIsVisibleAndExpires)
+{
+    LogCapture capture;
+    ASSERT_EQ(device_power_request_lock(POWER_LOCK_CPU, 0), DEVICE_ERROR_NONE);
+    EXPECT_TRUE(HasCpuLockOf(getpid()));
+    EXPECT_TRUE(capture.Contains("device-power", "cpu lock requested by com.velurio.weather-backuprestore"));
+    ASSERT_EQ(device_power_release_lock(POWER_LOCK_CPU), DEVICE_ERROR_NONE);
+    EXPECT_FALSE(HasCpuLockOf(getpid()));
+    EXPECT_TRUE(capture.Contains("cpu lock released"));
+
+    ASSERT_EQ(device_power_request_lock(POWER_LOCK_CPU, 150), DEVICE_ERROR_NONE);
+    EXPECT_TRUE(HasCpuLockOf(getpid()));
+    g_usleep(250 * 1000);
+    EXPECT_FALSE(HasCpuLockOf(getpid())) << "an expired lock counts as released";
+
+    // A holder that dies releases its lock.
+    int child = RunInChild([] { return device_power_request_lock(POWER_LOCK_CPU, 0) == DEVICE_ERROR_NONE ? 0 : 1; });
+    EXPECT_EQ(child, 0);
+    for (const auto& lock : device::ActivePowerLocks())
+        EXPECT_EQ(lock.pid, getpid());
+
+    EXPECT_EQ(device_power_request_lock(POWER_LOCK_CPU, -1), DEVICE_ERROR_INVALID_PARAMETER);
+    device::SetFault("device_power_request_lock", device::Fault::Error);
+    EXPECT_EQ(device_power_request_lock(POWER_LOCK_CPU, 100), DEVICE_ERROR_OPERATION_FAILED);
+    device::SetFault("device_power_release_lock", device::Fault::Error);
+    EXPECT_EQ(device_power_release_lock(POWER_LOCK_CPU), DEVICE_ERROR_OPERATION_FAILED);
+}
+
+TEST_F(DeviceTest, TwoProcessesSetUpOneFreshRootTogether)
+{
+    const std::string root = MakeTempDir() + "/device";
+    const std::string staging = MakeTempDir();
+    ASSERT_TRUE(g_file_set_contents((staging + "/icon.db").c_str(), "v1", -1, nullptr));
+    ASSERT_EQ(g_mkdir_with_parents((staging + "/locale/ko/LC_MESSAGES").c_str(), 0755), 0);
+    ASSERT_TRUE(g_file_set_contents((staging + "/locale/ko/LC_MESSAGES/weather.mo").c_str(), "mo", -1, nullptr));
+
+    auto setUp = [&] {
+        g_setenv(device::kRootEnv, root.c_str(), TRUE);
+        g_setenv("WEATHER_RES_STAGING_DIR", staging.c_str(), TRUE);
+        return device::EnsureDefaultDevice() ? 0 : 1;
+    };
+    pid_t a = fork();
+    if (a == 0)
+        _exit(setUp());
+    pid_t b = fork();
+    if (b == 0)
+        _exit(setUp());
+    int statusA = 0, statusB = 0;
+    waitpid(a, &statusA, 0);
+    waitpid(b, &statusB, 0);
+    EXPECT_TRUE(WIFEXITED(statusA) && WEXITSTATUS(statusA) == 0);
+    EXPECT_TRUE(WIFEXITED(statusB) && WEXITSTATUS(statusB) == 0);
+
+    const std::string res = root + "/apps/com.velurio.weather/res/";
+    EXPECT_EQ(ReadFile(res + "icon.db"), "v1");
+    EXPECT_EQ(ReadFile(res + "locale/ko/LC_MESSAGES/weather.mo"), "mo");
+    EXPECT_TRUE(g_file_test((root + "/apps/com.velurio.cloud-backup/shared/trusted").c_str(), G_FILE_TEST_IS_DIR));
+
+    // A newer staged file replaces the installed one at the next start; the
+    // keys a user changed stay.
+    EXPECT_EQ(RunInChild([&] {
+                  if (setUp() != 0 || vconf_set_str(SYSKEY_COUNTRY_ISO, "KR") != VCONF_OK)
+                      return 1;
+                  return 0;
+              }),
+              0);
+    g_usleep(20 * 1000); // beyond the file system's mtime granularity
+    ASSERT_TRUE(g_file_set_contents((staging + "/icon.db").c_str(), "v2", -1, nullptr));
+    EXPECT_EQ(RunInChild([&] {
+                  if (setUp() != 0)
+                      return 1;
+                  char* iso = vconf_get_str(SYSKEY_COUNTRY_ISO);
+                  bool kept = iso && std::string(iso) == "KR";
+                  free(iso);
+                  return kept ? 0 : 2;
+              }),
+              0);
+    EXPECT_EQ(ReadFile(res + "icon.db"), "v2");
+    DeviceFixture::RemoveTree(staging);
+    DeviceFixture::RemoveTree(root.substr(0, root.rfind('/')));
+}
+
+TEST_F(DeviceTest, ARemovedRootStaysRemoved)
+{
+    // A process that outlives its device (a service still shutting down when
+    // the test that started it cleaned up) must not bring the root back.
+    const std::string parent = MakeTempDir();
+    const std::string root = parent + "/device";
+    EXPECT_EQ(RunInChild([&] {
+                  g_setenv(device::kRootEnv, root.c_str(), TRUE);
+                  if (!device::EnsureDefaultDevice())
+                      return 1;
+                  DeviceFixture::RemoveTree(root);
+                  dlog_print(DLOG_ERROR, "weather-test", "after removal");
+                  vconf_set_int("test/after/removal", 1);
+                  device_power_request_lock(POWER_LOCK_CPU, 0);
+                  return device::EnsureDefaultDevice() ? 2 : 0;
+              }),
+              0);
+    EXPECT_FALSE(g_file_test(root.c_str(), G_FILE_TEST_EXISTS));
+    DeviceFixture::RemoveTree(parent);
+}

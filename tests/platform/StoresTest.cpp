@@ -1,0 +1,337 @@
+// System keys and preferences: typed access, persistence across processes,
+// crash safety, concurrent writers and change callbacks.
+
+#include <gtest/gtest.h>
+
+#include <device/host.h>
+#include <device/preference.h>
+#include <device/system_keys.h>
+#include <device/vconf.h>
+
+#include <glib.h>
+#include <signal.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "DeviceFixture.h"
+#include "ProcessHelpers.h"
+
+namespace {
+
+class StoresTest : public ::testing::Test {
+protected:
+    void SetUp() override { DeviceFixture::Reset(); }
+    void TearDown() override { DeviceFixture::Reset(); }
+};
+
+struct Seen {
+    int calls = 0;
+    std::string key;
+    int intValue = 0;
+    std::string text;
+};
+
+void OnKeyChanged(keynode_t* node, void* data)
+{
+    auto* seen = static_cast<Seen*>(data);
+    seen->calls++;
+    seen->key = vconf_keynode_get_name(node);
+    if (vconf_keynode_get_type(node) == VCONF_TYPE_INT)
+        seen->intValue = vconf_keynode_get_int(node);
+    if (vconf_keynode_get_type(node) == VCONF_TYPE_STRING)
+        seen->text = vconf_keynode_get_str(node);
+}
+
+void OnPreferenceChanged(const char* key, void* data)
+{
+    auto* seen = static_cast<Seen*>(data);
+    seen->calls++;
+    seen->key = key;
+}
+
+bool StoreParses(const std::string& path)
+{
+    GKeyFile* file = g_key_file_new();
+    GError* error = nullptr;
+    bool ok = g_key_file_load_from_file(file, path.c_str(), G_KEY_FILE_NONE, &error);
+    if (error)
+        g_error_free(error);
+    g_key_file_free(file);
+    return ok;
+}
+
+} // namespace
+
+TEST_F(StoresTest, DefaultDeviceHasTheSystemKeys)
+{
+    char* language = vconf_get_str(SYSKEY_LANGUAGE);
+    ASSERT_NE(language, nullptr);
+    EXPECT_STREQ(language, "en_US.UTF-8");
+    free(language);
+    char* vendor = vconf_get_str(SYSKEY_HOST_VENDOR);
+    ASSERT_NE(vendor, nullptr);
+    EXPECT_STREQ(vendor, "");
+    free(vendor);
+    int value = -1;
+    EXPECT_EQ(vconf_get_int(SYSKEY_TIME_FORMAT_1224, &value), VCONF_OK);
+    EXPECT_EQ(value, 1);
+    EXPECT_EQ(vconf_get_int(SYSKEY_STANDALONE, &value), VCONF_OK);
+    EXPECT_EQ(value, 0);
+    int connected = -1;
+    EXPECT_EQ(vconf_get_bool(SYSKEY_HOST_CONNECTED, &connected), VCONF_OK);
+    EXPECT_EQ(connected, 0);
+    EXPECT_EQ(vconf_get_int(SYSKEY_RETAIL_MODE_ENABLED, &value), VCONF_ERROR);
+}
+
+TEST_F(StoresTest, VconfTypesAndErrors)
+{
+    EXPECT_EQ(vconf_set_int("test/typed/int", -42), VCONF_OK);
+    EXPECT_EQ(vconf_set_bool("test/typed/bool", 7), VCONF_OK);
+    EXPECT_EQ(vconf_set_dbl("test/typed/dbl", 2.5), VCONF_OK);
+    EXPECT_EQ(vconf_set_str("test/typed/str", "a=b [c]\nd"), VCONF_OK);
+
+    int i = 0, b = 0;
+    double d = 0;
+    EXPECT_EQ(vconf_get_int("test/typed/int", &i), VCONF_OK);
+    EXPECT_EQ(i, -42);
+    EXPECT_EQ(vconf_get_bool("test/typed/bool", &b), VCONF_OK);
+    EXPECT_EQ(b, 1);
+    EXPECT_EQ(vconf_get_dbl("test/typed/dbl", &d), VCONF_OK);
+    EXPECT_DOUBLE_EQ(d, 2.5);
+    char* s = vconf_get_str("test/typed/str");
+    ASSERT_NE(s, nullptr);
+    EXPECT_STREQ(s, "a=b [c]\nd");
+    free(s);
+
+    // Another type, a missing key, bad names and arguments are errors.
+    EXPECT_EQ(vconf_get_bool("test/typed/int", &b), VCONF_ERROR);
+    EXPECT_EQ(vconf_get_str("test/typed/int"), nullptr);
+    EXPECT_EQ(vconf_get_int("test/typed/missing", &i), VCONF_ERROR);
+    EXPECT_EQ(vconf_get_str("test/typed/missing"), nullptr);
+    EXPECT_NE(vconf_set_int("bad[key]", 1), VCONF_OK);
+    EXPECT_NE(vconf_set_int(nullptr, 1), VCONF_OK);
+    EXPECT_NE(vconf_get_int("test/typed/int", nullptr), VCONF_OK);
+    EXPECT_NE(vconf_set_str("test/typed/str", nullptr), VCONF_OK);
+
+    EXPECT_EQ(vconf_unset("test/typed/int"), VCONF_OK);
+    EXPECT_EQ(vconf_get_int("test/typed/int", &i), VCONF_ERROR);
+    EXPECT_EQ(vconf_unset("test/typed/int"), VCONF_ERROR);
+}
+
+TEST_F(StoresTest, ValuesPersistAcrossProcesses)
+{
+    ASSERT_EQ(RunInChild([] { return vconf_set_int("test/persist/child", 1234) == VCONF_OK ? 0 : 1; }), 0);
+    int value = 0;
+    EXPECT_EQ(vconf_get_int("test/persist/child", &value), VCONF_OK);
+    EXPECT_EQ(value, 1234);
+
+    ASSERT_EQ(preference_set_string("persist", "parent"), PREFERENCE_ERROR_NONE);
+    EXPECT_EQ(RunInChild([] {
+                  char* text = nullptr;
+                  int rc = preference_get_string("persist", &text);
+                  bool ok = rc == PREFERENCE_ERROR_NONE && text && std::string(text) == "parent";
+                  free(text);
+                  return ok ? 0 : 1;
+              }),
+              0);
+
+    // devicectl sees and changes the same store.
+    const std::string tool = std::string(WEATHER_BUILD_DIR) + "/tools/devicectl";
+    if (!g_file_test(tool.c_str(), G_FILE_TEST_IS_EXECUTABLE))
+        GTEST_SKIP() << "devicectl not built";
+    gchar* out = nullptr;
+    gint status = -1;
+    std::string cmd = tool + " key set test/persist/tool 77 --type int";
+    ASSERT_TRUE(g_spawn_command_line_sync(cmd.c_str(), &out, nullptr, &status, nullptr));
+    g_free(out);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(vconf_get_int("test/persist/tool", &value), VCONF_OK);
+    EXPECT_EQ(value, 77);
+    cmd = tool + " key get test/persist/child";
+    ASSERT_TRUE(g_spawn_command_line_sync(cmd.c_str(), &out, nullptr, &status, nullptr));
+    EXPECT_STREQ(out, "test/persist/child (int) = 1234\n");
+    g_free(out);
+}
+
+TEST_F(StoresTest, KilledWriterNeverLeavesATornStore)
+{
+    const std::string path = device::VconfStorePath();
+    for (int round = 0; round < 15; ++round) {
+        pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            std::string filler(2000, 'x');
+            for (int i = 0;; ++i) {
+                vconf_set_str(("test/torn/" + std::to_string(i % 50)).c_str(), filler.c_str());
+                vconf_set_int("test/torn/counter", i);
+            }
+        }
+        g_usleep(static_cast<gulong>(g_random_int_range(5, 40)) * 1000);
+        kill(pid, SIGKILL);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        ASSERT_TRUE(StoreParses(path)) << "round " << round;
+        char* language = vconf_get_str(SYSKEY_LANGUAGE);
+        ASSERT_NE(language, nullptr) << "round " << round;
+        free(language);
+    }
+    // The lock of a killed writer is gone with it.
+    EXPECT_EQ(vconf_set_int("test/torn/after", 1), VCONF_OK);
+}
+
+TEST_F(StoresTest, ConcurrentWritersLoseNoUpdate)
+{
+    constexpr int kPerWriter = 60;
+    auto writer = [](const char* prefix) {
+        return [prefix] {
+            for (int i = 0; i < kPerWriter; ++i) {
+                if (vconf_set_int((std::string("test/race/") + prefix + std::to_string(i)).c_str(), i) != VCONF_OK)
+                    return 1;
+            }
+            return 0;
+        };
+    };
+    pid_t a = fork();
+    if (a == 0)
+        _exit(writer("a")());
+    pid_t b = fork();
+    if (b == 0)
+        _exit(writer("b")());
+    int statusA = 0, statusB = 0;
+    waitpid(a, &statusA, 0);
+    waitpid(b, &statusB, 0);
+    ASSERT_TRUE(WIFEXITED(statusA) && WEXITSTATUS(statusA) == 0);
+    ASSERT_TRUE(WIFEXITED(statusB) && WEXITSTATUS(statusB) == 0);
+    for (const char* prefix : {"a", "b"}) {
+        for (int i = 0; i < kPerWriter; ++i) {
+            int value = -1;
+            ASSERT_EQ(vconf_get_int((std::string("test/race/") + prefix + std::to_string(i)).c_str(), &value), VCONF_OK)
+                << prefix << i;
+            EXPECT_EQ(value, i);
+        }
+    }
+}
+
+TEST_F(StoresTest, VconfCallbacksSeeLocalAndForeignChanges)
+{
+    const char* key = "test/notify/value";
+    ASSERT_EQ(vconf_set_int(key, 0), VCONF_OK);
+    Seen seen;
+    ASSERT_EQ(vconf_notify_key_changed(key, OnKeyChanged, &seen), VCONF_OK);
+
+    ASSERT_EQ(vconf_set_int(key, 5), VCONF_OK);
+    EXPECT_EQ(seen.calls, 0) << "callbacks run on the main loop, not inside the setter";
+    ASSERT_TRUE(PumpUntil([&] { return seen.calls >= 1; }));
+    EXPECT_EQ(seen.key, key);
+    EXPECT_EQ(seen.intValue, 5);
+
+    ASSERT_EQ(RunInChild([key] { return vconf_set_int(key, 9) == VCONF_OK ? 0 : 1; }), 0);
+    ASSERT_TRUE(PumpUntil([&] { return seen.intValue == 9; }));
+    // A change is reported once, whether the idle check or the monitor sees it first.
+    PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(seen.calls, 2);
+
+    EXPECT_EQ(vconf_ignore_key_changed(key, OnKeyChanged), VCONF_OK);
+    EXPECT_EQ(vconf_ignore_key_changed(key, OnKeyChanged), VCONF_ERROR);
+    ASSERT_EQ(vconf_set_int(key, 11), VCONF_OK);
+    PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(seen.calls, 2);
+}
+
+TEST_F(StoresTest, PreferencesAreTypedAndPerApplication)
+{
+    int i = 0;
+    bool b = false;
+    double d = 0;
+    char* s = nullptr;
+    EXPECT_EQ(preference_get_int("pref/missing", &i), PREFERENCE_ERROR_NO_KEY);
+    EXPECT_EQ(preference_get_string("pref/missing", &s), PREFERENCE_ERROR_NO_KEY);
+    EXPECT_EQ(s, nullptr);
+    EXPECT_EQ(preference_remove("pref/missing"), PREFERENCE_ERROR_NO_KEY);
+
+    ASSERT_EQ(preference_set_int("pref/int", 3), PREFERENCE_ERROR_NONE);
+    ASSERT_EQ(preference_set_boolean("pref/bool", true), PREFERENCE_ERROR_NONE);
+    ASSERT_EQ(preference_set_double("pref/dbl", -0.25), PREFERENCE_ERROR_NONE);
+    ASSERT_EQ(preference_set_string("pref/str", "text"), PREFERENCE_ERROR_NONE);
+    EXPECT_EQ(preference_get_int("pref/int", &i), PREFERENCE_ERROR_NONE);
+    EXPECT_EQ(i, 3);
+    EXPECT_EQ(preference_get_boolean("pref/bool", &b), PREFERENCE_ERROR_NONE);
+    EXPECT_TRUE(b);
+    EXPECT_EQ(preference_get_double("pref/dbl", &d), PREFERENCE_ERROR_NONE);
+    EXPECT_DOUBLE_EQ(d, -0.25);
+    EXPECT_EQ(preference_get_boolean("pref/int", &b), PREFERENCE_ERROR_INVALID_PARAMETER);
+
+    bool exists = false;
+    EXPECT_EQ(preference_is_existing("pref/str", &exists), PREFERENCE_ERROR_NONE);
+    EXPECT_TRUE(exists);
+
+    // Another application has its own store.
+    DeviceFixture::SetAppId("com.velurio.weather");
+    EXPECT_EQ(preference_get_int("pref/int", &i), PREFERENCE_ERROR_NO_KEY);
+    DeviceFixture::SetAppId(DeviceFixture::kDefaultAppId);
+
+    EXPECT_EQ(preference_remove("pref/str"), PREFERENCE_ERROR_NONE);
+    EXPECT_EQ(preference_is_existing("pref/str", &exists), PREFERENCE_ERROR_NONE);
+    EXPECT_FALSE(exists);
+    EXPECT_EQ(preference_remove_all(), PREFERENCE_ERROR_NONE);
+    EXPECT_EQ(preference_get_int("pref/int", &i), PREFERENCE_ERROR_NO_KEY);
+
+    // Without an identity there is no store to use.
+    g_unsetenv(device::kAppIdEnv);
+    EXPECT_EQ(preference_set_int("pref/int", 1), PREFERENCE_ERROR_IO_ERROR);
+}
+
+TEST_F(StoresTest, PreferenceCallbackNeedsTheKeyAndRunsOnTheLoop)
+{
+    Seen seen;
+    EXPECT_EQ(preference_set_changed_cb("cb/key", OnPreferenceChanged, &seen), PREFERENCE_ERROR_NO_KEY);
+    ASSERT_EQ(preference_set_boolean("cb/key", false), PREFERENCE_ERROR_NONE);
+    ASSERT_EQ(preference_set_changed_cb("cb/key", OnPreferenceChanged, &seen), PREFERENCE_ERROR_NONE);
+    ASSERT_EQ(preference_set_boolean("cb/key", true), PREFERENCE_ERROR_NONE);
+    ASSERT_TRUE(PumpUntil([&] { return seen.calls == 1; }));
+    EXPECT_EQ(seen.key, "cb/key");
+
+    EXPECT_EQ(preference_unset_changed_cb("cb/key"), PREFERENCE_ERROR_NONE);
+    ASSERT_EQ(preference_set_boolean("cb/key", false), PREFERENCE_ERROR_NONE);
+    PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(seen.calls, 1);
+    EXPECT_EQ(preference_unset_changed_cb("cb/never"), PREFERENCE_ERROR_NO_KEY);
+}
+
+TEST_F(StoresTest, FaultsReachEveryStoreError)
+{
+    device::SetFault("vconf_get_int:" SYSKEY_STANDALONE, device::Fault::Error);
+    int value = -1;
+    EXPECT_EQ(vconf_get_int(SYSKEY_STANDALONE, &value), VCONF_ERROR);
+    EXPECT_EQ(vconf_get_int(SYSKEY_TIME_FORMAT_1224, &value), VCONF_OK) << "a keyed fault hits one key only";
+
+    device::SetFault("vconf_get_str", device::Fault::Empty);
+    char* text = vconf_get_str(SYSKEY_COUNTRY_ISO);
+    ASSERT_NE(text, nullptr);
+    EXPECT_STREQ(text, "");
+    free(text);
+    device::SetFault("vconf_get_str", device::Fault::Null);
+    EXPECT_EQ(vconf_get_str(SYSKEY_COUNTRY_ISO), nullptr);
+    device::SetFault("vconf_set_bool", device::Fault::Error);
+    EXPECT_EQ(vconf_set_bool(SYSKEY_HOST_CONNECTED, 1), VCONF_ERROR);
+    device::SetFault("vconf_notify_key_changed", device::Fault::Error);
+    EXPECT_EQ(vconf_notify_key_changed(SYSKEY_HOST_CONNECTED, OnKeyChanged, nullptr), VCONF_ERROR);
+
+    ASSERT_EQ(preference_set_string("fault/str", "x"), PREFERENCE_ERROR_NONE);
+    device::SetFault("preference_get_string", device::Fault::Null);
+    char* pref = nullptr;
+    EXPECT_EQ(preference_get_string("fault/str", &pref), PREFERENCE_ERROR_NONE);
+    EXPECT_EQ(pref, nullptr);
+    device::SetFault("preference_set_boolean", device::Fault::Error);
+    EXPECT_EQ(preference_set_boolean("fault/bool", true), PREFERENCE_ERROR_IO_ERROR);
+
+    // The same faults, from the environment (how tests reach another process).
+    device::ClearFaults();
+    g_setenv(device::kFaultsEnv, "vconf_get_bool=error, preference_get_int = error", TRUE);
+    EXPECT_EQ(vconf_get_bool(SYSKEY_HOST_CONNECTED, &value), VCONF_ERROR);
+    ASSERT_EQ(preference_set_int("fault/int", 1), PREFERENCE_ERROR_NONE);
+    EXPECT_EQ(preference_get_int("fault/int", &value), PREFERENCE_ERROR_IO_ERROR);
+    g_unsetenv(device::kFaultsEnv);
+    EXPECT_EQ(vconf_get_bool(SYSKEY_HOST_CONNECTED, &value), VCONF_OK);
+}

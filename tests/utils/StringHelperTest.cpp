@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include "LogLines.h"
+#include "StringHelper.h"
+
+namespace {
+
+StringHelper* Str()
+{
+    return StringHelper::GetInstance();
+}
+
+} // namespace
+
+TEST(StringHelperTest, TextToNumberReadsLeadingNumberOnly)
+{
+    LogCapture log;
+    EXPECT_EQ(42, Str()->StringToInt("42abc"));
+    EXPECT_EQ(0, Str()->StringToInt("abc"));
+    EXPECT_EQ(9000000000LL, Str()->StringToInt64("9000000000x"));
+    EXPECT_DOUBLE_EQ(2.5, Str()->StringToDouble("2.5mm"));
+    EXPECT_TRUE(log.Lines().empty()) << "only the empty text is reported";
+
+    EXPECT_EQ(0, Str()->StringToInt(""));
+    EXPECT_FLOAT_EQ(0.0f, Str()->StringToFloat(""));
+    EXPECT_TRUE(utils_test::HasGuard(log, "StringHelper.cpp", "StringToInt", "str.length() <= 0"));
+    EXPECT_TRUE(utils_test::HasGuard(log, "StringHelper.cpp", "StringToFloat", "str.length() <= 0"));
+}
+
+TEST(StringHelperTest, DecimalsAreCutFromTheDefaultText)
+{
+    EXPECT_EQ("3.14", Str()->FloatToStringWithDecimals(3.14159f, 2));
+    EXPECT_EQ("3", Str()->FloatToStringWithDecimals(3.14159f, 0));
+    EXPECT_EQ("-2.7", Str()->FloatToStringWithDecimals(-2.75f, 1)); // cut, not rounded
+    EXPECT_EQ("0", Str()->FloatToStringWithDecimals(0.0f, 2));
+    EXPECT_EQ("25", Str()->FloatToStringWithDecimals(25.0f, 2));
+    EXPECT_EQ("1.5", Str()->FloatToStringWithDecimals(1.5f, 4));
+
+    // Precision is only set for positive decimals.
+    EXPECT_EQ("2.500000", Str()->DoubleToFixedString(2.5, 0));
+    EXPECT_EQ("2.0", Str()->DoubleToFixedString(1.96, 1));
+}
+
+TEST(StringHelperTest, ReplaceAllDoesNotRescanItsReplacement)
+{
+    EXPECT_EQ("aaaaaa", Str()->ReplaceAll("aaa", "a", "aa"));
+    EXPECT_EQ("abc", Str()->ReplaceAll("a--b--c", "--", ""));
+    EXPECT_EQ("x", Str()->ReplaceAll("x", "", "y"));
+    EXPECT_EQ("a<br/>b<br/>", Str()->ConvertNewLineToBreakTag("a\nb\n"));
+    EXPECT_EQ("<color=#ff0000ff font_size=30>Hi</color>", Str()->MakeColorTag(255, 0, 0, 255, 30, "Hi", ""));
+}

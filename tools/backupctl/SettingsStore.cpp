@@ -1,0 +1,140 @@
+#include "SettingsStore.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include <glib.h>
+#include <sqlite3.h>
+
+#include <device/app_manager.h>
+
+namespace backupctl {
+namespace {
+
+constexpr const char* kServiceAppId = "com.velurio.weather-backuprestore";
+constexpr int kBusyTimeoutMs = 2000;
+
+struct Column {
+    const char* key;
+    const char* columns[2]; // columns written for the key
+    bool boolean;
+};
+
+constexpr Column kColumns[] = {
+    {"tempUnit", {"TemperatureUnit", nullptr}, false},
+    {"autoRefreshTimeInterval", {"AutoRefreshInterval", nullptr}, false},
+    {"useCurrentLocationAgreed", {"ShowCurrentCityAgreement", nullptr}, true},
+    {"useNotification", {"NotificationOn", "NotificationPopup"}, true},
+};
+
+bool ParseValue(const std::string& text, bool boolean, long long& value)
+{
+    if (boolean && (text == "true" || text == "false")) {
+        value = text == "true";
+        return true;
+    }
+    if (text.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    long long parsed = strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || parsed < INT32_MIN || parsed > INT32_MAX) return false;
+    if (boolean && parsed != 0 && parsed != 1) return false;
+    value = parsed;
+    return true;
+}
+
+} // namespace
+
+std::string SettingsDbPath()
+{
+    char* dir = nullptr;
+    if (app_manager_get_shared_data_path(kServiceAppId, &dir) != APP_MANAGER_ERROR_NONE || dir == nullptr) return "";
+    std::string path = std::string(dir) + "db/.setting.db";
+    free(dir);
+    return path;
+}
+
+bool ReadSettings(const std::string& path, Settings& settings, std::string& error)
+{
+    if (!g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR)) {
+        error = "no settings database at " + path + " (the service creates it when it first starts)";
+        return false;
+    }
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        error = std::string("cannot open ") + path + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
+        sqlite3_close(db);
+        return false;
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_stmt* stmt = nullptr;
+    bool ok = false;
+    if (sqlite3_prepare_v2(db,
+                           "SELECT TemperatureUnit, AutoRefreshInterval, ShowCurrentCityAgreement, NotificationOn, "
+                           "NotificationPopup FROM SETTING_TABLE LIMIT 1;",
+                           -1, &stmt, nullptr) != SQLITE_OK) {
+        error = std::string("cannot read the settings: ") + sqlite3_errmsg(db);
+    } else if (sqlite3_step(stmt) != SQLITE_ROW) {
+        error = "the settings table has no row";
+    } else {
+        settings.tempUnit = sqlite3_column_int(stmt, 0);
+        settings.autoRefreshTimeInterval = sqlite3_column_int(stmt, 1);
+        settings.useCurrentLocationAgreed = sqlite3_column_int(stmt, 2) != 0;
+        settings.useNotification = sqlite3_column_int(stmt, 3) != 0;
+        settings.notificationPopup = sqlite3_column_int(stmt, 4) != 0;
+        ok = true;
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return ok;
+}
+
+bool WriteSetting(const std::string& path, const std::string& key, const std::string& text, std::string& error)
+{
+    const Column* column = nullptr;
+    for (const Column& c : kColumns)
+        if (key == c.key) column = &c;
+    if (column == nullptr) {
+        error = "unknown setting " + key + " (tempUnit, autoRefreshTimeInterval, useCurrentLocationAgreed, useNotification)";
+        return false;
+    }
+    long long value = 0;
+    if (!ParseValue(text, column->boolean, value)) {
+        error = "invalid value " + text + " for " + key + (column->boolean ? " (true/false)" : " (a 32-bit integer)");
+        return false;
+    }
+    if (!g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR)) {
+        error = "no settings database at " + path + " (the service creates it when it first starts)";
+        return false;
+    }
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        error = std::string("cannot open ") + path + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
+        sqlite3_close(db);
+        return false;
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    std::string sql = std::string("UPDATE SETTING_TABLE SET ") + column->columns[0] + " = ?1";
+    if (column->columns[1]) sql += std::string(", ") + column->columns[1] + " = ?1";
+    sql += ";";
+    sqlite3_stmt* stmt = nullptr;
+    bool ok = false;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+        error = std::string("cannot update the settings: ") + sqlite3_errmsg(db);
+    } else {
+        sqlite3_bind_int64(stmt, 1, value);
+        if (sqlite3_step(stmt) != SQLITE_DONE)
+            error = std::string("cannot update the settings: ") + sqlite3_errmsg(db);
+        else if (sqlite3_changes(db) == 0)
+            error = "the settings table has no row";
+        else
+            ok = true;
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return ok;
+}
+
+} // namespace backupctl

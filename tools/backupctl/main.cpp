@@ -1,0 +1,217 @@
+// backupctl: plays the cloud backup client against the weather backup service
+// on the host device, and shows what the cloud and the settings hold.
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <glib.h>
+#include <json-glib/json-glib.h>
+
+#include <device/host.h>
+
+#include "JobCommand.h"
+#include "SettingsStore.h"
+
+namespace {
+
+constexpr const char* kClientAppId = "com.velurio.cloud-backup-client";
+
+void Usage(FILE* out)
+{
+    std::fprintf(out,
+                 "usage: backupctl [--json] COMMAND [ARGS]\n"
+                 "  backup [--fault NAME]...          back the settings up into a new stored backup\n"
+                 "  restore [ID] [--fault NAME]...    restore a stored backup (default: the newest)\n"
+                 "  info [--fault NAME]...            ask which records a backup would hold\n"
+                 "  list                              stored backups with dates, sizes and values\n"
+                 "  settings                          the four backed-up settings in the settings database\n"
+                 "  set KEY VALUE                     change one of them (tempUnit, autoRefreshTimeInterval,\n"
+                 "                                    useCurrentLocationAgreed, useNotification)\n"
+                 "Job options: --timeout SECONDS (default 30). Faults: list_create move_first move_next\n"
+                 "get_current no_key no_value two_records empty_file complete_failed complete_never.\n"
+                 "Exit: 0 done, 1 job failed, 2 usage or local error, 3 refused by the service, 4 no report.\n"
+                 "The device root is $WEATHER_DEVICE_ROOT, else $HOME/.weather-device.\n");
+}
+
+std::string DateText(int64_t ms)
+{
+    GDateTime* time = g_date_time_new_from_unix_local(ms / 1000);
+    if (time == nullptr) return "?";
+    gchar* text = g_date_time_format(time, "%Y-%m-%d %H:%M:%S");
+    std::string result = text ? text : "?";
+    g_free(text);
+    g_date_time_unref(time);
+    return result;
+}
+
+void PrintJson(JsonBuilder* builder)
+{
+    JsonNode* root = json_builder_get_root(builder);
+    JsonGenerator* generator = json_generator_new();
+    json_generator_set_root(generator, root);
+    json_generator_set_pretty(generator, TRUE);
+    gchar* text = json_generator_to_data(generator, nullptr);
+    std::printf("%s\n", text);
+    g_free(text);
+    g_object_unref(generator);
+    json_node_unref(root);
+}
+
+void AddOptString(JsonBuilder* builder, const char* name, const std::optional<std::string>& text)
+{
+    json_builder_set_member_name(builder, name);
+    if (text)
+        json_builder_add_string_value(builder, text->c_str());
+    else
+        json_builder_add_null_value(builder);
+}
+
+int List(bool json)
+{
+    std::vector<cloud::StoredBackup> backups = cloud::ListBackups();
+    if (json) {
+        JsonBuilder* builder = json_builder_new();
+        json_builder_begin_array(builder);
+        for (const cloud::StoredBackup& b : backups) {
+            json_builder_begin_object(builder);
+            json_builder_set_member_name(builder, "id");
+            json_builder_add_string_value(builder, b.id.c_str());
+            json_builder_set_member_name(builder, "created_ms");
+            json_builder_add_int_value(builder, b.createdMs);
+            json_builder_set_member_name(builder, "file_size");
+            json_builder_add_int_value(builder, b.fileSize);
+            json_builder_set_member_name(builder, "records");
+            json_builder_begin_array(builder);
+            for (const cloud::Record& r : b.records) {
+                json_builder_begin_object(builder);
+                AddOptString(builder, "key", r.key);
+                AddOptString(builder, "date", r.date);
+                AddOptString(builder, "value", r.value);
+                json_builder_end_object(builder);
+            }
+            json_builder_end_array(builder);
+            json_builder_end_object(builder);
+        }
+        json_builder_end_array(builder);
+        PrintJson(builder);
+        g_object_unref(builder);
+        return 0;
+    }
+    if (backups.empty()) std::printf("no stored backup\n");
+    for (const cloud::StoredBackup& b : backups) {
+        std::printf("%s  %s  %lld bytes  %zu record(s)\n", b.id.c_str(), DateText(b.createdMs).c_str(),
+                    static_cast<long long>(b.fileSize), b.records.size());
+        for (const cloud::Record& r : b.records)
+            std::printf("  key=%s date=%s value=%s\n", r.key ? r.key->c_str() : "(none)",
+                        r.date ? r.date->c_str() : "(none)", r.value ? r.value->c_str() : "(none)");
+    }
+    return 0;
+}
+
+int ShowSettings(bool json)
+{
+    backupctl::Settings s;
+    std::string error;
+    if (!backupctl::ReadSettings(backupctl::SettingsDbPath(), s, error)) {
+        std::fprintf(stderr, "backupctl: %s\n", error.c_str());
+        return backupctl::kExitUsage;
+    }
+    if (json) {
+        std::printf("{\"tempUnit\":%lld,\"autoRefreshTimeInterval\":%lld,\"useCurrentLocationAgreed\":%s,"
+                    "\"useNotification\":%s,\"notificationPopup\":%s}\n",
+                    s.tempUnit, s.autoRefreshTimeInterval, s.useCurrentLocationAgreed ? "true" : "false",
+                    s.useNotification ? "true" : "false", s.notificationPopup ? "true" : "false");
+    } else {
+        std::printf("tempUnit                  %lld\nautoRefreshTimeInterval   %lld\n"
+                    "useCurrentLocationAgreed  %s\nuseNotification           %s (pop-up %s)\n",
+                    s.tempUnit, s.autoRefreshTimeInterval, s.useCurrentLocationAgreed ? "true" : "false",
+                    s.useNotification ? "true" : "false", s.notificationPopup ? "on" : "off");
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // The tool is the cloud backup client as far as the device can tell.
+    g_setenv(device::kAppIdEnv, kClientAppId, TRUE);
+
+    bool json = false;
+    std::vector<std::string> args;
+    backupctl::JobOptions options;
+    std::string faultText;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--json") {
+            json = true;
+        } else if ((arg == "--fault" || arg == "--timeout") && i + 1 < argc) {
+            std::string value = argv[++i];
+            if (arg == "--fault") {
+                faultText += value + ",";
+            } else {
+                options.timeoutSeconds = atoi(value.c_str());
+                if (options.timeoutSeconds <= 0 || options.timeoutSeconds > 3600) {
+                    std::fprintf(stderr, "backupctl: invalid timeout %s\n", value.c_str());
+                    return backupctl::kExitUsage;
+                }
+            }
+        } else if (arg == "-h" || arg == "--help") {
+            Usage(stdout);
+            return 0;
+        } else if (arg.rfind("--", 0) == 0) {
+            std::fprintf(stderr, "backupctl: unknown option %s\n", arg.c_str());
+            Usage(stderr);
+            return backupctl::kExitUsage;
+        } else {
+            args.push_back(arg);
+        }
+    }
+    if (args.empty()) {
+        Usage(stderr);
+        return backupctl::kExitUsage;
+    }
+    std::vector<std::string> unknown;
+    options.faults = cloud::ParseFaults(faultText, &unknown);
+    if (!unknown.empty()) {
+        std::fprintf(stderr, "backupctl: unknown fault %s\n", unknown.front().c_str());
+        return backupctl::kExitUsage;
+    }
+    options.json = json;
+    if (!device::EnsureDefaultDevice()) {
+        std::fprintf(stderr, "backupctl: cannot set up the device under %s\n", device::Root().c_str());
+        return backupctl::kExitUsage;
+    }
+
+    const std::string& command = args[0];
+    const size_t extra = args.size() - 1;
+    if ((command == "backup" || command == "info") && extra == 0) {
+        options.type = command == "backup" ? cloud::JobType::Backup : cloud::JobType::GetInfo;
+        return backupctl::RunJob(options);
+    }
+    if (command == "restore" && extra <= 1) {
+        options.type = cloud::JobType::Restore;
+        if (extra == 1) {
+            options.backupId = args[1];
+            if (!cloud::LoadBackup(options.backupId)) {
+                std::fprintf(stderr, "backupctl: no stored backup %s\n", options.backupId.c_str());
+                return backupctl::kExitUsage;
+            }
+        }
+        return backupctl::RunJob(options);
+    }
+    if (command == "list" && extra == 0) return List(json);
+    if (command == "settings" && extra == 0) return ShowSettings(json);
+    if (command == "set" && extra == 2) {
+        std::string error;
+        if (!backupctl::WriteSetting(backupctl::SettingsDbPath(), args[1], args[2], error)) {
+            std::fprintf(stderr, "backupctl: %s\n", error.c_str());
+            return backupctl::kExitUsage;
+        }
+        return ShowSettings(json);
+    }
+    Usage(stderr);
+    return backupctl::kExitUsage;
+}
