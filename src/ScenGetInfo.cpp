@@ -1,38 +1,18 @@
-#include <string>
-
-#include <device/service_app.h>
-
-#include "BackupRestoreController.h"
 #include "BackupRestoreLaunchScenarioReal.h"
 #include "BackupRestoreMain.h"
-#include "CloudOperation.h"
-#include "StringHelper.h"
-#include "TimeHelper.h"
 
 namespace NSWeatherService {
 
-bool ScenGetInfo::Launch(app_control_h appControl)
+bool ScenGetInfo::RegisterCallbacks(const std::shared_ptr<BackupRestoreController>& backupRestoreControllerPtr)
 {
-    bool result = false;
-    app_control_h reply = nullptr;
+    bool registered = false;
     do {
-        BackupRestoreMain* backupRestoreMain = BackupRestoreMain::GetInstance();
-        BREAK_IF(backupRestoreMain == NULL);
-        auto backupRestoreControllerPtr = backupRestoreMain->FindBackupRestoreController(appControl);
-        BREAK_IF(!backupRestoreControllerPtr);
-        BREAK_IF(app_control_create(&reply) != APP_CONTROL_ERROR_NONE);
-
         BREAK_IF(velurio_cloud_backup_record_set_preparation_cb(GetInfoPrepareCb, (void*)this) != VELURIO_CLOUD_ERROR_NONE);
         BREAK_IF(velurio_cloud_backup_record_set_sending_keys_and_dates_cb(GetInfoGetKeysDatesCb, (void*)this) != VELURIO_CLOUD_ERROR_NONE);
         BREAK_IF(velurio_cloud_backup_record_set_completed_cb(GetInfoCompletedCb, (void*)backupRestoreControllerPtr.get()) != VELURIO_CLOUD_ERROR_NONE);
-
-        BREAK_IF(app_control_reply_to_launch_request(reply, appControl, APP_CONTROL_RESULT_SUCCEEDED) != APP_CONTROL_ERROR_NONE);
-        result = true;
+        registered = true;
     } while (0);
-
-    if (reply != nullptr && app_control_destroy(reply) != APP_CONTROL_ERROR_NONE)
-        LOGE("app_control_destroy() failed");
-    return result;
+    return registered;
 }
 
 void ScenGetInfo::GetInfoPrepareCb()
@@ -44,22 +24,7 @@ void ScenGetInfo::GetInfoGetKeysDatesCb(void* user_data)
 {
     ScenGetInfo* pThis = static_cast<ScenGetInfo*>(user_data);
     RETURN_IF(pThis == NULL);
-
-    velurio_cloud_list_h list = nullptr;
-    CLOUD_CALL(velurio_cloud_list_create, &list);
-
-    std::string date = StringHelper::GetInstance()->Int64ToString(TimeHelper::GetInstance()->GetCurrentTimeMSec());
-
-    velurio_cloud_record_h record = nullptr;
-    CLOUD_CALL(velurio_cloud_record_create, &record);
-    CLOUD_CALL(velurio_cloud_record_set_key, record, kBackupItemKey);
-    CLOUD_CALL(velurio_cloud_record_set_date, record, date.c_str());
-    // A record the list did not take is still ours to free.
-    if (CLOUD_CALL(velurio_cloud_list_add, list, record) != VELURIO_CLOUD_ERROR_NONE && record != nullptr)
-        velurio_cloud_record_destroy(record);
-
-    CLOUD_CALL(velurio_cloud_backup_record_send_keys_and_dates, list, true);
-    CLOUD_CALL(velurio_cloud_list_destroy, list);
+    SendKeysAndDates();
 }
 
 void ScenGetInfo::GetInfoCompletedCb(int success, void* user_data)
@@ -70,22 +35,8 @@ void ScenGetInfo::GetInfoCompletedCb(int success, void* user_data)
         LOGE("GetInfoCompletedCb() FAILED\n");
 
     BackupRestoreMain* backupRestoreMain = BackupRestoreMain::GetInstance();
-    BackupRestoreController* controller = static_cast<BackupRestoreController*>(user_data);
-    app_control_h appControl = nullptr;
-    do {
-        BREAK_IF(controller == NULL);
-        // A completion reported twice must not touch a controller already dropped.
-        BREAK_IF(backupRestoreMain != NULL && !backupRestoreMain->IsListedController(controller));
-        appControl = controller->GetAppControl();
-        BREAK_IF(appControl == NULL);
-    } while (0);
-
-    if (backupRestoreMain == nullptr) {
-        LOGE("backupRestoreMain is null. so service_app_exit");
-        service_app_exit();
-        return;
-    }
-    backupRestoreMain->StartServiceTerminateTimer(appControl);
+    app_control_h appControl = GetCompletedAppControl(backupRestoreMain, user_data);
+    EndRequest(backupRestoreMain, appControl);
 }
 
 } // namespace NSWeatherService

@@ -1,10 +1,7 @@
 #include <cstring>
 #include <string>
 
-#include <device/service_app.h>
-
 #include "AppLauncher.h"
-#include "BackupRestoreController.h"
 #include "BackupRestoreLaunchScenarioReal.h"
 #include "BackupRestoreMain.h"
 #include "CloudOperation.h"
@@ -14,29 +11,17 @@
 
 namespace NSWeatherService {
 
-bool ScenRestore::Launch(app_control_h appControl)
+bool ScenRestore::RegisterCallbacks(const std::shared_ptr<BackupRestoreController>& backupRestoreControllerPtr)
 {
-    bool result = false;
-    app_control_h reply = nullptr;
+    bool registered = false;
     do {
-        BackupRestoreMain* backupRestoreMain = BackupRestoreMain::GetInstance();
-        BREAK_IF(backupRestoreMain == NULL);
-        auto backupRestoreControllerPtr = backupRestoreMain->FindBackupRestoreController(appControl);
-        BREAK_IF(!backupRestoreControllerPtr);
-        BREAK_IF(app_control_create(&reply) != APP_CONTROL_ERROR_NONE);
-
         BREAK_IF(velurio_cloud_restore_record_set_preparation_cb(RestorePrepareCb, (void*)this) != VELURIO_CLOUD_ERROR_NONE);
         BREAK_IF(velurio_cloud_restore_record_set_sending_restoration_path_cb(RestoreGetRestorePathCb, (void*)this) != VELURIO_CLOUD_ERROR_NONE);
         BREAK_IF(velurio_cloud_restore_record_set_restoration_cb(RestoreRecordCb, (void*)this) != VELURIO_CLOUD_ERROR_NONE);
         BREAK_IF(velurio_cloud_restore_record_set_completed_cb(RestoreCompletedCb, (void*)backupRestoreControllerPtr.get()) != VELURIO_CLOUD_ERROR_NONE);
-
-        BREAK_IF(app_control_reply_to_launch_request(reply, appControl, APP_CONTROL_RESULT_SUCCEEDED) != APP_CONTROL_ERROR_NONE);
-        result = true;
+        registered = true;
     } while (0);
-
-    if (reply != nullptr && app_control_destroy(reply) != APP_CONTROL_ERROR_NONE)
-        LOGE("app_control_destroy() failed");
-    return result;
+    return registered;
 }
 
 void ScenRestore::RestorePrepareCb()
@@ -112,27 +97,14 @@ void ScenRestore::RestoreCompletedCb(int success, void* user_data)
         LOGE("RestoreCompletedCb() FAILED\n");
 
     BackupRestoreMain* backupRestoreMain = BackupRestoreMain::GetInstance();
-    BackupRestoreController* controller = static_cast<BackupRestoreController*>(user_data);
-    app_control_h appControl = nullptr;
-    do {
-        BREAK_IF(controller == NULL);
-        // A completion reported twice must not touch a controller already dropped.
-        BREAK_IF(backupRestoreMain != NULL && !backupRestoreMain->IsListedController(controller));
-        appControl = controller->GetAppControl();
-        BREAK_IF(appControl == NULL);
-    } while (0);
+    app_control_h appControl = GetCompletedAppControl(backupRestoreMain, user_data);
 
     // The agent picks the restored settings up whatever the library reported.
     auto appLauncher = AppLauncher::Make();
     if (!appLauncher || appLauncher->RequestNotifyToAgent() != 0)
         LOGE("appLauncher->RequestNotifyToAgent() failed");
 
-    if (backupRestoreMain == nullptr) {
-        LOGE("backupRestoreMain is null. so service_app_exit");
-        service_app_exit();
-        return;
-    }
-    backupRestoreMain->StartServiceTerminateTimer(appControl);
+    EndRequest(backupRestoreMain, appControl);
 }
 
 } // namespace NSWeatherService

@@ -20,15 +20,11 @@ std::shared_ptr<JsonUtil> Parse(const std::string& text)
 TEST(JsonUtil, ValueTextsByType)
 {
     LogCapture log;
-    auto util = Parse(R"({"b":true,"f":false,"i":7,"n":-42,"d":7.9,"e":6.0,"s":"12","q":"?","qq":"??","o":{},"a":[1],"z":null})");
+    auto util = Parse(R"({"b":true,"f":false,"i":7,"n":-42,"d":7.9,"e":6.0,"s":"12","qq":"??","o":{},"a":[1],"z":null})");
     const std::pair<const char*, const char*> expected[] = {{"b", "1"},        {"f", "0"},  {"i", "7"},  {"n", "-42"},
                                                             {"d", "7.900000"}, {"e", "6.000000"}, {"s", "12"}, {"qq", "??"}};
     for (const auto& [key, text] : expected)
         EXPECT_EQ(util->GetValueFromObject(key), text) << key;
-    EXPECT_FALSE(log.Contains("Value is ?, so reset as NULL. It's CMAWeather's issue"));
-    EXPECT_EQ(util->GetValueFromObject("q"), "");
-    EXPECT_TRUE(log.Contains("Value is ?, so reset as NULL. It's CMAWeather's issue"));
-
     // Missing members, containers and null have no scalar type.
     for (const char* key : {"missing", "o", "a", "z"}) {
         log.Clear();
@@ -45,20 +41,16 @@ TEST(JsonUtil, ValueTextsByType)
 
 TEST(JsonUtil, LengthArgumentAndLoadFailures)
 {
-    LogCapture log;
     const char* text = R"({"a":1}garbage)";
     EXPECT_EQ(JsonUtil::Make(text, 7)->GetValueFromObject("a"), "1");  // only the prefix is parsed
-    for (int length : {static_cast<int>(strlen(text)) + 1, -1}) {
-        log.Clear();
-        EXPECT_EQ(JsonUtil::Make(text, length)->GetValueFromObject("a"), "");
+    const std::pair<const char*, int> refused[] = {{text, static_cast<int>(strlen(text)) + 1}, {text, -1}, {nullptr, 0}};
+    for (const auto& [data, length] : refused) {
+        LogCapture log;
+        EXPECT_EQ(JsonUtil::Make(data, length)->GetValueFromObject("a"), "");
         EXPECT_TRUE(log.Contains("data is NULL or dataLen < strlen(data)")) << length;
     }
-    log.Clear();
-    EXPECT_EQ(JsonUtil::Make(nullptr, 0)->GetValueFromObject("a"), "");
-    EXPECT_TRUE(log.Contains("data is NULL or dataLen < strlen(data)"));
-
     // Not JSON: the library's message is logged.
-    log.Clear();
+    LogCapture log;
     EXPECT_EQ(Parse(text)->GetValueFromObject("a"), "");
     EXPECT_TRUE(log.Contains("Failed to json_parser_load_from_data. <data>:1:"));
 }

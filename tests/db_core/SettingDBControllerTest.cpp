@@ -2,30 +2,16 @@
 
 #include <device/vconf.h>
 
-#include <unistd.h>
-
 #include <sstream>
 
 #include "DeviceFixture.h"
+#include "OldDatabaseBuilder.h"
 #include "SettingDBController.h"
 #include "SqliteTestUtil.h"
-#include "VersionData.h"
 
 using namespace sqlite_test;
 
 namespace {
-
-// SETTING_TABLE as the weather applications expect it, in table order.
-const std::vector<ColumnInfo> kSettingColumns = {
-    {"CurrentCityIndex", "INT"}, {"CurrentCityLocationId", "TEXT"}, {"TemperatureUnit", "INT"},
-    {"LastRefreshedTime", "INT64"}, {"CurrentLocationAreaRefreshedTime", "INT64"}, {"IsFirstLaunch", "INT"},
-    {"AutoRefreshOn", "INT"}, {"AutoRefreshInterval", "INT"}, {"UseCurrentLocationOn", "INT"},
-    {"ShowCurrentCityAgreement", "INT"}, {"RefreshOnOpeningOn", "INT"}, {"RefreshOnOpeningOnAgreement", "INT"},
-    {"NotificationOn", "INT"}, {"NotificationTime", "INT64"}, {"NetworkPositionPopupAgreement", "INT"},
-    {"ShowNetworkPopup", "INT"}, {"ChinaDataGPSPerformPopupOn", "INT"}, {"AutoScrollOn", "INT"},
-    {"AutoScrollInterval", "INT"}, {"LastUpdateLanguageCode", "TEXT"}, {"CpType", "TEXT"}, {"DaemonType", "TEXT"},
-    {"IsNowRefreshing", "INT"}, {"IsSupportManualRefresh", "INT"}, {"RefreshingStartTime", "INT64"},
-    {"NotificationPopup", "INT"}};
 
 std::string Describe(const Setting& s)
 {
@@ -105,7 +91,7 @@ TEST(SettingDBController, CreatesTheDefaultRowWithTheCountryRule)
             SetDevice(c.standalone, c.country);
             SettingDBController* controller = SettingDBController::GetInstance();
             std::string path = controller->GetSettingDBFilePath();
-            o["columns"] = TableColumns(path, "SETTING_TABLE") == kSettingColumns ? "current" : "other";
+            o["columns"] = TableColumns(path, "SETTING_TABLE") == old_db::SettingColumns() ? "current" : "other";
             o["unit"] = Column(path, "TemperatureUnit");
             auto expected = Setting::Make();
             expected->SetTemperatureUnit(c.unit);
@@ -164,52 +150,4 @@ TEST(SettingDBController, ReadsAnotherProcessesCommittedChangeAfterWaiting)
         o["waited"] = capture.Contains("Busy Handler Called! : CNT(1)\n") ? "yes" : "no";
     });
     EXPECT_EQ(seen, (Observations{{"other", "0"}, {"read", "0WNI"}, {"waited", "yes"}}));
-}
-
-TEST(SettingDBController, UpgradesAnOlderSchemaToTheCurrentColumns)
-{
-    Observations seen = RunIsolated([](Observations& o) {
-        std::string dir = FreshDbDir();
-        std::string path = dir + "/.setting.db";
-        // The table as it was before version 1.0: no NotificationPopup.
-        std::string oldTable = "CREATE TABLE SETTING_TABLE (";
-        for (size_t i = 0; i + 1 < kSettingColumns.size(); ++i)
-            oldTable += (i ? ", " : "") + kSettingColumns[i].name + " " + kSettingColumns[i].type;
-        ExecSql(path, oldTable + "); INSERT INTO SETTING_TABLE (TemperatureUnit, NotificationOn) VALUES (0, 1);");
-        ExecSql(dir + "/.version.db", "CREATE TABLE VERSION_TABLE (dbVersion DOUBLE); "
-                                      "INSERT INTO VERSION_TABLE VALUES (0.9);");
-        LogCapture capture;
-        auto version = VersionData::Make();
-        version->InitializeDB();
-        SettingDBController* controller = SettingDBController::GetInstance();
-        if (version->IsNeedToUpgrade()) {
-            double current = version->GetCurrentDBVersion();
-            o["stored"] = std::to_string(current);
-            controller->UpgradeDB(current);
-            version->UpgradeDB(version->GetLatestDBVersion());
-        }
-        o["columns"] = TableColumns(path, "SETTING_TABLE") == kSettingColumns ? "current" : "other";
-        auto read = controller->Select();
-        o["row"] = read ? std::to_string(read->GetTemperatureUnit()) + std::to_string(read->GetNotificationOn()) +
-                              std::to_string(read->GetNotificationPopup())
-                        : "none";
-        o["version"] = QueryRows(dir + "/.version.db", "SELECT dbVersion FROM VERSION_TABLE")[0][0];
-        for (const auto& line : MessagesStartingWith(capture, "UpgradeDBTables"))
-            o["log"] += line;
-
-        // Again on the current table: the statement fails harmlessly.
-        capture.Clear();
-        controller->UpgradeDB(0.0);
-        o["again"] = capture.Contains("duplicate column name: NotificationPopup") ? "logged" : "silent";
-        o["againColumns"] = TableColumns(path, "SETTING_TABLE") == kSettingColumns ? "current" : "other";
-        // From 1.0 on nothing is opened, so a missing file stays missing.
-        unlink(path.c_str());
-        controller->UpgradeDB(1.0);
-        controller->UpgradeDB(2.0);
-        o["opened"] = Exists(path) ? "yes" : "no";
-    });
-    EXPECT_EQ(seen, (Observations{{"stored", std::to_string(0.9)}, {"columns", "current"}, {"row", "010"},
-                                  {"version", "2.0"},
-                                  {"log", "UpgradeDBTables < 1.0 : ALTER TABLE SETTING_TABLE ADD NotificationPopup INT;"},
-                                  {"again", "logged"}, {"againColumns", "current"}, {"opened", "no"}}));
 }

@@ -10,21 +10,27 @@ using namespace sqlite_test;
 
 TEST(VersionDBController, ReadsTheStoredVersionOnceAtStart)
 {
-    for (std::string stored : {"", "1.9", "2.0"}) {
-        SCOPED_TRACE("stored version: " + stored);
+    const std::string need = "Need to upgrade DB : CurrentVersion[";
+    struct Case {
+        std::string stored, need, log;
+        double read;
+    } cases[] = {{"", "yes", "No result : 101;" + need + "-1.0], LastestVersion[2.0];", 0.0},
+                 {"1.9", "yes", need + "1.9], LastestVersion[2.0];", 1.9},
+                 {"2.0", "no", "", 2.0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE("stored version: " + c.stored);
         Observations seen = RunIsolated([&](Observations& o) {
             std::string path = FreshDbDir() + "/.version.db";
-            if (!stored.empty())
+            if (!c.stored.empty())
                 ExecSql(path, "CREATE TABLE VERSION_TABLE (dbVersion DOUBLE); INSERT INTO VERSION_TABLE VALUES (" +
-                                  stored + ");");
+                                  c.stored + ");");
             LogCapture capture;
             auto version = VersionData::Make();
             version->InitializeDB();
             o["need"] = version->IsNeedToUpgrade() ? "yes" : "no";
-            for (const auto& line : MessagesStartingWith(capture, "No result"))
-                o["log"] += line + ";";
-            for (const auto& line : MessagesStartingWith(capture, "Need to upgrade"))
-                o["log"] += line + ";";
+            for (const char* start : {"No result", "Need to upgrade"})
+                for (const auto& line : MessagesStartingWith(capture, start))
+                    o["log"] += line + ";";
             o["read"] = std::to_string(version->GetCurrentDBVersion());
             version->UpgradeDB(version->GetLatestDBVersion());
             // Still answered from the version read at start.
@@ -32,16 +38,10 @@ TEST(VersionDBController, ReadsTheStoredVersionOnceAtStart)
             o["rows"] = std::to_string(QueryRows(path, "SELECT dbVersion FROM VERSION_TABLE").size());
             o["readAfter"] = std::to_string(version->GetCurrentDBVersion());
         });
-        std::string need = stored == "2.0" ? "no" : "yes";
-        std::string log = stored.empty() ? "No result : 101;" : "";
-        if (need == "yes")
-            log += "Need to upgrade DB : CurrentVersion[" + (stored.empty() ? "-1.0" : stored) +
-                   "], LastestVersion[2.0];";
-        Observations expected{{"need", need}, {"needAfter", need}, {"rows", "1"},
-                              {"read", std::to_string(stored.empty() ? 0.0 : std::stod(stored))},
-                              {"readAfter", std::to_string(2.0)}};
-        if (!log.empty())
-            expected["log"] = log;
+        Observations expected{{"need", c.need}, {"needAfter", c.need}, {"rows", "1"},
+                              {"read", std::to_string(c.read)}, {"readAfter", std::to_string(2.0)}};
+        if (!c.log.empty())
+            expected["log"] = c.log;
         EXPECT_EQ(seen, expected);
     }
 }

@@ -23,14 +23,9 @@ TEST(WeatherRecords, TemperatureIsCutTowardZeroInBothScales)
         EXPECT_DOUBLE_EQ(t->GetCelsius(), c.expectedC) << c.celsius;
         EXPECT_DOUBLE_EQ(t->GetFahrenheit(), c.expectedF) << c.celsius;
     }
-    t->SetTemperature(9999.0);
+    t->SetTemperature(9999.0); // the unsupported marker is kept, not converted
     EXPECT_EQ(t->GetCelsius(), 9999.0);
     EXPECT_EQ(t->GetFahrenheit(), 9999.0);
-
-    // Writing rounds half up instead.
-    EXPECT_DOUBLE_EQ(Temperature::RoundToOneDecimal(21.25), 21.3);
-    EXPECT_DOUBLE_EQ(Temperature::RoundToOneDecimal(-0.04), 0.0);
-    EXPECT_DOUBLE_EQ(Temperature::RoundToOneDecimal(30.44), 30.4);
 }
 
 TEST(WeatherRecords, FreshRecordsHoldTheUnsupportedDefaults)

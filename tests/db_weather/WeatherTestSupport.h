@@ -1,37 +1,58 @@
 #ifndef WEATHER_TESTS_DB_WEATHER_SUPPORT_H
 #define WEATHER_TESTS_DB_WEATHER_SUPPORT_H
 
-// Shared by the weather storage tests: a clean database directory, fully
-// populated cities, and a field-by-field comparison of two cities.
+// Shared by the weather storage tests: fully populated cities, the life
+// index numbers by column, and a comparison of every stored field of two cities.
 
 #include <gtest/gtest.h>
 
-#include <glib.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <cctype>
 #include <ctime>
+#include <sstream>
 #include <string>
 
 #include "City.h"
 #include "DeviceFixture.h"
-#include "FileHelper.h"
+#include "SqliteTestUtil.h"
 
 namespace weather_test {
 
-// "<shared data dir>db", emptied. The controllers are process-wide
-// singletons, so each test starts from files rather than from a new process.
-inline std::string FreshDbDir()
+// The controllers are process-wide singletons, so each test starts from
+// files rather than from a new process.
+using sqlite_test::FreshDbDir;
+
+// Every number of a life index, read and written as a double, under the
+// name of its column.
+struct LifeNumber {
+    std::string column;
+    double (*get)(const LifeIndex&);
+    void (*set)(LifeIndex&, double);
+};
+
+inline const std::vector<LifeNumber>& LifeNumbers()
 {
-    DeviceFixture::Ensure();
-    std::string dir = FileHelper::GetInstance()->GetSharedDataDirectoryPath() + "db";
-    if (GDir* handle = g_dir_open(dir.c_str(), 0, nullptr)) {
-        while (const gchar* name = g_dir_read_name(handle))
-            unlink((dir + "/" + name).c_str());
-        g_dir_close(handle);
-    }
-    g_mkdir_with_parents(dir.c_str(), 0755);
-    return dir;
+#define WEATHER_NUMBER(path, Name)                                                                           \
+    LifeNumber{std::string(1, static_cast<char>(std::tolower(#Name[0]))) + (#Name + 1),                     \
+               [](const LifeIndex& l) { return static_cast<double>(l.path Get##Name()); },                 \
+               [](LifeIndex& l, double v) { l.path Set##Name(static_cast<decltype(l.path Get##Name())>(v)); }}
+#define L(Name) WEATHER_NUMBER(, Name)
+#define P(Name) WEATHER_NUMBER(GetPrecipitation()->, Name)
+#define W(Name) WEATHER_NUMBER(GetWind()->, Name)
+    static const std::vector<LifeNumber> numbers = {
+        L(Humidity), L(SunsetTime), L(SunriseTime), L(Pm25), L(Pm10), L(Aqi), L(UvIndex), L(Visibility), L(Pressure),
+        L(OutdoorExcercise), L(Comfort), L(Clothing), L(Skincare), L(Carwash), L(Allergy), L(AirPolution),
+        L(Traffic), L(Fishing), L(DryClothing), L(Cosmetic), L(FoodPoison), L(SpoiledFood), L(FrozenPipes),
+        L(Frostbite), L(Cold), L(Khai), L(AirDust), L(DrySkin), L(HeatStroke), L(Heat), L(Discomfort), L(Pollen),
+        P(PrecType), P(PrecProbability), P(PrecAmount), P(PrecAmountSnow), P(PrecAmountIce),
+        P(PrecProbabilityNight), P(PrecAmountNight), P(PrecAmountSnowNight), P(PrecAmountIceNight),
+        P(RainProbability), P(SnowProbability), P(IceProbability), P(RainProbabilityNight),
+        P(SnowProbabilityNight), P(IceProbabilityNight), W(WindDirection), W(WindSpeed), W(WindNightDirection),
+        W(WindNightSpeed), W(WindSpeedUnit)};
+#undef L
+#undef P
+#undef W
+#undef WEATHER_NUMBER
+    return numbers;
 }
 
 inline TemperaturePtr MakeTemperature(double celsius)
@@ -58,26 +79,27 @@ inline void FillWeather(Weather& weather, int seed)
 
 inline CityPtr MakeFullCity(int seed, int daily = 8, int hourly = 24, int yesterday = 24, int moonPhases = 8)
 {
+    const std::string n = std::to_string(seed);
     CityPtr cityPtr = City::Make();
     cityPtr->SetIsCurrentLocation(false);
     cityPtr->SetIsSummerTime(seed % 2 == 1);
     cityPtr->SetIsDayTime(seed % 3 != 0);
     cityPtr->SetWidgetReferenceCount(seed % 4);
-    cityPtr->SetLocationId("loc-" + std::to_string(seed));
-    cityPtr->SetCityName("City \xec\x84\x9c " + std::to_string(seed));
-    cityPtr->SetCityNameEng("City " + std::to_string(seed));
-    cityPtr->SetCountryName("Land '" + std::to_string(seed) + "'");
-    cityPtr->SetCountryNameEng("Country " + std::to_string(seed));
-    cityPtr->SetStateName("State " + std::to_string(seed));
-    cityPtr->SetStateNameEng("StateEng " + std::to_string(seed));
-    cityPtr->SetWebsiteUrl("https://example.invalid/city/" + std::to_string(seed));
+    cityPtr->SetLocationId("loc-" + n);
+    cityPtr->SetCityName("City \xec\x84\x9c " + n);
+    cityPtr->SetCityNameEng("City " + n);
+    cityPtr->SetCountryName("Land '" + n + "'");
+    cityPtr->SetCountryNameEng("Country " + n);
+    cityPtr->SetStateName("State " + n);
+    cityPtr->SetStateNameEng("StateEng " + n);
+    cityPtr->SetWebsiteUrl("https://example.invalid/city/" + n);
     cityPtr->SetGmtOffset(-9.5 + seed % 20);
     cityPtr->SetRefreshedTime(4000000000u - static_cast<uint32_t>(seed)); // above INT32_MAX
     cityPtr->SetLocalTime(1700000000u + static_cast<uint32_t>(seed));
     cityPtr->SetNeedToUpdate(seed % 2 == 0);
 
     FillWeather(*cityPtr->GetCurrent(), seed);
-    cityPtr->GetCurrent()->SetWebsiteUrl("https://example.invalid/now/" + std::to_string(seed));
+    cityPtr->GetCurrent()->SetWebsiteUrl("https://example.invalid/now/" + n);
     for (int i = 0; i < daily; i++) {
         WeeklyPtr weeklyPtr = Weekly::Make();
         FillWeather(*weeklyPtr, seed * 31 + i);
@@ -106,51 +128,17 @@ inline CityPtr MakeFullCity(int seed, int daily = 8, int hourly = 24, int yester
         }
     }
     LifeIndex& life = *cityPtr->GetLifeIndex();
-    life.SetHumidity(seed % 100);
-    life.SetSunsetTime(1700060000u + seed);
-    life.SetSunriseTime(1700020000u + seed);
-    life.SetPm25(seed + 1);
-    life.SetPm10(seed + 2);
-    life.SetAqi(seed + 3);
-    life.SetUvIndex(seed + 4);
-    life.SetUvIndexText("uv " + std::to_string(seed));
-    life.SetRealfeel(MakeTemperature(-12.3 + seed % 40));
-    Precipitation& prec = *life.GetPrecipitation();
-    prec.SetPrecType(seed % 5);
-    prec.SetPrecProbability(0.125 + seed);
-    prec.SetPrecAmount(1.0 / 3.0 + seed); // stored with all its decimals
-    prec.SetPrecAmountSnow(2.75);
-    prec.SetPrecAmountIce(3.5);
-    prec.SetPrecProbabilityNight(4.25);
-    prec.SetPrecAmountNight(5.5);
-    prec.SetPrecAmountSnowNight(6.75);
-    prec.SetPrecAmountIceNight(7.0);
-    prec.SetRainProbability(8.5);
-    prec.SetSnowProbability(9.5);
-    prec.SetIceProbability(10.5);
-    prec.SetRainProbabilityNight(11.5);
-    prec.SetSnowProbabilityNight(12.5);
-    prec.SetIceProbabilityNight(13.5);
-    Wind& wind = *life.GetWind();
-    wind.SetWindDirection(90.5f + seed);
-    wind.SetWindSpeed(3.25f);
-    wind.SetWindCardinal("NE");
-    wind.SetWindNightDirection(270.75f);
-    wind.SetWindNightSpeed(1.5f);
-    wind.SetWindNightCardinal("SW");
-    wind.SetWindSpeedUnit(2);
-    int value = seed * 10;
-    for (auto setter : {&LifeIndex::SetOutdoorExcercise, &LifeIndex::SetComfort, &LifeIndex::SetClothing,
-                        &LifeIndex::SetSkincare, &LifeIndex::SetCarwash, &LifeIndex::SetAllergy,
-                        &LifeIndex::SetAirPolution, &LifeIndex::SetTraffic, &LifeIndex::SetFishing,
-                        &LifeIndex::SetDryClothing, &LifeIndex::SetCosmetic, &LifeIndex::SetFoodPoison,
-                        &LifeIndex::SetSpoiledFood, &LifeIndex::SetFrozenPipes, &LifeIndex::SetFrostbite,
-                        &LifeIndex::SetCold, &LifeIndex::SetKhai, &LifeIndex::SetAirDust, &LifeIndex::SetDrySkin,
-                        &LifeIndex::SetHeatStroke, &LifeIndex::SetHeat, &LifeIndex::SetDiscomfort,
-                        &LifeIndex::SetPollen})
-        (life.*setter)(++value);
-    life.SetVisibility(10.125);
+    int value = seed * 100;
+    for (const auto& number : LifeNumbers())
+        number.set(life, ++value); // a value of its own in every column
+    // Doubles keep all their decimals, floats are exact in binary.
+    life.GetPrecipitation()->SetPrecAmount(1.0 / 3.0 + seed);
     life.SetPressure(1013.7);
+    life.GetWind()->SetWindDirection(90.5f + seed);
+    life.SetUvIndexText("uv " + n);
+    life.SetRealfeel(MakeTemperature(-12.3 + seed % 40));
+    life.GetWind()->SetWindCardinal("NE");
+    life.GetWind()->SetWindNightCardinal("SW");
 
     for (int i = 0; i < moonPhases; i++) {
         MoonPhasePtr moonPhasePtr = MoonPhase::Make();
@@ -165,164 +153,73 @@ inline CityPtr MakeFullCity(int seed, int daily = 8, int hourly = 24, int yester
     return cityPtr;
 }
 
-inline void ExpectTemperatureEq(const TemperaturePtr& actual, const TemperaturePtr& expected, const std::string& where)
+// Every stored field of a city as text, a line per record, so that a
+// mismatch shows as a diff; a missing list reads differently from an empty one.
+inline std::string Describe(const City& city, bool withMoon)
 {
-    ASSERT_TRUE(actual && expected) << where;
-    EXPECT_DOUBLE_EQ(actual->GetCelsius(), expected->GetCelsius()) << where;
-    EXPECT_DOUBLE_EQ(actual->GetFahrenheit(), expected->GetFahrenheit()) << where;
-}
-
-inline void ExpectWeatherEq(const Weather& actual, const Weather& expected, const std::string& where)
-{
-    EXPECT_EQ(actual.GetWeatherIcon(), expected.GetWeatherIcon()) << where;
-    EXPECT_EQ(actual.GetServerWeatherIcon(), expected.GetServerWeatherIcon()) << where;
-    EXPECT_EQ(actual.GetWeatherStatus(), expected.GetWeatherStatus()) << where;
-    ExpectTemperatureEq(actual.GetCurTemperature(), expected.GetCurTemperature(), where + " cur");
-    ExpectTemperatureEq(actual.GetLowTemperature(), expected.GetLowTemperature(), where + " low");
-    ExpectTemperatureEq(actual.GetHighTemperature(), expected.GetHighTemperature(), where + " high");
-    EXPECT_EQ(actual.GetDate(), expected.GetDate()) << where;
-}
-
-inline void ExpectHourlyVectorEq(const HourlyPtrVectorPtr& actual, const HourlyPtrVectorPtr& expected,
-                                 const std::string& where)
-{
-    ASSERT_EQ(actual == nullptr, expected == nullptr) << where;
-    if (!actual)
-        return;
-    ASSERT_EQ(actual->size(), expected->size()) << where;
-    for (size_t i = 0; i < actual->size(); i++) {
-        const std::string at = where + "[" + std::to_string(i) + "]";
-        ExpectWeatherEq(*actual->at(i), *expected->at(i), at);
-        EXPECT_EQ(actual->at(i)->GetHour(), expected->at(i)->GetHour()) << at;
-        EXPECT_EQ(actual->at(i)->GetWebsiteUrl(), expected->at(i)->GetWebsiteUrl()) << at;
-        EXPECT_DOUBLE_EQ(actual->at(i)->GetPrecProbability(), expected->at(i)->GetPrecProbability()) << at;
+    std::ostringstream out;
+    out.precision(15);
+    auto temperature = [&out](const TemperaturePtr& t) {
+        if (t)
+            out << " " << t->GetCelsius() << "C/" << t->GetFahrenheit() << "F";
+        else
+            out << " none";
+    };
+    auto weather = [&](const char* what, const Weather& w) {
+        out << what << " " << w.GetWeatherIcon() << " " << w.GetServerWeatherIcon() << " " << w.GetWeatherStatus()
+            << " " << w.GetDate();
+        temperature(w.GetCurTemperature());
+        temperature(w.GetLowTemperature());
+        temperature(w.GetHighTemperature());
+    };
+    out << city.GetPageIndex() << " " << city.GetIsCurrentLocation() << city.GetIsSummerTime() << city.GetIsDayTime()
+        << city.GetNeedToUpdate() << " " << city.GetWidgetReferenceCount() << " " << city.GetLocationId() << "|"
+        << city.GetCityName() << "|" << city.GetCityNameEng() << "|" << city.GetCountryName() << "|"
+        << city.GetCountryNameEng() << "|" << city.GetStateName() << "|" << city.GetStateNameEng() << "|"
+        << city.GetWebsiteUrl() << " " << city.GetGmtOffset() << " " << city.GetRefreshedTime() << " "
+        << city.GetLocalTime() << "\n";
+    if (city.GetCurrent()) {
+        weather("current", *city.GetCurrent());
+        out << " " << city.GetCurrent()->GetWebsiteUrl() << "\n";
     }
-}
-
-inline void ExpectLifeIndexEq(const LifeIndexPtr& actual, const LifeIndexPtr& expected, const std::string& where)
-{
-    ASSERT_EQ(actual == nullptr, expected == nullptr) << where;
-    if (!actual)
-        return;
-#define EXPECT_FIELD(obj, Field) EXPECT_EQ(actual->obj Get##Field(), expected->obj Get##Field()) << where << " " #Field
-    EXPECT_FIELD(, Humidity);
-    EXPECT_FIELD(, SunsetTime);
-    EXPECT_FIELD(, SunriseTime);
-    EXPECT_FIELD(, Pm25);
-    EXPECT_FIELD(, Pm10);
-    EXPECT_FIELD(, Aqi);
-    EXPECT_FIELD(, UvIndex);
-    EXPECT_FIELD(, UvIndexText);
-    EXPECT_FIELD(, OutdoorExcercise);
-    EXPECT_FIELD(, Comfort);
-    EXPECT_FIELD(, Clothing);
-    EXPECT_FIELD(, Skincare);
-    EXPECT_FIELD(, Carwash);
-    EXPECT_FIELD(, Allergy);
-    EXPECT_FIELD(, AirPolution);
-    EXPECT_FIELD(, Traffic);
-    EXPECT_FIELD(, Fishing);
-    EXPECT_FIELD(, DryClothing);
-    EXPECT_FIELD(, Cosmetic);
-    EXPECT_FIELD(, FoodPoison);
-    EXPECT_FIELD(, SpoiledFood);
-    EXPECT_FIELD(, FrozenPipes);
-    EXPECT_FIELD(, Frostbite);
-    EXPECT_FIELD(, Cold);
-    EXPECT_FIELD(, Khai);
-    EXPECT_FIELD(, AirDust);
-    EXPECT_FIELD(, DrySkin);
-    EXPECT_FIELD(, HeatStroke);
-    EXPECT_FIELD(, Heat);
-    EXPECT_FIELD(, Discomfort);
-    EXPECT_FIELD(, Pollen);
-    EXPECT_FIELD(, Visibility);
-    EXPECT_FIELD(, Pressure);
-    ExpectTemperatureEq(actual->GetRealfeel(), expected->GetRealfeel(), where + " realfeel");
-    ASSERT_TRUE(actual->GetPrecipitation() && actual->GetWind()) << where;
-    EXPECT_FIELD(GetPrecipitation()->, PrecType);
-    EXPECT_FIELD(GetPrecipitation()->, PrecProbability);
-    EXPECT_FIELD(GetPrecipitation()->, PrecAmount);
-    EXPECT_FIELD(GetPrecipitation()->, PrecAmountSnow);
-    EXPECT_FIELD(GetPrecipitation()->, PrecAmountIce);
-    EXPECT_FIELD(GetPrecipitation()->, PrecProbabilityNight);
-    EXPECT_FIELD(GetPrecipitation()->, PrecAmountNight);
-    EXPECT_FIELD(GetPrecipitation()->, PrecAmountSnowNight);
-    EXPECT_FIELD(GetPrecipitation()->, PrecAmountIceNight);
-    EXPECT_FIELD(GetPrecipitation()->, RainProbability);
-    EXPECT_FIELD(GetPrecipitation()->, SnowProbability);
-    EXPECT_FIELD(GetPrecipitation()->, IceProbability);
-    EXPECT_FIELD(GetPrecipitation()->, RainProbabilityNight);
-    EXPECT_FIELD(GetPrecipitation()->, SnowProbabilityNight);
-    EXPECT_FIELD(GetPrecipitation()->, IceProbabilityNight);
-    EXPECT_FIELD(GetWind()->, WindDirection);
-    EXPECT_FIELD(GetWind()->, WindSpeed);
-    EXPECT_FIELD(GetWind()->, WindCardinal);
-    EXPECT_FIELD(GetWind()->, WindNightDirection);
-    EXPECT_FIELD(GetWind()->, WindNightSpeed);
-    EXPECT_FIELD(GetWind()->, WindNightCardinal);
-    EXPECT_FIELD(GetWind()->, WindSpeedUnit);
-#undef EXPECT_FIELD
+    out << (city.GetWeeklyPtrVector() ? "" : "no days\n");
+    for (const auto& day : city.GetWeeklyPtrVector() ? *city.GetWeeklyPtrVector() : WeeklyPtrVector{}) {
+        weather("day", *day);
+        out << " " << day->GetWebsiteUrl() << " " << day->GetDayOfWeek() << "\n";
+    }
+    for (const auto& [what, hours] : {std::make_pair("hour", city.GetHourlyPtrVector()),
+                                      std::make_pair("yesterday", city.GetYesterdayHourPtrVector())}) {
+        out << (hours ? "" : std::string("no ") + what + "\n");
+        for (const auto& hour : hours ? *hours : HourlyPtrVector{}) {
+            weather(what, *hour);
+            out << " " << hour->GetHour() << " " << hour->GetWebsiteUrl() << " " << hour->GetPrecProbability() << "\n";
+        }
+    }
+    if (const LifeIndexPtr& life = city.GetLifeIndex()) {
+        out << "life " << life->GetUvIndexText() << "|" << life->GetWind()->GetWindCardinal() << "|"
+            << life->GetWind()->GetWindNightCardinal() << "|";
+        temperature(life->GetRealfeel());
+        for (const auto& number : LifeNumbers())
+            out << " " << number.column << "=" << number.get(*life);
+        out << "\n";
+    } else {
+        out << "no life index\n";
+    }
+    if (withMoon && city.GetMoonPhasePtrVector()) {
+        for (const auto& moon : *city.GetMoonPhasePtrVector())
+            out << "moon " << moon->GetLocationID() << " " << moon->GetDate() << " " << moon->GetMoonRiseTime() << " "
+                << moon->GetMoonSetTime() << " " << moon->GetPhaseText() << " " << moon->GetAge() << "\n";
+    } else if (withMoon) {
+        out << "no moon\n";
+    }
+    return out.str();
 }
 
 // Every stored field of two cities; moon phases only when compareMoon.
 inline void ExpectCityEq(const CityPtr& actual, const CityPtr& expected, bool compareMoon = true)
 {
     ASSERT_TRUE(actual && expected);
-    const std::string where = expected->GetLocationId();
-    EXPECT_EQ(actual->GetPageIndex(), expected->GetPageIndex()) << where;
-    EXPECT_EQ(actual->GetIsCurrentLocation(), expected->GetIsCurrentLocation()) << where;
-    EXPECT_EQ(actual->GetIsSummerTime(), expected->GetIsSummerTime()) << where;
-    EXPECT_EQ(actual->GetIsDayTime(), expected->GetIsDayTime()) << where;
-    EXPECT_EQ(actual->GetWidgetReferenceCount(), expected->GetWidgetReferenceCount()) << where;
-    EXPECT_EQ(actual->GetLocationId(), expected->GetLocationId()) << where;
-    EXPECT_EQ(actual->GetCityName(), expected->GetCityName()) << where;
-    EXPECT_EQ(actual->GetCityNameEng(), expected->GetCityNameEng()) << where;
-    EXPECT_EQ(actual->GetCountryName(), expected->GetCountryName()) << where;
-    EXPECT_EQ(actual->GetCountryNameEng(), expected->GetCountryNameEng()) << where;
-    EXPECT_EQ(actual->GetStateName(), expected->GetStateName()) << where;
-    EXPECT_EQ(actual->GetStateNameEng(), expected->GetStateNameEng()) << where;
-    EXPECT_EQ(actual->GetWebsiteUrl(), expected->GetWebsiteUrl()) << where;
-    EXPECT_DOUBLE_EQ(actual->GetGmtOffset(), expected->GetGmtOffset()) << where;
-    EXPECT_EQ(actual->GetRefreshedTime(), expected->GetRefreshedTime()) << where;
-    EXPECT_EQ(actual->GetLocalTime(), expected->GetLocalTime()) << where;
-    EXPECT_EQ(actual->GetNeedToUpdate(), expected->GetNeedToUpdate()) << where;
-
-    ASSERT_EQ(actual->GetCurrent() == nullptr, expected->GetCurrent() == nullptr) << where;
-    if (actual->GetCurrent()) {
-        ExpectWeatherEq(*actual->GetCurrent(), *expected->GetCurrent(), where + " current");
-        EXPECT_EQ(actual->GetCurrent()->GetWebsiteUrl(), expected->GetCurrent()->GetWebsiteUrl()) << where;
-    }
-    WeeklyPtrVectorPtr weekly = actual->GetWeeklyPtrVector(), expectedWeekly = expected->GetWeeklyPtrVector();
-    ASSERT_EQ(weekly == nullptr, expectedWeekly == nullptr) << where;
-    if (weekly) {
-        ASSERT_EQ(weekly->size(), expectedWeekly->size()) << where;
-        for (size_t i = 0; i < weekly->size(); i++) {
-            const std::string at = where + " daily[" + std::to_string(i) + "]";
-            ExpectWeatherEq(*weekly->at(i), *expectedWeekly->at(i), at);
-            EXPECT_EQ(weekly->at(i)->GetWebsiteUrl(), expectedWeekly->at(i)->GetWebsiteUrl()) << at;
-            EXPECT_EQ(weekly->at(i)->GetDayOfWeek(), expectedWeekly->at(i)->GetDayOfWeek()) << at;
-        }
-    }
-    ExpectHourlyVectorEq(actual->GetHourlyPtrVector(), expected->GetHourlyPtrVector(), where + " hourly");
-    ExpectHourlyVectorEq(actual->GetYesterdayHourPtrVector(), expected->GetYesterdayHourPtrVector(),
-                         where + " yesterday");
-    ExpectLifeIndexEq(actual->GetLifeIndex(), expected->GetLifeIndex(), where + " life index");
-    if (!compareMoon)
-        return;
-    MoonPhasePtrVectorPtr moon = actual->GetMoonPhasePtrVector(), expectedMoon = expected->GetMoonPhasePtrVector();
-    ASSERT_EQ(moon == nullptr, expectedMoon == nullptr) << where;
-    if (!moon)
-        return;
-    ASSERT_EQ(moon->size(), expectedMoon->size()) << where;
-    for (size_t i = 0; i < moon->size(); i++) {
-        EXPECT_EQ(moon->at(i)->GetLocationID(), expectedMoon->at(i)->GetLocationID()) << where;
-        EXPECT_EQ(moon->at(i)->GetDate(), expectedMoon->at(i)->GetDate()) << where;
-        EXPECT_EQ(moon->at(i)->GetMoonRiseTime(), expectedMoon->at(i)->GetMoonRiseTime()) << where;
-        EXPECT_EQ(moon->at(i)->GetMoonSetTime(), expectedMoon->at(i)->GetMoonSetTime()) << where;
-        EXPECT_EQ(moon->at(i)->GetPhaseText(), expectedMoon->at(i)->GetPhaseText()) << where;
-        EXPECT_EQ(moon->at(i)->GetAge(), expectedMoon->at(i)->GetAge()) << where;
-    }
+    EXPECT_EQ(Describe(*actual, compareMoon), Describe(*expected, compareMoon)) << expected->GetLocationId();
 }
 
 } // namespace weather_test

@@ -12,6 +12,7 @@
 #include "BackupRestoreLaunchScenarioReal.h"
 #include "DataManager.h"
 #include "DeviceFixture.h"
+#include "SqliteTestUtil.h"
 
 using namespace NSWeatherService;
 
@@ -37,12 +38,7 @@ std::string RecordsFile(const std::string& path, const char* value)
     velurio_cloud_list_add(list, record);
     EXPECT_EQ(velurio_cloud_file_create_file(list, path.c_str()), VELURIO_CLOUD_ERROR_NONE);
     velurio_cloud_list_destroy(list);
-    gchar* bytes = nullptr;
-    gsize length = 0;
-    g_file_get_contents(path.c_str(), &bytes, &length, nullptr);
-    std::string result(bytes ? bytes : "", length);
-    g_free(bytes);
-    return result;
+    return sqlite_test::ReadFile(path);
 }
 
 } // namespace
@@ -50,14 +46,15 @@ std::string RecordsFile(const std::string& path, const char* value)
 TEST(RestoreFileTest, DamagedFilesChangeNoSettingAndAGoodOneDoes)
 {
     DeviceFixture::Reset();
-    DataManager::GetInstance()->InitializeDB();
     DataManager* data = DataManager::GetInstance();
+    data->InitializeDB();
     data->LoadData();
     data->SetTemperatureUnit(0);
     data->SetAutoRefreshInterval(3);
     data->SetShowCurrentCityAgreement(true);
     data->SetNotificationOn(true);
     const std::string before = Snapshot();
+    ASSERT_EQ(before, "0/3/1/1");
 
     const std::string path = DeviceFixture::Root() + "/restore-test.dat";
     const std::string good = RecordsFile(

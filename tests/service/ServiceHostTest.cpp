@@ -83,15 +83,15 @@ protected:
 
 TEST_F(ServiceHostTest, OperationTableMatchesPrefixesAndRejectsTheRest)
 {
-    EXPECT_EQ(BackupRestoreLaunchScenarioProxy::MapOperation(kOperationBackupUri), kOperationBackup);
-    EXPECT_EQ(BackupRestoreLaunchScenarioProxy::MapOperation(kOperationRestoreUri), kOperationRestore);
-    EXPECT_EQ(BackupRestoreLaunchScenarioProxy::MapOperation(kOperationGetInfoUri), kOperationGetInfo);
-    std::string longer = std::string(kOperationBackupUri) + "_and_more";
-    EXPECT_EQ(BackupRestoreLaunchScenarioProxy::MapOperation(longer.c_str()), kOperationBackup);
-    std::string shorter(kOperationRestoreUri, strlen(kOperationRestoreUri) - 1);
-    EXPECT_EQ(BackupRestoreLaunchScenarioProxy::MapOperation(shorter.c_str()), kOperationNone);
-    EXPECT_EQ(BackupRestoreLaunchScenarioProxy::MapOperation(APP_CONTROL_OPERATION_DEFAULT), kOperationNone);
-    EXPECT_EQ(BackupRestoreLaunchScenarioProxy::MapOperation(nullptr), kOperationNone);
+    const std::string longer = std::string(kOperationBackupUri) + "_and_more";
+    const std::string shorter(kOperationRestoreUri, strlen(kOperationRestoreUri) - 1);
+    const std::pair<const char*, const char*> operations[] = {
+        {kOperationBackupUri, kOperationBackup},   {kOperationRestoreUri, kOperationRestore},
+        {kOperationGetInfoUri, kOperationGetInfo}, {longer.c_str(), kOperationBackup},
+        {shorter.c_str(), kOperationNone},         {APP_CONTROL_OPERATION_DEFAULT, kOperationNone},
+        {nullptr, kOperationNone}};
+    for (const auto& [uri, name] : operations)
+        EXPECT_EQ(BackupRestoreLaunchScenarioProxy::MapOperation(uri), name) << (uri ? uri : "(null)");
 
     auto factory = BackupRestoreLaunchScenarioFactory::Make();
     EXPECT_NE(dynamic_cast<ScenBackup*>(factory->MakeScenario(true, kOperationBackup).get()), nullptr);

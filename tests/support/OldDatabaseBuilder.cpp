@@ -3,108 +3,75 @@
 #include <sqlite3.h>
 
 #include <cmath>
-#include <map>
 #include <set>
+#include <sstream>
+
+#include "SqliteTestUtil.h"
 
 namespace old_db {
 
 namespace {
 
-std::vector<ColumnSpec> MakeColumns()
+// Per table, groups split by ';': the column names, their type, then the
+// version whose upgrade step adds them and their ALTER default, when any.
+std::vector<Column> MakeColumns()
 {
-    std::vector<ColumnSpec> columns;
-    auto add = [&columns](const std::string& table, const std::string& list, const std::string& type, double addedIn,
-                          const std::string& alterValue) {
-        size_t pos = 0;
-        while (pos <= list.size()) {
-            size_t end = list.find(' ', pos);
-            if (end == std::string::npos)
-                end = list.size();
-            if (end > pos)
-                columns.push_back({table, list.substr(pos, end - pos), type, addedIn, alterValue});
-            pos = end + 1;
+    const std::string forecast = " weatherIcon INTEGER; weatherStatus TEXT; "
+                                 "curTemperature lowTemperature highTemperature DOUBLE; date INT64; websiteUrl TEXT; "
+                                 "serverWeatherIcon INTEGER 1.7 9999";
+    const std::pair<std::string, std::string> tables[] = {
+        {"CITY_TABLE", "PK_ID pageIndex INTEGER; locationId cityName cityNameEng countryName TEXT; "
+                       "countryNameEng TEXT 0.1; isCurrentLocation INTEGER; isSummerTime INTEGER 0.7 9999; "
+                       "isDayTime INTEGER; gmtOffset DOUBLE; refreshedTime localTime INT64; "
+                       "widgetReferenceCount INTEGER; needToUpdate INTEGER 0.5 9999; websiteUrl TEXT; "
+                       "stateName stateNameEng TEXT 2.0"},
+        {"CURRENT_WEATHER_TABLE", "FK_ID" + forecast},
+        {"WEEKLY_WEATHER_TABLE", "FK_ID weeklyIndex" + forecast},
+        {"HOURLY_WEATHER_TABLE", "FK_ID hourlyIndex INTEGER; hour INT64; weatherIcon INTEGER; weatherStatus TEXT; "
+                                 "curTemperature lowTemperature highTemperature DOUBLE; websiteUrl TEXT 0.2; "
+                                 "precProbability DOUBLE 1.3 9999.0; serverWeatherIcon INTEGER 1.7 9999"},
+        {"LIFE_INDEX_WEATHER_TABLE",
+         "FK_ID humidity INTEGER; sunsetTime sunriseTime INT64; pm25 INTEGER 0.3 9999; pm10 INTEGER; "
+         "aqi INTEGER 0.3 9999; uvIndex INTEGER; "
+         "outdoorExcercise comfort clothing skincare carwash INTEGER 0.4 9999; "
+         "foodPoison heat spoiledFood discomfort frozenPipes frostbite cold pollen airDust drySkin INTEGER 0.6 9999; "
+         "realfeel DOUBLE; precType INTEGER; precProbability precAmount DOUBLE; "
+         "precProbabilityNight precAmountNight DOUBLE 0.8 9999.0; uvIndexText TEXT 1.1; pressure DOUBLE 1.2 9999.0; "
+         "windDirection windSpeed DOUBLE 1.4 9999.0; windSpeedUnit INTEGER 1.4 9999; windCardinal TEXT 1.5; "
+         "rainProbability rainProbabilityNight snowProbability snowProbabilityNight iceProbability "
+         "iceProbabilityNight precAmountSnow precAmountSnowNight precAmountIce precAmountIceNight DOUBLE 1.7 9999.0; "
+         "allergy airPolution traffic fishing dryClothing cosmetic INTEGER 2.0 9999; visibility DOUBLE 2.0 9999.0; "
+         "heatStroke khai INTEGER 2.0 9999; windNightSpeed windNightDirection DOUBLE 2.0 9999.0; "
+         "windNightCardinal TEXT 2.0 9999"},
+        {"MOON_PHASE_TABLE", "FK_ID moonPhaseIndex INTEGER; locationID TEXT; date moonRiseTime moonSetTime INT64; "
+                             "phaseText TEXT; age INTEGER"},
+        {"YESTERDAY_WEATHER_TABLE", "FK_ID hourlyIndex INTEGER; hour INT64; weatherIcon INTEGER; weatherStatus TEXT; "
+                                    "curTemperature DOUBLE; websiteUrl TEXT; serverWeatherIcon INTEGER 1.7 9999"}};
+    const std::set<std::string> types = {"INTEGER", "INT64", "TEXT", "DOUBLE"};
+    std::vector<Column> columns;
+    for (const auto& [table, text] : tables) {
+        std::istringstream groups(text);
+        for (std::string group; std::getline(groups, group, ';');) {
+            std::istringstream words(group);
+            std::vector<std::string> names;
+            std::string word, alterValue;
+            double addedIn = 0;
+            while (words >> word && !types.count(word))
+                names.push_back(word);
+            words >> addedIn >> alterValue;
+            for (const std::string& name : names)
+                columns.push_back({table, name, word, addedIn, alterValue});
         }
-    };
-    const std::string city = "CITY_TABLE";
-    add(city, "PK_ID pageIndex", "INTEGER", 0, "");
-    add(city, "locationId cityName cityNameEng countryName", "TEXT", 0, "");
-    add(city, "countryNameEng", "TEXT", 0.1, "");
-    add(city, "isCurrentLocation", "INTEGER", 0, "");
-    add(city, "isSummerTime", "INTEGER", 0.7, "9999");
-    add(city, "isDayTime", "INTEGER", 0, "");
-    add(city, "gmtOffset", "DOUBLE", 0, "");
-    add(city, "refreshedTime localTime", "INT64", 0, "");
-    add(city, "widgetReferenceCount", "INTEGER", 0, "");
-    add(city, "needToUpdate", "INTEGER", 0.5, "9999");
-    add(city, "websiteUrl", "TEXT", 0, "");
-    add(city, "stateName stateNameEng", "TEXT", 2.0, "");
-
-    for (const std::string table : {"CURRENT_WEATHER_TABLE", "WEEKLY_WEATHER_TABLE"}) {
-        add(table, "FK_ID", "INTEGER", 0, "");
-        if (table == "WEEKLY_WEATHER_TABLE")
-            add(table, "weeklyIndex", "INTEGER", 0, "");
-        add(table, "weatherIcon", "INTEGER", 0, "");
-        add(table, "weatherStatus", "TEXT", 0, "");
-        add(table, "curTemperature lowTemperature highTemperature", "DOUBLE", 0, "");
-        add(table, "date", "INT64", 0, "");
-        add(table, "websiteUrl", "TEXT", 0, "");
-        add(table, "serverWeatherIcon", "INTEGER", 1.7, "9999");
     }
-    const std::string hourly = "HOURLY_WEATHER_TABLE";
-    add(hourly, "FK_ID hourlyIndex", "INTEGER", 0, "");
-    add(hourly, "hour", "INT64", 0, "");
-    add(hourly, "weatherIcon", "INTEGER", 0, "");
-    add(hourly, "weatherStatus", "TEXT", 0, "");
-    add(hourly, "curTemperature lowTemperature highTemperature", "DOUBLE", 0, "");
-    add(hourly, "websiteUrl", "TEXT", 0.2, "");
-    add(hourly, "precProbability", "DOUBLE", 1.3, "9999.0");
-    add(hourly, "serverWeatherIcon", "INTEGER", 1.7, "9999");
-
-    const std::string life = "LIFE_INDEX_WEATHER_TABLE";
-    add(life, "FK_ID humidity", "INTEGER", 0, "");
-    add(life, "sunsetTime sunriseTime", "INT64", 0, "");
-    add(life, "pm25", "INTEGER", 0.3, "9999");
-    add(life, "pm10", "INTEGER", 0, "");
-    add(life, "aqi", "INTEGER", 0.3, "9999");
-    add(life, "uvIndex", "INTEGER", 0, "");
-    add(life, "outdoorExcercise comfort clothing skincare carwash", "INTEGER", 0.4, "9999");
-    add(life, "foodPoison heat spoiledFood discomfort frozenPipes frostbite cold pollen airDust drySkin", "INTEGER",
-        0.6, "9999");
-    add(life, "realfeel", "DOUBLE", 0, "");
-    add(life, "precType", "INTEGER", 0, "");
-    add(life, "precProbability precAmount", "DOUBLE", 0, "");
-    add(life, "precProbabilityNight precAmountNight", "DOUBLE", 0.8, "9999.0");
-    add(life, "uvIndexText", "TEXT", 1.1, "");
-    add(life, "pressure", "DOUBLE", 1.2, "9999.0");
-    add(life, "windDirection windSpeed", "DOUBLE", 1.4, "9999.0");
-    add(life, "windSpeedUnit", "INTEGER", 1.4, "9999");
-    add(life, "windCardinal", "TEXT", 1.5, "");
-    add(life,
-        "rainProbability rainProbabilityNight snowProbability snowProbabilityNight iceProbability "
-        "iceProbabilityNight precAmountSnow precAmountSnowNight precAmountIce precAmountIceNight",
-        "DOUBLE", 1.7, "9999.0");
-    add(life, "allergy airPolution traffic fishing dryClothing cosmetic", "INTEGER", 2.0, "9999");
-    add(life, "visibility", "DOUBLE", 2.0, "9999.0");
-    add(life, "heatStroke khai", "INTEGER", 2.0, "9999");
-    add(life, "windNightSpeed windNightDirection", "DOUBLE", 2.0, "9999.0");
-    add(life, "windNightCardinal", "TEXT", 2.0, "9999");
-
-    const std::string moon = "MOON_PHASE_TABLE";
-    add(moon, "FK_ID moonPhaseIndex", "INTEGER", 0, "");
-    add(moon, "locationID", "TEXT", 0, "");
-    add(moon, "date moonRiseTime moonSetTime", "INT64", 0, "");
-    add(moon, "phaseText", "TEXT", 0, "");
-    add(moon, "age", "INTEGER", 0, "");
-
-    const std::string yesterday = "YESTERDAY_WEATHER_TABLE";
-    add(yesterday, "FK_ID hourlyIndex", "INTEGER", 0, "");
-    add(yesterday, "hour", "INT64", 0, "");
-    add(yesterday, "weatherIcon", "INTEGER", 0, "");
-    add(yesterday, "weatherStatus", "TEXT", 0, "");
-    add(yesterday, "curTemperature", "DOUBLE", 0, "");
-    add(yesterday, "websiteUrl", "TEXT", 0, "");
-    add(yesterday, "serverWeatherIcon", "INTEGER", 1.7, "9999");
     return columns;
+}
+
+const Column* Find(const std::string& table, const std::string& name)
+{
+    for (const Column& column : WeatherColumns())
+        if (column.table == table && column.name == name)
+            return &column;
+    return nullptr;
 }
 
 // The name an old build gave the table and the column.
@@ -118,189 +85,108 @@ std::string OldColumnName(const std::string& column)
     return column == "drySkin" ? "dryskin" : column; // as the 0.6 upgrade spelled it
 }
 
-class Writer {
-public:
-    explicit Writer(const std::string& path)
-    {
-        if (sqlite3_open_v2(path.c_str(), &mDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_PRIVATECACHE,
-                            nullptr) != SQLITE_OK)
-            Fail("open " + path);
-        Exec("BEGIN;");
-    }
-    ~Writer() { sqlite3_close(mDb); }
-
-    bool Commit()
-    {
-        Exec("COMMIT;");
-        return mError.empty();
-    }
-    const std::string& Error() const { return mError; }
-
-    void Exec(const std::string& sql)
-    {
-        if (!mError.empty())
-            return;
-        char* message = nullptr;
-        if (sqlite3_exec(mDb, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK)
-            Fail(std::string(message ? message : "exec failed") + " in " + sql);
-        sqlite3_free(message);
-    }
-
-    // Inserts one row; values are given as column -> text and bound by the
-    // column's declared type.
-    void Insert(const std::string& table, const std::vector<std::pair<std::string, std::string>>& values,
-                const std::map<std::string, std::string>& types)
-    {
-        if (!mError.empty())
-            return;
-        std::string names, marks;
-        for (const auto& [name, value] : values) {
-            names += (names.empty() ? "" : ",") + OldColumnName(name);
-            marks += marks.empty() ? "?" : ",?";
-        }
-        std::string sql = "INSERT INTO " + table + " (" + names + ") VALUES (" + marks + ");";
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(mDb, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-            Fail(std::string(sqlite3_errmsg(mDb)) + " in " + sql);
-            return;
-        }
-        int index = 1;
-        for (const auto& [name, value] : values) {
-            const std::string& type = types.at(name);
-            if (type == "TEXT")
-                sqlite3_bind_text(stmt, index, value.c_str(), -1, SQLITE_TRANSIENT);
-            else if (type == "DOUBLE")
-                sqlite3_bind_double(stmt, index, std::stod(value));
-            else
-                sqlite3_bind_int64(stmt, index, std::stoll(value));
-            index++;
-        }
-        if (sqlite3_step(stmt) != SQLITE_DONE)
-            Fail(std::string(sqlite3_errmsg(mDb)) + " in " + sql);
-        sqlite3_finalize(stmt);
-    }
-
-private:
-    void Fail(const std::string& what)
-    {
-        if (mError.empty())
-            mError = what;
-    }
-
-    sqlite3* mDb = nullptr;
-    std::string mError;
-};
-
-std::string Num(double value)
+// SQL literals.
+std::string Real(double value)
 {
     char buffer[64];
     snprintf(buffer, sizeof(buffer), "%.17g", value);
     return buffer;
 }
 
-std::string Num(long long value) { return std::to_string(value); }
+std::string Int(long long value) { return std::to_string(value); }
 
-// Keeps only the columns that exist at the version.
-std::vector<std::pair<std::string, std::string>> AtVersion(const std::string& table,
-                                                          std::vector<std::pair<std::string, std::string>> values,
-                                                          double version)
+std::string Quote(const std::string& text)
 {
-    std::vector<std::pair<std::string, std::string>> kept;
-    for (auto& entry : values) {
-        if (HasColumn(table, entry.first, version))
-            kept.push_back(std::move(entry));
-    }
-    return kept;
+    char* quoted = sqlite3_mprintf("%Q", text.c_str());
+    std::string result = quoted;
+    sqlite3_free(quoted);
+    return result;
 }
 
-void CreateWeatherTables(Writer& writer, double version)
+// Column -> SQL literal. Columns the table lacks at the version are left out.
+using Values = std::vector<std::pair<std::string, std::string>>;
+
+void Insert(std::string& sql, const std::string& table, const Values& values, double version)
+{
+    std::string names, literals;
+    for (const auto& [name, literal] : values) {
+        if (!HasColumn(table, name, version))
+            continue;
+        names += (names.empty() ? "" : ",") + OldColumnName(name);
+        literals += (literals.empty() ? "" : ",") + literal;
+    }
+    sql += "INSERT INTO " + OldTableName(table, version) + " (" + names + ") VALUES (" + literals + ");\n";
+}
+
+void CreateWeatherTables(std::string& sql, double version)
 {
     for (const std::string& table : WeatherTables()) {
         std::string definition;
-        for (const ColumnSpec& column : WeatherColumns()) {
+        for (const Column& column : WeatherColumns()) {
             if (column.table != table || column.addedIn > version)
                 continue;
-            definition += definition.empty() ? "" : ", ";
-            definition += OldColumnName(column.name) + " " + column.type;
+            definition += (definition.empty() ? "" : ", ") + OldColumnName(column.name) + " " + column.type;
             if (column.name == "PK_ID")
                 definition += " PRIMARY KEY AUTOINCREMENT";
         }
-        writer.Exec("CREATE TABLE " + OldTableName(table, version) + " (" + definition + ");");
+        sql += "CREATE TABLE " + OldTableName(table, version) + " (" + definition + ");\n";
     }
 }
 
-std::map<std::string, std::string> TypesOf(const std::string& table)
-{
-    std::map<std::string, std::string> types;
-    for (const ColumnSpec& column : WeatherColumns()) {
-        if (column.table == table)
-            types[column.name] = column.type;
-    }
-    return types;
-}
-
-void WriteForecast(Writer& writer, const std::string& table, const std::string& indexColumn, int count, int city,
+void WriteForecast(std::string& sql, const std::string& table, const std::string& indexColumn, int count, int city,
                    long long key, double version)
 {
-    const auto types = TypesOf(table);
     for (int index = 0; index < count; index++) {
         // The one current row carries the values of row 1, the old markers.
         const int row = table == "CURRENT_WEATHER_TABLE" ? 1 : index;
-        std::vector<std::pair<std::string, std::string>> values = {
-            {"FK_ID", Num(key)},
-            {"weatherIcon", Num((long long)Icon(city, row))},
-            {"weatherStatus", Text("status", city, row)},
-            {"curTemperature", Num(Temperature(city, row, 0))},
-            {"websiteUrl", Text("url", city, row)},
-            {"serverWeatherIcon", Num((long long)(100 + row))},
-        };
-        if (!indexColumn.empty())
-            values.push_back({indexColumn, Num((long long)index)});
-        if (table != "YESTERDAY_WEATHER_TABLE") {
-            values.push_back({"lowTemperature", Num(Temperature(city, row, 1))});
-            values.push_back({"highTemperature", Num(Temperature(city, row, 2))});
-        }
-        if (table == "HOURLY_WEATHER_TABLE" || table == "YESTERDAY_WEATHER_TABLE")
-            values.push_back({"hour", Num((long long)Time(city, row))});
-        else
-            values.push_back({"date", Num((long long)Time(city, row))});
-        if (table == "HOURLY_WEATHER_TABLE")
-            values.push_back({"precProbability", Num(10.0 * row + 0.5)});
-        if (table == "YESTERDAY_WEATHER_TABLE" && row == 2) {
-            for (auto& entry : values) {
-                if (entry.first == "hour" || entry.first == "weatherIcon")
-                    entry.second = "999";
-            }
-        }
-        writer.Insert(OldTableName(table, version), AtVersion(table, values, version), types);
+        const bool marked = table == "YESTERDAY_WEATHER_TABLE" && row == 2;
+        Insert(sql, table,
+               {{"FK_ID", Int(key)},
+                {indexColumn, Int(index)},
+                {"weatherIcon", marked ? "999" : Int(Icon(city, row))},
+                {"weatherStatus", Quote(Text("status", city, row))},
+                {"curTemperature", Real(Temperature(city, row, 0))},
+                {"lowTemperature", Real(Temperature(city, row, 1))},
+                {"highTemperature", Real(Temperature(city, row, 2))},
+                {"hour", marked ? "999" : Int(Time(city, row))},
+                {"date", Int(Time(city, row))},
+                {"websiteUrl", Quote(Text("url", city, row))},
+                {"precProbability", Real(10.0 * row + 0.5)},
+                {"serverWeatherIcon", Int(100 + row)}},
+               version);
     }
 }
 
-void WriteLifeIndex(Writer& writer, int city, long long key, double version)
+void WriteLifeIndex(std::string& sql, int city, long long key, double version)
 {
     const std::string table = "LIFE_INDEX_WEATHER_TABLE";
-    const auto types = TypesOf(table);
-    std::vector<std::pair<std::string, std::string>> values;
-    for (const ColumnSpec& column : WeatherColumns()) {
-        if (column.table != table)
+    Values values;
+    for (const Column& column : WeatherColumns()) {
+        if (column.table != table || column.name == "FK_ID")
             continue;
-        if (column.name == "FK_ID")
-            values.push_back({"FK_ID", Num(key)});
-        else if (column.type == "TEXT")
-            values.push_back({column.name, LifeIndexText(column.name, city)});
-        else if (column.type == "DOUBLE")
-            values.push_back({column.name, Num(LifeIndexValue(column.name, city))});
-        else
-            values.push_back({column.name, Num((long long)LifeIndexValue(column.name, city))});
+        const double value = LifeIndexValue(column.name, city);
+        values.push_back({column.name, column.type == "TEXT"     ? Quote(LifeIndexText(column.name, city))
+                                       : column.type == "DOUBLE" ? Real(value)
+                                                                 : Int(static_cast<long long>(value))});
     }
-    writer.Insert(OldTableName(table, version), AtVersion(table, values, version), types);
+    values.push_back({"FK_ID", Int(key)});
+    Insert(sql, table, values, version);
+}
+
+bool Write(const std::string& path, const std::string& sql, const std::string& what, std::string* error)
+{
+    std::string message;
+    if (sqlite_test::ExecSql(path, "BEGIN;\n" + sql + "COMMIT;", &message))
+        return true;
+    *error = what + ": " + message;
+    return false;
 }
 
 } // namespace
 
-const std::vector<ColumnSpec>& WeatherColumns()
+const std::vector<Column>& WeatherColumns()
 {
-    static const std::vector<ColumnSpec> columns = MakeColumns();
+    static const std::vector<Column> columns = MakeColumns();
     return columns;
 }
 
@@ -312,13 +198,34 @@ const std::vector<std::string>& WeatherTables()
     return tables;
 }
 
+const std::vector<sqlite_test::ColumnInfo>& SettingColumns()
+{
+    static const std::vector<sqlite_test::ColumnInfo> columns = {
+        {"CurrentCityIndex", "INT"}, {"CurrentCityLocationId", "TEXT"}, {"TemperatureUnit", "INT"},
+        {"LastRefreshedTime", "INT64"}, {"CurrentLocationAreaRefreshedTime", "INT64"}, {"IsFirstLaunch", "INT"},
+        {"AutoRefreshOn", "INT"}, {"AutoRefreshInterval", "INT"}, {"UseCurrentLocationOn", "INT"},
+        {"ShowCurrentCityAgreement", "INT"}, {"RefreshOnOpeningOn", "INT"}, {"RefreshOnOpeningOnAgreement", "INT"},
+        {"NotificationOn", "INT"}, {"NotificationTime", "INT64"}, {"NetworkPositionPopupAgreement", "INT"},
+        {"ShowNetworkPopup", "INT"}, {"ChinaDataGPSPerformPopupOn", "INT"}, {"AutoScrollOn", "INT"},
+        {"AutoScrollInterval", "INT"}, {"LastUpdateLanguageCode", "TEXT"}, {"CpType", "TEXT"}, {"DaemonType", "TEXT"},
+        {"IsNowRefreshing", "INT"}, {"IsSupportManualRefresh", "INT"}, {"RefreshingStartTime", "INT64"},
+        {"NotificationPopup", "INT"}};
+    return columns;
+}
+
 bool HasColumn(const std::string& table, const std::string& column, double storedVersion)
 {
-    for (const ColumnSpec& spec : WeatherColumns()) {
-        if (spec.table == table && spec.name == column)
-            return spec.addedIn <= storedVersion;
-    }
-    return false;
+    const Column* found = Find(table, column);
+    return found && found->addedIn <= storedVersion;
+}
+
+std::string Upgraded(double storedVersion, const std::string& table, const std::string& column,
+                     const std::string& stored)
+{
+    if (HasColumn(table, column, storedVersion))
+        return stored;
+    const Column* found = Find(table, column);
+    return found ? found->alterValue : "unknown column " + column;
 }
 
 double Temperature(int city, int row, int which)
@@ -365,102 +272,73 @@ double LifeIndexValue(const std::string& column, int city)
 
 std::string LifeIndexText(const std::string& column, int city)
 {
-    if (city == 0)
-        return "999";
-    return column + "_" + std::to_string(city);
+    return city == 0 ? "999" : column + "_" + std::to_string(city);
 }
 
 bool Build(const std::string& dbDir, double storedVersion, const std::vector<OldCity>& cities, OldFiles* files,
            std::string* error)
 {
+    const double v = storedVersion;
     files->weather = dbDir + "/.weather.db";
     files->setting = dbDir + "/.setting.db";
-    files->version = storedVersion < 0.2 ? "" : dbDir + "/.version.db";
-    const double v = storedVersion;
+    files->version = v < 0.2 ? "" : dbDir + "/.version.db";
+    const std::string versionTable =
+        "CREATE TABLE VERSION_TABLE (dbVersion DOUBLE);\nINSERT INTO VERSION_TABLE VALUES (" + Real(v) + ");\n";
 
-    Writer weather(files->weather);
+    std::string weather;
     CreateWeatherTables(weather, v);
-    if (v < 0.2) {
-        weather.Exec("CREATE TABLE VERSION_TABLE (dbVersion DOUBLE);");
-        weather.Exec("INSERT INTO VERSION_TABLE VALUES (" + Num(v) + ");");
-    }
-    const auto cityTypes = TypesOf("CITY_TABLE");
+    if (v < 0.2)
+        weather += versionTable;
     for (size_t i = 0; i < cities.size(); i++) {
         const OldCity& city = cities[i];
         const int c = static_cast<int>(i);
         const long long key = c + 1;
-        std::vector<std::pair<std::string, std::string>> values = {
-            {"PK_ID", Num(key)},
-            {"pageIndex", Num((long long)c)},
-            {"locationId", city.locationId},
-            {"cityName", Text("city", c, 0)},
-            {"cityNameEng", Text("cityEng", c, 0)},
-            {"countryName", Text("country", c, 0)},
-            {"countryNameEng", Text("countryEng", c, 0)},
-            {"isCurrentLocation", city.isCurrentLocation ? "1" : "0"},
-            {"isSummerTime", Num((long long)(c % 2))},
-            {"isDayTime", "1"},
-            {"gmtOffset", Num(5.5 - c)},
-            {"refreshedTime", Num((long long)Time(c, 50))},
-            {"localTime", Num((long long)Time(c, 51))},
-            {"widgetReferenceCount", Num((long long)c)},
-            {"needToUpdate", Num((long long)(c % 2))},
-            {"websiteUrl", Text("cityUrl", c, 0)},
-        };
-        weather.Insert("CITY_TABLE", AtVersion("CITY_TABLE", values, v), cityTypes);
+        Insert(weather, "CITY_TABLE",
+               {{"PK_ID", Int(key)},
+                {"pageIndex", Int(c)},
+                {"locationId", Quote(city.locationId)},
+                {"cityName", Quote(Text("city", c, 0))},
+                {"cityNameEng", Quote(Text("cityEng", c, 0))},
+                {"countryName", Quote(Text("country", c, 0))},
+                {"countryNameEng", Quote(Text("countryEng", c, 0))},
+                {"isCurrentLocation", Int(city.isCurrentLocation)},
+                {"isSummerTime", Int(c % 2)},
+                {"isDayTime", "1"},
+                {"gmtOffset", Real(5.5 - c)},
+                {"refreshedTime", Int(Time(c, 50))},
+                {"localTime", Int(Time(c, 51))},
+                {"widgetReferenceCount", Int(c)},
+                {"needToUpdate", Int(c % 2)},
+                {"websiteUrl", Quote(Text("cityUrl", c, 0))}},
+               v);
         WriteForecast(weather, "CURRENT_WEATHER_TABLE", "", 1, c, key, v);
         WriteForecast(weather, "WEEKLY_WEATHER_TABLE", "weeklyIndex", city.daily, c, key, v);
         WriteForecast(weather, "HOURLY_WEATHER_TABLE", "hourlyIndex", city.hourly, c, key, v);
         WriteForecast(weather, "YESTERDAY_WEATHER_TABLE", "hourlyIndex", city.yesterday, c, key, v);
         if (city.lifeIndex)
             WriteLifeIndex(weather, c, key, v);
-        const auto moonTypes = TypesOf("MOON_PHASE_TABLE");
-        for (int m = 0; m < city.moonPhases; m++) {
-            weather.Insert("MOON_PHASE_TABLE",
-                           {{"FK_ID", Num(key)},
-                            {"moonPhaseIndex", Num((long long)m)},
-                            {"locationID", city.locationId},
-                            {"date", Num((long long)Time(c, 70 + m))},
-                            {"moonRiseTime", Num((long long)Time(c, 80 + m))},
-                            {"moonSetTime", Num((long long)Time(c, 90 + m))},
-                            {"phaseText", Text("phase", c, m)},
-                            {"age", Num((long long)m)}},
-                           moonTypes);
-        }
-    }
-    if (!weather.Commit()) {
-        *error = "weather: " + weather.Error();
-        return false;
+        for (int m = 0; m < city.moonPhases; m++)
+            Insert(weather, "MOON_PHASE_TABLE",
+                   {{"FK_ID", Int(key)},
+                    {"moonPhaseIndex", Int(m)},
+                    {"locationID", Quote(city.locationId)},
+                    {"date", Int(Time(c, 70 + m))},
+                    {"moonRiseTime", Int(Time(c, 80 + m))},
+                    {"moonSetTime", Int(Time(c, 90 + m))},
+                    {"phaseText", Quote(Text("phase", c, m))},
+                    {"age", Int(m)}},
+                   v);
     }
 
-    // The settings table gained NotificationPopup at 1.0.
-    Writer setting(files->setting);
-    setting.Exec(std::string("CREATE TABLE SETTING_TABLE (CurrentCityIndex INT, CurrentCityLocationId TEXT,"
-                             "TemperatureUnit INT, LastRefreshedTime INT64, CurrentLocationAreaRefreshedTime INT64, "
-                             "IsFirstLaunch INT, AutoRefreshOn INT, AutoRefreshInterval INT, UseCurrentLocationOn INT, "
-                             "ShowCurrentCityAgreement INT, RefreshOnOpeningOn INT, RefreshOnOpeningOnAgreement INT, "
-                             "NotificationOn INT, NotificationTime INT64, NetworkPositionPopupAgreement INT, "
-                             "ShowNetworkPopup INT, ChinaDataGPSPerformPopupOn INT, AutoScrollOn INT, "
-                             "AutoScrollInterval INT, LastUpdateLanguageCode TEXT, CpType TEXT, DaemonType TEXT, "
-                             "IsNowRefreshing INT, IsSupportManualRefresh INT, RefreshingStartTime INT64") +
-                 (v < 1.0 ? ");" : ", NotificationPopup INT);"));
-    setting.Exec("INSERT INTO SETTING_TABLE (CurrentCityIndex, TemperatureUnit, AutoRefreshInterval, CpType) VALUES (0, " +
-                 std::to_string(kOldTemperatureUnit) + ", " + std::to_string(kOldAutoRefreshInterval) + ", '0');");
-    if (!setting.Commit()) {
-        *error = "setting: " + setting.Error();
-        return false;
-    }
-
-    if (!files->version.empty()) {
-        Writer version(files->version);
-        version.Exec("CREATE TABLE VERSION_TABLE (dbVersion DOUBLE);");
-        version.Exec("INSERT INTO VERSION_TABLE VALUES (" + Num(v) + ");");
-        if (!version.Commit()) {
-            *error = "version: " + version.Error();
-            return false;
-        }
-    }
-    return true;
+    // The settings table gained NotificationPopup, its last column, at 1.0.
+    std::string setting;
+    for (size_t i = 0; i + (v < 1.0 ? 1 : 0) < SettingColumns().size(); i++)
+        setting += (i ? ", " : "") + SettingColumns()[i].name + " " + SettingColumns()[i].type;
+    setting = "CREATE TABLE SETTING_TABLE (" + setting +
+              ");\nINSERT INTO SETTING_TABLE (CurrentCityIndex, TemperatureUnit, AutoRefreshInterval, CpType) "
+              "VALUES (0, " + Int(kOldTemperatureUnit) + ", " + Int(kOldAutoRefreshInterval) + ", '0');\n";
+    return Write(files->weather, weather, "weather", error) && Write(files->setting, setting, "setting", error) &&
+           (files->version.empty() || Write(files->version, versionTable, "version", error));
 }
 
 } // namespace old_db

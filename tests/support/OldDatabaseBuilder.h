@@ -12,11 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "SqliteTestUtil.h"
+
 namespace old_db {
 
 // One column of the weather database as the latest schema has it, with the
 // version whose upgrade step adds it (0 for columns every file has).
-struct ColumnSpec {
+struct Column {
     std::string table;      // latest table name
     std::string name;
     std::string type;       // declared type
@@ -24,11 +26,15 @@ struct ColumnSpec {
     std::string alterValue; // value the ALTER default gives old rows, as SQLite prints it
 };
 
-const std::vector<ColumnSpec>& WeatherColumns();
+const std::vector<Column>& WeatherColumns();
 // The weather tables of the latest schema, in creation order.
 const std::vector<std::string>& WeatherTables();
 // Whether a file at this stored version already has the column.
 bool HasColumn(const std::string& table, const std::string& column, double storedVersion);
+// What an upgraded file holds in the column: the stored value when a file at
+// this version has the column, the ALTER default otherwise.
+std::string Upgraded(double storedVersion, const std::string& table, const std::string& column,
+                     const std::string& stored);
 
 struct OldCity {
     std::string locationId;
@@ -51,6 +57,9 @@ std::string Text(const std::string& what, int city, int row);
 // (see the .cpp), other values derived from the city.
 double LifeIndexValue(const std::string& column, int city);
 std::string LifeIndexText(const std::string& column, int city);
+// SETTING_TABLE as the weather applications expect it, in table order; the
+// last column came with 1.0.
+const std::vector<sqlite_test::ColumnInfo>& SettingColumns();
 // Settings row stored in the old settings file.
 constexpr int kOldTemperatureUnit = 1;
 constexpr int kOldAutoRefreshInterval = 3;

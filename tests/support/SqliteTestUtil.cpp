@@ -108,27 +108,16 @@ WriteLockHolder::~WriteLockHolder()
 
 bool WriteLockHolder::Start(const std::string& path, int holdMs, const std::string& sqlInside)
 {
-    int ready[2];
-    int release[2];
-    if (mPid > 0 || pipe(ready) != 0)
-        return false;
-    if (pipe(release) != 0) {
-        close(ready[0]);
-        close(ready[1]);
-        return false;
-    }
-    pid_t pid = fork();
+    int ready[2] = {-1, -1}, release[2] = {-1, -1};
+    pid_t pid = mPid > 0 || pipe(ready) != 0 || pipe(release) != 0 ? -1 : fork();
     if (pid < 0) {
-        close(ready[0]);
-        close(ready[1]);
-        close(release[0]);
-        close(release[1]);
+        for (int fd : {ready[0], ready[1], release[0], release[1]})
+            if (fd >= 0)
+                close(fd);
         return false;
     }
     if (pid == 0) {
         // Child: only SQLite and raw system calls, then _exit.
-        close(ready[0]);
-        close(release[1]);
         sqlite3* db = OpenRaw(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
         char status = 'x';
         if (db && sqlite3_exec(db, "BEGIN EXCLUSIVE TRANSACTION;", nullptr, nullptr, nullptr) == SQLITE_OK &&
@@ -137,6 +126,7 @@ bool WriteLockHolder::Start(const std::string& path, int holdMs, const std::stri
         if (write(ready[1], &status, 1) != 1 || status != 'L')
             _exit(2);
         struct pollfd waitRelease = {release[0], POLLIN, 0};
+        close(release[1]); // only the parent's end may hang up
         poll(&waitRelease, 1, holdMs < 0 ? -1 : holdMs);
         int ret = sqlite3_exec(db, "COMMIT;", nullptr, nullptr, nullptr);
         sqlite3_close(db);
@@ -178,31 +168,14 @@ int WriteLockHolder::Wait()
     return WEXITSTATUS(status);
 }
 
-namespace {
-
-bool WriteAll(int fd, const std::string& data)
-{
-    size_t done = 0;
-    while (done < data.size()) {
-        ssize_t n = write(fd, data.data() + done, data.size() - done);
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-} // namespace
-
 Observations RunIsolated(const std::function<void(Observations&)>& body)
 {
     DeviceFixture::Ensure();
     Observations result;
     int fds[2];
     if (pipe(fds) != 0) {
-        result["child"] = "no pipe";
         ADD_FAILURE() << "pipe failed";
-        return result;
+        return {{"child", "no pipe"}};
     }
     pid_t pid = fork();
     if (pid == 0) {
@@ -214,10 +187,12 @@ Observations RunIsolated(const std::function<void(Observations&)>& body)
         if (__lsan_do_recoverable_leak_check() != 0)
             seen["leak"] = "yes";
 #endif
-        std::string wire;
+        FILE* out = fdopen(fds[1], "w");
+        if (!out)
+            _exit(1);
         for (const auto& [key, value] : seen)
-            wire += key + '\0' + value + '\0';
-        _exit(WriteAll(fds[1], wire) ? 0 : 1);
+            fwrite((key + '\0' + value + '\0').data(), 1, key.size() + value.size() + 2, out);
+        _exit(fclose(out) == 0 ? 0 : 1);
     }
     close(fds[1]);
     std::string wire;
@@ -231,14 +206,11 @@ Observations RunIsolated(const std::function<void(Observations&)>& body)
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         result["child"] = WIFEXITED(status) ? "exit " + std::to_string(WEXITSTATUS(status))
                                             : "signal " + std::to_string(WTERMSIG(status));
-    for (size_t pos = 0; pos < wire.size();) {
-        size_t keyEnd = wire.find('\0', pos);
-        size_t valueEnd = keyEnd == std::string::npos ? keyEnd : wire.find('\0', keyEnd + 1);
-        if (valueEnd == std::string::npos)
-            break;
-        result[wire.substr(pos, keyEnd - pos)] = wire.substr(keyEnd + 1, valueEnd - keyEnd - 1);
-        pos = valueEnd + 1;
-    }
+    std::vector<std::string> parts;
+    for (size_t pos = 0, end; (end = wire.find('\0', pos)) != std::string::npos; pos = end + 1)
+        parts.push_back(wire.substr(pos, end - pos));
+    for (size_t i = 0; i + 1 < parts.size(); i += 2)
+        result[parts[i]] = parts[i + 1];
     EXPECT_EQ(result.count("child"), 0u) << "isolated child: " << result["child"];
     EXPECT_EQ(result.count("leak"), 0u) << "leak in the isolated child";
     return result;

@@ -4,35 +4,30 @@
 // Exact matching of data-layer log lines; line numbers are free, so each one
 // reads as "N" before the comparison.
 
-#include <cctype>
+#include <glib.h>
+
 #include <string>
 
 #include "DeviceFixture.h"
 
 namespace utils_test {
 
-// Replaces the digits that follow `marker` (first occurrence from `from`) by "N".
-inline std::string MaskNumberAfter(std::string text, const std::string& marker, size_t from = 0)
+inline GRegex* Mask()
 {
-    size_t pos = text.find(marker, from);
-    if (pos == std::string::npos)
-        return text;
-    size_t start = pos + marker.size();
-    size_t end = start;
-    while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end])))
-        ++end;
-    return end > start ? text.replace(start, end - start, "N") : text;
+    static GRegex* regex = g_regex_new("(^[^(]*\\(|\\[\\w+\\(\\): )[0-9]+", GRegexCompileFlags(0), GRegexMatchFlags(0), nullptr);
+    return regex;
 }
 
 // Whole line "<file>: <func>(N) > " + colour + body + reset, tag weather-common.
 inline bool HasLine(const LogCapture& capture, const std::string& file, const std::string& func,
                     const std::string& body)
 {
-    const std::string head = file + ": " + func + "(";
-    const std::string want = head + "N) > \033[0;40;31m" + body + "\033[0;m";
+    const std::string want = file + ": " + func + "(N) > \033[0;40;31m" + body + "\033[0;m";
     for (const LogCapture::Line& line : capture.Lines()) {
-        std::string seen = MaskNumberAfter(line.message, head);
-        seen = MaskNumberAfter(seen, "[" + func + "(): ");
+        // "<file>: <func>(123) > ...[<func>(): 123] ..." reads "(N)" and "(): N]".
+        gchar* masked = g_regex_replace(Mask(), line.message.c_str(), -1, 0, "\\1N", GRegexMatchFlags(0), nullptr);
+        const std::string seen = masked ? masked : "";
+        g_free(masked);
         if (line.tag == "weather-common" && line.priority == DLOG_ERROR && seen == want)
             return true;
     }

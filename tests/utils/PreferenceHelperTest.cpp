@@ -15,6 +15,7 @@ namespace {
 const char* const kFile = "PreferenceHelper.cpp";
 const char* const kRefreshingKey = "file/private/com.velurio.weather/weather_information_refreshing";
 const char* const kStartTimeKey = "file/private/com.velurio.weather/weather_info_refreshing_starttime";
+const char* const kTimeOver = "now is refreshing. but time over.";
 
 PreferenceHelper* Prefs()
 {
@@ -48,48 +49,39 @@ protected:
         ASSERT_EQ(PREFERENCE_ERROR_NONE, preference_remove_all());
     }
     void TearDown() override { DeviceFixture::Reset(); }
-
-    // A refresh that claims to have started `age` seconds ago.
-    static void StartRefresh(int age)
-    {
-        ASSERT_EQ(PREFERENCE_ERROR_NONE, preference_set_boolean(kRefreshingKey, true));
-        ASSERT_EQ(PREFERENCE_ERROR_NONE, preference_set_int(kStartTimeKey, Now() - age));
-    }
 };
 
 } // namespace
 
 TEST_F(PreferenceHelperTest, RefreshFlagTimesOutAfterNinetySeconds)
 {
-    StartRefresh(89);
-    EXPECT_TRUE(Prefs()->GetWeatherInfoRefreshing());
-    EXPECT_TRUE(StoredFlag());
+    for (int age : {89, 91}) {
+        ASSERT_EQ(PREFERENCE_ERROR_NONE, preference_set_boolean(kRefreshingKey, true));
+        ASSERT_EQ(PREFERENCE_ERROR_NONE, preference_set_int(kStartTimeKey, Now() - age));
+        LogCapture log;
+        EXPECT_EQ(Prefs()->GetWeatherInfoRefreshing(), age < 90) << age;
+        EXPECT_EQ(HasLine(log, kFile, "GetWeatherInfoRefreshing", kTimeOver), age > 90) << age;
+        EXPECT_EQ(StoredFlag(), age < 90) << age;
+    }
 
-    StartRefresh(91);
-    LogCapture log;
-    EXPECT_FALSE(Prefs()->GetWeatherInfoRefreshing());
-    EXPECT_TRUE(HasLine(log, kFile, "GetWeatherInfoRefreshing", "now is refreshing. but time over."));
-    EXPECT_FALSE(StoredFlag());
-}
-
-TEST_F(PreferenceHelperTest, RefreshFlagWithoutStartTimeReadsOver)
-{
+    // A missing start time is created a day in the past, so the flag reads over.
+    ASSERT_EQ(PREFERENCE_ERROR_NONE, preference_remove(kStartTimeKey));
     ASSERT_EQ(PREFERENCE_ERROR_NONE, preference_set_boolean(kRefreshingKey, true));
     LogCapture log;
-    int before = Now();
+    const int before = Now();
     EXPECT_FALSE(Prefs()->GetWeatherInfoRefreshing());
-    EXPECT_TRUE(HasLine(log, kFile, "GetWeatherInfoRefreshing", "now is refreshing. but time over."));
+    EXPECT_TRUE(HasLine(log, kFile, "GetWeatherInfoRefreshing", kTimeOver));
     EXPECT_FALSE(StoredFlag());
-    // The missing start time is created a day in the past.
     EXPECT_GE(StoredStartTime(), before - 86400);
     EXPECT_LE(StoredStartTime(), Now() - 86400);
 }
 
-TEST_F(PreferenceHelperTest, SettingTheStoredValueWritesNothing)
+TEST_F(PreferenceHelperTest, SettingTrueStampsStartTimeUnlessAlreadySet)
 {
-    StartRefresh(30);
-    const int stamped = StoredStartTime();
-    // Any write would fail and say so.
+    // The stored value: any write would fail and say so.
+    ASSERT_EQ(PREFERENCE_ERROR_NONE, preference_set_boolean(kRefreshingKey, true));
+    const int stamped = Now() - 30;
+    ASSERT_EQ(PREFERENCE_ERROR_NONE, preference_set_int(kStartTimeKey, stamped));
     device::SetFault("preference_set_boolean", device::Fault::Error);
     device::SetFault("preference_set_int", device::Fault::Error);
     LogCapture log;
@@ -98,15 +90,12 @@ TEST_F(PreferenceHelperTest, SettingTheStoredValueWritesNothing)
                         "[SetWeatherInfoRefreshing(): N] oldValue is same with value. so we don't need to set [return]"));
     EXPECT_EQ(1u, log.Lines().size());
     EXPECT_EQ(stamped, StoredStartTime());
-}
 
-TEST_F(PreferenceHelperTest, SettingTrueStampsStartTimeEvenWhenFlagWriteFails)
-{
+    // A new value stamps the start time even when the flag write fails.
+    device::ClearFaults();
     ASSERT_EQ(PREFERENCE_ERROR_NONE, preference_set_boolean(kRefreshingKey, false));
-    ASSERT_EQ(PREFERENCE_ERROR_NONE, preference_set_int(kStartTimeKey, 5));
     device::SetFault("preference_set_boolean", device::Fault::Error);
-    LogCapture log;
-    int before = Now();
+    const int before = Now();
     Prefs()->SetWeatherInfoRefreshing(true);
     EXPECT_TRUE(HasLine(log, kFile, "SetWeatherInfoRefreshing",
                         std::string("preference_set_boolean failed(") + kRefreshingKey + ")"));

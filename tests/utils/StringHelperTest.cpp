@@ -29,13 +29,14 @@ TEST(StringHelperTest, TextToNumberReadsLeadingNumberOnly)
 
 TEST(StringHelperTest, DecimalsAreCutFromTheDefaultText)
 {
-    EXPECT_EQ("3.14", Str()->FloatToStringWithDecimals(3.14159f, 2));
-    EXPECT_EQ("3", Str()->FloatToStringWithDecimals(3.14159f, 0));
-    EXPECT_EQ("-2.7", Str()->FloatToStringWithDecimals(-2.75f, 1)); // cut, not rounded
-    EXPECT_EQ("0", Str()->FloatToStringWithDecimals(0.0f, 2));
-    EXPECT_EQ("25", Str()->FloatToStringWithDecimals(25.0f, 2));
-    EXPECT_EQ("1.5", Str()->FloatToStringWithDecimals(1.5f, 4));
-
+    const struct {
+        float value;
+        int decimals;
+        const char* text;
+    } cases[] = {{3.14159f, 2, "3.14"}, {3.14159f, 0, "3"}, {-2.75f, 1, "-2.7"} /* cut, not rounded */,
+                 {0.0f, 2, "0"},        {25.0f, 2, "25"},   {1.5f, 4, "1.5"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(c.text, Str()->FloatToStringWithDecimals(c.value, c.decimals)) << c.value << "/" << c.decimals;
     // Precision is only set for positive decimals.
     EXPECT_EQ("2.500000", Str()->DoubleToFixedString(2.5, 0));
     EXPECT_EQ("2.0", Str()->DoubleToFixedString(1.96, 1));
@@ -46,6 +47,4 @@ TEST(StringHelperTest, ReplaceAllDoesNotRescanItsReplacement)
     EXPECT_EQ("aaaaaa", Str()->ReplaceAll("aaa", "a", "aa"));
     EXPECT_EQ("abc", Str()->ReplaceAll("a--b--c", "--", ""));
     EXPECT_EQ("x", Str()->ReplaceAll("x", "", "y"));
-    EXPECT_EQ("a<br/>b<br/>", Str()->ConvertNewLineToBreakTag("a\nb\n"));
-    EXPECT_EQ("<color=#ff0000ff font_size=30>Hi</color>", Str()->MakeColorTag(255, 0, 0, 255, 30, "Hi", ""));
 }

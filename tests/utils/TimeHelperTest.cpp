@@ -6,7 +6,7 @@
 
 namespace {
 
-// Seconds of a local wall-clock moment.
+// Seconds of a local wall-clock moment in June 2024.
 unsigned int At(int day, int hour, int minute)
 {
     struct tm parts = {};
@@ -19,31 +19,21 @@ unsigned int At(int day, int hour, int minute)
     return static_cast<unsigned int>(mktime(&parts));
 }
 
-bool Between(unsigned int time, unsigned int start, unsigned int end)
-{
-    return TimeHelper::GetInstance()->GetIsBetweenHourMinute(time, start, end);
-}
-
 } // namespace
 
-TEST(TimeHelperTest, DaytimeIsHalfOpenAndIgnoresTheDate)
+// Half open, the date ignored; a span across midnight holds no time.
+TEST(TimeHelperTest, BetweenHourMinute)
 {
-    const unsigned int sunrise = At(1, 6, 0);
-    const unsigned int sunset = At(1, 18, 30);
-    EXPECT_FALSE(Between(At(1, 5, 59), sunrise, sunset));
-    EXPECT_TRUE(Between(At(1, 6, 0), sunrise, sunset));
-    EXPECT_TRUE(Between(At(1, 18, 29), sunrise, sunset));
-    EXPECT_FALSE(Between(At(1, 18, 30), sunrise, sunset));
-    EXPECT_TRUE(Between(At(20, 12, 0), sunrise, sunset));
-    // "0708" is read as decimal, not octal.
-    EXPECT_TRUE(Between(At(1, 7, 8), At(1, 7, 5), At(1, 9, 10)));
-}
-
-TEST(TimeHelperTest, SpanAcrossMidnightHoldsNoTime)
-{
-    const unsigned int start = At(1, 22, 0);
-    const unsigned int end = At(2, 2, 0);
-    EXPECT_FALSE(Between(At(1, 23, 0), start, end));
-    EXPECT_FALSE(Between(At(2, 1, 0), start, end));
-    EXPECT_FALSE(Between(At(2, 12, 0), start, end));
+    const struct {
+        unsigned int time, start, end;
+        bool between;
+    } cases[] = {
+        {At(1, 5, 59), At(1, 6, 0), At(1, 18, 30), false}, {At(1, 6, 0), At(1, 6, 0), At(1, 18, 30), true},
+        {At(1, 18, 29), At(1, 6, 0), At(1, 18, 30), true}, {At(1, 18, 30), At(1, 6, 0), At(1, 18, 30), false},
+        {At(20, 12, 0), At(1, 6, 0), At(1, 18, 30), true},
+        {At(1, 7, 8), At(1, 7, 5), At(1, 9, 10), true}, // "0708" is read as decimal, not octal
+        {At(1, 23, 0), At(1, 22, 0), At(2, 2, 0), false}, {At(2, 1, 0), At(1, 22, 0), At(2, 2, 0), false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TimeHelper::GetInstance()->GetIsBetweenHourMinute(c.time, c.start, c.end), c.between) << c.time;
 }

@@ -22,7 +22,7 @@ protected:
 
 } // namespace
 
-TEST_F(VconfUtilTest, WatchRetailModeIsOnOnlyForOne)
+TEST_F(VconfUtilTest, WatchReadsTheKeysWithDefaults)
 {
     std::shared_ptr<VconfUtil> watch = VconfUtilFactory::Make();
     ASSERT_TRUE(std::dynamic_pointer_cast<VconfWatchUtil>(watch));
@@ -31,10 +31,14 @@ TEST_F(VconfUtilTest, WatchRetailModeIsOnOnlyForOne)
     EXPECT_FALSE(watch->GetIsRetailMode());
     EXPECT_TRUE(utils_test::HasLine(log, "VconfUtil.cpp", "GetVconfIntValue",
                                     "Failed vconf_get_int [ret : -1, key : db/retailmode/enabled, value : -1]"));
-    ASSERT_EQ(VCONF_OK, vconf_set_int(SYSKEY_RETAIL_MODE_ENABLED, 1));
-    EXPECT_TRUE(watch->GetIsRetailMode());
-    ASSERT_EQ(VCONF_OK, vconf_set_int(SYSKEY_RETAIL_MODE_ENABLED, 2));
-    EXPECT_FALSE(watch->GetIsRetailMode());
+    for (int value : {1, 2}) {
+        ASSERT_EQ(VCONF_OK, vconf_set_int(SYSKEY_RETAIL_MODE_ENABLED, value));
+        EXPECT_EQ(watch->GetIsRetailMode(), value == 1);
+    }
+    ASSERT_EQ(VCONF_OK, vconf_set_int(SYSKEY_TIME_FORMAT_1224, 0));
+    EXPECT_EQ(0, watch->GetTimeFormat());
+    vconf_unset(SYSKEY_TIME_FORMAT_1224);
+    EXPECT_EQ(1, watch->GetTimeFormat()); // twelve-hour by default
 }
 
 TEST_F(VconfUtilTest, PlainKindAnswersNeutralDefaultsWhateverTheKeysSay)
@@ -42,25 +46,13 @@ TEST_F(VconfUtilTest, PlainKindAnswersNeutralDefaultsWhateverTheKeysSay)
     ASSERT_EQ(VCONF_OK, vconf_set_int(SYSKEY_RETAIL_MODE_ENABLED, 1));
     ASSERT_EQ(VCONF_OK, vconf_set_str(SYSKEY_HOST_VENDOR, "LO"));
     ASSERT_EQ(VCONF_OK, vconf_set_bool(SYSKEY_HOST_CONNECTED, 1));
-
-    std::shared_ptr<VconfUtil> plain = VconfUtil::Make();
+    std::shared_ptr<VconfUtil> plain = VconfUtil::Make(), watch = VconfUtilFactory::Make();
     ASSERT_TRUE(plain);
     EXPECT_EQ("Velurio", plain->GetHostVendor());
     EXPECT_FALSE(plain->GetIsRetailMode());
     EXPECT_FALSE(plain->GetIsHostConnected());
     EXPECT_EQ(-1, plain->GetHostConnectionType());
-
     // The watch reads the same keys for real.
-    std::shared_ptr<VconfUtil> watch = VconfUtilFactory::Make();
     EXPECT_EQ("LO", watch->GetHostVendor());
     EXPECT_TRUE(watch->GetIsHostConnected());
-}
-
-TEST_F(VconfUtilTest, TimeFormatDefaultsToTwelveHour)
-{
-    std::shared_ptr<VconfUtil> vconf = VconfUtilFactory::Make();
-    ASSERT_EQ(VCONF_OK, vconf_set_int(SYSKEY_TIME_FORMAT_1224, 0));
-    EXPECT_EQ(0, vconf->GetTimeFormat());
-    vconf_unset(SYSKEY_TIME_FORMAT_1224);
-    EXPECT_EQ(1, vconf->GetTimeFormat());
 }

@@ -2,9 +2,6 @@
 
 #include <sqlite3.h>
 
-#include <string>
-
-#include "DBConnector.h"
 #include "WeatherStatement.h"
 
 using namespace WeatherStatement;
@@ -44,96 +41,25 @@ void BindValues(sqlite3_stmt* stmt, int first, const HourlyPtr& hourlyPtr)
     sqlite3_bind_int(stmt, first + 8, hourlyPtr->GetServerWeatherIcon());
 }
 
+// Fills the record from the selected columns in order.
+void ReadValues(sqlite3_stmt* stmt, const HourlyPtr& hourlyPtr)
+{
+    hourlyPtr->SetHour(ColumnTime(stmt, 0));
+    hourlyPtr->SetWeatherIcon(sqlite3_column_int(stmt, 1));
+    hourlyPtr->SetWeatherStatus(ColumnText(stmt, 2));
+    SetColumnTemperature(hourlyPtr->GetCurTemperature(), stmt, 3);
+    SetColumnTemperature(hourlyPtr->GetLowTemperature(), stmt, 4);
+    SetColumnTemperature(hourlyPtr->GetHighTemperature(), stmt, 5);
+    hourlyPtr->SetWebsiteUrl(ColumnText(stmt, 6));
+    hourlyPtr->SetPrecProbability(sqlite3_column_double(stmt, 7));
+    hourlyPtr->SetServerWeatherIcon(sqlite3_column_int(stmt, 8));
+}
+
+constexpr HourlyRowsTable kTable = {kTableName, kCreateTable, kInsertColumns, kPlaceholders, kAssignments,
+                                    kSelectColumns, 9, BindValues, ReadValues};
+
 } // namespace
 
 DEFINE_SINGLETON(HourlyWeatherDBController)
 
-bool HourlyWeatherDBController::Init()
-{
-    mQueryGenerator = QueryGenernator::Make();
-    return mQueryGenerator != nullptr;
-}
-
-void HourlyWeatherDBController::CreateTable()
-{
-    WeatherStatement::CreateTable(kCreateTable, kTableName);
-}
-
-void HourlyWeatherDBController::Insert(const HourlyPtrVectorPtr& hourlyPtrVector, int primaryKey)
-{
-    RETURN_IF(!hourlyPtrVector);
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    std::string query = mQueryGenerator->MakeInsertQuery(kTableName, kInsertColumns, kPlaceholders);
-    // One statement for the whole vector, reset per record: parsing the text
-    // again for every row was the bulk of the cost of writing a city.
-    sqlite3_stmt* stmt = dbConnector->DBPrepareQuery(query.c_str());
-    for (size_t i = 0; i < hourlyPtrVector->size(); i++) {
-        const HourlyPtr& hourlyPtr = (*hourlyPtrVector)[i];
-        if (!hourlyPtr)
-            continue;
-        sqlite3_reset(stmt);
-        sqlite3_bind_int(stmt, 1, primaryKey);
-        sqlite3_bind_int(stmt, 2, static_cast<int>(i));
-        BindValues(stmt, 3, hourlyPtr);
-        sqlite3_step(stmt);
-    }
-    sqlite3_finalize(stmt);
-}
-
-void HourlyWeatherDBController::Update(const HourlyPtrVectorPtr& hourlyPtrVector, int primaryKey)
-{
-    RETURN_IF(!hourlyPtrVector);
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    std::string query = mQueryGenerator->MakeUpdateQuery(
-        kTableName, kAssignments, mQueryGenerator->MakeWhereClause("FK_ID = ? AND hourlyIndex = ?;"));
-    sqlite3_stmt* stmt = dbConnector->DBPrepareQuery(query.c_str());
-    for (size_t i = 0; i < hourlyPtrVector->size(); i++) {
-        const HourlyPtr& hourlyPtr = (*hourlyPtrVector)[i];
-        if (!hourlyPtr)
-            continue;
-        sqlite3_reset(stmt);
-        BindValues(stmt, 1, hourlyPtr);
-        sqlite3_bind_int(stmt, 10, primaryKey);
-        sqlite3_bind_int(stmt, 11, static_cast<int>(i));
-        sqlite3_step(stmt);
-    }
-    sqlite3_finalize(stmt);
-}
-
-void HourlyWeatherDBController::Delete(int primaryKey)
-{
-    DeleteRowsOfKey(kTableName, primaryKey);
-}
-
-void HourlyWeatherDBController::DeleteAll()
-{
-    DeleteAllRows(kTableName);
-}
-
-HourlyPtrVectorPtr HourlyWeatherDBController::Select(int primaryKey)
-{
-    std::string query = mQueryGenerator->MakeSelectQuery(kTableName, kSelectColumns,
-                                                         mQueryGenerator->MakeWhereClause("FK_ID = ?"), "", "", "");
-    sqlite3_stmt* stmt = DBConnector::GetInstance()->DBPrepareQuery(query.c_str());
-    sqlite3_bind_int(stmt, 1, primaryKey);
-    auto hourlyPtrVector = std::make_shared<HourlyPtrVector>();
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-        HourlyPtr hourlyPtr = Hourly::Make();
-        if (!hourlyPtr)
-            continue;
-        hourlyPtr->SetHour(ColumnTime(stmt, 0));
-        hourlyPtr->SetWeatherIcon(sqlite3_column_int(stmt, 1));
-        hourlyPtr->SetWeatherStatus(ColumnText(stmt, 2));
-        SetColumnTemperature(hourlyPtr->GetCurTemperature(), stmt, 3);
-        SetColumnTemperature(hourlyPtr->GetLowTemperature(), stmt, 4);
-        SetColumnTemperature(hourlyPtr->GetHighTemperature(), stmt, 5);
-        hourlyPtr->SetWebsiteUrl(ColumnText(stmt, 6));
-        hourlyPtr->SetPrecProbability(sqlite3_column_double(stmt, 7));
-        hourlyPtr->SetServerWeatherIcon(sqlite3_column_int(stmt, 8));
-        hourlyPtrVector->push_back(hourlyPtr);
-    }
-    sqlite3_finalize(stmt);
-    if (hourlyPtrVector->empty())
-        return nullptr;
-    return hourlyPtrVector;
-}
+HourlyWeatherDBController::HourlyWeatherDBController() : HourlyRowsDBController(kTable) {}

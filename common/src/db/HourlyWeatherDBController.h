@@ -1,35 +1,17 @@
 #ifndef WEATHER_COMMON_HOURLY_WEATHER_DB_CONTROLLER_H
 #define WEATHER_COMMON_HOURLY_WEATHER_DB_CONTROLLER_H
 
-#include <memory>
-
-#include "Hourly.h"
+#include "HourlyRowsDBController.h"
 #include "Pattern.h"
-#include "QueryGenerator.h"
 
-// HOURLY_WEATHER_TABLE of the weather database, rows keyed by the city's
-// primary key and their position in the city's vector. Expects the
-// connection to be open on the weather file.
-class HourlyWeatherDBController {
+// HOURLY_WEATHER_TABLE of the weather database: a city's hourly forecast.
+class HourlyWeatherDBController : public HourlyRowsDBController {
 public:
     DECLARE_SINGLETON(HourlyWeatherDBController);
-
-    virtual bool Init();
-    virtual ~HourlyWeatherDBController() = default;
-
-    void CreateTable();
-    void Insert(const HourlyPtrVectorPtr& ptrVector, int primaryKey);
-    // Updates the stored positions only; extra records or rows stay as they are.
-    void Update(const HourlyPtrVectorPtr& ptrVector, int primaryKey);
-    void Delete(int primaryKey);
-    void DeleteAll();
-    // Rows in stored order; null when the key has none.
-    HourlyPtrVectorPtr Select(int primaryKey);
+    ~HourlyWeatherDBController() override = default;
 
 private:
-    HourlyWeatherDBController() = default;
-
-    std::shared_ptr<QueryGenernator> mQueryGenerator;
+    HourlyWeatherDBController();
 };
 
 #endif

@@ -43,49 +43,21 @@ bool FileHelper::Init()
     return true;
 }
 
+// The guard line of Log.h for a step shared by several getters: it names the
+// public getter the step runs for, as the getter's own guard would.
+#define RETURN_GUARD_FOR(getter, text) GUARD_LOG_AT(getter, text, "return")
+
 std::string FileHelper::GetSharedDataDirectoryPath()
 {
-    if (!sSharedDataDirPath.empty())
-        return sSharedDataDirPath;
-
-    pid_t pid = getpid();
-    char* appId = NULL;
-    int ret = app_manager_get_app_id(pid, &appId);
-    PlatformText appIdHolder(appId);
-    if (ret != ERR_OK) {
-        LOGE("[%s(): %d] app_manager_get_app_id failed for pid:%d [return]", __func__, __LINE__, (int)pid);
-        return std::string();
-    }
-    RETURN_IF(appId == NULL, std::string());
-    std::string ownAppId(appId);
-    appIdHolder.reset();
-
-    char* sharedDataDirPath = NULL;
-    ret = app_manager_get_shared_data_path(ownAppId.c_str(), &sharedDataDirPath);
-    PlatformText pathHolder(sharedDataDirPath);
-    RETURN_IF(ret != ERR_OK, std::string());
-    RETURN_IF(sharedDataDirPath == NULL, std::string());
-    std::string path(sharedDataDirPath);
-    pathHolder.reset();
-    RETURN_IF_MSG(path.length() < 1, "sharedDataDirPath < 1", std::string());
-
-    sSharedDataDirPath = path;
-    return sSharedDataDirPath;
+    return GetOwnAppDirectoryPath(__func__, sSharedDataDirPath, app_manager_get_shared_data_path,
+                                  "sharedDataDirPath == NULL", "sharedDataDirPath < 1");
 }
 
 std::string FileHelper::GetSharedDataDirectoryPath(const std::string& appId)
 {
     RETURN_IF(appId.length() < 1, std::string());
-
-    char* sharedDataDirPath = NULL;
-    int ret = app_manager_get_shared_data_path(appId.c_str(), &sharedDataDirPath);
-    PlatformText pathHolder(sharedDataDirPath);
-    RETURN_IF(ret != ERR_OK, std::string());
-    RETURN_IF(sharedDataDirPath == NULL, std::string());
-    std::string path(sharedDataDirPath);
-    pathHolder.reset();
-    RETURN_IF_MSG(path.length() < 1, "sharedDataDirPath < 1", std::string());
-    return path;
+    return GetAppDirectoryPath(__func__, appId, app_manager_get_shared_data_path, "sharedDataDirPath == NULL",
+                               "sharedDataDirPath < 1");
 }
 
 std::string FileHelper::GetResourceDirectoryPath()
@@ -107,134 +79,123 @@ std::string FileHelper::GetResourceDirectoryPath()
 
 std::string FileHelper::GetSharedResourceDirectoryPath()
 {
-    if (!sSharedResourceDirPath.empty())
-        return sSharedResourceDirPath;
-
-    pid_t pid = getpid();
-    char* appId = NULL;
-    int ret = app_manager_get_app_id(pid, &appId);
-    PlatformText appIdHolder(appId);
-    if (ret != ERR_OK) {
-        LOGE("[%s(): %d] app_manager_get_app_id failed for pid:%d [return]", __func__, __LINE__, (int)pid);
-        return std::string();
-    }
-    RETURN_IF(appId == NULL, std::string());
-    std::string ownAppId(appId);
-    appIdHolder.reset();
-
-    char* sharedResDirPath = NULL;
-    ret = app_manager_get_shared_resource_path(ownAppId.c_str(), &sharedResDirPath);
-    PlatformText pathHolder(sharedResDirPath);
-    RETURN_IF(ret != ERR_OK, std::string());
-    RETURN_IF(sharedResDirPath == NULL, std::string());
-    std::string path(sharedResDirPath);
-    pathHolder.reset();
-    if (path.empty())
-        return std::string();
-
-    sSharedResourceDirPath = path;
-    return sSharedResourceDirPath;
+    return GetOwnAppDirectoryPath(__func__, sSharedResourceDirPath, app_manager_get_shared_resource_path,
+                                  "sharedResDirPath == NULL", nullptr);
 }
 
 std::string FileHelper::GetSharedTrustedDirectoryPath()
 {
-    if (!sSharedTrustedDirPath.empty())
-        return sSharedTrustedDirPath;
+    return GetOwnAppDirectoryPath(__func__, sSharedTrustedDirPath, app_manager_get_shared_trusted_path,
+                                  "sharedTrustedDirPath == NULL", nullptr);
+}
+
+std::string FileHelper::GetOwnAppDirectoryPath(const char* getter, std::string& cache, AppDirectoryGetter getPath,
+                                               const char* nullText, const char* emptyText)
+{
+    if (!cache.empty())
+        return cache;
 
     pid_t pid = getpid();
     char* appId = NULL;
     int ret = app_manager_get_app_id(pid, &appId);
     PlatformText appIdHolder(appId);
     if (ret != ERR_OK) {
-        LOGE("[%s(): %d] app_manager_get_app_id failed for pid:%d [return]", __func__, __LINE__, (int)pid);
+        LOGE_AT(__FILE_NAME__, getter, "[%s(): %d] app_manager_get_app_id failed for pid:%d [return]", getter,
+                __LINE__, (int)pid);
         return std::string();
     }
-    RETURN_IF(appId == NULL, std::string());
+    if (appId == NULL) {
+        RETURN_GUARD_FOR(getter, "appId == NULL");
+        return std::string();
+    }
     std::string ownAppId(appId);
     appIdHolder.reset();
 
-    char* sharedTrustedDirPath = NULL;
-    ret = app_manager_get_shared_trusted_path(ownAppId.c_str(), &sharedTrustedDirPath);
-    PlatformText pathHolder(sharedTrustedDirPath);
-    RETURN_IF(ret != ERR_OK, std::string());
-    RETURN_IF(sharedTrustedDirPath == NULL, std::string());
-    std::string path(sharedTrustedDirPath);
-    pathHolder.reset();
-    if (path.empty())
-        return std::string();
+    std::string path = GetAppDirectoryPath(getter, ownAppId, getPath, nullText, emptyText);
+    if (!path.empty())
+        cache = path;
+    return path;
+}
 
-    sSharedTrustedDirPath = path;
-    return sSharedTrustedDirPath;
+std::string FileHelper::GetAppDirectoryPath(const char* getter, const std::string& appId, AppDirectoryGetter getPath,
+                                            const char* nullText, const char* emptyText)
+{
+    char* dirPath = NULL;
+    int ret = getPath(appId.c_str(), &dirPath);
+    PlatformText pathHolder(dirPath);
+    if (ret != ERR_OK) {
+        RETURN_GUARD_FOR(getter, "ret != ERR_OK");
+        return std::string();
+    }
+    if (dirPath == NULL) {
+        RETURN_GUARD_FOR(getter, nullText);
+        return std::string();
+    }
+    std::string path(dirPath);
+    pathHolder.reset();
+    // Only the shared data getters log an empty directory.
+    if (path.empty() && emptyText != nullptr)
+        RETURN_GUARD_FOR(getter, emptyText);
+    return path;
+}
+
+std::string FileHelper::GetFilePath(const char* getter, const std::string& directory, const std::string& name)
+{
+    if (directory.length() < 1) {
+        RETURN_GUARD_FOR(getter, "ret.length() < 1");
+        return std::string();
+    }
+    return directory + name;
 }
 
 std::string FileHelper::GetEdjResourceFilePath()
 {
-    std::string ret = GetResourceDirectoryPath();
-    RETURN_IF(ret.length() < 1, std::string());
-    return ret + kEdjResourceFile;
+    return GetFilePath(__func__, GetResourceDirectoryPath(), kEdjResourceFile);
 }
 
 std::string FileHelper::GetSharedDataDummyDBFilePath()
 {
-    std::string ret = GetSharedDataDirectoryPath();
-    RETURN_IF(ret.length() < 1, std::string());
-    return ret + kWeatherDBFile;
+    return GetFilePath(__func__, GetSharedDataDirectoryPath(), kWeatherDBFile);
 }
 
 std::string FileHelper::GetSharedDataDummySettingDBFilePath()
 {
-    std::string ret = GetSharedDataDirectoryPath();
-    RETURN_IF(ret.length() < 1, std::string());
-    return ret + kSettingDBFile;
+    return GetFilePath(__func__, GetSharedDataDirectoryPath(), kSettingDBFile);
 }
 
 std::string FileHelper::GetSharedDataDummyVersionDBFilePath()
 {
-    std::string ret = GetSharedDataDirectoryPath();
-    RETURN_IF(ret.length() < 1, std::string());
-    return ret + kVersionDBFile;
+    return GetFilePath(__func__, GetSharedDataDirectoryPath(), kVersionDBFile);
 }
 
 std::string FileHelper::GetSharedDataDummySharedTargetDBFilePath()
 {
-    std::string ret = GetSharedDataDirectoryPath();
-    RETURN_IF(ret.length() < 1, std::string());
-    return ret + kShareTargetDBFile;
+    return GetFilePath(__func__, GetSharedDataDirectoryPath(), kShareTargetDBFile);
 }
 
 std::string FileHelper::GetWeatherInfoJsonFilePath()
 {
-    std::string ret = GetSharedDataDirectoryPath();
-    RETURN_IF(ret.length() < 1, std::string());
-    return ret + kWeatherInfoJsonFile;
+    return GetFilePath(__func__, GetSharedDataDirectoryPath(), kWeatherInfoJsonFile);
 }
 
 std::string FileHelper::GetSharedResourceDummyDBFilePath()
 {
-    std::string ret = GetSharedResourceDirectoryPath();
-    RETURN_IF(ret.length() < 1, std::string());
-    return ret + kWeatherDBFile;
+    return GetFilePath(__func__, GetSharedResourceDirectoryPath(), kWeatherDBFile);
 }
 
 std::string FileHelper::GetSharedResourceDummySettingDBFilePath()
 {
-    std::string ret = GetSharedResourceDirectoryPath();
-    RETURN_IF(ret.length() < 1, std::string());
-    return ret + kSettingDBFile;
+    return GetFilePath(__func__, GetSharedResourceDirectoryPath(), kSettingDBFile);
 }
 
 std::string FileHelper::GetSharedResourceDummyVersionDBFilePath()
 {
-    std::string ret = GetSharedResourceDirectoryPath();
-    RETURN_IF(ret.length() < 1, std::string());
-    return ret + kVersionDBFile;
+    return GetFilePath(__func__, GetSharedResourceDirectoryPath(), kVersionDBFile);
 }
 
 std::string FileHelper::GetSharedResourceDummySharedTargetDBFilePath()
 {
-    std::string ret = GetSharedResourceDirectoryPath();
-    RETURN_IF(ret.length() < 1, std::string());
-    return ret + kShareTargetDBFile;
+    return GetFilePath(__func__, GetSharedResourceDirectoryPath(), kShareTargetDBFile);
 }
 
 bool FileHelper::IsExists(const std::string& fullName)

@@ -49,6 +49,19 @@ public:
 
 private:
     FileHelper() = default;
+
+    // The application manager's per-application directory lookups.
+    using AppDirectoryGetter = int (*)(const char* appId, char** path);
+
+    // The steps the own-application directory getters share. Their lines name
+    // the public getter given as `getter`; `emptyText` null: an empty
+    // directory fails without a line.
+    std::string GetOwnAppDirectoryPath(const char* getter, std::string& cache, AppDirectoryGetter getPath,
+                                       const char* nullText, const char* emptyText);
+    std::string GetAppDirectoryPath(const char* getter, const std::string& appId, AppDirectoryGetter getPath,
+                                    const char* nullText, const char* emptyText);
+    // Directory + relative name; empty when the directory is.
+    std::string GetFilePath(const char* getter, const std::string& directory, const std::string& name);
 };
 
 #endif

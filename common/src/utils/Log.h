@@ -28,7 +28,11 @@ constexpr const char* kLogTag = "weather-backuprestore";
 #define LOGE(fmt, ...) LOGE_AT(__FILE_NAME__, __func__, fmt, ##__VA_ARGS__)
 
 // Guard lines: "[func(): line] (condition) [return]" / "... [break]".
-#define GUARD_LOG(cond_text, what) LOGE("[%s(): %d] (%s) [" what "]", __func__, __LINE__, cond_text)
+#define GUARD_LOG(cond_text, what) GUARD_LOG_AT(__func__, cond_text, what)
+// The same line on behalf of another function (a shared body that logs in the
+// name of the public operation that called it).
+#define GUARD_LOG_AT(func, cond_text, what) \
+    LOGE_AT(__FILE_NAME__, func, "[%s(): %d] (%s) [" what "]", func, __LINE__, cond_text)
 
 #define RETURN_IF(cond, ...)                  \
     do {                                      \
