@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "DataManager.h"
 #include "FileHelper.h"
 #include "RestoreMessageParser.h"
@@ -193,55 +194,15 @@ BENCHMARK(BM_BackupPayload_Baseline);
 BENCHMARK(BM_LoadData)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadData_Baseline)->Unit(benchmark::kMicrosecond);
 
-// Prints every run as usual and keeps the times to pair them at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            mTimes[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-
-    void PrintRatios() const
-    {
-        printf("\nour time / baseline:\n");
-        for (const auto& [name, time] : mTimes) {
-            auto it = mTimes.find(name + "_Baseline");
-            if (it != mTimes.end() && it->second > 0)
-                printf("  %-24s %6.2fx\n", name.c_str(), time / it->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> mTimes;
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    // A device of its own under /tmp, so that nothing of a real one is touched.
-    gchar* root = g_dir_make_tmp("payload-bench-XXXXXX", nullptr);
-    if (!root)
+    bench::TempDevice device("payload-bench-XXXXXX", "com.velurio.weather-backuprestore");
+    if (!device.Ready())
         return 1;
-    g_setenv(device::kRootEnv, root, TRUE);
-    g_setenv(device::kAppIdEnv, "com.velurio.weather-backuprestore", TRUE);
-    if (!device::EnsureDefaultDevice()) {
-        fprintf(stderr, "cannot create the device under %s\n", root);
-        g_free(root);
-        return 1;
-    }
     PrepareDevice();
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
-    benchmark::Shutdown();
-
-    std::string command = std::string("rm -rf '") + root + "'";
-    int ignored = system(command.c_str());
-    (void)ignored;
-    g_free(root);
+    bench::RatioReporter reporter("our time / baseline:", false, 24);
+    bench::RunWithRatios(&argc, argv, reporter);
     return 0;
 }

@@ -26,6 +26,8 @@
 #include <set>
 #include <string>
 
+#include "BenchSupport.h"
+
 namespace {
 
 constexpr const char* kService = "com.velurio.weather-backuprestore";
@@ -183,14 +185,10 @@ BENCHMARK(BackupFloor)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    char pattern[] = "/tmp/weather-bench-XXXXXX";
-    if (!mkdtemp(pattern))
+    bench::TempDevice device("weather-bench-XXXXXX", "com.velurio.cloud-backup-client");
+    if (!device.Ready())
         return 1;
-    gRoot = pattern;
-    g_setenv(device::kRootEnv, gRoot.c_str(), TRUE);
-    g_setenv(device::kAppIdEnv, "com.velurio.cloud-backup-client", TRUE);
-    if (!device::EnsureDefaultDevice())
-        return 1;
+    gRoot = device.Root();
     prctl(PR_SET_CHILD_SUBREAPER, 1);
     // The first start creates the databases; it is not measured.
     std::set<std::string> known = Reports();
@@ -207,8 +205,5 @@ int main(int argc, char** argv)
                     gMeanSeconds["backup_warm"] * 1e3, gMeanSeconds["floor"] * 1e3,
                     gMeanSeconds["backup_warm"] / gMeanSeconds["floor"]);
     benchmark::Shutdown();
-
-    gchar* argvRm[] = {const_cast<gchar*>("rm"), const_cast<gchar*>("-rf"), pattern, nullptr};
-    g_spawn_sync(nullptr, argvRm, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
     return 0;
 }

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "City.h"
 #include "DBConnector.h"
 #include "FileHelper.h"
@@ -494,62 +495,14 @@ BENCHMARK(BM_SelectAllCity_Baseline)->Arg(1)->Arg(10)->Arg(50)->Unit(benchmark::
 BENCHMARK(BM_StartUpFreshDevice)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartUpFreshDevice_Baseline)->Unit(benchmark::kMillisecond);
 
-// Prints every run as usual and keeps the times to pair them at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            mTimes[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-    }
-
-    void PrintRatios() const
-    {
-        // CPU time too: on a loaded machine it is the steadier of the two.
-        printf("\nour time / raw SQLite baseline:        real     cpu\n");
-        for (const auto& [name, time] : mTimes) {
-            std::string baseline = name;
-            size_t slash = baseline.find('/');
-            std::string base = baseline.substr(0, slash);
-            std::string arg = slash == std::string::npos ? "" : baseline.substr(slash);
-            if (base.find("_Baseline") != std::string::npos)
-                continue;
-            auto it = mTimes.find(base + "_Baseline" + arg);
-            if (it != mTimes.end() && it->second.first > 0 && it->second.second > 0)
-                printf("  %-32s %6.2fx %6.2fx\n", name.c_str(), time.first / it->second.first,
-                       time.second / it->second.second);
-        }
-    }
-
-private:
-    std::map<std::string, std::pair<double, double>> mTimes; // real, cpu
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    // A device of its own under /tmp, so that nothing of a real one is touched.
-    gchar* root = g_dir_make_tmp("storage-bench-XXXXXX", nullptr);
-    if (!root)
+    bench::TempDevice device("storage-bench-XXXXXX", "com.velurio.weather-backuprestore");
+    if (!device.Ready())
         return 1;
-    g_setenv(device::kRootEnv, root, TRUE);
-    g_setenv(device::kAppIdEnv, "com.velurio.weather-backuprestore", TRUE);
-    if (!device::EnsureDefaultDevice()) {
-        fprintf(stderr, "cannot create the device under %s\n", root);
-        g_free(root);
-        return 1;
-    }
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
-    benchmark::Shutdown();
-
-    std::string command = std::string("rm -rf '") + root + "'";
-    int ignored = system(command.c_str());
-    (void)ignored;
-    g_free(root);
+    bench::RatioReporter reporter("our time / raw SQLite baseline:        real     cpu", true, 32);
+    bench::RunWithRatios(&argc, argv, reporter);
     return 0;
 }

@@ -84,14 +84,11 @@ std::string Holder()
     return appId.empty() ? "(no app)" : appId;
 }
 
-} // namespace
-
-extern "C" int device_power_request_lock(power_lock_e type, int timeout_ms)
+// Edits this process's group of one lock file under its flock, after pruning
+// stale holders; a device error code.
+template <typename Edit> int EditLocks(const char* function, const char* name, Edit&& edit)
 {
-    const char* name = TypeName(type);
-    if (!name || timeout_ms < 0)
-        return DEVICE_ERROR_INVALID_PARAMETER;
-    if (device::ActiveFault("device_power_request_lock") != device::Fault::None)
+    if (device::ActiveFault(function) != device::Fault::None)
         return DEVICE_ERROR_OPERATION_FAILED;
     device::internal::EnsureDevice();
     if (!device::internal::MakeDir(device::PowerDir()))
@@ -103,11 +100,24 @@ extern "C" int device_power_request_lock(power_lock_e type, int timeout_ms)
     KeyFilePtr file = Load(path);
     Prune(file.get());
     const std::string group = "pid " + std::to_string(getpid());
-    g_key_file_set_integer(file.get(), group.c_str(), "pid", getpid());
-    g_key_file_set_string(file.get(), group.c_str(), "app", device::OwnAppId().c_str());
-    g_key_file_set_int64(file.get(), group.c_str(), "expires_ms", timeout_ms ? NowMs() + timeout_ms : 0);
-    if (!Save(file.get(), path))
-        return DEVICE_ERROR_OPERATION_FAILED;
+    edit(file.get(), group.c_str());
+    return Save(file.get(), path) ? DEVICE_ERROR_NONE : DEVICE_ERROR_OPERATION_FAILED;
+}
+
+} // namespace
+
+extern "C" int device_power_request_lock(power_lock_e type, int timeout_ms)
+{
+    const char* name = TypeName(type);
+    if (!name || timeout_ms < 0)
+        return DEVICE_ERROR_INVALID_PARAMETER;
+    const int rc = EditLocks("device_power_request_lock", name, [timeout_ms](GKeyFile* file, const char* group) {
+        g_key_file_set_integer(file, group, "pid", getpid());
+        g_key_file_set_string(file, group, "app", device::OwnAppId().c_str());
+        g_key_file_set_int64(file, group, "expires_ms", timeout_ms ? NowMs() + timeout_ms : 0);
+    });
+    if (rc != DEVICE_ERROR_NONE)
+        return rc;
     if (timeout_ms)
         dlog_print(DLOG_INFO, kPowerTag, "%s lock requested by %s (pid %d) for %d ms", name, Holder().c_str(),
                    getpid(), timeout_ms);
@@ -122,21 +132,11 @@ extern "C" int device_power_release_lock(power_lock_e type)
     const char* name = TypeName(type);
     if (!name)
         return DEVICE_ERROR_INVALID_PARAMETER;
-    if (device::ActiveFault("device_power_release_lock") != device::Fault::None)
-        return DEVICE_ERROR_OPERATION_FAILED;
-    device::internal::EnsureDevice();
-    if (!device::internal::MakeDir(device::PowerDir()))
-        return DEVICE_ERROR_OPERATION_FAILED;
-    const std::string path = device::PowerDir() + name;
-    device::internal::FileLock lock(path + ".lock");
-    if (!lock.Held())
-        return DEVICE_ERROR_OPERATION_FAILED;
-    KeyFilePtr file = Load(path);
-    Prune(file.get());
-    const std::string group = "pid " + std::to_string(getpid());
-    g_key_file_remove_group(file.get(), group.c_str(), nullptr);
-    if (!Save(file.get(), path))
-        return DEVICE_ERROR_OPERATION_FAILED;
+    const int rc = EditLocks("device_power_release_lock", name, [](GKeyFile* file, const char* group) {
+        g_key_file_remove_group(file, group, nullptr);
+    });
+    if (rc != DEVICE_ERROR_NONE)
+        return rc;
     dlog_print(DLOG_INFO, kPowerTag, "%s lock released by %s (pid %d)", name, Holder().c_str(), getpid());
     return DEVICE_ERROR_NONE;
 }

@@ -6,10 +6,11 @@
 #include <string>
 
 #include "DeviceInternal.h"
-#include "KeyStore.h"
-#include "KeyWatch.h"
+#include "KeyAccess.h"
 
 using device::Fault;
+using device::internal::ChangeAndNotify;
+using device::internal::GetTyped;
 using device::internal::KeyStore;
 using device::internal::KeyValue;
 using device::internal::KeyWatch;
@@ -68,10 +69,14 @@ int Write(const char* function, const char* key, const KeyValue& value)
     std::string path;
     if (!OwnStore(&path))
         return PREFERENCE_ERROR_IO_ERROR;
-    int rc = ToPreferenceError(KeyStore(path).Set(key, value));
-    if (rc == PREFERENCE_ERROR_NONE)
-        KeyWatch::For(path).Poke();
-    return rc;
+    KeyStore store(path);
+    return ToPreferenceError(ChangeAndNotify(store, [&](KeyStore& s) { return s.Set(key, value); }));
+}
+
+template <typename T> int Get(const char* function, const char* key, ValueType type, T* value)
+{
+    return GetTyped(value, type, PREFERENCE_ERROR_NONE, PREFERENCE_ERROR_INVALID_PARAMETER,
+                    [&](ValueType t, KeyValue* stored) { return Read(function, key, t, stored); });
 }
 
 } // namespace
@@ -83,13 +88,7 @@ extern "C" int preference_set_int(const char* key, int value)
 
 extern "C" int preference_get_int(const char* key, int* value)
 {
-    if (!value)
-        return PREFERENCE_ERROR_INVALID_PARAMETER;
-    KeyValue stored;
-    int rc = Read("preference_get_int", key, ValueType::Int, &stored);
-    if (rc == PREFERENCE_ERROR_NONE)
-        *value = static_cast<int>(stored.intValue);
-    return rc;
+    return Get("preference_get_int", key, ValueType::Int, value);
 }
 
 extern "C" int preference_set_double(const char* key, double value)
@@ -99,13 +98,7 @@ extern "C" int preference_set_double(const char* key, double value)
 
 extern "C" int preference_get_double(const char* key, double* value)
 {
-    if (!value)
-        return PREFERENCE_ERROR_INVALID_PARAMETER;
-    KeyValue stored;
-    int rc = Read("preference_get_double", key, ValueType::Double, &stored);
-    if (rc == PREFERENCE_ERROR_NONE)
-        *value = stored.doubleValue;
-    return rc;
+    return Get("preference_get_double", key, ValueType::Double, value);
 }
 
 extern "C" int preference_set_string(const char* key, const char* value)
@@ -144,13 +137,7 @@ extern "C" int preference_set_boolean(const char* key, bool value)
 
 extern "C" int preference_get_boolean(const char* key, bool* value)
 {
-    if (!value)
-        return PREFERENCE_ERROR_INVALID_PARAMETER;
-    KeyValue stored;
-    int rc = Read("preference_get_boolean", key, ValueType::Bool, &stored);
-    if (rc == PREFERENCE_ERROR_NONE)
-        *value = stored.intValue != 0;
-    return rc;
+    return Get("preference_get_boolean", key, ValueType::Bool, value);
 }
 
 extern "C" int preference_remove(const char* key)
@@ -162,10 +149,8 @@ extern "C" int preference_remove(const char* key)
     std::string path;
     if (!OwnStore(&path))
         return PREFERENCE_ERROR_IO_ERROR;
-    int rc = ToPreferenceError(KeyStore(path).Remove(key));
-    if (rc == PREFERENCE_ERROR_NONE)
-        KeyWatch::For(path).Poke();
-    return rc;
+    KeyStore store(path);
+    return ToPreferenceError(ChangeAndNotify(store, [key](KeyStore& s) { return s.Remove(key); }));
 }
 
 extern "C" int preference_is_existing(const char* key, bool* existing)
@@ -192,10 +177,8 @@ extern "C" int preference_remove_all(void)
     std::string path;
     if (!OwnStore(&path))
         return PREFERENCE_ERROR_IO_ERROR;
-    int rc = ToPreferenceError(KeyStore(path).Clear());
-    if (rc == PREFERENCE_ERROR_NONE)
-        KeyWatch::For(path).Poke();
-    return rc;
+    KeyStore store(path);
+    return ToPreferenceError(ChangeAndNotify(store, [](KeyStore& s) { return s.Clear(); }));
 }
 
 extern "C" int preference_set_changed_cb(const char* key, preference_changed_cb callback, void* user_data)

@@ -6,10 +6,11 @@
 #include <string>
 
 #include "DeviceInternal.h"
-#include "KeyStore.h"
-#include "KeyWatch.h"
+#include "KeyAccess.h"
 
 using device::Fault;
+using device::internal::ChangeAndNotify;
+using device::internal::GetTyped;
 using device::internal::KeyStore;
 using device::internal::KeyValue;
 using device::internal::KeyWatch;
@@ -63,45 +64,30 @@ int Write(const char* function, const char* key, const KeyValue& value)
     if (device::ActiveFault(function, key) != Fault::None)
         return VCONF_ERROR;
     KeyStore store = Store();
-    int rc = ToVconfError(store.Set(key, value));
-    if (rc == VCONF_OK)
-        KeyWatch::For(store.Path()).Poke();
-    return rc;
+    return ToVconfError(ChangeAndNotify(store, [&](KeyStore& s) { return s.Set(key, value); }));
+}
+
+template <typename T> int Get(const char* function, const char* key, ValueType type, T* value)
+{
+    return GetTyped(value, type, VCONF_OK, VCONF_ERROR,
+                    [&](ValueType t, KeyValue* stored) { return Read(function, key, t, stored); });
 }
 
 } // namespace
 
 extern "C" int vconf_get_int(const char* key, int* intval)
 {
-    if (!intval)
-        return VCONF_ERROR;
-    KeyValue value;
-    int rc = Read("vconf_get_int", key, ValueType::Int, &value);
-    if (rc == VCONF_OK)
-        *intval = static_cast<int>(value.intValue);
-    return rc;
+    return Get("vconf_get_int", key, ValueType::Int, intval);
 }
 
 extern "C" int vconf_get_bool(const char* key, int* boolval)
 {
-    if (!boolval)
-        return VCONF_ERROR;
-    KeyValue value;
-    int rc = Read("vconf_get_bool", key, ValueType::Bool, &value);
-    if (rc == VCONF_OK)
-        *boolval = value.intValue ? 1 : 0;
-    return rc;
+    return Get("vconf_get_bool", key, ValueType::Bool, boolval);
 }
 
 extern "C" int vconf_get_dbl(const char* key, double* dblval)
 {
-    if (!dblval)
-        return VCONF_ERROR;
-    KeyValue value;
-    int rc = Read("vconf_get_dbl", key, ValueType::Double, &value);
-    if (rc == VCONF_OK)
-        *dblval = value.doubleValue;
-    return rc;
+    return Get("vconf_get_dbl", key, ValueType::Double, dblval);
 }
 
 extern "C" char* vconf_get_str(const char* key)
@@ -142,10 +128,7 @@ extern "C" int vconf_unset(const char* key)
     if (!key || device::ActiveFault("vconf_unset", key) != Fault::None)
         return VCONF_ERROR;
     KeyStore store = Store();
-    int rc = ToVconfError(store.Remove(key));
-    if (rc == VCONF_OK)
-        KeyWatch::For(store.Path()).Poke();
-    return rc;
+    return ToVconfError(ChangeAndNotify(store, [key](KeyStore& s) { return s.Remove(key); }));
 }
 
 extern "C" int vconf_notify_key_changed(const char* key, vconf_callback_fn cb, void* user_data)
