@@ -45,16 +45,25 @@ int ToPreferenceError(StoreResult result)
     return PREFERENCE_ERROR_IO_ERROR;
 }
 
-int Read(const char* function, const char* key, ValueType type, KeyValue* value)
+// The caller's store for an operation on key: the key and fault checks first.
+// Reads fail only on an Error fault (others shape the value they return).
+int Open(const char* function, const char* key, std::string* path, bool anyFault = true)
 {
     if (!key)
         return PREFERENCE_ERROR_INVALID_PARAMETER;
-    if (device::ActiveFault(function, key) == Fault::Error)
+    Fault fault = device::ActiveFault(function, key);
+    if (anyFault ? fault != Fault::None : fault == Fault::Error)
         return PREFERENCE_ERROR_IO_ERROR;
+    return OwnStore(path) ? PREFERENCE_ERROR_NONE : PREFERENCE_ERROR_IO_ERROR;
+}
+
+int Read(const char* function, const char* key, ValueType type, KeyValue* value)
+{
     std::string path;
-    if (!OwnStore(&path))
-        return PREFERENCE_ERROR_IO_ERROR;
-    int rc = ToPreferenceError(KeyStore(path).Get(key, value));
+    int rc = Open(function, key, &path, false);
+    if (rc != PREFERENCE_ERROR_NONE)
+        return rc;
+    rc = ToPreferenceError(KeyStore(path).Get(key, value));
     if (rc == PREFERENCE_ERROR_NONE && value->type != type)
         return PREFERENCE_ERROR_INVALID_PARAMETER;
     return rc;
@@ -62,13 +71,10 @@ int Read(const char* function, const char* key, ValueType type, KeyValue* value)
 
 int Write(const char* function, const char* key, const KeyValue& value)
 {
-    if (!key)
-        return PREFERENCE_ERROR_INVALID_PARAMETER;
-    if (device::ActiveFault(function, key) != Fault::None)
-        return PREFERENCE_ERROR_IO_ERROR;
     std::string path;
-    if (!OwnStore(&path))
-        return PREFERENCE_ERROR_IO_ERROR;
+    int rc = Open(function, key, &path);
+    if (rc != PREFERENCE_ERROR_NONE)
+        return rc;
     KeyStore store(path);
     return ToPreferenceError(ChangeAndNotify(store, [&](KeyStore& s) { return s.Set(key, value); }));
 }
@@ -142,26 +148,22 @@ extern "C" int preference_get_boolean(const char* key, bool* value)
 
 extern "C" int preference_remove(const char* key)
 {
-    if (!key)
-        return PREFERENCE_ERROR_INVALID_PARAMETER;
-    if (device::ActiveFault("preference_remove", key) != Fault::None)
-        return PREFERENCE_ERROR_IO_ERROR;
     std::string path;
-    if (!OwnStore(&path))
-        return PREFERENCE_ERROR_IO_ERROR;
+    int rc = Open("preference_remove", key, &path);
+    if (rc != PREFERENCE_ERROR_NONE)
+        return rc;
     KeyStore store(path);
     return ToPreferenceError(ChangeAndNotify(store, [key](KeyStore& s) { return s.Remove(key); }));
 }
 
 extern "C" int preference_is_existing(const char* key, bool* existing)
 {
-    if (!key || !existing)
+    if (!existing)
         return PREFERENCE_ERROR_INVALID_PARAMETER;
-    if (device::ActiveFault("preference_is_existing", key) != Fault::None)
-        return PREFERENCE_ERROR_IO_ERROR;
     std::string path;
-    if (!OwnStore(&path))
-        return PREFERENCE_ERROR_IO_ERROR;
+    int rc = Open("preference_is_existing", key, &path);
+    if (rc != PREFERENCE_ERROR_NONE)
+        return rc;
     KeyValue stored;
     StoreResult result = KeyStore(path).Get(key, &stored);
     if (result != StoreResult::Ok && result != StoreResult::NoKey)
@@ -183,13 +185,12 @@ extern "C" int preference_remove_all(void)
 
 extern "C" int preference_set_changed_cb(const char* key, preference_changed_cb callback, void* user_data)
 {
-    if (!key || !callback)
+    if (!callback)
         return PREFERENCE_ERROR_INVALID_PARAMETER;
-    if (device::ActiveFault("preference_set_changed_cb", key) != Fault::None)
-        return PREFERENCE_ERROR_IO_ERROR;
     std::string path;
-    if (!OwnStore(&path))
-        return PREFERENCE_ERROR_IO_ERROR;
+    int rc = Open("preference_set_changed_cb", key, &path);
+    if (rc != PREFERENCE_ERROR_NONE)
+        return rc;
     KeyValue stored;
     StoreResult result = KeyStore(path).Get(key, &stored);
     if (result != StoreResult::Ok)
@@ -204,13 +205,10 @@ extern "C" int preference_set_changed_cb(const char* key, preference_changed_cb 
 
 extern "C" int preference_unset_changed_cb(const char* key)
 {
-    if (!key)
-        return PREFERENCE_ERROR_INVALID_PARAMETER;
-    if (device::ActiveFault("preference_unset_changed_cb", key) != Fault::None)
-        return PREFERENCE_ERROR_IO_ERROR;
     std::string path;
-    if (!OwnStore(&path))
-        return PREFERENCE_ERROR_IO_ERROR;
+    int rc = Open("preference_unset_changed_cb", key, &path);
+    if (rc != PREFERENCE_ERROR_NONE)
+        return rc;
     if (KeyWatch::For(path).Remove(key, nullptr) > 0)
         return PREFERENCE_ERROR_NONE;
     KeyValue stored;
