@@ -20,10 +20,10 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "DataManager.h"
-#include "FileHelper.h"
-#include "RestoreMessageParser.h"
-#include "WeatherJsonBuilder.h"
+#include "typedef/DataManager.h"
+#include "utils/FileHelper.h"
+#include "parser/RestoreMessageParser.h"
+#include "json/WeatherJsonBuilder.h"
 
 namespace {
 

@@ -19,12 +19,12 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "City.h"
-#include "DBConnector.h"
-#include "FileHelper.h"
-#include "SettingDBController.h"
-#include "VersionDBController.h"
-#include "WeatherDBController.h"
+#include "typedef/City.h"
+#include "db/DBConnector.h"
+#include "utils/FileHelper.h"
+#include "db/SettingDBController.h"
+#include "db/VersionDBController.h"
+#include "db/WeatherDBController.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include <device/log.h>
 
-#include "RestoreMessageParser.h"
+#include "parser/RestoreMessageParser.h"
 
 // The parser logs on most inputs. The device log appends each line to a file
 // under the device root, which would dominate the run; this target links its

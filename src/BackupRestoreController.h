@@ -3,8 +3,8 @@
 
 #include <device/app_control.h>
 
-#include "Pattern.h"
-#include "Ref.h"
+#include "utils/Pattern.h"
+#include "utils/Ref.h"
 
 namespace NSWeatherService {
 

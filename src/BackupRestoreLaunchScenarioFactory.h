@@ -2,7 +2,7 @@
 #define WEATHER_SERVICE_BACKUP_RESTORE_LAUNCH_SCENARIO_FACTORY_H
 
 #include "LaunchScenarioFactory.h"
-#include "Pattern.h"
+#include "utils/Pattern.h"
 
 namespace NSWeatherService {
 

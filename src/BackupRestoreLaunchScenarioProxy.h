@@ -4,7 +4,7 @@
 #include <string>
 
 #include "LaunchScenario.h"
-#include "Pattern.h"
+#include "utils/Pattern.h"
 
 namespace NSWeatherService {
 

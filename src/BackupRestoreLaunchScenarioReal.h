@@ -6,7 +6,7 @@
 #include <device/cloud.h>
 
 #include "LaunchScenario.h"
-#include "Pattern.h"
+#include "utils/Pattern.h"
 
 namespace NSWeatherService {
 

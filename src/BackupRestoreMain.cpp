@@ -11,10 +11,10 @@
 #include <device/power.h>
 
 #include "BackupRestoreLaunchScenarioProxy.h"
-#include "DataManager.h"
-#include "FileHelper.h"
-#include "PreferenceHelper.h"
-#include "VconfUtilFactory.h"
+#include "typedef/DataManager.h"
+#include "utils/FileHelper.h"
+#include "utils/PreferenceHelper.h"
+#include "utils/VconfUtilFactory.h"
 
 namespace NSWeatherService {
 

@@ -10,7 +10,7 @@
 #include <device/service_app.h>
 
 #include "BackupRestoreController.h"
-#include "Pattern.h"
+#include "utils/Pattern.h"
 
 namespace NSWeatherService {
 

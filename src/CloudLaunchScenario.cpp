@@ -6,8 +6,8 @@
 #include "BackupRestoreLaunchScenarioReal.h"
 #include "BackupRestoreMain.h"
 #include "CloudOperation.h"
-#include "StringHelper.h"
-#include "TimeHelper.h"
+#include "utils/StringHelper.h"
+#include "utils/TimeHelper.h"
 
 namespace NSWeatherService {
 

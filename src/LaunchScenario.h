@@ -3,7 +3,7 @@
 
 #include <device/app_control.h>
 
-#include "Ref.h"
+#include "utils/Ref.h"
 
 // What one launch request does. Launch answers true when the scenario has
 // registered its callbacks with the cloud library and replied to the request.

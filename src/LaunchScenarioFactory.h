@@ -5,7 +5,7 @@
 #include <string>
 
 #include "LaunchScenario.h"
-#include "Ref.h"
+#include "utils/Ref.h"
 
 class LaunchScenarioFactory : public Ref {
 public:

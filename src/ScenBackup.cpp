@@ -3,8 +3,8 @@
 #include "BackupRestoreLaunchScenarioReal.h"
 #include "BackupRestoreMain.h"
 #include "CloudOperation.h"
-#include "FileHelper.h"
-#include "WeatherJsonBuilder.h"
+#include "utils/FileHelper.h"
+#include "json/WeatherJsonBuilder.h"
 
 namespace NSWeatherService {
 

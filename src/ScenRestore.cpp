@@ -1,13 +1,13 @@
 #include <cstring>
 #include <string>
 
-#include "AppLauncher.h"
+#include "utils/AppLauncher.h"
 #include "BackupRestoreLaunchScenarioReal.h"
 #include "BackupRestoreMain.h"
 #include "CloudOperation.h"
-#include "DataManager.h"
-#include "FileHelper.h"
-#include "RestoreMessageParser.h"
+#include "typedef/DataManager.h"
+#include "utils/FileHelper.h"
+#include "parser/RestoreMessageParser.h"
 
 namespace NSWeatherService {
 

@@ -4,15 +4,13 @@
 // Names, limits and helpers shared by the launch transport, the handle
 // functions and the service-application framework of the host device.
 
-#include <device/log.h>
+#include <device/log_line.h>
 
 #include <sys/types.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-#include "Log.h"
 
 namespace device {
 namespace launch {
@@ -66,8 +64,7 @@ void PublishOwnIdentity();
 } // namespace launch
 } // namespace device
 
-#define LAUNCH_LOG(fmt, ...)                                                                          \
-    dlog_print(DLOG_ERROR, device::launch::kLogTag, "%s: %s(%d) > " WEATHER_LOG_COLOR fmt WEATHER_LOG_RESET, \
-               __FILE_NAME__, __func__, __LINE__, ##__VA_ARGS__)
+#define LAUNCH_LOG(fmt, ...) \
+    DLOG_LINE(device::launch::kLogTag, __FILE_NAME__, __func__, fmt, ##__VA_ARGS__)
 
 #endif

@@ -15,11 +15,11 @@
 #include <sstream>
 #include <string>
 
-#include "DataManager.h"
+#include "typedef/DataManager.h"
 #include "DeviceFixture.h"
-#include "FileHelper.h"
+#include "utils/FileHelper.h"
 #include "SqliteTestUtil.h"
-#include "WeatherJsonBuilder.h"
+#include "json/WeatherJsonBuilder.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "DeviceFixture.h"
-#include "JsonPrescan.h"
-#include "JsonUtil.h"
+#include "json/JsonPrescan.h"
+#include "json/JsonUtil.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "DeviceFixture.h"
-#include "RestoreMessageParser.h"
+#include "parser/RestoreMessageParser.h"
 #include "SqliteTestUtil.h"
 
 namespace {

@@ -8,13 +8,13 @@
 #include <climits>
 #include <string>
 
-#include "DataManager.h"
+#include "typedef/DataManager.h"
 #include "DeviceFixture.h"
-#include "RestoreMessageParser.h"
-#include "SettingDBController.h"
+#include "parser/RestoreMessageParser.h"
+#include "db/SettingDBController.h"
 #include "SqliteTestUtil.h"
-#include "TimeHelper.h"
-#include "WeatherJsonBuilder.h"
+#include "utils/TimeHelper.h"
+#include "json/WeatherJsonBuilder.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <device/system_keys.h>
 #include <device/vconf.h>
 
-#include "CPType.h"
-#include "DataManager.h"
+#include "typedef/CPType.h"
+#include "typedef/DataManager.h"
 #include "DeviceFixture.h"
 
 namespace {

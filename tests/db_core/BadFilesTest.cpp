@@ -4,11 +4,11 @@
 #include <unistd.h>
 
 #include "DeviceFixture.h"
-#include "SettingDBController.h"
-#include "ShareTargetDBController.h"
-#include "ShareTargetData.h"
+#include "db/SettingDBController.h"
+#include "db/ShareTargetDBController.h"
+#include "typedef/ShareTargetData.h"
 #include "SqliteTestUtil.h"
-#include "VersionData.h"
+#include "typedef/VersionData.h"
 
 using namespace sqlite_test;
 

@@ -4,7 +4,7 @@
 
 #include <chrono>
 
-#include "DBConnector.h"
+#include "db/DBConnector.h"
 #include "DeviceFixture.h"
 #include "SqliteTestUtil.h"
 

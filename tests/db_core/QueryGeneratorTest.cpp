@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "QueryGenerator.h"
+#include "db/QueryGenerator.h"
 
 TEST(QueryGenerator, BuildersJoinPiecesWithFixedSpacing)
 {

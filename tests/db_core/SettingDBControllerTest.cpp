@@ -6,7 +6,7 @@
 
 #include "DeviceFixture.h"
 #include "OldDatabaseBuilder.h"
-#include "SettingDBController.h"
+#include "db/SettingDBController.h"
 #include "SqliteTestUtil.h"
 
 using namespace sqlite_test;

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "DeviceFixture.h"
-#include "ShareTargetDBController.h"
-#include "ShareTargetData.h"
+#include "db/ShareTargetDBController.h"
+#include "typedef/ShareTargetData.h"
 #include "SqliteTestUtil.h"
-#include "VersionData.h"
+#include "typedef/VersionData.h"
 
 using namespace sqlite_test;
 

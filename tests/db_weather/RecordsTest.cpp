@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "City.h"
-#include "Temperature.h"
-#include "Wind.h"
+#include "typedef/City.h"
+#include "typedef/Temperature.h"
+#include "typedef/Wind.h"
 
 TEST(WeatherRecords, TemperatureIsCutTowardZeroInBothScales)
 {

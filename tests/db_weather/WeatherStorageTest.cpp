@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "SqliteTestUtil.h"
-#include "WeatherDBController.h"
+#include "db/WeatherDBController.h"
 #include "WeatherTestSupport.h"
 
 using namespace weather_test;

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "City.h"
+#include "typedef/City.h"
 #include "DeviceFixture.h"
 #include "SqliteTestUtil.h"
 

@@ -7,10 +7,10 @@
 #include <set>
 
 #include "OldDatabaseBuilder.h"
-#include "SettingDBController.h"
+#include "db/SettingDBController.h"
 #include "SqliteTestUtil.h"
-#include "VersionDBController.h"
-#include "WeatherDBController.h"
+#include "db/VersionDBController.h"
+#include "db/WeatherDBController.h"
 #include "WeatherTestSupport.h"
 
 using namespace weather_test;

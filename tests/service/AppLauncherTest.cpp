@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "AppLauncher.h"
+#include "utils/AppLauncher.h"
 #include "DeviceFixture.h"
 #include "SqliteTestUtil.h"
 

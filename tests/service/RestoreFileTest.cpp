@@ -10,7 +10,7 @@
 #include <string>
 
 #include "BackupRestoreLaunchScenarioReal.h"
-#include "DataManager.h"
+#include "typedef/DataManager.h"
 #include "DeviceFixture.h"
 #include "SqliteTestUtil.h"
 

@@ -15,7 +15,7 @@
 #endif
 
 #include "DeviceFixture.h"
-#include "FileHelper.h"
+#include "utils/FileHelper.h"
 
 namespace sqlite_test {
 

@@ -8,7 +8,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
-#include "FileHelper.h"
+#include "utils/FileHelper.h"
 #include "LogLines.h"
 #include "SqliteTestUtil.h"
 

@@ -6,7 +6,7 @@
 #include <ctime>
 
 #include "LogLines.h"
-#include "PreferenceHelper.h"
+#include "utils/PreferenceHelper.h"
 
 using utils_test::HasLine;
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "LogLines.h"
-#include "StringHelper.h"
+#include "utils/StringHelper.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-#include "TimeHelper.h"
+#include "utils/TimeHelper.h"
 
 namespace {
 

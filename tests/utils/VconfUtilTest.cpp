@@ -4,8 +4,8 @@
 #include <device/vconf.h>
 
 #include "LogLines.h"
-#include "VconfUtilFactory.h"
-#include "VconfWatchUtil.h"
+#include "utils/VconfUtilFactory.h"
+#include "utils/VconfWatchUtil.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "CityDBController.h"
+#include "db/CityDBController.h"
 
 #include <sqlite3.h>
 
 #include <stdexcept>
 #include <vector>
 
-#include "DBConnector.h"
-#include "WeatherStatement.h"
+#include "db/DBConnector.h"
+#include "db/WeatherStatement.h"
 
 using namespace WeatherStatement;
 

@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "City.h"
-#include "Pattern.h"
-#include "QueryGenerator.h"
+#include "typedef/City.h"
+#include "utils/Pattern.h"
+#include "db/QueryGenerator.h"
 
 // CITY_TABLE of the weather database: one row per city, its PK_ID keying the
 // city's rows in the other weather tables. Expects the connection to be open

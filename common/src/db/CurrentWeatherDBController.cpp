@@ -1,11 +1,11 @@
-#include "CurrentWeatherDBController.h"
+#include "db/CurrentWeatherDBController.h"
 
 #include <sqlite3.h>
 
 #include <string>
 
-#include "DBConnector.h"
-#include "WeatherStatement.h"
+#include "db/DBConnector.h"
+#include "db/WeatherStatement.h"
 
 using namespace WeatherStatement;
 

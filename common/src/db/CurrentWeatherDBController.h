@@ -3,9 +3,9 @@
 
 #include <memory>
 
-#include "Current.h"
-#include "Pattern.h"
-#include "QueryGenerator.h"
+#include "typedef/Current.h"
+#include "utils/Pattern.h"
+#include "db/QueryGenerator.h"
 
 // CURRENT_WEATHER_TABLE of the weather database: one row per city, keyed by
 // the city's primary key. Expects the connection to be open on the weather file.

@@ -1,11 +1,11 @@
-#include "DBConnector.h"
+#include "db/DBConnector.h"
 
 #include <glib.h>
 
 #include <cstring>
 
-#include "FileHelper.h"
-#include "StringHelper.h"
+#include "utils/FileHelper.h"
+#include "utils/StringHelper.h"
 
 namespace {
 

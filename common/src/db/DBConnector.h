@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "Pattern.h"
+#include "utils/Pattern.h"
 
 // The process's one SQLite connection. A database operation opens it on one
 // file (which begins a transaction), runs its statements and closes it again

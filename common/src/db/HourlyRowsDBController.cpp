@@ -1,11 +1,11 @@
-#include "HourlyRowsDBController.h"
+#include "db/HourlyRowsDBController.h"
 
 #include <sqlite3.h>
 
 #include <string>
 
-#include "DBConnector.h"
-#include "WeatherStatement.h"
+#include "db/DBConnector.h"
+#include "db/WeatherStatement.h"
 
 bool HourlyRowsDBController::Init()
 {

@@ -3,8 +3,8 @@
 
 #include <memory>
 
-#include "Hourly.h"
-#include "QueryGenerator.h"
+#include "typedef/Hourly.h"
+#include "db/QueryGenerator.h"
 
 struct sqlite3_stmt;
 

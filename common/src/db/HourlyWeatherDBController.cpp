@@ -1,8 +1,8 @@
-#include "HourlyWeatherDBController.h"
+#include "db/HourlyWeatherDBController.h"
 
 #include <sqlite3.h>
 
-#include "WeatherStatement.h"
+#include "db/WeatherStatement.h"
 
 using namespace WeatherStatement;
 

@@ -1,11 +1,11 @@
-#include "LifeIndexWeatherDBController.h"
+#include "db/LifeIndexWeatherDBController.h"
 
 #include <sqlite3.h>
 
 #include <string>
 
-#include "DBConnector.h"
-#include "WeatherStatement.h"
+#include "db/DBConnector.h"
+#include "db/WeatherStatement.h"
 
 using namespace WeatherStatement;
 

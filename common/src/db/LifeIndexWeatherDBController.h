@@ -3,9 +3,9 @@
 
 #include <memory>
 
-#include "LifeIndex.h"
-#include "Pattern.h"
-#include "QueryGenerator.h"
+#include "typedef/LifeIndex.h"
+#include "utils/Pattern.h"
+#include "db/QueryGenerator.h"
 
 // LIFE_INDEX_WEATHER_TABLE of the weather database (EXTRA_WEATHER_TABLE in
 // older files): one row per city, keyed by the city's primary key. Expects

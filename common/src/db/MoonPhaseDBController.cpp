@@ -1,9 +1,9 @@
-#include "MoonPhaseDBController.h"
+#include "db/MoonPhaseDBController.h"
 
 #include <sqlite3.h>
 
-#include "DBConnector.h"
-#include "WeatherStatement.h"
+#include "db/DBConnector.h"
+#include "db/WeatherStatement.h"
 
 using namespace WeatherStatement;
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "MoonPhase.h"
-#include "Pattern.h"
-#include "QueryGenerator.h"
+#include "typedef/MoonPhase.h"
+#include "utils/Pattern.h"
+#include "db/QueryGenerator.h"
 
 // MOON_PHASE_TABLE of the weather database. Rows carry the city's location ID
 // as well as its key, so that the phases of removed cities can be found and

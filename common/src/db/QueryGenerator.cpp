@@ -1,4 +1,4 @@
-#include "QueryGenerator.h"
+#include "db/QueryGenerator.h"
 
 #include <sstream>
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "Pattern.h"
-#include "Ref.h"
+#include "utils/Pattern.h"
+#include "utils/Ref.h"
 
 // Joins SQL pieces with fixed keywords and spacing. Callers bring their own
 // spaces, semicolons and "?" placeholders; nothing is quoted or checked.

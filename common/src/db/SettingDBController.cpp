@@ -1,8 +1,8 @@
-#include "SettingDBController.h"
+#include "db/SettingDBController.h"
 
-#include "DBConnector.h"
-#include "FileHelper.h"
-#include "VconfUtilFactory.h"
+#include "db/DBConnector.h"
+#include "utils/FileHelper.h"
+#include "utils/VconfUtilFactory.h"
 
 namespace {
 

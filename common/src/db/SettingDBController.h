@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "Pattern.h"
-#include "QueryGenerator.h"
-#include "Setting.h"
+#include "utils/Pattern.h"
+#include "db/QueryGenerator.h"
+#include "typedef/Setting.h"
 
 // Owns ".setting.db": SETTING_TABLE with its single row of user settings.
 // The table has no key; reads take the first row and writes update all rows.

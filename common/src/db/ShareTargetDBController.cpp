@@ -1,9 +1,9 @@
-#include "ShareTargetDBController.h"
+#include "db/ShareTargetDBController.h"
 
 #include <sqlite3.h>
 
-#include "DBConnector.h"
-#include "FileHelper.h"
+#include "db/DBConnector.h"
+#include "utils/FileHelper.h"
 
 namespace {
 

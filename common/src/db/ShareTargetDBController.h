@@ -4,9 +4,9 @@
 #include <memory>
 #include <string>
 
-#include "Pattern.h"
-#include "QueryGenerator.h"
-#include "ShareTargetData.h"
+#include "utils/Pattern.h"
+#include "db/QueryGenerator.h"
+#include "typedef/ShareTargetData.h"
 
 // Owns ".share_target.db" and its SHARE_TARGET_TABLE. Every operation opens
 // and closes the connection itself.

@@ -1,9 +1,9 @@
-#include "VersionDBController.h"
+#include "db/VersionDBController.h"
 
 #include <sqlite3.h>
 
-#include "DBConnector.h"
-#include "FileHelper.h"
+#include "db/DBConnector.h"
+#include "utils/FileHelper.h"
 
 namespace {
 

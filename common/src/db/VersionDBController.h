@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "Pattern.h"
-#include "QueryGenerator.h"
+#include "utils/Pattern.h"
+#include "db/QueryGenerator.h"
 
 // Owns ".version.db": the one schema version number of all databases of the
 // data layer.

@@ -1,4 +1,4 @@
-#include "WeatherDBController.h"
+#include "db/WeatherDBController.h"
 
 #include <sqlite3.h>
 
@@ -6,15 +6,15 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "CityDBController.h"
-#include "CurrentWeatherDBController.h"
-#include "DBConnector.h"
-#include "FileHelper.h"
-#include "HourlyWeatherDBController.h"
-#include "LifeIndexWeatherDBController.h"
-#include "MoonPhaseDBController.h"
-#include "WeeklyWeatherDBController.h"
-#include "YesterdayWeatherDBController.h"
+#include "db/CityDBController.h"
+#include "db/CurrentWeatherDBController.h"
+#include "db/DBConnector.h"
+#include "utils/FileHelper.h"
+#include "db/HourlyWeatherDBController.h"
+#include "db/LifeIndexWeatherDBController.h"
+#include "db/MoonPhaseDBController.h"
+#include "db/WeeklyWeatherDBController.h"
+#include "db/YesterdayWeatherDBController.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "City.h"
-#include "Pattern.h"
+#include "typedef/City.h"
+#include "utils/Pattern.h"
 
 // Owns ".weather.db": creates it with its seven tables, upgrades old files
 // step by step, and stores whole cities across the tables. Every public

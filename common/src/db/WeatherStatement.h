@@ -9,9 +9,9 @@
 #include <cstdint>
 #include <string>
 
-#include "DBConnector.h"
-#include "Log.h"
-#include "Temperature.h"
+#include "db/DBConnector.h"
+#include "utils/Log.h"
+#include "typedef/Temperature.h"
 
 namespace WeatherStatement {
 

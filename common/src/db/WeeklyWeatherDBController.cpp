@@ -1,12 +1,12 @@
-#include "WeeklyWeatherDBController.h"
+#include "db/WeeklyWeatherDBController.h"
 
 #include <sqlite3.h>
 
 #include <ctime>
 #include <string>
 
-#include "DBConnector.h"
-#include "WeatherStatement.h"
+#include "db/DBConnector.h"
+#include "db/WeatherStatement.h"
 
 using namespace WeatherStatement;
 

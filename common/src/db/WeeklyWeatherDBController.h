@@ -3,9 +3,9 @@
 
 #include <memory>
 
-#include "Weekly.h"
-#include "Pattern.h"
-#include "QueryGenerator.h"
+#include "typedef/Weekly.h"
+#include "utils/Pattern.h"
+#include "db/QueryGenerator.h"
 
 // WEEKLY_WEATHER_TABLE of the weather database, rows keyed by the city's
 // primary key and their position in the city's vector. Expects the

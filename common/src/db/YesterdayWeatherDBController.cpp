@@ -1,8 +1,8 @@
-#include "YesterdayWeatherDBController.h"
+#include "db/YesterdayWeatherDBController.h"
 
 #include <sqlite3.h>
 
-#include "WeatherStatement.h"
+#include "db/WeatherStatement.h"
 
 using namespace WeatherStatement;
 

@@ -1,8 +1,8 @@
 #ifndef WEATHER_COMMON_YESTERDAY_WEATHER_DB_CONTROLLER_H
 #define WEATHER_COMMON_YESTERDAY_WEATHER_DB_CONTROLLER_H
 
-#include "HourlyRowsDBController.h"
-#include "Pattern.h"
+#include "db/HourlyRowsDBController.h"
+#include "utils/Pattern.h"
 
 // YESTERDAY_WEATHER_TABLE of the weather database: a city's hours of yesterday.
 class YesterdayWeatherDBController : public HourlyRowsDBController {

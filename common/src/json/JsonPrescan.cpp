@@ -1,4 +1,4 @@
-#include "JsonPrescan.h"
+#include "json/JsonPrescan.h"
 
 #include <cstring>
 

@@ -1,10 +1,10 @@
-#include "JsonUtil.h"
+#include "json/JsonUtil.h"
 
 #include <cstring>
 
-#include "JsonPrescan.h"
-#include "Log.h"
-#include "StringHelper.h"
+#include "json/JsonPrescan.h"
+#include "utils/Log.h"
+#include "utils/StringHelper.h"
 
 bool JsonUtil::Init(const char* data, int dataLen)
 {

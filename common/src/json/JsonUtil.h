@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "GLibHolder.h"
-#include "Pattern.h"
-#include "Ref.h"
+#include "json/GLibHolder.h"
+#include "utils/Pattern.h"
+#include "utils/Ref.h"
 
 // Parses one JSON text once and answers lookups on it, always as text.
 class JsonUtil : public Ref {

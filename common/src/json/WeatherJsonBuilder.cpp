@@ -1,9 +1,9 @@
-#include "WeatherJsonBuilder.h"
+#include "json/WeatherJsonBuilder.h"
 
 #include <json-glib/json-glib.h>
 
-#include "DataManager.h"
-#include "GLibHolder.h"
+#include "typedef/DataManager.h"
+#include "json/GLibHolder.h"
 
 std::string BackupDataJsonBuilder::BuildBackupData()
 {

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "Pattern.h"
-#include "Ref.h"
+#include "utils/Pattern.h"
+#include "utils/Ref.h"
 
 // Makes the value of the backup record: the four backed-up settings as one
 // compact JSON object, read through the data manager.

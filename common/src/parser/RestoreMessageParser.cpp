@@ -1,6 +1,6 @@
-#include "RestoreMessageParser.h"
+#include "parser/RestoreMessageParser.h"
 
-#include "StringHelper.h"
+#include "utils/StringHelper.h"
 
 bool RestoreMessageParser::Init(const char* data, int dataLen)
 {

@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "JsonUtil.h"
-#include "Pattern.h"
-#include "Ref.h"
+#include "json/JsonUtil.h"
+#include "utils/Pattern.h"
+#include "utils/Ref.h"
 
 // Reads the four settings out of one backup record value. Validates nothing:
 // whatever cannot be read is 0 or false.

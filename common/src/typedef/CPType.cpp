@@ -1,8 +1,8 @@
-#include "CPType.h"
+#include "typedef/CPType.h"
 
-#include "DataManager.h"
-#include "Log.h"
-#include "VconfUtilFactory.h"
+#include "typedef/DataManager.h"
+#include "utils/Log.h"
+#include "utils/VconfUtilFactory.h"
 
 const char* const WEATHER_CP_NAME_ACCUWEATHER = "Accuweather";
 const char* const WEATHER_CP_NAME_CMAWEATHER = "cmaweather";

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Pattern.h"
+#include "utils/Pattern.h"
 
 // Weather content provider codes; the names are also the provider names
 // stored in the settings.

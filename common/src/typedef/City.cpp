@@ -1,4 +1,4 @@
-#include "City.h"
+#include "typedef/City.h"
 
 #include <cmath>
 

@@ -7,13 +7,13 @@
 #include <utility>
 #include <vector>
 
-#include "Current.h"
-#include "Hourly.h"
-#include "LifeIndex.h"
-#include "MoonPhase.h"
-#include "Pattern.h"
-#include "Ref.h"
-#include "Weekly.h"
+#include "typedef/Current.h"
+#include "typedef/Hourly.h"
+#include "typedef/LifeIndex.h"
+#include "typedef/MoonPhase.h"
+#include "utils/Pattern.h"
+#include "utils/Ref.h"
+#include "typedef/Weekly.h"
 
 // A weather city with everything known about it. locationId identifies the
 // city across the system; the city that follows the device's location has

@@ -1,4 +1,4 @@
-#include "Current.h"
+#include "typedef/Current.h"
 
 bool Current::Init()
 {

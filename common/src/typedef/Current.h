@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "Pattern.h"
-#include "Weather.h"
+#include "utils/Pattern.h"
+#include "typedef/Weather.h"
 
 // A city's current conditions.
 class Current : public Weather {

@@ -1,8 +1,8 @@
-#include "DataManager.h"
+#include "typedef/DataManager.h"
 
-#include "CPType.h"
-#include "FileHelper.h"
-#include "Log.h"
+#include "typedef/CPType.h"
+#include "utils/FileHelper.h"
+#include "utils/Log.h"
 
 DEFINE_SINGLETON(DataManager)
 

@@ -5,13 +5,13 @@
 #include <memory>
 #include <string>
 
-#include "City.h"
-#include "LifeIndexData.h"
-#include "Pattern.h"
-#include "SettingData.h"
-#include "ShareTargetData.h"
-#include "VersionData.h"
-#include "WeatherData.h"
+#include "typedef/City.h"
+#include "typedef/LifeIndexData.h"
+#include "utils/Pattern.h"
+#include "typedef/SettingData.h"
+#include "typedef/ShareTargetData.h"
+#include "typedef/VersionData.h"
+#include "typedef/WeatherData.h"
 
 // Owner of the data layer's access objects. Prepares the database files at
 // start, reloads the data on demand, and forwards the callers' reads and

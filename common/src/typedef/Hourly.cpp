@@ -1,4 +1,4 @@
-#include "Hourly.h"
+#include "typedef/Hourly.h"
 
 bool Hourly::Init()
 {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "Pattern.h"
-#include "Weather.h"
+#include "utils/Pattern.h"
+#include "typedef/Weather.h"
 
 // One forecast hour; also one hour of yesterday's values.
 class Hourly : public Weather {

@@ -1,4 +1,4 @@
-#include "LifeIndex.h"
+#include "typedef/LifeIndex.h"
 
 bool LifeIndex::Init()
 {

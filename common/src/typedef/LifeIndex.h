@@ -6,11 +6,11 @@
 #include <string>
 #include <utility>
 
-#include "Pattern.h"
-#include "Precipitation.h"
-#include "Ref.h"
-#include "Temperature.h"
-#include "Wind.h"
+#include "utils/Pattern.h"
+#include "typedef/Precipitation.h"
+#include "utils/Ref.h"
+#include "typedef/Temperature.h"
+#include "typedef/Wind.h"
 
 // A city's extra weather details (sun times, air quality, precipitation,
 // wind, ...) and its life indexes; one per city.

@@ -1,4 +1,4 @@
-#include "LifeIndexData.h"
+#include "typedef/LifeIndexData.h"
 
 bool LifeIndexData::Init()
 {

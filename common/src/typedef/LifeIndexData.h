@@ -1,8 +1,8 @@
 #ifndef WEATHER_COMMON_LIFE_INDEX_DATA_H
 #define WEATHER_COMMON_LIFE_INDEX_DATA_H
 
-#include "Pattern.h"
-#include "Ref.h"
+#include "utils/Pattern.h"
+#include "utils/Ref.h"
 
 // Access object of the life-index texts and icons, owned by the data manager.
 // It holds no data: the values live in each city's LifeIndex record. The text

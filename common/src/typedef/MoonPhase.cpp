@@ -1,4 +1,4 @@
-#include "MoonPhase.h"
+#include "typedef/MoonPhase.h"
 
 bool MoonPhase::Init()
 {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "Pattern.h"
-#include "Ref.h"
+#include "utils/Pattern.h"
+#include "utils/Ref.h"
 
 // The moon of one day; its position in the city's list is its index.
 class MoonPhase : public Ref {

@@ -1,4 +1,4 @@
-#include "Precipitation.h"
+#include "typedef/Precipitation.h"
 
 bool Precipitation::Init()
 {

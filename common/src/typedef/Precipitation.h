@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "Pattern.h"
-#include "Ref.h"
+#include "utils/Pattern.h"
+#include "utils/Ref.h"
 
 // Day and night precipitation of a city's life index.
 class Precipitation : public Ref {

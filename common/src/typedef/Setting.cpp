@@ -1,4 +1,4 @@
-#include "Setting.h"
+#include "typedef/Setting.h"
 
 bool Setting::Init()
 {

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "Pattern.h"
-#include "Ref.h"
+#include "utils/Pattern.h"
+#include "utils/Ref.h"
 
 // In-memory form of the one row of the settings table. Plain fields only;
 // the defaults are those of a freshly created settings database.

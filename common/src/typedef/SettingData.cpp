@@ -1,8 +1,8 @@
-#include "SettingData.h"
+#include "typedef/SettingData.h"
 
-#include "Log.h"
-#include "SettingDBController.h"
-#include "TimeHelper.h"
+#include "utils/Log.h"
+#include "db/SettingDBController.h"
+#include "utils/TimeHelper.h"
 
 bool SettingData::Init()
 {

@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "Pattern.h"
-#include "Ref.h"
-#include "Setting.h"
+#include "utils/Pattern.h"
+#include "utils/Ref.h"
+#include "typedef/Setting.h"
 
 // The one access object of the settings row. Reads answer from the record
 // loaded into memory; every write changes that record and stores the whole

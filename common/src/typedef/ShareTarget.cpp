@@ -1,4 +1,4 @@
-#include "ShareTarget.h"
+#include "typedef/ShareTarget.h"
 
 bool ShareTarget::Init()
 {

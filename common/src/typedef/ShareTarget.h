@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "Pattern.h"
-#include "Ref.h"
+#include "utils/Pattern.h"
+#include "utils/Ref.h"
 
 // An application and the message port through which it receives weather data.
 class ShareTarget : public Ref {

@@ -1,6 +1,6 @@
-#include "ShareTargetData.h"
+#include "typedef/ShareTargetData.h"
 
-#include "ShareTargetDBController.h"
+#include "db/ShareTargetDBController.h"
 
 bool ShareTargetData::Init()
 {

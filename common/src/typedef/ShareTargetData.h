@@ -4,9 +4,9 @@
 #include <memory>
 #include <vector>
 
-#include "Pattern.h"
-#include "Ref.h"
-#include "ShareTarget.h"
+#include "utils/Pattern.h"
+#include "utils/Ref.h"
+#include "typedef/ShareTarget.h"
 
 using ShareTargetPtrVector = std::vector<std::shared_ptr<ShareTarget>>;
 

@@ -1,4 +1,4 @@
-#include "Temperature.h"
+#include "typedef/Temperature.h"
 
 #include <cmath>
 

@@ -3,8 +3,8 @@
 
 #include <memory>
 
-#include "Pattern.h"
-#include "Ref.h"
+#include "utils/Pattern.h"
+#include "utils/Ref.h"
 
 // A temperature held in both scales. Only Celsius is stored in the database;
 // Fahrenheit is derived whenever the value is set from Celsius.

@@ -1,6 +1,6 @@
-#include "VersionData.h"
+#include "typedef/VersionData.h"
 
-#include "VersionDBController.h"
+#include "db/VersionDBController.h"
 
 bool VersionData::Init()
 {

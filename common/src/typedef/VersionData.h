@@ -1,8 +1,8 @@
 #ifndef WEATHER_COMMON_VERSION_DATA_H
 #define WEATHER_COMMON_VERSION_DATA_H
 
-#include "Pattern.h"
-#include "Ref.h"
+#include "utils/Pattern.h"
+#include "utils/Ref.h"
 
 // The data manager's access to the schema version; forwards to VersionDBController.
 class VersionData : public Ref {

@@ -1,4 +1,4 @@
-#include "Weather.h"
+#include "typedef/Weather.h"
 
 bool Weather::Init()
 {

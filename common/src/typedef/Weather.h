@@ -6,9 +6,9 @@
 #include <string>
 #include <utility>
 
-#include "Pattern.h"
-#include "Ref.h"
-#include "Temperature.h"
+#include "utils/Pattern.h"
+#include "utils/Ref.h"
+#include "typedef/Temperature.h"
 
 // The common part of every forecast record (current, daily, hourly).
 class Weather : public Ref {

@@ -1,9 +1,9 @@
-#include "WeatherData.h"
+#include "typedef/WeatherData.h"
 
 #include <stdexcept>
 
-#include "Log.h"
-#include "WeatherDBController.h"
+#include "utils/Log.h"
+#include "db/WeatherDBController.h"
 
 bool WeatherData::Init()
 {

@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "City.h"
-#include "Pattern.h"
-#include "Ref.h"
+#include "typedef/City.h"
+#include "utils/Pattern.h"
+#include "utils/Ref.h"
 
 // The cities loaded from the weather database and the lookups on them.
 // Changes go through to the database via WeatherDBController. The list is

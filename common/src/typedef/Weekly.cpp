@@ -1,4 +1,4 @@
-#include "Weekly.h"
+#include "typedef/Weekly.h"
 
 bool Weekly::Init()
 {

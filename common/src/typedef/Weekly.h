@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "Pattern.h"
-#include "Weather.h"
+#include "utils/Pattern.h"
+#include "typedef/Weather.h"
 
 // One forecast day. dayOfWeek is derived from date when loaded (0 = Sunday).
 class Weekly : public Weather {

@@ -1,4 +1,4 @@
-#include "Wind.h"
+#include "typedef/Wind.h"
 
 bool Wind::Init()
 {

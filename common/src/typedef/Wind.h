@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "Pattern.h"
-#include "Ref.h"
+#include "utils/Pattern.h"
+#include "utils/Ref.h"
 
 // Day and night wind of a city's life index. Cardinal directions use the
 // text "9999" as their unsupported marker.

@@ -1,4 +1,4 @@
-#include "AppLauncher.h"
+#include "utils/AppLauncher.h"
 
 #include <stdexcept>
 

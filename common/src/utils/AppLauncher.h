@@ -6,8 +6,8 @@
 
 #include <device/app_control.h>
 
-#include "Pattern.h"
-#include "Ref.h"
+#include "utils/Pattern.h"
+#include "utils/Ref.h"
 
 // Told of the replies to the launcher's requests that ask for one.
 class AppLauncherReplyListener {

@@ -1,4 +1,4 @@
-#include "FileHelper.h"
+#include "utils/FileHelper.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "Pattern.h"
+#include "utils/Pattern.h"
 
 // Directories the platform assigns to this application, the fixed file paths
 // of the weather databases under them, and a few small file operations.

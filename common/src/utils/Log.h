@@ -1,14 +1,12 @@
 #ifndef WEATHER_COMMON_LOG_H
 #define WEATHER_COMMON_LOG_H
 
-// The one place that fixes the shape of every log line of the system.
-//
-// Line: "<file>: <function>(<line>) > " + red-on-black escape + message + reset,
-// written at error priority. The tag is found by unqualified lookup of
+// The data layer's and the service's log lines, in the line shape of
+// device/log_line.h, and the guard forms. The tag is found by unqualified lookup of
 // kLogTag, so code in namespace NSWeatherService logs as the service and
 // everything in the global namespace logs as the data layer.
 
-#include <device/log.h>
+#include <device/log_line.h>
 
 constexpr const char* kLogTag = "weather-common";
 
@@ -16,14 +14,9 @@ namespace NSWeatherService {
 constexpr const char* kLogTag = "weather-backuprestore";
 }
 
-#define WEATHER_LOG_COLOR "\033[0;40;31m"
-#define WEATHER_LOG_RESET "\033[0;m"
-
 // Log with an explicit source file name: used where the line must name a
 // header (Make, GetInstance) while the code is expanded elsewhere.
-#define LOGE_AT(file, func, fmt, ...)                                                     \
-    dlog_print(DLOG_ERROR, kLogTag, "%s: %s(%d) > " WEATHER_LOG_COLOR fmt WEATHER_LOG_RESET, \
-               file, func, __LINE__, ##__VA_ARGS__)
+#define LOGE_AT(file, func, fmt, ...) DLOG_LINE(kLogTag, file, func, fmt, ##__VA_ARGS__)
 
 #define LOGE(fmt, ...) LOGE_AT(__FILE_NAME__, __func__, fmt, ##__VA_ARGS__)
 

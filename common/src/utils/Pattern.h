@@ -19,7 +19,7 @@
 #include <memory>
 #include <utility>
 
-#include "Log.h"
+#include "utils/Log.h"
 
 #define DECLARE_MAKE_NAMED(Class, header)                                   \
     template <typename... MakeArgs>                                         \

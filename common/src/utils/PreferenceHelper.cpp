@@ -1,6 +1,6 @@
-#include "PreferenceHelper.h"
+#include "utils/PreferenceHelper.h"
 
-#include "TimeHelper.h"
+#include "utils/TimeHelper.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <device/preference.h>
 
-#include "Pattern.h"
+#include "utils/Pattern.h"
 
 // The flags the weather applications share through the preference store.
 // A missing key reads as its default and is created on the way.

@@ -1,4 +1,4 @@
-#include "StringHelper.h"
+#include "utils/StringHelper.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "Pattern.h"
+#include "utils/Pattern.h"
 
 // Byte-string conversions and edits; nothing here is locale-aware.
 // Editing operations return an edited copy of their input.

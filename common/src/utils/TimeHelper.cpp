@@ -1,4 +1,4 @@
-#include "TimeHelper.h"
+#include "utils/TimeHelper.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <ctime>
 
-#include "Pattern.h"
+#include "utils/Pattern.h"
 
 // Clock readings. Times are seconds since the epoch in 32 bits, except the
 // millisecond reading.

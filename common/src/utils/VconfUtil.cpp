@@ -1,4 +1,4 @@
-#include "VconfUtil.h"
+#include "utils/VconfUtil.h"
 
 #include <cstdlib>
 

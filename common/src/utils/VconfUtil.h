@@ -5,8 +5,8 @@
 
 #include <device/vconf.h>
 
-#include "Pattern.h"
-#include "Ref.h"
+#include "utils/Pattern.h"
+#include "utils/Ref.h"
 
 // Typed access to the system key-value store and the keys every device has.
 // Device-kind features are virtual: a device without them answers with the

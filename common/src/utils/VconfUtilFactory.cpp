@@ -1,6 +1,6 @@
-#include "VconfUtilFactory.h"
+#include "utils/VconfUtilFactory.h"
 
-#include "VconfWatchUtil.h"
+#include "utils/VconfWatchUtil.h"
 
 std::shared_ptr<VconfUtil> VconfUtilFactory::Make()
 {

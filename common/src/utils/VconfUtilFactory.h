@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "VconfUtil.h"
+#include "utils/VconfUtil.h"
 
 // Picks the system key utility of this device kind; callers only see VconfUtil.
 class VconfUtilFactory {

@@ -1,4 +1,4 @@
-#include "VconfWatchUtil.h"
+#include "utils/VconfWatchUtil.h"
 
 #include <device/system_keys.h>
 

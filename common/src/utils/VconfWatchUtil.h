@@ -1,7 +1,7 @@
 #ifndef WEATHER_COMMON_VCONF_WATCH_UTIL_H
 #define WEATHER_COMMON_VCONF_WATCH_UTIL_H
 
-#include "VconfWearableUtil.h"
+#include "utils/VconfWearableUtil.h"
 
 // The watch: a paired wearable that also has the retail (demonstration) mode.
 class VconfWatchUtil : public VconfWearableUtil {

@@ -1,4 +1,4 @@
-#include "VconfWearableUtil.h"
+#include "utils/VconfWearableUtil.h"
 
 #include <device/system_keys.h>
 

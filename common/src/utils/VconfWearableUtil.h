@@ -1,7 +1,7 @@
 #ifndef WEATHER_COMMON_VCONF_WEARABLE_UTIL_H
 #define WEATHER_COMMON_VCONF_WEARABLE_UTIL_H
 
-#include "VconfUtil.h"
+#include "utils/VconfUtil.h"
 
 // A wearable paired with a host phone: answers the host keys for real.
 class VconfWearableUtil : public VconfUtil {
