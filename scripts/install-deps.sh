@@ -2,7 +2,7 @@
 # Installs the Debian packages the project needs, only those that are missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libsqlite3-dev sqlite3 libglib2.0-dev libjson-glib-dev
-          libicu-dev libgtest-dev libbenchmark-dev gettext clang libclang-rt-14-dev)
+          libicu-dev libgtest-dev faketime libbenchmark-dev gettext clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -11,4 +11,25 @@ if ((${#missing[@]})); then
   echo "installing: ${missing[*]}"
   apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# System locales of the message catalogues and of the locale tests (setlocale
+# fails for a locale that is not generated, and every text lookup then answers
+# its key). Generated only when missing.
+locales=(en_US zh_CN zh_TW zh_HK ko_KR ja_JP lo_LA ar_AE pa_IN)
+dpkg-query -W -f='${Status}' locales 2>/dev/null | grep -q "install ok installed" || {
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends locales >/dev/null
+}
+available=$(locale -a 2>/dev/null | tr '[:upper:]' '[:lower:]')
+wanted=()
+for l in "${locales[@]}"; do
+  grep -qx "$(echo "$l" | tr '[:upper:]' '[:lower:]').utf8" <<<"$available" || wanted+=("$l")
+done
+if ((${#wanted[@]})); then
+  echo "generating locales: ${wanted[*]}"
+  for l in "${wanted[@]}"; do
+    grep -qx "$l.UTF-8 UTF-8" /etc/locale.gen 2>/dev/null || echo "$l.UTF-8 UTF-8" >> /etc/locale.gen
+  done
+  locale-gen >/dev/null
 fi

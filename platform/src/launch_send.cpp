@@ -4,6 +4,7 @@
 
 #include <device/app_control.h>
 #include <device/host.h>
+#include <device/host_locale.h>
 
 #include <glib.h>
 #include <glib/gstdio.h>
@@ -166,6 +167,8 @@ int Start(const AppInfo& app, const std::string& payload, const std::string& cal
     envp = g_environ_setenv(envp, kRootEnv, Root().c_str(), TRUE);
     envp = g_environ_setenv(envp, kAppIdEnv, app.appId.c_str(), TRUE);
     envp = caller.empty() ? g_environ_unsetenv(envp, kCallerEnv) : g_environ_setenv(envp, kCallerEnv, caller.c_str(), TRUE);
+    for (const auto& [name, value] : DeviceLocaleEnvironment())
+        envp = g_environ_setenv(envp, name.c_str(), value.c_str(), TRUE);
     // Without DO_NOT_REAP_CHILD the child is started through an intermediate
     // process: it is nobody's child here and never becomes our zombie.
     gboolean spawned = g_spawn_async(nullptr, argv, envp, G_SPAWN_STDIN_FROM_DEV_NULL, DetachChild, nullptr, nullptr, &error);

@@ -10,6 +10,7 @@
 #include <json-glib/json-glib.h>
 
 #include <device/host.h>
+#include <device/host_locale.h>
 
 #include "JobCommand.h"
 #include "SettingsStore.h"
@@ -184,6 +185,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "backupctl: cannot set up the device under %s\n", device::Root().c_str());
         return backupctl::kExitUsage;
     }
+    device::AdoptDeviceLocale();
 
     const std::string& command = args[0];
     const size_t extra = args.size() - 1;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <device/host_locale.h>
+
 #include "Commands.h"
 
 namespace {
@@ -43,6 +45,7 @@ int main(int argc, char** argv)
         Usage(stdout);
         return 0;
     }
+    device::AdoptDeviceLocale();
     if (command == "show")
         return devicectl::Show();
     if (command == "init")

@@ -1,0 +1,178 @@
+#include "utils/ICUHelper.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include <device/i18n.h>
+
+namespace {
+
+constexpr int32_t kBufferUnits = 64;
+constexpr const char* kFallbackLocale = "en_US.UTF-8";
+
+const char* const kSkeletons[ICU_FORMAT_COUNT] = {
+    "dd", "MMMdd", "yyyyMMM", "yyyyMMMdd", "ddMMMyyyy", "MMMMdyyyy", "yyyyMMMMdd", "yyyy", "MMM",
+    "HHmm", "hhmm", "EEE", "MM", "MMMMEd", "MMMEd", "MMdd", "yyyy/MM/dd", "a", "h", "HH", "mm", "d",
+    "EEEdMMM HHmm", "EEEdMMM hhmm", "MMMdd HHmm", "MMMdd hhmm"};
+
+// Process-wide, rewritten by every call (main-loop thread only).
+i18n_uchar sTimeZoneBuffer[kBufferUnits];
+i18n_uchar sPatternBuffer[kBufferUnits];
+
+// "GMT%+ld:%02ld" of the device's current offset: whole hours, then the
+// absolute minutes, so -12600 s gives "GMT-3:30".
+bool FillTimeZoneBuffer()
+{
+    time_t now = time(NULL);
+    struct tm localTime;
+    if (localtime_r(&now, &localTime) == NULL)
+        return false;
+    long offset = localTime.tm_gmtoff;
+    char zoneId[kBufferUnits] = {0};
+    snprintf(zoneId, sizeof(zoneId), "GMT%+ld:%02ld", offset / 3600, labs((offset % 3600) / 60));
+    return i18n_ustring_from_utf8(zoneId, -1, sTimeZoneBuffer, kBufferUnits, NULL) == I18N_ERROR_NONE;
+}
+
+bool FillPatternBuffer(const char* pattern)
+{
+    return i18n_ustring_from_utf8(pattern, -1, sPatternBuffer, kBufferUnits, NULL) == I18N_ERROR_NONE;
+}
+
+// Locales whose best pattern for a skeleton is not the one wanted.
+const char* FixedPattern(int format, const std::string& locale)
+{
+    if (format == ICU_FORMAT_MMDD) {
+        if (locale == "ko_KR")
+            return "MM/dd";
+        if (locale == "lo_LA")
+            return "dd/MM";
+    } else if (format == ICU_FORMAT_EEE) {
+        if (locale == "pa_IN")
+            return "EEE";
+        if (locale == "zh_CN")
+            return "ccc";
+    }
+    return NULL;
+}
+
+std::string ToUtf8(const i18n_uchar* text, int32_t length)
+{
+    char buffer[kBufferUnits] = {0};
+    int ret = i18n_ustring_to_utf8(text, length, buffer, kBufferUnits, NULL);
+    RETURN_IF_MSG(ret != I18N_ERROR_NONE, "i18n_ustring_to_utf8() != I18N_ERROR_NONE", "");
+    return std::string(buffer, strnlen(buffer, sizeof(buffer)));
+}
+
+} // namespace
+
+DEFINE_SINGLETON(ICUHelper)
+
+bool ICUHelper::Init()
+{
+    return true;
+}
+
+const char* ICUHelper::GetSkeleton(int format)
+{
+    return format >= 0 && format < ICU_FORMAT_COUNT ? kSkeletons[format] : NULL;
+}
+
+std::string ICUHelper::GetLocaleStr()
+{
+    const char* defaultLocale = NULL;
+    if (i18n_ulocale_get_default(&defaultLocale) != I18N_ERROR_NONE || defaultLocale == NULL)
+        defaultLocale = kFallbackLocale;
+    char buffer[64] = {0};
+    snprintf(buffer, sizeof(buffer), "%s", defaultLocale);
+    char* savePtr = NULL;
+    char* token = strtok_r(buffer, ".", &savePtr);
+    RETURN_IF(token == NULL, "en_US");
+    return token;
+}
+
+std::string ICUHelper::PrepareLocale()
+{
+    // The display locale is LC_TIME of the environment that the launcher
+    // gave this process; unset, ICU falls back to its own default.
+    int ret = i18n_ulocale_set_default(getenv("LC_TIME"));
+    if (ret != I18N_ERROR_NONE)
+        LOGE("i18n_ulocale_set_default failed [ret : %d]", ret);
+    return GetLocaleStr();
+}
+
+std::string ICUHelper::ConvertEpochTimeToICUDate(unsigned int time, int format)
+{
+    const char* skeleton = GetSkeleton(format);
+    RETURN_IF(skeleton == NULL, "");
+    std::string locale = PrepareLocale();
+    RETURN_IF(!FillTimeZoneBuffer(), "");
+
+    const char* fixedPattern = FixedPattern(format, locale);
+    if (fixedPattern) {
+        RETURN_IF(!FillPatternBuffer(fixedPattern), "");
+    } else {
+        i18n_udatepg_h generator = NULL;
+        int ret = i18n_udatepg_create(locale.c_str(), &generator);
+        RETURN_IF(ret != I18N_ERROR_NONE, "");
+        i18n_uchar skeletonText[kBufferUnits] = {0};
+        int32_t patternLength = 0;
+        ret = i18n_ustring_from_utf8(skeleton, -1, skeletonText, kBufferUnits, NULL);
+        if (ret == I18N_ERROR_NONE)
+            ret = i18n_udatepg_get_best_pattern(generator, skeletonText, -1, sPatternBuffer, kBufferUnits,
+                                                &patternLength);
+        i18n_udatepg_destroy(generator);
+        RETURN_IF(ret != I18N_ERROR_NONE, "");
+    }
+    return FormatWithPatternBuffer(time, locale);
+}
+
+std::string ICUHelper::ConvertEpochTimeToICUDateCustom(unsigned int time, const std::string& pattern)
+{
+    RETURN_IF(pattern.length() < 1, "");
+    std::string locale = PrepareLocale();
+    RETURN_IF(!FillTimeZoneBuffer(), "");
+    char patternText[kBufferUnits] = {0};
+    snprintf(patternText, sizeof(patternText), "%s", pattern.c_str());
+    RETURN_IF(!FillPatternBuffer(patternText), "");
+    return FormatWithPatternBuffer(time, locale);
+}
+
+std::string ICUHelper::FormatWithPatternBuffer(unsigned int time, const std::string& locale)
+{
+    i18n_udate_format_h formatter = NULL;
+    int ret = i18n_udate_create(I18N_UDATE_PATTERN, I18N_UDATE_PATTERN, locale.c_str(), sTimeZoneBuffer, -1,
+                                sPatternBuffer, -1, &formatter);
+    RETURN_IF(ret != I18N_ERROR_NONE, "");
+    i18n_uchar result[kBufferUnits] = {0};
+    int32_t length = 0;
+    ret = i18n_udate_format_date(formatter, static_cast<i18n_udate>(time) * 1000.0, result, kBufferUnits, &length);
+    i18n_udate_destroy(formatter);
+    RETURN_IF(ret != I18N_ERROR_NONE, "");
+    return ToUtf8(result, length);
+}
+
+std::string ICUHelper::FormatNumber(const std::string& locale, bool isDouble, int32_t number, double value)
+{
+    i18n_unumber_format_h formatter = NULL;
+    int ret = i18n_unumber_create(I18N_UNUMBER_DECIMAL, NULL, -1, locale.c_str(), &formatter);
+    RETURN_IF(ret != I18N_ERROR_NONE, "");
+    i18n_uchar result[kBufferUnits] = {0};
+    int32_t length = 0;
+    ret = isDouble ? i18n_unumber_format_double(formatter, value, result, kBufferUnits, &length)
+                   : i18n_unumber_format(formatter, number, result, kBufferUnits, &length);
+    i18n_unumber_destroy(formatter);
+    RETURN_IF(ret != I18N_ERROR_NONE, "");
+    return ToUtf8(result, length);
+}
+
+std::string ICUHelper::ConvertNumberToLocaleString(int32_t number)
+{
+    return FormatNumber(PrepareLocale(), false, number, 0.0);
+}
+
+std::string ICUHelper::ConvertDoubleToLocaleString(double number)
+{
+    return FormatNumber(PrepareLocale(), true, 0, number);
+}

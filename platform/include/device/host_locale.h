@@ -1,0 +1,24 @@
+#ifndef DEVICE_HOST_LOCALE_H
+#define DEVICE_HOST_LOCALE_H
+
+// Host-only: the locale environment that the device gives its processes.
+// On the device the launcher sets it from the display language; here the
+// layer's own launcher and the tools take it from the language system key.
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace device {
+
+// LC_TIME and LC_MESSAGES, each set to the language key's value
+// ("ko_KR.UTF-8"); empty when the key is unset or empty.
+std::vector<std::pair<std::string, std::string>> DeviceLocaleEnvironment();
+
+// Puts DeviceLocaleEnvironment() into this process's environment and applies
+// it with setlocale(LC_ALL, ""). For tools, at the start of main.
+void AdoptDeviceLocale();
+
+} // namespace device
+
+#endif

@@ -1,0 +1,317 @@
+// The device's internationalisation calls on the system's ICU.
+//
+// ICU is opened with dlopen at the first call instead of being linked: most
+// processes of the device (the backup service among them) never format a date
+// or a number, and a linked ICU would cost every one of them its relocations
+// and mappings at start. The headers give the exact versioned symbol names
+// and types of the ICU the build was made against, so a mismatch fails at
+// load time with I18N_ERROR_NOT_SUPPORTED rather than misbehaving.
+
+#define U_SHOW_CPLUSPLUS_API 0
+#include <unicode/udat.h>
+#include <unicode/udatpg.h>
+#include <unicode/uloc.h>
+#include <unicode/unum.h>
+#include <unicode/ustring.h>
+#include <unicode/uvernum.h>
+
+#include <dlfcn.h>
+
+#include <device/host.h>
+#include <device/i18n.h>
+#include <device/log.h>
+
+namespace {
+
+#define I18N_TEXT2(x) #x
+#define I18N_TEXT(x) I18N_TEXT2(x)
+
+constexpr const char* kIcuCommonLib = "libicuuc.so." I18N_TEXT(U_ICU_VERSION_MAJOR_NUM);
+constexpr const char* kIcuI18nLib = "libicui18n.so." I18N_TEXT(U_ICU_VERSION_MAJOR_NUM);
+
+// One pointer per ICU function; the names expand to ICU's versioned symbols.
+#define ICU_FUNCTIONS(X)                                                                          \
+    X(uloc_getDefault) X(uloc_setDefault) X(udatpg_open) X(udatpg_close) X(udatpg_getBestPattern) \
+    X(udat_open) X(udat_close) X(udat_format) X(unum_open) X(unum_close) X(unum_format)             \
+    X(unum_formatDouble) X(u_strFromUTF8) X(u_strToUTF8)
+
+struct IcuApi {
+#define ICU_MEMBER(name) decltype(&::name) name##_ = nullptr;
+    ICU_FUNCTIONS(ICU_MEMBER)
+#undef ICU_MEMBER
+};
+
+const IcuApi* LoadIcu()
+{
+    void* common = dlopen(kIcuCommonLib, RTLD_NOW | RTLD_LOCAL);
+    void* i18n = common ? dlopen(kIcuI18nLib, RTLD_NOW | RTLD_LOCAL) : nullptr;
+    if (i18n == nullptr) {
+        dlog_print(DLOG_ERROR, "device-i18n", "cannot load ICU: %s", dlerror());
+        return nullptr;
+    }
+    static IcuApi api;
+    bool complete = true;
+#define ICU_RESOLVE(name)                                                                   \
+    api.name##_ = reinterpret_cast<decltype(&::name)>(dlsym(i18n, I18N_TEXT(name)));      \
+    if (api.name##_ == nullptr) {                                                           \
+        dlog_print(DLOG_ERROR, "device-i18n", "ICU lacks %s", I18N_TEXT(name));           \
+        complete = false;                                                                   \
+    }
+    ICU_FUNCTIONS(ICU_RESOLVE)
+#undef ICU_RESOLVE
+    // The libraries stay loaded for the life of the process: ICU keeps caches.
+    return complete ? &api : nullptr;
+}
+
+const IcuApi* Icu()
+{
+    static const IcuApi* api = LoadIcu();
+    return api;
+}
+
+int FromIcu(UErrorCode status)
+{
+    if (U_SUCCESS(status))
+        return I18N_ERROR_NONE;
+    switch (status) {
+    case U_BUFFER_OVERFLOW_ERROR:
+        return I18N_ERROR_BUFFER_OVERFLOW;
+    case U_ILLEGAL_ARGUMENT_ERROR:
+        return I18N_ERROR_INVALID_PARAMETER;
+    case U_MEMORY_ALLOCATION_ERROR:
+        return I18N_ERROR_OUT_OF_MEMORY;
+    case U_INVALID_CHAR_FOUND:
+    case U_ILLEGAL_CHAR_FOUND:
+    case U_INVALID_FORMAT_ERROR:
+    case U_PATTERN_SYNTAX_ERROR:
+    case U_UNQUOTED_SPECIAL:
+    case U_ILLEGAL_CHARACTER:
+        return I18N_ERROR_INVALID_FORMAT;
+    default:
+        return I18N_ERROR_UNKNOWN;
+    }
+}
+
+bool Faulted(const char* function)
+{
+    return device::ActiveFault(function) != device::Fault::None;
+}
+
+const UChar* AsIcu(const i18n_uchar* text)
+{
+    static_assert(sizeof(UChar) == sizeof(i18n_uchar), "UTF-16 code units");
+    return reinterpret_cast<const UChar*>(text);
+}
+
+UChar* AsIcu(i18n_uchar* text)
+{
+    return reinterpret_cast<UChar*>(text);
+}
+
+bool BadOutput(const void* buffer, int32_t capacity)
+{
+    return capacity < 0 || (buffer == nullptr && capacity != 0);
+}
+
+// Runs one ICU call that writes a text and reports its length.
+template <typename Call>
+int WriteText(int32_t* resultLen, Call&& call)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t length = call(&status);
+    if (resultLen)
+        *resultLen = length;
+    return FromIcu(status);
+}
+
+} // namespace
+
+extern "C" {
+
+int i18n_ulocale_get_default(const char** locale)
+{
+    if (locale == nullptr)
+        return I18N_ERROR_INVALID_PARAMETER;
+    if (Faulted("i18n_ulocale_get_default"))
+        return I18N_ERROR_UNKNOWN;
+    const IcuApi* icu = Icu();
+    if (icu == nullptr)
+        return I18N_ERROR_NOT_SUPPORTED;
+    *locale = icu->uloc_getDefault_();
+    return *locale ? I18N_ERROR_NONE : I18N_ERROR_UNKNOWN;
+}
+
+int i18n_ulocale_set_default(const char* localeId)
+{
+    const IcuApi* icu = Icu();
+    if (icu == nullptr)
+        return I18N_ERROR_NOT_SUPPORTED;
+    UErrorCode status = U_ZERO_ERROR;
+    icu->uloc_setDefault_(localeId, &status);
+    return FromIcu(status);
+}
+
+int i18n_udatepg_create(const char* locale, i18n_udatepg_h* dtpg)
+{
+    if (dtpg == nullptr)
+        return I18N_ERROR_INVALID_PARAMETER;
+    *dtpg = nullptr;
+    const IcuApi* icu = Icu();
+    if (icu == nullptr)
+        return I18N_ERROR_NOT_SUPPORTED;
+    UErrorCode status = U_ZERO_ERROR;
+    UDateTimePatternGenerator* made = icu->udatpg_open_(locale, &status);
+    if (U_FAILURE(status)) {
+        if (made)
+            icu->udatpg_close_(made);
+        return FromIcu(status);
+    }
+    *dtpg = reinterpret_cast<i18n_udatepg_h>(made);
+    return I18N_ERROR_NONE;
+}
+
+int i18n_udatepg_destroy(i18n_udatepg_h dtpg)
+{
+    if (dtpg == nullptr)
+        return I18N_ERROR_INVALID_PARAMETER;
+    Icu()->udatpg_close_(reinterpret_cast<UDateTimePatternGenerator*>(dtpg));
+    return I18N_ERROR_NONE;
+}
+
+int i18n_udatepg_get_best_pattern(i18n_udatepg_h dtpg, const i18n_uchar* skeleton, int32_t len,
+                                  i18n_uchar* bestPattern, int32_t capacity, int32_t* bestPatternLen)
+{
+    if (dtpg == nullptr || skeleton == nullptr || len < -1 || BadOutput(bestPattern, capacity))
+        return I18N_ERROR_INVALID_PARAMETER;
+    return WriteText(bestPatternLen, [&](UErrorCode* status) {
+        return Icu()->udatpg_getBestPattern_(reinterpret_cast<UDateTimePatternGenerator*>(dtpg), AsIcu(skeleton),
+                                             len, AsIcu(bestPattern), capacity, status);
+    });
+}
+
+int i18n_udate_create(i18n_udate_format_style_e timeStyle, i18n_udate_format_style_e dateStyle, const char* locale,
+                      const i18n_uchar* tzId, int32_t tzIdLen, const i18n_uchar* pattern, int32_t patternLen,
+                      i18n_udate_format_h* format)
+{
+    if (format == nullptr || tzIdLen < -1 || patternLen < -1)
+        return I18N_ERROR_INVALID_PARAMETER;
+    *format = nullptr;
+    if (Faulted("i18n_udate_create"))
+        return I18N_ERROR_UNKNOWN;
+    const IcuApi* icu = Icu();
+    if (icu == nullptr)
+        return I18N_ERROR_NOT_SUPPORTED;
+    UErrorCode status = U_ZERO_ERROR;
+    UDateFormat* made = icu->udat_open_(static_cast<UDateFormatStyle>(timeStyle), static_cast<UDateFormatStyle>(dateStyle),
+                                        locale, AsIcu(tzId), tzIdLen, AsIcu(pattern), patternLen, &status);
+    if (U_FAILURE(status)) {
+        if (made)
+            icu->udat_close_(made);
+        return FromIcu(status);
+    }
+    *format = reinterpret_cast<i18n_udate_format_h>(made);
+    return I18N_ERROR_NONE;
+}
+
+int i18n_udate_destroy(i18n_udate_format_h format)
+{
+    if (format == nullptr)
+        return I18N_ERROR_INVALID_PARAMETER;
+    Icu()->udat_close_(reinterpret_cast<UDateFormat*>(format));
+    return I18N_ERROR_NONE;
+}
+
+int i18n_udate_format_date(i18n_udate_format_h format, i18n_udate date, i18n_uchar* result, int32_t capacity,
+                           int32_t* resultLen)
+{
+    if (format == nullptr || BadOutput(result, capacity))
+        return I18N_ERROR_INVALID_PARAMETER;
+    return WriteText(resultLen, [&](UErrorCode* status) {
+        return Icu()->udat_format_(reinterpret_cast<UDateFormat*>(format), date, AsIcu(result), capacity, nullptr, status);
+    });
+}
+
+int i18n_unumber_create(i18n_unumber_format_style_e style, const i18n_uchar* pattern, int32_t patternLen,
+                        const char* locale, i18n_unumber_format_h* numFormat)
+{
+    if (numFormat == nullptr || patternLen < -1)
+        return I18N_ERROR_INVALID_PARAMETER;
+    *numFormat = nullptr;
+    if (Faulted("i18n_unumber_create"))
+        return I18N_ERROR_UNKNOWN;
+    const IcuApi* icu = Icu();
+    if (icu == nullptr)
+        return I18N_ERROR_NOT_SUPPORTED;
+    UErrorCode status = U_ZERO_ERROR;
+    UNumberFormat* made = icu->unum_open_(static_cast<UNumberFormatStyle>(style), AsIcu(pattern), patternLen, locale,
+                                          nullptr, &status);
+    if (U_FAILURE(status)) {
+        if (made)
+            icu->unum_close_(made);
+        return FromIcu(status);
+    }
+    *numFormat = reinterpret_cast<i18n_unumber_format_h>(made);
+    return I18N_ERROR_NONE;
+}
+
+int i18n_unumber_destroy(i18n_unumber_format_h numFormat)
+{
+    if (numFormat == nullptr)
+        return I18N_ERROR_INVALID_PARAMETER;
+    Icu()->unum_close_(reinterpret_cast<UNumberFormat*>(numFormat));
+    return I18N_ERROR_NONE;
+}
+
+int i18n_unumber_format(i18n_unumber_format_h numFormat, int32_t number, i18n_uchar* result, int32_t capacity,
+                        int32_t* resultLen)
+{
+    if (numFormat == nullptr || BadOutput(result, capacity))
+        return I18N_ERROR_INVALID_PARAMETER;
+    return WriteText(resultLen, [&](UErrorCode* status) {
+        return Icu()->unum_format_(reinterpret_cast<UNumberFormat*>(numFormat), number, AsIcu(result), capacity, nullptr,
+                                   status);
+    });
+}
+
+int i18n_unumber_format_double(i18n_unumber_format_h numFormat, double number, i18n_uchar* result, int32_t capacity,
+                               int32_t* resultLen)
+{
+    if (numFormat == nullptr || BadOutput(result, capacity))
+        return I18N_ERROR_INVALID_PARAMETER;
+    return WriteText(resultLen, [&](UErrorCode* status) {
+        return Icu()->unum_formatDouble_(reinterpret_cast<UNumberFormat*>(numFormat), number, AsIcu(result), capacity,
+                                         nullptr, status);
+    });
+}
+
+int i18n_ustring_from_utf8(const char* src, int32_t srcLen, i18n_uchar* dest, int32_t capacity, int32_t* destLen)
+{
+    if (src == nullptr || srcLen < -1 || BadOutput(dest, capacity))
+        return I18N_ERROR_INVALID_PARAMETER;
+    const IcuApi* icu = Icu();
+    if (icu == nullptr)
+        return I18N_ERROR_NOT_SUPPORTED;
+    int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    icu->u_strFromUTF8_(AsIcu(dest), capacity, &length, src, srcLen, &status);
+    if (destLen)
+        *destLen = length;
+    return FromIcu(status);
+}
+
+int i18n_ustring_to_utf8(const i18n_uchar* src, int32_t srcLen, char* dest, int32_t capacity, int32_t* destLen)
+{
+    if (src == nullptr || srcLen < -1 || BadOutput(dest, capacity))
+        return I18N_ERROR_INVALID_PARAMETER;
+    const IcuApi* icu = Icu();
+    if (icu == nullptr)
+        return I18N_ERROR_NOT_SUPPORTED;
+    int32_t length = 0;
+    UErrorCode status = U_ZERO_ERROR;
+    icu->u_strToUTF8_(dest, capacity, &length, AsIcu(src), srcLen, &status);
+    if (destLen)
+        *destLen = length;
+    return FromIcu(status);
+}
+
+} // extern "C"

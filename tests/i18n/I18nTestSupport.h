@@ -1,0 +1,47 @@
+#ifndef WEATHER_TEST_I18N_SUPPORT_H
+#define WEATHER_TEST_I18N_SUPPORT_H
+
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+// Sets LC_TIME and TZ for one scope (nullptr unsets), and restores both.
+class ScopedLocaleEnv {
+public:
+    ScopedLocaleEnv(const char* lcTime, const char* tz)
+    {
+        Save("LC_TIME", mHadTime, mOldTime);
+        Save("TZ", mHadTz, mOldTz);
+        Put("LC_TIME", lcTime);
+        Put("TZ", tz);
+        tzset();
+    }
+    ~ScopedLocaleEnv()
+    {
+        Put("LC_TIME", mHadTime ? mOldTime.c_str() : nullptr);
+        Put("TZ", mHadTz ? mOldTz.c_str() : nullptr);
+        tzset();
+    }
+    ScopedLocaleEnv(const ScopedLocaleEnv&) = delete;
+    ScopedLocaleEnv& operator=(const ScopedLocaleEnv&) = delete;
+
+private:
+    static void Save(const char* name, bool& had, std::string& old)
+    {
+        const char* value = getenv(name);
+        had = value != nullptr;
+        old = value ? value : "";
+    }
+    static void Put(const char* name, const char* value)
+    {
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+
+    bool mHadTime = false, mHadTz = false;
+    std::string mOldTime, mOldTz;
+};
+
+#endif

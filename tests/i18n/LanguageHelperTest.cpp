@@ -1,0 +1,36 @@
+#include <gtest/gtest.h>
+
+#include <device/system_keys.h>
+#include <device/vconf.h>
+
+#include "DeviceFixture.h"
+#include "utils/LanguageHelper.h"
+
+// Exact texts only: a language without the ".UTF-8" suffix is not RTL.
+TEST(LanguageHelperTest, DirectionByExactLanguage)
+{
+    const struct {
+        const char* language;
+        bool rtl, hebrew, arabic;
+    } cases[] = {
+        {"ar_AE.UTF-8", true, false, true},  {"ur_PK.UTF-8", true, false, false},
+        {"he_IL.UTF-8", false, true, false}, {"ar_AE", false, false, false},
+        {"en_US.UTF-8", false, false, false},
+    };
+    LanguageHelper* helper = LanguageHelper::GetInstance();
+    for (const auto& c : cases) {
+        ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, c.language), VCONF_OK);
+        helper->ClearLanguage();
+        EXPECT_EQ(helper->GetLanguage(), c.language);
+        EXPECT_EQ(helper->GetIsRTLLanguage(), c.rtl) << c.language;
+        EXPECT_EQ(helper->GetIsHebrew(), c.hebrew) << c.language;
+        EXPECT_EQ(helper->GetIsArabic(), c.arabic) << c.language;
+    }
+    // Cached until cleared.
+    ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, "ko_KR.UTF-8"), VCONF_OK);
+    EXPECT_EQ(helper->GetLanguage(), "en_US.UTF-8");
+    helper->ClearLanguage();
+    EXPECT_EQ(helper->GetLanguage(), "ko_KR.UTF-8");
+    ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, "en_US.UTF-8"), VCONF_OK);
+    helper->ClearLanguage();
+}
