@@ -59,6 +59,8 @@ public:
     void SetCityPtrVector(const CityPtrVectorPtr& cities) { mWeatherDataPtr->SetCityPtrVector(cities); }
     void DeleteAllCity() { mWeatherDataPtr->DeleteAllCity(); }
     int GetWeatherNewsIcon(int iconNum, bool isDay) { return mWeatherDataPtr->GetWeatherNewsIcon(iconNum, isDay); }
+    void UpdateMoonPhase(const CityPtr& cityPtr) { mWeatherDataPtr->UpdateMoonPhase(cityPtr); }
+    void DeleteUselessMoonPhase() { mWeatherDataPtr->DeleteUselessMoonPhase(); }
     CurrentPtr GetCurrentPtr(const CityPtr& cityPtr) { return mWeatherDataPtr->GetCurrentPtr(cityPtr); }
     WeeklyPtrVectorPtr GetWeeklyPtrVector(const CityPtr& c) { return mWeatherDataPtr->GetWeeklyPtrVector(c); }
     HourlyPtrVectorPtr GetHourlyPtrVector(const CityPtr& c) { return mWeatherDataPtr->GetHourlyPtrVector(c); }

@@ -67,6 +67,16 @@ int WeatherData::GetWeatherNewsIcon(int iconNum, bool isDay)
     return WeatherDBController::GetInstance()->GetWeatherNewsIcon(iconNum, isDay);
 }
 
+void WeatherData::UpdateMoonPhase(const CityPtr& cityPtr)
+{
+    WeatherDBController::GetInstance()->UpdateMoonPhase(cityPtr);
+}
+
+void WeatherData::DeleteUselessMoonPhase()
+{
+    WeatherDBController::GetInstance()->DeleteUselessMoonPhase();
+}
+
 CityPtr WeatherData::GetCityPtr(int cityIndex)
 {
     RETURN_IF(!mCityPtrVector, nullptr);

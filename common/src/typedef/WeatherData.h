@@ -27,6 +27,10 @@ public:
     void SetCityPtrVector(const CityPtrVectorPtr& cityPtrVector);
     void DeleteAllCity();
     int GetWeatherNewsIcon(int iconNum, bool isDay);
+    // Moon phases are kept apart from the other records of a city: written
+    // again per city, and removed once no city has their location id.
+    void UpdateMoonPhase(const CityPtr& cityPtr);
+    void DeleteUselessMoonPhase();
 
     // City lookup.
     CityPtrVectorPtr GetCityPtrVector() const { return mCityPtrVector; }
