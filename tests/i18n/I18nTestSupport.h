@@ -5,6 +5,7 @@
 #include <ctime>
 #include <string>
 
+
 // Sets LC_TIME and TZ for one scope (nullptr unsets), and restores both.
 class ScopedLocaleEnv {
 public:
@@ -43,5 +44,26 @@ private:
     bool mHadTime = false, mHadTz = false;
     std::string mOldTime, mOldTz;
 };
+
+// The message locale of this process for one scope: "C" shows the keys
+// themselves, "en_US.UTF-8" and "zh_CN.UTF-8" the build's catalogues.
+class ScopedMessageLocale {
+public:
+    explicit ScopedMessageLocale(const char* locale);
+    ~ScopedMessageLocale();
+    ScopedMessageLocale(const ScopedMessageLocale&) = delete;
+    ScopedMessageLocale& operator=(const ScopedMessageLocale&) = delete;
+    bool Ok() const { return mOk; }
+
+private:
+    std::string mOld;
+    bool mOk = false;
+};
+
+// Makes `type` the current content provider (through the settings of a
+// paired device) and sets the device language (LanguageHelper re-reads it).
+void UseProvider(int type);
+void UseLanguage(const char* language);
+void UseRetailMode(bool on);
 
 #endif
