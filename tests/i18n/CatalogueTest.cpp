@@ -8,6 +8,7 @@
 #include "DeviceFixture.h"
 #include "I18nTestSupport.h"
 #include "typedef/CPType.h"
+#include "typedef/LifeIndexData.h"
 #include "typedef/WeatherStatus.h"
 
 namespace {
@@ -19,6 +20,7 @@ const struct {
     std::vector<std::string> (*keys)();
 } kKeySources[] = {
     {"WeatherStatus", &WeatherStatus::GetMessageKeys},
+    {"LifeIndexData", &LifeIndexData::GetCatalogueKeys},
 };
 
 // msgid -> msgstr of a catalogue source (one-line entries).

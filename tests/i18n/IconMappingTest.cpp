@@ -13,6 +13,8 @@ namespace {
 
 class IconMappingTest : public ::testing::Test {
 protected:
+    // An absent preference reads false once and is then stored as true.
+    void SetUp() override { PreferenceHelper::GetInstance()->SetIsWeatherIconConvertedToCommonResource(false); }
     void TearDown() override { PreferenceHelper::GetInstance()->SetIsWeatherIconConvertedToCommonResource(false); }
     std::shared_ptr<IconMappingTable> mTable = IconMappingTable::Make();
 };
