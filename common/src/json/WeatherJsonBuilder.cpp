@@ -4,6 +4,7 @@
 
 #include "typedef/DataManager.h"
 #include "json/GLibHolder.h"
+#include "utils/StringHelper.h"
 
 std::string BackupDataJsonBuilder::BuildBackupData()
 {
@@ -21,4 +22,54 @@ std::string BackupDataJsonBuilder::BuildBackupData()
     json_generator_set_root(generator.get(), root.get());
     GCharPtr text(json_generator_to_data(generator.get(), nullptr));
     return text ? std::string(text.get()) : std::string();
+}
+
+bool WeatherJsonBuilder::Init()
+{
+    return IWeatherJsonBuilder::Init();
+}
+
+std::string WeatherJsonBuilder::MakeKeyValue(const std::string& key, int32_t value)
+{
+    return key + ":" + StringHelper::GetInstance()->IntToString(value) + ",";
+}
+
+std::string WeatherJsonBuilder::MakeFetchRequest(int32_t value)
+{
+    return MakeKeyValue("FETCH_REQ", value);
+}
+
+std::string WeatherJsonBuilder::MakeShowSettingOnDevice(int32_t value)
+{
+    return MakeKeyValue("SHOW_SETTING_ON_DEVICE", value);
+}
+
+std::string WeatherJsonBuilder::MakeUpdatedByTavo(int32_t value)
+{
+    return MakeKeyValue("UPDATED_BY_TAVO", value);
+}
+
+bool HostDeviceMessageBuilder::Init()
+{
+    Ref::Init();
+    mJsonBuilder = nullptr;
+    return true;
+}
+
+bool HostDeviceMessageBuilder::Init(IWeatherJsonBuilder* jsonBuilder)
+{
+    Init();
+    mJsonBuilder = jsonBuilder;
+    return true;
+}
+
+std::string HostDeviceMessageBuilder::MakeWeatherRequestMessage()
+{
+    if (mJsonBuilder == nullptr)
+        return "";
+    std::string fetch = mJsonBuilder->MakeFetchRequest(1);
+    std::string show = mJsonBuilder->MakeShowSettingOnDevice(0);
+    std::string updated = mJsonBuilder->MakeUpdatedByTavo(0);
+    std::string inner = "{" + fetch + show + updated + "}";
+    return "{" + std::string("WEATHER_REQUEST:") + inner + "}";
 }
