@@ -5,13 +5,22 @@
 #include <sstream>
 
 #include "DeviceFixture.h"
-#include "OldDatabaseBuilder.h"
 #include "db/SettingDBController.h"
 #include "SqliteTestUtil.h"
 
 using namespace sqlite_test;
 
 namespace {
+
+// As SQLite keeps the CREATE TABLE IF NOT EXISTS text.
+const char* const kCreateSettingTable =
+    "CREATE TABLE SETTING_TABLE (CurrentCityIndex INT, CurrentCityLocationId TEXT,TemperatureUnit INT, "
+    "LastRefreshedTime INT64, CurrentLocationAreaRefreshedTime INT64, IsFirstLaunch INT, AutoRefreshOn INT, "
+    "AutoRefreshInterval INT, UseCurrentLocationOn INT, ShowCurrentCityAgreement INT, RefreshOnOpeningOn INT, "
+    "RefreshOnOpeningOnAgreement INT, NotificationOn INT, NotificationTime INT64, NetworkPositionPopupAgreement INT, "
+    "ShowNetworkPopup INT, ChinaDataGPSPerformPopupOn INT, AutoScrollOn INT, AutoScrollInterval INT, "
+    "LastUpdateLanguageCode TEXT, CpType TEXT, DaemonType TEXT, IsNowRefreshing INT, IsSupportManualRefresh INT, "
+    "RefreshingStartTime INT64, NotificationPopup INT)";
 
 std::string Describe(const Setting& s)
 {
@@ -91,7 +100,10 @@ TEST(SettingDBController, CreatesTheDefaultRowWithTheCountryRule)
             SetDevice(c.standalone, c.country);
             SettingDBController* controller = SettingDBController::GetInstance();
             std::string path = controller->GetSettingDBFilePath();
-            o["columns"] = TableColumns(path, "SETTING_TABLE") == old_db::SettingColumns() ? "current" : "other";
+            o["columns"] = QueryRows(path, "SELECT sql FROM sqlite_master WHERE name = 'SETTING_TABLE'") ==
+                                   Rows{{kCreateSettingTable}}
+                               ? "current"
+                               : "other";
             o["unit"] = Column(path, "TemperatureUnit");
             auto expected = Setting::Make();
             expected->SetTemperatureUnit(c.unit);

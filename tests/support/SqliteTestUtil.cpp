@@ -246,6 +246,16 @@ std::string FreshDbDir()
     return dir;
 }
 
+bool CreateDatabaseFromSQL(const std::string& dbPath, const std::string& sqlPath, std::string* error)
+{
+    if (!Exists(sqlPath)) {
+        if (error)
+            *error = "no dump " + sqlPath;
+        return false;
+    }
+    return ExecSql(dbPath, ReadFile(sqlPath), error);
+}
+
 bool Exists(const std::string& path)
 {
     return g_file_test(path.c_str(), G_FILE_TEST_EXISTS);

@@ -19,6 +19,11 @@ namespace sqlite_test {
 // private connection. False on failure, with SQLite's message in *error.
 bool ExecSql(const std::string& path, const std::string& sql, std::string* error = nullptr);
 
+// Creates the database file dbPath from an SQL dump (a file of statements, as
+// `sqlite3 FILE .dump` writes it). False when the dump is missing or SQLite
+// refuses a statement; the message goes to *error.
+bool CreateDatabaseFromSQL(const std::string& dbPath, const std::string& sqlPath, std::string* error = nullptr);
+
 // Every row of a query, each column as text ("NULL" for SQL NULL). Empty on failure.
 using Rows = std::vector<std::vector<std::string>>;
 Rows QueryRows(const std::string& path, const std::string& sql);
