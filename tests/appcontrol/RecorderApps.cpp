@@ -1,4 +1,5 @@
 #include "RecorderApps.h"
+#include "TestProcess.h"
 
 #include <device/host.h>
 
@@ -108,28 +109,9 @@ int RecorderTest::Send(const std::string& appId, const Extras& extras, app_contr
 
 int RecorderTest::RunSender(const std::string& identity, const std::vector<std::string>& args) const
 {
-    std::vector<gchar*> argv;
-    std::string program = std::string(WEATHER_FIXTURE_DIR) + "/fixture_sender";
-    argv.push_back(const_cast<gchar*>(program.c_str()));
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<gchar*>(arg.c_str()));
-    argv.push_back(nullptr);
-    gchar** envp = g_environ_setenv(g_get_environ(), device::kAppIdEnv, identity.c_str(), TRUE);
-    gint status = -1;
-    gboolean ran = g_spawn_sync(nullptr, argv.data(), envp, G_SPAWN_STDOUT_TO_DEV_NULL, nullptr, nullptr, nullptr,
-                                nullptr, &status, nullptr);
-    g_strfreev(envp);
-    return ran && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-bool RecorderTest::RunLoopUntil(const std::function<bool()>& done)
-{
-    const gint64 deadline = g_get_monotonic_time() + kWaitUs;
-    while (!done() && g_get_monotonic_time() < deadline) {
-        if (!g_main_context_iteration(nullptr, FALSE))
-            g_usleep(2000);
-    }
-    return done();
+    std::vector<std::string> argv{std::string(WEATHER_FIXTURE_DIR) + "/fixture_sender"};
+    argv.insert(argv.end(), args.begin(), args.end());
+    return test_process::RunTool(argv, {std::string(device::kAppIdEnv) + "=" + identity}).exit;
 }
 
 bool RecorderTest::ProcessGone(pid_t pid)

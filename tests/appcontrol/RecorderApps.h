@@ -37,8 +37,6 @@ protected:
     // Runs fixture_sender with the given identity and arguments; its exit status.
     int RunSender(const std::string& identity, const std::vector<std::string>& args) const;
 
-    // Runs the default main loop until `done` holds or 5 s pass.
-    static bool RunLoopUntil(const std::function<bool()>& done);
     static bool ProcessGone(pid_t pid);
     static bool WaitGone(pid_t pid);
     static std::string SocketOf(const std::string& appId);

@@ -5,7 +5,6 @@
 #include <device/host.h>
 
 #include <glib.h>
-#include <json-glib/json-glib.h>
 
 #include <signal.h>
 #include <sys/socket.h>
@@ -22,6 +21,7 @@
 #include "../../platform/src/launch_transport.h"
 #include "../../platform/src/launch_wire.h"
 #include "RecorderApps.h"
+#include "TestProcess.h"
 
 namespace {
 
@@ -192,23 +192,15 @@ TEST_F(LaunchTest, AppWithoutExecutableGetsTheRequestAsAnInboxLine)
 
     gchar* text = nullptr;
     ASSERT_TRUE(g_file_get_contents((device::InboxDir() + agent + ".jsonl").c_str(), &text, nullptr, nullptr));
-    gchar** lines = g_strsplit(g_strstrip(text), "\n", -1);
-    const guint count = g_strv_length(lines);
-    ASSERT_GE(count, 1u);
-    JsonParser* parser = json_parser_new();
-    ASSERT_TRUE(json_parser_load_from_data(parser, lines[count - 1], -1, nullptr));
-    JsonObject* line = json_node_get_object(json_parser_get_root(parser));
-    EXPECT_EQ("com.test.client", std::string(json_object_get_string_member(line, "caller")));
-    EXPECT_EQ(APP_CONTROL_OPERATION_DEFAULT, std::string(json_object_get_string_member(line, "operation")));
-    EXPECT_GT(json_object_get_int_member(line, "time"), 1600000000);
-    JsonObject* extras = json_object_get_object_member(line, "extras");
-    EXPECT_EQ("REQUEST_NOTIFY", std::string(json_object_get_string_member(extras, "MESSAGE")));
-    JsonArray* array = json_object_get_array_member(extras, "list");
-    ASSERT_EQ(2u, json_array_get_length(array));
-    EXPECT_EQ(list[1], std::string(json_array_get_string_element(array, 1)));
-    g_object_unref(parser);
-    g_strfreev(lines);
+    std::string inbox = g_strstrip(text);
     g_free(text);
+    const std::string line = inbox.substr(inbox.rfind('\n') + 1);
+    using test_process::JsonValue;
+    EXPECT_EQ(JsonValue(line, "$.caller"), "com.test.client");
+    EXPECT_EQ(JsonValue(line, "$.operation"), APP_CONTROL_OPERATION_DEFAULT);
+    EXPECT_GT(std::stoll(JsonValue(line, "$.time")), 1600000000);
+    EXPECT_EQ(JsonValue(line, "$.extras.MESSAGE"), "REQUEST_NOTIFY");
+    EXPECT_EQ(test_process::JsonValues(line, "$.extras.list[*]"), (std::vector<std::string>{list[0], list[1]}));
 }
 
 TEST_F(LaunchTest, CountLimitedFaultFailsTheNextSendsThenLetsThemThrough)
@@ -257,7 +249,7 @@ TEST_F(LaunchTest, ReplyCallbackGetsTheReplyAndItsExtraDataOnBothPaths)
             fds = OpenFds(); // after GLib made its lazily created descriptors
         ReplyRecord record;
         ASSERT_EQ(APP_CONTROL_ERROR_NONE, Send(app, {{"MESSAGE", message}}, OnReply, &record));
-        ASSERT_TRUE(RunLoopUntil([&] { return record.calls > 0; })) << message;
+        ASSERT_TRUE(test_process::PumpUntil([&] { return record.calls > 0; })) << message;
         auto requests = Record(app, "request");
         ASSERT_FALSE(requests.empty());
         EXPECT_EQ(1, record.calls);
@@ -276,7 +268,7 @@ TEST_F(LaunchTest, ServiceEndingWithoutAnsweringCancelsTheWaitingSender)
     InstallRecorder(app);
     ReplyRecord record;
     ASSERT_EQ(APP_CONTROL_ERROR_NONE, Send(app, {{"noreply", "1"}, {"exit", "1"}}, OnReply, &record));
-    ASSERT_TRUE(RunLoopUntil([&] { return record.calls > 0; }));
+    ASSERT_TRUE(test_process::PumpUntil([&] { return record.calls > 0; }));
     EXPECT_EQ(APP_CONTROL_RESULT_CANCELED, record.result);
     auto lines = WaitFor(app, [](const std::vector<RecordLine>& l) { return !l.empty() && l.back().at("event") == "terminate"; });
     ASSERT_FALSE(lines.empty());
@@ -405,7 +397,7 @@ TEST_F(LaunchTest, MalformedStartRequestIsRejectedAndTheServiceStillRuns)
                          return false;
                      }).empty());
         // Running and listening, with nothing delivered.
-        ASSERT_TRUE(RunLoopUntil([&] { return device::launch::IsListening(SocketOf(app)); }));
+        ASSERT_TRUE(test_process::PumpUntil([&] { return device::launch::IsListening(SocketOf(app)); }));
         kill(pid, SIGTERM);
         int status = -1;
         ASSERT_EQ(pid, waitpid(pid, &status, 0));

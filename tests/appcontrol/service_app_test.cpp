@@ -158,17 +158,8 @@ TEST_F(ServiceAppTest, LowMemoryEventRunsTheHandlerOnTheLoop)
     EXPECT_EQ(APP_ERROR_INVALID_PARAMETER, service_app_remove_event_handler(memory));
 }
 
-TEST_F(ServiceAppTest, InvalidArgumentsAreRefused)
+TEST_F(ServiceAppTest, WithoutAnAppIdTheServiceDoesNotStart)
 {
-    char name[] = "service";
-    char* argv[] = {name, nullptr};
-    EXPECT_EQ(APP_ERROR_INVALID_PARAMETER, service_app_main(1, argv, nullptr, nullptr));
-    app_event_handler_h handler = nullptr;
-    auto callback = [](app_event_info_h, void*) {};
-    EXPECT_EQ(APP_ERROR_INVALID_PARAMETER, service_app_add_event_handler(nullptr, APP_EVENT_LOW_MEMORY, callback, nullptr));
-    EXPECT_EQ(APP_ERROR_INVALID_PARAMETER, service_app_add_event_handler(&handler, APP_EVENT_LOW_MEMORY, nullptr, nullptr));
-    EXPECT_EQ(APP_ERROR_INVALID_PARAMETER,
-              service_app_add_event_handler(&handler, static_cast<app_event_type_e>(99), callback, nullptr));
     DeviceFixture::SetAppId("");
     ServiceRun run;
     EXPECT_EQ(APP_ERROR_INVALID_CONTEXT, Main(&run));

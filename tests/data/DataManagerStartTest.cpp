@@ -19,6 +19,7 @@
 #include "DeviceFixture.h"
 #include "utils/FileHelper.h"
 #include "SqliteTestUtil.h"
+#include "TestProcess.h"
 #include "json/WeatherJsonBuilder.h"
 
 namespace {
@@ -36,19 +37,14 @@ struct StartResult {
 StartResult RunStart(const std::string& root, const std::string& standaloneCountry)
 {
     gchar* exe = g_file_read_link("/proc/self/exe", nullptr);
-    gchar* argv[] = {exe, const_cast<gchar*>("--gtest_filter=DataManagerStartChild.DISABLED_Start"),
-                     const_cast<gchar*>("--gtest_also_run_disabled_tests"), nullptr};
-    g_setenv(kRootArg, root.c_str(), TRUE);
-    g_setenv(kCountryArg, standaloneCountry.c_str(), TRUE);
-    gchar* out = nullptr;
-    gint status = -1;
-    gboolean spawned = g_spawn_sync(nullptr, argv, nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, &out, nullptr, &status, nullptr);
+    test_process::ToolRun run = test_process::RunTool(
+        {exe ? exe : "", "--gtest_filter=DataManagerStartChild.DISABLED_Start", "--gtest_also_run_disabled_tests"},
+        {std::string(kRootArg) + "=" + root, std::string(kCountryArg) + "=" + standaloneCountry});
     g_free(exe);
-    EXPECT_TRUE(spawned && g_spawn_check_wait_status(status, nullptr)) << (out ? out : "");
+    EXPECT_EQ(run.exit, 0) << run.out;
 
     StartResult result;
-    std::istringstream lines(out ? out : "");
-    g_free(out);
+    std::istringstream lines(run.out);
     for (std::string line; std::getline(lines, line);) {
         const std::string rest = line.size() > 4 ? line.substr(4) : "";
         if (line.rfind("DIR ", 0) == 0)

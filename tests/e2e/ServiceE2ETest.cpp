@@ -7,7 +7,6 @@
 
 #include <glib.h>
 #include <glib/gstdio.h>
-#include <json-glib/json-glib.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -24,6 +23,7 @@
 
 #include "DeviceFixture.h"
 #include "SqliteTestUtil.h"
+#include "TestProcess.h"
 
 namespace {
 
@@ -31,53 +31,14 @@ constexpr const char* kService = "com.velurio.weather-backuprestore";
 constexpr const char* kClient = "com.velurio.cloud-backup-client";
 const std::string kOpBase = "http://velurio.com/appcontrol/operation/velurio_cloud/";
 
-struct ToolRun {
-    int exit = -1;
-    std::string out;
-};
+using test_process::JsonValue;
+using test_process::ToolRun;
 
-// Runs backupctl with its output in a file: the service it may start
-// inherits the descriptors, and a pipe would stay open until the service ends.
+// backupctl's output goes to a file: the service it may start inherits the descriptors.
 ToolRun Backupctl(std::vector<std::string> args)
 {
-    std::vector<gchar*> argv{const_cast<gchar*>(WEATHER_BUILD_DIR "/tools/backupctl")};
-    for (auto& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    gchar* outPath = nullptr;
-    int outFd = g_file_open_tmp("backupctl-XXXXXX", &outPath, nullptr);
-    gint status = 0;
-    ToolRun run;
-    if (g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_STDERR_TO_DEV_NULL,
-                     [](gpointer fd) { dup2(GPOINTER_TO_INT(fd), STDOUT_FILENO); }, GINT_TO_POINTER(outFd), nullptr,
-                     nullptr, &status, nullptr))
-        run = {WIFEXITED(status) ? WEXITSTATUS(status) : -1, sqlite_test::ReadFile(outPath)};
-    close(outFd);
-    g_unlink(outPath);
-    g_free(outPath);
-    return run;
-}
-
-// The first value at a JSONPath of backupctl's --json output, as text; "(none)" when absent.
-std::string Query(const std::string& json, const char* path)
-{
-    std::string text = "(none)";
-    JsonNode* root = json_from_string(json.c_str(), nullptr);
-    JsonNode* hits = root ? json_path_query(path, root, nullptr) : nullptr;
-    JsonArray* found = hits ? json_node_get_array(hits) : nullptr;
-    if (found && json_array_get_length(found) > 0) {
-        JsonNode* node = json_array_get_element(found, 0);
-        GType type = JSON_NODE_HOLDS_VALUE(node) ? json_node_get_value_type(node) : G_TYPE_NONE;
-        text = type == G_TYPE_STRING    ? json_node_get_string(node)
-               : type == G_TYPE_BOOLEAN ? (json_node_get_boolean(node) ? "true" : "false")
-               : type == G_TYPE_INT64   ? std::to_string(json_node_get_int(node))
-                                        : "(other)";
-    }
-    if (hits)
-        json_node_unref(hits);
-    if (root)
-        json_node_unref(root);
-    return text;
+    args.insert(args.begin(), WEATHER_BUILD_DIR "/tools/backupctl");
+    return test_process::RunTool(args);
 }
 
 std::string Settings()
@@ -187,8 +148,8 @@ TEST_F(ServiceE2ETest, BackupChangeRestoreAndGetInfo)
     WriteSettings(0, 3, true, false);
     ToolRun backup = Backupctl({"--json", "backup"});
     ASSERT_EQ(backup.exit, 0) << backup.out;
-    EXPECT_EQ(Query(backup.out, "$.records[0].key"), "backup_item_tavo_weather");
-    EXPECT_EQ(Query(backup.out, "$.records[0].value"),
+    EXPECT_EQ(JsonValue(backup.out, "$.records[0].key"), "backup_item_tavo_weather");
+    EXPECT_EQ(JsonValue(backup.out, "$.records[0].value"),
               R"({"tempUnit":0,"autoRefreshTimeInterval":3,"useCurrentLocationAgreed":true,"useNotification":false})");
 
     const std::string backedUp = Settings();
@@ -206,7 +167,7 @@ TEST_F(ServiceE2ETest, BackupChangeRestoreAndGetInfo)
 
     // One-second timers of the main loop are coalesced on whole seconds: the
     // wait ends within (0, 2] s of the completion.
-    const int64_t restoreEnded = std::stoll(Query(restore.out, "$.ended_ms"));
+    const int64_t restoreEnded = std::stoll(JsonValue(restore.out, "$.ended_ms"));
     const int64_t exited = ReapService();
     EXPECT_GT(exited, restoreEnded);
     EXPECT_LT(exited - restoreEnded, 2600);
@@ -216,8 +177,8 @@ TEST_F(ServiceE2ETest, BackupChangeRestoreAndGetInfo)
     g_unlink(BackupFile().c_str());
     ToolRun info = Backupctl({"--json", "info"});
     ASSERT_EQ(info.exit, 0) << info.out;
-    EXPECT_EQ(Query(info.out, "$.keys[0].key"), "backup_item_tavo_weather") << info.out;
-    EXPECT_TRUE(g_regex_match_simple("^[0-9]{13}$", Query(info.out, "$.keys[0].date").c_str(), GRegexCompileFlags(0),
+    EXPECT_EQ(JsonValue(info.out, "$.keys[0].key"), "backup_item_tavo_weather") << info.out;
+    EXPECT_TRUE(g_regex_match_simple("^[0-9]{13}$", JsonValue(info.out, "$.keys[0].date").c_str(), GRegexCompileFlags(0),
                                      GRegexMatchFlags(0)));
     EXPECT_FALSE(g_file_test(BackupFile().c_str(), G_FILE_TEST_EXISTS));
     EXPECT_GT(ReapService(), 0);
@@ -236,7 +197,7 @@ TEST_F(ServiceE2ETest, OneProcessServesOverlappingAndLateRequests)
     g_usleep(300 * 1000);
     ToolRun late = Backupctl({"--json", "info"});
     ASSERT_EQ(late.exit, 0) << late.out;
-    EXPECT_GT(ReapService(), std::stoll(Query(late.out, "$.ended_ms")));
+    EXPECT_GT(ReapService(), std::stoll(JsonValue(late.out, "$.ended_ms")));
     const std::string log = Log();
     EXPECT_EQ(Count(log, "AppCreate\033"), started + 1);
     EXPECT_GE(Count(log, "GetInfoCompletedCb() SUCCEEDED"), 2u);
@@ -329,7 +290,7 @@ TEST_F(ServiceE2ETest, InjectedLibraryFailuresReachTheirPaths)
         ToolRun run = Backupctl(args);
         ASSERT_NE(run.exit, -1) << what;
         EXPECT_GT(Count(Log(), c.logLine), seen) << what << ": " << c.logLine;
-        EXPECT_TRUE(!c.status || Query(run.out, "$.status") == c.status) << what << run.out;
+        EXPECT_TRUE(!c.status || JsonValue(run.out, "$.status") == c.status) << what << run.out;
         EXPECT_TRUE(!c.reportPart || run.out.find(c.reportPart) != std::string::npos) << what << run.out;
         // Restores that hand over no usable record keep the settings.
         EXPECT_TRUE(c.args[0] != "restore" || c.args[1] == "complete_failed" || Settings() == newest) << what;

@@ -14,7 +14,10 @@
 #include <string>
 
 #include "DeviceFixture.h"
-#include "ProcessHelpers.h"
+#include "TestProcess.h"
+
+using test_process::Child;
+using test_process::RunInChild;
 
 namespace {
 
@@ -141,17 +144,10 @@ TEST_F(DeviceTest, TwoProcessesSetUpOneFreshRootTogether)
         g_setenv("WEATHER_RES_STAGING_DIR", staging.c_str(), TRUE);
         return device::EnsureDefaultDevice() ? 0 : 1;
     };
-    pid_t a = fork();
-    if (a == 0)
-        _exit(setUp());
-    pid_t b = fork();
-    if (b == 0)
-        _exit(setUp());
-    int statusA = 0, statusB = 0;
-    waitpid(a, &statusA, 0);
-    waitpid(b, &statusB, 0);
-    EXPECT_TRUE(WIFEXITED(statusA) && WEXITSTATUS(statusA) == 0);
-    EXPECT_TRUE(WIFEXITED(statusB) && WEXITSTATUS(statusB) == 0);
+    Child a(setUp);
+    Child b(setUp);
+    EXPECT_EQ(a.Wait(), 0);
+    EXPECT_EQ(b.Wait(), 0);
 
     const std::string res = root + "/apps/com.velurio.weather/res/";
     EXPECT_EQ(ReadFile(res + "icon.db"), "v1");

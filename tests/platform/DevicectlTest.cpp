@@ -13,14 +13,11 @@
 #include <vector>
 
 #include "DeviceFixture.h"
+#include "TestProcess.h"
+
+using test_process::ToolRun;
 
 namespace {
-
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
 
 class DevicectlTest : public ::testing::Test {
 protected:
@@ -36,21 +33,7 @@ protected:
     ToolRun Devicectl(std::vector<std::string> args)
     {
         args.insert(args.begin(), mTool);
-        std::vector<gchar*> argv;
-        for (auto& arg : args)
-            argv.push_back(const_cast<gchar*>(arg.c_str()));
-        argv.push_back(nullptr);
-        ToolRun run;
-        gchar* out = nullptr;
-        gchar* err = nullptr;
-        gint wait = 0;
-        if (g_spawn_sync(nullptr, argv.data(), nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, &out, &err, &wait, nullptr))
-            run.status = g_spawn_check_wait_status(wait, nullptr) ? 0 : (WIFEXITED(wait) ? WEXITSTATUS(wait) : -1);
-        run.out = out ? out : "";
-        run.err = err ? err : "";
-        g_free(out);
-        g_free(err);
-        return run;
+        return test_process::RunTool(args);
     }
 
     std::string mTool;
@@ -62,7 +45,7 @@ TEST_F(DevicectlTest, ShowListsAppsAndKeys)
 {
     ASSERT_TRUE(device::InstallApp({"org.shown.app", "org.shown", "", "", "3.0"}));
     ToolRun run = Devicectl({"show"});
-    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(run.exit, 0) << run.err;
     EXPECT_NE(run.out.find("Device root: " + DeviceFixture::Root()), std::string::npos);
     EXPECT_NE(run.out.find("com.velurio.weather-backuprestore"), std::string::npos);
     EXPECT_NE(run.out.find("org.shown.app"), std::string::npos);
@@ -74,36 +57,36 @@ TEST_F(DevicectlTest, KeysAndPreferencesKeepTheirTypes)
 {
     ASSERT_EQ(vconf_set_bool("tool/flag", 0), VCONF_OK);
     ToolRun set = Devicectl({"key", "set", "tool/flag", "true"});
-    ASSERT_EQ(set.status, 0) << set.err;
+    ASSERT_EQ(set.exit, 0) << set.err;
     int flag = 0;
     EXPECT_EQ(vconf_get_bool("tool/flag", &flag), VCONF_OK) << "the key keeps its type";
     EXPECT_EQ(flag, 1);
 
-    EXPECT_EQ(Devicectl({"key", "set", "tool/flag", "maybe"}).status, 2);
-    EXPECT_EQ(Devicectl({"key", "get", "tool/none"}).status, 1);
-    EXPECT_EQ(Devicectl({"key", "set", "tool/n", "12", "--type", "int"}).status, 0);
+    EXPECT_EQ(Devicectl({"key", "set", "tool/flag", "maybe"}).exit, 2);
+    EXPECT_EQ(Devicectl({"key", "get", "tool/none"}).exit, 1);
+    EXPECT_EQ(Devicectl({"key", "set", "tool/n", "12", "--type", "int"}).exit, 0);
     int n = 0;
     EXPECT_EQ(vconf_get_int("tool/n", &n), VCONF_OK);
     EXPECT_EQ(n, 12);
 
     ToolRun pref = Devicectl({"pref", "set", "--app", DeviceFixture::kDefaultAppId, "tool/pref", "5", "--type", "int"});
-    ASSERT_EQ(pref.status, 0) << pref.err;
+    ASSERT_EQ(pref.exit, 0) << pref.err;
     int value = 0;
     EXPECT_EQ(preference_get_int("tool/pref", &value), PREFERENCE_ERROR_NONE);
     EXPECT_EQ(value, 5);
     ToolRun get = Devicectl({"pref", "get", "--app", DeviceFixture::kDefaultAppId, "tool/pref"});
     EXPECT_EQ(get.out, "tool/pref (int) = 5\n");
-    EXPECT_EQ(Devicectl({"pref", "get", "--app", "../escape", "k"}).status, 2);
-    EXPECT_EQ(Devicectl({"frobnicate"}).status, 2);
+    EXPECT_EQ(Devicectl({"pref", "get", "--app", "../escape", "k"}).exit, 2);
+    EXPECT_EQ(Devicectl({"frobnicate"}).exit, 2);
 }
 
 TEST_F(DevicectlTest, LaunchToAnAppWithoutExecutableLandsInItsInbox)
 {
     ToolRun launch = Devicectl({"launch", "com.velurio.weather-agent", "--op", "http://example.test/op/ping", "--extra",
                             "k=v", "--as", "com.velurio.weather"});
-    ASSERT_EQ(launch.status, 0) << launch.err;
+    ASSERT_EQ(launch.exit, 0) << launch.err;
     ToolRun inbox = Devicectl({"inbox", "com.velurio.weather-agent"});
     EXPECT_NE(inbox.out.find("http://example.test/op/ping"), std::string::npos) << inbox.out;
     EXPECT_NE(inbox.out.find("com.velurio.weather\""), std::string::npos) << inbox.out;
-    EXPECT_EQ(Devicectl({"launch", "com.velurio.weather-agent", "--extra", "novalue"}).status, 2);
+    EXPECT_EQ(Devicectl({"launch", "com.velurio.weather-agent", "--extra", "novalue"}).exit, 2);
 }
