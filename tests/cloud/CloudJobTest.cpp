@@ -1,5 +1,6 @@
-// Jobs driven on a GLib main loop against a fake client that answers the way
-// the service's scenarios do.
+// The library's job machinery on a GLib main loop, against a minimal client:
+// order of the steps, queueing, answers refused or missing, tickets and
+// deinitialisation. The faults' effects are checked end to end (tests/e2e).
 
 #include <gtest/gtest.h>
 
@@ -9,38 +10,35 @@
 
 #include <glib.h>
 #include <glib/gstdio.h>
-#include <json-glib/json-glib.h>
 
 #include <device/cloud.h>
 
 #include "cloud/CloudStore.h"
 #include "DeviceFixture.h"
+#include "SqliteTestUtil.h"
+#include "TestProcess.h"
 
 namespace {
+
+using test_process::JsonValue;
+using test_process::JsonValues;
 
 constexpr const char* kKey = "backup_item_tavo_weather";
 
 // What the fake client saw, step by step.
+// What the fake client saw, step by step.
 struct FakeClient {
     std::string dir;
     std::string value = "{\"tempUnit\":1}";
-    bool answerLater = false;          // answer from a main-loop timeout
-    bool answerPreparation = true;     // false: never answer the preparation
+    bool answerLater = false;      // answer from a main-loop timeout
+    bool answerPreparation = true; // false: never answer the preparation
     bool preparationOk = true;
     bool deinitInPreparation = false;
 
     std::vector<std::string> events;
     std::vector<void*> completedData;
-    int listCreateRc = 0;
-    int count = -1;
-    int moveFirstRc = 0;
-    std::vector<int> getCurrentRcs;
-    std::vector<int> moveNextRcs;
-    std::vector<std::optional<std::string>> keysSeen;
-    std::vector<std::optional<std::string>> valuesSeen;
-    int readRc = 0;
+    std::vector<std::string> valuesSeen;
     int dateCounter = 0;
-    int lateAnswerRc = 0;
 };
 
 FakeClient* gClient = nullptr;
@@ -58,26 +56,6 @@ void Later(std::function<void()> answer)
                            return G_SOURCE_REMOVE;
                        },
                        held, [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
-}
-
-// Walks a list as the scenarios do, setting values on keyed records.
-void WalkBackupList(velurio_cloud_list_h list)
-{
-    int count = 0;
-    velurio_cloud_list_get_record_count(list, &count);
-    gClient->count = count;
-    gClient->moveFirstRc = velurio_cloud_list_move_to_first(list);
-    if (gClient->moveFirstRc != 0) return;
-    for (int i = 0; i < count; ++i) {
-        velurio_cloud_record_h record = nullptr;
-        gClient->getCurrentRcs.push_back(velurio_cloud_list_get_current_record(list, &record));
-        const char* key = nullptr;
-        velurio_cloud_record_get_key(record, &key);
-        gClient->keysSeen.push_back(key ? std::optional<std::string>(key) : std::nullopt);
-        if (key) velurio_cloud_record_set_value(record, gClient->value.c_str());
-        gClient->moveNextRcs.push_back(velurio_cloud_list_move_to_next(list));
-        if (gClient->moveNextRcs.back() != 0) break;
-    }
 }
 
 void Preparation(bool restoreSide)
@@ -104,7 +82,7 @@ void KeysAndDatesCb(void*)
 {
     gClient->events.push_back("keys_and_dates");
     velurio_cloud_list_h list = nullptr;
-    gClient->listCreateRc = velurio_cloud_list_create(&list);
+    velurio_cloud_list_create(&list);
     velurio_cloud_record_h record = nullptr;
     velurio_cloud_record_create(&record);
     velurio_cloud_record_set_key(record, kKey);
@@ -116,12 +94,16 @@ void KeysAndDatesCb(void*)
     });
 }
 
+// The one offered record gets the client's value.
 void BackupCb(velurio_cloud_list_h list, void*)
 {
     gClient->events.push_back("backup");
-    WalkBackupList(list);
+    velurio_cloud_record_h record = nullptr;
+    bool written = velurio_cloud_list_move_to_first(list) == 0 &&
+                   velurio_cloud_list_get_current_record(list, &record) == 0 &&
+                   velurio_cloud_record_set_value(record, gClient->value.c_str()) == 0;
     std::string path = gClient->dir + "/backup.dat";
-    bool written = gClient->count > 0 && velurio_cloud_file_create_file(list, path.c_str()) == 0;
+    written = written && velurio_cloud_file_create_file(list, path.c_str()) == 0;
     velurio_cloud_list_destroy(list);
     Later([path, written]() { velurio_cloud_backup_record_send_backup_path(written ? path.c_str() : nullptr, written); });
 }
@@ -137,25 +119,17 @@ void RestorationCb(const char* path, void*)
 {
     gClient->events.push_back("restoration");
     velurio_cloud_list_h list = nullptr;
-    gClient->readRc = velurio_cloud_file_create_record_list(path, &list);
+    velurio_cloud_file_create_record_list(path, &list);
     int count = 0;
     velurio_cloud_list_get_record_count(list, &count);
-    gClient->count = count;
-    if (count == 0) {
-        Later([]() { velurio_cloud_restore_record_send_record_list(nullptr, false); });
-        return;
-    }
-    gClient->moveFirstRc = velurio_cloud_list_move_to_first(list);
+    velurio_cloud_list_move_to_first(list);
     for (int i = 0; i < count; ++i) {
         velurio_cloud_record_h record = nullptr;
-        gClient->getCurrentRcs.push_back(velurio_cloud_list_get_current_record(list, &record));
-        if (record) {
-            const char* value = nullptr;
-            velurio_cloud_record_get_value(record, &value);
-            gClient->valuesSeen.push_back(value ? std::optional<std::string>(value) : std::nullopt);
-            if (!value) velurio_cloud_record_set_fail(record);
-        }
-        gClient->moveNextRcs.push_back(velurio_cloud_list_move_to_next(list));
+        const char* value = nullptr;
+        velurio_cloud_list_get_current_record(list, &record);
+        velurio_cloud_record_get_value(record, &value);
+        gClient->valuesSeen.push_back(value ? value : "(null)");
+        velurio_cloud_list_move_to_next(list);
     }
     Later([list]() { velurio_cloud_restore_record_send_record_list(list, true); });
 }
@@ -184,56 +158,23 @@ void RegisterRestore(void* token)
     ASSERT_EQ(velurio_cloud_restore_record_set_completed_cb(CompletedCb, token), 0);
 }
 
-struct ReportView {
-    std::string id, type, status, error, backupId;
-    bool reported = false;
-    int64_t started = 0;
-    std::vector<std::string> calls;
-    std::vector<std::optional<std::string>> keys, values;
-    std::vector<bool> failed;
-};
-
-std::optional<std::string> OptMember(JsonObject* object, const char* name)
+// Job reports (JSON files), in the order the jobs started.
+std::vector<std::string> Reports()
 {
-    JsonNode* node = json_object_get_member(object, name);
-    if (!node || JSON_NODE_HOLDS_NULL(node)) return std::nullopt;
-    return std::string(json_node_get_string(node));
-}
-
-// Every report, in the order the jobs ran.
-std::vector<ReportView> Reports()
-{
-    std::vector<ReportView> reports;
-    GDir* dir = g_dir_open(cloud::ReportsDir().c_str(), 0, nullptr);
-    if (!dir) return reports;
-    while (const gchar* name = g_dir_read_name(dir)) {
-        JsonParser* parser = json_parser_new();
-        std::string path = cloud::ReportsDir() + "/" + name;
-        EXPECT_TRUE(json_parser_load_from_file(parser, path.c_str(), nullptr)) << path;
-        JsonObject* o = json_node_get_object(json_parser_get_root(parser));
-        ReportView r;
-        r.id = json_object_get_string_member(o, "id");
-        r.type = json_object_get_string_member(o, "type");
-        r.status = json_object_get_string_member(o, "status");
-        r.error = json_object_get_string_member(o, "error");
-        r.backupId = json_object_get_string_member(o, "backup_id");
-        r.reported = json_object_get_boolean_member(o, "completion_reported");
-        r.started = json_object_get_int_member(o, "started_ms");
-        JsonArray* calls = json_object_get_array_member(o, "calls");
-        for (guint i = 0; i < json_array_get_length(calls); ++i) r.calls.push_back(json_array_get_string_element(calls, i));
-        JsonArray* records = json_object_get_array_member(o, "records");
-        for (guint i = 0; i < json_array_get_length(records); ++i) {
-            JsonObject* rec = json_array_get_object_element(records, i);
-            r.keys.push_back(OptMember(rec, "key"));
-            r.values.push_back(OptMember(rec, "value"));
-            r.failed.push_back(json_object_get_boolean_member(rec, "failed"));
+    std::vector<std::pair<long long, std::string>> started;
+    if (GDir* dir = g_dir_open(cloud::ReportsDir().c_str(), 0, nullptr)) {
+        while (const gchar* name = g_dir_read_name(dir)) {
+            if (!g_str_has_suffix(name, ".json"))
+                continue; // still being written under its temporary name
+            std::string text = sqlite_test::ReadFile(cloud::ReportsDir() + "/" + name);
+            started.push_back({std::stoll(JsonValue(text, "$.started_ms")), text});
         }
-        g_object_unref(parser);
-        reports.push_back(r);
+        g_dir_close(dir);
     }
-    g_dir_close(dir);
-    std::sort(reports.begin(), reports.end(),
-              [](const ReportView& a, const ReportView& b) { return std::tie(a.started, a.id) < std::tie(b.started, b.id); });
+    std::sort(started.begin(), started.end());
+    std::vector<std::string> reports;
+    for (auto& [ms, text] : started)
+        reports.push_back(std::move(text));
     return reports;
 }
 
@@ -269,10 +210,8 @@ protected:
     void TearDown() override
     {
         velurio_cloud_deinitialize();
-        g_unsetenv("WEATHER_CLOUD_FAULTS");
         g_unsetenv("WEATHER_CLOUD_ANSWER_TIMEOUT_MS");
-        while (g_main_context_iteration(nullptr, FALSE)) {
-        }
+        test_process::PumpUntil([] { return !g_main_context_pending(nullptr); });
         gClient = nullptr;
     }
 
@@ -283,18 +222,10 @@ protected:
         mClient.dir = dir;
     }
 
-    // Runs the main loop until `count` completions were seen (or reports, for
-    // jobs that never complete), at most a few seconds.
+    // Runs the main loop until there are `count` job reports.
     void RunJobs(size_t count)
     {
-        bool timedOut = false;
-        guint timer = g_timeout_add(5000, [](gpointer flag) -> gboolean {
-            *static_cast<bool*>(flag) = true;
-            return G_SOURCE_REMOVE;
-        }, &timedOut);
-        while (!timedOut && Reports().size() < count) g_main_context_iteration(nullptr, TRUE);
-        if (!timedOut) g_source_remove(timer);
-        ASSERT_FALSE(timedOut) << "jobs did not end";
+        ASSERT_TRUE(test_process::PumpUntil([count] { return Reports().size() >= count; })) << "jobs did not end";
     }
 
     // A stored backup holding `value`, made through a backup job.
@@ -304,7 +235,7 @@ protected:
         mClient.value = value;
         RegisterBackup(this);
         RunJobs(Reports().size() + 1);
-        std::string id = Reports().back().backupId;
+        std::string id = JsonValue(Reports().back(), "$.backup_id");
         mClient = saved;
         return id;
     }
@@ -330,21 +261,21 @@ TEST_F(CloudJobTest, BackupThenRestoreRunTheirStepsInOrderAndCarryTheValue)
     EXPECT_EQ(stored[0].records[0].key, std::optional<std::string>(kKey));
     EXPECT_EQ(stored[0].records[0].date, std::optional<std::string>("1"));
     EXPECT_EQ(stored[0].records[0].value, std::optional<std::string>(mClient.value));
-    ReportView backup = Reports()[0];
-    EXPECT_EQ(backup.type, "backup");
-    EXPECT_EQ(backup.status, "succeeded");
-    EXPECT_EQ(backup.backupId, stored[0].id);
-    EXPECT_EQ(backup.calls, (Events{"preparation", "keys_and_dates", "backup", "completed"}));
+    const std::string backup = Reports()[0];
+    EXPECT_EQ(JsonValue(backup, "$.type"), "backup");
+    EXPECT_EQ(JsonValue(backup, "$.status"), "succeeded");
+    EXPECT_EQ(JsonValue(backup, "$.backup_id"), stored[0].id);
+    EXPECT_EQ(JsonValues(backup, "$.calls[*]"), (Events{"preparation", "keys_and_dates", "backup", "completed"}));
 
     mClient.events.clear();
     RegisterRestore(&token);
     RunJobs(2);
     EXPECT_EQ(mClient.events, (Events{"preparation", "restoration_path", "restoration", "completed:1"}));
-    EXPECT_EQ(mClient.valuesSeen, (std::vector<std::optional<std::string>>{mClient.value}));
-    ReportView restore = Reports()[1];
-    EXPECT_EQ(restore.status, "succeeded");
-    EXPECT_EQ(restore.backupId, stored[0].id);
-    EXPECT_EQ(restore.values, (std::vector<std::optional<std::string>>{mClient.value}));
+    EXPECT_EQ(mClient.valuesSeen, (Events{mClient.value}));
+    const std::string restore = Reports()[1];
+    EXPECT_EQ(JsonValue(restore, "$.status"), "succeeded");
+    EXPECT_EQ(JsonValue(restore, "$.backup_id"), stored[0].id);
+    EXPECT_EQ(JsonValues(restore, "$.records[*].value"), (Events{mClient.value}));
 }
 
 TEST_F(CloudJobTest, GetInfoAsksForKeysOnlyAndStoresNothing)
@@ -352,8 +283,8 @@ TEST_F(CloudJobTest, GetInfoAsksForKeysOnlyAndStoresNothing)
     RegisterBackup(this, false);
     RunJobs(1);
     EXPECT_EQ(mClient.events, (Events{"preparation", "keys_and_dates", "completed:1"}));
-    EXPECT_EQ(Reports()[0].type, "get_info");
-    EXPECT_EQ(Reports()[0].status, "succeeded");
+    EXPECT_EQ(JsonValue(Reports()[0], "$.type"), "get_info");
+    EXPECT_EQ(JsonValue(Reports()[0], "$.status"), "succeeded");
     EXPECT_TRUE(cloud::ListBackups().empty());
     EXPECT_FALSE(g_file_test((mClient.dir + "/backup.dat").c_str(), G_FILE_TEST_EXISTS));
 }
@@ -370,10 +301,10 @@ TEST_F(CloudJobTest, OverlappingRequestsBecomeQueuedJobsWithTheirOwnUserData)
                                       "preparation", "keys_and_dates", "completed:1",            //
                                       "preparation", "restoration_path", "restoration", "completed:1"}));
     EXPECT_EQ(mClient.completedData, (std::vector<void*>{&a, &b, &c}));
-    std::vector<ReportView> reports = Reports();
-    EXPECT_EQ(reports[0].type, "backup");
-    EXPECT_EQ(reports[1].type, "get_info");
-    EXPECT_EQ(reports[2].type, "restore");
+    std::vector<std::string> reports = Reports();
+    EXPECT_EQ(JsonValue(reports[0], "$.type"), "backup");
+    EXPECT_EQ(JsonValue(reports[1], "$.type"), "get_info");
+    EXPECT_EQ(JsonValue(reports[2], "$.type"), "restore");
 }
 
 TEST_F(CloudJobTest, RefusedOrMissingAnswersEndTheJobAsFailed)
@@ -393,7 +324,7 @@ TEST_F(CloudJobTest, RefusedOrMissingAnswersEndTheJobAsFailed)
     RegisterRestore(this);
     RunJobs(2);
     EXPECT_EQ(mClient.events, (Events{"preparation", "restoration_path", "completed:0"}));
-    EXPECT_NE(Reports()[1].error.find("no stored backup"), std::string::npos);
+    EXPECT_NE(JsonValue(Reports()[1], "$.error").find("no stored backup"), std::string::npos);
 
     // A preparation never answered times out.
     velurio_cloud_deinitialize();
@@ -404,112 +335,48 @@ TEST_F(CloudJobTest, RefusedOrMissingAnswersEndTheJobAsFailed)
     RegisterBackup(this);
     RunJobs(3);
     EXPECT_EQ(mClient.events, (Events{"preparation", "completed:0"}));
-    EXPECT_NE(Reports()[2].error.find("no answer"), std::string::npos);
+    EXPECT_NE(JsonValue(Reports()[2], "$.error").find("no answer"), std::string::npos);
     EXPECT_EQ(velurio_cloud_backup_record_send_preparation_completed_response(true),
               VELURIO_CLOUD_ERROR_INVALID_STATE);
-}
-
-TEST_F(CloudJobTest, BackupSideFaultsChangeWhatTheClientSees)
-{
-    // From the environment.
-    g_setenv("WEATHER_CLOUD_FAULTS", "list_create", TRUE);
-    RegisterBackup(this);
-    RunJobs(1);
-    EXPECT_NE(mClient.listCreateRc, 0);
-    EXPECT_EQ(mClient.events, (Events{"preparation", "keys_and_dates", "completed:0"}));
-    g_unsetenv("WEATHER_CLOUD_FAULTS");
-
-    // From the control file.
-    auto run = [&](const char* faults) {
-        Fresh();
-        ASSERT_TRUE(g_file_set_contents(cloud::FaultsFilePath().c_str(), faults, -1, nullptr));
-        RegisterBackup(this);
-        RunJobs(Reports().size() + 1);
-    };
-    run("move_first");
-    EXPECT_NE(mClient.moveFirstRc, 0);
-    EXPECT_TRUE(mClient.keysSeen.empty());
-    EXPECT_EQ(Reports().back().values, (std::vector<std::optional<std::string>>{std::nullopt}));
-    EXPECT_EQ(mClient.events.back(), "completed:1");
-
-    run("two_records\nmove_next # only the first record is reached");
-    EXPECT_EQ(mClient.count, 2);
-    EXPECT_EQ(mClient.keysSeen.size(), 1u);
-    EXPECT_EQ(Reports().back().values, (std::vector<std::optional<std::string>>{mClient.value, std::nullopt}));
-
-    run("two_records");
-    EXPECT_EQ(mClient.keysSeen, (std::vector<std::optional<std::string>>{kKey, kKey}));
-    EXPECT_EQ(Reports().back().values, (std::vector<std::optional<std::string>>{mClient.value, mClient.value}));
-
-    run("get_current");
-    ASSERT_FALSE(mClient.getCurrentRcs.empty());
-    EXPECT_NE(mClient.getCurrentRcs[0], 0);
-    EXPECT_EQ(Reports().back().values, (std::vector<std::optional<std::string>>{std::nullopt}));
-
-    run("no_key");
-    EXPECT_EQ(mClient.keysSeen, (std::vector<std::optional<std::string>>{std::nullopt}));
-    EXPECT_EQ(Reports().back().keys, (std::vector<std::optional<std::string>>{std::nullopt}));
-
-    run("empty_file");
-    EXPECT_EQ(mClient.count, 0);
-    EXPECT_EQ(mClient.events.back(), "completed:0");
-
-    run("complete_failed");
-    EXPECT_EQ(mClient.events.back(), "completed:0");
-    EXPECT_EQ(Reports().back().status, "failed");
-    EXPECT_EQ(cloud::ListBackups().size(), 6u) << "the backups before were stored";
 
     // Completion never reported: the next queued job still runs.
     Fresh();
     ASSERT_TRUE(g_file_set_contents(cloud::FaultsFilePath().c_str(), "complete_never", -1, nullptr));
     RegisterBackup(this);
-    RunJobs(Reports().size() + 1);
+    RunJobs(4);
     g_unlink(cloud::FaultsFilePath().c_str());
     RegisterBackup(this, false);
-    RunJobs(Reports().size() + 1);
+    RunJobs(5);
     EXPECT_EQ(mClient.events, (Events{"preparation", "keys_and_dates", "backup",  //
                                       "preparation", "keys_and_dates", "completed:1"}));
-    std::vector<ReportView> reports = Reports();
-    EXPECT_EQ(reports[reports.size() - 2].status, "no_completion");
-    EXPECT_FALSE(reports[reports.size() - 2].reported);
+    EXPECT_EQ(JsonValue(Reports()[3], "$.status"), "no_completion");
+    EXPECT_EQ(JsonValue(Reports()[3], "$.completion_reported"), "false");
 }
 
-TEST_F(CloudJobTest, RestoreSideFaultsAndTicketsChooseWhatIsHandedOver)
+// What the library's faults do to a job is checked end to end against the
+// service; here only the choice of the backup a restore hands over.
+TEST_F(CloudJobTest, TicketsChooseTheBackupARestoreHandsOver)
 {
     const std::string older = StoreBackup("{\"old\":1}");
     const std::string newer = StoreBackup("{\"new\":2}");
     ASSERT_NE(older, newer);
 
-    auto run = [&](cloud::FaultSet faults, const std::string& backupId) {
+    auto run = [&](const std::string& backupId) {
         Fresh();
-        cloud::Ticket ticket{cloud::NewTicketId(), cloud::JobType::Restore, backupId, faults};
+        cloud::Ticket ticket{cloud::NewTicketId(), cloud::JobType::Restore, backupId, 0};
         ASSERT_TRUE(cloud::WriteTicket(ticket));
         RegisterRestore(this);
         RunJobs(Reports().size() + 1);
-        ASSERT_EQ(Reports().back().id, ticket.id);
+        ASSERT_EQ(JsonValue(Reports().back(), "$.id"), ticket.id);
     };
-    using Values = std::vector<std::optional<std::string>>;
-    run(0, older);
-    EXPECT_EQ(mClient.valuesSeen, (Values{"{\"old\":1}"}));
-    EXPECT_EQ(Reports().back().backupId, older);
+    run(older);
+    EXPECT_EQ(mClient.valuesSeen, (Events{"{\"old\":1}"}));
+    EXPECT_EQ(JsonValue(Reports().back(), "$.backup_id"), older);
 
-    run(cloud::kFaultTwoRecords, "");
-    EXPECT_EQ(mClient.valuesSeen, (Values{"{\"new\":2}", "{\"old\":1}"}));
+    run("");
+    EXPECT_EQ(mClient.valuesSeen, (Events{"{\"new\":2}"})) << "the newest by default";
 
-    run(cloud::kFaultNoValue, "");
-    EXPECT_EQ(mClient.valuesSeen, (Values{std::nullopt}));
-    EXPECT_EQ(Reports().back().failed, std::vector<bool>{true});
-    EXPECT_EQ(mClient.events.back(), "completed:1");
-
-    run(cloud::kFaultEmptyFile, "");
-    EXPECT_EQ(mClient.readRc, VELURIO_CLOUD_ERROR_NO_DATA);
-    EXPECT_EQ(mClient.events, (Events{"preparation", "restoration_path", "restoration", "completed:0"}));
-
-    run(cloud::kFaultMoveFirst | cloud::kFaultMoveNext, "");
-    EXPECT_NE(mClient.moveFirstRc, 0);
-    EXPECT_EQ(mClient.valuesSeen, (Values{"{\"new\":2}"})) << "the cursor starts on the first record";
-
-    run(0, "no-such-backup");
+    run("no-such-backup");
     EXPECT_EQ(mClient.events.back(), "completed:0");
 }
 
@@ -518,12 +385,11 @@ TEST_F(CloudJobTest, DeinitializeDropsPendingJobsWithoutCallingThem)
     RegisterBackup(this);
     RegisterRestore(this);
     ASSERT_EQ(velurio_cloud_deinitialize(), 0);
-    while (g_main_context_iteration(nullptr, FALSE)) {
-    }
+    test_process::PumpUntil([] { return !g_main_context_pending(nullptr); });
     EXPECT_TRUE(mClient.events.empty());
-    std::vector<ReportView> reports = Reports();
+    std::vector<std::string> reports = Reports();
     ASSERT_EQ(reports.size(), 2u);
-    EXPECT_EQ(reports[0].status, "dropped");
+    EXPECT_EQ(JsonValue(reports[0], "$.status"), "dropped");
     EXPECT_EQ(velurio_cloud_backup_record_set_completed_cb(CompletedCb, this), VELURIO_CLOUD_ERROR_NOT_INITIALIZED);
 
     // Deinitialised from inside a callback: nothing runs after it.
