@@ -2,7 +2,14 @@
 #define WEATHER_BENCH_SUPPORT_H
 
 // Scaffolding shared by the benchmark programs: a throw-away device under
-// /tmp and a reporter that pairs each run with its "_Baseline" twin.
+// /tmp, the repetitions every benchmark runs, and a reporter that pairs each
+// benchmark "Name/arg" with its "Name_Baseline/arg" twin measured in the same
+// run and ends the program with the table of min and median times and ratios.
+//
+// With WEATHER_BENCH_SUMMARY naming a file, each table row is also appended
+// there as tab-separated values (program, benchmark, our min and median, the
+// baseline's min and median, in microseconds; notes as program, "#", text),
+// from which scripts/bench.sh prints one table.
 
 #include <benchmark/benchmark.h>
 
@@ -10,6 +17,7 @@
 
 #include <glib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -57,56 +65,110 @@ private:
     bool mReady = false;
 };
 
-// Prints every run as usual and keeps the times to pair "Name/arg" with
-// "Name_Baseline/arg" at the end.
+// Samples per benchmark: the machine is shared and noisy, so every figure is
+// the min and the median of this many repetitions, never a single mean.
+constexpr int kRepetitions = 12;
+
+inline double Min(const std::vector<double>& values)
+{
+    return values.empty() ? 0.0 : *std::min_element(values.begin(), values.end());
+}
+
+// The settings of every benchmark here, as BENCHMARK(...)->Apply(bench::Trusted):
+// 12 repetitions, microseconds, and only the aggregates (min, median, mean,
+// spread) reported.
+inline void Trusted(benchmark::internal::Benchmark* b)
+{
+    b->Repetitions(kRepetitions)
+        ->ComputeStatistics("min", Min)
+        ->ReportAggregatesOnly(true)
+        ->Unit(benchmark::kMicrosecond);
+}
+
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
-    // withCpu adds CPU time: on a loaded machine it is the steadier of the two.
-    RatioReporter(const char* title, bool withCpu, int nameWidth)
-        : mTitle(title), mWithCpu(withCpu), mNameWidth(nameWidth)
-    {
-    }
+    struct Times {
+        double min = 0;    // microseconds
+        double median = 0; // microseconds
+    };
+
+    RatioReporter(const char* program, const char* baselineName) : mProgram(program), mBaselineName(baselineName) {}
 
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            mTimes[run.benchmark_name()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-    }
-
-    void PrintRatios() const
-    {
-        printf("\n%s\n", mTitle);
-        for (const auto& [name, time] : mTimes) {
-            size_t slash = name.find('/');
-            std::string base = name.substr(0, slash);
-            std::string arg = slash == std::string::npos ? "" : name.substr(slash);
-            if (base.find("_Baseline") != std::string::npos)
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Aggregate || run.error_occurred)
                 continue;
-            auto it = mTimes.find(base + "_Baseline" + arg);
-            if (it == mTimes.end() || it->second.first <= 0)
-                continue;
-            if (!mWithCpu)
-                printf("  %-*s %6.2fx\n", mNameWidth, name.c_str(), time.first / it->second.first);
-            else if (it->second.second > 0)
-                printf("  %-*s %6.2fx %6.2fx\n", mNameWidth, name.c_str(), time.first / it->second.first,
-                       time.second / it->second.second);
+            const std::string name =
+                run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args);
+            const double us = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e6;
+            if (run.aggregate_name == "min")
+                mTimes[name].min = us;
+            else if (run.aggregate_name == "median")
+                mTimes[name].median = us;
         }
     }
 
+    // Times of a benchmark by its plain name ("Name/arg"); zero when it did not run.
+    Times Get(const std::string& name) const
+    {
+        auto it = mTimes.find(name);
+        return it == mTimes.end() ? Times{} : it->second;
+    }
+
+    static std::string BaselineOf(const std::string& name)
+    {
+        const size_t slash = name.find('/');
+        return slash == std::string::npos ? name + "_Baseline" : name.substr(0, slash) + "_Baseline" + name.substr(slash);
+    }
+
+    // A line under the table (and in the summary).
+    void Note(const std::string& text) { mNotes.push_back(text); }
+
+    void PrintTable() const
+    {
+        printf("\n%s: our time against %s, microseconds over %d repetitions\n", mProgram, mBaselineName, kRepetitions);
+        printf("  %-36s %10s %10s %10s %10s %7s %7s\n", "benchmark", "min", "median", "base min", "base med",
+               "min x", "med x");
+        FILE* summary = nullptr;
+        if (const char* path = g_getenv("WEATHER_BENCH_SUMMARY"))
+            summary = fopen(path, "a");
+        for (const auto& [name, ours] : mTimes) {
+            if (name.find("_Baseline") != std::string::npos)
+                continue;
+            const Times base = Get(BaselineOf(name));
+            printf("  %-36s %10.1f %10.1f", name.c_str(), ours.min, ours.median);
+            if (base.min > 0 && base.median > 0)
+                printf(" %10.1f %10.1f %6.2fx %6.2fx\n", base.min, base.median, ours.min / base.min,
+                       ours.median / base.median);
+            else
+                printf(" %10s %10s %7s %7s\n", "-", "-", "-", "-");
+            if (summary)
+                fprintf(summary, "%s\t%s\t%.1f\t%.1f\t%.1f\t%.1f\n", mProgram, name.c_str(), ours.min, ours.median,
+                        base.min, base.median);
+        }
+        for (const std::string& note : mNotes) {
+            printf("  %s\n", note.c_str());
+            if (summary)
+                fprintf(summary, "%s\t#\t%s\n", mProgram, note.c_str());
+        }
+        if (summary)
+            fclose(summary);
+    }
+
 private:
-    const char* mTitle;
-    bool mWithCpu;
-    int mNameWidth;
-    std::map<std::string, std::pair<double, double>> mTimes; // real, cpu
+    const char* mProgram;
+    const char* mBaselineName;
+    std::map<std::string, Times> mTimes;
+    std::vector<std::string> mNotes;
 };
 
-// Runs the registered benchmarks and prints the ratios.
-inline void RunWithRatios(int* argc, char** argv, RatioReporter& reporter)
+// Runs the registered benchmarks; the caller adds its notes and prints the table.
+inline void Run(int* argc, char** argv, RatioReporter& reporter)
 {
     benchmark::Initialize(argc, argv);
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
     benchmark::Shutdown();
 }
 

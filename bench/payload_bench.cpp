@@ -189,10 +189,10 @@ void BM_LoadData_Baseline(benchmark::State& state)
     }
 }
 
-BENCHMARK(BM_BackupPayload);
-BENCHMARK(BM_BackupPayload_Baseline);
-BENCHMARK(BM_LoadData)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_LoadData_Baseline)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BackupPayload)->Apply(bench::Trusted);
+BENCHMARK(BM_BackupPayload_Baseline)->Apply(bench::Trusted);
+BENCHMARK(BM_LoadData)->Apply(bench::Trusted);
+BENCHMARK(BM_LoadData_Baseline)->Apply(bench::Trusted);
 
 }  // namespace
 
@@ -202,7 +202,8 @@ int main(int argc, char** argv)
     if (!device.Ready())
         return 1;
     PrepareDevice();
-    bench::RatioReporter reporter("our time / baseline:", false, 24);
-    bench::RunWithRatios(&argc, argv, reporter);
+    bench::RatioReporter reporter("payload_bench", "bare JSON-GLib and raw SQLite");
+    bench::Run(&argc, argv, reporter);
+    reporter.PrintTable();
     return 0;
 }

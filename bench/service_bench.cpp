@@ -1,29 +1,35 @@
 // Each job of the service end to end on the real binary, cold (the request
-// starts the service) and warm (the service is already up), against the floor
-// of a backup measured in the same run: read the settings row with SQLite,
-// make the same JSON text and write the file atomically.
+// starts the service) and warm (the service is already up), beside the floor
+// of a backup measured in the same run (bench/floor/backup_floor.cpp): one
+// process that takes the request over a Unix socket, reads the settings row
+// with raw SQLite, builds the value with JSON-GLib, writes the records file
+// atomically with fsync and answers; cold, that process is started for the
+// request, as the service is.
 //
-// Per job: launch request -> completed callback (the job report's end time),
-// launch request -> process exit, and the service's peak resident memory
-// (wait4's ru_maxrss: this process is a child subreaper, so the detached
-// service becomes its child).
+// A job's time runs from the launch request to its job report appearing in
+// the cloud library's reports folder (seen through inotify), in microseconds.
+// The service's peak resident size comes from wait4 (this process is a child
+// subreaper, so the detached service becomes its child).
 
 #include <benchmark/benchmark.h>
 
 #include <glib.h>
-#include <glib/gstdio.h>
-#include <sqlite3.h>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <device/app_control.h>
 #include <device/host.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <map>
-#include <set>
 #include <string>
 
 #include "BenchSupport.h"
@@ -34,47 +40,27 @@ constexpr const char* kService = "com.velurio.weather-backuprestore";
 constexpr const char* kOpBase = "http://velurio.com/appcontrol/operation/velurio_cloud/";
 
 std::string gRoot;
-std::map<std::string, double> gMeanSeconds; // "<job>_<cold|warm>" -> mean time to completion
+int gReports = -1;                    // inotify on the reports folder
+std::map<std::string, long> gPeakKiB; // benchmark -> highest peak RSS of the service or the floor
 
-int64_t NowMs()
+// Waits for the next finished job report (written under a temporary name,
+// then renamed to <id>.json); its monotonic time in microseconds, -1 after 10 s.
+int64_t WaitReport()
 {
-    return g_get_real_time() / 1000;
-}
-
-std::string ReportsDir()
-{
-    return gRoot + "/cloud/reports";
-}
-
-// Finished reports (the library writes <id>.json atomically through a temporary name).
-std::set<std::string> Reports()
-{
-    std::set<std::string> names;
-    if (GDir* dir = g_dir_open(ReportsDir().c_str(), 0, nullptr)) {
-        while (const gchar* name = g_dir_read_name(dir))
-            if (g_str_has_suffix(name, ".json"))
-                names.insert(name);
-        g_dir_close(dir);
-    }
-    return names;
-}
-
-// "ended_ms" of the first report not in `known`; -1 on timeout.
-int64_t WaitReportEnd(const std::set<std::string>& known)
-{
-    const gint64 deadline = g_get_monotonic_time() + 10 * G_USEC_PER_SEC;
-    while (g_get_monotonic_time() < deadline) {
-        for (const std::string& name : Reports()) {
-            if (known.count(name))
-                continue;
-            gchar* text = nullptr;
-            g_file_get_contents((ReportsDir() + "/" + name).c_str(), &text, nullptr, nullptr);
-            const char* at = text ? strstr(text, "\"ended_ms\":") : nullptr;
-            int64_t ended = at ? g_ascii_strtoll(at + 11, nullptr, 10) : -1;
-            g_free(text);
-            return ended;
+    const int64_t deadline = g_get_monotonic_time() + 10 * G_USEC_PER_SEC;
+    alignas(inotify_event) char buffer[4096];
+    for (int64_t now; (now = g_get_monotonic_time()) < deadline;) {
+        pollfd ready = {gReports, POLLIN, 0};
+        if (poll(&ready, 1, static_cast<int>((deadline - now) / 1000) + 1) <= 0)
+            continue;
+        const int64_t seen = g_get_monotonic_time();
+        ssize_t n = read(gReports, buffer, sizeof buffer);
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            if (event->len && g_str_has_suffix(event->name, ".json"))
+                return seen;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
         }
-        g_usleep(500);
     }
     return -1;
 }
@@ -90,98 +76,151 @@ bool Send(const char* job)
     return ret == APP_CONTROL_ERROR_NONE;
 }
 
-// Reaps the service; returns its peak RSS in KiB and the time it was seen gone.
-long ReapService(int64_t* endedMs)
+// Reaps a child (the service by default); its peak RSS in KiB, -1 when none.
+long Reap(pid_t pid = -1)
 {
     struct rusage usage = {};
     int status = 0;
-    pid_t pid = wait4(-1, &status, 0, &usage);
-    *endedMs = NowMs();
-    return pid > 0 ? usage.ru_maxrss : -1;
+    return wait4(pid, &status, 0, &usage) > 0 ? usage.ru_maxrss : -1;
 }
 
+void NotePeak(const std::string& name, long kib)
+{
+    long& peak = gPeakKiB[name];
+    peak = std::max(peak, kib);
+}
+
+// One job per repetition; warm: a get-info first, so the service is up and has served once.
 void Job(benchmark::State& state, const char* job, bool warm)
 {
-    double toCompleted = 0, toExit = 0, rssKiB = 0;
-    int runs = 0;
     for (auto _ : state) {
-        if (warm) { // a get-info first, so the service is up and has served once
-            std::set<std::string> known = Reports();
-            if (!Send("get_backup_info") || WaitReportEnd(known) < 0) {
-                state.SkipWithError("warm-up job failed");
-                break;
-            }
+        if (warm && (!Send("get_backup_info") || WaitReport() < 0)) {
+            state.SkipWithError("warm-up job failed");
+            break;
         }
-        std::set<std::string> known = Reports();
-        int64_t sent = NowMs();
+        const int64_t sent = g_get_monotonic_time();
         if (!Send(job)) {
             state.SkipWithError("launch request failed");
             break;
         }
-        int64_t completed = WaitReportEnd(known);
-        int64_t exited = 0;
-        long rss = ReapService(&exited);
-        if (completed < 0 || rss < 0) {
+        const int64_t done = WaitReport();
+        const long rss = Reap();
+        if (done < 0 || rss < 0) {
             state.SkipWithError("no report or no service to reap");
             break;
         }
-        state.SetIterationTime((completed - sent) / 1000.0);
-        toCompleted += completed - sent;
-        toExit += exited - sent;
-        rssKiB = std::max<double>(rssKiB, rss);
-        ++runs;
-    }
-    if (runs) {
-        state.counters["to_completed_ms"] = toCompleted / runs;
-        state.counters["to_exit_ms"] = toExit / runs;
-        state.counters["peak_rss_KiB"] = rssKiB;
-        gMeanSeconds[std::string(job) + (warm ? "_warm" : "_cold")] = toCompleted / runs / 1000.0;
+        state.SetIterationTime((done - sent) / 1e6);
+        state.counters["peak_rss_KiB"] = static_cast<double>(rss);
+        NotePeak(std::string(job) + (warm ? " warm" : " cold"), rss);
     }
 }
 
-// The floor of a backup, in this process.
-void BackupFloor(benchmark::State& state)
+std::string SettingsDb()
 {
-    const std::string db = device::PackageSharedDataDir("com.velurio.weather") + "db/.setting.db";
-    const std::string file = device::PackageSharedTrustedDir("com.velurio.weather") + "floor.dat";
-    int64_t started = g_get_monotonic_time();
+    return device::PackageSharedDataDir("com.velurio.weather") + "db/.setting.db";
+}
+
+std::string FloorFile()
+{
+    return device::PackageSharedTrustedDir("com.velurio.weather") + "floor.dat";
+}
+
+// Sends "backup" on fd and waits for the answer; false unless it is "ok".
+bool AskFloor(int fd)
+{
+    char answer[16] = "";
+    return write(fd, "backup", 6) == 6 && read(fd, answer, sizeof answer - 1) == 2 && strncmp(answer, "ok", 2) == 0;
+}
+
+int ConnectTo(const std::string& path)
+{
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    if (fd >= 0 && connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+        return fd;
+    if (fd >= 0)
+        close(fd);
+    return -1;
+}
+
+// Cold: the floor program is started with the request waiting on its descriptor 3.
+void Job_Baseline(benchmark::State& state, const char* job, bool warm)
+{
+    const std::string socketPath = gRoot + "/floor.sock";
+    pid_t server = -1;
+    if (warm) {
+        server = fork();
+        if (server == 0) {
+            execl(WEATHER_BACKUP_FLOOR, WEATHER_BACKUP_FLOOR, "serve", socketPath.c_str(), SettingsDb().c_str(),
+                  FloorFile().c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        for (int i = 0; i < 2000 && !g_file_test(socketPath.c_str(), G_FILE_TEST_EXISTS); i++)
+            g_usleep(1000);
+    }
     for (auto _ : state) {
-        sqlite3* handle = nullptr;
-        sqlite3_stmt* stmt = nullptr;
-        sqlite3_open_v2(db.c_str(), &handle, SQLITE_OPEN_READONLY, nullptr);
-        sqlite3_prepare_v2(handle,
-                           "SELECT TemperatureUnit, AutoRefreshInterval, ShowCurrentCityAgreement, NotificationOn "
-                           "FROM SETTING_TABLE",
-                           -1, &stmt, nullptr);
-        char json[160] = "";
-        if (sqlite3_step(stmt) == SQLITE_ROW)
-            snprintf(json, sizeof json,
-                     "{\"tempUnit\":%d,\"autoRefreshTimeInterval\":%d,\"useCurrentLocationAgreed\":%s,"
-                     "\"useNotification\":%s}",
-                     sqlite3_column_int(stmt, 0), sqlite3_column_int(stmt, 1),
-                     sqlite3_column_int(stmt, 2) ? "true" : "false", sqlite3_column_int(stmt, 3) ? "true" : "false");
-        sqlite3_finalize(stmt);
-        sqlite3_close(handle);
-        if (!g_file_set_contents_full(file.c_str(), json, -1, G_FILE_SET_CONTENTS_CONSISTENT, 0644, nullptr)) {
-            state.SkipWithError("cannot write the floor file");
+        const int64_t sent = g_get_monotonic_time();
+        bool ok = false;
+        if (warm) {
+            int fd = ConnectTo(socketPath);
+            ok = fd >= 0 && AskFloor(fd);
+            if (fd >= 0)
+                close(fd);
+        } else {
+            int pair[2];
+            if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0)
+                break;
+            pid_t pid = fork();
+            if (pid == 0) {
+                dup2(pair[1], 3); // dup2 clears close-on-exec
+                execl(WEATHER_BACKUP_FLOOR, WEATHER_BACKUP_FLOOR, "once", SettingsDb().c_str(), FloorFile().c_str(),
+                      static_cast<char*>(nullptr));
+                _exit(127);
+            }
+            close(pair[1]);
+            ok = pid > 0 && AskFloor(pair[0]);
+            close(pair[0]);
+            const long rss = pid > 0 ? Reap(pid) : -1;
+            if (rss > 0)
+                NotePeak(std::string("floor ") + job + " cold", rss);
+        }
+        const int64_t done = g_get_monotonic_time();
+        if (!ok) {
+            state.SkipWithError("the floor did not answer");
             break;
         }
+        state.SetIterationTime((done - sent) / 1e6);
     }
-    if (state.iterations())
-        gMeanSeconds["floor"] = (g_get_monotonic_time() - started) / 1e6 / state.iterations();
+    if (server > 0) {
+        int fd = ConnectTo(socketPath);
+        if (fd >= 0) {
+            (void)!write(fd, "quit", 4);
+            close(fd);
+        }
+        const long rss = Reap(server);
+        if (rss > 0)
+            NotePeak(std::string("floor ") + job + " warm", rss);
+    }
+}
+
+void Manual(benchmark::internal::Benchmark* b)
+{
+    b->Iterations(1)->UseManualTime();
+    bench::Trusted(b);
 }
 
 } // namespace
 
-BENCHMARK_CAPTURE(Job, backup_cold, "backup", false)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(4);
-BENCHMARK_CAPTURE(Job, backup_warm, "backup", true)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(4);
-BENCHMARK_CAPTURE(Job, restore_cold, "restore", false)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(4);
-BENCHMARK_CAPTURE(Job, restore_warm, "restore", true)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(4);
-BENCHMARK_CAPTURE(Job, get_info_cold, "get_backup_info", false)
-    ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(4);
-BENCHMARK_CAPTURE(Job, get_info_warm, "get_backup_info", true)
-    ->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(4);
-BENCHMARK(BackupFloor)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Job, backup/cold, "backup", false)->Apply(Manual);
+BENCHMARK_CAPTURE(Job_Baseline, backup/cold, "backup", false)->Apply(Manual);
+BENCHMARK_CAPTURE(Job, backup/warm, "backup", true)->Apply(Manual);
+BENCHMARK_CAPTURE(Job_Baseline, backup/warm, "backup", true)->Apply(Manual);
+BENCHMARK_CAPTURE(Job, restore/cold, "restore", false)->Apply(Manual);
+BENCHMARK_CAPTURE(Job, restore/warm, "restore", true)->Apply(Manual);
+BENCHMARK_CAPTURE(Job, get_info/cold, "get_backup_info", false)->Apply(Manual);
+BENCHMARK_CAPTURE(Job, get_info/warm, "get_backup_info", true)->Apply(Manual);
 
 int main(int argc, char** argv)
 {
@@ -190,20 +229,25 @@ int main(int argc, char** argv)
         return 1;
     gRoot = device.Root();
     prctl(PR_SET_CHILD_SUBREAPER, 1);
+    const std::string reports = gRoot + "/cloud/reports";
+    g_mkdir_with_parents(reports.c_str(), 0755);
+    gReports = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    if (gReports < 0 || inotify_add_watch(gReports, reports.c_str(), IN_MOVED_TO | IN_CLOSE_WRITE) < 0) {
+        std::fprintf(stderr, "cannot watch %s\n", reports.c_str());
+        return 1;
+    }
     // The first start creates the databases; it is not measured.
-    std::set<std::string> known = Reports();
-    int64_t ignored = 0;
-    if (!Send("backup") || WaitReportEnd(known) < 0 || ReapService(&ignored) < 0) {
+    if (!Send("backup") || WaitReport() < 0 || Reap() < 0) {
         std::fprintf(stderr, "the service does not run under %s\n", gRoot.c_str());
         return 1;
     }
 
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    if (gMeanSeconds.count("backup_warm") && gMeanSeconds["floor"] > 0)
-        std::printf("warm backup / floor of a backup: %.2f ms / %.2f ms = %.1fx (goal: within 3x)\n",
-                    gMeanSeconds["backup_warm"] * 1e3, gMeanSeconds["floor"] * 1e3,
-                    gMeanSeconds["backup_warm"] / gMeanSeconds["floor"]);
-    benchmark::Shutdown();
+    bench::RatioReporter reporter("service_bench", "the floor of a backup");
+    bench::Run(&argc, argv, reporter);
+    std::string peaks = "peak resident size, KiB (highest of the repetitions):";
+    for (const auto& [name, kib] : gPeakKiB)
+        peaks += " " + name + " " + std::to_string(kib) + ";";
+    reporter.Note(peaks);
+    reporter.PrintTable();
     return 0;
 }
