@@ -317,17 +317,16 @@ TEST_F(ServiceE2ETest, KilledRestoresLeaveSoundDatabases)
     // its stop pipe closes (never killed in a write: its own journal stays cold).
     int stop[2];
     ASSERT_EQ(pipe(stop), 0);
-    pid_t writer = fork();
-    if (writer == 0) {
+    test_process::Child writer([&] {
         prctl(PR_SET_PDEATHSIG, SIGKILL);
         close(stop[1]);
         struct pollfd closed = {stop[0], POLLIN, 0};
         for (int i = 1; poll(&closed, 1, 50) == 0; i = i % 24 + 1)
             sqlite_test::ExecSql(dbDir + ".setting.db", "UPDATE SETTING_TABLE SET AutoRefreshInterval = " + std::to_string(i));
-        _exit(0);
-    }
+        return 0;
+    });
     close(stop[0]);
-    ASSERT_GT(writer, 0);
+    ASSERT_GT(writer.Pid(), 0);
 
     for (int delayMs : {0, 15, 30, 45, 60, 80, 100, 130, 170}) {
         // A start slowed down by the busy database may be taken after the sender gave up waiting.
@@ -344,7 +343,7 @@ TEST_F(ServiceE2ETest, KilledRestoresLeaveSoundDatabases)
         }
     }
     close(stop[1]);
-    waitpid(writer, nullptr, 0);
+    writer.Wait();
     while (waitpid(-1, nullptr, WNOHANG) > 0) {
     }
 

@@ -10,6 +10,7 @@
 
 #include "DeviceFixture.h"
 #include "I18nTestSupport.h"
+#include "TestProcess.h"
 #include "typedef/CPType.h"
 #include "typedef/City.h"
 #include "typedef/LifeIndex.h"
@@ -126,25 +127,14 @@ TEST(CityClockNow, UnderFixedClock)
         GTEST_SKIP() << "this is the child";
     gchar* self = g_file_read_link("/proc/self/exe", nullptr);
     ASSERT_NE(self, nullptr);
-    std::string filter = "--gtest_filter=FixedClock.*";
-    gchar* argv[] = {const_cast<gchar*>("faketime"), const_cast<gchar*>("-f"),
-                     const_cast<gchar*>("@2024-12-06 13:05:00"), self, const_cast<gchar*>(filter.c_str()), nullptr};
-    gchar** envp = g_get_environ();
-    envp = g_environ_setenv(envp, kFixedClockEnv, "1", TRUE);
-    envp = g_environ_setenv(envp, "TZ", "UTC0", TRUE);
     // libfaketime is preloaded ahead of the sanitizer runtime.
-    envp = g_environ_setenv(envp, "ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0", TRUE);
-    gchar* out = nullptr;
-    gint status = -1;
-    GError* error = nullptr;
-    gboolean ran = g_spawn_sync(nullptr, argv, envp, G_SPAWN_SEARCH_PATH, nullptr, nullptr, &out, nullptr, &status,
-                                &error);
-    g_strfreev(envp);
+    test_process::ToolRun run = test_process::RunTool(
+        {"faketime", "-f", "@2024-12-06 13:05:00", self, "--gtest_filter=FixedClock.*"},
+        {std::string(kFixedClockEnv) + "=1", "TZ=UTC0", "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"});
     g_free(self);
-    ASSERT_TRUE(ran) << (error ? error->message : "") << " (faketime comes with scripts/install-deps.sh)";
-    std::string output = out ? out : "";
-    g_free(out);
-    EXPECT_TRUE(g_spawn_check_wait_status(status, nullptr)) << output;
+    ASSERT_NE(run.exit, -1) << run.err << " (faketime comes with scripts/install-deps.sh)";
+    const std::string& output = run.out;
+    EXPECT_EQ(run.exit, 0) << output << run.err;
     EXPECT_NE(output.find("[  PASSED  ] 2 tests"), std::string::npos) << output;
 }
 

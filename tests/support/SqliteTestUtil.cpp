@@ -1,4 +1,5 @@
 #include "SqliteTestUtil.h"
+#include "TestProcess.h"
 
 #include <glib.h>
 #include <poll.h>
@@ -177,8 +178,7 @@ Observations RunIsolated(const std::function<void(Observations&)>& body)
         ADD_FAILURE() << "pipe failed";
         return {{"child", "no pipe"}};
     }
-    pid_t pid = fork();
-    if (pid == 0) {
+    test_process::Child child([&] {
         close(fds[0]);
         Observations seen;
         body(seen);
@@ -192,8 +192,8 @@ Observations RunIsolated(const std::function<void(Observations&)>& body)
             _exit(1);
         for (const auto& [key, value] : seen)
             fwrite((key + '\0' + value + '\0').data(), 1, key.size() + value.size() + 2, out);
-        _exit(fclose(out) == 0 ? 0 : 1);
-    }
+        return fclose(out) == 0 ? 0 : 1;
+    });
     close(fds[1]);
     std::string wire;
     char buffer[4096];
@@ -201,11 +201,9 @@ Observations RunIsolated(const std::function<void(Observations&)>& body)
     while ((n = read(fds[0], buffer, sizeof(buffer))) > 0)
         wire.append(buffer, static_cast<size_t>(n));
     close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        result["child"] = WIFEXITED(status) ? "exit " + std::to_string(WEXITSTATUS(status))
-                                            : "signal " + std::to_string(WTERMSIG(status));
+    const int exit = child.Wait();
+    if (exit != 0)
+        result["child"] = exit < 0 ? "crashed" : "exit " + std::to_string(exit);
     std::vector<std::string> parts;
     for (size_t pos = 0, end; (end = wire.find('\0', pos)) != std::string::npos; pos = end + 1)
         parts.push_back(wire.substr(pos, end - pos));

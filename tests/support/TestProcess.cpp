@@ -81,7 +81,7 @@ ToolRun RunTool(const std::vector<std::string>& argv, const std::vector<std::str
     gint status = 0;
     ToolRun run;
     if (fds[0] >= 0 && fds[1] >= 0 &&
-        g_spawn_sync(nullptr, args.data(), envp, G_SPAWN_DEFAULT,
+        g_spawn_sync(nullptr, args.data(), envp, G_SPAWN_SEARCH_PATH,
                      [](gpointer data) {
                          const int* files = static_cast<const int*>(data);
                          dup2(files[0], STDOUT_FILENO);

@@ -42,7 +42,7 @@ struct ToolRun {
     std::string err;
 };
 
-// Runs argv (argv[0] a path) to its end with `env` ("NAME=value") added to
+// Runs argv (argv[0] a path, or a name looked up in PATH) to its end with `env` ("NAME=value") added to
 // the environment. The output goes through files, not pipes: a service that
 // the tool starts inherits the descriptors and would hold a pipe open.
 ToolRun RunTool(const std::vector<std::string>& argv, const std::vector<std::string>& env = {});

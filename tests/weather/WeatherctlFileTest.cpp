@@ -17,23 +17,23 @@ void WriteText(const std::string& path, const std::string& text)
 
 TEST(WeatherctlFile, ExportImportExportIsStable)
 {
-    ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).status, 0);
+    ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
     WeatherctlRun first = Weatherctl({"export"});
-    ASSERT_EQ(first.status, 0);
+    ASSERT_EQ(first.exit, 0);
     EXPECT_NE(first.out.find("\"cityNameEng\" : \"Tessaly Point\""), std::string::npos);
     EXPECT_NE(first.out.find("\"phaseText\" : \"waning crescent\""), std::string::npos);  // moon phases kept
 
     const std::string exported = DeviceFixture::Root() + "/exported.json";
     WriteText(exported, first.out);
     WeatherctlRun again = Weatherctl({"--json", "import", exported});
-    EXPECT_EQ(again.status, 0);
+    EXPECT_EQ(again.exit, 0);
     EXPECT_EQ(again.out, "{\"imported\":4}\n");
     EXPECT_EQ(Weatherctl({"export"}).out, first.out);
 }
 
 TEST(WeatherctlFile, RefusedFileNamesTheMemberAndWritesNothing)
 {
-    ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).status, 0);
+    ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
     const std::string before = ReadFileText(WeatherDbPath());
     ASSERT_FALSE(before.empty());
     const std::string sample = ReadFileText(SampleCitiesPath());
@@ -62,7 +62,7 @@ TEST(WeatherctlFile, RefusedFileNamesTheMemberAndWritesNothing)
         text.replace(at, std::string(c.from).size(), c.to);
         WriteText(bad, text);
         WeatherctlRun run = Weatherctl({"import", bad});
-        EXPECT_EQ(run.status, 1) << c.message;
+        EXPECT_EQ(run.exit, 1) << c.message;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_EQ(ReadFileText(WeatherDbPath()), before) << c.message;
     }

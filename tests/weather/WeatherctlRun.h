@@ -7,11 +7,9 @@
 #include <string>
 #include <vector>
 
-struct WeatherctlRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+#include "TestProcess.h"
+
+using WeatherctlRun = test_process::ToolRun;
 
 // faketimeAt: "" for the real clock, else a libfaketime absolute time
 // ("2026-03-15 12:00:00"), read in UTC.
