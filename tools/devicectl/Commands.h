@@ -21,6 +21,8 @@ int Pref(const Args& args);
 int Launch(const Args& args);
 int Inbox(const Args& args);
 int Log(const Args& args);
+// Weather settings by name and the city clock (WeatherCommand.cpp).
+int Weather(const Args& args);
 
 // Splits "--name value" options from positional arguments. Options listed
 // in `repeatable` may appear more than once; flags take no value.

@@ -28,6 +28,7 @@ void Usage(FILE* out)
                  "  launch APP [--op OP] [--uri URI] [--extra K=V]... [--as CALLER_APP] [--wait SECONDS]\n"
                  "  inbox APP                          requests recorded for an app without executable\n"
                  "  log [-f]                           print (and follow) the device log\n"
+                 "  weather [set NAME VALUE | clock GMT_OFFSET]  weather settings by name (weather --help)\n"
                  "The device root is $WEATHER_DEVICE_ROOT, else $HOME/.weather-device.\n");
 }
 
@@ -64,6 +65,8 @@ int main(int argc, char** argv)
         return devicectl::Launch(args);
     if (command == "inbox")
         return devicectl::Inbox(args);
+    if (command == "weather")
+        return devicectl::Weather(args);
     if (command == "log")
         return devicectl::Log(args);
     std::fprintf(stderr, "devicectl: unknown command '%s'\n", command.c_str());

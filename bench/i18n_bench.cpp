@@ -1,0 +1,210 @@
+// The city clock's long text and a temperature text through our layers
+// (TimeHelper / ICUHelper -> device i18n calls -> ICU loaded at first use),
+// against bare ICU making the same create, format and destroy calls in the
+// same run; and, beside them, what a formatter kept between calls would cost.
+// Prints min and median in microseconds and the ratios to the baseline.
+
+#include <benchmark/benchmark.h>
+
+#include <unicode/udat.h>
+#include <unicode/udatpg.h>
+#include <unicode/uloc.h>
+#include <unicode/unum.h>
+#include <unicode/ustring.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "BenchSupport.h"
+#include "typedef/City.h"
+#include "utils/ICUHelper.h"
+#include "utils/TimeHelper.h"
+
+namespace {
+
+constexpr unsigned int kTime = 1733490300; // 2024-12-06 13:05:00 UTC
+constexpr int32_t kUnits = 64;
+const UChar kZone[] = u"GMT+0:00";
+
+std::string Utf8(const UChar* text, int32_t length)
+{
+    char buffer[kUnits];
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t written = 0;
+    u_strToUTF8(buffer, kUnits, &written, text, length, &status);
+    return U_SUCCESS(status) ? std::string(buffer, written) : std::string();
+}
+
+// What ICUHelper does for one long date text, written directly on ICU.
+std::string BareLongDate(const char* skeleton)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    uloc_setDefault(getenv("LC_TIME"), &status);
+    std::string locale = uloc_getDefault();
+    locale = locale.substr(0, locale.find('.'));
+    UDateTimePatternGenerator* generator = udatpg_open(locale.c_str(), &status);
+    UChar skeletonText[kUnits];
+    u_strFromUTF8(skeletonText, kUnits, nullptr, skeleton, -1, &status);
+    UChar pattern[kUnits];
+    int32_t patternLength = udatpg_getBestPattern(generator, skeletonText, -1, pattern, kUnits, &status);
+    udatpg_close(generator);
+    UDateFormat* format = udat_open(UDAT_PATTERN, UDAT_PATTERN, locale.c_str(), kZone, -1, pattern, patternLength, &status);
+    UChar result[kUnits];
+    int32_t length = udat_format(format, kTime * 1000.0, result, kUnits, nullptr, &status);
+    udat_close(format);
+    return U_SUCCESS(status) ? Utf8(result, length) : std::string();
+}
+
+std::string BareNumber(int32_t value)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    uloc_setDefault(getenv("LC_TIME"), &status);
+    std::string locale = uloc_getDefault();
+    locale = locale.substr(0, locale.find('.'));
+    UNumberFormat* format = unum_open(UNUM_DECIMAL, nullptr, 0, locale.c_str(), nullptr, &status);
+    UChar result[kUnits];
+    int32_t length = unum_format(format, value, result, kUnits, nullptr, &status);
+    unum_close(format);
+    return U_SUCCESS(status) ? Utf8(result, length) : std::string();
+}
+
+CityPtr MakeCity()
+{
+    auto city = City::Make();
+    city->SetGmtOffset(0);
+    return city;
+}
+
+void BM_LongCityTime(benchmark::State& state)
+{
+    CityPtr city = MakeCity();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(TimeHelper::GetInstance()->GetLocalTimeStringLong(city));
+}
+
+void BM_LongDateText(benchmark::State& state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ICUHelper::GetInstance()->ConvertEpochTimeToICUDate(kTime, ICU_FORMAT_EEEDMMM_HHMM_12));
+}
+
+void BM_LongDateText_Baseline(benchmark::State& state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(BareLongDate("EEEdMMM hhmm"));
+}
+
+void BM_LongDateText_KeptFormatter(benchmark::State& state)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    UDateTimePatternGenerator* generator = udatpg_open("en_US", &status);
+    UChar pattern[kUnits];
+    int32_t patternLength = udatpg_getBestPattern(generator, u"EEEdMMM hhmm", -1, pattern, kUnits, &status);
+    udatpg_close(generator);
+    UDateFormat* format = udat_open(UDAT_PATTERN, UDAT_PATTERN, "en_US", kZone, -1, pattern, patternLength, &status);
+    for (auto _ : state) {
+        UChar result[kUnits];
+        int32_t length = udat_format(format, kTime * 1000.0, result, kUnits, nullptr, &status);
+        benchmark::DoNotOptimize(Utf8(result, length));
+    }
+    udat_close(format);
+}
+
+void BM_TemperatureText(benchmark::State& state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ICUHelper::GetInstance()->ConvertNumberToLocaleString(23));
+}
+
+void BM_TemperatureText_Baseline(benchmark::State& state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(BareNumber(23));
+}
+
+void BM_TemperatureText_KeptFormatter(benchmark::State& state)
+{
+    UErrorCode status = U_ZERO_ERROR;
+    UNumberFormat* format = unum_open(UNUM_DECIMAL, nullptr, 0, "en_US", nullptr, &status);
+    for (auto _ : state) {
+        UChar result[kUnits];
+        int32_t length = unum_format(format, 23, result, kUnits, nullptr, &status);
+        benchmark::DoNotOptimize(Utf8(result, length));
+    }
+    unum_close(format);
+}
+
+double Min(const std::vector<double>& v)
+{
+    return *std::min_element(v.begin(), v.end());
+}
+
+#define I18N_BENCH(fn) BENCHMARK(fn)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ComputeStatistics("min", Min)
+I18N_BENCH(BM_LongCityTime);
+I18N_BENCH(BM_LongDateText);
+I18N_BENCH(BM_LongDateText_Baseline);
+I18N_BENCH(BM_LongDateText_KeptFormatter);
+I18N_BENCH(BM_TemperatureText);
+I18N_BENCH(BM_TemperatureText_Baseline);
+I18N_BENCH(BM_TemperatureText_KeptFormatter);
+
+// Keeps min and median of each benchmark, then prints them with the ratio of
+// each to the baseline of its group (the name up to the first "_").
+class MinMedianReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Aggregate)
+                continue;
+            std::string name = run.run_name.function_name;
+            if (run.aggregate_name == "min")
+                mTimes[name].first = run.GetAdjustedRealTime();
+            else if (run.aggregate_name == "median")
+                mTimes[name].second = run.GetAdjustedRealTime();
+        }
+    }
+
+    void PrintSummary() const
+    {
+        std::printf("\n%-34s %10s %10s %12s %12s\n", "microseconds", "min", "median", "min/base", "median/base");
+        for (const auto& [name, time] : mTimes) {
+            std::string group = name.substr(0, name.find('_', 3));
+            if (name == "BM_LongCityTime")
+                group = "BM_LongDateText";
+            auto base = mTimes.find(group + "_Baseline");
+            double minRatio = base != mTimes.end() && base->second.first > 0 ? time.first / base->second.first : 0;
+            double medianRatio = base != mTimes.end() && base->second.second > 0 ? time.second / base->second.second : 0;
+            std::printf("%-34s %10.2f %10.2f %11.2fx %11.2fx\n", name.c_str(), time.first, time.second, minRatio,
+                        medianRatio);
+        }
+        std::printf("(BM_LongCityTime adds the city clock's key reads to BM_LongDateText; goal for ours: 1.3x)\n");
+    }
+
+private:
+    std::map<std::string, std::pair<double, double>> mTimes; // min, median
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    bench::TempDevice device("i18n-bench-XXXXXX", "com.velurio.weather");
+    if (!device.Ready())
+        return 1;
+    setenv("LC_TIME", "en_US.UTF-8", 1);
+    setenv("TZ", "UTC0", 1);
+    tzset();
+    benchmark::Initialize(&argc, argv);
+    MinMedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintSummary();
+    benchmark::Shutdown();
+    return 0;
+}

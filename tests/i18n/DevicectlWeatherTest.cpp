@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <glib.h>
+
+#include <string>
+#include <vector>
+
+#include "DeviceFixture.h"
+
+namespace {
+
+// Runs devicectl (under libfaketime at 2024-12-06 13:05:00 UTC when fixed);
+// stdout, or "exit N" when it failed.
+std::string Devicectl(std::vector<std::string> args, bool fixedClock = false)
+{
+    std::vector<std::string> command;
+    if (fixedClock)
+        command = {"faketime", "-f", "@2024-12-06 13:05:00"};
+    command.push_back(WEATHER_BUILD_DIR "/tools/devicectl");
+    command.insert(command.end(), args.begin(), args.end());
+    std::vector<gchar*> argv;
+    for (auto& part : command)
+        argv.push_back(const_cast<gchar*>(part.c_str()));
+    argv.push_back(nullptr);
+    gchar** envp = g_get_environ();
+    envp = g_environ_setenv(envp, "TZ", "UTC0", TRUE);
+    envp = g_environ_unsetenv(envp, "LC_TIME");
+    envp = g_environ_setenv(envp, "ASAN_OPTIONS", "verify_asan_link_order=0:detect_leaks=0", TRUE);
+    gchar* out = nullptr;
+    gint status = -1;
+    gboolean ran = g_spawn_sync(nullptr, argv.data(), envp, G_SPAWN_SEARCH_PATH, nullptr, nullptr, &out, nullptr,
+                                &status, nullptr);
+    g_strfreev(envp);
+    std::string text = out ? out : "";
+    g_free(out);
+    if (!ran || !g_spawn_check_wait_status(status, nullptr))
+        return "exit " + std::to_string(ran ? status : -1);
+    return text;
+}
+
+std::string Line(const std::string& output, const std::string& name)
+{
+    size_t at = output.find(name + " ");
+    if (at == std::string::npos)
+        return "(missing " + name + ")";
+    size_t start = output.find_first_not_of(' ', at + name.size());
+    return output.substr(start, output.find('\n', start) - start);
+}
+
+} // namespace
+
+// Each setting changes what the tool, a weather app's view, shows; the tool's
+// display locale comes from the device language.
+TEST(DevicectlWeatherTest, SettingsChangeTheCityClock)
+{
+    const struct {
+        std::vector<std::string> set;
+        std::vector<std::string> clock;
+        const char* provider;
+        const char* shortText;
+        const char* longText;
+    } steps[] = {
+        {{"language", "ko_KR.UTF-8"}, {"5.5"}, "TWC (5)", "오후 6:35", "12월 6일 (금) 오후 6:35"},
+        {{"time-format", "24"}, {"5.5", "--summer-time"}, "TWC (5)", "18:35", "12월 6일 (금) 18:35"},
+        {{"provider", "WCN"}, {"5.5", "--summer-time"}, "WCN (6)", "19:35", "12월 6일 (금) 19:35"},
+        {{"language", "en_US.UTF-8"}, {"-3.5"}, "WCN (6)", "09:35", "Fri, Dec 6, 09:35"},
+        {{"standalone", "on"}, {"-3.5", "--summer-time"}, "TWC (5)", "09:35", "Fri, Dec 6, 09:35"}, // country US
+        {{"country", "JP"}, {"-3.5", "--summer-time"}, "WeatherNews (4)", "10:35", "Fri, Dec 6, 10:35"},
+        {{"retail", "on"}, {"9"}, "WeatherNews (4)", "13:05", "Fri, Dec 6, 13:05"},
+    };
+    for (const auto& step : steps) {
+        std::vector<std::string> set = {"weather", "set"};
+        set.insert(set.end(), step.set.begin(), step.set.end());
+        ASSERT_EQ(Devicectl(set), "") << step.set[0];
+        std::vector<std::string> clock = {"weather", "clock"};
+        clock.insert(clock.end(), step.clock.begin(), step.clock.end());
+        std::string output = Devicectl(clock, true);
+        SCOPED_TRACE(step.set[0] + " " + step.set[1] + "\n" + output);
+        EXPECT_EQ(Line(output, "provider"), step.provider);
+        EXPECT_EQ(Line(output, "short"), step.shortText);
+        EXPECT_EQ(Line(output, "long"), step.longText);
+    }
+    std::string shown = Devicectl({"weather"});
+    EXPECT_EQ(Line(shown, "retail"), "1 (1: on)");
+    EXPECT_EQ(Line(shown, "common-icons"), "(unset) (preference of com.velurio.weather)");
+    EXPECT_EQ(Devicectl({"weather", "set", "common-icons", "on"}), "");
+    EXPECT_EQ(Line(Devicectl({"weather"}), "common-icons"), "true (preference of com.velurio.weather)");
+    EXPECT_EQ(Devicectl({"weather", "set", "provider", "accuweather"}), "exit 512");
+    EXPECT_EQ(Devicectl({"weather", "clock", "25"}), "exit 512");
+    for (auto key : {"retail", "standalone"})
+        Devicectl({"weather", "set", key, "off"});
+    Devicectl({"weather", "set", "time-format", "12"});
+}

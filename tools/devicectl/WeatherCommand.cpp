@@ -1,0 +1,222 @@
+// devicectl weather: the device settings that the weather texts, icons and
+// city clock depend on, by name, and the city clock as a weather app shows it.
+
+#include "Commands.h"
+
+#include <device/host.h>
+#include <device/system_keys.h>
+#include <device/vconf.h>
+
+#include <glib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "typedef/CPType.h"
+#include "typedef/City.h"
+#include "typedef/DataManager.h"
+#include "typedef/SettingData.h"
+#include "utils/PreferenceHelper.h"
+#include "utils/TimeHelper.h"
+
+namespace devicectl {
+
+namespace {
+
+// The weather application owns the settings database and, by default, the
+// icon preference.
+constexpr const char* kWeatherAppId = "com.velurio.weather";
+constexpr const char* kIconPreferenceSuffix = "is_weather_icon_converted_to_common_resource";
+
+const char* const kUsage =
+    "usage: devicectl weather [--app APP]                 what the weather rules read\n"
+    "       devicectl weather set NAME VALUE [--app APP]\n"
+    "         language TEXT        e.g. ko_KR.UTF-8 (display locale of the apps and tools)\n"
+    "         time-format 12|24\n"
+    "         retail on|off        retail (demonstration) mode\n"
+    "         standalone on|off\n"
+    "         country CODE         e.g. KR, CN, JP, US\n"
+    "         vendor TEXT          host phone vendor (\"LO\" selects the common icons)\n"
+    "         provider NAME        settings' provider: Accuweather, cmaweather, Kweather,\n"
+    "                              weathernews_kr, WeatherNews, TWC, WCN\n"
+    "         common-icons on|off  preference of APP (default com.velurio.weather)\n"
+    "       devicectl weather clock GMT_OFFSET_HOURS [--summer-time]\n"
+    "                              a city's clock as a weather app shows it now\n";
+
+std::string StringKey(const char* key)
+{
+    char* value = vconf_get_str(key);
+    std::string text = value ? value : "(unset)";
+    std::free(value);
+    return text;
+}
+
+std::string IntKey(const char* key)
+{
+    int value = 0;
+    return vconf_get_int(key, &value) == VCONF_OK ? std::to_string(value) : "(unset)";
+}
+
+bool ParseOnOff(const std::string& text, int& value)
+{
+    if (text == "on" || text == "1")
+        value = 1;
+    else if (text == "off" || text == "0")
+        value = 0;
+    else
+        return false;
+    return true;
+}
+
+// The data layer works for the application this process says it is.
+void ActAs(const std::string& app)
+{
+    g_setenv(device::kAppIdEnv, app.c_str(), TRUE);
+}
+
+std::shared_ptr<SettingData> LoadSettings()
+{
+    DataManager::GetInstance()->InitializeDB();
+    auto settingData = SettingData::Make();
+    settingData->LoadData();
+    return settingData;
+}
+
+// Read without the helper: an absent preference is reported, not created.
+std::string IconPreference(const std::string& app)
+{
+    for (const auto& key : device::Preferences(app)) {
+        const std::string& name = key.key;
+        if (name.size() >= std::strlen(kIconPreferenceSuffix) &&
+            name.compare(name.size() - std::strlen(kIconPreferenceSuffix), std::string::npos, kIconPreferenceSuffix) == 0)
+            return key.value;
+    }
+    return "(unset)";
+}
+
+int Show(const std::string& app)
+{
+    std::printf("language      %s\n", StringKey(SYSKEY_LANGUAGE).c_str());
+    std::printf("time-format   %s (1: 12-hour, absent: 12-hour, other: 24-hour)\n", IntKey(SYSKEY_TIME_FORMAT_1224).c_str());
+    std::printf("retail        %s (1: on)\n", IntKey(SYSKEY_RETAIL_MODE_ENABLED).c_str());
+    std::printf("standalone    %s\n", IntKey(SYSKEY_STANDALONE).c_str());
+    std::printf("country       %s\n", StringKey(SYSKEY_COUNTRY_ISO).c_str());
+    std::printf("vendor        %s\n", StringKey(SYSKEY_HOST_VENDOR).c_str());
+    std::printf("provider      %s (settings)\n", LoadSettings()->GetCpType().c_str());
+    std::printf("common-icons  %s (preference of %s)\n", IconPreference(app).c_str(), app.c_str());
+    return 0;
+}
+
+bool ValidAppId(const std::string& app)
+{
+    if (app.empty())
+        return false;
+    for (char c : app)
+        if (!g_ascii_isalnum(c) && c != '.' && c != '-' && c != '_')
+            return false;
+    return true;
+}
+
+int Fail(const char* text, const std::string& value)
+{
+    std::fprintf(stderr, "devicectl: %s %s\n", text, value.c_str());
+    return 2;
+}
+
+int Set(const std::string& name, const std::string& value)
+{
+    int flag = 0;
+    int ret = VCONF_OK;
+    if (name == "language") {
+        if (value.empty())
+            return Fail("empty language", value);
+        ret = vconf_set_str(SYSKEY_LANGUAGE, value.c_str());
+    } else if (name == "time-format") {
+        if (value != "12" && value != "24")
+            return Fail("time-format is 12 or 24, not", value);
+        ret = vconf_set_int(SYSKEY_TIME_FORMAT_1224, value == "12" ? 1 : 0);
+    } else if (name == "retail" || name == "standalone") {
+        if (!ParseOnOff(value, flag))
+            return Fail("expected on or off, not", value);
+        ret = vconf_set_int(name == "retail" ? SYSKEY_RETAIL_MODE_ENABLED : SYSKEY_STANDALONE, flag);
+    } else if (name == "country") {
+        ret = vconf_set_str(SYSKEY_COUNTRY_ISO, value.c_str());
+    } else if (name == "vendor") {
+        ret = vconf_set_str(SYSKEY_HOST_VENDOR, value.c_str());
+    } else if (name == "provider") {
+        auto names = CPType::GetInstance()->GetCPTypeList();
+        bool known = value == "weathernews_kr";
+        for (const auto& known_name : *names)
+            known = known || known_name == value;
+        if (!known)
+            return Fail("unknown provider", value);
+        LoadSettings()->SetCpType(value);
+    } else if (name == "common-icons") {
+        if (!ParseOnOff(value, flag))
+            return Fail("expected on or off, not", value);
+        PreferenceHelper::GetInstance()->SetIsWeatherIconConvertedToCommonResource(flag == 1);
+    } else {
+        return Fail("unknown setting", name);
+    }
+    if (ret != VCONF_OK) {
+        std::fprintf(stderr, "devicectl: cannot set %s (%d)\n", name.c_str(), ret);
+        return 1;
+    }
+    return 0;
+}
+
+// What a weather app does at start (load, which decides the provider), then
+// the city clock of a city at that offset.
+int Clock(const std::string& offsetText, bool summerTime)
+{
+    char* end = nullptr;
+    double offset = std::strtod(offsetText.c_str(), &end);
+    if (offsetText.empty() || *end != '\0' || offset < -24 || offset > 24)
+        return Fail("GMT offset in hours between -24 and 24, not", offsetText);
+    DataManager* dataManager = DataManager::GetInstance();
+    dataManager->InitializeDB();
+    dataManager->LoadData();
+    auto city = City::Make();
+    city->SetGmtOffset(offset);
+    city->SetIsSummerTime(summerTime);
+    TimeHelper* timeHelper = TimeHelper::GetInstance();
+    const char* lcTime = std::getenv("LC_TIME");
+    std::printf("provider      %s (%d)\n", CPType::GetInstance()->GetCPTypeString().c_str(), CPType::GetInstance()->GetCPType());
+    std::printf("LC_TIME       %s\n", lcTime ? lcTime : "(unset)");
+    std::printf("short         %s\n", timeHelper->GetLocalTimeString(city).c_str());
+    std::printf("long          %s\n", timeHelper->GetLocalTimeStringLong(city).c_str());
+    return 0;
+}
+
+} // namespace
+
+int Weather(const Args& args)
+{
+    // The offset of "clock" may be negative: take it before the options.
+    Args rest = args;
+    std::string offset;
+    if (rest.size() >= 2 && rest[0] == "clock") {
+        offset = rest[1];
+        rest.erase(rest.begin() + 1);
+    }
+    ParsedArgs parsed = ParseArgs(rest, {"--app"}, {"--summer-time"});
+    const auto& pos = parsed.positional;
+    const std::string app = parsed.Get("--app", kWeatherAppId);
+    if (!parsed.error.empty() || !ValidAppId(app)) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    ActAs(app);
+    if (pos.empty())
+        return Show(app);
+    if (pos[0] == "set" && pos.size() == 3)
+        return Set(pos[1], pos[2]);
+    if (pos[0] == "clock" && pos.size() == 1 && !offset.empty())
+        return Clock(offset, parsed.Has("--summer-time"));
+    std::fputs(kUsage, stderr);
+    return 2;
+}
+
+} // namespace devicectl
