@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <device/host_locale.h>
 #include <device/system_keys.h>
 #include <device/vconf.h>
 
@@ -33,4 +34,15 @@ TEST(LanguageHelperTest, DirectionByExactLanguage)
     EXPECT_EQ(helper->GetLanguage(), "ko_KR.UTF-8");
     ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, "en_US.UTF-8"), VCONF_OK);
     helper->ClearLanguage();
+}
+
+// What the device's launcher and the tools put into a process's environment.
+TEST(DeviceLocaleTest, EnvironmentFollowsTheLanguageKey)
+{
+    ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, "zh_TW.UTF-8"), VCONF_OK);
+    using Pairs = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(device::DeviceLocaleEnvironment(), (Pairs{{"LC_TIME", "zh_TW.UTF-8"}, {"LC_MESSAGES", "zh_TW.UTF-8"}}));
+    ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, ""), VCONF_OK);
+    EXPECT_TRUE(device::DeviceLocaleEnvironment().empty());
+    ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, "en_US.UTF-8"), VCONF_OK);
 }
