@@ -78,22 +78,23 @@ const IcuApi* Icu()
 // (hundreds of microseconds, milliseconds when the data is cold); a clone of
 // one opened before costs about ten and answers the same to the byte. One
 // generator per locale is kept for the life of the process.
+// Never destroyed: the generators stay reachable until the process is gone.
 std::mutex gGeneratorMutex;
-std::map<std::string, UDateTimePatternGenerator*> gGenerators;
+auto* const gGenerators = new std::map<std::string, UDateTimePatternGenerator*>();
 
 UDateTimePatternGenerator* OpenGenerator(const IcuApi* icu, const char* locale, UErrorCode* status)
 {
     std::string key = locale ? locale : icu->uloc_getDefault_();
     std::lock_guard<std::mutex> guard(gGeneratorMutex);
-    auto found = gGenerators.find(key);
-    if (found == gGenerators.end()) {
+    auto found = gGenerators->find(key);
+    if (found == gGenerators->end()) {
         UDateTimePatternGenerator* opened = icu->udatpg_open_(key.c_str(), status);
         if (U_FAILURE(*status)) {
             if (opened)
                 icu->udatpg_close_(opened);
             return nullptr;
         }
-        found = gGenerators.emplace(key, opened).first;
+        found = gGenerators->emplace(key, opened).first;
     }
     return icu->udatpg_clone_(found->second, status);
 }
