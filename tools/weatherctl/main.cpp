@@ -13,6 +13,7 @@
 #include <device/host.h>
 
 #include "CityFile.h"
+#include "WatchView.h"
 #include "typedef/DataManager.h"
 
 namespace {
@@ -20,7 +21,7 @@ namespace {
 // The weather application owns the weather database; the tool acts as it.
 constexpr const char* kWeatherAppId = "com.velurio.weather";
 
-enum Exit { kExitOk = 0, kExitRefused = 1, kExitUsage = 2 };
+enum Exit { kExitOk = 0, kExitRefused = 1, kExitUsage = 2, kExitNoCity = 3 };
 
 void Usage(FILE* out)
 {
@@ -28,7 +29,12 @@ void Usage(FILE* out)
                  "usage: weatherctl [--json] COMMAND [ARGS]\n"
                  "  import FILE     replace the device's cities with those of a city file\n"
                  "  export          write the device's cities as a city file\n"
-                 "Exit: 0 done, 1 city file refused (nothing written), 2 usage or local error.\n"
+                 "  list            the cities: position, id, name, local time, temperature, condition\n"
+                 "  show [CITY]     everything a watch shows for a city (location id or list\n"
+                 "                  position; default: every city)\n"
+                 "Texts follow the device's language, provider, temperature unit and 12/24-hour key.\n"
+                 "Exit: 0 done, 1 city file refused (nothing written), 2 usage or local error,\n"
+                 "3 no such city.\n"
                  "The device root is $WEATHER_DEVICE_ROOT, else $HOME/.weather-device.\n");
 }
 
@@ -132,7 +138,8 @@ int main(int argc, char** argv)
     }
     const std::string& command = args[0];
     const size_t extra = args.size() - 1;
-    const bool known = (command == "import" && extra == 1) || (command == "export" && extra == 0);
+    const bool known = (command == "import" && extra == 1) || (command == "export" && extra == 0) ||
+                       (command == "list" && extra == 0) || (command == "show" && extra <= 1);
     if (!known) {
         Usage(stderr);
         return kExitUsage;
@@ -142,5 +149,15 @@ int main(int argc, char** argv)
         return kExitUsage;
     }
     if (command == "import") return Import(args[1], json);
-    return Export();
+    if (command == "export") return Export();
+
+    weatherctl::PrepareLocale();
+    DataManager* dataManager = OpenData();
+    if (command == "list") return weatherctl::List(dataManager, json);
+    const std::string city = extra == 1 ? args[1] : std::string();
+    if (weatherctl::Show(dataManager, city, json) == weatherctl::kNoSuchCity) {
+        PrintError(json, "no city " + city + " on the device");
+        return kExitNoCity;
+    }
+    return kExitOk;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "typedef/City.h"
 #include "typedef/LifeIndexData.h"
@@ -69,6 +70,80 @@ public:
     HourlyPtr GetHourlyPtr(const CityPtr& c, int index) { return mWeatherDataPtr->GetHourlyPtr(c, index); }
     HourlyPtr GetYesterdayPtr(const CityPtr& c, int index) { return mWeatherDataPtr->GetYesterdayPtr(c, index); }
 
+    // The city whose location id the settings name as the one to display.
+    CityPtr GetDisplayCityPtr() { return mWeatherDataPtr->GetCityPtr(GetLocationIdOfDisplayCity()); }
+
+    // Weather texts and values, by city, list position or location id.
+    // Temperatures come in the settings' unit: Celsius exactly when it is 1.
+#define DATA_MANAGER_WEATHER(Ret, Name)                                                                   \
+    template <typename Key, typename... Args>                                                             \
+    Ret Name(const Key& key, Args... args) { return mWeatherDataPtr->Name(key, args...); }
+#define DATA_MANAGER_TEMPERATURE(Ret, Name)                                                               \
+    template <typename Key, typename... Args>                                                             \
+    Ret Name(const Key& key, Args... args) { return mWeatherDataPtr->Name(key, args..., IsCelsius()); }
+    DATA_MANAGER_TEMPERATURE(double, GetCurrentTemperature)
+    DATA_MANAGER_TEMPERATURE(double, GetLowTemperature)
+    DATA_MANAGER_TEMPERATURE(double, GetHighTemperature)
+    DATA_MANAGER_TEMPERATURE(std::string, GetCurrentTemperatureString)
+    DATA_MANAGER_TEMPERATURE(std::string, GetLowTemperatureString)
+    DATA_MANAGER_TEMPERATURE(std::string, GetHighTemperatureString)
+    DATA_MANAGER_TEMPERATURE(double, GetWeeklyHighTemperature)
+    DATA_MANAGER_TEMPERATURE(double, GetWeeklyLowTemperature)
+    DATA_MANAGER_TEMPERATURE(std::string, GetWeeklyHighTemperatureString)
+    DATA_MANAGER_TEMPERATURE(std::string, GetWeeklyLowTemperatureString)
+    DATA_MANAGER_TEMPERATURE(double, GetHourlyCurrentTemperature)
+    DATA_MANAGER_TEMPERATURE(double, GetHourlyLowTemperature)
+    DATA_MANAGER_TEMPERATURE(double, GetHourlyHighTemperature)
+    DATA_MANAGER_TEMPERATURE(std::string, GetHourlyCurrentTemperatureString)
+    DATA_MANAGER_TEMPERATURE(std::string, GetHourlyLowTemperatureString)
+    DATA_MANAGER_TEMPERATURE(std::string, GetHourlyHighTemperatureString)
+    DATA_MANAGER_TEMPERATURE(double, GetYesterdayCurrentTemperature)
+    DATA_MANAGER_TEMPERATURE(std::string, GetYesterdayCurrentTemperatureString)
+    DATA_MANAGER_WEATHER(std::string, GetCityName)
+    DATA_MANAGER_WEATHER(unsigned int, GetLocalTime)
+    DATA_MANAGER_WEATHER(std::string, GetLocalTimeString)
+    DATA_MANAGER_WEATHER(std::string, GetLocalTimeStringLong)
+    DATA_MANAGER_WEATHER(std::string, GetCurrentWeatherIcon)
+    DATA_MANAGER_WEATHER(std::string, GetWeeklyWeatherIcon)
+    DATA_MANAGER_WEATHER(std::string, GetHourlyWeatherIcon)
+    DATA_MANAGER_WEATHER(std::string, GetCurrentWeatherStatus)
+    DATA_MANAGER_WEATHER(std::string, GetCurrentWeatherStatusSimple)
+    DATA_MANAGER_WEATHER(std::string, GetWeeklyWeatherStatus)
+    DATA_MANAGER_WEATHER(std::string, GetHourlyWeatherStatus)
+    DATA_MANAGER_WEATHER(int, GetCurrentTimeHourlyIndex)
+    DATA_MANAGER_WEATHER(double, GetRainProbability)
+    DATA_MANAGER_WEATHER(std::string, GetRainProbabilityString)
+#undef DATA_MANAGER_WEATHER
+#undef DATA_MANAGER_TEMPERATURE
+    std::string GetWeatherIcon(const WeatherPtr& weatherPtr, bool isDay, int width, int height)
+    {
+        return mWeatherDataPtr->GetWeatherIcon(weatherPtr, isDay, width, height);
+    }
+    double GetTemperature(const TemperaturePtr& temperaturePtr) { return mWeatherDataPtr->GetTemperature(temperaturePtr, IsCelsius()); }
+    std::string GetTemperatureString(const TemperaturePtr& temperaturePtr)
+    {
+        return mWeatherDataPtr->GetTemperatureString(temperaturePtr, IsCelsius());
+    }
+    // Against the settings' refresh interval (hours).
+    bool GetIsWeatherInfoExpired() { return mWeatherDataPtr->GetIsWeatherInfoExpired(GetAutoRefreshInterval()); }
+
+    // Life-index texts and icons.
+    std::string GetLifeIndexTitle(const CityPtr& cityPtr, int type) { return mLifeIndexDataPtr->GetLifeIndexTitle(cityPtr, type); }
+    std::string GetLifeIndexIconName(const CityPtr& cityPtr, int type) { return mLifeIndexDataPtr->GetLifeIndexIconName(cityPtr, type); }
+    // The value text of one kind ("9999" when not supplied); kind 8 is the
+    // city's rain probability in whole percent.
+    std::string GetLifeIndexValue(const CityPtr& cityPtr, int type);
+    std::string GetLifeIndexValue(int cityIndex, int type) { return GetLifeIndexValue(GetCityPtr(cityIndex), type); }
+    std::string GetLifeIndexValue(const std::string& locationId, int type) { return GetLifeIndexValue(GetCityPtr(locationId), type); }
+    // The kinds a weather screen shows for the city: the provider's candidates
+    // (by month for three providers) that have a value. Never null.
+    std::shared_ptr<std::vector<int>> GetSupportingLifeIndex(const CityPtr& cityPtr);
+    std::shared_ptr<std::vector<int>> GetSupportingLifeIndex(int cityIndex) { return GetSupportingLifeIndex(GetCityPtr(cityIndex)); }
+    std::shared_ptr<std::vector<int>> GetSupportingLifeIndex(const std::string& locationId)
+    {
+        return GetSupportingLifeIndex(GetCityPtr(locationId));
+    }
+
     // Life-index values of one city, by index or location id; 9999 when the
     // city has no life-index record.
     int32_t GetUVIndexLevel(int cityIndex);
@@ -87,6 +162,8 @@ public:
 
 private:
     DataManager() = default;
+
+    bool IsCelsius() { return GetTemperatureUnit() == 1; }
 
     std::shared_ptr<WeatherData> mWeatherDataPtr;
     std::shared_ptr<LifeIndexData> mLifeIndexDataPtr;

@@ -1,9 +1,18 @@
 #include "typedef/WeatherData.h"
 
+#include <cmath>
 #include <stdexcept>
 
-#include "utils/Log.h"
+#include "db/IconMappingTable.h"
 #include "db/WeatherDBController.h"
+#include "typedef/CPType.h"
+#include "typedef/WeatherDataMarkers.h"
+#include "typedef/WeatherStatus.h"
+#include "utils/ICUHelper.h"
+#include "utils/Log.h"
+#include "utils/TimeHelper.h"
+#include "utils/VconfUtilFactory.h"
+#include "utils/WeatherImageMapper.h"
 
 bool WeatherData::Init()
 {
@@ -204,4 +213,254 @@ HourlyPtr WeatherData::GetYesterdayPtr(const CityPtr& cityPtr, int hourlyIndex)
     RETURN_IF(!hourlyPtrVector, nullptr);
     RETURN_IF((int)hourlyPtrVector->size() < hourlyIndex, nullptr);
     return HourlyEntryOrFirst(*hourlyPtrVector, hourlyIndex);
+}
+
+// ---- temperatures ----
+
+double WeatherData::GetTemperature(const TemperaturePtr& temperaturePtr, bool isCelsius)
+{
+    RETURN_IF(!temperaturePtr, FLOAT_UNSUPPORTED_VALUE);
+    const double value = isCelsius ? temperaturePtr->GetCelsius() : temperaturePtr->GetFahrenheit();
+    return std::floor(value + 0.5);
+}
+
+std::string WeatherData::GetTemperatureString(const TemperaturePtr& temperaturePtr, bool isCelsius)
+{
+    const int32_t temp = static_cast<int32_t>(GetTemperature(temperaturePtr, isCelsius));
+    RETURN_IF(temp == UNSUPPORTED_VALUE, UNSUPPORTED_TEXT);
+    return ICUHelper::GetInstance()->ConvertNumberToLocaleString(temp);
+}
+
+// Each reader fails as the Part's guards do: no city, then no sub-record.
+#define CITY_TEMPERATURE(Name, Getter)                                                       \
+    double WeatherData::Name(const CityPtr& cityPtr, bool isCelsius)                        \
+    {                                                                                        \
+        RETURN_IF(!cityPtr, FLOAT_UNSUPPORTED_VALUE);                                        \
+        CurrentPtr currentPtr = cityPtr->GetCurrent();                                       \
+        RETURN_IF(!currentPtr, FLOAT_UNSUPPORTED_VALUE);                                     \
+        return GetTemperature(currentPtr->Getter(), isCelsius);                              \
+    }                                                                                        \
+    std::string WeatherData::Name##String(const CityPtr& cityPtr, bool isCelsius)            \
+    {                                                                                        \
+        RETURN_IF(!cityPtr, UNSUPPORTED_TEXT);                                               \
+        CurrentPtr currentPtr = cityPtr->GetCurrent();                                       \
+        RETURN_IF(!currentPtr, UNSUPPORTED_TEXT);                                            \
+        return GetTemperatureString(currentPtr->Getter(), isCelsius);                        \
+    }
+
+CITY_TEMPERATURE(GetCurrentTemperature, GetCurTemperature)
+CITY_TEMPERATURE(GetLowTemperature, GetLowTemperature)
+CITY_TEMPERATURE(GetHighTemperature, GetHighTemperature)
+#undef CITY_TEMPERATURE
+
+#define ENTRY_TEMPERATURE(Name, EntryGetter, EntryType, guard, Getter)                       \
+    double WeatherData::Name(const CityPtr& cityPtr, int index, bool isCelsius)              \
+    {                                                                                        \
+        RETURN_IF(!cityPtr, FLOAT_UNSUPPORTED_VALUE);                                        \
+        EntryType guard = EntryGetter(cityPtr, index);                                       \
+        RETURN_IF(!guard, FLOAT_UNSUPPORTED_VALUE);                                          \
+        return GetTemperature(guard->Getter(), isCelsius);                                   \
+    }                                                                                        \
+    std::string WeatherData::Name##String(const CityPtr& cityPtr, int index, bool isCelsius) \
+    {                                                                                        \
+        RETURN_IF(!cityPtr, UNSUPPORTED_TEXT);                                               \
+        EntryType guard = EntryGetter(cityPtr, index);                                       \
+        RETURN_IF(!guard, UNSUPPORTED_TEXT);                                                 \
+        return GetTemperatureString(guard->Getter(), isCelsius);                             \
+    }
+
+ENTRY_TEMPERATURE(GetWeeklyHighTemperature, GetWeeklyPtr, WeeklyPtr, weeklyPtr, GetHighTemperature)
+ENTRY_TEMPERATURE(GetWeeklyLowTemperature, GetWeeklyPtr, WeeklyPtr, weeklyPtr, GetLowTemperature)
+ENTRY_TEMPERATURE(GetHourlyCurrentTemperature, GetHourlyPtr, HourlyPtr, hourlyPtr, GetCurTemperature)
+ENTRY_TEMPERATURE(GetHourlyLowTemperature, GetHourlyPtr, HourlyPtr, hourlyPtr, GetLowTemperature)
+ENTRY_TEMPERATURE(GetHourlyHighTemperature, GetHourlyPtr, HourlyPtr, hourlyPtr, GetHighTemperature)
+ENTRY_TEMPERATURE(GetYesterdayCurrentTemperature, GetYesterdayPtr, HourlyPtr, hourlyPtr, GetCurTemperature)
+#undef ENTRY_TEMPERATURE
+
+// ---- names and clock ----
+
+std::string WeatherData::GetCityName(const CityPtr& cityPtr)
+{
+    RETURN_IF(!cityPtr, std::string());
+    std::shared_ptr<VconfUtil> vconfUtil = VconfUtilFactory::Make();
+    const std::string language = vconfUtil ? vconfUtil->GetLanguage() : std::string();
+    const int32_t cpType = CPType::GetInstance()->GetCPType();
+    const std::string& local = cityPtr->GetCityName().empty() ? cityPtr->GetCityNameEng() : cityPtr->GetCityName();
+    const std::string& english = cityPtr->GetCityNameEng();
+    const bool shortLanguage = language.length() < 2;
+    auto startsWith = [&language](const char* prefix) { return language.rfind(prefix, 0) == 0; };
+    switch (cpType) {
+    case WEATHER_CP_TYPE_KWEATHER:
+    case WEATHER_CP_TYPE_WEATHERNEWS_KR: return shortLanguage || startsWith("ko") ? local : english;
+    case WEATHER_CP_TYPE_WEATHERNEWS:
+        return shortLanguage || (!startsWith("ja") && !startsWith("ko")) ? english : local;
+    case WEATHER_CP_TYPE_WCN: return shortLanguage || !startsWith("zh") ? english : local;
+    default: return local;
+    }
+}
+
+unsigned int WeatherData::GetLocalTime(const CityPtr& cityPtr)
+{
+    return TimeHelper::GetInstance()->GetLocalTime(cityPtr);
+}
+
+std::string WeatherData::GetLocalTimeString(const CityPtr& cityPtr)
+{
+    return TimeHelper::GetInstance()->GetLocalTimeString(cityPtr);
+}
+
+std::string WeatherData::GetLocalTimeStringLong(const CityPtr& cityPtr)
+{
+    return TimeHelper::GetInstance()->GetLocalTimeStringLong(cityPtr);
+}
+
+// ---- icons and status texts ----
+
+namespace {
+
+bool IsDayNow(const CityPtr& cityPtr)
+{
+    TimeHelper* timeHelper = TimeHelper::GetInstance();
+    return timeHelper->GetIsDay(cityPtr, timeHelper->GetCurrentTime());
+}
+
+} // namespace
+
+std::string WeatherData::GetWeatherIcon(const WeatherPtr& weatherPtr, bool isDay, int width, int height)
+{
+    RETURN_IF(!weatherPtr, UNSUPPORTED_TEXT);
+    std::shared_ptr<IconMappingTable> iconMappingTable = IconMappingTable::Make();
+    std::shared_ptr<WeatherImageMapper> imageMapper = WeatherImageMapper::Make();
+    RETURN_IF(!iconMappingTable || !imageMapper, UNSUPPORTED_TEXT);
+    const int32_t iconNum = iconMappingTable->GetMappingIconNum(weatherPtr->GetWeatherIcon(), isDay);
+    return imageMapper->GetImageName(iconNum, width, height);
+}
+
+std::string WeatherData::GetCurrentWeatherIcon(const CityPtr& cityPtr, int width, int height)
+{
+    RETURN_IF(!cityPtr, UNSUPPORTED_TEXT);
+    return GetWeatherIcon(cityPtr->GetCurrent(), IsDayNow(cityPtr), width, height);
+}
+
+std::string WeatherData::GetWeeklyWeatherIcon(const CityPtr& cityPtr, int weeklyIndex, int width, int height)
+{
+    RETURN_IF(!cityPtr, UNSUPPORTED_TEXT);
+    return GetWeatherIcon(GetWeeklyPtr(cityPtr, weeklyIndex), true, width, height);
+}
+
+std::string WeatherData::GetHourlyWeatherIcon(const CityPtr& cityPtr, int hourlyIndex, int width, int height)
+{
+    RETURN_IF(!cityPtr, UNSUPPORTED_TEXT);
+    HourlyPtr hourlyPtr = GetHourlyPtr(cityPtr, hourlyIndex);
+    RETURN_IF(!hourlyPtr, UNSUPPORTED_TEXT);
+    const bool isDay = TimeHelper::GetInstance()->GetIsDayForHourlyForecast(cityPtr, hourlyPtr->GetHour());
+    return GetWeatherIcon(hourlyPtr, isDay, width, height);
+}
+
+std::string WeatherData::GetCurrentWeatherStatus(const CityPtr& cityPtr)
+{
+    std::shared_ptr<WeatherStatus> weatherStatus = WeatherStatus::Make();
+    RETURN_IF(!weatherStatus, std::string());
+    return weatherStatus->GetMappingString(cityPtr, IsDayNow(cityPtr));
+}
+
+std::string WeatherData::GetCurrentWeatherStatusSimple(const CityPtr& cityPtr)
+{
+    std::shared_ptr<WeatherStatus> weatherStatus = WeatherStatus::Make();
+    RETURN_IF(!weatherStatus, std::string());
+    return weatherStatus->GetMappingSimpleString(cityPtr, IsDayNow(cityPtr));
+}
+
+std::string WeatherData::GetWeeklyWeatherStatus(const CityPtr& cityPtr, int weeklyIndex)
+{
+    std::shared_ptr<WeatherStatus> weatherStatus = WeatherStatus::Make();
+    RETURN_IF(!weatherStatus, std::string());
+    return weatherStatus->GetMappingString(GetWeeklyPtr(cityPtr, weeklyIndex));
+}
+
+std::string WeatherData::GetHourlyWeatherStatus(const CityPtr& cityPtr, int hourlyIndex)
+{
+    std::shared_ptr<WeatherStatus> weatherStatus = WeatherStatus::Make();
+    RETURN_IF(!weatherStatus, std::string());
+    return weatherStatus->GetMappingString(GetHourlyPtr(cityPtr, hourlyIndex), IsDayNow(cityPtr));
+}
+
+// ---- hourly index, rain probability, expiry ----
+
+int WeatherData::GetCurrentTimeHourlyIndex(const CityPtr& cityPtr)
+{
+    std::shared_ptr<VconfUtil> vconfUtil = VconfUtilFactory::Make();
+    if (vconfUtil && vconfUtil->GetIsRetailMode())
+        return 0;
+    RETURN_IF(!cityPtr, 0);
+    HourlyPtrVectorPtr hourlyPtrVector = cityPtr->GetHourlyPtrVector();
+    if (!hourlyPtrVector) {
+        LOGE("exception caught: %s", "!hourlyPtrVector");
+        return 0;
+    }
+    const unsigned int now = GetLocalTime(cityPtr);
+    const HourlyPtrVector& entries = *hourlyPtrVector;
+    if (entries.empty() || !entries[0] || now < entries[0]->GetHour())
+        return 0;
+    for (size_t i = 1; i < entries.size(); ++i) {
+        if (entries[i] && entries[i]->GetHour() > now)
+            return static_cast<int>(i - 1);
+    }
+    return static_cast<int>(entries.size() - 1);
+}
+
+double WeatherData::GetRainProbability(const CityPtr& cityPtr)
+{
+    if (!cityPtr)
+        return FLOAT_UNSUPPORTED_VALUE;
+    const int32_t cpType = CPType::GetInstance()->GetCPType();
+    if (cpType == WEATHER_CP_TYPE_KWEATHER || cpType == WEATHER_CP_TYPE_WEATHERNEWS_KR ||
+        cpType == WEATHER_CP_TYPE_WCN) {
+        HourlyPtrVectorPtr hourlyPtrVector = cityPtr->GetHourlyPtrVector();
+        if (!hourlyPtrVector)
+            return FLOAT_UNSUPPORTED_VALUE;
+        try {
+            HourlyPtr hourlyPtr = hourlyPtrVector->at(static_cast<size_t>(GetCurrentTimeHourlyIndex(cityPtr)));
+            return hourlyPtr ? hourlyPtr->GetPrecProbability() : FLOAT_UNSUPPORTED_VALUE;
+        } catch (const std::out_of_range&) {
+            LOGE("exception caught: out of range");
+        }
+        return FLOAT_UNSUPPORTED_VALUE;
+    }
+    LifeIndexPtr lifeIndexPtr = cityPtr->GetLifeIndex();
+    RETURN_IF(!lifeIndexPtr, FLOAT_UNSUPPORTED_VALUE);
+    PrecipitationPtr precipitationPtr = lifeIndexPtr->GetPrecipitation();
+    if (!precipitationPtr)
+        return FLOAT_UNSUPPORTED_VALUE;
+    double first = precipitationPtr->GetPrecProbability();
+    double second = precipitationPtr->GetPrecProbabilityNight();
+    if (!IsDayNow(cityPtr))
+        std::swap(first, second);
+    return first != FLOAT_UNSUPPORTED_VALUE ? first : second;
+}
+
+std::string WeatherData::GetRainProbabilityString(const CityPtr& cityPtr)
+{
+    const double value = GetRainProbability(cityPtr);
+    RETURN_IF(value == FLOAT_UNSUPPORTED_VALUE, UNSUPPORTED_TEXT);
+    return ICUHelper::GetInstance()->ConvertDoubleToLocaleString(value);
+}
+
+bool WeatherData::GetIsWeatherInfoExpired(int hours)
+{
+    RETURN_IF(mCityPtrVector == NULL, false);
+    RETURN_IF(mCityPtrVector->size() == 0, false);
+    uint32_t oldest = 0;
+    for (const CityPtr& cityPtr : *mCityPtrVector) {
+        if (!cityPtr)
+            continue;
+        const uint32_t refreshed = cityPtr->GetRefreshedTime();
+        if (oldest == 0 || refreshed < oldest)
+            oldest = refreshed;
+    }
+    const uint32_t now = TimeHelper::GetInstance()->GetCurrentTime();
+    const uint32_t interval = static_cast<uint32_t>(hours) * 3600u;
+    LOGE("now [%lu], lastRefreshedTime [%lu], timeInterval [%lu]", static_cast<unsigned long>(now),
+         static_cast<unsigned long>(oldest), static_cast<unsigned long>(interval));
+    return static_cast<uint32_t>(now - oldest) > interval;
 }

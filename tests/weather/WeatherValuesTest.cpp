@@ -1,0 +1,281 @@
+// Weather values and their selection: rounding, the hourly entry of now,
+// expiry, city names, rain probability by day and night, and the life
+// indices the data manager picks by provider and month.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ctime>
+
+#include <device/system_keys.h>
+#include <device/vconf.h>
+
+#include "DeviceFixture.h"
+#include "../i18n/I18nTestSupport.h"
+#include "typedef/CPType.h"
+#include "typedef/DataManager.h"
+#include "utils/TimeHelper.h"
+
+namespace {
+
+void SelectProvider(int32_t type)
+{
+    ASSERT_EQ(vconf_set_int(SYSKEY_STANDALONE, 0), VCONF_OK);
+    auto setting = Setting::Make();
+    setting->SetCpType(CPType::GetInstance()->ConvertWeatherCPTypeToString(type));
+    setting->SetTemperatureUnit(1);
+    DataManager::GetInstance()->SetSetting(setting);
+    CPType::GetInstance()->Renew();
+    ASSERT_EQ(CPType::GetInstance()->GetCPType(), type);
+}
+
+HourlyPtr HourAt(uint32_t hour, double precProbability = 0.0)
+{
+    HourlyPtr entry = Hourly::Make();
+    entry->SetHour(hour);
+    entry->SetPrecProbability(precProbability);
+    return entry;
+}
+
+TEST(WeatherValues, TemperaturesRoundHalfUp)
+{
+    auto data = WeatherData::Make();
+    const struct {
+        double celsius;
+        double rounded;
+        const char* text;
+    } cases[] = {
+        {21.5, 22.0, "22"}, {21.4, 21.0, "21"}, {-0.5, 0.0, "0"},    {-1.5, -1.0, "-1"},
+        {-2.6, -3.0, "-3"}, {-0.4, 0.0, "0"},   {9999.0, 9999.0, "9999"},
+    };
+    for (const auto& c : cases) {
+        TemperaturePtr t = Temperature::Make();
+        t->SetCelsius(c.celsius);
+        EXPECT_EQ(data->GetTemperature(t, true), c.rounded) << c.celsius;
+        EXPECT_EQ(data->GetTemperatureString(t, true), c.text) << c.celsius;
+    }
+    TemperaturePtr t = Temperature::Make();
+    t->SetTemperature(21.37);  // 70.4 F
+    EXPECT_EQ(data->GetTemperature(t, false), 70.0);
+    EXPECT_EQ(data->GetTemperatureString(nullptr, true), "9999");
+}
+
+TEST(WeatherValues, HourlyIndexAtEntryEdges)
+{
+    SelectProvider(WEATHER_CP_TYPE_TWC);
+    auto data = WeatherData::Make();
+    CityPtr city = City::Make();
+    city->SetGmtOffset(5.5);
+    const uint32_t now = TimeHelper::GetInstance()->GetLocalTime(city);
+    // (entries relative to the city's time now, expected index); the clock
+    // may tick during a case, so no edge lies just after now.
+    const struct {
+        std::vector<int> offsets;
+        int expected;
+    } cases[] = {
+        {{-7200, -3600, 0, 3600}, 2},  // an entry that starts now covers now
+        {{-7200, -3600, 5, 3600}, 1},  // one that starts later does not
+        {{60, 3660}, 0},               // now before the first entry
+        {{-7200, -3600}, 1},           // after the last entry: the last
+        {{}, 0},
+    };
+    for (const auto& c : cases) {
+        city->GetHourlyPtrVector()->clear();
+        for (int offset : c.offsets) city->GetHourlyPtrVector()->push_back(HourAt(now + offset));
+        EXPECT_EQ(data->GetCurrentTimeHourlyIndex(city), c.expected) << c.offsets.size();
+    }
+}
+
+TEST(WeatherValues, ExpiryInUnsigned32BitTime)
+{
+    DataManager* dm = DataManager::GetInstance();
+    dm->InitializeDB();
+    const uint32_t now = TimeHelper::GetInstance()->GetCurrentTime();
+    const struct {
+        std::vector<uint32_t> refreshed;
+        bool expired;
+    } cases[] = {
+        {{now - 1800, now - 5400}, true},
+        {{now - 1800, now - 600}, false},
+        {{now - 1800, 0}, true},   // refreshed at 0 last: the oldest is 0
+        {{0, now - 1800}, false},  // first: a 0 is replaced by the next city's time
+        {{now + 600}, true},       // from the future: the difference wraps around
+    };
+    auto data = WeatherData::Make();
+    EXPECT_FALSE(data->GetIsWeatherInfoExpired(1));  // never loaded
+    for (const auto& c : cases) {
+        auto cities = std::make_shared<CityPtrVector>();
+        for (uint32_t r : c.refreshed) {
+            CityPtr city = City::Make();
+            city->SetLocationId("E" + std::to_string(cities->size()));
+            city->SetRefreshedTime(r);
+            cities->push_back(city);
+        }
+        data->SetCityPtrVector(cities);
+        EXPECT_EQ(data->GetIsWeatherInfoExpired(1), c.expired) << c.refreshed[0];
+    }
+    data->SetCityPtrVector(std::make_shared<CityPtrVector>());
+}
+
+TEST(WeatherValues, CityNameByProviderAndLanguage)
+{
+    auto data = WeatherData::Make();
+    CityPtr city = City::Make();
+    city->SetCityName("Local");
+    city->SetCityNameEng("English");
+    CityPtr noLocal = City::Make();
+    noLocal->SetCityNameEng("English");
+    const struct {
+        int32_t cp;
+        const char* language;
+        const char* expected;
+    } cases[] = {
+        {WEATHER_CP_TYPE_KWEATHER, "ko_KR.UTF-8", "Local"},   {WEATHER_CP_TYPE_WEATHERNEWS_KR, "en_US.UTF-8", "English"},
+        {WEATHER_CP_TYPE_KWEATHER, "k", "Local"},             {WEATHER_CP_TYPE_WEATHERNEWS, "ja_JP.UTF-8", "Local"},
+        {WEATHER_CP_TYPE_WEATHERNEWS, "ko_KR.UTF-8", "Local"}, {WEATHER_CP_TYPE_WEATHERNEWS, "en_US.UTF-8", "English"},
+        {WEATHER_CP_TYPE_WEATHERNEWS, "", "English"},         {WEATHER_CP_TYPE_WCN, "zh_CN.UTF-8", "Local"},
+        {WEATHER_CP_TYPE_WCN, "en_US.UTF-8", "English"},      {WEATHER_CP_TYPE_TWC, "en_US.UTF-8", "Local"},
+        {WEATHER_CP_TYPE_CMAWEATHER, "fr_FR.UTF-8", "Local"},
+    };
+    for (const auto& c : cases) {
+        SelectProvider(c.cp);
+        ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, c.language), VCONF_OK);
+        EXPECT_EQ(data->GetCityName(city), c.expected) << c.cp << " " << c.language;
+    }
+    EXPECT_EQ(data->GetCityName(noLocal), "English");  // local falls back to English
+    ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, "en_US.UTF-8"), VCONF_OK);
+}
+
+// A city whose sun is up or down now, by its sunrise and sunset.
+CityPtr CityWithSun(bool dayNow)
+{
+    CityPtr city = City::Make();
+    city->SetLocationId(dayNow ? "DAY" : "NIGHT");
+    const time_t local = TimeHelper::GetInstance()->GetLocalTime(city);
+    struct tm parts;
+    localtime_r(&local, &parts);
+    const uint32_t midnight = static_cast<uint32_t>(local) - (parts.tm_hour * 3600 + parts.tm_min * 60 + parts.tm_sec);
+    const uint32_t hour = static_cast<uint32_t>(parts.tm_hour);
+    // Day: a span around now. Night: a span that ended at least an hour ago
+    // or starts later (the test may run close to midnight either way).
+    uint32_t rise = midnight + (dayNow ? (hour >= 1 ? hour - 1 : 0) : (hour >= 2 ? 0 : hour + 1)) * 3600;
+    uint32_t set = dayNow ? midnight + std::min(hour + 2, 23u) * 3600 + 3599
+                          : (hour >= 2 ? midnight + (hour - 1) * 3600 : midnight + (hour + 2) * 3600);
+    city->GetLifeIndex()->SetSunriseTime(rise);
+    city->GetLifeIndex()->SetSunsetTime(set);
+    return city;
+}
+
+TEST(WeatherValues, RainProbabilityByDayAndNight)
+{
+    SelectProvider(WEATHER_CP_TYPE_TWC);
+    auto data = WeatherData::Make();
+    const struct {
+        bool dayNow;
+        double day;
+        double night;
+        double expected;
+    } cases[] = {
+        {true, 20.0, 40.0, 20.0},  {true, 9999.0, 40.0, 40.0},   {false, 20.0, 40.0, 40.0},
+        {false, 20.0, 9999.0, 20.0}, {false, 9999.0, 9999.0, 9999.0},
+    };
+    for (const auto& c : cases) {
+        CityPtr city = CityWithSun(c.dayNow);
+        ASSERT_EQ(TimeHelper::GetInstance()->GetIsDay(city, TimeHelper::GetInstance()->GetCurrentTime()), c.dayNow);
+        city->GetLifeIndex()->GetPrecipitation()->SetPrecProbability(c.day);
+        city->GetLifeIndex()->GetPrecipitation()->SetPrecProbabilityNight(c.night);
+        EXPECT_EQ(data->GetRainProbability(city), c.expected) << c.dayNow << " " << c.day << " " << c.night;
+    }
+    EXPECT_EQ(data->GetRainProbabilityString(CityWithSun(true)), "9999");
+
+    // Kweather, weathernews_kr and WCN read the hourly entry of now.
+    SelectProvider(WEATHER_CP_TYPE_WCN);
+    CityPtr city = CityWithSun(true);
+    const uint32_t now = TimeHelper::GetInstance()->GetLocalTime(city);
+    city->GetHourlyPtrVector()->push_back(HourAt(now - 3600, 10.0));
+    city->GetHourlyPtrVector()->push_back(HourAt(now - 60, 37.5));
+    EXPECT_EQ(data->GetRainProbability(city), 37.5);
+    EXPECT_EQ(data->GetRainProbabilityString(city), "37.5");
+}
+
+std::vector<int> Selected(const CityPtr& city)
+{
+    return *DataManager::GetInstance()->GetSupportingLifeIndex(city);
+}
+
+TEST(LifeIndexSelection, ProviderCandidatesAndMonthRows)
+{
+    DataManager* dm = DataManager::GetInstance();
+    dm->InitializeDB();
+    CityPtr city = CityWithSun(true);
+    LifeIndexPtr li = city->GetLifeIndex();
+    li->SetUvIndex(2);
+    li->SetUvIndexText("-9999");  // falls back to the grade
+    li->SetAqi(60);
+    li->GetRealfeel()->SetTemperature(13.2);
+    li->GetWind()->SetWindSpeed(3.0f);
+    li->GetWind()->SetWindDirection(10.0f);
+    li->SetClothing(1);
+    li->SetOutdoorExcercise(1);
+    li->SetCarwash(2);
+    li->SetComfort(0);
+    li->SetSkincare(9);  // no grade covers it: "9999", left out
+    dm->SetCityPtrVector(std::make_shared<CityPtrVector>(CityPtrVector{city}));
+
+    SelectProvider(WEATHER_CP_TYPE_CMAWEATHER);
+    LogCapture log;
+    // The AQI is WCN's only, the skin care grade is out of its scale.
+    EXPECT_EQ(Selected(city), (std::vector<int>{26, 7, 2, 12, 10, 14, 11}));
+    EXPECT_TRUE(log.Contains("Can not support life index [6]"));
+    EXPECT_TRUE(log.Contains("Can not support life index [13]"));
+    EXPECT_FALSE(log.Contains("LocalTime Month"));
+
+    SelectProvider(WEATHER_CP_TYPE_TWC);
+    EXPECT_EQ(Selected(city), (std::vector<int>{9, 2, 7}));
+    {
+        // The POSIX locale does not group digits: a negated marker reads "-9999".
+        ScopedLocaleEnv posix("en_US_POSIX", nullptr);
+        li->GetRealfeel()->SetCelsius(-9999.0);
+        ASSERT_EQ(dm->GetLifeIndexValue(city, LIFE_INDEX_REALFEEL), "-9999");
+        EXPECT_EQ(Selected(city), (std::vector<int>{2, 7}));
+    }
+    li->GetRealfeel()->SetTemperature(9999.0);
+    EXPECT_EQ(Selected(city), (std::vector<int>{2, 7}));
+
+    // The month rows: the row of the local month, candidates without values dropped.
+    const int month = TimeHelper::GetInstance()->GetLocalTimeStruct().tm_mon;
+    li->SetPm10(2);
+    li->SetPm25(20);
+    li->SetKhai(1);
+    log.Clear();
+    SelectProvider(WEATHER_CP_TYPE_WEATHERNEWS_KR);
+    std::vector<int> kr = Selected(city);
+    EXPECT_TRUE(log.Contains("LocalTime Month : " + std::to_string(month)));
+    ASSERT_GE(kr.size(), 4u);
+    EXPECT_EQ(std::vector<int>(kr.begin(), kr.begin() + 4), (std::vector<int>{5, 4, 34, 2}));
+    SelectProvider(WEATHER_CP_TYPE_WCN);
+    std::vector<int> wcn = Selected(city);
+    ASSERT_GE(wcn.size(), 4u);
+    EXPECT_EQ(std::vector<int>(wcn.begin(), wcn.begin() + 4), (std::vector<int>{6, 2, 5, 4}));
+
+    city->SetLifeIndex(nullptr);
+    EXPECT_TRUE(Selected(city).empty());
+    EXPECT_TRUE(Selected(nullptr).empty());
+    dm->SetCityPtrVector(std::make_shared<CityPtrVector>());
+}
+
+TEST(LifeIndexSelection, RainProbabilityValueIsTruncated)
+{
+    DataManager* dm = DataManager::GetInstance();
+    dm->InitializeDB();
+    SelectProvider(WEATHER_CP_TYPE_TWC);
+    CityPtr city = CityWithSun(true);
+    city->GetLifeIndex()->GetPrecipitation()->SetPrecProbability(37.9);
+    dm->SetCityPtrVector(std::make_shared<CityPtrVector>(CityPtrVector{city}));
+    EXPECT_EQ(dm->GetLifeIndexValue(city, LIFE_INDEX_PRECIPITATION), "37");
+    EXPECT_EQ(dm->GetLifeIndexValue(0, LIFE_INDEX_PRECIPITATION), "37");
+    EXPECT_EQ(dm->GetLifeIndexValue("nowhere", LIFE_INDEX_PRECIPITATION), "9999");
+    dm->SetCityPtrVector(std::make_shared<CityPtrVector>());
+}
+
+} // namespace

@@ -1,0 +1,285 @@
+#include "WatchView.h"
+
+#include <clocale>
+#include <cstdio>
+#include <libintl.h>
+
+#include <device/host_locale.h>
+
+#include "CityView.h"
+#include "json/GLibHolder.h"
+#include "typedef/CPType.h"
+#include "typedef/DataManager.h"
+#include "utils/FileHelper.h"
+#include "utils/ICUHelper.h"
+#include "utils/VconfUtilFactory.h"
+
+namespace weatherctl {
+
+namespace {
+
+constexpr const char* kTextDomain = "weather";
+// The image size of the watch the names are given for.
+constexpr int kImageSize = 360;
+// ICUHelper format numbers: "HHmm", "hhmm", "EEE".
+constexpr int kFormatHHmm = 9;
+constexpr int kFormathhmm = 10;
+constexpr int kFormatWeekday = 11;
+
+} // namespace
+
+void PrepareLocale()
+{
+    device::AdoptDeviceLocale();
+    std::string resourceDir = FileHelper::GetInstance()->GetResourceDirectoryPath();
+    if (!resourceDir.empty() && resourceDir.back() != '/') resourceDir += '/';
+    bindtextdomain(kTextDomain, (resourceDir + "locale").c_str());
+    bind_textdomain_codeset(kTextDomain, "UTF-8");
+}
+
+DeviceView BuildDeviceView(DataManager* dataManager)
+{
+    DeviceView device;
+    std::shared_ptr<VconfUtil> vconfUtil = VconfUtilFactory::Make();
+    device.language = vconfUtil ? vconfUtil->GetLanguage() : std::string();
+    device.is12Hour = vconfUtil && vconfUtil->GetTimeFormat() == 1;
+    device.provider = CPType::GetInstance()->GetCPTypeString();
+    device.isCelsius = dataManager->GetTemperatureUnit() == 1;
+    return device;
+}
+
+CityView BuildCityView(DataManager* dm, const CityPtr& city, const DeviceView& device)
+{
+    ICUHelper* icu = ICUHelper::GetInstance();
+    CityView view;
+    view.locationId = city->GetLocationId();
+    view.name = dm->GetCityName(city);
+    view.localTime = dm->GetLocalTimeString(city);
+    view.localTimeLong = dm->GetLocalTimeStringLong(city);
+    view.condition = dm->GetCurrentWeatherStatus(city);
+    view.icon = dm->GetCurrentWeatherIcon(city, kImageSize, kImageSize);
+    view.current = dm->GetCurrentTemperatureString(city);
+    view.high = dm->GetHighTemperatureString(city);
+    view.low = dm->GetLowTemperatureString(city);
+    view.rainProbability = dm->GetRainProbabilityString(city);
+
+    HourlyPtrVectorPtr hourly = dm->GetHourlyPtrVector(city);
+    const int hourCount = hourly ? static_cast<int>(hourly->size()) : 0;
+    for (int i = dm->GetCurrentTimeHourlyIndex(city); i < hourCount; ++i) {
+        HourlyPtr entry = dm->GetHourlyPtr(city, i);
+        if (!entry) continue;
+        HourView hour;
+        hour.time = icu->ConvertEpochTimeToICUDate(entry->GetHour(), device.is12Hour ? kFormathhmm : kFormatHHmm);
+        hour.icon = dm->GetHourlyWeatherIcon(city, i, kImageSize, kImageSize);
+        hour.temperature = dm->GetHourlyCurrentTemperatureString(city, i);
+        hour.condition = dm->GetHourlyWeatherStatus(city, i);
+        view.hours.push_back(hour);
+    }
+    WeeklyPtrVectorPtr weekly = dm->GetWeeklyPtrVector(city);
+    const int dayCount = weekly ? static_cast<int>(weekly->size()) : 0;
+    for (int i = 0; i < dayCount; ++i) {
+        WeeklyPtr entry = dm->GetWeeklyPtr(city, i);
+        if (!entry) continue;
+        DayView day;
+        day.weekday = icu->ConvertEpochTimeToICUDate(entry->GetDate(), kFormatWeekday);
+        day.icon = dm->GetWeeklyWeatherIcon(city, i, kImageSize, kImageSize);
+        day.high = dm->GetWeeklyHighTemperatureString(city, i);
+        day.low = dm->GetWeeklyLowTemperatureString(city, i);
+        day.condition = dm->GetWeeklyWeatherStatus(city, i);
+        view.days.push_back(day);
+    }
+    std::shared_ptr<std::vector<int>> lifeIndexTypes = dm->GetSupportingLifeIndex(city);
+    for (int type : *lifeIndexTypes) {
+        LifeIndexView index;
+        index.type = type;
+        index.title = dm->GetLifeIndexTitle(city, type);
+        index.value = dm->GetLifeIndexValue(city, type);
+        index.icon = dm->GetLifeIndexIconName(city, type);
+        view.lifeIndices.push_back(index);
+    }
+    return view;
+}
+
+namespace {
+
+void Member(JsonBuilder* b, const char* name, const std::string& value)
+{
+    json_builder_set_member_name(b, name);
+    json_builder_add_string_value(b, value.c_str());
+}
+
+void AddDevice(JsonBuilder* b, const DeviceView& device)
+{
+    json_builder_set_member_name(b, "device");
+    json_builder_begin_object(b);
+    Member(b, "language", device.language);
+    Member(b, "provider", device.provider);
+    Member(b, "temperatureUnit", device.isCelsius ? "C" : "F");
+    Member(b, "clock", device.is12Hour ? "12h" : "24h");
+    json_builder_end_object(b);
+}
+
+void AddCity(JsonBuilder* b, const CityView& v)
+{
+    json_builder_begin_object(b);
+    Member(b, "locationId", v.locationId);
+    Member(b, "name", v.name);
+    Member(b, "localTime", v.localTime);
+    Member(b, "localTimeLong", v.localTimeLong);
+    Member(b, "condition", v.condition);
+    Member(b, "icon", v.icon);
+    Member(b, "temperature", v.current);
+    Member(b, "high", v.high);
+    Member(b, "low", v.low);
+    Member(b, "rainProbability", v.rainProbability);
+    json_builder_set_member_name(b, "hourly");
+    json_builder_begin_array(b);
+    for (const HourView& h : v.hours) {
+        json_builder_begin_object(b);
+        Member(b, "time", h.time);
+        Member(b, "icon", h.icon);
+        Member(b, "temperature", h.temperature);
+        Member(b, "condition", h.condition);
+        json_builder_end_object(b);
+    }
+    json_builder_end_array(b);
+    json_builder_set_member_name(b, "daily");
+    json_builder_begin_array(b);
+    for (const DayView& d : v.days) {
+        json_builder_begin_object(b);
+        Member(b, "weekday", d.weekday);
+        Member(b, "icon", d.icon);
+        Member(b, "high", d.high);
+        Member(b, "low", d.low);
+        Member(b, "condition", d.condition);
+        json_builder_end_object(b);
+    }
+    json_builder_end_array(b);
+    json_builder_set_member_name(b, "lifeIndex");
+    json_builder_begin_array(b);
+    for (const LifeIndexView& l : v.lifeIndices) {
+        json_builder_begin_object(b);
+        json_builder_set_member_name(b, "type");
+        json_builder_add_int_value(b, l.type);
+        Member(b, "title", l.title);
+        Member(b, "value", l.value);
+        Member(b, "icon", l.icon);
+        json_builder_end_object(b);
+    }
+    json_builder_end_array(b);
+    json_builder_end_object(b);
+}
+
+void PrintJson(JsonBuilder* builder)
+{
+    JsonNodePtr root(json_builder_get_root(builder));
+    GObjectPtr<JsonGenerator> generator(json_generator_new());
+    json_generator_set_root(generator.get(), root.get());
+    json_generator_set_pretty(generator.get(), TRUE);
+    json_generator_set_indent(generator.get(), 2);
+    GCharPtr text(json_generator_to_data(generator.get(), nullptr));
+    std::printf("%s\n", text ? text.get() : "");
+}
+
+std::string Degrees(const std::string& value, const DeviceView& device)
+{
+    return value == "9999" ? "--" : value + (device.isCelsius ? "°C" : "°F");
+}
+
+void PrintCity(const CityView& v, const DeviceView& device)
+{
+    std::printf("%s  (%s)\n", v.name.c_str(), v.locationId.c_str());
+    std::printf("  %s  |  %s\n", v.localTime.c_str(), v.localTimeLong.c_str());
+    std::printf("  %s  [%s]\n", v.condition.c_str(), v.icon.c_str());
+    std::printf("  %s   high %s  low %s   rain %s%%\n", Degrees(v.current, device).c_str(),
+                Degrees(v.high, device).c_str(), Degrees(v.low, device).c_str(),
+                v.rainProbability == "9999" ? "--" : v.rainProbability.c_str());
+    if (!v.hours.empty()) std::printf("  hourly:\n");
+    for (const HourView& h : v.hours)
+        std::printf("    %-10s %-8s %s  [%s]\n", h.time.c_str(), Degrees(h.temperature, device).c_str(),
+                    h.condition.c_str(), h.icon.c_str());
+    if (!v.days.empty()) std::printf("  daily:\n");
+    for (const DayView& d : v.days)
+        std::printf("    %-10s %s / %s  %s  [%s]\n", d.weekday.c_str(), Degrees(d.high, device).c_str(),
+                    Degrees(d.low, device).c_str(), d.condition.c_str(), d.icon.c_str());
+    if (!v.lifeIndices.empty()) std::printf("  life index:\n");
+    for (const LifeIndexView& l : v.lifeIndices)
+        std::printf("    %-28s %-16s [%s]\n", l.title.c_str(), l.value.c_str(), l.icon.c_str());
+}
+
+} // namespace
+
+int List(DataManager* dataManager, bool json)
+{
+    CityPtrVectorPtr cities = dataManager->GetCityPtrVector();
+    const DeviceView device = BuildDeviceView(dataManager);
+    GObjectPtr<JsonBuilder> builder(json_builder_new());
+    JsonBuilder* b = builder.get();
+    json_builder_begin_object(b);
+    AddDevice(b, device);
+    json_builder_set_member_name(b, "cities");
+    json_builder_begin_array(b);
+    int index = 0;
+    for (const CityPtr& city : cities ? *cities : CityPtrVector()) {
+        const std::string name = dataManager->GetCityName(city);
+        const std::string time = dataManager->GetLocalTimeString(city);
+        const std::string condition = dataManager->GetCurrentWeatherStatus(city);
+        const std::string temperature = dataManager->GetCurrentTemperatureString(city);
+        if (json) {
+            json_builder_begin_object(b);
+            json_builder_set_member_name(b, "index");
+            json_builder_add_int_value(b, index);
+            Member(b, "locationId", city->GetLocationId());
+            Member(b, "name", name);
+            Member(b, "localTime", time);
+            Member(b, "condition", condition);
+            Member(b, "temperature", temperature);
+            json_builder_end_object(b);
+        } else {
+            std::printf("%2d  %-22s %-20s %-10s %-8s %s\n", index, city->GetLocationId().c_str(), name.c_str(),
+                        time.c_str(), Degrees(temperature, device).c_str(), condition.c_str());
+        }
+        ++index;
+    }
+    json_builder_end_array(b);
+    json_builder_end_object(b);
+    if (json) PrintJson(b);
+    else if (index == 0) std::printf("no city\n");
+    return 0;
+}
+
+int Show(DataManager* dataManager, const std::string& city, bool json)
+{
+    CityPtrVector selected;
+    if (city.empty()) {
+        if (CityPtrVectorPtr all = dataManager->GetCityPtrVector()) selected = *all;
+    } else {
+        CityPtr found = dataManager->GetCityPtr(city);
+        // A number that is no location id names a list position.
+        if (!found && city.size() <= 9 && city.find_first_not_of("0123456789") == std::string::npos)
+            found = dataManager->GetCityPtr(std::stoi(city));
+        if (!found) return kNoSuchCity;
+        selected.push_back(found);
+    }
+    const DeviceView device = BuildDeviceView(dataManager);
+    GObjectPtr<JsonBuilder> builder(json_builder_new());
+    JsonBuilder* b = builder.get();
+    json_builder_begin_object(b);
+    AddDevice(b, device);
+    json_builder_set_member_name(b, "cities");
+    json_builder_begin_array(b);
+    for (const CityPtr& entry : selected) {
+        if (!entry) continue;
+        CityView view = BuildCityView(dataManager, entry, device);
+        if (json)
+            AddCity(b, view);
+        else
+            PrintCity(view, device);
+    }
+    json_builder_end_array(b);
+    json_builder_end_object(b);
+    if (json) PrintJson(b);
+    return 0;
+}
+
+} // namespace weatherctl
