@@ -5,15 +5,18 @@
 
 #include "DeviceFixture.h"
 
-WeatherctlRun Weatherctl(const std::vector<std::string>& args, const std::string& faketimeAt)
+test_process::ToolRun Weatherctl(const std::vector<std::string>& args, const std::string& faketimeAt)
 {
-    std::vector<std::string> command;
+    std::vector<std::string> argv;
+    std::vector<std::string> env = {"TZ=UTC"};
     if (!faketimeAt.empty()) {
-        command = {"faketime", "-f", "@" + faketimeAt};
+        argv = {"/usr/bin/faketime", "-f", "@" + faketimeAt};
+        // libfaketime is preloaded before the sanitizer runtime of a sanitizer build.
+        env.push_back("ASAN_OPTIONS=verify_asan_link_order=0");
     }
-    command.push_back(std::string(WEATHER_BUILD_DIR) + "/tools/weatherctl");
-    command.insert(command.end(), args.begin(), args.end());
-    return test_process::RunTool(command, {"TZ=UTC"});
+    argv.push_back(std::string(WEATHER_BUILD_DIR) + "/tools/weatherctl");
+    argv.insert(argv.end(), args.begin(), args.end());
+    return test_process::RunTool(argv, env);
 }
 
 std::string SampleCitiesPath()
