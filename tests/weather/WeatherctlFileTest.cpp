@@ -18,14 +18,14 @@ void WriteText(const std::string& path, const std::string& text)
 TEST(WeatherctlFile, ExportImportExportIsStable)
 {
     ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
-    WeatherctlRun first = Weatherctl({"export"});
+    test_process::ToolRun first = Weatherctl({"export"});
     ASSERT_EQ(first.exit, 0);
     EXPECT_NE(first.out.find("\"cityNameEng\" : \"Tessaly Point\""), std::string::npos);
     EXPECT_NE(first.out.find("\"phaseText\" : \"waning crescent\""), std::string::npos);  // moon phases kept
 
     const std::string exported = DeviceFixture::Root() + "/exported.json";
     WriteText(exported, first.out);
-    WeatherctlRun again = Weatherctl({"--json", "import", exported});
+    test_process::ToolRun again = Weatherctl({"--json", "import", exported});
     EXPECT_EQ(again.exit, 0);
     EXPECT_EQ(again.out, "{\"imported\":4}\n");
     EXPECT_EQ(Weatherctl({"export"}).out, first.out);
@@ -62,7 +62,7 @@ TEST(WeatherctlFile, RefusedFileNamesTheMemberAndWritesNothing)
         ASSERT_NE(at, std::string::npos) << c.from;
         text.replace(at, std::string(c.from).size(), c.to);
         WriteText(bad, text);
-        WeatherctlRun run = Weatherctl({"import", bad});
+        test_process::ToolRun run = Weatherctl({"import", bad});
         EXPECT_EQ(run.exit, 1) << c.message;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_EQ(ReadFileText(WeatherDbPath()), before) << c.message;

@@ -7,11 +7,8 @@
 #include <device/system_keys.h>
 #include <device/vconf.h>
 
-#include <json-glib/json-glib.h>
-
 #include "DeviceFixture.h"
 #include "WeatherctlRun.h"
-#include "json/GLibHolder.h"
 
 namespace {
 
@@ -32,24 +29,18 @@ void SetUpDevice(const char* language, const char* country, int timeFormat)
     DeviceFixture::Reset();
 }
 
-// The city of a show --json output as compact JSON text, hourly and daily
-// lists and life indices included.
+// One city of a show --json output as compact JSON text.
 std::string CityJson(const std::string& output, size_t index)
 {
-    GObjectPtr<JsonParser> parser(json_parser_new());
-    if (!json_parser_load_from_data(parser.get(), output.c_str(), -1, nullptr)) return "not JSON: " + output;
-    JsonArray* cities = json_object_get_array_member(json_node_get_object(json_parser_get_root(parser.get())), "cities");
-    if (cities == nullptr || json_array_get_length(cities) <= index) return "no city " + std::to_string(index);
-    GCharPtr text(json_to_string(json_array_get_element(cities, static_cast<guint>(index)), FALSE));
-    return text.get();
+    return test_process::JsonValue(output, "$.cities[" + std::to_string(index) + "]");
 }
 
 TEST(WeatherctlShow, EnglishTwcTwelveHour)
 {
-    ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).status, 0);
+    ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
     SetUpDevice("en_US.UTF-8", "US", 1);
-    WeatherctlRun run = Weatherctl({"--json", "show"}, kNoon);
-    ASSERT_EQ(run.status, 0) << run.err;
+    test_process::ToolRun run = Weatherctl({"--json", "show"}, kNoon);
+    ASSERT_EQ(run.exit, 0) << run.err;
     EXPECT_NE(run.out.find("\"provider\" : \"TWC\""), std::string::npos);
 
     // Day: stored condition text, sunset next, the UV grade of the provider's text.
@@ -90,10 +81,10 @@ TEST(WeatherctlShow, EnglishTwcTwelveHour)
 
 TEST(WeatherctlShow, ChineseWcnTwentyFourHour)
 {
-    ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).status, 0);
+    ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
     SetUpDevice("zh_CN.UTF-8", "CN", 0);
-    WeatherctlRun run = Weatherctl({"--json", "show", "TSLP002"}, kNoon);
-    ASSERT_EQ(run.status, 0) << run.err;
+    test_process::ToolRun run = Weatherctl({"--json", "show", "TSLP002"}, kNoon);
+    ASSERT_EQ(run.exit, 0) << run.err;
 
     // WCN in March: the month row 6, 2, 5, 4, 9, 22, 14, 28, all with values.
     EXPECT_EQ(CityJson(run.out, 0),
@@ -118,7 +109,7 @@ TEST(WeatherctlShow, ChineseWcnTwentyFourHour)
               "{\"type\":14,\"title\":\"洗车\",\"value\":\"较不宜\",\"icon\":\"weather_details_lifeindex_icon_car_wash_index.png\"},"
               "{\"type\":28,\"title\":\"过敏\",\"value\":\"较易发\",\"icon\":\"weather_details_lifeindex_icon_allergy.png\"}]}");
 
-    EXPECT_EQ(Weatherctl({"show", "NOWHERE"}, kNoon).status, 3);
+    EXPECT_EQ(Weatherctl({"show", "NOWHERE"}, kNoon).exit, 3);
     ASSERT_EQ(vconf_set_int(SYSKEY_STANDALONE, 0), VCONF_OK);
     ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, "en_US.UTF-8"), VCONF_OK);
 }
