@@ -76,3 +76,35 @@ TEST(DevicectlWeatherTest, SettingsChangeTheCityClock)
         Devicectl({"weather", "set", key, "off"});
     Devicectl({"weather", "set", "time-format", "12"});
 }
+
+// The tool shows condition texts in the device language, through the compiled catalogues.
+TEST(DevicectlWeatherTest, StatusTextsInTheDeviceLanguage)
+{
+    const struct {
+        std::vector<std::string> set;
+        std::vector<std::string> status;
+        const char* text;
+        const char* image;
+    } steps[] = {
+        {{"provider", "cmaweather"}, {"2", "--night"}, "Overcast", "03.cloudy_360x360.png"},
+        {{"language", "en_US.UTF-8"}, {"1"}, "Cloudy", "02.partly_sunny_360x360.png"},
+        {{"language", "zh_CN.UTF-8"}, {"2"}, "阴", "03.cloudy_360x360.png"},
+        {{"provider", "Accuweather"}, {"18", "--text", "Stored"}, "Stored", "04.rain_360x360.png"},
+        {{"retail", "on"}, {"18", "--text", "Stored"}, "雨", "04.rain_360x360.png"},
+        {{"common-icons", "on"}, {"2", "--night"}, "晴朗", "19.mostly_clear_360x360.png"}, // 2 -> 1 -> 18
+    };
+    ASSERT_EQ(Devicectl({"weather", "set", "common-icons", "off"}), "");
+    for (const auto& step : steps) {
+        std::vector<std::string> set = {"weather", "set"};
+        set.insert(set.end(), step.set.begin(), step.set.end());
+        ASSERT_EQ(Devicectl(set), "") << step.set[0];
+        std::vector<std::string> status = {"weather", "status"};
+        status.insert(status.end(), step.status.begin(), step.status.end());
+        std::string output = Devicectl(status);
+        SCOPED_TRACE(step.set[0] + " " + step.set[1] + "\n" + output);
+        EXPECT_EQ(Line(output, "status"), step.text);
+        EXPECT_EQ(Line(output, "image"), step.image);
+    }
+    for (auto [key, value] : {std::make_pair("retail", "off"), {"language", "en_US.UTF-8"}, {"provider", "TWC"}})
+        Devicectl({"weather", "set", key, value});
+}

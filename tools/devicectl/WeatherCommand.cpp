@@ -9,13 +9,19 @@
 
 #include <glib.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "ToolLocale.h"
+#include "db/IconMappingTable.h"
 #include "typedef/CPType.h"
 #include "typedef/City.h"
+#include "typedef/Current.h"
+#include "typedef/WeatherStatus.h"
+#include "utils/WeatherImageMapper.h"
 #include "typedef/DataManager.h"
 #include "typedef/SettingData.h"
 #include "utils/PreferenceHelper.h"
@@ -43,7 +49,9 @@ const char* const kUsage =
     "                              weathernews_kr, WeatherNews, TWC, WCN\n"
     "         common-icons on|off  preference of APP (default com.velurio.weather)\n"
     "       devicectl weather clock GMT_OFFSET_HOURS [--summer-time]\n"
-    "                              a city's clock as a weather app shows it now\n";
+    "                              a city's clock as a weather app shows it now\n"
+    "       devicectl weather status PROVIDER_CODE [--night] [--text STORED]\n"
+    "                              condition text and image of a provider's icon code\n";
 
 std::string StringKey(const char* key)
 {
@@ -190,6 +198,35 @@ int Clock(const std::string& offsetText, bool summerTime)
     return 0;
 }
 
+// The current weather of a city with that provider code (and stored text) as
+// a weather app shows it: status texts, common icon number and image names.
+int Status(const std::string& codeText, bool isDay, const std::string& stored)
+{
+    char* end = nullptr;
+    long code = std::strtol(codeText.c_str(), &end, 10);
+    if (codeText.empty() || *end != '\0' || code < INT32_MIN || code > INT32_MAX)
+        return Fail("provider icon code expected, not", codeText);
+    tools::UseDeviceLocale();
+    DataManager* dataManager = DataManager::GetInstance();
+    dataManager->InitializeDB();
+    dataManager->LoadData();
+    auto city = City::Make();
+    auto current = Current::Make();
+    current->SetServerWeatherIcon(static_cast<int32_t>(code));
+    current->SetWeatherStatus(stored);
+    city->SetCurrent(current);
+    auto status = WeatherStatus::Make();
+    int32_t iconNum = IconMappingTable::Make()->GetMappingIconNum(static_cast<int32_t>(code), isDay);
+    auto images = WeatherImageMapper::Make();
+    std::printf("provider      %s (%d)\n", CPType::GetInstance()->GetCPTypeString().c_str(), CPType::GetInstance()->GetCPType());
+    std::printf("status        %s\n", status->GetMappingString(city, isDay).c_str());
+    std::printf("simple        %s\n", status->GetMappingSimpleString(city, isDay).c_str());
+    std::printf("icon          %d\n", iconNum);
+    std::printf("image         %s\n", images->GetImageName(iconNum, 360, 360).c_str());
+    std::printf("simple-image  %s\n", images->GetSimpleImageName(iconNum, isDay).c_str());
+    return 0;
+}
+
 } // namespace
 
 int Weather(const Args& args)
@@ -197,11 +234,11 @@ int Weather(const Args& args)
     // The offset of "clock" may be negative: take it before the options.
     Args rest = args;
     std::string offset;
-    if (rest.size() >= 2 && rest[0] == "clock") {
+    if (rest.size() >= 2 && (rest[0] == "clock" || rest[0] == "status")) {
         offset = rest[1];
         rest.erase(rest.begin() + 1);
     }
-    ParsedArgs parsed = ParseArgs(rest, {"--app"}, {"--summer-time"});
+    ParsedArgs parsed = ParseArgs(rest, {"--app", "--text"}, {"--summer-time", "--night"});
     const auto& pos = parsed.positional;
     const std::string app = parsed.Get("--app", kWeatherAppId);
     if (!parsed.error.empty() || !ValidAppId(app)) {
@@ -215,6 +252,8 @@ int Weather(const Args& args)
         return Set(pos[1], pos[2]);
     if (pos[0] == "clock" && pos.size() == 1 && !offset.empty())
         return Clock(offset, parsed.Has("--summer-time"));
+    if (pos[0] == "status" && pos.size() == 1 && !offset.empty())
+        return Status(offset, !parsed.Has("--night"), parsed.Get("--text"));
     std::fputs(kUsage, stderr);
     return 2;
 }
