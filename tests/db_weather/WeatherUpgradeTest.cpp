@@ -245,6 +245,41 @@ INSTANTIATE_TEST_SUITE_P(StoredVersions, WeatherUpgrade, ::testing::Range<size_t
                              return name;
                          });
 
+// A 1.9 file whose first city has no life index and only six days: the marker
+// reset and the trim of the days stop at it, so the current city after it
+// keeps its old markers and its nine days.
+TEST(WeatherUpgradeMigrations, EarlyExitsLeaveTheLaterCitiesAsTheyWere)
+{
+    const std::string dir = sqlite_test::FreshDbDir();
+    const std::string dumps = std::string(WEATHER_SOURCE_DIR) + "/tests/db_weather/old_db/1.9/";
+    std::string error;
+    ASSERT_TRUE(sqlite_test::CreateDatabaseFromSQL(dir + "/.weather.db", dumps + "early_exits.sql", &error)) << error;
+    ASSERT_TRUE(sqlite_test::CreateDatabaseFromSQL(dir + "/.setting.db", dumps + "setting.sql", &error)) << error;
+    ASSERT_TRUE(sqlite_test::CreateDatabaseFromSQL(dir + "/.version.db", dumps + "version.sql", &error)) << error;
+    EXPECT_DOUBLE_EQ(StartUp(), 1.9);
+
+    const std::string weather = dir + "/.weather.db";
+    const Fact facts[] = {
+        {"the marked ID is not marked twice", "SELECT locationId FROM CITY_TABLE WHERE pageIndex = 1",
+         All("LOC_M:CurrentCity")},
+        {"the first city gets an empty life index", "SELECT COUNT(*), humidity FROM LIFE_INDEX_WEATHER_TABLE WHERE FK_ID = $A",
+         All("1|9999")},
+        {"the first city gets 24 yesterday hours", "SELECT COUNT(*) FROM YESTERDAY_WEATHER_TABLE WHERE FK_ID = $A",
+         All("24")},
+        {"the second keeps its own two", "SELECT COUNT(*) FROM YESTERDAY_WEATHER_TABLE WHERE FK_ID = $B", All("2")},
+        {"the reset stopped before the second city",
+         "SELECT c.curTemperature, l.humidity, y.hour FROM CURRENT_WEATHER_TABLE c, LIFE_INDEX_WEATHER_TABLE l, "
+         "YESTERDAY_WEATHER_TABLE y WHERE c.FK_ID = $B AND l.FK_ID = $B AND y.FK_ID = $B AND y.hourlyIndex = 1",
+         All("999.0|-999|999")},
+        {"six days and yesterday are seven: the trim stops there",
+         "SELECT (SELECT COUNT(*) FROM WEEKLY_WEATHER_TABLE WHERE FK_ID = $A) || ',' || "
+         "(SELECT COUNT(*) FROM WEEKLY_WEATHER_TABLE WHERE FK_ID = $B)",
+         All("7,9")},
+    };
+    for (const Fact& fact : facts)
+        EXPECT_EQ(One(weather, fact.sql), fact.expected[0]) << fact.what;
+}
+
 TEST(WeatherUpgradeMigrations, FreshDeviceRunsTheWholeChainHarmlessly)
 {
     std::string dir = sqlite_test::FreshDbDir();
