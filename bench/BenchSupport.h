@@ -123,6 +123,9 @@ public:
         return slash == std::string::npos ? name + "_Baseline" : name.substr(0, slash) + "_Baseline" + name.substr(slash);
     }
 
+    // Compares `name` with another baseline than its "_Baseline" twin.
+    void Pair(const std::string& name, const std::string& baseline) { mPairs[name] = baseline; }
+
     // A line under the table (and in the summary).
     void Note(const std::string& text) { mNotes.push_back(text); }
 
@@ -137,7 +140,8 @@ public:
         for (const auto& [name, ours] : mTimes) {
             if (name.find("_Baseline") != std::string::npos)
                 continue;
-            const Times base = Get(BaselineOf(name));
+            auto paired = mPairs.find(name);
+            const Times base = Get(paired != mPairs.end() ? paired->second : BaselineOf(name));
             printf("  %-36s %10.1f %10.1f", name.c_str(), ours.min, ours.median);
             if (base.min > 0 && base.median > 0)
                 printf(" %10.1f %10.1f %6.2fx %6.2fx\n", base.min, base.median, ours.min / base.min,
@@ -161,6 +165,7 @@ private:
     const char* mProgram;
     const char* mBaselineName;
     std::map<std::string, Times> mTimes;
+    std::map<std::string, std::string> mPairs;
     std::vector<std::string> mNotes;
 };
 

@@ -139,57 +139,13 @@ void BM_TemperatureText_KeptFormatter(benchmark::State& state)
     unum_close(format);
 }
 
-double Min(const std::vector<double>& v)
-{
-    return *std::min_element(v.begin(), v.end());
-}
-
-#define I18N_BENCH(fn) BENCHMARK(fn)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ComputeStatistics("min", Min)
-I18N_BENCH(BM_LongCityTime);
-I18N_BENCH(BM_LongDateText);
-I18N_BENCH(BM_LongDateText_Baseline);
-I18N_BENCH(BM_LongDateText_KeptFormatter);
-I18N_BENCH(BM_TemperatureText);
-I18N_BENCH(BM_TemperatureText_Baseline);
-I18N_BENCH(BM_TemperatureText_KeptFormatter);
-
-// Keeps min and median of each benchmark, then prints them with the ratio of
-// each to the baseline of its group (the name up to the first "_").
-class MinMedianReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Aggregate)
-                continue;
-            std::string name = run.run_name.function_name;
-            if (run.aggregate_name == "min")
-                mTimes[name].first = run.GetAdjustedRealTime();
-            else if (run.aggregate_name == "median")
-                mTimes[name].second = run.GetAdjustedRealTime();
-        }
-    }
-
-    void PrintSummary() const
-    {
-        std::printf("\n%-34s %10s %10s %12s %12s\n", "microseconds", "min", "median", "min/base", "median/base");
-        for (const auto& [name, time] : mTimes) {
-            std::string group = name.substr(0, name.find('_', 3));
-            if (name == "BM_LongCityTime")
-                group = "BM_LongDateText";
-            auto base = mTimes.find(group + "_Baseline");
-            double minRatio = base != mTimes.end() && base->second.first > 0 ? time.first / base->second.first : 0;
-            double medianRatio = base != mTimes.end() && base->second.second > 0 ? time.second / base->second.second : 0;
-            std::printf("%-34s %10.2f %10.2f %11.2fx %11.2fx\n", name.c_str(), time.first, time.second, minRatio,
-                        medianRatio);
-        }
-        std::printf("(BM_LongCityTime adds the city clock's key reads to BM_LongDateText; goal for ours: 1.3x)\n");
-    }
-
-private:
-    std::map<std::string, std::pair<double, double>> mTimes; // min, median
-};
+BENCHMARK(BM_LongCityTime)->Apply(bench::Trusted);
+BENCHMARK(BM_LongDateText)->Apply(bench::Trusted);
+BENCHMARK(BM_LongDateText_Baseline)->Apply(bench::Trusted);
+BENCHMARK(BM_LongDateText_KeptFormatter)->Apply(bench::Trusted);
+BENCHMARK(BM_TemperatureText)->Apply(bench::Trusted);
+BENCHMARK(BM_TemperatureText_Baseline)->Apply(bench::Trusted);
+BENCHMARK(BM_TemperatureText_KeptFormatter)->Apply(bench::Trusted);
 
 } // namespace
 
@@ -201,10 +157,12 @@ int main(int argc, char** argv)
     setenv("LC_TIME", "en_US.UTF-8", 1);
     setenv("TZ", "UTC0", 1);
     tzset();
-    benchmark::Initialize(&argc, argv);
-    MinMedianReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintSummary();
-    benchmark::Shutdown();
+    bench::RatioReporter reporter("i18n_bench", "bare ICU");
+    reporter.Pair("BM_LongCityTime", "BM_LongDateText_Baseline");
+    reporter.Pair("BM_LongDateText_KeptFormatter", "BM_LongDateText_Baseline");
+    reporter.Pair("BM_TemperatureText_KeptFormatter", "BM_TemperatureText_Baseline");
+    bench::Run(&argc, argv, reporter);
+    reporter.Note("BM_LongCityTime adds the city clock's key reads to BM_LongDateText; goal for ours: 1.3x");
+    reporter.PrintTable();
     return 0;
 }
