@@ -9,7 +9,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "json/GLibHolder.h"
+#include <json-glib/json-glib.h>
+
 #include "json/JsonPrescan.h"
 
 namespace weatherctl {
@@ -446,14 +447,13 @@ bool ReadCityFile(const std::string& text, CityPtrVector& cities, std::string& e
         error = "not a city file: " + refused;
         return false;
     }
-    GObjectPtr<JsonParser> parser(json_parser_new());
-    GError* rawError = nullptr;
-    if (!json_parser_load_from_data(parser.get(), text.data(), static_cast<gssize>(text.size()), &rawError)) {
-        GErrorPtr parseError(rawError);
+    g_autoptr(JsonParser) parser = json_parser_new();
+    g_autoptr(GError) parseError = nullptr;
+    if (!json_parser_load_from_data(parser, text.data(), static_cast<gssize>(text.size()), &parseError)) {
         error = std::string("not JSON: ") + (parseError ? parseError->message : "unreadable");
         return false;
     }
-    JsonNode* root = json_parser_get_root(parser.get());
+    JsonNode* root = json_parser_get_root(parser);
     Reader reader;
     if (root == nullptr) {
         error = "(top): the file is empty";
@@ -512,8 +512,8 @@ bool ReadCityFile(const std::string& text, CityPtrVector& cities, std::string& e
 
 std::string WriteCityFile(const CityPtrVector& cities)
 {
-    GObjectPtr<JsonBuilder> builder(json_builder_new());
-    JsonBuilder* b = builder.get();
+    g_autoptr(JsonBuilder) builder = json_builder_new();
+    JsonBuilder* b = builder;
     json_builder_begin_object(b);
     json_builder_set_member_name(b, "version");
     json_builder_add_int_value(b, kFormatVersion);
@@ -534,13 +534,13 @@ std::string WriteCityFile(const CityPtrVector& cities)
     json_builder_end_array(b);
     json_builder_end_object(b);
 
-    JsonNodePtr root(json_builder_get_root(b));
-    GObjectPtr<JsonGenerator> generator(json_generator_new());
-    json_generator_set_root(generator.get(), root.get());
-    json_generator_set_pretty(generator.get(), TRUE);
-    json_generator_set_indent(generator.get(), 2);
-    GCharPtr text(json_generator_to_data(generator.get(), nullptr));
-    return std::string(text ? text.get() : "") + "\n";
+    g_autoptr(JsonNode) root = json_builder_get_root(b);
+    g_autoptr(JsonGenerator) generator = json_generator_new();
+    json_generator_set_root(generator, root);
+    json_generator_set_pretty(generator, TRUE);
+    json_generator_set_indent(generator, 2);
+    g_autofree gchar* text = json_generator_to_data(generator, nullptr);
+    return std::string(text ? text : "") + "\n";
 }
 
 } // namespace weatherctl

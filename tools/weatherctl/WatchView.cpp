@@ -4,10 +4,11 @@
 #include <cstdio>
 #include <libintl.h>
 
+#include <json-glib/json-glib.h>
+
 #include <device/host_locale.h>
 
 #include "CityView.h"
-#include "json/GLibHolder.h"
 #include "typedef/CPType.h"
 #include "typedef/DataManager.h"
 #include "utils/FileHelper.h"
@@ -172,13 +173,13 @@ void AddCity(JsonBuilder* b, const CityView& v)
 
 void PrintJson(JsonBuilder* builder)
 {
-    JsonNodePtr root(json_builder_get_root(builder));
-    GObjectPtr<JsonGenerator> generator(json_generator_new());
-    json_generator_set_root(generator.get(), root.get());
-    json_generator_set_pretty(generator.get(), TRUE);
-    json_generator_set_indent(generator.get(), 2);
-    GCharPtr text(json_generator_to_data(generator.get(), nullptr));
-    std::printf("%s\n", text ? text.get() : "");
+    g_autoptr(JsonNode) root = json_builder_get_root(builder);
+    g_autoptr(JsonGenerator) generator = json_generator_new();
+    json_generator_set_root(generator, root);
+    json_generator_set_pretty(generator, TRUE);
+    json_generator_set_indent(generator, 2);
+    g_autofree gchar* text = json_generator_to_data(generator, nullptr);
+    std::printf("%s\n", text ? text : "");
 }
 
 std::string Degrees(const std::string& value, const DeviceView& device)
@@ -213,8 +214,8 @@ int List(DataManager* dataManager, bool json)
 {
     CityPtrVectorPtr cities = dataManager->GetCityPtrVector();
     const DeviceView device = BuildDeviceView(dataManager);
-    GObjectPtr<JsonBuilder> builder(json_builder_new());
-    JsonBuilder* b = builder.get();
+    g_autoptr(JsonBuilder) builder = json_builder_new();
+    JsonBuilder* b = builder;
     json_builder_begin_object(b);
     AddDevice(b, device);
     json_builder_set_member_name(b, "cities");
@@ -262,8 +263,8 @@ int Show(DataManager* dataManager, const std::string& city, bool json)
         selected.push_back(found);
     }
     const DeviceView device = BuildDeviceView(dataManager);
-    GObjectPtr<JsonBuilder> builder(json_builder_new());
-    JsonBuilder* b = builder.get();
+    g_autoptr(JsonBuilder) builder = json_builder_new();
+    JsonBuilder* b = builder;
     json_builder_begin_object(b);
     AddDevice(b, device);
     json_builder_set_member_name(b, "cities");

@@ -10,7 +10,7 @@ bool JsonUtil::Init(const char* data, int dataLen)
 {
     Ref::Init();
     mRoot = nullptr;
-    mParser.reset();
+    g_clear_object(&mParser);
     mRootObject = nullptr;
 
     // A negative length compares as huge, as it would against strlen().
@@ -25,21 +25,20 @@ bool JsonUtil::Init(const char* data, int dataLen)
         return true;
     }
 
-    mParser.reset(json_parser_new());
-    GError* rawError = nullptr;
-    bool loaded = mParser && json_parser_load_from_data(mParser.get(), data, dataLen, &rawError);
-    GErrorPtr error(rawError);
+    mParser = json_parser_new();
+    g_autoptr(GError) error = nullptr;
+    bool loaded = mParser && json_parser_load_from_data(mParser, data, dataLen, &error);
     if (!loaded) {
         if (error) {
             LOGE("Failed to json_parser_load_from_data. %s", error->message);
-            mParser.reset();
+            g_clear_object(&mParser);
         } else {
             LOGE("Failed to json_parser_load_from_data. error is NULL");
         }
         return true;
     }
 
-    mRoot = json_parser_get_root(mParser.get());
+    mRoot = json_parser_get_root(mParser);
     // An empty text loads with no root; a non-object root has no object.
     if (mRoot != nullptr && JSON_NODE_HOLDS_OBJECT(mRoot))
         mRootObject = json_node_get_object(mRoot);
@@ -66,33 +65,33 @@ std::string JsonUtil::GetValueFromNode(JsonNode* node)
     std::string result;
     StringHelper* stringHelper = StringHelper::GetInstance();
     GType type = G_TYPE_INVALID;
-    ScopedGValue value;
+    g_auto(GValue) value = G_VALUE_INIT;
     if (node != nullptr && JSON_NODE_HOLDS_VALUE(node)) {
-        json_node_get_value(node, value.Get());
-        type = G_VALUE_TYPE(value.Get());
+        json_node_get_value(node, &value);
+        type = G_VALUE_TYPE(&value);
     }
 
     switch (type) {
     case G_TYPE_BOOLEAN:
-        result = stringHelper->IntToString(g_value_get_boolean(value.Get()) ? 1 : 0);
+        result = stringHelper->IntToString(g_value_get_boolean(&value) ? 1 : 0);
         break;
     case G_TYPE_INT:
-        result = stringHelper->IntToString(g_value_get_int(value.Get()));
+        result = stringHelper->IntToString(g_value_get_int(&value));
         break;
     case G_TYPE_UINT:
-        result = stringHelper->IntToString(static_cast<int32_t>(g_value_get_uint(value.Get())));
+        result = stringHelper->IntToString(static_cast<int32_t>(g_value_get_uint(&value)));
         break;
     case G_TYPE_INT64:
-        result = stringHelper->Int64ToString(g_value_get_int64(value.Get()));
+        result = stringHelper->Int64ToString(g_value_get_int64(&value));
         break;
     case G_TYPE_UINT64:
-        result = stringHelper->Int64ToString(static_cast<int64_t>(g_value_get_uint64(value.Get())));
+        result = stringHelper->Int64ToString(static_cast<int64_t>(g_value_get_uint64(&value)));
         break;
     case G_TYPE_DOUBLE:
-        result = stringHelper->DoubleToFixedString(g_value_get_double(value.Get()), 6);
+        result = stringHelper->DoubleToFixedString(g_value_get_double(&value), 6);
         break;
     case G_TYPE_STRING: {
-        const gchar* text = g_value_get_string(value.Get());
+        const gchar* text = g_value_get_string(&value);
         result = text != nullptr ? text : "";
         break;
     }

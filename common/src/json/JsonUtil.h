@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "json/GLibHolder.h"
 #include "utils/Pattern.h"
 #include "utils/Ref.h"
 
@@ -15,7 +14,9 @@ public:
     DECLARE_MAKE(JsonUtil)
 
     using Ref::Init;
-    ~JsonUtil() override = default;
+    ~JsonUtil() override { g_clear_object(&mParser); }
+    JsonUtil(const JsonUtil&) = delete;
+    JsonUtil& operator=(const JsonUtil&) = delete;
     // Always true: a text that cannot be parsed only leaves the document empty.
     virtual bool Init(const char* data, int dataLen);
 
@@ -34,7 +35,7 @@ private:
     JsonUtil() = default;
 
     JsonNode* mRoot = nullptr;     // owned by mParser
-    GObjectPtr<JsonParser> mParser;
+    JsonParser* mParser = nullptr; // one reference, dropped by the destructor and by Init
     JsonObject* mRootObject = nullptr; // owned by mParser
 };
 
