@@ -140,3 +140,34 @@ TEST(DBConnector, WaitsForAnotherProcessThroughTheBusyHandler)
     EXPECT_FALSE(capture.Contains("already called"));
     EXPECT_TRUE(db->DBFinalize());
 }
+
+TEST(DBConnector, CachedStatementIsLentToOneHolderAndFinalizedByDBFinalize)
+{
+    std::string path = FreshDbDir() + "/cache.db";
+    DBConnector* db = DBConnector::GetInstance();
+    ASSERT_TRUE(db->DBInitialize(path, false));
+    ASSERT_TRUE(db->DBExecuteQuery("CREATE TABLE T (v INT); INSERT INTO T VALUES (1); INSERT INTO T VALUES (2);"));
+    const std::string query = "SELECT v FROM T ORDER BY v";
+    {
+        Statement first = db->DBPrepareStatement(query);
+        ASSERT_EQ(first.Step(), SQLITE_ROW);
+        // Still in use: the second holder gets a statement of its own.
+        Statement second = db->DBPrepareStatement(query);
+        EXPECT_NE(second.Get(), first.Get());
+        ASSERT_EQ(second.Step(), SQLITE_ROW);
+        EXPECT_EQ(second.ColumnInt(0), 1);
+        sqlite3_stmt* cached = first.Get();
+        first = Statement();
+        // Handed back reset: the next holder reads from the first row again.
+        Statement third = db->DBPrepareStatement(query);
+        EXPECT_EQ(third.Get(), cached);
+        ASSERT_EQ(third.Step(), SQLITE_ROW);
+        EXPECT_EQ(third.ColumnInt(0), 1);
+    }
+    LogCapture capture;
+    EXPECT_FALSE(db->DBPrepareStatement("SELEC v FROM T"));
+    EXPECT_FALSE(db->DBPrepareStatement("SELEC v FROM T"));
+    EXPECT_EQ(capture.Count("Query: SELEC v FROM T"), 2u) << "a failed prepare is tried again";
+    // sqlite3_close fails while any statement of the connection is alive.
+    EXPECT_TRUE(db->DBFinalize());
+}

@@ -8,8 +8,6 @@
 #include "db/DBConnector.h"
 #include "db/WeatherStatement.h"
 
-using namespace WeatherStatement;
-
 namespace {
 
 constexpr const char* kTableName = "CITY_TABLE";
@@ -33,40 +31,58 @@ constexpr const char* kAssignments =
     "isCurrentLocation = ?,isDayTime = ?,isSummerTime = ?,gmtOffset = ?,refreshedTime = ?,localTime = ?,"
     "needToUpdate = ?,websiteUrl = ?,stateName = ?,stateNameEng = ?";
 
-// The current-location city is told apart by its id suffix; the record
-// itself is corrected so that callers see the id that was stored.
-void AddCurrentCitySuffix(const CityPtr& cityPtr)
-{
-    do {
-        BREAK_IF(cityPtr->GetIsCurrentLocation() == false);
-        if (cityPtr->GetLocationId().find(kCurrentCitySuffix) == std::string::npos)
-            cityPtr->SetLocationId(cityPtr->GetLocationId() + kCurrentCitySuffix);
-    } while (0);
-}
-
-// Binds the values shared by insert and update, from index first on.
+// Binds the values shared by insert and update, from index 1 on.
 // widgetReferenceCount sits between localTime and needToUpdate only on insert.
-void BindCityValues(sqlite3_stmt* stmt, const CityPtr& cityPtr, bool withWidgetCount)
+void BindCityValues(Statement& stmt, const City& city, bool withWidgetCount)
 {
     int i = 1;
-    sqlite3_bind_int(stmt, i++, cityPtr->GetPageIndex());
-    BindText(stmt, i++, cityPtr->GetLocationId());
-    BindText(stmt, i++, cityPtr->GetCityName());
-    BindText(stmt, i++, cityPtr->GetCityNameEng());
-    BindText(stmt, i++, cityPtr->GetCountryName());
-    BindText(stmt, i++, cityPtr->GetCountryNameEng());
-    sqlite3_bind_int(stmt, i++, cityPtr->GetIsCurrentLocation() ? 1 : 0);
-    sqlite3_bind_int(stmt, i++, cityPtr->GetIsDayTime() ? 1 : 0);
-    sqlite3_bind_int(stmt, i++, cityPtr->GetIsSummerTime() ? 1 : 0);
-    sqlite3_bind_double(stmt, i++, cityPtr->GetGmtOffset());
-    BindTime(stmt, i++, cityPtr->GetRefreshedTime());
-    BindTime(stmt, i++, cityPtr->GetLocalTime());
+    stmt.BindInt(i++, city.GetPageIndex());
+    stmt.BindText(i++, city.GetLocationId());
+    stmt.BindText(i++, city.GetCityName());
+    stmt.BindText(i++, city.GetCityNameEng());
+    stmt.BindText(i++, city.GetCountryName());
+    stmt.BindText(i++, city.GetCountryNameEng());
+    stmt.BindBool(i++, city.GetIsCurrentLocation());
+    stmt.BindBool(i++, city.GetIsDayTime());
+    stmt.BindBool(i++, city.GetIsSummerTime());
+    stmt.BindDouble(i++, city.GetGmtOffset());
+    stmt.BindTime(i++, city.GetRefreshedTime());
+    stmt.BindTime(i++, city.GetLocalTime());
     if (withWidgetCount)
-        sqlite3_bind_int(stmt, i++, cityPtr->GetWidgetReferenceCount());
-    sqlite3_bind_int(stmt, i++, cityPtr->GetNeedToUpdate() ? 1 : 0);
-    BindText(stmt, i++, cityPtr->GetWebsiteUrl());
-    BindText(stmt, i++, cityPtr->GetStateName());
-    BindText(stmt, i++, cityPtr->GetStateNameEng());
+        stmt.BindInt(i++, city.GetWidgetReferenceCount());
+    stmt.BindBool(i++, city.GetNeedToUpdate());
+    stmt.BindText(i++, city.GetWebsiteUrl());
+    stmt.BindText(i++, city.GetStateName());
+    stmt.BindText(i++, city.GetStateNameEng());
+}
+
+void ReadCityValues(const Statement& stmt, City& city)
+{
+    city.SetPageIndex(stmt.ColumnInt(0));
+    city.SetLocationId(stmt.ColumnText(1));
+    city.SetCityName(stmt.ColumnText(2));
+    city.SetCityNameEng(stmt.ColumnText(3));
+    city.SetCountryName(stmt.ColumnText(4));
+    city.SetCountryNameEng(stmt.ColumnText(5));
+    city.SetIsCurrentLocation(stmt.ColumnBool(6));
+    city.SetIsDayTime(stmt.ColumnBool(7));
+    city.SetIsSummerTime(stmt.ColumnBool(8));
+    city.SetGmtOffset(stmt.ColumnDouble(9));
+    city.SetRefreshedTime(stmt.ColumnTime(10));
+    city.SetLocalTime(stmt.ColumnTime(11));
+    city.SetWidgetReferenceCount(stmt.ColumnInt(12));
+    city.SetNeedToUpdate(stmt.ColumnBool(13));
+    city.SetWebsiteUrl(stmt.ColumnText(14));
+    city.SetStateName(stmt.ColumnText(15));
+    city.SetStateNameEng(stmt.ColumnText(16));
+}
+
+// The current-location city is told apart by its id suffix; the record
+// itself is corrected so that callers see the id that was stored.
+void AppendCurrentCitySuffix(City& city)
+{
+    if (city.GetLocationId().find(kCurrentCitySuffix) == std::string::npos)
+        city.SetLocationId(city.GetLocationId() + kCurrentCitySuffix);
 }
 
 } // namespace
@@ -76,40 +92,44 @@ DEFINE_SINGLETON(CityDBController)
 bool CityDBController::Init()
 {
     mQueryGenerator = QueryGenernator::Make();
-    return mQueryGenerator != nullptr;
+    if (!mQueryGenerator)
+        return false;
+    mInsertQuery = mQueryGenerator->MakeInsertQuery(kTableName, kColumns, kPlaceholders);
+    mUpdateQuery =
+        mQueryGenerator->MakeUpdateQuery(kTableName, kAssignments, mQueryGenerator->MakeWhereClause("PK_ID = ?;"));
+    return true;
 }
 
 void CityDBController::CreateTable()
 {
-    char* query = sqlite3_mprintf(kCreateTable, kTableName);
-    DBConnector::GetInstance()->DBExecuteQuery(query);
-    sqlite3_free(query);
+    WeatherStatement::CreateTable(kCreateTable, kTableName);
 }
 
 void CityDBController::Insert(const CityPtr& cityPtr)
 {
     RETURN_IF(!cityPtr);
-    AddCurrentCitySuffix(cityPtr);
+    do {
+        BREAK_IF(cityPtr->GetIsCurrentLocation() == false);
+        AppendCurrentCitySuffix(*cityPtr);
+    } while (0);
 
-    std::string query = mQueryGenerator->MakeInsertQuery(kTableName, kColumns, kPlaceholders);
-    sqlite3_stmt* stmt = DBConnector::GetInstance()->DBPrepareQuery(query.c_str());
-    BindCityValues(stmt, cityPtr, true);
-    sqlite3_step(stmt);
-    sqlite3_finalize(stmt);
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mInsertQuery);
+    BindCityValues(stmt, *cityPtr, true);
+    stmt.Step();
 }
 
 void CityDBController::Update(const CityPtr& cityPtr, int primaryKey)
 {
     RETURN_IF(!cityPtr);
-    AddCurrentCitySuffix(cityPtr);
+    do {
+        BREAK_IF(cityPtr->GetIsCurrentLocation() == false);
+        AppendCurrentCitySuffix(*cityPtr);
+    } while (0);
 
-    std::string query = mQueryGenerator->MakeUpdateQuery(kTableName, kAssignments,
-                                                         mQueryGenerator->MakeWhereClause("PK_ID = ?;"));
-    sqlite3_stmt* stmt = DBConnector::GetInstance()->DBPrepareQuery(query.c_str());
-    BindCityValues(stmt, cityPtr, false);
-    sqlite3_bind_int(stmt, 17, primaryKey);
-    sqlite3_step(stmt);
-    sqlite3_finalize(stmt);
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mUpdateQuery);
+    BindCityValues(stmt, *cityPtr, false);
+    stmt.BindInt(17, primaryKey);
+    stmt.Step();
 }
 
 void CityDBController::UpdateWidgetReferenceCount(const std::string& locationID, int count)
@@ -117,63 +137,58 @@ void CityDBController::UpdateWidgetReferenceCount(const std::string& locationID,
     std::string query = mQueryGenerator->MakeUpdateQuery(kTableName, "widgetReferenceCount = ?",
                                                          mQueryGenerator->MakeWhereClause("locationId = ?;"));
     LOGE("query : %s [%d]", query.c_str(), count);
-    sqlite3_stmt* stmt = DBConnector::GetInstance()->DBPrepareQuery(query.c_str());
-    sqlite3_bind_int(stmt, 1, count);
-    BindText(stmt, 2, locationID);
-    sqlite3_step(stmt);
-    sqlite3_finalize(stmt);
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(query);
+    stmt.BindInt(1, count);
+    stmt.BindText(2, locationID);
+    stmt.Step();
 }
 
 void CityDBController::UpdateMobileLink(const CityPtr& cityPtr, int primaryKey)
 {
     RETURN_IF(!cityPtr);
-    std::string query = mQueryGenerator->MakeUpdateQuery(kTableName, "websiteUrl = ?",
-                                                         mQueryGenerator->MakeWhereClause("PK_ID = ?;"));
-    sqlite3_stmt* stmt = DBConnector::GetInstance()->DBPrepareQuery(query.c_str());
-    BindText(stmt, 1, cityPtr->GetWebsiteUrl());
-    sqlite3_bind_int(stmt, 2, primaryKey);
-    sqlite3_step(stmt);
-    sqlite3_finalize(stmt);
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(
+        mQueryGenerator->MakeUpdateQuery(kTableName, "websiteUrl = ?", mQueryGenerator->MakeWhereClause("PK_ID = ?;")));
+    stmt.BindText(1, cityPtr->GetWebsiteUrl());
+    stmt.BindInt(2, primaryKey);
+    stmt.Step();
 }
 
 void CityDBController::Delete(int primaryKey)
 {
-    std::string query = std::string("DELETE FROM ") + kTableName + " WHERE PK_ID=?;";
-    sqlite3_stmt* stmt = DBConnector::GetInstance()->DBPrepareQuery(query.c_str());
-    sqlite3_bind_int(stmt, 1, primaryKey);
-    if (sqlite3_step(stmt) != SQLITE_DONE)
-        LOGE("Fail to Delete");
-    sqlite3_finalize(stmt);
+    {
+        Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(std::string("DELETE FROM ") + kTableName +
+                                                                        " WHERE PK_ID=?;");
+        stmt.BindInt(1, primaryKey);
+        if (stmt.Step() != SQLITE_DONE)
+            LOGE("Fail to Delete");
+    }
     SetPageIndexAsAscending();
 }
 
 void CityDBController::SetPageIndexAsAscending()
 {
     DBConnector* dbConnector = DBConnector::GetInstance();
-    std::string selectQuery = std::string("SELECT PK_ID FROM ") + kTableName + " ORDER BY PK_ID ASC;";
-    std::string updateQuery = std::string("UPDATE ") + kTableName + " SET pageIndex=? WHERE PK_ID=?;";
-    sqlite3_stmt* stmt = dbConnector->DBPrepareQuery(selectQuery.c_str());
+    const std::string updateQuery = std::string("UPDATE ") + kTableName + " SET pageIndex=? WHERE PK_ID=?;";
+    Statement stmt =
+        dbConnector->DBPrepareStatement(std::string("SELECT PK_ID FROM ") + kTableName + " ORDER BY PK_ID ASC;");
     int pageIndex = 0;
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-        int primaryKey = sqlite3_column_int(stmt, 0);
+    while (stmt.Step() == SQLITE_ROW) {
+        int primaryKey = stmt.ColumnInt(0);
         if (primaryKey < 1) {
             LOGE("Fail to Get PrmaryKey From CityTable : %d", primaryKey);
             break;
         }
-        sqlite3_stmt* updateStmt = dbConnector->DBPrepareQuery(updateQuery.c_str());
-        sqlite3_bind_int(updateStmt, 1, pageIndex++);
-        sqlite3_bind_int(updateStmt, 2, primaryKey);
-        if (sqlite3_step(updateStmt) != SQLITE_DONE)
+        Statement updateStmt = dbConnector->DBPrepareStatement(updateQuery);
+        updateStmt.BindInt(1, pageIndex++);
+        updateStmt.BindInt(2, primaryKey);
+        if (updateStmt.Step() != SQLITE_DONE)
             LOGE("Fail to Delete");
-        sqlite3_finalize(updateStmt);
     }
-    sqlite3_finalize(stmt);
 }
 
 void CityDBController::DeleteAll()
 {
-    std::string query = std::string("DELETE FROM ") + kTableName + ";";
-    DBConnector::GetInstance()->DBExecuteQuery(query.c_str());
+    WeatherStatement::DeleteAllRows(kTableName);
 }
 
 void CityDBController::Reorder(const CityPtrVectorPtr& reorderPtrVector)
@@ -185,14 +200,13 @@ void CityDBController::Reorder(const CityPtrVectorPtr& reorderPtrVector)
             const CityPtr& cityPtr = reorderPtrVector->at(i);
             primaryKeys.push_back(cityPtr ? GetPrimaryKey(cityPtr->GetPageIndex()) : 0);
         }
-        std::string query = std::string("UPDATE ") + kTableName + " SET pageIndex=? " + "WHERE PK_ID = ?";
+        const std::string query = std::string("UPDATE ") + kTableName + " SET pageIndex=? " + "WHERE PK_ID = ?";
         DBConnector* dbConnector = DBConnector::GetInstance();
         for (size_t i = 0; i < reorderPtrVector->size(); i++) {
-            sqlite3_stmt* stmt = dbConnector->DBPrepareQuery(query.c_str());
-            sqlite3_bind_int(stmt, 1, static_cast<int>(i));
-            sqlite3_bind_int(stmt, 2, primaryKeys.at(i));
-            sqlite3_step(stmt);
-            sqlite3_finalize(stmt);
+            Statement stmt = dbConnector->DBPrepareStatement(query);
+            stmt.BindInt(1, static_cast<int>(i));
+            stmt.BindInt(2, primaryKeys.at(i));
+            stmt.Step();
         }
     } catch (const std::out_of_range&) {
         LOGE("exception caught: out of range");
@@ -203,41 +217,21 @@ void CityDBController::Reorder(const CityPtrVectorPtr& reorderPtrVector)
 
 CityPtr CityDBController::SelectWith(const std::string& condition, int primaryKey, const std::string* locationID)
 {
-    std::string query = mQueryGenerator->MakeSelectQuery(kTableName, kColumns,
-                                                         mQueryGenerator->MakeWhereClause(condition), "", "", "");
-    sqlite3_stmt* stmt = DBConnector::GetInstance()->DBPrepareQuery(query.c_str());
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(
+        mQueryGenerator->MakeSelectQuery(kTableName, kColumns, mQueryGenerator->MakeWhereClause(condition), "", "", ""));
     if (locationID)
-        BindText(stmt, 1, *locationID);
+        stmt.BindText(1, *locationID);
     else
-        sqlite3_bind_int(stmt, 1, primaryKey);
+        stmt.BindInt(1, primaryKey);
 
-    CityPtr cityPtr;
-    int rc = sqlite3_step(stmt);
-    if (rc == SQLITE_ROW) {
-        cityPtr = City::Make();
-        if (cityPtr) {
-            cityPtr->SetPageIndex(sqlite3_column_int(stmt, 0));
-            cityPtr->SetLocationId(ColumnText(stmt, 1));
-            cityPtr->SetCityName(ColumnText(stmt, 2));
-            cityPtr->SetCityNameEng(ColumnText(stmt, 3));
-            cityPtr->SetCountryName(ColumnText(stmt, 4));
-            cityPtr->SetCountryNameEng(ColumnText(stmt, 5));
-            cityPtr->SetIsCurrentLocation(sqlite3_column_int(stmt, 6) != 0);
-            cityPtr->SetIsDayTime(sqlite3_column_int(stmt, 7) != 0);
-            cityPtr->SetIsSummerTime(sqlite3_column_int(stmt, 8) != 0);
-            cityPtr->SetGmtOffset(sqlite3_column_double(stmt, 9));
-            cityPtr->SetRefreshedTime(ColumnTime(stmt, 10));
-            cityPtr->SetLocalTime(ColumnTime(stmt, 11));
-            cityPtr->SetWidgetReferenceCount(sqlite3_column_int(stmt, 12));
-            cityPtr->SetNeedToUpdate(sqlite3_column_int(stmt, 13) != 0);
-            cityPtr->SetWebsiteUrl(ColumnText(stmt, 14));
-            cityPtr->SetStateName(ColumnText(stmt, 15));
-            cityPtr->SetStateNameEng(ColumnText(stmt, 16));
-        }
-    } else {
+    int rc = stmt.Step();
+    if (rc != SQLITE_ROW) {
         LOGE("No result : %d", rc);
+        return nullptr;
     }
-    sqlite3_finalize(stmt);
+    CityPtr cityPtr = City::Make();
+    if (cityPtr)
+        ReadCityValues(stmt, *cityPtr);
     return cityPtr;
 }
 
@@ -254,54 +248,43 @@ CityPtr CityDBController::Select(const std::string& locationID)
 
 int CityDBController::GetLastInsertedPrimaryKey()
 {
-    sqlite3_stmt* stmt = DBConnector::GetInstance()->DBPrepareQuery("SELECT MAX(PK_ID) FROM CITY_TABLE;");
-    int ret = 0;
-    int rc = sqlite3_step(stmt);
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement("SELECT MAX(PK_ID) FROM CITY_TABLE;");
+    int rc = stmt.Step();
     if (rc == SQLITE_ROW)
-        ret = sqlite3_column_int(stmt, 0);
-    else
-        LOGE("No result : %d", rc);
-    sqlite3_finalize(stmt);
-    return ret;
+        return stmt.ColumnInt(0);
+    LOGE("No result : %d", rc);
+    return 0;
 }
 
 int CityDBController::SelectInt(const std::string& columns, const std::string& condition, const int* intArg,
                                 const std::string* textArg, int fallback)
 {
     std::string clause = condition.empty() ? "" : mQueryGenerator->MakeWhereClause(condition);
-    std::string query = mQueryGenerator->MakeSelectQuery(kTableName, columns, clause, "", "", "");
-    sqlite3_stmt* stmt = DBConnector::GetInstance()->DBPrepareQuery(query.c_str());
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(
+        mQueryGenerator->MakeSelectQuery(kTableName, columns, clause, "", "", ""));
     if (intArg)
-        sqlite3_bind_int(stmt, 1, *intArg);
+        stmt.BindInt(1, *intArg);
     if (textArg)
-        BindText(stmt, 1, *textArg);
-    int ret = fallback;
-    int rc = sqlite3_step(stmt);
+        stmt.BindText(1, *textArg);
+    int rc = stmt.Step();
     if (rc == SQLITE_ROW)
-        ret = sqlite3_column_int(stmt, 0);
-    else
-        LOGE("No result : %d", rc);
-    sqlite3_finalize(stmt);
-    return ret;
+        return stmt.ColumnInt(0);
+    LOGE("No result : %d", rc);
+    return fallback;
 }
 
 std::string CityDBController::SelectText(const std::string& columns, const std::string& condition, const int* intArg)
 {
-    std::string query = mQueryGenerator->MakeSelectQuery(kTableName, columns,
-                                                         mQueryGenerator->MakeWhereClause(condition), "", "", "");
-    sqlite3_stmt* stmt = DBConnector::GetInstance()->DBPrepareQuery(query.c_str());
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(
+        mQueryGenerator->MakeSelectQuery(kTableName, columns, mQueryGenerator->MakeWhereClause(condition), "", "", ""));
     if (intArg)
-        sqlite3_bind_int(stmt, 1, *intArg);
-    std::string ret;
-    int rc = sqlite3_step(stmt);
+        stmt.BindInt(1, *intArg);
+    int rc = stmt.Step();
     if (rc == SQLITE_ROW)
-        ret = ColumnText(stmt, 0);
-    else
-        LOGE("No result : %d", rc);
-    sqlite3_finalize(stmt);
-    return ret;
+        return stmt.ColumnText(0);
+    LOGE("No result : %d", rc);
+    return "";
 }
-
 int CityDBController::GetPrimaryKey(int pageIndex)
 {
     return SelectInt("PK_ID", "pageIndex = ?", &pageIndex, nullptr, 0);

@@ -52,6 +52,8 @@ private:
     std::string SelectText(const std::string& columns, const std::string& condition, const int* intArg);
 
     std::shared_ptr<QueryGenernator> mQueryGenerator;
+    std::string mInsertQuery;
+    std::string mUpdateQuery;
 };
 
 #endif

@@ -29,16 +29,16 @@ constexpr const char* kAssignments =
 constexpr const char* kSelectColumns =
     "weatherIcon,weatherStatus,curTemperature,lowTemperature,highTemperature,date,websiteUrl,serverWeatherIcon";
 
-void BindValues(sqlite3_stmt* stmt, int first, const CurrentPtr& currentPtr)
+void BindValues(Statement& stmt, int first, const CurrentPtr& currentPtr)
 {
-    sqlite3_bind_int(stmt, first, currentPtr->GetWeatherIcon());
-    BindText(stmt, first + 1, currentPtr->GetWeatherStatus());
+    stmt.BindInt(first, currentPtr->GetWeatherIcon());
+    stmt.BindText(first + 1, currentPtr->GetWeatherStatus());
     BindTemperature(stmt, first + 2, currentPtr->GetCurTemperature());
     BindTemperature(stmt, first + 3, currentPtr->GetLowTemperature());
     BindTemperature(stmt, first + 4, currentPtr->GetHighTemperature());
-    BindTime(stmt, first + 5, currentPtr->GetDate());
-    BindText(stmt, first + 6, currentPtr->GetWebsiteUrl());
-    sqlite3_bind_int(stmt, first + 7, currentPtr->GetServerWeatherIcon());
+    stmt.BindTime(first + 5, currentPtr->GetDate());
+    stmt.BindText(first + 6, currentPtr->GetWebsiteUrl());
+    stmt.BindInt(first + 7, currentPtr->GetServerWeatherIcon());
 }
 
 } // namespace
@@ -48,7 +48,14 @@ DEFINE_SINGLETON(CurrentWeatherDBController)
 bool CurrentWeatherDBController::Init()
 {
     mQueryGenerator = QueryGenernator::Make();
-    return mQueryGenerator != nullptr;
+    if (!mQueryGenerator)
+        return false;
+    mInsertQuery = mQueryGenerator->MakeInsertQuery(kTableName, kInsertColumns, kPlaceholders);
+    mUpdateQuery =
+        mQueryGenerator->MakeUpdateQuery(kTableName, kAssignments, mQueryGenerator->MakeWhereClause("FK_ID = ?;"));
+    mSelectQuery = mQueryGenerator->MakeSelectQuery(kTableName, kSelectColumns,
+                                                    mQueryGenerator->MakeWhereClause("FK_ID = ?"), "", "", "");
+    return true;
 }
 
 void CurrentWeatherDBController::CreateTable()
@@ -59,29 +66,25 @@ void CurrentWeatherDBController::CreateTable()
 void CurrentWeatherDBController::Insert(const CurrentPtr& currentPtr, int primaryKey)
 {
     RETURN_IF(!currentPtr);
-    std::string query = mQueryGenerator->MakeInsertQuery(kTableName, kInsertColumns, kPlaceholders);
-    sqlite3_stmt* stmt = DBConnector::GetInstance()->DBPrepareQuery(query.c_str());
-    sqlite3_bind_int(stmt, 1, primaryKey);
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mInsertQuery);
+    stmt.BindInt(1, primaryKey);
     BindValues(stmt, 2, currentPtr);
-    sqlite3_step(stmt);
-    sqlite3_finalize(stmt);
+    stmt.Step();
 }
 
 void CurrentWeatherDBController::Update(const CurrentPtr& currentPtr, int primaryKey)
 {
     RETURN_IF(!currentPtr);
-    std::string query = mQueryGenerator->MakeUpdateQuery(kTableName, kAssignments,
-                                                         mQueryGenerator->MakeWhereClause("FK_ID = ?;"));
-    sqlite3_stmt* stmt = DBConnector::GetInstance()->DBPrepareQuery(query.c_str());
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mUpdateQuery);
     BindValues(stmt, 1, currentPtr);
-    sqlite3_bind_int(stmt, 9, primaryKey);
-    sqlite3_step(stmt);
-    sqlite3_finalize(stmt);
+    stmt.BindInt(9, primaryKey);
+    stmt.Step();
 }
 
 void CurrentWeatherDBController::Delete(int primaryKey)
 {
-    DeleteRowsOfKey(kTableName, primaryKey);
+    if (!DeleteRowsOfKey(kTableName, primaryKey))
+        LOGE("Fail to Delete");
 }
 
 void CurrentWeatherDBController::DeleteAll()
@@ -91,27 +94,23 @@ void CurrentWeatherDBController::DeleteAll()
 
 CurrentPtr CurrentWeatherDBController::Select(int primaryKey)
 {
-    std::string query = mQueryGenerator->MakeSelectQuery(kTableName, kSelectColumns,
-                                                         mQueryGenerator->MakeWhereClause("FK_ID = ?"), "", "", "");
-    sqlite3_stmt* stmt = DBConnector::GetInstance()->DBPrepareQuery(query.c_str());
-    sqlite3_bind_int(stmt, 1, primaryKey);
-    CurrentPtr currentPtr;
-    int rc = sqlite3_step(stmt);
-    if (rc == SQLITE_ROW) {
-        currentPtr = Current::Make();
-        if (currentPtr) {
-            currentPtr->SetWeatherIcon(sqlite3_column_int(stmt, 0));
-            currentPtr->SetWeatherStatus(ColumnText(stmt, 1));
-            SetColumnTemperature(currentPtr->GetCurTemperature(), stmt, 2);
-            SetColumnTemperature(currentPtr->GetLowTemperature(), stmt, 3);
-            SetColumnTemperature(currentPtr->GetHighTemperature(), stmt, 4);
-            currentPtr->SetDate(ColumnTime(stmt, 5));
-            currentPtr->SetWebsiteUrl(ColumnText(stmt, 6));
-            currentPtr->SetServerWeatherIcon(sqlite3_column_int(stmt, 7));
-        }
-    } else {
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mSelectQuery);
+    stmt.BindInt(1, primaryKey);
+    int rc = stmt.Step();
+    if (rc != SQLITE_ROW) {
         LOGE("No result : %d", rc);
+        return nullptr;
     }
-    sqlite3_finalize(stmt);
+    CurrentPtr currentPtr = Current::Make();
+    if (currentPtr) {
+        currentPtr->SetWeatherIcon(stmt.ColumnInt(0));
+        currentPtr->SetWeatherStatus(stmt.ColumnText(1));
+        SetColumnTemperature(currentPtr->GetCurTemperature(), stmt, 2);
+        SetColumnTemperature(currentPtr->GetLowTemperature(), stmt, 3);
+        SetColumnTemperature(currentPtr->GetHighTemperature(), stmt, 4);
+        currentPtr->SetDate(stmt.ColumnTime(5));
+        currentPtr->SetWebsiteUrl(stmt.ColumnText(6));
+        currentPtr->SetServerWeatherIcon(stmt.ColumnInt(7));
+    }
     return currentPtr;
 }

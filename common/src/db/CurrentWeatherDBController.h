@@ -2,6 +2,7 @@
 #define WEATHER_COMMON_CURRENT_WEATHER_DB_CONTROLLER_H
 
 #include <memory>
+#include <string>
 
 #include "typedef/Current.h"
 #include "utils/Pattern.h"
@@ -28,6 +29,9 @@ private:
     CurrentWeatherDBController() = default;
 
     std::shared_ptr<QueryGenernator> mQueryGenerator;
+    std::string mInsertQuery;
+    std::string mUpdateQuery;
+    std::string mSelectQuery;
 };
 
 #endif

@@ -31,6 +31,7 @@ bool DBConnector::Init()
 
 DBConnector::~DBConnector()
 {
+    FinalizeStatementCache();
     if (mDBHandle) {
         sqlite3_close(mDBHandle);
         mDBHandle = nullptr;
@@ -50,16 +51,8 @@ bool DBConnector::DBInitialize(const std::string& dbFilePath, bool readOnly)
                   false);
     }
     RETURN_IF(DBSetBusyHandler() == false, false);
-    if (DBExcutePerformanceOptimization() == false) {
-        LOG_RETURN_GUARD("DBExcutePerformanceOptimization() == false");
-        CloseAfterFailedSetup();
-        return false;
-    }
-    if (DBStartTransaction() == false) {
-        LOG_RETURN_GUARD("DBStartTransaction() == false");
-        CloseAfterFailedSetup();
-        return false;
-    }
+    RETURN_IF(DBExcutePerformanceOptimization() == false, CloseAfterFailedSetup());
+    RETURN_IF(DBStartTransaction() == false, CloseAfterFailedSetup());
     return true;
 }
 
@@ -72,22 +65,15 @@ bool DBConnector::DBInitializeForCreateTable(const std::string& dbFilePath)
     RETURN_IF(DBFileOpen(dbFilePath, SQLITE_OPEN_SHAREDCACHE | SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) == false,
               false);
     RETURN_IF(DBSetBusyHandler() == false, false);
-    if (DBExcutePerformanceOptimization() == false) {
-        LOG_RETURN_GUARD("DBExcutePerformanceOptimization() == false");
-        CloseAfterFailedSetup();
-        return false;
-    }
-    if (DBStartTransactionForCreateTable() == false) {
-        LOG_RETURN_GUARD("DBStartTransactionForCreateTable() == false");
-        CloseAfterFailedSetup();
-        return false;
-    }
+    RETURN_IF(DBExcutePerformanceOptimization() == false, CloseAfterFailedSetup());
+    RETURN_IF(DBStartTransactionForCreateTable() == false, CloseAfterFailedSetup());
     return true;
 }
 
 bool DBConnector::DBFinalize()
 {
     DBEndTransaction();
+    FinalizeStatementCache();
     if (mDBHandle == nullptr) {
         LOGE("mDBHandle is NULL");
         return false;
@@ -119,6 +105,29 @@ sqlite3_stmt* DBConnector::DBPrepareQuery(const char* query)
             FileHelper::GetInstance()->RemoveFile(sharedDataDirectory + file);
     }
     return nullptr;
+}
+
+Statement DBConnector::DBPrepareStatement(const std::string& query)
+{
+    auto cached = mStatementCache.find(query);
+    if (cached != mStatementCache.end()) {
+        if (cached->second.lent)
+            return Statement(DBPrepareQuery(query.c_str()));
+        cached->second.lent = true;
+        return Statement(cached->second.stmt, &cached->second.lent);
+    }
+    sqlite3_stmt* stmt = DBPrepareQuery(query.c_str());
+    if (stmt == nullptr)
+        return Statement();
+    CachedStatement& entry = mStatementCache.emplace(query, CachedStatement{stmt, true}).first->second;
+    return Statement(stmt, &entry.lent);
+}
+
+void DBConnector::FinalizeStatementCache()
+{
+    for (auto& cached : mStatementCache)
+        sqlite3_finalize(cached.second.stmt);
+    mStatementCache.clear();
 }
 
 bool DBConnector::DBExecuteQuery(const char* query)
@@ -181,35 +190,44 @@ bool DBConnector::DBExcutePerformanceOptimization()
     return true;
 }
 
-bool DBConnector::RunTransactionStatement(const char* statement)
+bool DBConnector::ExecTransactionStatement(const char* statement)
 {
     // A closed connection fails like a failed exec; SQLite is not asked.
-    if (mDBHandle == nullptr || sqlite3_exec(mDBHandle, statement, nullptr, nullptr, nullptr) != SQLITE_OK) {
+    return mDBHandle != nullptr && sqlite3_exec(mDBHandle, statement, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+bool DBConnector::DBStartTransaction()
+{
+    if (!ExecTransactionStatement("BEGIN TRANSACTION;")) {
         LOGE("sqlite3_exec fail");
         return false;
     }
     return true;
 }
 
-bool DBConnector::DBStartTransaction()
-{
-    return RunTransactionStatement("BEGIN TRANSACTION;");
-}
-
 bool DBConnector::DBStartTransactionForCreateTable()
 {
-    return RunTransactionStatement("BEGIN EXCLUSIVE TRANSACTION;");
+    if (!ExecTransactionStatement("BEGIN EXCLUSIVE TRANSACTION;")) {
+        LOGE("sqlite3_exec fail");
+        return false;
+    }
+    return true;
 }
 
 bool DBConnector::DBEndTransaction()
 {
-    return RunTransactionStatement("END TRANSACTION;");
+    if (!ExecTransactionStatement("END TRANSACTION;")) {
+        LOGE("sqlite3_exec fail");
+        return false;
+    }
+    return true;
 }
 
-void DBConnector::CloseAfterFailedSetup()
+bool DBConnector::CloseAfterFailedSetup()
 {
     sqlite3_close(mDBHandle);
     mDBHandle = nullptr;
+    return false;
 }
 
 int DBConnector::DBUtilBusyHandler(void* context, int count)

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
+#include "db/Statement.h"
 #include "utils/Pattern.h"
 
 // The process's one SQLite connection. A database operation opens it on one
@@ -26,6 +28,11 @@ public:
 
     // Null on failure; a missing table removes every database file of the data layer.
     sqlite3_stmt* DBPrepareQuery(const char* query);
+    // The statement for query, lent from this opening's cache (prepared on its
+    // first use, reset when handed back); a fresh one when the cached one is
+    // still in use. A failed prepare is not cached, so it is retried and logged
+    // at the next call. DBFinalize finalizes the cache.
+    Statement DBPrepareStatement(const std::string& query);
     bool DBExecuteQuery(const char* query);
     int64_t DBGetLastInsertRowId();
 
@@ -42,12 +49,62 @@ public:
 private:
     DBConnector() = default;
 
-    bool RunTransactionStatement(const char* statement);
+    bool ExecTransactionStatement(const char* statement);
+    void FinalizeStatementCache();
     // Closes a connection whose set-up failed after the open, so that the next
-    // operation does not silently reuse a half-initialised handle.
-    void CloseAfterFailedSetup();
+    // operation does not silently reuse a half-initialised handle. Always false.
+    bool CloseAfterFailedSetup();
+
+    struct CachedStatement {
+        sqlite3_stmt* stmt;
+        bool lent;
+    };
 
     sqlite3* mDBHandle = nullptr;
+    // Keyed by SQL text; node-based, so a lent flag's address stays valid.
+    std::unordered_map<std::string, CachedStatement> mStatementCache;
 };
+
+// One opening of the connection for the rest of a scope: DBInitialize (or
+// DBInitializeForCreateTable) on construction, DBFinalize on destruction when
+// the open succeeded. Statements made inside the scope are released first.
+class DBOpening {
+public:
+    struct ForCreateTable {};
+
+    DBOpening(const std::string& dbFilePath, bool readOnly)
+        : mOpen(DBConnector::GetInstance()->DBInitialize(dbFilePath, readOnly))
+    {
+    }
+    DBOpening(const std::string& dbFilePath, ForCreateTable)
+        : mOpen(DBConnector::GetInstance()->DBInitializeForCreateTable(dbFilePath))
+    {
+    }
+    ~DBOpening()
+    {
+        if (mOpen)
+            DBConnector::GetInstance()->DBFinalize();
+    }
+    DBOpening(const DBOpening&) = delete;
+    DBOpening& operator=(const DBOpening&) = delete;
+
+    bool IsOpen() const { return mOpen; }
+
+private:
+    bool mOpen;
+};
+
+// Opens the connection on path for the rest of the scope. A failed open logs
+// the guard "dbConnector->DBInitialize(<path>, <readOnly>) == false" in the
+// caller's name and returns the remaining arguments.
+#define DB_OPEN_OR_RETURN(path, readOnly, ...)                                                           \
+    DBOpening dbOpening_((path), (readOnly));                                                            \
+    RETURN_IF_MSG(!dbOpening_.IsOpen(), "dbConnector->DBInitialize(" #path ", " #readOnly ") == false", \
+                  ##__VA_ARGS__)
+
+#define DB_OPEN_FOR_CREATE_TABLE_OR_RETURN(path, ...)                                                   \
+    DBOpening dbOpening_((path), DBOpening::ForCreateTable{});                                          \
+    RETURN_IF_MSG(!dbOpening_.IsOpen(), "dbConnector->DBInitializeForCreateTable(" #path ") == false", \
+                  ##__VA_ARGS__)
 
 #endif

@@ -2,64 +2,81 @@
 
 #include <sqlite3.h>
 
-#include "db/WeatherStatement.h"
-
-using namespace WeatherStatement;
+#include "db/ColumnTable.h"
 
 namespace {
 
 constexpr const char* kTableName = "HOURLY_WEATHER_TABLE";
 
-constexpr const char* kCreateTable =
-    "CREATE TABLE IF NOT EXISTS %q (FK_ID\t\t\t\tINTEGER, hourlyIndex\t\t\tINTEGER, hour\t\t\t\tINT64, "
-    "weatherIcon\t\t\tINTEGER, weatherStatus\t\tTEXT, curTemperature\t\tDOUBLE, lowTemperature\t\tDOUBLE, "
-    "highTemperature\t\tDOUBLE, websiteUrl\t\t\tTEXT, precProbability\t\tDOUBLE, serverWeatherIcon\tINTEGER, "
-    "FOREIGN KEY(FK_ID) REFERENCES CITY_TABLE(PK_ID) ON DELETE CASCADE ON UPDATE CASCADE);";
+const Column<Hourly> kColumns[] = {
+    KEY_COLUMN("FK_ID", "\t\t\t\tINTEGER"),
+    KEY_COLUMN("hourlyIndex", "\t\t\tINTEGER"),
+    TIME_COLUMN(Hourly, "hour", "\t\t\t\tINT64", Hour),
+    INT_COLUMN(Hourly, "weatherIcon", "\t\t\tINTEGER", WeatherIcon),
+    TEXT_COLUMN(Hourly, "weatherStatus", "\t\tTEXT", WeatherStatus),
+    TEMPERATURE_COLUMN(Hourly, "curTemperature", "\t\tDOUBLE", CurTemperature),
+    TEMPERATURE_COLUMN(Hourly, "lowTemperature", "\t\tDOUBLE", LowTemperature),
+    TEMPERATURE_COLUMN(Hourly, "highTemperature", "\t\tDOUBLE", HighTemperature),
+    TEXT_COLUMN(Hourly, "websiteUrl", "\t\t\tTEXT", WebsiteUrl),
+    DOUBLE_COLUMN(Hourly, "precProbability", "\t\tDOUBLE", PrecProbability),
+    INT_COLUMN(Hourly, "serverWeatherIcon", "\tINTEGER", ServerWeatherIcon),
+};
 
-constexpr const char* kInsertColumns =
-    "FK_ID,hourlyIndex,hour,weatherIcon,weatherStatus,curTemperature,lowTemperature,highTemperature,websiteUrl,"
-    "precProbability,serverWeatherIcon";
-constexpr const char* kPlaceholders = "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?";
-constexpr const char* kAssignments =
-    "hour = ?,weatherIcon = ?,weatherStatus = ?,curTemperature = ?,lowTemperature = ?,highTemperature = ?,"
-    "websiteUrl = ?,precProbability = ?,serverWeatherIcon = ?";
-constexpr const char* kSelectColumns =
-    "hour,weatherIcon,weatherStatus,curTemperature,lowTemperature,highTemperature,websiteUrl,precProbability,"
-    "serverWeatherIcon";
-
-// The nine record values in column order, from index first on.
-void BindValues(sqlite3_stmt* stmt, int first, const HourlyPtr& hourlyPtr)
-{
-    BindTime(stmt, first, hourlyPtr->GetHour());
-    sqlite3_bind_int(stmt, first + 1, hourlyPtr->GetWeatherIcon());
-    BindText(stmt, first + 2, hourlyPtr->GetWeatherStatus());
-    BindTemperature(stmt, first + 3, hourlyPtr->GetCurTemperature());
-    BindTemperature(stmt, first + 4, hourlyPtr->GetLowTemperature());
-    BindTemperature(stmt, first + 5, hourlyPtr->GetHighTemperature());
-    BindText(stmt, first + 6, hourlyPtr->GetWebsiteUrl());
-    sqlite3_bind_double(stmt, first + 7, hourlyPtr->GetPrecProbability());
-    sqlite3_bind_int(stmt, first + 8, hourlyPtr->GetServerWeatherIcon());
-}
-
-// Fills the record from the selected columns in order.
-void ReadValues(sqlite3_stmt* stmt, const HourlyPtr& hourlyPtr)
-{
-    hourlyPtr->SetHour(ColumnTime(stmt, 0));
-    hourlyPtr->SetWeatherIcon(sqlite3_column_int(stmt, 1));
-    hourlyPtr->SetWeatherStatus(ColumnText(stmt, 2));
-    SetColumnTemperature(hourlyPtr->GetCurTemperature(), stmt, 3);
-    SetColumnTemperature(hourlyPtr->GetLowTemperature(), stmt, 4);
-    SetColumnTemperature(hourlyPtr->GetHighTemperature(), stmt, 5);
-    hourlyPtr->SetWebsiteUrl(ColumnText(stmt, 6));
-    hourlyPtr->SetPrecProbability(sqlite3_column_double(stmt, 7));
-    hourlyPtr->SetServerWeatherIcon(sqlite3_column_int(stmt, 8));
-}
-
-constexpr HourlyRowsTable kTable = {kTableName, kCreateTable, kInsertColumns, kPlaceholders, kAssignments,
-                                    kSelectColumns, 9, BindValues, ReadValues};
+constexpr const char* kForeignKey = "FOREIGN KEY(FK_ID) REFERENCES CITY_TABLE(PK_ID) ON DELETE CASCADE ON UPDATE CASCADE";
+constexpr size_t kColumnCount = sizeof(kColumns) / sizeof(kColumns[0]);
 
 } // namespace
 
 DEFINE_SINGLETON(HourlyWeatherDBController)
 
-HourlyWeatherDBController::HourlyWeatherDBController() : HourlyRowsDBController(kTable) {}
+bool HourlyWeatherDBController::Init()
+{
+    mQueryGenerator = QueryGenernator::Make();
+    if (!mQueryGenerator)
+        return false;
+    mInsertQuery = mQueryGenerator->MakeInsertQuery(kTableName, ColumnTable::Names(kColumns, 0),
+                                                    ColumnTable::Placeholders(kColumnCount));
+    mUpdateQuery = mQueryGenerator->MakeUpdateQuery(kTableName, ColumnTable::Assignments(kColumns, 2),
+                                                    mQueryGenerator->MakeWhereClause("FK_ID = ? AND hourlyIndex = ?;"));
+    mSelectQuery = mQueryGenerator->MakeSelectQuery(kTableName, ColumnTable::Names(kColumns, 2),
+                                                    mQueryGenerator->MakeWhereClause("FK_ID = ?"), "", "", "");
+    return true;
+}
+
+std::string HourlyWeatherDBController::GetCreateTableText()
+{
+    return ColumnTable::CreateText(kColumns, kForeignKey);
+}
+
+void HourlyWeatherDBController::CreateTable()
+{
+    WeatherStatement::CreateTable(GetCreateTableText().c_str(), kTableName);
+}
+
+void HourlyWeatherDBController::Insert(const HourlyPtrVectorPtr& hourlyPtrVector, int primaryKey)
+{
+    RETURN_IF(!hourlyPtrVector);
+    ColumnTable::InsertRows(kColumns, mInsertQuery, *hourlyPtrVector, primaryKey);
+}
+
+void HourlyWeatherDBController::Update(const HourlyPtrVectorPtr& hourlyPtrVector, int primaryKey)
+{
+    RETURN_IF(!hourlyPtrVector);
+    ColumnTable::UpdateRows(kColumns, mUpdateQuery, *hourlyPtrVector, primaryKey);
+}
+
+void HourlyWeatherDBController::Delete(int primaryKey)
+{
+    if (!WeatherStatement::DeleteRowsOfKey(kTableName, primaryKey))
+        LOGE("Fail to Delete");
+}
+
+void HourlyWeatherDBController::DeleteAll()
+{
+    WeatherStatement::DeleteAllRows(kTableName);
+}
+
+HourlyPtrVectorPtr HourlyWeatherDBController::Select(int primaryKey)
+{
+    return ColumnTable::SelectRows(kColumns, mSelectQuery, primaryKey);
+}

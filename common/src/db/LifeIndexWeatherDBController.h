@@ -2,6 +2,7 @@
 #define WEATHER_COMMON_LIFE_INDEX_WEATHER_DB_CONTROLLER_H
 
 #include <memory>
+#include <string>
 
 #include "typedef/LifeIndex.h"
 #include "utils/Pattern.h"
@@ -17,6 +18,8 @@ public:
     virtual bool Init();
     virtual ~LifeIndexWeatherDBController() = default;
 
+    // The CREATE TABLE IF NOT EXISTS text, "%q" standing for the table name.
+    static std::string GetCreateTableText();
     void CreateTable();
     void Insert(const LifeIndexPtr& lifeIndexPtr, int primaryKey);
     void Update(const LifeIndexPtr& lifeIndexPtr, int primaryKey);
@@ -29,6 +32,9 @@ private:
     LifeIndexWeatherDBController() = default;
 
     std::shared_ptr<QueryGenernator> mQueryGenerator;
+    std::string mInsertQuery;
+    std::string mUpdateQuery;
+    std::string mSelectQuery;
 };
 
 #endif

@@ -19,6 +19,8 @@ public:
     virtual bool Init();
     virtual ~MoonPhaseDBController() = default;
 
+    // The CREATE TABLE IF NOT EXISTS text, "%q" standing for the table name.
+    static std::string GetCreateTableText();
     void CreateTable();
     void Insert(const MoonPhasePtrVectorPtr& moonPhasePtrVector, int primaryKey);
     void Update(const MoonPhasePtrVectorPtr& moonPhasePtrVector, int primaryKey);
@@ -34,6 +36,9 @@ private:
     MoonPhaseDBController() = default;
 
     std::shared_ptr<QueryGenernator> mQueryGenerator;
+    std::string mInsertQuery;
+    std::string mUpdateQuery;
+    std::string mSelectQuery;
 };
 
 #endif

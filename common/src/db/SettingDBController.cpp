@@ -39,22 +39,6 @@ constexpr const char* kAssignments =
 
 constexpr const char* kAddNotificationPopup = "ALTER TABLE SETTING_TABLE ADD NotificationPopup INT;";
 
-void BindText(sqlite3_stmt* stmt, int index, const std::string& value)
-{
-    sqlite3_bind_text(stmt, index, value.c_str(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
-}
-
-std::string ColumnText(sqlite3_stmt* stmt, int index)
-{
-    const unsigned char* text = sqlite3_column_text(stmt, index);
-    return text ? reinterpret_cast<const char*>(text) : "";
-}
-
-bool ColumnBool(sqlite3_stmt* stmt, int index)
-{
-    return sqlite3_column_int(stmt, index) != 0;
-}
-
 } // namespace
 
 DEFINE_SINGLETON(SettingDBController)
@@ -65,11 +49,9 @@ bool SettingDBController::Init()
     // An existing file is used as it is; a missing table shows at the first read.
     RETURN_IF(FileHelper::GetInstance()->IsExists(GetSettingDBFilePath()) == true, true);
 
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitializeForCreateTable(GetSettingDBFilePath()) == false, false);
+    DB_OPEN_FOR_CREATE_TABLE_OR_RETURN(GetSettingDBFilePath(), false);
     CreateTable();
     InsertDefaultSetting();
-    dbConnector->DBFinalize();
     return true;
 }
 
@@ -105,58 +87,48 @@ void SettingDBController::InsertDefaultSetting()
 
 void SettingDBController::Insert(const std::shared_ptr<Setting>& settingPtr)
 {
-    std::string query = mQueryGenerator->MakeInsertQuery(kTableName, kColumns, kPlaceholders);
-    sqlite3_stmt* stmt = DBConnector::GetInstance()->DBPrepareQuery(query.c_str());
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(
+        mQueryGenerator->MakeInsertQuery(kTableName, kColumns, kPlaceholders));
     BindSetting(stmt, *settingPtr);
-    sqlite3_step(stmt);
-    sqlite3_finalize(stmt);
+    stmt.Step();
 }
 
 std::shared_ptr<Setting> SettingDBController::Select()
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetSettingDBFilePath(), true) == false, nullptr);
+    DB_OPEN_OR_RETURN(GetSettingDBFilePath(), true, nullptr);
 
     std::shared_ptr<Setting> settingPtr = Setting::Make();
-    std::string query = mQueryGenerator->MakeSelectQuery(kTableName, kColumns, "", "", "", "");
-    sqlite3_stmt* stmt = dbConnector->DBPrepareQuery(query.c_str());
-    int ret = sqlite3_step(stmt);
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(
+        mQueryGenerator->MakeSelectQuery(kTableName, kColumns, "", "", "", ""));
+    int ret = stmt.Step();
     if (ret == SQLITE_ROW && settingPtr) {
         ReadSetting(stmt, *settingPtr);
     } else {
         LOGE("No result : %d", ret);
         settingPtr.reset();
     }
-    sqlite3_finalize(stmt);
-    dbConnector->DBFinalize();
     return settingPtr;
 }
 
 void SettingDBController::Update(const std::shared_ptr<Setting>& settingPtr)
 {
     RETURN_IF(!settingPtr);
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetSettingDBFilePath(), false) == false);
+    DB_OPEN_OR_RETURN(GetSettingDBFilePath(), false);
 
-    std::string query = mQueryGenerator->MakeUpdateQuery(kTableName, kAssignments, "");
-    sqlite3_stmt* stmt = dbConnector->DBPrepareQuery(query.c_str());
+    Statement stmt =
+        DBConnector::GetInstance()->DBPrepareStatement(mQueryGenerator->MakeUpdateQuery(kTableName, kAssignments, ""));
     BindSetting(stmt, *settingPtr);
-    sqlite3_step(stmt);
-    sqlite3_finalize(stmt);
-    dbConnector->DBFinalize();
+    stmt.Step();
 }
 
 void SettingDBController::UpdateLocationIdOfDisplayCity(const std::string& locationId)
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetSettingDBFilePath(), false) == false);
+    DB_OPEN_OR_RETURN(GetSettingDBFilePath(), false);
 
-    std::string query = mQueryGenerator->MakeUpdateQuery(kTableName, "CurrentCityLocationId = ?", "");
-    sqlite3_stmt* stmt = dbConnector->DBPrepareQuery(query.c_str());
-    BindText(stmt, 1, locationId);
-    sqlite3_step(stmt);
-    sqlite3_finalize(stmt);
-    dbConnector->DBFinalize();
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(
+        mQueryGenerator->MakeUpdateQuery(kTableName, "CurrentCityLocationId = ?", ""));
+    stmt.BindText(1, locationId);
+    stmt.Step();
 }
 
 void SettingDBController::UpdateLastRefreshedTime(int64_t lastRefreshedTime)
@@ -185,70 +157,68 @@ void SettingDBController::UpgradeDB(double version)
         return;
     LOGE("UpgradeDBTables < 1.0 : %s", kAddNotificationPopup);
 
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetSettingDBFilePath(), false) == false);
+    DB_OPEN_OR_RETURN(GetSettingDBFilePath(), false);
     // On a table that already has the column this fails and is only logged.
-    dbConnector->DBExecuteQuery(kAddNotificationPopup);
-    dbConnector->DBFinalize();
+    DBConnector::GetInstance()->DBExecuteQuery(kAddNotificationPopup);
 }
 
-void SettingDBController::BindSetting(sqlite3_stmt* stmt, const Setting& setting)
+void SettingDBController::BindSetting(Statement& stmt, const Setting& setting)
 {
-    sqlite3_bind_int(stmt, 1, setting.GetCurrentCityIndex());
-    BindText(stmt, 2, setting.GetCurrentCityLocationId());
-    sqlite3_bind_int(stmt, 3, setting.GetTemperatureUnit());
-    sqlite3_bind_int64(stmt, 4, setting.GetLastRefreshedTime());
-    sqlite3_bind_int64(stmt, 5, setting.GetCurrentLocationAreaRefreshedTime());
-    sqlite3_bind_int(stmt, 6, setting.GetIsFirstLaunch() ? 1 : 0);
-    sqlite3_bind_int(stmt, 7, setting.GetAutoRefreshOn() ? 1 : 0);
-    sqlite3_bind_int(stmt, 8, setting.GetAutoRefreshInterval());
-    sqlite3_bind_int(stmt, 9, setting.GetUseCurrentLocationOn() ? 1 : 0);
-    sqlite3_bind_int(stmt, 10, setting.GetShowCurrentCityAgreement() ? 1 : 0);
-    sqlite3_bind_int(stmt, 11, setting.GetRefreshOnOpeningOn() ? 1 : 0);
-    sqlite3_bind_int(stmt, 12, setting.GetRefreshOnOpeningOnAgreement() ? 1 : 0);
-    sqlite3_bind_int(stmt, 13, setting.GetNotificationOn() ? 1 : 0);
+    stmt.BindInt(1, setting.GetCurrentCityIndex());
+    stmt.BindText(2, setting.GetCurrentCityLocationId());
+    stmt.BindInt(3, setting.GetTemperatureUnit());
+    stmt.BindInt64(4, setting.GetLastRefreshedTime());
+    stmt.BindInt64(5, setting.GetCurrentLocationAreaRefreshedTime());
+    stmt.BindBool(6, setting.GetIsFirstLaunch());
+    stmt.BindBool(7, setting.GetAutoRefreshOn());
+    stmt.BindInt(8, setting.GetAutoRefreshInterval());
+    stmt.BindBool(9, setting.GetUseCurrentLocationOn());
+    stmt.BindBool(10, setting.GetShowCurrentCityAgreement());
+    stmt.BindBool(11, setting.GetRefreshOnOpeningOn());
+    stmt.BindBool(12, setting.GetRefreshOnOpeningOnAgreement());
+    stmt.BindBool(13, setting.GetNotificationOn());
     // Zero-extended: 4294967295 stays 4294967295, not -1.
-    sqlite3_bind_int64(stmt, 14, static_cast<sqlite3_int64>(setting.GetNotificationTime()));
-    sqlite3_bind_int(stmt, 15, setting.GetNetworkPositionPopupAgreement() ? 1 : 0);
-    sqlite3_bind_int(stmt, 16, setting.GetShowNetworkPopup() ? 1 : 0);
-    sqlite3_bind_int(stmt, 17, setting.GetChinaDataGPSPerformPopupOn() ? 1 : 0);
-    sqlite3_bind_int(stmt, 18, setting.GetAutoScrollOn() ? 1 : 0);
-    sqlite3_bind_int(stmt, 19, setting.GetAutoScrollInterval());
-    BindText(stmt, 20, setting.GetLastUpdateLanguageCode());
-    BindText(stmt, 21, setting.GetCpType());
-    BindText(stmt, 22, setting.GetDaemonType());
-    sqlite3_bind_int(stmt, 23, setting.GetIsNowRefreshing() ? 1 : 0);
-    sqlite3_bind_int(stmt, 24, setting.GetIsSupportManualRefresh() ? 1 : 0);
-    sqlite3_bind_int64(stmt, 25, setting.GetRefreshingStartTime());
-    sqlite3_bind_int(stmt, 26, setting.GetNotificationPopup() ? 1 : 0);
+    stmt.BindInt64(14, static_cast<sqlite3_int64>(setting.GetNotificationTime()));
+    stmt.BindBool(15, setting.GetNetworkPositionPopupAgreement());
+    stmt.BindBool(16, setting.GetShowNetworkPopup());
+    stmt.BindBool(17, setting.GetChinaDataGPSPerformPopupOn());
+    stmt.BindBool(18, setting.GetAutoScrollOn());
+    stmt.BindInt(19, setting.GetAutoScrollInterval());
+    stmt.BindText(20, setting.GetLastUpdateLanguageCode());
+    stmt.BindText(21, setting.GetCpType());
+    stmt.BindText(22, setting.GetDaemonType());
+    stmt.BindBool(23, setting.GetIsNowRefreshing());
+    stmt.BindBool(24, setting.GetIsSupportManualRefresh());
+    stmt.BindInt64(25, setting.GetRefreshingStartTime());
+    stmt.BindBool(26, setting.GetNotificationPopup());
 }
 
-void SettingDBController::ReadSetting(sqlite3_stmt* stmt, Setting& setting)
+void SettingDBController::ReadSetting(const Statement& stmt, Setting& setting)
 {
-    setting.SetCurrentCityIndex(sqlite3_column_int(stmt, 0));
-    setting.SetCurrentCityLocationId(ColumnText(stmt, 1));
-    setting.SetTemperatureUnit(sqlite3_column_int(stmt, 2));
-    setting.SetLastRefreshedTime(sqlite3_column_int64(stmt, 3));
-    setting.SetCurrentLocationAreaRefreshedTime(sqlite3_column_int64(stmt, 4));
-    setting.SetIsFirstLaunch(ColumnBool(stmt, 5));
-    setting.SetAutoRefreshOn(ColumnBool(stmt, 6));
-    setting.SetAutoRefreshInterval(sqlite3_column_int(stmt, 7));
-    setting.SetUseCurrentLocationOn(ColumnBool(stmt, 8));
-    setting.SetShowCurrentCityAgreement(ColumnBool(stmt, 9));
-    setting.SetRefreshOnOpeningOn(ColumnBool(stmt, 10));
-    setting.SetRefreshOnOpeningOnAgreement(ColumnBool(stmt, 11));
-    setting.SetNotificationOn(ColumnBool(stmt, 12));
-    setting.SetNotificationTime(static_cast<uint32_t>(sqlite3_column_int64(stmt, 13)));
-    setting.SetNetworkPositionPopupAgreement(ColumnBool(stmt, 14));
-    setting.SetShowNetworkPopup(ColumnBool(stmt, 15));
-    setting.SetChinaDataGPSPerformPopupOn(ColumnBool(stmt, 16));
-    setting.SetAutoScrollOn(ColumnBool(stmt, 17));
-    setting.SetAutoScrollInterval(sqlite3_column_int(stmt, 18));
-    setting.SetLastUpdateLanguageCode(ColumnText(stmt, 19));
-    setting.SetCpType(ColumnText(stmt, 20));
-    setting.SetDaemonType(ColumnText(stmt, 21));
-    setting.SetIsNowRefreshing(ColumnBool(stmt, 22));
-    setting.SetIsSupportManualRefresh(ColumnBool(stmt, 23));
-    setting.SetRefreshingStartTime(sqlite3_column_int64(stmt, 24));
-    setting.SetNotificationPopup(ColumnBool(stmt, 25));
+    setting.SetCurrentCityIndex(stmt.ColumnInt(0));
+    setting.SetCurrentCityLocationId(stmt.ColumnText(1));
+    setting.SetTemperatureUnit(stmt.ColumnInt(2));
+    setting.SetLastRefreshedTime(stmt.ColumnInt64(3));
+    setting.SetCurrentLocationAreaRefreshedTime(stmt.ColumnInt64(4));
+    setting.SetIsFirstLaunch(stmt.ColumnBool(5));
+    setting.SetAutoRefreshOn(stmt.ColumnBool(6));
+    setting.SetAutoRefreshInterval(stmt.ColumnInt(7));
+    setting.SetUseCurrentLocationOn(stmt.ColumnBool(8));
+    setting.SetShowCurrentCityAgreement(stmt.ColumnBool(9));
+    setting.SetRefreshOnOpeningOn(stmt.ColumnBool(10));
+    setting.SetRefreshOnOpeningOnAgreement(stmt.ColumnBool(11));
+    setting.SetNotificationOn(stmt.ColumnBool(12));
+    setting.SetNotificationTime(stmt.ColumnTime(13));
+    setting.SetNetworkPositionPopupAgreement(stmt.ColumnBool(14));
+    setting.SetShowNetworkPopup(stmt.ColumnBool(15));
+    setting.SetChinaDataGPSPerformPopupOn(stmt.ColumnBool(16));
+    setting.SetAutoScrollOn(stmt.ColumnBool(17));
+    setting.SetAutoScrollInterval(stmt.ColumnInt(18));
+    setting.SetLastUpdateLanguageCode(stmt.ColumnText(19));
+    setting.SetCpType(stmt.ColumnText(20));
+    setting.SetDaemonType(stmt.ColumnText(21));
+    setting.SetIsNowRefreshing(stmt.ColumnBool(22));
+    setting.SetIsSupportManualRefresh(stmt.ColumnBool(23));
+    setting.SetRefreshingStartTime(stmt.ColumnInt64(24));
+    setting.SetNotificationPopup(stmt.ColumnBool(25));
 }

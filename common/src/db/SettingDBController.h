@@ -9,6 +9,7 @@
 
 #include "utils/Pattern.h"
 #include "db/QueryGenerator.h"
+#include "db/Statement.h"
 #include "typedef/Setting.h"
 
 // Owns ".setting.db": SETTING_TABLE with its single row of user settings.
@@ -38,8 +39,8 @@ private:
     void InsertDefaultSetting();
     void Insert(const std::shared_ptr<Setting>& settingPtr);
 
-    static void BindSetting(sqlite3_stmt* stmt, const Setting& setting);
-    static void ReadSetting(sqlite3_stmt* stmt, Setting& setting);
+    static void BindSetting(Statement& stmt, const Setting& setting);
+    static void ReadSetting(const Statement& stmt, Setting& setting);
 
     std::shared_ptr<QueryGenernator> mQueryGenerator;
 };

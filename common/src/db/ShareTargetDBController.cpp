@@ -9,17 +9,6 @@ namespace {
 
 constexpr const char* kTableName = "SHARE_TARGET_TABLE";
 
-std::string ColumnText(sqlite3_stmt* stmt, int index)
-{
-    const unsigned char* text = sqlite3_column_text(stmt, index);
-    return text ? reinterpret_cast<const char*>(text) : "";
-}
-
-void BindText(sqlite3_stmt* stmt, int index, const std::string& value)
-{
-    sqlite3_bind_text(stmt, index, value.c_str(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
-}
-
 } // namespace
 
 DEFINE_SINGLETON(ShareTargetDBController)
@@ -29,10 +18,8 @@ bool ShareTargetDBController::Init()
     mQueryGenerator = QueryGenernator::Make();
     RETURN_IF(FileHelper::GetInstance()->IsExists(GetShareTargetDataDBFilePath()) == true, true);
 
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitializeForCreateTable(GetShareTargetDataDBFilePath()) == false, false);
+    DB_OPEN_FOR_CREATE_TABLE_OR_RETURN(GetShareTargetDataDBFilePath(), false);
     CreateTable();
-    dbConnector->DBFinalize();
     return true;
 }
 
@@ -55,53 +42,43 @@ void ShareTargetDBController::CreateTable()
 void ShareTargetDBController::Insert(const std::shared_ptr<ShareTarget>& shareTargetPtr)
 {
     RETURN_IF(!shareTargetPtr);
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetShareTargetDataDBFilePath(), false) == false);
+    DB_OPEN_OR_RETURN(GetShareTargetDataDBFilePath(), false);
 
-    std::string query = mQueryGenerator->MakeInsertQuery(kTableName, "AppID, PortID", "?, ?");
-    sqlite3_stmt* stmt = dbConnector->DBPrepareQuery(query.c_str());
-    BindText(stmt, 1, shareTargetPtr->GetAppID());
-    BindText(stmt, 2, shareTargetPtr->GetPortID());
-    sqlite3_step(stmt);
-    sqlite3_finalize(stmt);
-    dbConnector->DBFinalize();
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(
+        mQueryGenerator->MakeInsertQuery(kTableName, "AppID, PortID", "?, ?"));
+    stmt.BindText(1, shareTargetPtr->GetAppID());
+    stmt.BindText(2, shareTargetPtr->GetPortID());
+    stmt.Step();
 }
 
 void ShareTargetDBController::Update(const std::shared_ptr<ShareTarget>& shareTargetPtr)
 {
     RETURN_IF(!shareTargetPtr);
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetShareTargetDataDBFilePath(), false) == false);
+    DB_OPEN_OR_RETURN(GetShareTargetDataDBFilePath(), false);
 
-    std::string query = mQueryGenerator->MakeUpdateQuery(kTableName, "AppID = ?, PortID = ?",
-                                                         mQueryGenerator->MakeWhereClause("AppID = ?;"));
-    sqlite3_stmt* stmt = dbConnector->DBPrepareQuery(query.c_str());
-    BindText(stmt, 1, shareTargetPtr->GetAppID());
-    BindText(stmt, 2, shareTargetPtr->GetPortID());
-    BindText(stmt, 3, shareTargetPtr->GetAppID());
-    sqlite3_step(stmt);
-    sqlite3_finalize(stmt);
-    dbConnector->DBFinalize();
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mQueryGenerator->MakeUpdateQuery(
+        kTableName, "AppID = ?, PortID = ?", mQueryGenerator->MakeWhereClause("AppID = ?;")));
+    stmt.BindText(1, shareTargetPtr->GetAppID());
+    stmt.BindText(2, shareTargetPtr->GetPortID());
+    stmt.BindText(3, shareTargetPtr->GetAppID());
+    stmt.Step();
 }
 
 std::shared_ptr<ShareTargetPtrVector> ShareTargetDBController::SelectAll()
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetShareTargetDataDBFilePath(), true) == false, nullptr);
+    DB_OPEN_OR_RETURN(GetShareTargetDataDBFilePath(), true, nullptr);
 
     auto shareTargets = std::make_shared<ShareTargetPtrVector>();
-    std::string query = mQueryGenerator->MakeSelectQuery(kTableName, "AppID,PortID", "", "", "", "");
-    sqlite3_stmt* stmt = dbConnector->DBPrepareQuery(query.c_str());
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(
+        mQueryGenerator->MakeSelectQuery(kTableName, "AppID,PortID", "", "", "", ""));
+    while (stmt.Step() == SQLITE_ROW) {
         std::shared_ptr<ShareTarget> shareTargetPtr = ShareTarget::Make();
         if (!shareTargetPtr)
             continue;
-        shareTargetPtr->SetAppID(ColumnText(stmt, 0));
-        shareTargetPtr->SetPortID(ColumnText(stmt, 1));
+        shareTargetPtr->SetAppID(stmt.ColumnText(0));
+        shareTargetPtr->SetPortID(stmt.ColumnText(1));
         shareTargets->push_back(shareTargetPtr);
     }
-    sqlite3_finalize(stmt);
-    dbConnector->DBFinalize();
     return shareTargets;
 }
 

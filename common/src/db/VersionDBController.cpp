@@ -19,15 +19,13 @@ bool VersionDBController::Init()
 {
     mQueryGenerator = QueryGenernator::Make();
 
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitializeForCreateTable(GetVersionDBFilePath()) == false, false);
+    DB_OPEN_FOR_CREATE_TABLE_OR_RETURN(GetVersionDBFilePath(), false);
     CreateTable();
     mCurrentVersion = GetCurrentVersion();
     // A new table starts at 0.0 in the file; mCurrentVersion keeps -1.0 so
     // that this start runs every upgrade step.
     if (mCurrentVersion < 0.0)
         InsertVersion(0.0);
-    dbConnector->DBFinalize();
     return true;
 }
 
@@ -47,43 +45,35 @@ void VersionDBController::CreateTable()
 
 double VersionDBController::GetCurrentVersion()
 {
-    std::string query = mQueryGenerator->MakeSelectQuery(kTableName, "dbVersion", "", "", "", "");
-    sqlite3_stmt* stmt = DBConnector::GetInstance()->DBPrepareQuery(query.c_str());
-    double version = kNoVersionRow;
-    int ret = sqlite3_step(stmt);
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(
+        mQueryGenerator->MakeSelectQuery(kTableName, "dbVersion", "", "", "", ""));
+    int ret = stmt.Step();
     if (ret == SQLITE_ROW)
-        version = sqlite3_column_double(stmt, 0);
-    else
-        LOGE("No result : %d", ret);
-    sqlite3_finalize(stmt);
-    return version;
+        return stmt.ColumnDouble(0);
+    LOGE("No result : %d", ret);
+    return kNoVersionRow;
 }
 
 void VersionDBController::InsertVersion(double version)
 {
-    std::string query = mQueryGenerator->MakeInsertQuery(kTableName, "dbVersion", "?");
-    sqlite3_stmt* stmt = DBConnector::GetInstance()->DBPrepareQuery(query.c_str());
-    sqlite3_bind_double(stmt, 1, version);
-    sqlite3_step(stmt);
-    sqlite3_finalize(stmt);
+    Statement stmt =
+        DBConnector::GetInstance()->DBPrepareStatement(mQueryGenerator->MakeInsertQuery(kTableName, "dbVersion", "?"));
+    stmt.BindDouble(1, version);
+    stmt.Step();
 }
 
 void VersionDBController::UpdateVersion(double version)
 {
-    std::string query = mQueryGenerator->MakeUpdateQuery(kTableName, "dbVersion = ?", "");
-    sqlite3_stmt* stmt = DBConnector::GetInstance()->DBPrepareQuery(query.c_str());
-    sqlite3_bind_double(stmt, 1, version);
-    sqlite3_step(stmt);
-    sqlite3_finalize(stmt);
+    Statement stmt =
+        DBConnector::GetInstance()->DBPrepareStatement(mQueryGenerator->MakeUpdateQuery(kTableName, "dbVersion = ?", ""));
+    stmt.BindDouble(1, version);
+    stmt.Step();
 }
 
 double VersionDBController::GetCurrentDBVersion()
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetVersionDBFilePath(), true) == false, 0.0);
-    double version = GetCurrentVersion();
-    dbConnector->DBFinalize();
-    return version;
+    DB_OPEN_OR_RETURN(GetVersionDBFilePath(), true, 0.0);
+    return GetCurrentVersion();
 }
 
 double VersionDBController::GetLatestDBVersion()
@@ -101,8 +91,6 @@ bool VersionDBController::IsNeedToUpgrade()
 
 void VersionDBController::UpgradeDB(double version)
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetVersionDBFilePath(), false) == false);
+    DB_OPEN_OR_RETURN(GetVersionDBFilePath(), false);
     UpdateVersion(version);
-    dbConnector->DBFinalize();
 }

@@ -4,11 +4,14 @@
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <stdexcept>
 
 #include "db/CityDBController.h"
 #include "db/CurrentWeatherDBController.h"
 #include "db/DBConnector.h"
+#include "db/Statement.h"
+#include "typedef/Unsupported.h"
 #include "utils/FileHelper.h"
 #include "db/HourlyWeatherDBController.h"
 #include "db/LifeIndexWeatherDBController.h"
@@ -117,27 +120,25 @@ constexpr double kLatestVersion = 2.0;
 // Old files marked missing values with 999, -999 or -1.
 constexpr int kOldUnsupported = 999;
 constexpr double kOldUnsupportedDouble = 999.0;
-constexpr int kUnsupported = 9999;
-constexpr double kUnsupportedDouble = 9999.0;
 
 void ResetTemperature(const TemperaturePtr& temperaturePtr, double oldMarker)
 {
     if (temperaturePtr && temperaturePtr->GetCelsius() == oldMarker) {
-        temperaturePtr->SetCelsius(kUnsupportedDouble);
-        temperaturePtr->SetFahrenheit(kUnsupportedDouble);
+        temperaturePtr->SetCelsius(UNSUPPORTED_DOUBLE_VALUE);
+        temperaturePtr->SetFahrenheit(UNSUPPORTED_DOUBLE_VALUE);
     }
 }
 
 void ResetInt(int32_t value, int32_t oldMarker, void (LifeIndex::*setter)(int32_t), LifeIndex& lifeIndex)
 {
     if (value == oldMarker)
-        (lifeIndex.*setter)(kUnsupported);
+        (lifeIndex.*setter)(UNSUPPORTED_VALUE);
 }
 
 void ResetPrecipitation(Precipitation& precipitation)
 {
     if (precipitation.GetPrecType() == kOldUnsupported)
-        precipitation.SetPrecType(kUnsupported);
+        precipitation.SetPrecType(UNSUPPORTED_VALUE);
     struct DoubleField {
         double (Precipitation::*get)() const;
         void (Precipitation::*set)(double);
@@ -160,27 +161,27 @@ void ResetPrecipitation(Precipitation& precipitation)
     };
     for (const DoubleField& field : fields) {
         if ((precipitation.*field.get)() == kOldUnsupportedDouble)
-            (precipitation.*field.set)(kUnsupportedDouble);
+            (precipitation.*field.set)(UNSUPPORTED_DOUBLE_VALUE);
     }
 }
 
 void ResetWind(Wind& wind)
 {
     if (wind.GetWindDirection() == kOldUnsupported)
-        wind.SetWindDirection(kUnsupported);
+        wind.SetWindDirection(UNSUPPORTED_VALUE);
     if (wind.GetWindSpeed() == kOldUnsupported)
-        wind.SetWindSpeed(kUnsupported);
+        wind.SetWindSpeed(UNSUPPORTED_VALUE);
     if (wind.GetWindNightDirection() == kOldUnsupported)
-        wind.SetWindNightDirection(kUnsupported);
+        wind.SetWindNightDirection(UNSUPPORTED_VALUE);
     if (wind.GetWindNightSpeed() == kOldUnsupported)
-        wind.SetWindNightSpeed(kUnsupported);
+        wind.SetWindNightSpeed(UNSUPPORTED_VALUE);
     if (wind.GetWindSpeedUnit() == kOldUnsupported)
-        wind.SetWindSpeedUnit(kUnsupported);
+        wind.SetWindSpeedUnit(UNSUPPORTED_VALUE);
     // Cardinal directions use "9999" as their marker text.
     if (wind.GetWindCardinal() == "999")
-        wind.SetWindCardinal("9999");
+        wind.SetWindCardinal(UNSUPPORTED_TEXT_VALUE);
     if (wind.GetWindNightCardinal() == "999")
-        wind.SetWindNightCardinal("9999");
+        wind.SetWindNightCardinal(UNSUPPORTED_TEXT_VALUE);
 }
 
 } // namespace
@@ -191,10 +192,8 @@ bool WeatherDBController::Init()
 {
     RETURN_IF(FileHelper::GetInstance()->IsExists(GetWeatherDBFilePath()) == true, true);
 
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitializeForCreateTable(GetWeatherDBFilePath()) == false, false);
+    DB_OPEN_FOR_CREATE_TABLE_OR_RETURN(GetWeatherDBFilePath(), false);
     CreateTables();
-    dbConnector->DBFinalize();
     return true;
 }
 
@@ -223,16 +222,6 @@ std::string WeatherDBController::GetWeatherNewsIconDBFilePath()
     return ret + "data/weathernews_icon.db";
 }
 
-bool WeatherDBController::RunUpgradeQuery(const char* query)
-{
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false, false);
-    // A statement that finds its change already made fails here and is only logged.
-    dbConnector->DBExecuteQuery(query);
-    dbConnector->DBFinalize();
-    return true;
-}
-
 void WeatherDBController::UpgradeDB(double version)
 {
     for (const UpgradeStep& step : kUpgradeSteps) {
@@ -243,12 +232,16 @@ void WeatherDBController::UpgradeDB(double version)
             continue;
         }
         LOGE("UpgradeDBTables < %s : %s", step.name, step.query);
-        if (!RunUpgradeQuery(step.query))
-            return;
+        {
+            // A failed open abandons the chain. A statement that finds its
+            // change already made fails and is only logged.
+            DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
+            DBConnector::GetInstance()->DBExecuteQuery(step.query);
+        }
         if (step.followUp != nullptr) {
             LOGE("UpgradeDBTables : %s", step.followUp);
-            if (!RunUpgradeQuery(step.followUp))
-                return;
+            DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
+            DBConnector::GetInstance()->DBExecuteQuery(step.followUp);
         }
     }
     if (version >= kLatestVersion)
@@ -268,8 +261,10 @@ void WeatherDBController::MigrateData()
 
 void WeatherDBController::AddIndicationForCurrentCity()
 {
+    // Null on a device without cities: nothing to migrate.
     CityPtrVectorPtr cityPtrVector = SelectAllCity();
-    RETURN_IF(!cityPtrVector);
+    if (!cityPtrVector)
+        return;
     for (const CityPtr& cityPtr : *cityPtrVector) {
         if (!cityPtr || !cityPtr->GetIsCurrentLocation())
             continue;
@@ -283,20 +278,15 @@ void WeatherDBController::AddIndicationForCurrentCity()
 
 void WeatherDBController::AddYesterdayHourData()
 {
+    // Null on a device without cities: nothing to migrate.
     CityPtrVectorPtr cityPtrVector = SelectAllCity();
-    RETURN_IF(!cityPtrVector);
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    if (!cityPtrVector)
+        return;
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
     for (const CityPtr& cityPtr : *cityPtrVector) {
-        if (!cityPtr) {
-            LOGE("[%s(): %d] cityPtr is null [break]", __func__, __LINE__);
-            break;
-        }
+        BREAK_IF_NOTE(!cityPtr, "cityPtr is null");
         HourlyPtrVectorPtr yesterdayPtrVector = cityPtr->GetYesterdayHourPtrVector();
-        if (yesterdayPtrVector && !yesterdayPtrVector->empty()) {
-            LOGE("[%s(): %d] already exist [break]", __func__, __LINE__);
-            break;
-        }
+        BREAK_IF_NOTE(yesterdayPtrVector && !yesterdayPtrVector->empty(), "already exist");
         yesterdayPtrVector = std::make_shared<HourlyPtrVector>();
         for (int i = 0; i < kYesterdayHours; i++) {
             HourlyPtr hourlyPtr = Hourly::Make();
@@ -307,14 +297,13 @@ void WeatherDBController::AddYesterdayHourData()
         int primaryKey = CityDBController::GetInstance()->GetPrimaryKey(cityPtr->GetPageIndex());
         YesterdayWeatherDBController::GetInstance()->Insert(yesterdayPtrVector, primaryKey);
     }
-    dbConnector->DBFinalize();
 }
 
 bool WeatherDBController::ResetUnSupportedValueOfCity(const CityPtr& cityPtr, const char* func)
 {
 #define RESET_BREAK_IF_NULL(ptr)                                        \
     if (!(ptr)) {                                                       \
-        LOGE("[%s(): %d] " #ptr " is null [break]", func, __LINE__);    \
+        LOG_BREAK_NOTE_AT(func, #ptr " is null");                      \
         return false;                                                   \
     }
 
@@ -339,8 +328,8 @@ bool WeatherDBController::ResetUnSupportedValueOfCity(const CityPtr& cityPtr, co
         TemperaturePtr hourlyCurTempPtr = hourlyPtr->GetCurTemperature();
         RESET_BREAK_IF_NULL(hourlyCurTempPtr);
         if (Temperature::RoundToOneDecimal(hourlyCurTempPtr->GetCelsius()) == kOldUnsupportedDouble) {
-            hourlyCurTempPtr->SetCelsius(kUnsupportedDouble);
-            hourlyCurTempPtr->SetFahrenheit(kUnsupportedDouble);
+            hourlyCurTempPtr->SetCelsius(UNSUPPORTED_DOUBLE_VALUE);
+            hourlyCurTempPtr->SetFahrenheit(UNSUPPORTED_DOUBLE_VALUE);
         }
     }
 
@@ -359,7 +348,7 @@ bool WeatherDBController::ResetUnSupportedValueOfCity(const CityPtr& cityPtr, co
     RESET_BREAK_IF_NULL(lifeIndexPtr);
     LifeIndex& lifeIndex = *lifeIndexPtr;
     if (lifeIndex.GetHumidity() == -999 || lifeIndex.GetHumidity() == -1)
-        lifeIndex.SetHumidity(kUnsupported);
+        lifeIndex.SetHumidity(UNSUPPORTED_VALUE);
     ResetInt(lifeIndex.GetPm10(), -999, &LifeIndex::SetPm10, lifeIndex);
     ResetInt(lifeIndex.GetPm25(), kOldUnsupported, &LifeIndex::SetPm25, lifeIndex);
     ResetInt(lifeIndex.GetAqi(), kOldUnsupported, &LifeIndex::SetAqi, lifeIndex);
@@ -400,9 +389,9 @@ bool WeatherDBController::ResetUnSupportedValueOfCity(const CityPtr& cityPtr, co
         if (!yesterdayPtr)
             continue;
         if (yesterdayPtr->GetHour() == static_cast<uint32_t>(kOldUnsupported))
-            yesterdayPtr->SetHour(kUnsupported);
+            yesterdayPtr->SetHour(UNSUPPORTED_VALUE);
         if (yesterdayPtr->GetWeatherIcon() == kOldUnsupported)
-            yesterdayPtr->SetWeatherIcon(kUnsupported);
+            yesterdayPtr->SetWeatherIcon(UNSUPPORTED_VALUE);
         TemperaturePtr yesterTempPtr = yesterdayPtr->GetCurTemperature();
         RESET_BREAK_IF_NULL(yesterTempPtr);
         ResetTemperature(yesterTempPtr, kOldUnsupportedDouble);
@@ -413,8 +402,10 @@ bool WeatherDBController::ResetUnSupportedValueOfCity(const CityPtr& cityPtr, co
 
 void WeatherDBController::ResetUnSupportedValue()
 {
+    // Null on a device without cities: nothing to migrate.
     CityPtrVectorPtr cityPtrVector = SelectAllCity();
-    RETURN_IF(!cityPtrVector);
+    if (!cityPtrVector)
+        return;
     for (const CityPtr& cityPtr : *cityPtrVector) {
         if (!ResetUnSupportedValueOfCity(cityPtr, __func__))
             break;
@@ -424,14 +415,13 @@ void WeatherDBController::ResetUnSupportedValue()
 
 void WeatherDBController::InsertYesterdayInfoAsEmpty()
 {
+    // Null on a device without cities: nothing to migrate.
     CityPtrVectorPtr cityPtrVector = SelectAllCity();
-    RETURN_IF(!cityPtrVector);
+    if (!cityPtrVector)
+        return;
     for (const CityPtr& cityPtr : *cityPtrVector) {
         WeeklyPtrVectorPtr weeklyPtrVector = cityPtr ? cityPtr->GetWeeklyPtrVector() : nullptr;
-        if (!weeklyPtrVector) {
-            LOGE("[%s(): %d] there is no weeklyPtr vector [break]", __func__, __LINE__);
-            break;
-        }
+        BREAK_IF_NOTE(!weeklyPtrVector, "there is no weeklyPtr vector");
         WeeklyPtr weeklyPtr = Weekly::Make();
         if (weeklyPtr)
             weeklyPtrVector->insert(weeklyPtrVector->begin(), weeklyPtr);
@@ -441,13 +431,12 @@ void WeatherDBController::InsertYesterdayInfoAsEmpty()
 
 void WeatherDBController::InsertLifeIndexInfoAsEmpty()
 {
+    // Null on a device without cities: nothing to migrate.
     CityPtrVectorPtr cityPtrVector = SelectAllCity();
-    RETURN_IF(!cityPtrVector);
+    if (!cityPtrVector)
+        return;
     for (const CityPtr& cityPtr : *cityPtrVector) {
-        if (!cityPtr || cityPtr->GetLifeIndex()) {
-            LOGE("[%s(): %d] there is no LifeIndexPtr [break]", __func__, __LINE__);
-            break;
-        }
+        BREAK_IF_NOTE(!cityPtr || cityPtr->GetLifeIndex(), "there is no LifeIndexPtr");
         LifeIndexPtr lifeIndexPtr = LifeIndex::Make();
         if (lifeIndexPtr)
             cityPtr->SetLifeIndex(lifeIndexPtr);
@@ -457,18 +446,14 @@ void WeatherDBController::InsertLifeIndexInfoAsEmpty()
 
 void WeatherDBController::DeleteLastWeeklyPtr()
 {
+    // Null on a device without cities: nothing to migrate.
     CityPtrVectorPtr cityPtrVector = SelectAllCity();
-    RETURN_IF(!cityPtrVector);
+    if (!cityPtrVector)
+        return;
     for (const CityPtr& cityPtr : *cityPtrVector) {
         WeeklyPtrVectorPtr weeklyPtrVector = cityPtr ? cityPtr->GetWeeklyPtrVector() : nullptr;
-        if (!weeklyPtrVector) {
-            LOGE("[%s(): %d] there is no weeklyPtr vector [break]", __func__, __LINE__);
-            break;
-        }
-        if (weeklyPtrVector->size() < kWeeklyDays) {
-            LOGE("[%s(): %d] nomal weeklyPtr vector [break]", __func__, __LINE__);
-            break;
-        }
+        BREAK_IF_NOTE(!weeklyPtrVector, "there is no weeklyPtr vector");
+        BREAK_IF_NOTE(weeklyPtrVector->size() < kWeeklyDays, "nomal weeklyPtr vector");
         LOGE("there are 8 weekly ptr. so delete last one");
         weeklyPtrVector->pop_back();
     }
@@ -495,8 +480,7 @@ void WeatherDBController::DoInsertCity(const CityPtr& cityPtr)
 
 void WeatherDBController::InsertCity(const CityPtr& cityPtr)
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
     try {
         bool sameCityExists = false;
         CityPtrVectorPtr cityPtrVector = DoSelectAllCity();
@@ -519,7 +503,6 @@ void WeatherDBController::InsertCity(const CityPtr& cityPtr)
     } catch (const std::exception& e) {
         LOGE("[%s]", e.what());
     }
-    dbConnector->DBFinalize();
 }
 
 void WeatherDBController::DoUpdateCity(const CityPtr& cityPtr)
@@ -529,11 +512,8 @@ void WeatherDBController::DoUpdateCity(const CityPtr& cityPtr)
     int pageIndex = cityPtr->GetPageIndex();
     if (pageIndex < 0) {
         pageIndex = cityDB->GetPageIndexWithLocationID(cityPtr->GetLocationId());
-        if (pageIndex < 0) {
-            LOGE("[%s(): %d] it means that the city has been removed from mobile. so we don't need update [return]",
-                 __func__, __LINE__);
-            return;
-        }
+        RETURN_IF_NOTE(pageIndex < 0,
+                       "it means that the city has been removed from mobile. so we don't need update");
         cityPtr->SetPageIndex(pageIndex);
     }
     int primaryKey = cityDB->GetPrimaryKey(pageIndex);
@@ -551,10 +531,8 @@ void WeatherDBController::DoUpdateCity(const CityPtr& cityPtr)
 
 void WeatherDBController::UpdateCity(const CityPtr& cityPtr)
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
     DoUpdateCity(cityPtr);
-    dbConnector->DBFinalize();
 }
 
 void WeatherDBController::DoDeleteCity(int primaryKey)
@@ -569,18 +547,14 @@ void WeatherDBController::DoDeleteCity(int primaryKey)
 
 void WeatherDBController::DeleteCity(int pageIndex)
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
     DoDeleteCity(CityDBController::GetInstance()->GetPrimaryKey(pageIndex));
-    dbConnector->DBFinalize();
 }
 
 void WeatherDBController::DeleteCity(const std::string& locationID)
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
     DoDeleteCity(CityDBController::GetInstance()->GetPrimaryKey(locationID));
-    dbConnector->DBFinalize();
 }
 
 void WeatherDBController::DoDeleteAllCity()
@@ -596,36 +570,29 @@ void WeatherDBController::DoDeleteAllCity()
 
 void WeatherDBController::DeleteAllCity()
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
     DoDeleteAllCity();
-    dbConnector->DBFinalize();
 }
 
 void WeatherDBController::DeleteAndInsertCity(const CityPtrVectorPtr& cityPtrVector)
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
     DoDeleteAllCity();
     if (cityPtrVector) {
         for (const CityPtr& cityPtr : *cityPtrVector)
             DoInsertCity(cityPtr);
     }
-    dbConnector->DBFinalize();
 }
 
 void WeatherDBController::ReorderCity(const CityPtrVectorPtr& cityPtrVector)
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
     CityDBController::GetInstance()->Reorder(cityPtrVector);
-    dbConnector->DBFinalize();
 }
 
 void WeatherDBController::UpdateWidgetReferenceCount(const std::string& locationID, bool increase)
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
     CityDBController* cityDB = CityDBController::GetInstance();
     CityPtr cityPtr = cityDB->Select(locationID);
     if (cityPtr) {
@@ -633,26 +600,22 @@ void WeatherDBController::UpdateWidgetReferenceCount(const std::string& location
         count = increase ? count + 1 : (count > 0 ? count - 1 : 0);
         cityDB->UpdateWidgetReferenceCount(locationID, count);
     }
-    dbConnector->DBFinalize();
 }
 
 void WeatherDBController::UpdateMobileLink(const CityPtr& cityPtr)
 {
     RETURN_IF(!cityPtr);
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
     CityDBController* cityDB = CityDBController::GetInstance();
     if (cityPtr->GetPageIndex() < 0)
         cityPtr->SetPageIndex(cityDB->GetPageIndexWithLocationID(cityPtr->GetLocationId()));
     cityDB->UpdateMobileLink(cityPtr, cityDB->GetPrimaryKey(cityPtr->GetPageIndex()));
-    dbConnector->DBFinalize();
 }
 
 void WeatherDBController::UpdateMoonPhase(const CityPtr& cityPtr)
 {
     RETURN_IF(!cityPtr);
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
     CityDBController* cityDB = CityDBController::GetInstance();
     if (cityPtr->GetPageIndex() < 0)
         cityPtr->SetPageIndex(cityDB->GetPageIndexWithLocationID(cityPtr->GetLocationId()));
@@ -660,13 +623,11 @@ void WeatherDBController::UpdateMoonPhase(const CityPtr& cityPtr)
     MoonPhaseDBController* moonPhaseDB = MoonPhaseDBController::GetInstance();
     moonPhaseDB->Delete(cityPtr->GetLocationId());
     moonPhaseDB->Insert(cityPtr->GetMoonPhasePtrVector(), primaryKey);
-    dbConnector->DBFinalize();
 }
 
 void WeatherDBController::DeleteUselessMoonPhase()
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false);
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
     MoonPhaseDBController* moonPhaseDB = MoonPhaseDBController::GetInstance();
     std::vector<std::string> moonPhaseLocIdVector = moonPhaseDB->SelectAllLocationId();
     if (moonPhaseLocIdVector.size() < 1) {
@@ -678,7 +639,6 @@ void WeatherDBController::DeleteUselessMoonPhase()
                 moonPhaseDB->Delete(locationID);
         }
     }
-    dbConnector->DBFinalize();
 }
 
 CityPtr WeatherDBController::DoSelectCityWithPrimaryKey(int primaryKey)
@@ -724,81 +684,56 @@ CityPtrVectorPtr WeatherDBController::DoSelectAllCity()
 
 CityPtr WeatherDBController::SelectCity(int pageIndex)
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), true) == false, nullptr);
-    CityPtr cityPtr = DoSelectCity(pageIndex);
-    dbConnector->DBFinalize();
-    return cityPtr;
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), true, nullptr);
+    return DoSelectCity(pageIndex);
 }
 
 CityPtr WeatherDBController::SelectCity(const std::string& locationID)
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), true) == false, nullptr);
-    CityPtr cityPtr = DoSelectCity(locationID);
-    dbConnector->DBFinalize();
-    return cityPtr;
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), true, nullptr);
+    return DoSelectCity(locationID);
 }
 
 CityPtrVectorPtr WeatherDBController::SelectAllCity()
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), true) == false, nullptr);
-    CityPtrVectorPtr cityPtrVector = DoSelectAllCity();
-    dbConnector->DBFinalize();
-    return cityPtrVector;
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), true, nullptr);
+    return DoSelectAllCity();
 }
 
 int WeatherDBController::GetNumberOfCities()
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), true) == false, -1);
-    int ret = CityDBController::GetInstance()->GetNumberOfCities();
-    dbConnector->DBFinalize();
-    return ret;
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), true, -1);
+    return CityDBController::GetInstance()->GetNumberOfCities();
 }
 
 int WeatherDBController::GetPageIndexOfCurrentCity()
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), true) == false, -1);
-    int ret = CityDBController::GetInstance()->GetPageIndexOfCurrentCity();
-    dbConnector->DBFinalize();
-    return ret;
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), true, -1);
+    return CityDBController::GetInstance()->GetPageIndexOfCurrentCity();
 }
 
 int WeatherDBController::GetPageIndexWithLocationID(const std::string& locationID)
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), true) == false, -1);
-    int ret = CityDBController::GetInstance()->GetPageIndexWithLocationID(locationID);
-    dbConnector->DBFinalize();
-    return ret;
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), true, -1);
+    return CityDBController::GetInstance()->GetPageIndexWithLocationID(locationID);
 }
 
 bool WeatherDBController::IsCurrentLocationExist()
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), true) == false, false);
-    bool ret = CityDBController::GetInstance()->IsCurrentLocationExist();
-    dbConnector->DBFinalize();
-    return ret;
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), true, false);
+    return CityDBController::GetInstance()->IsCurrentLocationExist();
 }
 
 std::string WeatherDBController::GetLocationIdOfCurrentCity()
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), true) == false, "");
-    std::string ret = CityDBController::GetInstance()->GetLocationIdOfCurrentCity();
-    dbConnector->DBFinalize();
-    return ret;
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), true, "");
+    return CityDBController::GetInstance()->GetLocationIdOfCurrentCity();
 }
 
 std::vector<std::string> WeatherDBController::SelectNeedToUpdateLocationID()
 {
     std::vector<std::string> locationIDs;
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), true) == false, locationIDs);
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), true, locationIDs);
     CityPtrVectorPtr cityPtrVector = DoSelectAllCity();
     if (cityPtrVector) {
         for (const CityPtr& cityPtr : *cityPtrVector) {
@@ -806,14 +741,12 @@ std::vector<std::string> WeatherDBController::SelectNeedToUpdateLocationID()
                 locationIDs.push_back(cityPtr->GetLocationId());
         }
     }
-    dbConnector->DBFinalize();
     return locationIDs;
 }
 
 std::shared_ptr<std::vector<std::string>> WeatherDBController::SelectAllLocationID()
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    RETURN_IF(dbConnector->DBInitialize(GetWeatherDBFilePath(), true) == false, nullptr);
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), true, nullptr);
     CityDBController* cityDB = CityDBController::GetInstance();
     int numberOfCities = cityDB->GetNumberOfCities();
     std::shared_ptr<std::vector<std::string>> locationIDs;
@@ -822,7 +755,6 @@ std::shared_ptr<std::vector<std::string>> WeatherDBController::SelectAllLocation
         for (int pageIndex = 0; pageIndex < numberOfCities; pageIndex++)
             locationIDs->push_back(cityDB->GetLocationIDWithPageIndex(pageIndex));
     }
-    dbConnector->DBFinalize();
     return locationIDs;
 }
 
@@ -831,12 +763,13 @@ int WeatherDBController::GetWeatherNewsIcon(int iconNum, bool isDay)
     std::string iconDBPath = GetWeatherNewsIconDBFilePath();
     RETURN_IF(iconDBPath.length() < 1, 0);
 
-    sqlite3* iconDB = nullptr;
-    int rc = sqlite3_open_v2(iconDBPath.c_str(), &iconDB,
+    // Its own connection, closed on every way out after its statement.
+    sqlite3* openedIconDB = nullptr;
+    int rc = sqlite3_open_v2(iconDBPath.c_str(), &openedIconDB,
                              SQLITE_OPEN_SHAREDCACHE | SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    std::unique_ptr<sqlite3, decltype(&sqlite3_close)> iconDB(openedIconDB, &sqlite3_close);
     if (rc != SQLITE_OK) {
-        LOGE("sqlite3_open_open failed. %d %p", rc, static_cast<void*>(iconDB));
-        sqlite3_close(iconDB);
+        LOGE("sqlite3_open_open failed. %d %p", rc, static_cast<void*>(openedIconDB));
         return 0;
     }
 
@@ -846,22 +779,18 @@ int WeatherDBController::GetWeatherNewsIcon(int iconNum, bool isDay)
     else
         snprintf(query, sizeof(query), "SELECT night_mapping_id FROM icon_table WHERE icon_id = %d;", iconNum);
 
-    sqlite3_stmt* stmt = nullptr;
-    rc = sqlite3_prepare_v2(iconDB, query, -1, &stmt, nullptr);
+    sqlite3_stmt* prepared = nullptr;
+    rc = sqlite3_prepare_v2(iconDB.get(), query, -1, &prepared, nullptr);
+    Statement stmt(prepared);
     if (rc != SQLITE_OK) {
-        LOGE("Fail: sqlite3_prepare_v2 Failed rc [%d][%s]", rc, sqlite3_errmsg(iconDB));
+        LOGE("Fail: sqlite3_prepare_v2 Failed rc [%d][%s]", rc, sqlite3_errmsg(iconDB.get()));
         LOGE("Query: %s", query);
-        sqlite3_close(iconDB);
         return 0;
     }
 
-    int mappedIcon = 0;
-    rc = sqlite3_step(stmt);
+    rc = stmt.Step();
     if (rc == SQLITE_ROW)
-        mappedIcon = sqlite3_column_int(stmt, 0);
-    else
-        LOGE("No result : %d", rc);
-    sqlite3_finalize(stmt);
-    sqlite3_close(iconDB);
-    return mappedIcon;
+        return stmt.ColumnInt(0);
+    LOGE("No result : %d", rc);
+    return 0;
 }

@@ -68,8 +68,6 @@ private:
     WeatherDBController() = default;
 
     void CreateTables();
-    // One opening around one step's SQL; false when the file cannot be opened.
-    bool RunUpgradeQuery(const char* query);
     void MigrateData();
 
     void AddIndicationForCurrentCity();

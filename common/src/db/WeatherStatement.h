@@ -1,67 +1,44 @@
 #ifndef WEATHER_COMMON_WEATHER_STATEMENT_H
 #define WEATHER_COMMON_WEATHER_STATEMENT_H
 
-// Binding and reading helpers shared by the weather table controllers, so
-// that every table writes times, texts and temperatures the same way.
+// Helpers shared by the weather table controllers, so that every table writes
+// temperatures and deletes rows the same way.
 
 #include <sqlite3.h>
 
-#include <cstdint>
 #include <string>
 
 #include "db/DBConnector.h"
-#include "utils/Log.h"
+#include "db/Statement.h"
 #include "typedef/Temperature.h"
+#include "utils/Log.h"
 
 namespace WeatherStatement {
 
-inline void BindText(sqlite3_stmt* stmt, int index, const std::string& value)
-{
-    sqlite3_bind_text(stmt, index, value.c_str(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
-}
-
-// Times are unsigned 32-bit in memory and widened without sign.
-inline void BindTime(sqlite3_stmt* stmt, int index, uint32_t value)
-{
-    sqlite3_bind_int64(stmt, index, static_cast<sqlite3_int64>(value));
-}
-
 // Temperatures are written in Celsius, half up to one decimal. A record
 // without a temperature is written as the unsupported marker.
-inline void BindTemperature(sqlite3_stmt* stmt, int index, const TemperaturePtr& temperaturePtr)
+inline void BindTemperature(Statement& stmt, int index, const TemperaturePtr& temperaturePtr)
 {
     const double celsius = temperaturePtr ? temperaturePtr->GetCelsius() : Temperature::UNSUPPORTED;
-    sqlite3_bind_double(stmt, index, Temperature::RoundToOneDecimal(celsius));
-}
-
-inline std::string ColumnText(sqlite3_stmt* stmt, int index)
-{
-    const unsigned char* text = sqlite3_column_text(stmt, index);
-    return text ? reinterpret_cast<const char*>(text) : "";
-}
-
-inline uint32_t ColumnTime(sqlite3_stmt* stmt, int index)
-{
-    return static_cast<uint32_t>(sqlite3_column_int64(stmt, index));
+    stmt.BindDouble(index, Temperature::RoundToOneDecimal(celsius));
 }
 
 // Fills a record's temperature (made fresh by the record's Init) from the
 // stored Celsius value.
-inline void SetColumnTemperature(const TemperaturePtr& temperaturePtr, sqlite3_stmt* stmt, int index)
+inline void SetColumnTemperature(const TemperaturePtr& temperaturePtr, const Statement& stmt, int index)
 {
     if (temperaturePtr)
-        temperaturePtr->SetTemperature(sqlite3_column_double(stmt, index));
+        temperaturePtr->SetTemperature(stmt.ColumnDouble(index));
 }
 
-// "DELETE FROM <table> WHERE FK_ID=?;" for one city's rows.
-inline void DeleteRowsOfKey(const char* tableName, int primaryKey)
+// "DELETE FROM <table> WHERE FK_ID=?;" for one city's rows; false when the
+// step does not finish, which the caller logs in its own name.
+inline bool DeleteRowsOfKey(const char* tableName, int primaryKey)
 {
-    std::string query = std::string("DELETE FROM ") + tableName + " WHERE FK_ID=?;";
-    sqlite3_stmt* stmt = DBConnector::GetInstance()->DBPrepareQuery(query.c_str());
-    sqlite3_bind_int(stmt, 1, primaryKey);
-    if (sqlite3_step(stmt) != SQLITE_DONE)
-        LOGE("Fail to Delete");
-    sqlite3_finalize(stmt);
+    Statement stmt =
+        DBConnector::GetInstance()->DBPrepareStatement(std::string("DELETE FROM ") + tableName + " WHERE FK_ID=?;");
+    stmt.BindInt(1, primaryKey);
+    return stmt.Step() == SQLITE_DONE;
 }
 
 inline void DeleteAllRows(const char* tableName)

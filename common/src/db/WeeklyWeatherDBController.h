@@ -2,6 +2,7 @@
 #define WEATHER_COMMON_WEEKLY_WEATHER_DB_CONTROLLER_H
 
 #include <memory>
+#include <string>
 
 #include "typedef/Weekly.h"
 #include "utils/Pattern.h"
@@ -17,6 +18,8 @@ public:
     virtual bool Init();
     virtual ~WeeklyWeatherDBController() = default;
 
+    // The CREATE TABLE IF NOT EXISTS text, "%q" standing for the table name.
+    static std::string GetCreateTableText();
     void CreateTable();
     void Insert(const WeeklyPtrVectorPtr& ptrVector, int primaryKey);
     // Updates the stored positions only; extra records or rows stay as they are.
@@ -30,6 +33,9 @@ private:
     WeeklyWeatherDBController() = default;
 
     std::shared_ptr<QueryGenernator> mQueryGenerator;
+    std::string mInsertQuery;
+    std::string mUpdateQuery;
+    std::string mSelectQuery;
 };
 
 #endif

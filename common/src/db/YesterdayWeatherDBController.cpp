@@ -2,54 +2,78 @@
 
 #include <sqlite3.h>
 
-#include "db/WeatherStatement.h"
-
-using namespace WeatherStatement;
+#include "db/ColumnTable.h"
 
 namespace {
 
 constexpr const char* kTableName = "YESTERDAY_WEATHER_TABLE";
 
-constexpr const char* kCreateTable =
-    "CREATE TABLE IF NOT EXISTS %q (FK_ID\t\t\t\tINTEGER, hourlyIndex\t\t\tINTEGER, hour\t\t\t\tINT64, "
-    "weatherIcon\t\t\tINTEGER, weatherStatus\t\tTEXT, curTemperature\t\tDOUBLE, websiteUrl\t\t\tTEXT, "
-    "serverWeatherIcon\tINTEGER, "
-    "FOREIGN KEY(FK_ID) REFERENCES CITY_TABLE(PK_ID) ON DELETE CASCADE ON UPDATE CASCADE);";
+const Column<Hourly> kColumns[] = {
+    KEY_COLUMN("FK_ID", "\t\t\t\tINTEGER"),
+    KEY_COLUMN("hourlyIndex", "\t\t\tINTEGER"),
+    TIME_COLUMN(Hourly, "hour", "\t\t\t\tINT64", Hour),
+    INT_COLUMN(Hourly, "weatherIcon", "\t\t\tINTEGER", WeatherIcon),
+    TEXT_COLUMN(Hourly, "weatherStatus", "\t\tTEXT", WeatherStatus),
+    TEMPERATURE_COLUMN(Hourly, "curTemperature", "\t\tDOUBLE", CurTemperature),
+    TEXT_COLUMN(Hourly, "websiteUrl", "\t\t\tTEXT", WebsiteUrl),
+    INT_COLUMN(Hourly, "serverWeatherIcon", "\tINTEGER", ServerWeatherIcon),
+};
 
-constexpr const char* kInsertColumns =
-    "FK_ID,hourlyIndex,hour,weatherIcon,weatherStatus,curTemperature,websiteUrl,serverWeatherIcon";
-constexpr const char* kPlaceholders = "?, ?, ?, ?, ?, ?, ?, ?";
-constexpr const char* kAssignments =
-    "hour = ?,weatherIcon = ?,weatherStatus = ?,curTemperature = ?,websiteUrl = ?,serverWeatherIcon = ?";
-constexpr const char* kSelectColumns = "hour,weatherIcon,weatherStatus,curTemperature,websiteUrl,serverWeatherIcon";
-
-// The six stored values of yesterday's hour, from index first on.
-void BindValues(sqlite3_stmt* stmt, int first, const HourlyPtr& hourlyPtr)
-{
-    BindTime(stmt, first, hourlyPtr->GetHour());
-    sqlite3_bind_int(stmt, first + 1, hourlyPtr->GetWeatherIcon());
-    BindText(stmt, first + 2, hourlyPtr->GetWeatherStatus());
-    BindTemperature(stmt, first + 3, hourlyPtr->GetCurTemperature());
-    BindText(stmt, first + 4, hourlyPtr->GetWebsiteUrl());
-    sqlite3_bind_int(stmt, first + 5, hourlyPtr->GetServerWeatherIcon());
-}
-
-// Fills the record from the selected columns in order.
-void ReadValues(sqlite3_stmt* stmt, const HourlyPtr& hourlyPtr)
-{
-    hourlyPtr->SetHour(ColumnTime(stmt, 0));
-    hourlyPtr->SetWeatherIcon(sqlite3_column_int(stmt, 1));
-    hourlyPtr->SetWeatherStatus(ColumnText(stmt, 2));
-    SetColumnTemperature(hourlyPtr->GetCurTemperature(), stmt, 3);
-    hourlyPtr->SetWebsiteUrl(ColumnText(stmt, 4));
-    hourlyPtr->SetServerWeatherIcon(sqlite3_column_int(stmt, 5));
-}
-
-constexpr HourlyRowsTable kTable = {kTableName, kCreateTable, kInsertColumns, kPlaceholders, kAssignments,
-                                    kSelectColumns, 6, BindValues, ReadValues};
+constexpr const char* kForeignKey = "FOREIGN KEY(FK_ID) REFERENCES CITY_TABLE(PK_ID) ON DELETE CASCADE ON UPDATE CASCADE";
+constexpr size_t kColumnCount = sizeof(kColumns) / sizeof(kColumns[0]);
 
 } // namespace
 
 DEFINE_SINGLETON(YesterdayWeatherDBController)
 
-YesterdayWeatherDBController::YesterdayWeatherDBController() : HourlyRowsDBController(kTable) {}
+bool YesterdayWeatherDBController::Init()
+{
+    mQueryGenerator = QueryGenernator::Make();
+    if (!mQueryGenerator)
+        return false;
+    mInsertQuery = mQueryGenerator->MakeInsertQuery(kTableName, ColumnTable::Names(kColumns, 0),
+                                                    ColumnTable::Placeholders(kColumnCount));
+    mUpdateQuery = mQueryGenerator->MakeUpdateQuery(kTableName, ColumnTable::Assignments(kColumns, 2),
+                                                    mQueryGenerator->MakeWhereClause("FK_ID = ? AND hourlyIndex = ?;"));
+    mSelectQuery = mQueryGenerator->MakeSelectQuery(kTableName, ColumnTable::Names(kColumns, 2),
+                                                    mQueryGenerator->MakeWhereClause("FK_ID = ?"), "", "", "");
+    return true;
+}
+
+std::string YesterdayWeatherDBController::GetCreateTableText()
+{
+    return ColumnTable::CreateText(kColumns, kForeignKey);
+}
+
+void YesterdayWeatherDBController::CreateTable()
+{
+    WeatherStatement::CreateTable(GetCreateTableText().c_str(), kTableName);
+}
+
+void YesterdayWeatherDBController::Insert(const HourlyPtrVectorPtr& hourlyPtrVector, int primaryKey)
+{
+    RETURN_IF(!hourlyPtrVector);
+    ColumnTable::InsertRows(kColumns, mInsertQuery, *hourlyPtrVector, primaryKey);
+}
+
+void YesterdayWeatherDBController::Update(const HourlyPtrVectorPtr& hourlyPtrVector, int primaryKey)
+{
+    RETURN_IF(!hourlyPtrVector);
+    ColumnTable::UpdateRows(kColumns, mUpdateQuery, *hourlyPtrVector, primaryKey);
+}
+
+void YesterdayWeatherDBController::Delete(int primaryKey)
+{
+    if (!WeatherStatement::DeleteRowsOfKey(kTableName, primaryKey))
+        LOGE("Fail to Delete");
+}
+
+void YesterdayWeatherDBController::DeleteAll()
+{
+    WeatherStatement::DeleteAllRows(kTableName);
+}
+
+HourlyPtrVectorPtr YesterdayWeatherDBController::Select(int primaryKey)
+{
+    return ColumnTable::SelectRows(kColumns, mSelectQuery, primaryKey);
+}

@@ -60,6 +60,32 @@ constexpr const char* kLogTag = "weather-backuprestore";
 // A guard line alone, for a condition handled by hand.
 #define LOG_RETURN_GUARD(text) GUARD_LOG(text, "return")
 
+// Guard lines that carry a message instead of the condition:
+// "[func(): line] <message> [return]" / "... [break]". The message is a
+// format with its arguments; the _AT forms log on behalf of the operation
+// func that called a shared helper.
+#define GUARD_NOTE_AT(func, what, fmt, ...) \
+    LOGE_AT(__FILE_NAME__, func, "[%s(): %d] " fmt " [" what "]", func, __LINE__, ##__VA_ARGS__)
+#define LOG_RETURN_NOTE(fmt, ...) GUARD_NOTE_AT(__func__, "return", fmt, ##__VA_ARGS__)
+#define LOG_BREAK_NOTE(fmt, ...) GUARD_NOTE_AT(__func__, "break", fmt, ##__VA_ARGS__)
+#define LOG_RETURN_NOTE_AT(func, fmt, ...) GUARD_NOTE_AT(func, "return", fmt, ##__VA_ARGS__)
+#define LOG_BREAK_NOTE_AT(func, fmt, ...) GUARD_NOTE_AT(func, "break", fmt, ##__VA_ARGS__)
+
+#define RETURN_IF_NOTE(cond, message, ...)         \
+    do {                                           \
+        if (cond) {                                \
+            LOG_RETURN_NOTE(message);              \
+            return __VA_ARGS__;                    \
+        }                                          \
+    } while (0)
+
+// Only valid directly inside a loop or a do { } while (0) one-pass block.
+#define BREAK_IF_NOTE(cond, message)               \
+    if (cond) {                                    \
+        LOG_BREAK_NOTE(message);                   \
+        break;                                     \
+    }
+
 // Cloud library failure: "<function>() failed, errorCode = [<code>]" + LF.
 #define LOG_CLOUD_FAILURE(func_name, code) LOGE("%s() failed, errorCode = [%d]\n", func_name, (int)(code))
 
