@@ -39,14 +39,18 @@ public:
 protected:
     // Registers the scenario's callbacks in its order; the completed one gets
     // the request's controller as user data.
-    virtual bool RegisterCallbacks(const std::shared_ptr<BackupRestoreController>& backupRestoreControllerPtr) = 0;
+    // Its guards are logged in the name of func, the launching operation.
+    virtual bool RegisterCallbacks(const char* func,
+                                   const std::shared_ptr<BackupRestoreController>& backupRestoreControllerPtr) = 0;
 
-    // Offers the one backup record, dated now, to the library.
-    static void SendKeysAndDates();
+    // Offers the one backup record, dated now, to the library; failures are
+    // logged in the name of func, the keys callback.
+    static void SendKeysAndDates(const char* func);
     // The handle of the request a completed callback reports (its user data
     // is the controller); null when the controller is missing or already
-    // dropped.
-    static app_control_h GetCompletedAppControl(BackupRestoreMain* backupRestoreMain, void* user_data);
+    // dropped. Its guards are logged in the name of func, the completed callback.
+    static app_control_h GetCompletedAppControl(const char* func, BackupRestoreMain* backupRestoreMain,
+                                                void* user_data);
     // Erases the request and lets the service end; without a service
     // instance the service exits at once.
     static void EndRequest(BackupRestoreMain* backupRestoreMain, app_control_h appControl);
@@ -63,7 +67,8 @@ public:
     static void BackupCompletedCb(int success, void* user_data);
 
 protected:
-    bool RegisterCallbacks(const std::shared_ptr<BackupRestoreController>& backupRestoreControllerPtr) override;
+    bool RegisterCallbacks(const char* func,
+                           const std::shared_ptr<BackupRestoreController>& backupRestoreControllerPtr) override;
 };
 
 class ScenRestore : public CloudLaunchScenario {
@@ -77,7 +82,8 @@ public:
     static void RestoreCompletedCb(int success, void* user_data);
 
 protected:
-    bool RegisterCallbacks(const std::shared_ptr<BackupRestoreController>& backupRestoreControllerPtr) override;
+    bool RegisterCallbacks(const char* func,
+                           const std::shared_ptr<BackupRestoreController>& backupRestoreControllerPtr) override;
 };
 
 class ScenGetInfo : public CloudLaunchScenario {
@@ -90,7 +96,8 @@ public:
     static void GetInfoCompletedCb(int success, void* user_data);
 
 protected:
-    bool RegisterCallbacks(const std::shared_ptr<BackupRestoreController>& backupRestoreControllerPtr) override;
+    bool RegisterCallbacks(const char* func,
+                           const std::shared_ptr<BackupRestoreController>& backupRestoreControllerPtr) override;
 };
 
 } // namespace NSWeatherService

@@ -5,6 +5,8 @@
 #include "DeviceFixture.h"
 #include "SqliteTestUtil.h"
 #include "WeatherTestSupport.h"
+#include "../utils/LogLines.h"
+#include "db/DBConnector.h"
 #include "db/HourlyWeatherDBController.h"
 #include "db/LifeIndexWeatherDBController.h"
 #include "db/MoonPhaseDBController.h"
@@ -144,4 +146,32 @@ TEST(SqlText, StatementTextsArePreparedPerRecordAndNeverForAnEmptyVector)
                             Placeholders(11) + ")"),
               3u);
     EXPECT_EQ(capture.Count("Query: INSERT INTO YESTERDAY_WEATHER_TABLE"), 0u);
+}
+
+// Each line names the operation that logs it and the file it lives in.
+TEST(SqlText, LinesNameTheOperationAndItsFile)
+{
+    FreshDbDir();
+    WeatherDBController* db = WeatherDBController::GetInstance();
+    ASSERT_TRUE(db->Init());
+    LogCapture capture;
+
+    HourlyWeatherDBController::GetInstance()->Insert(nullptr, 1);
+    YesterdayWeatherDBController::GetInstance()->Update(nullptr, 1);
+    CityPtr cityPtr = MakeFullCity(3);
+    cityPtr->SetIsCurrentLocation(false);
+    db->InsertCity(cityPtr);
+    // A device without cities has nothing to migrate and says nothing about it.
+    FreshDbDir();
+    ASSERT_TRUE(db->Init());
+    db->UpgradeDB(1.9);
+    DBConnector::GetInstance()->DBFinalize();
+
+    EXPECT_TRUE(utils_test::HasGuard(capture, "HourlyWeatherDBController.cpp", "Insert", "!hourlyPtrVector"));
+    EXPECT_TRUE(utils_test::HasGuard(capture, "YesterdayWeatherDBController.cpp", "Update", "!hourlyPtrVector"));
+    EXPECT_TRUE(utils_test::HasLine(capture, "CityDBController.cpp", "Insert",
+                                    "[Insert(): N] (cityPtr->GetIsCurrentLocation() == false) [break]"));
+    EXPECT_TRUE(utils_test::HasLine(capture, "DBConnector.cpp", "DBEndTransaction", "sqlite3_exec fail"));
+    EXPECT_EQ(capture.Count("cityPtrVector"), 0u);
+    EXPECT_EQ(capture.Count("UpgradeDBTables < 2.0"), 1u);
 }

@@ -11,7 +11,7 @@
 #include "db/CurrentWeatherDBController.h"
 #include "db/DBConnector.h"
 #include "db/Statement.h"
-#include "typedef/Unsupported.h"
+#include "typedef/WeatherDataMarkers.h"
 #include "utils/FileHelper.h"
 #include "db/HourlyWeatherDBController.h"
 #include "db/LifeIndexWeatherDBController.h"
@@ -124,8 +124,8 @@ constexpr double kOldUnsupportedDouble = 999.0;
 void ResetTemperature(const TemperaturePtr& temperaturePtr, double oldMarker)
 {
     if (temperaturePtr && temperaturePtr->GetCelsius() == oldMarker) {
-        temperaturePtr->SetCelsius(UNSUPPORTED_DOUBLE_VALUE);
-        temperaturePtr->SetFahrenheit(UNSUPPORTED_DOUBLE_VALUE);
+        temperaturePtr->SetCelsius(FLOAT_UNSUPPORTED_VALUE);
+        temperaturePtr->SetFahrenheit(FLOAT_UNSUPPORTED_VALUE);
     }
 }
 
@@ -161,7 +161,7 @@ void ResetPrecipitation(Precipitation& precipitation)
     };
     for (const DoubleField& field : fields) {
         if ((precipitation.*field.get)() == kOldUnsupportedDouble)
-            (precipitation.*field.set)(UNSUPPORTED_DOUBLE_VALUE);
+            (precipitation.*field.set)(FLOAT_UNSUPPORTED_VALUE);
     }
 }
 
@@ -179,9 +179,9 @@ void ResetWind(Wind& wind)
         wind.SetWindSpeedUnit(UNSUPPORTED_VALUE);
     // Cardinal directions use "9999" as their marker text.
     if (wind.GetWindCardinal() == "999")
-        wind.SetWindCardinal(UNSUPPORTED_TEXT_VALUE);
+        wind.SetWindCardinal(UNSUPPORTED_TEXT);
     if (wind.GetWindNightCardinal() == "999")
-        wind.SetWindNightCardinal(UNSUPPORTED_TEXT_VALUE);
+        wind.SetWindNightCardinal(UNSUPPORTED_TEXT);
 }
 
 } // namespace
@@ -328,8 +328,8 @@ bool WeatherDBController::ResetUnSupportedValueOfCity(const CityPtr& cityPtr, co
         TemperaturePtr hourlyCurTempPtr = hourlyPtr->GetCurTemperature();
         RESET_BREAK_IF_NULL(hourlyCurTempPtr);
         if (Temperature::RoundToOneDecimal(hourlyCurTempPtr->GetCelsius()) == kOldUnsupportedDouble) {
-            hourlyCurTempPtr->SetCelsius(UNSUPPORTED_DOUBLE_VALUE);
-            hourlyCurTempPtr->SetFahrenheit(UNSUPPORTED_DOUBLE_VALUE);
+            hourlyCurTempPtr->SetCelsius(FLOAT_UNSUPPORTED_VALUE);
+            hourlyCurTempPtr->SetFahrenheit(FLOAT_UNSUPPORTED_VALUE);
         }
     }
 

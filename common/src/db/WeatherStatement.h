@@ -19,7 +19,7 @@ namespace WeatherStatement {
 // without a temperature is written as the unsupported marker.
 inline void BindTemperature(Statement& stmt, int index, const TemperaturePtr& temperaturePtr)
 {
-    const double celsius = temperaturePtr ? temperaturePtr->GetCelsius() : Temperature::UNSUPPORTED;
+    const double celsius = temperaturePtr ? temperaturePtr->GetCelsius() : FLOAT_UNSUPPORTED_VALUE;
     stmt.BindDouble(index, Temperature::RoundToOneDecimal(celsius));
 }
 

@@ -54,7 +54,7 @@ std::string JsonUtil::GetValueFromObject(const std::string& key)
 std::string JsonUtil::GetValueFromObject(JsonObject* object, const std::string& key)
 {
     if (object == nullptr) {
-        LOGE("[%s(): %d] Invalid Input Parameters [key : %s] [return]", __func__, __LINE__, key.c_str());
+        LOG_RETURN_NOTE("Invalid Input Parameters [key : %s]", key.c_str());
         return "";
     }
     return GetValueFromNode(json_object_get_member(object, key.c_str()));

@@ -76,7 +76,7 @@ LifeIndexPtr LifeIndexOf(const CityPtr& cityPtr)
     int32_t DataManager::Operation(KeyType key)                    \
     {                                                              \
         LifeIndexPtr lifeIndexPtr = LifeIndexOf(GetCityPtr(key));  \
-        RETURN_IF(!lifeIndexPtr, 9999);                            \
+        RETURN_IF(!lifeIndexPtr, UNSUPPORTED_VALUE);                            \
         return lifeIndexPtr->Getter();                             \
     }
 

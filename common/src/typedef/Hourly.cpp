@@ -3,7 +3,7 @@
 bool Hourly::Init()
 {
     RETURN_IF(!Weather::Init(), false);
-    mHour = 9999;
+    mHour = UNSUPPORTED_VALUE;
     mWebsiteUrl.clear();
     mPrecProbability = 0.0;
     return true;

@@ -8,6 +8,7 @@
 
 #include "utils/Pattern.h"
 #include "typedef/Weather.h"
+#include "typedef/WeatherDataMarkers.h"
 
 // One forecast hour; also one hour of yesterday's values.
 class Hourly : public Weather {
@@ -25,7 +26,7 @@ public:
     void SetPrecProbability(double value) { mPrecProbability = value; }
 
 private:
-    uint32_t mHour = 9999;
+    uint32_t mHour = UNSUPPORTED_VALUE;
     std::string mWebsiteUrl;
     double mPrecProbability = 0.0;
 };

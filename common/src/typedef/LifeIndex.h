@@ -11,6 +11,7 @@
 #include "utils/Ref.h"
 #include "typedef/Temperature.h"
 #include "typedef/Wind.h"
+#include "typedef/WeatherDataMarkers.h"
 
 // A city's extra weather details (sun times, air quality, precipitation,
 // wind, ...) and its life indexes; one per city.
@@ -95,42 +96,42 @@ public:
     void SetPressure(double value) { mPressure = value; }
 
 private:
-    int32_t mHumidity = 9999;
-    uint32_t mSunsetTime = 9999;
-    uint32_t mSunriseTime = 9999;
-    int32_t mPm25 = 9999;
-    int32_t mPm10 = 9999;
-    int32_t mAqi = 9999;
-    int32_t mUvIndex = 9999;
+    int32_t mHumidity = UNSUPPORTED_VALUE;
+    uint32_t mSunsetTime = UNSUPPORTED_VALUE;
+    uint32_t mSunriseTime = UNSUPPORTED_VALUE;
+    int32_t mPm25 = UNSUPPORTED_VALUE;
+    int32_t mPm10 = UNSUPPORTED_VALUE;
+    int32_t mAqi = UNSUPPORTED_VALUE;
+    int32_t mUvIndex = UNSUPPORTED_VALUE;
     std::string mUvIndexText;
     PrecipitationPtr mPrecipitation;
     TemperaturePtr mRealfeel;
     WindPtr mWind;
-    int32_t mOutdoorExcercise = 9999;
-    int32_t mComfort = 9999;
-    int32_t mClothing = 9999;
-    int32_t mSkincare = 9999;
-    int32_t mCarwash = 9999;
-    int32_t mAllergy = 9999;
-    int32_t mAirPolution = 9999;
-    int32_t mTraffic = 9999;
-    int32_t mFishing = 9999;
-    int32_t mDryClothing = 9999;
-    int32_t mCosmetic = 9999;
-    int32_t mFoodPoison = 9999;
-    int32_t mSpoiledFood = 9999;
-    int32_t mFrozenPipes = 9999;
-    int32_t mFrostbite = 9999;
-    int32_t mCold = 9999;
-    int32_t mKhai = 9999;
-    int32_t mAirDust = 9999;
-    int32_t mDrySkin = 9999;
-    int32_t mHeatStroke = 9999;
-    int32_t mHeat = 9999;
-    int32_t mDiscomfort = 9999;
-    int32_t mPollen = 9999;
-    double mVisibility = 9999.0;
-    double mPressure = 9999.0;
+    int32_t mOutdoorExcercise = UNSUPPORTED_VALUE;
+    int32_t mComfort = UNSUPPORTED_VALUE;
+    int32_t mClothing = UNSUPPORTED_VALUE;
+    int32_t mSkincare = UNSUPPORTED_VALUE;
+    int32_t mCarwash = UNSUPPORTED_VALUE;
+    int32_t mAllergy = UNSUPPORTED_VALUE;
+    int32_t mAirPolution = UNSUPPORTED_VALUE;
+    int32_t mTraffic = UNSUPPORTED_VALUE;
+    int32_t mFishing = UNSUPPORTED_VALUE;
+    int32_t mDryClothing = UNSUPPORTED_VALUE;
+    int32_t mCosmetic = UNSUPPORTED_VALUE;
+    int32_t mFoodPoison = UNSUPPORTED_VALUE;
+    int32_t mSpoiledFood = UNSUPPORTED_VALUE;
+    int32_t mFrozenPipes = UNSUPPORTED_VALUE;
+    int32_t mFrostbite = UNSUPPORTED_VALUE;
+    int32_t mCold = UNSUPPORTED_VALUE;
+    int32_t mKhai = UNSUPPORTED_VALUE;
+    int32_t mAirDust = UNSUPPORTED_VALUE;
+    int32_t mDrySkin = UNSUPPORTED_VALUE;
+    int32_t mHeatStroke = UNSUPPORTED_VALUE;
+    int32_t mHeat = UNSUPPORTED_VALUE;
+    int32_t mDiscomfort = UNSUPPORTED_VALUE;
+    int32_t mPollen = UNSUPPORTED_VALUE;
+    double mVisibility = FLOAT_UNSUPPORTED_VALUE;
+    double mPressure = FLOAT_UNSUPPORTED_VALUE;
 };
 
 typedef std::shared_ptr<LifeIndex> LifeIndexPtr;

@@ -4,10 +4,10 @@ bool MoonPhase::Init()
 {
     Ref::Init();
     mLocationID.clear();
-    mDate = 9999;
-    mMoonRiseTime = 9999;
-    mMoonSetTime = 9999;
+    mDate = UNSUPPORTED_VALUE;
+    mMoonRiseTime = UNSUPPORTED_VALUE;
+    mMoonSetTime = UNSUPPORTED_VALUE;
     mPhaseText.clear();
-    mAge = 9999;
+    mAge = UNSUPPORTED_VALUE;
     return true;
 }

@@ -8,6 +8,7 @@
 
 #include "utils/Pattern.h"
 #include "utils/Ref.h"
+#include "typedef/WeatherDataMarkers.h"
 
 // The moon of one day; its position in the city's list is its index.
 class MoonPhase : public Ref {
@@ -32,11 +33,11 @@ public:
 
 private:
     std::string mLocationID;
-    uint32_t mDate = 9999;
-    uint32_t mMoonRiseTime = 9999;
-    uint32_t mMoonSetTime = 9999;
+    uint32_t mDate = UNSUPPORTED_VALUE;
+    uint32_t mMoonRiseTime = UNSUPPORTED_VALUE;
+    uint32_t mMoonSetTime = UNSUPPORTED_VALUE;
     std::string mPhaseText;
-    int32_t mAge = 9999;
+    int32_t mAge = UNSUPPORTED_VALUE;
 };
 
 typedef std::shared_ptr<MoonPhase> MoonPhasePtr;

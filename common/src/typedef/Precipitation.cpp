@@ -3,20 +3,20 @@
 bool Precipitation::Init()
 {
     Ref::Init();
-    mPrecType = 9999;
-    mPrecProbability = 9999.0;
-    mPrecAmount = 9999.0;
-    mPrecAmountSnow = 9999.0;
-    mPrecAmountIce = 9999.0;
-    mPrecProbabilityNight = 9999.0;
-    mPrecAmountNight = 9999.0;
-    mPrecAmountSnowNight = 9999.0;
-    mPrecAmountIceNight = 9999.0;
-    mRainProbability = 9999.0;
-    mSnowProbability = 9999.0;
-    mIceProbability = 9999.0;
-    mRainProbabilityNight = 9999.0;
-    mSnowProbabilityNight = 9999.0;
-    mIceProbabilityNight = 9999.0;
+    mPrecType = UNSUPPORTED_VALUE;
+    mPrecProbability = FLOAT_UNSUPPORTED_VALUE;
+    mPrecAmount = FLOAT_UNSUPPORTED_VALUE;
+    mPrecAmountSnow = FLOAT_UNSUPPORTED_VALUE;
+    mPrecAmountIce = FLOAT_UNSUPPORTED_VALUE;
+    mPrecProbabilityNight = FLOAT_UNSUPPORTED_VALUE;
+    mPrecAmountNight = FLOAT_UNSUPPORTED_VALUE;
+    mPrecAmountSnowNight = FLOAT_UNSUPPORTED_VALUE;
+    mPrecAmountIceNight = FLOAT_UNSUPPORTED_VALUE;
+    mRainProbability = FLOAT_UNSUPPORTED_VALUE;
+    mSnowProbability = FLOAT_UNSUPPORTED_VALUE;
+    mIceProbability = FLOAT_UNSUPPORTED_VALUE;
+    mRainProbabilityNight = FLOAT_UNSUPPORTED_VALUE;
+    mSnowProbabilityNight = FLOAT_UNSUPPORTED_VALUE;
+    mIceProbabilityNight = FLOAT_UNSUPPORTED_VALUE;
     return true;
 }

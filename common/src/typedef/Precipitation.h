@@ -6,6 +6,7 @@
 
 #include "utils/Pattern.h"
 #include "utils/Ref.h"
+#include "typedef/WeatherDataMarkers.h"
 
 // Day and night precipitation of a city's life index.
 class Precipitation : public Ref {
@@ -47,21 +48,21 @@ public:
     void SetIceProbabilityNight(double value) { mIceProbabilityNight = value; }
 
 private:
-    int32_t mPrecType = 9999;
-    double mPrecProbability = 9999.0;
-    double mPrecAmount = 9999.0;
-    double mPrecAmountSnow = 9999.0;
-    double mPrecAmountIce = 9999.0;
-    double mPrecProbabilityNight = 9999.0;
-    double mPrecAmountNight = 9999.0;
-    double mPrecAmountSnowNight = 9999.0;
-    double mPrecAmountIceNight = 9999.0;
-    double mRainProbability = 9999.0;
-    double mSnowProbability = 9999.0;
-    double mIceProbability = 9999.0;
-    double mRainProbabilityNight = 9999.0;
-    double mSnowProbabilityNight = 9999.0;
-    double mIceProbabilityNight = 9999.0;
+    int32_t mPrecType = UNSUPPORTED_VALUE;
+    double mPrecProbability = FLOAT_UNSUPPORTED_VALUE;
+    double mPrecAmount = FLOAT_UNSUPPORTED_VALUE;
+    double mPrecAmountSnow = FLOAT_UNSUPPORTED_VALUE;
+    double mPrecAmountIce = FLOAT_UNSUPPORTED_VALUE;
+    double mPrecProbabilityNight = FLOAT_UNSUPPORTED_VALUE;
+    double mPrecAmountNight = FLOAT_UNSUPPORTED_VALUE;
+    double mPrecAmountSnowNight = FLOAT_UNSUPPORTED_VALUE;
+    double mPrecAmountIceNight = FLOAT_UNSUPPORTED_VALUE;
+    double mRainProbability = FLOAT_UNSUPPORTED_VALUE;
+    double mSnowProbability = FLOAT_UNSUPPORTED_VALUE;
+    double mIceProbability = FLOAT_UNSUPPORTED_VALUE;
+    double mRainProbabilityNight = FLOAT_UNSUPPORTED_VALUE;
+    double mSnowProbabilityNight = FLOAT_UNSUPPORTED_VALUE;
+    double mIceProbabilityNight = FLOAT_UNSUPPORTED_VALUE;
 };
 
 typedef std::shared_ptr<Precipitation> PrecipitationPtr;

@@ -92,10 +92,7 @@ void SettingData::SetTemperatureUnit(int32_t unit)
 {
     if (!mSettingPtr)
         return;
-    if (mSettingPtr->GetTemperatureUnit() == unit) {
-        LOGE("[%s(): %d] same temp unit type. so we don't need to set to DB [return]", __func__, __LINE__);
-        return;
-    }
+    RETURN_IF_NOTE(mSettingPtr->GetTemperatureUnit() == unit, "same temp unit type. so we don't need to set to DB");
     mSettingPtr->SetTemperatureUnit(unit);
     Store();
 }

@@ -5,8 +5,8 @@
 bool Temperature::Init()
 {
     Ref::Init();
-    mCelsius = UNSUPPORTED;
-    mFahrenheit = UNSUPPORTED;
+    mCelsius = FLOAT_UNSUPPORTED_VALUE;
+    mFahrenheit = FLOAT_UNSUPPORTED_VALUE;
     return true;
 }
 
@@ -24,9 +24,9 @@ double Temperature::RoundToOneDecimal(double value)
 
 void Temperature::SetTemperature(double celsius)
 {
-    if (celsius == UNSUPPORTED) {
-        mCelsius = UNSUPPORTED;
-        mFahrenheit = UNSUPPORTED;
+    if (celsius == FLOAT_UNSUPPORTED_VALUE) {
+        mCelsius = FLOAT_UNSUPPORTED_VALUE;
+        mFahrenheit = FLOAT_UNSUPPORTED_VALUE;
         return;
     }
     mCelsius = CutToOneDecimal(celsius);

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "utils/Pattern.h"
+#include "typedef/WeatherDataMarkers.h"
 #include "utils/Ref.h"
 
 // A temperature held in both scales. Only Celsius is stored in the database;
@@ -11,8 +12,6 @@
 class Temperature : public Ref {
 public:
     DECLARE_MAKE(Temperature)
-
-    static constexpr double UNSUPPORTED = 9999.0;
 
     bool Init() override;
     ~Temperature() override = default;
@@ -32,8 +31,8 @@ public:
     static double RoundToOneDecimal(double value);
 
 private:
-    double mCelsius = UNSUPPORTED;
-    double mFahrenheit = UNSUPPORTED;
+    double mCelsius = FLOAT_UNSUPPORTED_VALUE;
+    double mFahrenheit = FLOAT_UNSUPPORTED_VALUE;
 };
 
 typedef std::shared_ptr<Temperature> TemperaturePtr;

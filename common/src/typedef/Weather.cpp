@@ -3,8 +3,8 @@
 bool Weather::Init()
 {
     Ref::Init();
-    mWeatherIcon = 9999;
-    mServerWeatherIcon = 9999;
+    mWeatherIcon = UNSUPPORTED_VALUE;
+    mServerWeatherIcon = UNSUPPORTED_VALUE;
     mWeatherStatus.clear();
     mCurTemperature = Temperature::Make();
     mLowTemperature = Temperature::Make();

@@ -9,6 +9,7 @@
 #include "utils/Pattern.h"
 #include "utils/Ref.h"
 #include "typedef/Temperature.h"
+#include "typedef/WeatherDataMarkers.h"
 
 // The common part of every forecast record (current, daily, hourly).
 class Weather : public Ref {
@@ -34,8 +35,8 @@ public:
     void SetDate(uint32_t value) { mDate = value; }
 
 private:
-    int32_t mWeatherIcon = 9999;
-    int32_t mServerWeatherIcon = 9999;
+    int32_t mWeatherIcon = UNSUPPORTED_VALUE;
+    int32_t mServerWeatherIcon = UNSUPPORTED_VALUE;
     std::string mWeatherStatus;
     TemperaturePtr mCurTemperature;
     TemperaturePtr mLowTemperature;

@@ -200,7 +200,7 @@ HourlyPtr WeatherData::GetHourlyPtr(const CityPtr& cityPtr, int hourlyIndex)
     HourlyPtrVectorPtr hourlyPtrVector = cityPtr->GetHourlyPtrVector();
     RETURN_IF(!hourlyPtrVector, nullptr);
     if (hourlyIndex > (int)hourlyPtrVector->size()) {
-        LOGE("[%s(): %d] houlryIndex:%d [return]", __func__, __LINE__, hourlyIndex);
+        LOG_RETURN_NOTE("houlryIndex:%d", hourlyIndex);
         return nullptr;
     }
     return HourlyEntryOrFirst(*hourlyPtrVector, hourlyIndex);

@@ -3,12 +3,12 @@
 bool Wind::Init()
 {
     Ref::Init();
-    mWindDirection = 9999.0f;
-    mWindSpeed = 9999.0f;
-    mWindCardinal = "9999";
-    mWindNightDirection = 9999.0f;
-    mWindNightSpeed = 9999.0f;
-    mWindNightCardinal = "9999";
+    mWindDirection = FLOAT_UNSUPPORTED_VALUE;
+    mWindSpeed = FLOAT_UNSUPPORTED_VALUE;
+    mWindCardinal = UNSUPPORTED_TEXT;
+    mWindNightDirection = FLOAT_UNSUPPORTED_VALUE;
+    mWindNightSpeed = FLOAT_UNSUPPORTED_VALUE;
+    mWindNightCardinal = UNSUPPORTED_TEXT;
     mWindSpeedUnit = 0;
     return true;
 }

@@ -7,6 +7,7 @@
 
 #include "utils/Pattern.h"
 #include "utils/Ref.h"
+#include "typedef/WeatherDataMarkers.h"
 
 // Day and night wind of a city's life index. Cardinal directions use the
 // text "9999" as their unsupported marker.
@@ -33,12 +34,12 @@ public:
     void SetWindSpeedUnit(int32_t value) { mWindSpeedUnit = value; }
 
 private:
-    float mWindDirection = 9999.0f;
-    float mWindSpeed = 9999.0f;
-    std::string mWindCardinal = "9999";
-    float mWindNightDirection = 9999.0f;
-    float mWindNightSpeed = 9999.0f;
-    std::string mWindNightCardinal = "9999";
+    float mWindDirection = FLOAT_UNSUPPORTED_VALUE;
+    float mWindSpeed = FLOAT_UNSUPPORTED_VALUE;
+    std::string mWindCardinal = UNSUPPORTED_TEXT;
+    float mWindNightDirection = FLOAT_UNSUPPORTED_VALUE;
+    float mWindNightSpeed = FLOAT_UNSUPPORTED_VALUE;
+    std::string mWindNightCardinal = UNSUPPORTED_TEXT;
     int32_t mWindSpeedUnit = 0;
 };
 

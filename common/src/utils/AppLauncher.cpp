@@ -127,22 +127,22 @@ void AppLauncher::ReplyCB(app_control_h request, app_control_h reply, app_contro
     }
 }
 
-int AppLauncher::RunRequest(const std::function<void()>& steps)
+int AppLauncher::RunRequest(const char* func, const std::function<void()>& steps)
 {
     int result = 0;
     try {
         steps();
     } catch (const std::exception& e) {
-        LOGE("[%s]", e.what());
+        LOGE_AT(__FILE_NAME__, func, "[%s]", e.what());
         result = -1;
     }
     AppControlDestroy();
     return result;
 }
 
-int AppLauncher::SendMessage(const char* appId, const char* message)
+int AppLauncher::SendMessage(const char* func, const char* appId, const char* message)
 {
-    return RunRequest([&] {
+    return RunRequest(func, [&] {
         AppControlCreate();
         AppControlSetAppID(appId);
         AppControlAddExtraData(kMessageKey, message);
@@ -153,12 +153,12 @@ int AppLauncher::SendMessage(const char* appId, const char* message)
 int AppLauncher::RequestNotifyToAgent()
 {
     LOGE("RequestNotifyToAgent");
-    return SendMessage(kWeatherAgent, "REQUEST_NOTIFY");
+    return SendMessage(__func__, kWeatherAgent, "REQUEST_NOTIFY");
 }
 
 void AppLauncher::RequestBTConnectionQuestionPopup()
 {
-    RunRequest([&] {
+    RunRequest(__func__, [&] {
         AppControlCreate();
         AppControlSetAppID("com.velurio.zarrel-popup");
         AppControlAddExtraData(kConnectionTypeKey, "bt_connect");
@@ -168,7 +168,7 @@ void AppLauncher::RequestBTConnectionQuestionPopup()
 
 void AppLauncher::RequestWidgetPopup()
 {
-    RunRequest([&] {
+    RunRequest(__func__, [&] {
         AppControlCreate();
         AppControlSetAppID("com.velurio.weather-widget-popup");
         AppControlSendLaunchRequest(ReplyCB, this);
@@ -177,7 +177,7 @@ void AppLauncher::RequestWidgetPopup()
 
 void AppLauncher::RequestCTCPermissionPopup(const char* privacyList, int count)
 {
-    RunRequest([&] {
+    RunRequest(__func__, [&] {
         AppControlCreate();
         AppControlSetAppID("com.velurio.permissionpopup");
         AppControlAddExtraData(kPkgIdKey, kWeatherApp);
@@ -190,42 +190,42 @@ void AppLauncher::RequestCTCPermissionPopup(const char* privacyList, int count)
 
 void AppLauncher::RequestShowOnDevice()
 {
-    SendMessage(kWeatherConsumer, "SHOW_ON_DEVICE");
+    SendMessage(__func__, kWeatherConsumer, "SHOW_ON_DEVICE");
 }
 
 void AppLauncher::RequestAddCurrentCityOnHostDevice()
 {
-    SendMessage(kWeatherConsumer, "ADD_CURRENT_CITY");
+    SendMessage(__func__, kWeatherConsumer, "ADD_CURRENT_CITY");
 }
 
 int AppLauncher::RequestRefreshToConsumer()
 {
-    return SendMessage(kWeatherConsumer, "UPDATE_BY_TAVO");
+    return SendMessage(__func__, kWeatherConsumer, "UPDATE_BY_TAVO");
 }
 
 int AppLauncher::SendCurrentLocationCityNameViaConsumer()
 {
-    return SendMessage(kWeatherConsumer, "SEND_CURRENT_CITY_NAME");
+    return SendMessage(__func__, kWeatherConsumer, "SEND_CURRENT_CITY_NAME");
 }
 
 int AppLauncher::SendNetworkErrorMessageViaConsumer()
 {
-    return SendMessage(kWeatherConsumer, "SEND_NETWORK_ERROR_STATE");
+    return SendMessage(__func__, kWeatherConsumer, "SEND_NETWORK_ERROR_STATE");
 }
 
 int AppLauncher::SendGPSErrorMessageViaConsumer()
 {
-    return SendMessage(kWeatherConsumer, "SEND_GPS_ERROR_STATE");
+    return SendMessage(__func__, kWeatherConsumer, "SEND_GPS_ERROR_STATE");
 }
 
 int AppLauncher::RequestCurrentLocationWeatherInfoToAgent()
 {
-    return SendMessage(kWeatherAgent, "REQUEST_CURRENT_LOCATION_WEATHER_INFO");
+    return SendMessage(__func__, kWeatherAgent, "REQUEST_CURRENT_LOCATION_WEATHER_INFO");
 }
 
 int AppLauncher::RequestCurrentLocationWeatherInfoForSimpleAddProcessToAgent(const std::string& portId)
 {
-    return RunRequest([&] {
+    return RunRequest(__func__, [&] {
         AppControlCreate();
         AppControlSetAppID(kWeatherAgent);
         AppControlAddExtraData("PORT_ID", portId);
@@ -236,37 +236,38 @@ int AppLauncher::RequestCurrentLocationWeatherInfoForSimpleAddProcessToAgent(con
 
 int AppLauncher::RequestRefreshToAgent()
 {
-    return SendMessage(kWeatherAgent, "REQUEST_ALL_WEATHER_INFO");
+    return SendMessage(__func__, kWeatherAgent, "REQUEST_ALL_WEATHER_INFO");
 }
 
 int AppLauncher::RequestGetDataNetworkStatusOfHostDevice(void* userData)
 {
-    return RunRequest([&] {
+    const char* func = __func__;
+    return RunRequest(func, [&] {
         AppControlCreate();
         AppControlSetAppID("com.velurio.corvane-service");
         AppControlAddExtraData("type", "host_datanetwork_req");
         AppControlAddExtraData("data/status", "once");
         mReplyUserData = userData;
         AppControlSendLaunchRequest(ReplyCB, this);
-        LOGE("RequestGetDataNetworkStatusOfHostDevice");
+        LOGE_AT(__FILE_NAME__, func, "RequestGetDataNetworkStatusOfHostDevice");
     });
 }
 
 int AppLauncher::LaunchAgentToCancelAllRequest()
 {
-    return SendMessage(kWeatherAgent, "REQUEST_CANCEL_ALL_REQUEST");
+    return SendMessage(__func__, kWeatherAgent, "REQUEST_CANCEL_ALL_REQUEST");
 }
 
 int AppLauncher::LaunchAgentToRequestUpdateNecessaryWeatherInfo()
 {
     LOGE("%s", __func__);
-    return SendMessage(kWeatherAgent, "REQUEST_NEED_TO_UPDATE_WEATHER_INFO");
+    return SendMessage(__func__, kWeatherAgent, "REQUEST_NEED_TO_UPDATE_WEATHER_INFO");
 }
 
 int AppLauncher::LaunchWeatherApp()
 {
     LOGE("%s", __func__);
-    return RunRequest([&] {
+    return RunRequest(__func__, [&] {
         AppControlCreate();
         AppControlSetAppID(kWeatherApp);
         AppControlSendLaunchRequest(nullptr, nullptr);
@@ -276,7 +277,7 @@ int AppLauncher::LaunchWeatherApp()
 int AppLauncher::LaunchTavoSetting(const std::string& AppId, const std::string& Operation)
 {
     RETURN_IF(Operation.length() < 1, -1);
-    return RunRequest([&] {
+    return RunRequest(__func__, [&] {
         AppControlCreate();
         if (!AppId.empty())
             AppControlSetAppID(AppId);

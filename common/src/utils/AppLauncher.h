@@ -66,10 +66,11 @@ public:
     app_control_h GetAppControl() const { return mAppControl; }
 
 private:
-    // Runs the steps in one protected block and always destroys the handle.
-    int RunRequest(const std::function<void()>& steps);
-    // Target + one "MESSAGE" extra, no reply.
-    int SendMessage(const char* appId, const char* message);
+    // Runs the steps in one protected block and always destroys the handle;
+    // an exception is logged in the name of func, the request.
+    int RunRequest(const char* func, const std::function<void()>& steps);
+    // Target + one "MESSAGE" extra, no reply; on behalf of the request func.
+    int SendMessage(const char* func, const char* appId, const char* message);
 
     app_control_h mAppControl = nullptr;
     AppLauncherReplyListener* mReplyListener = nullptr;

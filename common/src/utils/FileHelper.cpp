@@ -43,10 +43,6 @@ bool FileHelper::Init()
     return true;
 }
 
-// The guard line of Log.h for a step shared by several getters: it names the
-// public getter the step runs for, as the getter's own guard would.
-#define RETURN_GUARD_FOR(getter, text) GUARD_LOG_AT(getter, text, "return")
-
 std::string FileHelper::GetSharedDataDirectoryPath()
 {
     return GetOwnAppDirectoryPath(__func__, sSharedDataDirPath, app_manager_get_shared_data_path,
@@ -100,12 +96,11 @@ std::string FileHelper::GetOwnAppDirectoryPath(const char* getter, std::string& 
     int ret = app_manager_get_app_id(pid, &appId);
     PlatformText appIdHolder(appId);
     if (ret != ERR_OK) {
-        LOGE_AT(__FILE_NAME__, getter, "[%s(): %d] app_manager_get_app_id failed for pid:%d [return]", getter,
-                __LINE__, (int)pid);
+        LOG_RETURN_NOTE_AT(getter, "app_manager_get_app_id failed for pid:%d", (int)pid);
         return std::string();
     }
     if (appId == NULL) {
-        RETURN_GUARD_FOR(getter, "appId == NULL");
+        LOG_RETURN_GUARD_AT(getter, "appId == NULL");
         return std::string();
     }
     std::string ownAppId(appId);
@@ -124,25 +119,25 @@ std::string FileHelper::GetAppDirectoryPath(const char* getter, const std::strin
     int ret = getPath(appId.c_str(), &dirPath);
     PlatformText pathHolder(dirPath);
     if (ret != ERR_OK) {
-        RETURN_GUARD_FOR(getter, "ret != ERR_OK");
+        LOG_RETURN_GUARD_AT(getter, "ret != ERR_OK");
         return std::string();
     }
     if (dirPath == NULL) {
-        RETURN_GUARD_FOR(getter, nullText);
+        LOG_RETURN_GUARD_AT(getter, nullText);
         return std::string();
     }
     std::string path(dirPath);
     pathHolder.reset();
     // Only the shared data getters log an empty directory.
     if (path.empty() && emptyText != nullptr)
-        RETURN_GUARD_FOR(getter, emptyText);
+        LOG_RETURN_GUARD_AT(getter, emptyText);
     return path;
 }
 
 std::string FileHelper::GetFilePath(const char* getter, const std::string& directory, const std::string& name)
 {
     if (directory.length() < 1) {
-        RETURN_GUARD_FOR(getter, "ret.length() < 1");
+        LOG_RETURN_GUARD_AT(getter, "ret.length() < 1");
         return std::string();
     }
     return directory + name;
@@ -220,7 +215,7 @@ void FileHelper::RemoveFile(const std::string& filePath)
 {
     RETURN_IF(filePath.length() < 1);
     if (remove(filePath.c_str()) != 0)
-        LOGE("[%s(): %d] %s [return]", __func__, __LINE__, filePath.c_str());
+        LOG_RETURN_NOTE("%s", filePath.c_str());
 }
 
 void FileHelper::WriteToFile(const std::string& content, const std::string& filePath)

@@ -57,8 +57,24 @@ constexpr const char* kLogTag = "weather-backuprestore";
         break;                                \
     }
 
+// The guards on behalf of the operation func that called a shared helper.
+#define RETURN_IF_AT(func, cond, ...)         \
+    do {                                      \
+        if (cond) {                           \
+            GUARD_LOG_AT(func, #cond, "return"); \
+            return __VA_ARGS__;               \
+        }                                     \
+    } while (0)
+
+#define BREAK_IF_AT(func, cond)               \
+    if (cond) {                               \
+        GUARD_LOG_AT(func, #cond, "break");   \
+        break;                                \
+    }
+
 // A guard line alone, for a condition handled by hand.
 #define LOG_RETURN_GUARD(text) GUARD_LOG(text, "return")
+#define LOG_RETURN_GUARD_AT(func, text) GUARD_LOG_AT(func, text, "return")
 
 // Guard lines that carry a message instead of the condition:
 // "[func(): line] <message> [return]" / "... [break]". The message is a
@@ -86,16 +102,20 @@ constexpr const char* kLogTag = "weather-backuprestore";
         break;                                     \
     }
 
-// Cloud library failure: "<function>() failed, errorCode = [<code>]" + LF.
-#define LOG_CLOUD_FAILURE(func_name, code) LOGE("%s() failed, errorCode = [%d]\n", func_name, (int)(code))
+// Cloud library failure: "<function>() failed, errorCode = [<code>]" + LF,
+// logged in the name of the operation caller.
+#define LOG_CLOUD_FAILURE_AT(caller, func_name, code) \
+    LOGE_AT(__FILE_NAME__, caller, "%s() failed, errorCode = [%d]\n", func_name, (int)(code))
 
 // Calls a cloud library function and logs its failure by the function's name.
-// A statement expression (not a lambda) so the line names the calling function.
-#define CLOUD_CALL(func, ...)                                          \
-    __extension__({                                                    \
-        int cloudRet_ = func(__VA_ARGS__);                             \
-        if (cloudRet_ != 0) LOG_CLOUD_FAILURE(#func, cloudRet_);       \
-        cloudRet_;                                                     \
+// A statement expression (not a lambda) so the line names the calling
+// function; the _AT form names the operation that called a shared helper.
+#define CLOUD_CALL_AT(caller, func, ...)                                          \
+    __extension__({                                                               \
+        int cloudRet_ = func(__VA_ARGS__);                                        \
+        if (cloudRet_ != 0) LOG_CLOUD_FAILURE_AT(caller, #func, cloudRet_);      \
+        cloudRet_;                                                                \
     })
+#define CLOUD_CALL(func, ...) CLOUD_CALL_AT(__func__, func, __VA_ARGS__)
 
 #endif

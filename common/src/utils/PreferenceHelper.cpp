@@ -45,10 +45,8 @@ bool PreferenceHelper::GetIsWeatherIconConvertedToCommonResource()
 void PreferenceHelper::SetWeatherInfoRefreshing(bool value)
 {
     bool oldValue = false;
-    if (preference_get_boolean(kRefreshingKey, &oldValue) == PREFERENCE_ERROR_NONE && oldValue == value) {
-        LOGE("[%s(): %d] oldValue is same with value. so we don't need to set [return]", __func__, __LINE__);
-        return;
-    }
+    RETURN_IF_NOTE(preference_get_boolean(kRefreshingKey, &oldValue) == PREFERENCE_ERROR_NONE && oldValue == value,
+                   "oldValue is same with value. so we don't need to set");
 
     if (preference_set_boolean(kRefreshingKey, value) != PREFERENCE_ERROR_NONE)
         LOGE("preference_set_boolean failed(%s)", kRefreshingKey);
