@@ -1,1 +1,0 @@
-// Keeps a library target valid while it has no sources of its own.
