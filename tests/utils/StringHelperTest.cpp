@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <sstream>
+
 #include "LogLines.h"
 #include "utils/StringHelper.h"
 
@@ -25,6 +28,28 @@ TEST(StringHelperTest, TextToNumberReadsLeadingNumberOnly)
     EXPECT_FLOAT_EQ(0.0f, Str()->StringToFloat(""));
     EXPECT_TRUE(utils_test::HasGuard(log, "StringHelper.cpp", "StringToInt", "str.length() <= 0"));
     EXPECT_TRUE(utils_test::HasGuard(log, "StringHelper.cpp", "StringToFloat", "str.length() <= 0"));
+}
+
+// The reused stream answers as a fresh stream would, whatever the text before
+// it left behind (a failure, an overflow, unread characters).
+TEST(StringHelperTest, TextToNumberAnswersAsAFreshStreamInAnyOrder)
+{
+    const char* texts[] = {"42abc", "abc", "  -17", "+8", "-", "+", "2147483647", "2147483648", "-2147483649",
+                           "99999999999999999999", "0x1F", "3.9", "1e3", " \t 5 6", "007", "-0", "nan", "inf",
+                           "12345678901234567890123456789", "9000000000", "-2.5e-3x", "."};
+    auto fresh = [](const std::string& text, auto value) {
+        std::istringstream stream(text);
+        stream >> value;
+        return value;
+    };
+    for (int pass = 0; pass < 2; pass++) {
+        for (const char* text : texts) {
+            EXPECT_EQ(Str()->StringToInt(text), fresh(text, int32_t{0})) << text;
+            EXPECT_EQ(Str()->StringToInt64(text), fresh(text, int64_t{0})) << text;
+            EXPECT_EQ(Str()->StringToFloat(text), fresh(text, 0.0f)) << text;
+            EXPECT_EQ(Str()->StringToDouble(text), fresh(text, 0.0)) << text;
+        }
+    }
 }
 
 TEST(StringHelperTest, DecimalsAreCutFromTheDefaultText)
