@@ -52,6 +52,18 @@ TEST(StringHelperTest, TextToNumberAnswersAsAFreshStreamInAnyOrder)
     }
 }
 
+TEST(StringHelperTest, NumberToTextAnswersAsAFreshStream)
+{
+    const int64_t values[] = {0, 7, -7, 42, 2147483647, -2147483647 - 1, 9000000000LL, -9000000000LL, 1733443200123LL};
+    for (int64_t value : values) {
+        std::ostringstream wide, narrow;
+        wide << value;
+        narrow << static_cast<int32_t>(value);
+        EXPECT_EQ(Str()->Int64ToString(value), wide.str());
+        EXPECT_EQ(Str()->IntToString(static_cast<int32_t>(value)), narrow.str());
+    }
+}
+
 TEST(StringHelperTest, DecimalsAreCutFromTheDefaultText)
 {
     const struct {

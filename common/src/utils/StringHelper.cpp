@@ -21,6 +21,18 @@ T ExtractNumber(const std::string& str)
     return value;
 }
 
+// One stream insertion with the default format, on a stream made once per
+// thread and emptied per call.
+template <typename T>
+std::string InsertNumber(T value)
+{
+    thread_local std::ostringstream stream;
+    stream.str(std::string());
+    stream.clear();
+    stream << value;
+    return stream.str();
+}
+
 } // namespace
 
 DEFINE_SINGLETON(StringHelper)
@@ -56,16 +68,12 @@ double StringHelper::StringToDouble(const std::string& str)
 
 std::string StringHelper::IntToString(int32_t value)
 {
-    std::ostringstream stream;
-    stream << value;
-    return stream.str();
+    return InsertNumber(value);
 }
 
 std::string StringHelper::Int64ToString(int64_t value)
 {
-    std::ostringstream stream;
-    stream << value;
-    return stream.str();
+    return InsertNumber(value);
 }
 
 std::string StringHelper::FloatToString(float value)
