@@ -9,6 +9,7 @@
 #include <unordered_set>
 
 #include "CloudHandles.h"
+#include "JobRunner.h"
 #include "Faults.h"
 
 namespace {
@@ -207,7 +208,9 @@ int velurio_cloud_record_is_failed(velurio_cloud_record_h record, bool* failed)
 int velurio_cloud_file_create_file(velurio_cloud_list_h list, const char* path)
 {
     if (list == nullptr || path == nullptr || *path == '\0') return VELURIO_CLOUD_ERROR_INVALID_PARAMETER;
-    return cloud::WriteRecordsFile(path, cloud::ListRecords(list));
+    const int ret = cloud::WriteRecordsFile(path, cloud::ListRecords(list));
+    if (ret == VELURIO_CLOUD_ERROR_NONE) cloud::NoteWrittenFile(path);
+    return ret;
 }
 
 int velurio_cloud_file_create_record_list(const char* path, velurio_cloud_list_h* list)

@@ -17,13 +17,20 @@
 namespace cloud {
 namespace {
 
-constexpr const char* kTicketSuffix = ".ticket";
-constexpr const char* kGroup = "ticket";
 constexpr const char* kMetaGroup = "backup";
 
 bool EnsureDir(const std::string& dir)
 {
-    return g_mkdir_with_parents(dir.c_str(), 0755) == 0;
+    return device::MakePrivateDirs(dir);
+}
+
+bool SaveKeyFile(GKeyFile* file, const std::string& path)
+{
+    gsize length = 0;
+    gchar* data = g_key_file_to_data(file, &length, nullptr);
+    bool ok = device::WritePrivateFile(path, std::string(data, length));
+    g_free(data);
+    return ok;
 }
 
 std::vector<std::string> SortedEntries(const std::string& dir)
@@ -35,11 +42,6 @@ std::vector<std::string> SortedEntries(const std::string& dir)
     g_dir_close(handle);
     std::sort(names.begin(), names.end());
     return names;
-}
-
-bool EndsWith(const std::string& text, const std::string& suffix)
-{
-    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 // Ids name files: keep them to a safe alphabet.
@@ -83,7 +85,6 @@ std::optional<JobType> JobTypeFromName(const std::string& name)
 
 std::string CloudDir() { return device::Root() + "/cloud"; }
 std::string FaultsFilePath() { return CloudDir() + "/faults"; }
-std::string TicketsDir() { return CloudDir() + "/tickets"; }
 std::string ReportsDir() { return CloudDir() + "/reports"; }
 std::string BackupsDir() { return CloudDir() + "/server/backups"; }
 std::string ReportPath(const std::string& jobId) { return ReportsDir() + "/" + jobId + ".json"; }
@@ -93,7 +94,7 @@ int64_t NowMs()
     return g_get_real_time() / 1000;
 }
 
-std::string NewTicketId()
+std::string NewJobId()
 {
     static std::atomic<unsigned> sequence{0};
     char suffix[32];
@@ -101,68 +102,36 @@ std::string NewTicketId()
     return TimeStamp(NowMs()) + suffix;
 }
 
-bool WriteTicket(const Ticket& ticket, std::string* error)
+void AddJobParameters(app_control_h request, const JobParameters& parameters)
 {
-    if (!SafeId(ticket.id)) {
-        if (error) *error = "invalid ticket id";
-        return false;
-    }
-    if (!EnsureDir(TicketsDir())) {
-        if (error) *error = "cannot create " + TicketsDir();
-        return false;
-    }
-    GKeyFile* file = g_key_file_new();
-    g_key_file_set_string(file, kGroup, "type", JobTypeName(ticket.type));
-    if (!ticket.backupId.empty()) g_key_file_set_string(file, kGroup, "backup_id", ticket.backupId.c_str());
+    if (!parameters.id.empty()) app_control_add_extra_data(request, kExtraJobId, parameters.id.c_str());
+    if (!parameters.backupId.empty()) app_control_add_extra_data(request, kExtraBackupId, parameters.backupId.c_str());
     std::string faults;
-    for (const std::string& name : FaultNames(ticket.faults)) faults += (faults.empty() ? "" : ",") + name;
-    if (!faults.empty()) g_key_file_set_string(file, kGroup, "faults", faults.c_str());
-    GError* gerror = nullptr;
-    std::string path = TicketsDir() + "/" + ticket.id + kTicketSuffix;
-    bool ok = g_key_file_save_to_file(file, path.c_str(), &gerror);
-    if (!ok && error) *error = gerror ? gerror->message : "cannot write ticket";
-    g_clear_error(&gerror);
-    g_key_file_free(file);
-    return ok;
+    for (const std::string& name : FaultNames(parameters.faults)) faults += (faults.empty() ? "" : ",") + name;
+    if (!faults.empty()) app_control_add_extra_data(request, kExtraFaults, faults.c_str());
 }
 
-std::optional<Ticket> TakeTicket(JobType type)
+JobParameters JobParametersOf(app_control_h request)
 {
-    const std::string dir = TicketsDir();
-    for (const std::string& name : SortedEntries(dir)) {
-        if (!EndsWith(name, kTicketSuffix)) continue;
-        const std::string path = dir + "/" + name;
-        GKeyFile* file = g_key_file_new();
-        bool loaded = g_key_file_load_from_file(file, path.c_str(), G_KEY_FILE_NONE, nullptr);
-        gchar* typeName = loaded ? g_key_file_get_string(file, kGroup, "type", nullptr) : nullptr;
-        std::optional<JobType> ticketType = typeName ? JobTypeFromName(typeName) : std::nullopt;
-        g_free(typeName);
-        if (!loaded || !ticketType) {
-            // Unreadable tickets would block their slot forever.
-            g_key_file_free(file);
-            g_unlink(path.c_str());
-            continue;
-        }
-        if (*ticketType != type) {
-            g_key_file_free(file);
-            continue;
-        }
-        Ticket ticket;
-        ticket.id = name.substr(0, name.size() - strlen(kTicketSuffix));
-        ticket.type = type;
-        if (gchar* id = g_key_file_get_string(file, kGroup, "backup_id", nullptr)) {
-            ticket.backupId = id;
-            g_free(id);
-        }
-        if (gchar* faults = g_key_file_get_string(file, kGroup, "faults", nullptr)) {
-            ticket.faults = ParseFaults(faults);
-            g_free(faults);
-        }
-        g_key_file_free(file);
-        g_unlink(path.c_str());
-        return ticket;
-    }
-    return std::nullopt;
+    JobParameters parameters;
+    if (request == nullptr) return parameters;
+    auto text = [request](const char* key) {
+        char* value = nullptr;
+        std::string result;
+        if (app_control_get_extra_data(request, key, &value) == APP_CONTROL_ERROR_NONE && value) result = value;
+        free(value);
+        return result;
+    };
+    parameters.id = text(kExtraJobId);
+    if (!SafeId(parameters.id)) parameters.id.clear();
+    parameters.backupId = text(kExtraBackupId);
+    parameters.faults = ParseFaults(text(kExtraFaults));
+    return parameters;
+}
+
+bool IsSafeId(const std::string& id)
+{
+    return SafeId(id);
 }
 
 std::string StoreBackup(const std::vector<Record>& records, int64_t nowMs, std::string* error)
@@ -178,7 +147,7 @@ std::string StoreBackup(const std::vector<Record>& records, int64_t nowMs, std::
     std::string dir;
     for (int n = 1;; ++n) {
         dir = BackupsDir() + "/" + id;
-        if (g_mkdir(dir.c_str(), 0755) == 0) break;
+        if (g_mkdir(dir.c_str(), 0700) == 0 && device::MakePrivateDirs(dir)) break;
         if (errno != EEXIST || n > 999) {
             if (error) *error = "cannot create " + dir;
             return "";
@@ -199,7 +168,7 @@ std::string StoreBackup(const std::vector<Record>& records, int64_t nowMs, std::
     g_key_file_set_string(meta, kMetaGroup, "id", id.c_str());
     g_key_file_set_int64(meta, kMetaGroup, "created_ms", nowMs);
     g_key_file_set_int64(meta, kMetaGroup, "file_size", st.st_size);
-    bool ok = g_key_file_save_to_file(meta, (dir + "/meta.ini").c_str(), nullptr);
+    bool ok = SaveKeyFile(meta, dir + "/meta.ini");
     g_key_file_free(meta);
     if (!ok) {
         if (error) *error = "cannot write meta.ini of " + id;
@@ -218,7 +187,9 @@ std::optional<StoredBackup> LoadBackup(const std::string& id)
     backup.id = id;
     if (ReadRecordsFile(dir + "/backup.dat", backup.records) != VELURIO_CLOUD_ERROR_NONE) return std::nullopt;
     GKeyFile* meta = g_key_file_new();
-    if (g_key_file_load_from_file(meta, (dir + "/meta.ini").c_str(), G_KEY_FILE_NONE, nullptr)) {
+    std::string metaText;
+    if (device::ReadRegularFile(dir + "/meta.ini", device::kMaxStoreFileSize, &metaText) == device::ReadStatus::Ok &&
+        g_key_file_load_from_data(meta, metaText.data(), metaText.size(), G_KEY_FILE_NONE, nullptr)) {
         backup.createdMs = g_key_file_get_int64(meta, kMetaGroup, "created_ms", nullptr);
         backup.fileSize = g_key_file_get_int64(meta, kMetaGroup, "file_size", nullptr);
     }
@@ -237,7 +208,7 @@ std::vector<StoredBackup> ListBackups()
 bool WriteReport(const std::string& jobId, const std::string& json)
 {
     if (!SafeId(jobId) || !EnsureDir(ReportsDir())) return false;
-    return g_file_set_contents(ReportPath(jobId).c_str(), json.data(), static_cast<gssize>(json.size()), nullptr);
+    return device::WritePrivateFile(ReportPath(jobId), json);
 }
 
 } // namespace cloud

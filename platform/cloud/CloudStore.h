@@ -4,7 +4,6 @@
 // The host's stand-in for the cloud server: a directory under the device root.
 //
 //   <root>/cloud/faults                     fault control file
-//   <root>/cloud/tickets/<job id>.ticket    parameters of the next job of a type
 //   <root>/cloud/reports/<job id>.json      one report per finished job
 //   <root>/cloud/server/backups/<backup id>/backup.dat, meta.ini
 
@@ -12,6 +11,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <device/app_control.h>
 
 #include "Faults.h"
 #include "RecordsFile.h"
@@ -24,23 +25,28 @@ std::optional<JobType> JobTypeFromName(const std::string& name);
 
 std::string CloudDir();
 std::string FaultsFilePath();
-std::string TicketsDir();
 std::string ReportsDir();
 std::string BackupsDir();
 std::string ReportPath(const std::string& jobId);
 
-struct Ticket {
-    std::string id;         // also the name of the job's report
-    JobType type = JobType::Backup;
-    std::string backupId;   // restore: the stored backup to restore; empty: the newest
+// Parameters of a job. They come only from the launch request that started
+// it, as extra data the client adds to the request: never from a file someone
+// could leave in the root beforehand.
+constexpr const char* kExtraJobId = "host.cloud.job_id";       // names the report
+constexpr const char* kExtraBackupId = "host.cloud.backup_id"; // restore: which backup; default the newest
+constexpr const char* kExtraFaults = "host.cloud.faults";      // faults for this job only
+struct JobParameters {
+    std::string id;         // empty: the library makes one
+    std::string backupId;
     FaultSet faults = 0;
 };
 
-// A new ticket id, unique and in creation order when sorted as text.
-std::string NewTicketId();
-bool WriteTicket(const Ticket& ticket, std::string* error = nullptr);
-// Takes (reads and removes) the oldest ticket of that job type.
-std::optional<Ticket> TakeTicket(JobType type);
+// A new job id, unique and in creation order when sorted as text.
+std::string NewJobId();
+// Adds the parameters to a request (client side) / reads them from one.
+void AddJobParameters(app_control_h request, const JobParameters& parameters);
+JobParameters JobParametersOf(app_control_h request);
+bool IsSafeId(const std::string& id);
 
 struct StoredBackup {
     std::string id;

@@ -1,5 +1,7 @@
 #include "Faults.h"
 
+#include <device/host.h>
+
 #include <cstdlib>
 
 #include <glib.h>
@@ -70,16 +72,10 @@ FaultSet ConfiguredFaults()
 {
     FaultSet faults = 0;
     if (const char* env = getenv(kFaultsEnv)) faults |= ParseFaults(env);
-    const std::string path = FaultsFilePath();
-    GStatBuf st {};
-    // A control file of any reasonable size; a huge one is ignored unread.
-    if (g_stat(path.c_str(), &st) != 0 || static_cast<gsize>(st.st_size) > kMaxControlFileSize) return faults;
-    gchar* text = nullptr;
-    gsize length = 0;
-    if (g_file_get_contents(path.c_str(), &text, &length, nullptr)) {
-        if (length <= kMaxControlFileSize) faults |= ParseFaults(std::string(text, length));
-        g_free(text);
-    }
+    // A control file of any reasonable size; anything else is refused unread.
+    std::string text;
+    if (device::ReadRegularFile(FaultsFilePath(), kMaxControlFileSize, &text) == device::ReadStatus::Ok)
+        faults |= ParseFaults(text);
     return faults;
 }
 

@@ -1,10 +1,13 @@
 #include "JobRunner.h"
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 
 #include <glib/gstdio.h>
 #include <json-glib/json-glib.h>
 
+#include <device/host.h>
 #include <device/log.h>
 
 #include "CloudHandles.h"
@@ -144,6 +147,25 @@ std::string ReportJson(const Job& job, const char* status, bool reported, bool s
 
 } // namespace
 
+std::map<std::string, std::string>& WrittenFiles()
+{
+    static auto* files = new std::map<std::string, std::string>();
+    return *files;
+}
+
+void NoteWrittenFile(const std::string& path)
+{
+    WrittenFiles()[path] = StampOf(path);
+}
+
+std::string StampOf(const std::string& path)
+{
+    struct stat info;
+    if (lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return "";
+    return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino) + ":" + std::to_string(info.st_size) + ":" +
+           std::to_string(info.st_mtim.tv_sec) + "." + std::to_string(info.st_mtim.tv_nsec);
+}
+
 JobRunner::JobRunner() : mAnswerTimeoutMs(AnswerTimeoutMs()), mAlive(std::make_shared<bool>(true)) {}
 
 JobRunner::~JobRunner()
@@ -165,10 +187,12 @@ JobRunner::~JobRunner()
 
 void JobRunner::Enqueue(std::unique_ptr<Job> job)
 {
-    if (auto ticket = TakeTicket(job->type)) {
-        job->id = ticket->id;
-        job->requestedBackupId = ticket->backupId;
-        job->faults |= ticket->faults;
+    // Parameters come only from the request whose callback registered the job.
+    const JobParameters parameters = JobParametersOf(device::DispatchingRequest());
+    job->requestedBackupId = parameters.backupId;
+    job->faults |= parameters.faults;
+    if (!parameters.id.empty() && !g_file_test(ReportPath(parameters.id).c_str(), G_FILE_TEST_EXISTS)) {
+        job->id = parameters.id;
     } else {
         static unsigned sequence = 0;
         char suffix[16];
@@ -219,6 +243,7 @@ void JobRunner::Run()
 
 void JobRunner::Start()
 {
+    WrittenFiles().clear();
     mJob->faults |= ConfiguredFaults();
     mJob->startedMs = NowMs();
     mJob->step = Step::Preparation;
@@ -394,8 +419,17 @@ int JobRunner::AnswerBackupPath(const char* path, bool ok)
             break;
         }
         mJob->path = path;
+        // Only the file this job wrote, as it wrote it: a failed write must
+        // not pass off an older file at that path as the new backup.
+        auto written = WrittenFiles().find(mJob->path);
+        if (written == WrittenFiles().end() || !(StampOf(mJob->path) == written->second)) {
+            Fail("backup file " + mJob->path + " was not written by this job");
+            break;
+        }
         std::vector<Record> records;
         int ret = ReadRecordsFile(path, records);
+        if (ret == VELURIO_CLOUD_ERROR_NONE && !(StampOf(mJob->path) == written->second))
+            ret = VELURIO_CLOUD_ERROR_IO_ERROR; // replaced while read
         if (ret != VELURIO_CLOUD_ERROR_NONE) {
             Fail("backup file " + mJob->path + " unreadable, error " + std::to_string(ret));
             break;
@@ -438,7 +472,7 @@ void JobRunner::PrepareRestoreFile()
     if (!records.empty() && (job.faults & kFaultNoValue)) records.front().value.reset();
 
     gchar* dir = g_path_get_dirname(job.path.c_str());
-    g_mkdir_with_parents(dir, 0755);
+    device::MakePrivateDirs(dir);
     g_free(dir);
     int ret = WriteRecordsFile(job.path, records);
     if (ret != VELURIO_CLOUD_ERROR_NONE) {

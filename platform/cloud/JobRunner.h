@@ -6,6 +6,7 @@
 // previous one was answered, and runs queued jobs one after another.
 
 #include <deque>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -62,6 +63,13 @@ struct Job {
     std::string backupId;             // backup stored / restored
     int64_t startedMs = 0;
 };
+
+// Records files velurio_cloud_file_create_file wrote since the running job
+// started, each with the identity it had right after the write.
+std::map<std::string, std::string>& WrittenFiles();
+void NoteWrittenFile(const std::string& path);
+// Device, inode, size and modification time of a regular file; "" otherwise.
+std::string StampOf(const std::string& path);
 
 class JobRunner {
 public:

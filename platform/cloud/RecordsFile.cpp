@@ -10,6 +10,7 @@
 #include <glib.h>
 
 #include <device/cloud.h>
+#include <device/host.h>
 
 namespace cloud {
 namespace {
@@ -141,34 +142,12 @@ int ReadRecordsFile(const std::string& path, std::vector<Record>& out)
 {
     out.clear();
     if (path.empty()) return VELURIO_CLOUD_ERROR_INVALID_PARAMETER;
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return VELURIO_CLOUD_ERROR_IO_ERROR;
-    struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        close(fd);
-        return VELURIO_CLOUD_ERROR_IO_ERROR;
+    std::string image;
+    switch (device::ReadRegularFile(path, kMaxFileSize, &image)) {
+    case device::ReadStatus::Ok: return DecodeRecords(image.data(), image.size(), out);
+    case device::ReadStatus::TooLarge: return VELURIO_CLOUD_ERROR_INVALID_FILE;
+    default: return VELURIO_CLOUD_ERROR_IO_ERROR;
     }
-    if (st.st_size < 0 || static_cast<uint64_t>(st.st_size) > kMaxFileSize) {
-        close(fd);
-        return VELURIO_CLOUD_ERROR_INVALID_FILE;
-    }
-    // Read at most one byte beyond the cap so a file that grew meanwhile is
-    // still refused instead of read in part.
-    std::string buffer(static_cast<size_t>(st.st_size) + 1, '\0');
-    size_t got = 0;
-    while (got < buffer.size()) {
-        ssize_t n = read(fd, &buffer[got], buffer.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            close(fd);
-            return VELURIO_CLOUD_ERROR_IO_ERROR;
-        }
-        if (n == 0) break;
-        got += static_cast<size_t>(n);
-    }
-    close(fd);
-    if (got != static_cast<size_t>(st.st_size)) return VELURIO_CLOUD_ERROR_INVALID_FILE;
-    return DecodeRecords(buffer.data(), got, out);
 }
 
 int WriteRecordsFile(const std::string& path, const std::vector<Record>& records)
@@ -177,7 +156,10 @@ int WriteRecordsFile(const std::string& path, const std::vector<Record>& records
     std::string image;
     if (!EncodeRecords(records, image)) return VELURIO_CLOUD_ERROR_INVALID_PARAMETER;
     GError* error = nullptr;
-    if (!g_file_set_contents(path.c_str(), image.data(), static_cast<gssize>(image.size()), &error)) {
+    if (!g_file_set_contents_full(path.c_str(), image.data(), static_cast<gssize>(image.size()),
+                                  static_cast<GFileSetContentsFlags>(G_FILE_SET_CONTENTS_CONSISTENT |
+                                                                     G_FILE_SET_CONTENTS_ONLY_EXISTING),
+                                  0600, &error)) {
         g_clear_error(&error);
         return VELURIO_CLOUD_ERROR_IO_ERROR;
     }

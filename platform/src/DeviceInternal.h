@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include <device/host.h>
+
 namespace device {
 namespace internal {
 
@@ -24,13 +26,36 @@ private:
     int mFd = -1;
 };
 
-// mkdir -p with mode 0755; true when the directory exists afterwards.
+// Tag of the host layer's own log lines (refused files and directories).
+constexpr const char* kHostLogTag = "device-host";
+
+// The root must be a directory owned by this user that nobody else can
+// write; a refusal is logged with the path.
+bool CheckRoot(const std::string& root);
+// The last directory refusal of this thread, as logged.
+std::string LastRefusal();
+// mkdir -p with mode 0700 whatever the umask; every level below the root is
+// checked like the root (no link, owned by this user, not writable by
+// others). True when the directory exists and passed.
 bool MakeDirs(const std::string& path);
-// One level only: a directory under a root that was removed stays absent, so
-// a process outliving its device never brings the root back.
+// One level only, checked the same way: a directory under a root that was
+// removed stays absent, so a process outliving its device never brings the
+// root back.
 bool MakeDir(const std::string& path);
 
-// Atomic replacement of a file's content (temporary file + rename).
+// What tells one version of a file from another, also when it was replaced
+// by a rename (inode and change time, not only size and modification time).
+struct FileStamp {
+    unsigned long long dev = 0, ino = 0, size = 0;
+    long long ctimeSec = 0, ctimeNsec = 0, mtimeSec = 0, mtimeNsec = 0;
+    bool operator==(const FileStamp& other) const;
+};
+// ReadRegularFile that skips the read when the file still has `*stamp`
+// (*unchanged true, content untouched); otherwise reads and updates *stamp.
+ReadStatus ReadRegularFileIfChanged(const std::string& path, size_t maxSize, std::string* content, FileStamp* stamp,
+                                    bool* unchanged);
+
+// Atomic replacement of a file's content (temporary file + rename), mode 0600.
 bool WriteFileAtomic(const std::string& path, const std::string& content);
 
 // malloc'ed copy for texts handed to C callers, who free() them.

@@ -3,6 +3,8 @@
 #include <glib.h>
 
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <utility>
 
 #include "DeviceInternal.h"
@@ -19,24 +21,22 @@ using KeyFilePtr = std::unique_ptr<GKeyFile, KeyFileDeleter>;
 
 // Loads the store; a missing file is an empty store, an unreadable or
 // unparsable one is an error (and is never overwritten).
-KeyFilePtr Load(const std::string& path, bool* ok)
+KeyFilePtr Parse(const std::string& data, bool* ok)
 {
     KeyFilePtr file(g_key_file_new());
-    *ok = true;
-    gchar* data = nullptr;
-    gsize length = 0;
-    GError* error = nullptr;
-    if (!g_file_get_contents(path.c_str(), &data, &length, &error)) {
-        *ok = g_error_matches(error, G_FILE_ERROR, G_FILE_ERROR_NOENT);
-        g_error_free(error);
-        return file;
-    }
-    if (!g_key_file_load_from_data(file.get(), data, length, G_KEY_FILE_NONE, &error)) {
-        *ok = false;
-        g_error_free(error);
-    }
-    g_free(data);
+    *ok = data.empty() || g_key_file_load_from_data(file.get(), data.data(), data.size(), G_KEY_FILE_NONE, nullptr);
     return file;
+}
+
+KeyFilePtr Load(const std::string& path, bool* ok)
+{
+    std::string data;
+    const ReadStatus status = ReadRegularFile(path, kMaxStoreFileSize, &data);
+    if (status != ReadStatus::Ok) {
+        *ok = status == ReadStatus::Missing;
+        return KeyFilePtr(g_key_file_new());
+    }
+    return Parse(data, ok);
 }
 
 bool ParseType(const char* text, ValueType* type)
@@ -103,6 +103,46 @@ void WriteValue(GKeyFile* file, const std::string& key, const KeyValue& value)
         g_key_file_set_string(file, group, "value", value.stringValue.c_str());
         break;
     }
+}
+
+// Readers ask for one key at a time, many times per second: each version of
+// a store is parsed once. A key present with an unreadable value maps to nullopt.
+struct Snapshot {
+    FileStamp stamp;
+    bool ok = false;
+    std::map<std::string, std::optional<KeyValue>> values;
+};
+
+std::mutex gSnapshotMutex;
+
+std::shared_ptr<const Snapshot> Current(const std::string& path)
+{
+    static auto* snapshots = new std::map<std::string, std::shared_ptr<const Snapshot>>();
+    std::lock_guard<std::mutex> guard(gSnapshotMutex);
+    std::shared_ptr<const Snapshot>& cached = (*snapshots)[path];
+    FileStamp stamp = cached ? cached->stamp : FileStamp{};
+    std::string data;
+    bool unchanged = false;
+    const ReadStatus status = ReadRegularFileIfChanged(path, kMaxStoreFileSize, &data, &stamp, &unchanged);
+    if (status == ReadStatus::Ok && unchanged && cached)
+        return cached;
+    auto fresh = std::make_shared<Snapshot>();
+    fresh->stamp = stamp;
+    fresh->ok = status == ReadStatus::Missing;
+    if (status == ReadStatus::Ok) {
+        KeyFilePtr file = Parse(data, &fresh->ok);
+        gchar** groups = g_key_file_get_groups(file.get(), nullptr);
+        for (gchar** group = groups; fresh->ok && group && *group; ++group) {
+            KeyValue value;
+            if (ReadValue(file.get(), *group, &value))
+                fresh->values[*group] = value;
+            else
+                fresh->values[*group] = std::nullopt;
+        }
+        g_strfreev(groups);
+    }
+    cached = fresh;
+    return cached;
 }
 
 } // namespace
@@ -194,29 +234,27 @@ StoreResult KeyStore::Get(const std::string& key, KeyValue* value) const
 {
     if (!IsValidKey(key))
         return StoreResult::InvalidKey;
-    bool ok = false;
-    KeyFilePtr file = Load(mPath, &ok);
-    if (!ok)
+    std::shared_ptr<const Snapshot> snapshot = Current(mPath);
+    if (!snapshot->ok)
         return StoreResult::IoError;
-    if (!g_key_file_has_group(file.get(), key.c_str()))
+    auto found = snapshot->values.find(key);
+    if (found == snapshot->values.end())
         return StoreResult::NoKey;
-    return ReadValue(file.get(), key.c_str(), value) ? StoreResult::Ok : StoreResult::IoError;
+    if (!found->second)
+        return StoreResult::IoError;
+    *value = *found->second;
+    return StoreResult::Ok;
 }
 
 bool KeyStore::ReadAll(std::map<std::string, KeyValue>* values) const
 {
     values->clear();
-    bool ok = false;
-    KeyFilePtr file = Load(mPath, &ok);
-    if (!ok)
+    std::shared_ptr<const Snapshot> snapshot = Current(mPath);
+    if (!snapshot->ok)
         return false;
-    gchar** groups = g_key_file_get_groups(file.get(), nullptr);
-    for (gchar** group = groups; group && *group; ++group) {
-        KeyValue value;
-        if (ReadValue(file.get(), *group, &value))
-            (*values)[*group] = value;
-    }
-    g_strfreev(groups);
+    for (const auto& [key, value] : snapshot->values)
+        if (value)
+            (*values)[key] = *value;
     return true;
 }
 

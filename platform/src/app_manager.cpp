@@ -9,30 +9,11 @@
 #include <string>
 
 #include "DeviceInternal.h"
+#include "launch_common.h"
 
 using device::Fault;
 
 namespace {
-
-// Identity another process runs as: its WEATHER_DEVICE_APP_ID.
-std::string AppIdOfProcess(pid_t pid)
-{
-    std::string path = "/proc/" + std::to_string(pid) + "/environ";
-    gchar* data = nullptr;
-    gsize length = 0;
-    if (!g_file_get_contents(path.c_str(), &data, &length, nullptr))
-        return "";
-    std::string prefix = std::string(device::kAppIdEnv) + "=";
-    std::string found;
-    for (gsize start = 0; start < length;) {
-        std::string entry(data + start);
-        if (entry.compare(0, prefix.size(), prefix) == 0)
-            found = entry.substr(prefix.size());
-        start += entry.size() + 1;
-    }
-    g_free(data);
-    return found;
-}
 
 // Common shape of the fault-aware text getters; `fault` is checked once per
 // call so count-limited faults count calls.
@@ -72,7 +53,8 @@ extern "C" int app_manager_get_app_id(pid_t pid, char** app_id)
     const Fault fault = device::ActiveFault("app_manager_get_app_id");
     if (fault == Fault::Error)
         return APP_MANAGER_ERROR_NO_SUCH_APP;
-    std::string id = pid == getpid() ? device::OwnAppId() : AppIdOfProcess(pid);
+    // Another process is the installed application whose executable it runs.
+    std::string id = device::launch::AppIdOfProcess(pid);
     if (id.empty() && fault == Fault::None)
         return APP_MANAGER_ERROR_NO_SUCH_APP;
     return Answer(fault, id, app_id);

@@ -5,6 +5,7 @@
 
 #include <glib.h>
 #include <glib/gstdio.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,6 +19,9 @@
 #ifndef WEATHER_SERVICE_BINARY
 #define WEATHER_SERVICE_BINARY ""
 #endif
+#ifndef WEATHER_BACKUPCTL_BINARY
+#define WEATHER_BACKUPCTL_BINARY ""
+#endif
 #ifndef WEATHER_RES_STAGING_DIR
 #define WEATHER_RES_STAGING_DIR ""
 #endif
@@ -29,6 +33,7 @@ namespace {
 constexpr const char* kWeatherPkg = "com.velurio.weather";
 constexpr const char* kPlatformCert = "velurio-platform";
 constexpr const char* kStagingEnv = "WEATHER_RES_STAGING_DIR";
+constexpr size_t kMaxResourceSize = 64u * 1024u * 1024u;
 
 struct KeyFileDeleter {
     void operator()(GKeyFile* file) const { g_key_file_free(file); }
@@ -41,7 +46,7 @@ std::vector<AppInfo> DefaultApps()
         {"com.velurio.weather", kWeatherPkg, kPlatformCert, "", "1.0.0"},
         {"com.velurio.weather-agent", kWeatherPkg, kPlatformCert, "", "1.0.0"},
         {"com.velurio.weather-backuprestore", kWeatherPkg, kPlatformCert, kServiceBinaryToken, "1.0.0"},
-        {"com.velurio.cloud-backup-client", "com.velurio.cloud-backup", kPlatformCert, "", "1.0.0"},
+        {"com.velurio.cloud-backup-client", "com.velurio.cloud-backup", kPlatformCert, kBackupctlToken, "1.0.0"},
     };
 }
 
@@ -83,7 +88,9 @@ bool MakePackageDirs(const std::string& pkgId)
 KeyFilePtr LoadRegistry()
 {
     KeyFilePtr file(g_key_file_new());
-    g_key_file_load_from_file(file.get(), RegistryPath().c_str(), G_KEY_FILE_NONE, nullptr);
+    std::string data;
+    if (ReadRegularFile(RegistryPath(), kMaxStoreFileSize, &data) == ReadStatus::Ok)
+        g_key_file_load_from_data(file.get(), data.data(), data.size(), G_KEY_FILE_NONE, nullptr);
     return file;
 }
 
@@ -95,15 +102,69 @@ std::string GetText(GKeyFile* file, const char* group, const char* key)
     return result;
 }
 
+// Executable as stored (tokens unresolved).
 AppInfo ReadApp(GKeyFile* file, const char* appId)
 {
     AppInfo app;
     app.appId = appId;
     app.pkgId = GetText(file, appId, "package");
     app.certificate = GetText(file, appId, "certificate");
-    app.executable = ResolveExecutable(GetText(file, appId, "executable"));
+    app.executable = GetText(file, appId, "executable");
     app.version = GetText(file, appId, "version");
     return app;
+}
+
+// The registry is read for every request and every identity check: parsed
+// once per version of the file.
+struct RegistryCache {
+    std::mutex mutex;
+    std::string path;
+    internal::FileStamp stamp;
+    std::vector<AppInfo> apps; // executables as stored
+};
+
+std::vector<AppInfo> RegistryApps()
+{
+    static auto* cache = new RegistryCache();
+    std::lock_guard<std::mutex> guard(cache->mutex);
+    const std::string path = RegistryPath();
+    if (cache->path != path) {
+        cache->path = path;
+        cache->stamp = {};
+    }
+    std::string data;
+    bool unchanged = false;
+    if (internal::ReadRegularFileIfChanged(path, kMaxStoreFileSize, &data, &cache->stamp, &unchanged) !=
+        ReadStatus::Ok) {
+        cache->apps.clear();
+        return {};
+    }
+    if (!unchanged) {
+        cache->apps.clear();
+        KeyFilePtr file(g_key_file_new());
+        if (g_key_file_load_from_data(file.get(), data.data(), data.size(), G_KEY_FILE_NONE, nullptr)) {
+            gchar** groups = g_key_file_get_groups(file.get(), nullptr);
+            for (gchar** group = groups; group && *group; ++group)
+                cache->apps.push_back(ReadApp(file.get(), *group));
+            g_strfreev(groups);
+        }
+    }
+    return cache->apps;
+}
+
+// Canonical path of an executable of this build, never from the environment:
+// whoever starts a process chooses its environment.
+std::string IdentityExecutable(const std::string& stored)
+{
+    std::string path = stored == kServiceBinaryToken ? WEATHER_SERVICE_BINARY
+                       : stored == kBackupctlToken   ? WEATHER_BACKUPCTL_BINARY
+                                                     : stored;
+    if (path.empty())
+        return "";
+    char* real = realpath(path.c_str(), nullptr);
+    std::string result = real ? real : path;
+    free(real);
+    return result;
 }
 
 void WriteApp(GKeyFile* file, const AppInfo& app)
@@ -157,14 +218,12 @@ bool CopyTree(const std::string& from, const std::string& to)
         GStatBuf dstStat;
         if (g_stat(dst.c_str(), &dstStat) == 0 && !NewerThan(srcStat, dstStat))
             continue;
-        gchar* data = nullptr;
-        gsize length = 0;
-        if (!g_file_get_contents(src.c_str(), &data, &length, nullptr)) {
+        std::string data;
+        if (ReadRegularFile(src, kMaxResourceSize, &data) != ReadStatus::Ok) {
             ok = false;
             continue;
         }
-        ok = internal::WriteFileAtomic(dst, std::string(data, length)) && ok;
-        g_free(data);
+        ok = internal::WriteFileAtomic(dst, data) && ok;
     }
     g_dir_close(dir);
     return ok;
@@ -178,6 +237,7 @@ std::string StagingDir()
 
 std::mutex gSetupMutex;
 std::string gSetupRoot; // root already set up by this process
+std::string gSetupError;
 
 } // namespace
 
@@ -188,8 +248,17 @@ std::string Root()
     if (env && *env) {
         root = env;
     } else {
+        // Never a shared directory: without HOME, the account's own home.
         const char* home = g_getenv("HOME");
-        root = (home && *home) ? std::string(home) + "/.weather-device" : "/tmp/weather-device";
+        std::string homeDir = (home && *home) ? home : "";
+        if (homeDir.empty()) {
+            struct passwd* account = getpwuid(getuid());
+            if (account && account->pw_dir && account->pw_dir[0] == '/')
+                homeDir = account->pw_dir;
+        }
+        if (homeDir.empty())
+            return "";
+        root = homeDir + "/.weather-device";
     }
     while (root.size() > 1 && root.back() == '/')
         root.pop_back();
@@ -223,7 +292,27 @@ std::string ServiceBinary()
 
 std::string ResolveExecutable(const std::string& stored)
 {
+    if (stored == kBackupctlToken)
+        return WEATHER_BACKUPCTL_BINARY;
     return stored == kServiceBinaryToken ? ServiceBinary() : stored;
+}
+
+std::vector<std::string> AppIdsOfExecutable(const std::string& exe)
+{
+    internal::EnsureDevice();
+    std::vector<std::string> ids;
+    if (exe.empty())
+        return ids;
+    for (const AppInfo& app : RegistryApps())
+        if (!app.executable.empty() && IdentityExecutable(app.executable) == exe)
+            ids.push_back(app.appId);
+    return ids;
+}
+
+std::string SetupError()
+{
+    std::lock_guard<std::mutex> guard(gSetupMutex);
+    return gSetupError;
 }
 
 bool EnsureDefaultDevice()
@@ -231,10 +320,19 @@ bool EnsureDefaultDevice()
     std::lock_guard<std::mutex> guard(gSetupMutex);
     const std::string root = Root();
     // A root this process set up and that was removed since stays removed.
-    if (gSetupRoot == root)
+    if (!root.empty() && gSetupRoot == root)
         return g_file_test(RegistryPath().c_str(), G_FILE_TEST_EXISTS);
-    if (!internal::MakeDirs(root))
+    gSetupError.clear();
+    if (root.empty()) {
+        gSetupError = "no device root: set WEATHER_DEVICE_ROOT or HOME";
         return false;
+    }
+    if (!internal::MakeDirs(root)) {
+        gSetupError = internal::LastRefusal();
+        if (gSetupError.empty())
+            gSetupError = "cannot create the device root [" + root + "]";
+        return false;
+    }
     // Two processes may start on a fresh root at once: the first builds it,
     // the second waits and finds the registry.
     internal::FileLock lock(SetupLockPath());
@@ -254,15 +352,15 @@ bool EnsureDefaultDevice()
         // The registry comes last: its presence means the device is complete.
         ok = ok && SaveRegistry(registry.get());
     } else {
-        KeyFilePtr registry = LoadRegistry();
-        gchar** groups = g_key_file_get_groups(registry.get(), nullptr);
-        for (gchar** group = groups; group && *group; ++group)
-            ok = MakePackageDirs(GetText(registry.get(), *group, "package")) && ok;
-        g_strfreev(groups);
+        for (const AppInfo& app : RegistryApps())
+            ok = MakePackageDirs(app.pkgId) && ok;
     }
     ok = CopyTree(StagingDir(), PackageResourceDir(kWeatherPkg)) && ok;
     if (ok)
         gSetupRoot = root;
+    else
+        gSetupError = internal::LastRefusal().empty() ? "cannot set up the device under [" + root + "]"
+                                                      : internal::LastRefusal();
     return ok;
 }
 
@@ -276,12 +374,9 @@ bool EnsureDevice()
 std::vector<AppInfo> InstalledApps()
 {
     internal::EnsureDevice();
-    std::vector<AppInfo> apps;
-    KeyFilePtr registry = LoadRegistry();
-    gchar** groups = g_key_file_get_groups(registry.get(), nullptr);
-    for (gchar** group = groups; group && *group; ++group)
-        apps.push_back(ReadApp(registry.get(), *group));
-    g_strfreev(groups);
+    std::vector<AppInfo> apps = RegistryApps();
+    for (AppInfo& app : apps)
+        app.executable = ResolveExecutable(app.executable);
     return apps;
 }
 
@@ -290,10 +385,13 @@ std::optional<AppInfo> FindApp(const std::string& appId)
     internal::EnsureDevice();
     if (appId.empty())
         return std::nullopt;
-    KeyFilePtr registry = LoadRegistry();
-    if (!g_key_file_has_group(registry.get(), appId.c_str()))
-        return std::nullopt;
-    return ReadApp(registry.get(), appId.c_str());
+    for (AppInfo& app : RegistryApps()) {
+        if (app.appId == appId) {
+            app.executable = ResolveExecutable(app.executable);
+            return app;
+        }
+    }
+    return std::nullopt;
 }
 
 bool InstallApp(const AppInfo& app)

@@ -9,8 +9,11 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <map>
+#include <mutex>
 
 #include "DeviceInternal.h"
+#include "launch_transport.h"
 
 namespace device {
 namespace launch {
@@ -38,62 +41,10 @@ bool InRunDir(const std::string& path, const char* prefix, const char* suffix)
     return ok;
 }
 
-std::string IdentityPath(pid_t pid)
-{
-    return RunDir() + "/ident/" + std::to_string(pid);
-}
-
-// Start time of a process in clock ticks since boot (field 22 of its stat
-// line, counted after the command name, which may hold blanks); empty if gone.
-std::string StartTime(pid_t pid)
-{
-    gchar* stat = nullptr;
-    if (!g_file_get_contents(("/proc/" + std::to_string(pid) + "/stat").c_str(), &stat, nullptr, nullptr))
-        return "";
-    std::string result;
-    if (const char* end = std::strrchr(stat, ')')) {
-        gchar** fields = g_strsplit(end + 1, " ", 0);
-        // fields[0] is empty (the blank after ')'), fields[1] is field 3.
-        if (g_strv_length(fields) > 20)
-            result = fields[20];
-        g_strfreev(fields);
-    }
-    g_free(stat);
-    return result;
-}
-
-std::string PublishedAppId(pid_t pid)
-{
-    gchar* text = nullptr;
-    if (!g_file_get_contents(IdentityPath(pid).c_str(), &text, nullptr, nullptr))
-        return "";
-    std::string result;
-    gchar** lines = g_strsplit(text, "\n", 3);
-    if (lines[0] && lines[1] && lines[0][0] != '\0' && StartTime(pid) == lines[0])
-        result = lines[1];
-    g_strfreev(lines);
-    g_free(text);
-    return result;
-}
-
-std::string StartupAppId(pid_t pid)
-{
-    gchar* environ = nullptr;
-    gsize length = 0;
-    if (!g_file_get_contents(("/proc/" + std::to_string(pid) + "/environ").c_str(), &environ, &length, nullptr))
-        return "";
-    const std::string prefix = std::string(kAppIdEnv) + "=";
-    std::string result;
-    for (gsize at = 0; at < length;) {
-        const char* entry = environ + at;
-        const size_t size = strnlen(entry, length - at);
-        if (size >= prefix.size() && std::strncmp(entry, prefix.c_str(), prefix.size()) == 0)
-            result.assign(entry + prefix.size(), size - prefix.size());
-        at += size + 1;
-    }
-    g_free(environ);
-    return result;
-}
+struct RefusalWindow {
+    gint64 loggedAtUs = 0;
+    unsigned skipped = 0;
+};
 
 } // namespace
 
@@ -112,19 +63,9 @@ std::string LockPath(const std::string& appId)
     return RunDir() + "/" + appId + ".lock";
 }
 
-std::string NewRequestFilePath(const std::string& appId)
-{
-    return RunDir() + "/req-" + appId + "-" + Token() + ".gv";
-}
-
 std::string NewReplySocketPath()
 {
     return RunDir() + "/reply-" + std::to_string(getpid()) + "-" + Token() + ".sock";
-}
-
-bool IsRequestFilePath(const std::string& path)
-{
-    return InRunDir(path, "req-", ".gv");
 }
 
 bool IsReplySocketPath(const std::string& path)
@@ -148,28 +89,53 @@ std::string AppIdOfProcess(pid_t pid)
         return "";
     if (pid == getpid())
         return OwnAppId();
-    std::string published = PublishedAppId(pid);
-    return published.empty() ? StartupAppId(pid) : published;
+    return AppIdOfPeer(pid, geteuid(), ExecutableOf(pid));
 }
 
-void PublishOwnIdentity()
+std::string AppIdOfPeer(pid_t pid, uid_t uid, const std::string& exe)
 {
-    const pid_t pid = getpid();
-    const std::string appId = OwnAppId();
-    const std::string path = IdentityPath(pid);
-    if (appId.empty()) {
-        unlink(path.c_str());
-        return;
+    if (pid <= 0)
+        return "";
+    if (pid == getpid())
+        return OwnAppId(); // a thread of this process: it knows itself
+    if (uid != geteuid()) {
+        LAUNCH_REFUSAL("caller pid %d runs as uid %u, not as this user", static_cast<int>(pid),
+                       static_cast<unsigned>(uid));
+        return "";
     }
-    const std::string content = StartTime(pid) + "\n" + appId + "\n";
-    gchar* current = nullptr;
-    bool same = g_file_get_contents(path.c_str(), &current, nullptr, nullptr) && content == current;
-    g_free(current);
-    if (same)
-        return;
-    if (!internal::MakeDirs(RunDir() + "/ident") || !internal::WriteFileAtomic(path, content))
-        LAUNCH_LOG("cannot publish the identity of process %d", static_cast<int>(pid));
+    if (exe.empty())
+        return "";
+    std::vector<std::string> matches = AppIdsOfExecutable(exe);
+    if (matches.size() == 1)
+        return matches.front();
+    if (matches.size() > 1)
+        LAUNCH_REFUSAL("caller pid %d runs [%s], which %zu installed applications share: no identity",
+                       static_cast<int>(pid), exe.c_str(), matches.size());
+    return "";
+}
+
+bool RefusalLogDue(const char* kind, unsigned* skipped)
+{
+    static std::mutex mutex;
+    static auto* windows = new std::map<std::string, RefusalWindow>();
+    std::lock_guard<std::mutex> guard(mutex);
+    RefusalWindow& window = (*windows)[kind];
+    const gint64 now = g_get_monotonic_time();
+    if (window.loggedAtUs != 0 && now - window.loggedAtUs < kRefusalLogIntervalMs * G_GINT64_CONSTANT(1000)) {
+        ++window.skipped;
+        return false;
+    }
+    *skipped = window.skipped;
+    window.skipped = 0;
+    window.loggedAtUs = now;
+    return true;
 }
 
 } // namespace launch
+
+bool IsAppRunning(const std::string& appId)
+{
+    return launch::IsValidAppId(appId) && launch::IsListening(launch::SocketPath(appId));
+}
+
 } // namespace device

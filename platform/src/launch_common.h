@@ -17,10 +17,9 @@ namespace launch {
 
 constexpr const char* kLogTag = "device-appcontrol";
 
-// Caller identity handed by the spawning host layer to a process it starts.
-constexpr const char* kCallerEnv = "WEATHER_DEVICE_CALLER_ID";
-// argv option naming the request file of the start request.
-constexpr const char* kRequestArg = "--device-request";
+// argv option of a service started by the host layer for a request: it
+// listens, then takes that request from its socket before anything else.
+constexpr const char* kStartArg = "--device-start";
 
 constexpr uint32_t kRequestMagic = 0x57445251; // "WDRQ"
 constexpr uint32_t kReplyMagic = 0x57445250;   // "WDRP"
@@ -29,7 +28,8 @@ constexpr size_t kMaxPayload = 256 * 1024;
 
 constexpr int kAckTimeoutMs = 5000;   // sender waits this long for the receiver's verdict
 constexpr int kReadTimeoutMs = 5000;  // receiver drops a connection that stalls longer
-constexpr int kStartTimeoutMs = 5000; // spawner waits this long for the new socket
+constexpr int kStartTimeoutMs = 5000; // spawner waits this long for the new socket, the new
+                                      // service as long for its start request
 constexpr size_t kMaxConnections = 64;
 
 // Verdict byte a receiver writes back. A connection closed without one means
@@ -41,30 +41,43 @@ constexpr char kAckRejected = 'R';
 std::string RunDir();
 std::string SocketPath(const std::string& appId);
 std::string LockPath(const std::string& appId);
-// Fresh unique names for a start request file and a reply socket.
-std::string NewRequestFilePath(const std::string& appId);
+// Fresh unique name for a reply socket.
 std::string NewReplySocketPath();
-// True for paths that NewRequestFilePath / NewReplySocketPath can produce, so
-// a received name never points outside the run directory.
-bool IsRequestFilePath(const std::string& path);
+// True for paths that NewReplySocketPath can produce, so a received name
+// never points outside the run directory.
 bool IsReplySocketPath(const std::string& path);
 
 // Application ids become file names: letters, digits, '.', '_', '-' only.
 bool IsValidAppId(const std::string& appId);
 
-// Identity the host layer knows for a process (empty if none): for this
-// process its own; for another the identity its host layer published for its
-// pid (checked against the process start time, so a reused pid never
-// inherits it), else the WEATHER_DEVICE_APP_ID it was started with.
+// Identity of a process as the host layer establishes it, never as the
+// process claims it: this process is its own identity; another is the one
+// installed application whose executable it runs (/proc/<pid>/exe), "" when
+// none or several are.
 std::string AppIdOfProcess(pid_t pid);
-// Publishes this process's current identity under <root>/run/ident/<pid>
-// before it connects to a receiver, which looks the peer pid up there.
-void PublishOwnIdentity();
+// Same for a connected peer, which must also run as this user.
+std::string AppIdOfPeer(pid_t pid, uid_t uid, const std::string& exe);
+
+// Refusals caused by other processes are logged at most once per interval
+// and kind; the next line logged says how many were left out.
+constexpr int kRefusalLogIntervalMs = 10000;
+// True when a line of this kind may be logged now; `skipped` is the number
+// left out since the last one.
+bool RefusalLogDue(const char* kind, unsigned* skipped);
 
 } // namespace launch
 } // namespace device
 
 #define LAUNCH_LOG(fmt, ...) \
     DLOG_LINE(device::launch::kLogTag, __FILE_NAME__, __func__, fmt, ##__VA_ARGS__)
+
+#define LAUNCH_REFUSAL(fmt, ...)                                                         \
+    do {                                                                                 \
+        unsigned skipped_ = 0;                                                           \
+        if (device::launch::RefusalLogDue(fmt, &skipped_) && skipped_ == 0)              \
+            LAUNCH_LOG(fmt, ##__VA_ARGS__);                                              \
+        else if (skipped_ != 0)                                                          \
+            LAUNCH_LOG(fmt " (%u more like it since the last line)", ##__VA_ARGS__, skipped_); \
+    } while (0)
 
 #endif

@@ -31,7 +31,7 @@ namespace {
 
 // A sent request whose reply is awaited on its own socket.
 struct PendingReply {
-    PendingReply() : server(kReplyMagic, [this](const std::string& payload, pid_t peer, uint64_t) {
+    PendingReply() : server(kReplyMagic, [this](const std::string& payload, const Peer& peer, uint64_t) {
                          return Take(payload, peer);
                      })
     {
@@ -45,7 +45,7 @@ struct PendingReply {
         delete reply;
     }
 
-    Verdict Take(const std::string& payload, pid_t peer);
+    Verdict Take(const std::string& payload, const Peer& peer);
 
     FrameServer server;
     app_control_h request = nullptr; // copy of what was sent, handed to the callback
@@ -86,7 +86,7 @@ gboolean DeliverReply(gpointer data)
     return G_SOURCE_REMOVE;
 }
 
-Verdict PendingReply::Take(const std::string& payload, pid_t peer)
+Verdict PendingReply::Take(const std::string& payload, const Peer& peer)
 {
     if (reply) {
         LAUNCH_LOG("rejected reply: the request was already answered");
@@ -103,7 +103,7 @@ Verdict PendingReply::Take(const std::string& payload, pid_t peer)
         delete parsed;
         return Verdict::Reject;
     }
-    parsed->caller = AppIdOfProcess(peer);
+    parsed->caller = AppIdOfPeer(peer.pid, peer.uid, peer.exe);
     parsed->replyTo.clear();
     reply = parsed;
     result = static_cast<app_control_result_e>(code);
@@ -115,13 +115,16 @@ int AppendToInbox(const app_control_s& request, const std::string& appId)
 {
     const std::string dir = InboxDir();
     const std::string path = dir + appId + ".jsonl";
-    const std::string line = InboxLine(request, OwnAppId(), static_cast<long long>(std::time(nullptr)));
+    // The caller as a receiver would know it: the application of this executable.
+    std::vector<std::string> ids = AppIdsOfExecutable(ExecutableOf(getpid()));
+    const std::string caller = ids.size() == 1 ? ids.front() : "";
+    const std::string line = InboxLine(request, caller, static_cast<long long>(std::time(nullptr)));
     if (!internal::MakeDirs(dir)) {
         LAUNCH_LOG("cannot create [%s]", dir.c_str());
         return APP_CONTROL_ERROR_IO_ERROR;
     }
     // One write() with O_APPEND: lines of concurrent senders never mix.
-    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (fd < 0) {
         LAUNCH_LOG("cannot open [%s]: %s", path.c_str(), g_strerror(errno));
         return APP_CONTROL_ERROR_IO_ERROR;
@@ -146,55 +149,44 @@ void DetachChild(gpointer)
 bool IsSocket(const std::string& path)
 {
     struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
+    return lstat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
 }
 
-// Starts the application with the request in a file named in its argv and
-// waits, bounded, until it listens. Called with the application's lock held.
-int Start(const AppInfo& app, const std::string& payload, const std::string& caller)
+// Starts the application detached and waits, bounded, until it listens; the
+// caller then delivers the request over the socket like any other, so the new
+// process learns who sent it the same way. Called with the application's lock held.
+bool Start(const AppInfo& app)
 {
-    const std::string requestPath = NewRequestFilePath(app.appId);
-    GError* error = nullptr;
-    if (!g_file_set_contents_full(requestPath.c_str(), payload.data(), static_cast<gssize>(payload.size()),
-                                  G_FILE_SET_CONTENTS_CONSISTENT, 0600, &error)) {
-        LAUNCH_LOG("cannot write [%s]: %s", requestPath.c_str(), error->message);
-        g_error_free(error);
-        return APP_CONTROL_ERROR_IO_ERROR;
-    }
-    gchar* argv[] = {const_cast<gchar*>(app.executable.c_str()), const_cast<gchar*>(kRequestArg),
-                     const_cast<gchar*>(requestPath.c_str()), nullptr};
+    gchar* argv[] = {const_cast<gchar*>(app.executable.c_str()), const_cast<gchar*>(kStartArg), nullptr};
     gchar** envp = g_get_environ();
     envp = g_environ_setenv(envp, kRootEnv, Root().c_str(), TRUE);
     envp = g_environ_setenv(envp, kAppIdEnv, app.appId.c_str(), TRUE);
-    envp = caller.empty() ? g_environ_unsetenv(envp, kCallerEnv) : g_environ_setenv(envp, kCallerEnv, caller.c_str(), TRUE);
     for (const auto& [name, value] : DeviceLocaleEnvironment())
         envp = g_environ_setenv(envp, name.c_str(), value.c_str(), TRUE);
-    // Without DO_NOT_REAP_CHILD the child is started through an intermediate
-    // process: it is nobody's child here and never becomes our zombie.
-    gboolean spawned = g_spawn_async(nullptr, argv, envp, G_SPAWN_STDIN_FROM_DEV_NULL, DetachChild, nullptr, nullptr, &error);
+    GError* error = nullptr;
+    // DO_NOT_REAP_CHILD is left out: the child is started through an
+    // intermediate process, is nobody's child here and never our zombie.
+    gboolean spawned =
+        g_spawn_async(nullptr, argv, envp, G_SPAWN_STDIN_FROM_DEV_NULL, DetachChild, nullptr, nullptr, &error);
     g_strfreev(envp);
     if (!spawned) {
         LAUNCH_LOG("cannot start [%s] (%s): %s", app.appId.c_str(), app.executable.c_str(), error->message);
         g_error_free(error);
-        g_unlink(requestPath.c_str());
-        return APP_CONTROL_ERROR_LAUNCH_FAILED;
+        return false;
     }
-    // The new process removes the request file once it listens; it may
-    // already have served the request and ended by the time we look.
     const std::string socketPath = SocketPath(app.appId);
     const gint64 deadline = g_get_monotonic_time() + kStartTimeoutMs * G_GINT64_CONSTANT(1000);
-    while (!IsSocket(socketPath) && g_file_test(requestPath.c_str(), G_FILE_TEST_EXISTS)) {
+    while (!IsSocket(socketPath)) {
         if (g_get_monotonic_time() > deadline) {
-            // It has the request already; only the next sender may start a second one.
             LAUNCH_LOG("[%s] started but does not listen after %d ms", app.appId.c_str(), kStartTimeoutMs);
-            break;
+            return false;
         }
-        g_usleep(5000);
+        g_usleep(2000);
     }
-    return APP_CONTROL_ERROR_NONE;
+    return true;
 }
 
-int DeliverOrStart(const AppInfo& app, const std::string& payload, const std::string& caller)
+int DeliverOrStart(const AppInfo& app, const std::string& payload)
 {
     if (!internal::MakeDirs(RunDir()))
         return APP_CONTROL_ERROR_IO_ERROR;
@@ -205,10 +197,10 @@ int DeliverOrStart(const AppInfo& app, const std::string& payload, const std::st
         LAUNCH_LOG("cannot lock [%s]", LockPath(app.appId).c_str());
         return APP_CONTROL_ERROR_IO_ERROR;
     }
-    PublishOwnIdentity();
     const std::string socketPath = SocketPath(app.appId);
     const std::string frame = Frame(kRequestMagic, payload);
     const gint64 deadline = g_get_monotonic_time() + kStartTimeoutMs * G_GINT64_CONSTANT(1000);
+    bool started = false;
     for (;;) {
         switch (DeliverFrame(socketPath, frame, kAckTimeoutMs)) {
         case Delivery::Accepted:
@@ -222,9 +214,16 @@ int DeliverOrStart(const AppInfo& app, const std::string& payload, const std::st
         case Delivery::Failed:
             return APP_CONTROL_ERROR_LAUNCH_FAILED;
         case Delivery::NotRunning:
+            if (started) {
+                LAUNCH_LOG("[%s] ended before it took its start request", app.appId.c_str());
+                return APP_CONTROL_ERROR_LAUNCH_FAILED;
+            }
             // No socket, or the stale one of a process that died.
             g_unlink(socketPath.c_str());
-            return Start(app, payload, caller);
+            if (!Start(app))
+                return APP_CONTROL_ERROR_LAUNCH_FAILED;
+            started = true;
+            break;
         case Delivery::Dropped:
             // The process is ending; once its socket is gone a new one starts.
             if (g_get_monotonic_time() > deadline) {
@@ -248,7 +247,6 @@ int SendReply(const std::string& replyTo, const app_control_s& reply, app_contro
         std::lock_guard<std::mutex> guard(gReplyMutex);
         OwedReplies().erase(replyTo);
     }
-    PublishOwnIdentity();
     // Replies are not waited for: the sender reads them when its main loop runs.
     switch (DeliverFrame(replyTo, Frame(kReplyMagic, payload), kAckTimeoutMs, false)) {
     case Delivery::Accepted:
@@ -335,7 +333,7 @@ extern "C" int app_control_send_launch_request(app_control_h app_control, app_co
     if (payload.size() > kMaxPayload)
         LAUNCH_LOG("request of %zu bytes is too large", payload.size());
     else
-        result = DeliverOrStart(*app, payload, device::OwnAppId());
+        result = DeliverOrStart(*app, payload);
     if (pending && result != APP_CONTROL_ERROR_NONE) {
         {
             std::lock_guard<std::mutex> guard(gReplyMutex);

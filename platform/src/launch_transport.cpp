@@ -1,12 +1,14 @@
 // Socket transport of launch requests and replies (see service_app.cpp for
-// the whole picture).
+// the whole picture). A plain Unix socket watched by the main loop: GIO's
+// socket service cost milliseconds per request and memory besides.
 
 #include "launch_transport.h"
 
-#include <gio/gio.h>
-#include <gio/gunixsocketaddress.h>
+#include <glib-unix.h>
+#include <glib.h>
 #include <glib/gstdio.h>
 
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -15,6 +17,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -25,10 +28,10 @@ namespace launch {
 
 struct FrameServer::Connection {
     FrameServer* server = nullptr;
-    GSocketConnection* stream = nullptr;
-    GSocket* socket = nullptr;
-    GSource* source = nullptr;
+    int fd = -1;
+    guint readSource = 0;
     guint timeoutId = 0;
+    Peer peer;
     std::string buffer;
     size_t expected = kFrameHeaderSize;
     bool haveHeader = false;
@@ -43,22 +46,6 @@ uint32_t ReadWord(const std::string& bytes, size_t offset)
     for (size_t i = 0; i < 4; ++i)
         word = (word << 8) | static_cast<unsigned char>(bytes[offset + i]);
     return word;
-}
-
-gboolean OnReadable(GSocket*, GIOCondition, gpointer data)
-{
-    auto* connection = static_cast<FrameServer::Connection*>(data);
-    return connection->server->ReadSome(connection) ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
-}
-
-gboolean OnStalled(gpointer data)
-{
-    auto* connection = static_cast<FrameServer::Connection*>(data);
-    connection->timeoutId = 0;
-    if (!connection->buffer.empty() || connection->haveHeader)
-        LAUNCH_LOG("rejected request: connection stalled after %zu bytes", connection->buffer.size());
-    connection->server->Close(connection);
-    return G_SOURCE_REMOVE;
 }
 
 bool FillAddress(const std::string& path, sockaddr_un* address)
@@ -78,7 +65,33 @@ void SetTimeouts(int fd, int timeoutMs)
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
 }
 
+Peer PeerOf(int fd)
+{
+    Peer peer;
+    ucred credentials{};
+    socklen_t length = sizeof credentials;
+    if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) == 0 && length == sizeof credentials) {
+        peer.pid = credentials.pid;
+        peer.uid = credentials.uid;
+        peer.exe = ExecutableOf(credentials.pid);
+    }
+    return peer;
+}
+
 } // namespace
+
+std::string ExecutableOf(pid_t pid)
+{
+    if (pid <= 0)
+        return "";
+    char target[PATH_MAX + 1];
+    const std::string link = "/proc/" + std::to_string(pid) + "/exe";
+    ssize_t n = readlink(link.c_str(), target, PATH_MAX);
+    if (n <= 0)
+        return "";
+    target[n] = '\0';
+    return target;
+}
 
 FrameServer::FrameServer(uint32_t magic, Handler handler) : mMagic(magic), mHandler(std::move(handler)) {}
 
@@ -90,7 +103,7 @@ FrameServer::~FrameServer()
 bool FrameServer::Listen(const std::string& path)
 {
     sockaddr_un address;
-    if (mService || !FillAddress(path, &address)) {
+    if (mListenFd >= 0 || !FillAddress(path, &address)) {
         LAUNCH_LOG("cannot listen on [%s]: path too long or already listening", path.c_str());
         return false;
     }
@@ -104,70 +117,89 @@ bool FrameServer::Listen(const std::string& path)
         std::string(dir) + "/.bind-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
     g_free(dir);
     g_unlink(temporary.c_str());
-
-    GSocketService* service = g_socket_service_new();
-    GSocketAddress* bindAddress = g_unix_socket_address_new(temporary.c_str());
-    GError* error = nullptr;
-    gboolean bound = g_socket_listener_add_address(G_SOCKET_LISTENER(service), bindAddress, G_SOCKET_TYPE_STREAM,
-                                                   G_SOCKET_PROTOCOL_DEFAULT, nullptr, nullptr, &error);
-    g_object_unref(bindAddress);
+    sockaddr_un bindAddress;
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     struct stat info;
-    if (!bound || stat(temporary.c_str(), &info) != 0 || rename(temporary.c_str(), path.c_str()) != 0) {
-        LAUNCH_LOG("cannot listen on [%s]: %s", path.c_str(), error ? error->message : g_strerror(errno));
-        if (error)
-            g_error_free(error);
+    // The socket file gets 0600 before it has its public name: the umask never decides who may connect.
+    bool ok = fd >= 0 && FillAddress(temporary, &bindAddress) &&
+              bind(fd, reinterpret_cast<sockaddr*>(&bindAddress), sizeof bindAddress) == 0 &&
+              chmod(temporary.c_str(), 0600) == 0 && listen(fd, SOMAXCONN) == 0 && stat(temporary.c_str(), &info) == 0 &&
+              rename(temporary.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        LAUNCH_LOG("cannot listen on [%s]: %s", path.c_str(), g_strerror(errno));
         g_unlink(temporary.c_str());
-        g_socket_listener_close(G_SOCKET_LISTENER(service));
-        g_object_unref(service);
+        if (fd >= 0)
+            close(fd);
         return false;
     }
-    mService = service;
+    mListenFd = fd;
     mPath = path;
     mInode = info.st_ino;
-    g_signal_connect(mService, "incoming", G_CALLBACK(OnIncoming), this);
-    g_socket_service_start(mService);
+    mListenSource = g_unix_fd_add(fd, G_IO_IN, reinterpret_cast<GUnixFDSourceFunc>(OnAccept), this);
     return true;
 }
 
 void FrameServer::Stop()
 {
-    if (!mService)
+    if (mListenFd < 0)
         return;
     // Unlink first: from here a sender finds no socket and starts a new
     // instance instead of queueing behind this one.
     struct stat info;
     if (stat(mPath.c_str(), &info) == 0 && info.st_ino == mInode)
         g_unlink(mPath.c_str());
-    g_signal_handlers_disconnect_by_data(mService, this);
-    g_socket_service_stop(mService);
-    g_socket_listener_close(G_SOCKET_LISTENER(mService));
-    g_object_unref(mService);
-    mService = nullptr;
+    g_source_remove(mListenSource);
+    mListenSource = 0;
+    close(mListenFd);
+    mListenFd = -1;
     std::vector<Connection*> open(mConnections.begin(), mConnections.end());
     for (Connection* connection : open)
         Close(connection);
 }
 
-int FrameServer::OnIncoming(GSocketService*, void* stream, void*, void* self)
+int FrameServer::OnAccept(int fd, unsigned, void* self)
 {
     auto* server = static_cast<FrameServer*>(self);
-    if (server->mConnections.size() >= kMaxConnections) {
-        LAUNCH_LOG("rejected connection: %zu connections open", server->mConnections.size());
-        return TRUE; // the service drops its reference and with it the connection
+    for (;;) {
+        int client = accept4(fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (client < 0 && errno == EINTR)
+            continue;
+        if (client < 0)
+            return G_SOURCE_CONTINUE; // EAGAIN: all taken
+        if (server->mConnections.size() >= kMaxConnections) {
+            LAUNCH_REFUSAL("rejected connection: %zu connections open", server->mConnections.size());
+            close(client);
+            continue;
+        }
+        auto* connection = new Connection();
+        connection->server = server;
+        connection->fd = client;
+        connection->peer = PeerOf(client);
+        connection->readSource =
+            g_unix_fd_add(client, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
+                          reinterpret_cast<GUnixFDSourceFunc>(OnReadable), connection);
+        connection->timeoutId = g_timeout_add(kReadTimeoutMs, reinterpret_cast<GSourceFunc>(OnStalled), connection);
+        connection->ticket = server->mNextTicket++;
+        server->mConnections.insert(connection);
     }
-    auto* connection = new Connection();
-    connection->server = server;
-    connection->stream = G_SOCKET_CONNECTION(g_object_ref(stream));
-    connection->socket = g_socket_connection_get_socket(connection->stream);
-    connection->source = g_socket_create_source(connection->socket, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
-                                                nullptr);
-    g_source_set_callback(connection->source, reinterpret_cast<GSourceFunc>(reinterpret_cast<void (*)()>(OnReadable)),
-                          connection, nullptr);
-    g_source_attach(connection->source, nullptr);
-    connection->timeoutId = g_timeout_add(kReadTimeoutMs, OnStalled, connection);
-    connection->ticket = server->mNextTicket++;
-    server->mConnections.insert(connection);
-    return TRUE;
+}
+
+int FrameServer::OnReadable(int, unsigned, void* data)
+{
+    auto* connection = static_cast<Connection*>(data);
+    if (connection->server->ReadSome(connection))
+        return G_SOURCE_CONTINUE;
+    return G_SOURCE_REMOVE;
+}
+
+int FrameServer::OnStalled(void* data)
+{
+    auto* connection = static_cast<Connection*>(data);
+    connection->timeoutId = 0;
+    if (!connection->buffer.empty() || connection->haveHeader)
+        LAUNCH_REFUSAL("rejected request: connection stalled after %zu bytes", connection->buffer.size());
+    connection->server->Close(connection);
+    return G_SOURCE_REMOVE;
 }
 
 bool FrameServer::ReadSome(Connection* connection)
@@ -178,12 +210,12 @@ bool FrameServer::ReadSome(Connection* connection)
             const uint32_t magic = ReadWord(connection->buffer, 0);
             const uint32_t length = ReadWord(connection->buffer, 4);
             if (magic != mMagic) {
-                LAUNCH_LOG("rejected request: not a frame of this socket (magic 0x%08x)", magic);
+                LAUNCH_REFUSAL("rejected request: not a frame of this socket (magic 0x%08x)", magic);
                 Answer(connection, Verdict::Reject);
                 return false;
             }
             if (length > kMaxPayload) {
-                LAUNCH_LOG("rejected request: %u bytes announced, more than %zu", length, kMaxPayload);
+                LAUNCH_REFUSAL("rejected request: %u bytes announced, more than %zu", length, kMaxPayload);
                 Answer(connection, Verdict::Reject);
                 return false;
             }
@@ -196,23 +228,21 @@ bool FrameServer::ReadSome(Connection* connection)
             return false;
         }
         const size_t want = std::min(sizeof chunk, connection->expected - connection->buffer.size());
-        GError* error = nullptr;
-        gssize got = g_socket_receive_with_blocking(connection->socket, chunk, want, FALSE, nullptr, &error);
+        ssize_t got = recv(connection->fd, chunk, want, 0);
         if (got < 0) {
-            if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_WOULD_BLOCK)) {
-                g_error_free(error);
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
                 return true;
-            }
-            LAUNCH_LOG("rejected request: read failed: %s", error->message);
-            g_error_free(error);
+            LAUNCH_REFUSAL("rejected request: read failed: %s", g_strerror(errno));
             Close(connection);
             return false;
         }
         if (got == 0) {
             // Nothing at all is a probe of whether we listen; anything else is a cut request.
             if (!connection->buffer.empty() || connection->haveHeader)
-                LAUNCH_LOG("rejected request: truncated after %zu of %zu bytes", connection->buffer.size(),
-                           connection->expected);
+                LAUNCH_REFUSAL("rejected request: truncated after %zu of %zu bytes", connection->buffer.size(),
+                               connection->expected);
             Close(connection);
             return false;
         }
@@ -222,21 +252,15 @@ bool FrameServer::ReadSome(Connection* connection)
 
 void FrameServer::Finish(Connection* connection)
 {
-    pid_t peer = 0;
-    GError* error = nullptr;
-    GCredentials* credentials = g_socket_get_credentials(connection->socket, &error);
-    if (credentials) {
-        peer = g_credentials_get_unix_pid(credentials, nullptr);
-        g_object_unref(credentials);
-    } else {
-        LAUNCH_LOG("no peer credentials: %s", error ? error->message : "");
-        if (error)
-            g_error_free(error);
-        peer = -1;
+    // A process that connected and then executed another program keeps the
+    // connection but loses the identity of the first one.
+    if (!connection->peer.exe.empty() && ExecutableOf(connection->peer.pid) != connection->peer.exe) {
+        LAUNCH_LOG("caller pid %d changed its executable while connected", static_cast<int>(connection->peer.pid));
+        connection->peer.exe.clear();
     }
     const std::string payload = std::move(connection->buffer);
     connection->buffer.clear();
-    const Verdict verdict = mHandler(payload, peer, connection->ticket);
+    const Verdict verdict = mHandler(payload, connection->peer, connection->ticket);
     if (verdict != Verdict::Defer) {
         Answer(connection, verdict);
         return;
@@ -245,7 +269,9 @@ void FrameServer::Finish(Connection* connection)
     if (connection->timeoutId)
         g_source_remove(connection->timeoutId);
     connection->timeoutId = 0;
-    g_source_destroy(connection->source);
+    if (connection->readSource)
+        g_source_remove(connection->readSource);
+    connection->readSource = 0;
 }
 
 void FrameServer::Answer(uint64_t ticket, Verdict verdict)
@@ -262,7 +288,8 @@ void FrameServer::Answer(Connection* connection, Verdict verdict)
 {
     if (verdict == Verdict::Accept || verdict == Verdict::Reject) {
         const char ack = verdict == Verdict::Accept ? kAckAccepted : kAckRejected;
-        g_socket_send_with_blocking(connection->socket, &ack, 1, FALSE, nullptr, nullptr);
+        ssize_t ignored = send(connection->fd, &ack, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
+        (void)ignored;
     }
     Close(connection);
 }
@@ -271,10 +298,9 @@ void FrameServer::Close(Connection* connection)
 {
     if (connection->timeoutId)
         g_source_remove(connection->timeoutId);
-    g_source_destroy(connection->source);
-    g_source_unref(connection->source);
-    g_io_stream_close(G_IO_STREAM(connection->stream), nullptr, nullptr);
-    g_object_unref(connection->stream);
+    if (connection->readSource)
+        g_source_remove(connection->readSource);
+    close(connection->fd);
     mConnections.erase(connection);
     delete connection;
 }

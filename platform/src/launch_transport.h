@@ -11,8 +11,6 @@
 #include <set>
 #include <string>
 
-typedef struct _GSocketService GSocketService;
-
 namespace device {
 namespace launch {
 
@@ -23,21 +21,35 @@ enum class Verdict {
     Defer,  // verdict given later with FrameServer::Answer(ticket, ...)
 };
 
-// Listens on a Unix socket on the default GLib main context and reads one
-// frame per connection, bounded in size and time. Empty connections (probes)
-// are closed silently; malformed, truncated or oversized ones are logged.
+// The connecting process as the kernel reports it (SO_PEERCRED), and the
+// executable it ran when the connection was accepted and still runs when the
+// frame was complete. Empty exe: unknown, or it changed in between.
+struct Peer {
+    pid_t pid = -1;
+    uid_t uid = static_cast<uid_t>(-1);
+    std::string exe;
+};
+
+// Executable a process runs (/proc/<pid>/exe), "" when unknown.
+std::string ExecutableOf(pid_t pid);
+
+// Listens on a Unix socket watched by the default GLib main context and reads
+// one frame per connection, bounded in size and time. Empty connections
+// (probes) are closed silently; malformed, truncated or oversized ones are
+// logged, repeated refusals once per interval with a count.
 class FrameServer {
 public:
     // `ticket` names the connection for a deferred verdict.
-    using Handler = std::function<Verdict(const std::string& payload, pid_t peer, uint64_t ticket)>;
+    using Handler = std::function<Verdict(const std::string& payload, const Peer& peer, uint64_t ticket)>;
 
     FrameServer(uint32_t magic, Handler handler);
     ~FrameServer();
     FrameServer(const FrameServer&) = delete;
     FrameServer& operator=(const FrameServer&) = delete;
 
-    // Binds under a temporary name and renames into place, so the path exists
-    // only while something listens on it. Fails when a live listener holds it.
+    // Binds under a temporary name, makes it 0600 and renames it into place,
+    // so the path exists only while something listens on it and only this
+    // user can connect. Fails when a live listener holds it.
     bool Listen(const std::string& path);
     // Removes the socket (if still ours), stops listening, drops connections
     // (deferred ones included: their senders see no verdict).
@@ -45,19 +57,21 @@ public:
     // Gives the verdict of a deferred frame; unknown tickets are ignored.
     void Answer(uint64_t ticket, Verdict verdict);
 
-    // Per-connection state; used by the main-loop callbacks of the server.
     struct Connection;
-    bool ReadSome(Connection* connection); // false once the connection is closed
-    void Close(Connection* connection);
 
 private:
-    static int OnIncoming(GSocketService* service, void* stream, void* source, void* self);
+    static int OnAccept(int fd, unsigned condition, void* self);
+    static int OnReadable(int fd, unsigned condition, void* connection);
+    static int OnStalled(void* connection);
+    bool ReadSome(Connection* connection); // false once the connection is closed
+    void Close(Connection* connection);
     void Finish(Connection* connection);
     void Answer(Connection* connection, Verdict verdict);
 
     uint32_t mMagic;
     Handler mHandler;
-    GSocketService* mService = nullptr;
+    int mListenFd = -1;
+    unsigned mListenSource = 0;
     std::string mPath;
     unsigned long mInode = 0;
     std::set<Connection*> mConnections;

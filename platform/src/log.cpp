@@ -4,10 +4,13 @@
 #include <device/log.h>
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <glib.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -43,35 +46,119 @@ char PriorityLetter(log_priority prio)
     }
 }
 
-// One write() with O_APPEND so lines of concurrent processes never mix.
-bool AppendLine(const std::string& line)
+// The log file stays open between lines. Each line is one write() with
+// O_APPEND, so lines of concurrent processes never mix. Before each line the
+// path is compared with the open file: a rotation by another process or a
+// removed root makes it open the path again (the root itself is never made again).
+struct LogFile {
+    std::mutex mutex;
+    int fd = -1;
+    std::string path;
+    dev_t dev = 0;
+    ino_t ino = 0;
+};
+
+LogFile& File()
 {
-    const std::string path = device::LogPath();
-    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    static auto* file = new LogFile();
+    return *file;
+}
+
+void CloseLog(LogFile& file)
+{
+    if (file.fd >= 0)
+        close(file.fd);
+    file.fd = -1;
+}
+
+bool OpenLog(LogFile& file, const std::string& path)
+{
+    CloseLog(file);
+    const int flags = O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    int fd = open(path.c_str(), flags, 0600);
     if (fd < 0 && errno == ENOENT) {
         gchar* dir = g_path_get_dirname(path.c_str());
         device::internal::MakeDir(dir);
         g_free(dir);
-        fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+        fd = open(path.c_str(), flags, 0600);
     }
-    if (fd < 0)
+    struct stat info;
+    if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        if (fd >= 0)
+            close(fd);
+        return false;
+    }
+    file.fd = fd;
+    file.path = path;
+    file.dev = info.st_dev;
+    file.ino = info.st_ino;
+    return true;
+}
+
+bool StillCurrent(const LogFile& file, const std::string& path)
+{
+    struct stat info;
+    return file.fd >= 0 && file.path == path && lstat(path.c_str(), &info) == 0 && info.st_dev == file.dev &&
+           info.st_ino == file.ino;
+}
+
+bool AppendLine(const std::string& line)
+{
+    LogFile& file = File();
+    std::lock_guard<std::mutex> guard(file.mutex);
+    const std::string path = device::LogPath();
+    if (!StillCurrent(file, path) && !OpenLog(file, path))
         return false;
     ssize_t written;
     do {
-        written = write(fd, line.data(), line.size());
+        written = write(file.fd, line.data(), line.size());
     } while (written < 0 && errno == EINTR);
-    close(fd);
+    // Bounded like a ring buffer: past the limit the file becomes the one
+    // older generation, and the next line starts a new file.
+    struct stat info;
+    if (fstat(file.fd, &info) == 0 && info.st_size > static_cast<off_t>(device::kMaxLogBytes) &&
+        StillCurrent(file, path)) {
+        rename(path.c_str(), (path + ".1").c_str());
+        CloseLog(file);
+    }
     return written == static_cast<ssize_t>(line.size());
+}
+
+// The local zone is looked up once per process, not per line.
+GTimeZone* LocalZone()
+{
+    static GTimeZone* zone = g_time_zone_new_local();
+    return zone;
 }
 
 std::string Timestamp()
 {
-    GDateTime* now = g_date_time_new_now_local();
+    GDateTime* now = g_date_time_new_now(LocalZone());
     gchar* text = g_date_time_format_iso8601(now);
     std::string result = text ? text : "";
     g_free(text);
     g_date_time_unref(now);
     return result;
+}
+
+// getpid() once, and again in a child after fork().
+std::atomic<pid_t> gPid{0};
+
+void ForgetPid()
+{
+    gPid = 0;
+}
+
+pid_t Pid()
+{
+    pid_t pid = gPid;
+    if (pid == 0) {
+        static std::once_flag registered;
+        std::call_once(registered, [] { pthread_atfork(nullptr, nullptr, ForgetPid); });
+        pid = getpid();
+        gPid = pid;
+    }
+    return pid;
 }
 
 } // namespace
@@ -102,7 +189,7 @@ extern "C" int dlog_print(log_priority prio, const char* tag, const char* fmt, .
     // A message that ends its own line (the cloud failure line does) is not doubled.
     if (!text.empty() && text.back() == '\n')
         text.pop_back();
-    std::string line = Timestamp() + " " + PriorityLetter(prio) + "/" + tag + "(" + std::to_string(getpid()) +
+    std::string line = Timestamp() + " " + PriorityLetter(prio) + "/" + tag + "(" + std::to_string(Pid()) +
                        "): " + text + "\n";
     const char* toStderr = g_getenv(device::kLogStderrEnv);
     if (toStderr && g_strcmp0(toStderr, "1") == 0) {

@@ -46,7 +46,9 @@ long long NowMs()
 KeyFilePtr Load(const std::string& path)
 {
     KeyFilePtr file(g_key_file_new());
-    g_key_file_load_from_file(file.get(), path.c_str(), G_KEY_FILE_NONE, nullptr);
+    std::string data;
+    if (device::ReadRegularFile(path, device::kMaxStoreFileSize, &data) == device::ReadStatus::Ok)
+        g_key_file_load_from_data(file.get(), data.data(), data.size(), G_KEY_FILE_NONE, nullptr);
     return file;
 }
 

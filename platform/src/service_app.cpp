@@ -9,15 +9,15 @@
 //   a malformed one, and closes without answering when it is exiting.
 // - A sender takes the flock <root>/run/<app>.lock, then either delivers to
 //   the socket or, when there is none or it refuses connections (a killed
-//   process), removes it, writes the request to <root>/run/req-*.gv and starts
-//   the executable detached with "--device-request <file>", WEATHER_DEVICE_ROOT
-//   and WEATHER_DEVICE_APP_ID set, and holds the lock until the new process
-//   listens (it removes the file then), 5 s at most.
-// - The caller is never read from the request: for a socket it is the peer
-//   pid's identity (published by the sender's host layer under
-//   <root>/run/ident/<pid>, else the WEATHER_DEVICE_APP_ID it was started
-//   with); for a start request the spawner passes its own identity in
-//   WEATHER_DEVICE_CALLER_ID.
+//   process), removes it, starts the executable detached with
+//   "--device-start", WEATHER_DEVICE_ROOT and WEATHER_DEVICE_APP_ID set, waits
+//   (5 s at most) until the new process listens and delivers the request like
+//   any other. A service started so takes that first request before its
+//   create callback; without one within 5 s it logs why and ends with an
+//   error, before the create callback.
+// - The caller is never read from the request nor from anything the sender
+//   writes: it is the installed application whose executable the connected
+//   process runs (SO_PEERCRED pid and uid, /proc/<pid>/exe, the registry).
 // - A sender that wants a reply listens on <root>/run/reply-*.sock, named in
 //   the request's "reply_to" field; the reply is one "WDRP" frame. Requests
 //   still owed a reply when the service ends are answered "canceled".
@@ -35,6 +35,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstring>
@@ -61,12 +62,15 @@ struct app_event_info {
 };
 
 namespace device {
+namespace {
+bool gAllowWithoutStartRequest = false;
+} // namespace
 namespace launch {
 namespace {
 
 struct QueuedRequest {
     app_control_h handle;
-    uint64_t ticket; // 0: the start request from argv
+    uint64_t ticket; // connection waiting for the verdict
 };
 
 struct ServiceState {
@@ -78,6 +82,7 @@ struct ServiceState {
     std::unique_ptr<FrameServer> server;
     std::deque<QueuedRequest> queue;
     guint dispatchId = 0;
+    bool holdDispatch = false; // until the create callback has run
     std::vector<guint> signalIds;
 };
 
@@ -106,8 +111,10 @@ gboolean DispatchOne(gpointer)
     if (next.ticket)
         state.server->Answer(next.ticket, Verdict::Accept);
     ExpectReply(next.handle->replyTo);
+    device::SetDispatchingRequest(next.handle);
     if (state.callbacks.app_control)
         state.callbacks.app_control(next.handle, state.userData);
+    device::SetDispatchingRequest(nullptr);
     delete next.handle; // the application keeps a clone if it needs one
     if (!state.queue.empty() && !state.exitRequested)
         return G_SOURCE_CONTINUE;
@@ -119,51 +126,49 @@ void Enqueue(app_control_h handle, uint64_t ticket)
 {
     ServiceState& state = State();
     state.queue.push_back({handle, ticket});
-    if (!state.dispatchId)
+    if (!state.dispatchId && !state.holdDispatch)
         state.dispatchId = g_idle_add_full(G_PRIORITY_DEFAULT, DispatchOne, nullptr, nullptr);
 }
 
-Verdict OnRequest(const std::string& payload, pid_t peer, uint64_t ticket)
+Verdict OnRequest(const std::string& payload, const Peer& peer, uint64_t ticket)
 {
     if (State().exitRequested)
         return Verdict::Drop; // the sender starts a fresh instance
     app_control_s* handle = Parse(payload, nullptr);
     if (!handle)
         return Verdict::Reject;
-    handle->caller = AppIdOfProcess(peer);
+    handle->caller = AppIdOfPeer(peer.pid, peer.uid, peer.exe);
     Enqueue(handle, ticket);
     return Verdict::Defer;
 }
 
-// The start request named in argv; the file is consumed.
-app_control_s* ReadStartRequest(int argc, char** argv, const std::string& caller)
+bool StartedForRequest(int argc, char** argv)
 {
-    const char* path = nullptr;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (argv[i] && std::strcmp(argv[i], kRequestArg) == 0)
-            path = argv[i + 1];
-    if (!path)
-        return nullptr;
-    if (!IsRequestFilePath(path)) {
-        LAUNCH_LOG("rejected start request: [%s] is not a request file of this device", path);
-        return nullptr;
+    for (int i = 1; i < argc; ++i)
+        if (argv[i] && std::strcmp(argv[i], kStartArg) == 0)
+            return true;
+    return false;
+}
+
+// Runs the default main context until the start request is queued, an exit
+// is requested or the time is up.
+bool WaitForStartRequest(ServiceState& state)
+{
+    const gint64 deadline = g_get_monotonic_time() + kStartTimeoutMs * G_GINT64_CONSTANT(1000);
+    while (state.queue.empty() && !state.exitRequested && g_get_monotonic_time() < deadline) {
+        bool fired = false;
+        const guint wake =
+            g_timeout_add(static_cast<guint>(std::max<gint64>(1, (deadline - g_get_monotonic_time()) / 1000)),
+                          [](gpointer flag) -> gboolean {
+                              *static_cast<bool*>(flag) = true;
+                              return G_SOURCE_REMOVE;
+                          },
+                          &fired);
+        g_main_context_iteration(nullptr, TRUE);
+        if (!fired)
+            g_source_remove(wake);
     }
-    struct stat info;
-    gchar* content = nullptr;
-    gsize length = 0;
-    if (stat(path, &info) != 0 || !S_ISREG(info.st_mode) || static_cast<size_t>(info.st_size) > kMaxPayload) {
-        LAUNCH_LOG("rejected start request: [%s] is missing, not a file or larger than %zu bytes", path, kMaxPayload);
-    } else if (!g_file_get_contents(path, &content, &length, nullptr)) {
-        LAUNCH_LOG("rejected start request: cannot read [%s]", path);
-    }
-    g_unlink(path);
-    if (!content)
-        return nullptr;
-    app_control_s* handle = Parse(std::string(content, length), nullptr);
-    g_free(content);
-    if (handle)
-        handle->caller = caller;
-    return handle;
+    return !state.queue.empty() && !state.exitRequested;
 }
 
 void RaiseEvent(app_event_type_e type)
@@ -205,11 +210,8 @@ void Shutdown(ServiceState& state)
     if (state.server)
         state.server->Stop();
     state.server.reset();
-    for (const QueuedRequest& request : state.queue) {
-        if (!request.ticket)
-            LAUNCH_LOG("start request dropped: the service ended before its main loop ran");
+    for (const QueuedRequest& request : state.queue)
         delete request.handle;
-    }
     state.queue.clear();
     for (guint id : state.signalIds)
         g_source_remove(id);
@@ -218,6 +220,26 @@ void Shutdown(ServiceState& state)
 
 } // namespace
 } // namespace launch
+
+namespace {
+app_control_h gDispatching = nullptr;
+} // namespace
+
+void AllowServiceWithoutStartRequest(bool allow)
+{
+    gAllowWithoutStartRequest = allow;
+}
+
+app_control_h DispatchingRequest()
+{
+    return gDispatching;
+}
+
+void SetDispatchingRequest(app_control_h request)
+{
+    gDispatching = request;
+}
+
 } // namespace device
 
 using namespace device::launch;
@@ -234,23 +256,21 @@ extern "C" int service_app_main(int argc, char** argv, service_app_lifecycle_cal
         LAUNCH_LOG("service without a valid application id [%s]", appId.c_str());
         return APP_ERROR_INVALID_CONTEXT;
     }
-    const char* callerEnv = g_getenv(kCallerEnv);
-    const std::string caller = callerEnv ? callerEnv : "";
-    g_unsetenv(kCallerEnv); // not for the processes this one starts
+    // A service exists to serve requests: started any other way it ends at once.
+    const bool startedForRequest = StartedForRequest(argc, argv);
+    if (!startedForRequest && !device::gAllowWithoutStartRequest) {
+        LAUNCH_LOG("service [%s] started without a request: it is started by the device to serve one", appId.c_str());
+        return APP_ERROR_INVALID_CONTEXT;
+    }
 
     state.running = true;
     state.callbacks = *callback;
     state.userData = user_data;
     state.server = std::make_unique<FrameServer>(kRequestMagic, OnRequest);
     const bool listening = device::internal::MakeDirs(RunDir()) && state.server->Listen(SocketPath(appId));
-    // Consumed only now: the spawner takes the file's removal as the sign
-    // that this process listens (or has given up), and stops waiting.
-    app_control_s* startRequest = ReadStartRequest(argc, argv, caller);
     if (!listening) {
         const bool alreadyRunning = IsListening(SocketPath(appId));
-        if (startRequest)
-            LAUNCH_LOG("start request dropped: the service cannot listen");
-        delete startRequest;
+        LAUNCH_LOG("start request dropped: the service cannot listen");
         state.server.reset();
         state.running = false;
         return alreadyRunning ? APP_ERROR_ALREADY_RUNNING : APP_ERROR_INVALID_CONTEXT;
@@ -258,15 +278,21 @@ extern "C" int service_app_main(int argc, char** argv, service_app_lifecycle_cal
     state.signalIds.push_back(g_unix_signal_add(SIGUSR1, OnLowMemory, nullptr));
     state.signalIds.push_back(g_unix_signal_add(SIGUSR2, OnLowBattery, nullptr));
     state.signalIds.push_back(g_unix_signal_add(SIGTERM, OnTerminateSignal, nullptr));
-    if (startRequest)
-        Enqueue(startRequest, 0);
 
     int result = APP_ERROR_NONE;
-    if (state.callbacks.create && !state.callbacks.create(user_data)) {
+    state.holdDispatch = true;
+    const bool haveRequest = !startedForRequest || WaitForStartRequest(state);
+    state.holdDispatch = false;
+    if (!haveRequest) {
+        LAUNCH_LOG("service [%s] ends before it starts: %s", appId.c_str(),
+                   state.exitRequested ? "asked to exit" : "no valid start request within the start time");
+        result = APP_ERROR_INVALID_CONTEXT;
+    } else if (state.callbacks.create && !state.callbacks.create(user_data)) {
         LAUNCH_LOG("create callback of [%s] failed", appId.c_str());
         result = APP_ERROR_INVALID_CONTEXT;
     } else {
         if (!state.exitRequested) {
+            state.dispatchId = g_idle_add_full(G_PRIORITY_DEFAULT, DispatchOne, nullptr, nullptr);
             state.loop = g_main_loop_new(nullptr, FALSE);
             g_main_loop_run(state.loop);
             g_main_loop_unref(state.loop);

@@ -23,6 +23,12 @@ void RecorderTest::SetUp()
 {
     DeviceFixture::Reset();
     DeviceFixture::SetAppId("com.test.client");
+    // Receivers know this process by its executable.
+    char* self = realpath("/proc/self/exe", nullptr);
+    ASSERT_NE(self, nullptr);
+    device::AppInfo client{"com.test.client", "com.test.fixtures", "", self};
+    free(self);
+    ASSERT_TRUE(device::InstallApp(client));
 }
 
 void RecorderTest::TearDown()
@@ -107,11 +113,28 @@ int RecorderTest::Send(const std::string& appId, const Extras& extras, app_contr
     return result;
 }
 
-int RecorderTest::RunSender(const std::string& identity, const std::vector<std::string>& args) const
+std::string RecorderTest::InstallSender(const std::string& identity)
 {
-    std::vector<std::string> argv{std::string(WEATHER_FIXTURE_DIR) + "/fixture_sender"};
+    // One executable per identity: a hard link of fixture_sender under the root.
+    const std::string dir = DeviceFixture::Root() + "/bin";
+    const std::string program = dir + "/" + identity;
+    g_mkdir_with_parents(dir.c_str(), 0700);
+    if (!g_file_test(program.c_str(), G_FILE_TEST_EXISTS)) {
+        EXPECT_EQ(0, link((std::string(WEATHER_FIXTURE_DIR) + "/fixture_sender").c_str(), program.c_str()));
+    }
+    device::AppInfo app{identity, "com.test.fixtures", "", program};
+    EXPECT_TRUE(device::InstallApp(app));
+    return program;
+}
+
+int RecorderTest::RunSender(const std::string& identity, const std::vector<std::string>& args,
+                            const std::string& claimed) const
+{
+    std::vector<std::string> argv{identity.empty() ? std::string(WEATHER_FIXTURE_DIR) + "/fixture_sender"
+                                                   : InstallSender(identity)};
     argv.insert(argv.end(), args.begin(), args.end());
-    return test_process::RunTool(argv, {std::string(device::kAppIdEnv) + "=" + identity}).exit;
+    // What the sender claims about itself is another identity: it never counts.
+    return test_process::RunTool(argv, {std::string(device::kAppIdEnv) + "=" + claimed}).exit;
 }
 
 bool RecorderTest::ProcessGone(pid_t pid)

@@ -34,8 +34,12 @@ protected:
 
     int Send(const std::string& appId, const Extras& extras, app_control_reply_cb callback = nullptr,
              void* userData = nullptr) const;
-    // Runs fixture_sender with the given identity and arguments; its exit status.
-    int RunSender(const std::string& identity, const std::vector<std::string>& args) const;
+    // Installs `identity` with its own executable (a link to fixture_sender); its path.
+    static std::string InstallSender(const std::string& identity);
+    // Runs that executable (plain fixture_sender, installed as nothing, when
+    // `identity` is empty) claiming `claimed` in WEATHER_DEVICE_APP_ID; its exit status.
+    int RunSender(const std::string& identity, const std::vector<std::string>& args,
+                  const std::string& claimed = "com.velurio.cloud-backup-client") const;
 
     static bool ProcessGone(pid_t pid);
     static bool WaitGone(pid_t pid);

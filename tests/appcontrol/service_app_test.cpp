@@ -79,8 +79,13 @@ protected:
         DeviceFixture::SetAppId(kApp);
         device::AppInfo app{kApp, "com.test.fixtures", "", "/bin/false"};
         ASSERT_TRUE(device::InstallApp(app));
+        device::AllowServiceWithoutStartRequest(true); // nobody starts this process for a request
     }
-    void TearDown() override { DeviceFixture::Reset(); }
+    void TearDown() override
+    {
+        device::AllowServiceWithoutStartRequest(false);
+        DeviceFixture::Reset();
+    }
 };
 
 TEST_F(ServiceAppTest, FailedCreateReturnsAnErrorWithoutLoopOrTerminate)

@@ -12,6 +12,7 @@
 #include <glib/gstdio.h>
 
 #include <device/cloud.h>
+#include <device/host.h>
 
 #include "cloud/CloudStore.h"
 #include "DeviceFixture.h"
@@ -354,8 +355,9 @@ TEST_F(CloudJobTest, RefusedOrMissingAnswersEndTheJobAsFailed)
 }
 
 // What the library's faults do to a job is checked end to end against the
-// service; here only the choice of the backup a restore hands over.
-TEST_F(CloudJobTest, TicketsChooseTheBackupARestoreHandsOver)
+// service; here only the choice of the backup a restore hands over, which the
+// starting request names.
+TEST_F(CloudJobTest, TheRequestChoosesTheBackupARestoreHandsOver)
 {
     const std::string older = StoreBackup("{\"old\":1}");
     const std::string newer = StoreBackup("{\"new\":2}");
@@ -363,11 +365,16 @@ TEST_F(CloudJobTest, TicketsChooseTheBackupARestoreHandsOver)
 
     auto run = [&](const std::string& backupId) {
         Fresh();
-        cloud::Ticket ticket{cloud::NewTicketId(), cloud::JobType::Restore, backupId, 0};
-        ASSERT_TRUE(cloud::WriteTicket(ticket));
+        const cloud::JobParameters parameters{cloud::NewJobId(), backupId, 0};
+        app_control_h request = nullptr;
+        app_control_create(&request);
+        cloud::AddJobParameters(request, parameters);
+        device::SetDispatchingRequest(request); // the job is registered inside the request's callback
         RegisterRestore(this);
+        device::SetDispatchingRequest(nullptr);
+        app_control_destroy(request);
         RunJobs(Reports().size() + 1);
-        ASSERT_EQ(JsonValue(Reports().back(), "$.id"), ticket.id);
+        ASSERT_EQ(JsonValue(Reports().back(), "$.id"), parameters.id);
     };
     run(older);
     EXPECT_EQ(mClient.valuesSeen, (Events{"{\"old\":1}"}));

@@ -28,7 +28,8 @@
 namespace {
 
 constexpr const char* kService = "com.velurio.weather-backuprestore";
-constexpr const char* kClient = "com.velurio.cloud-backup-client";
+constexpr const char* kClient = "com.test.platform-sender"; // signed like the cloud backup client
+constexpr const char* kStranger = "org.stranger.app";
 const std::string kOpBase = "http://velurio.com/appcontrol/operation/velurio_cloud/";
 
 using test_process::JsonValue;
@@ -102,18 +103,26 @@ pid_t ServicePid()
     return 0;
 }
 
-// Sends a request to the service as `caller`; returns the platform's code.
+// Sends a request to the service from a process of its own, which the device
+// knows as `caller` because it runs the executable installed for it (a link
+// to fixture_sender); returns the platform's code.
 int SendAs(const char* caller, const std::string& operation)
 {
-    DeviceFixture::SetAppId(caller);
-    app_control_h request = nullptr;
-    app_control_create(&request);
-    app_control_set_app_id(request, kService);
-    app_control_set_operation(request, operation.c_str());
-    int ret = app_control_send_launch_request(request, nullptr, nullptr);
-    app_control_destroy(request);
-    DeviceFixture::Reset();
-    return ret;
+    const std::string program = device::Root() + "/" + caller;
+    if (!g_file_test(program.c_str(), G_FILE_TEST_EXISTS)) {
+        EXPECT_EQ(link(WEATHER_FIXTURE_DIR "/fixture_sender", program.c_str()), 0);
+    }
+    const bool platformSigned = std::string(caller) != kStranger;
+    EXPECT_TRUE(device::InstallApp({caller, "com.test.senders", platformSigned ? "velurio-platform" : "other", program}));
+    gchar* argv[] = {const_cast<gchar*>(program.c_str()), const_cast<gchar*>(kService), const_cast<gchar*>("--op"),
+                     const_cast<gchar*>(operation.c_str()), nullptr};
+    gint status = -1;
+    if (!g_spawn_sync(nullptr, argv, nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, nullptr, nullptr, &status, nullptr) ||
+        !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status) == 0 ? APP_CONTROL_ERROR_NONE
+           : WEXITSTATUS(status) == 3 ? APP_CONTROL_ERROR_TIMED_OUT
+                                      : APP_CONTROL_ERROR_LAUNCH_FAILED;
 }
 
 class ServiceE2ETest : public ::testing::Test {
@@ -210,7 +219,6 @@ TEST_F(ServiceE2ETest, OneProcessServesOverlappingAndLateRequests)
 
 TEST_F(ServiceE2ETest, RefusedRequestsGetNoReplyAndChangeNothing)
 {
-    ASSERT_TRUE(device::InstallApp({"org.stranger.app", "org.stranger", "other", ""}));
     g_unlink(BackupFile().c_str());
     const std::string settings = Settings();
     auto reports = [] {
@@ -229,7 +237,7 @@ TEST_F(ServiceE2ETest, RefusedRequestsGetNoReplyAndChangeNothing)
         const char* deviceFaults;
         const char* expect;
     } cases[] = {
-        {"org.stranger.app", "backup", "", "caller(org.stranger.app) is not same author with weather agent"},
+        {kStranger, "backup", "", "caller(org.stranger.app) is not same author with weather agent"},
         {kClient, "delete_everything", "", "message:VELURIO_CLOUD_OPERATION_NONE"},
         {kClient, "restore", "app_control_get_operation=null", "message:VELURIO_CLOUD_OPERATION_NONE"},
         {kClient, "restore", "app_control_get_caller=null", "(mAppId.length() < 1) [return]"},

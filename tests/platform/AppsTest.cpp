@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <device/app_common.h>
 #include <device/app_manager.h>
 #include <device/host.h>
@@ -84,12 +86,21 @@ TEST_F(AppsTest, AppIdOfProcesses)
     EXPECT_STREQ(id, kService);
     free(id);
 
-    // Another process is known by the identity it was started with.
-    gchar* argv[] = {const_cast<gchar*>("/bin/sleep"), const_cast<gchar*>("10"), nullptr};
+    // Another process is the application whose executable it runs; what it
+    // says about itself (here: to be the agent) counts for nothing.
+    const std::string agentExe = DeviceFixture::Root() + "/agent-sleep";
+    gchar* sleepBinary = nullptr;
+    gsize sleepSize = 0;
+    ASSERT_TRUE(g_file_get_contents("/bin/sleep", &sleepBinary, &sleepSize, nullptr));
+    ASSERT_TRUE(g_file_set_contents(agentExe.c_str(), sleepBinary, static_cast<gssize>(sleepSize), nullptr));
+    g_free(sleepBinary);
+    ASSERT_EQ(chmod(agentExe.c_str(), 0700), 0);
+    ASSERT_TRUE(device::InstallApp({kAgent, "com.velurio.weather", "velurio-platform", agentExe}));
     gchar** envp = g_environ_setenv(g_get_environ(), device::kAppIdEnv, kAgent, TRUE);
+    gchar* agentArgv[] = {const_cast<gchar*>(agentExe.c_str()), const_cast<gchar*>("10"), nullptr};
     GPid agent = 0;
-    ASSERT_TRUE(g_spawn_async(nullptr, argv, envp, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr, &agent, nullptr));
-    envp = g_environ_unsetenv(envp, device::kAppIdEnv);
+    ASSERT_TRUE(g_spawn_async(nullptr, agentArgv, envp, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr, &agent, nullptr));
+    gchar* argv[] = {const_cast<gchar*>("/bin/sleep"), const_cast<gchar*>("10"), nullptr};
     GPid stranger = 0;
     ASSERT_TRUE(g_spawn_async(nullptr, argv, envp, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr, &stranger, nullptr));
     g_strfreev(envp);

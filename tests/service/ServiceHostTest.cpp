@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <device/host.h>
+
 #include <glib.h>
 
 #include <device/app_control.h>
@@ -53,6 +55,7 @@ bool RunInServiceLoop(const std::function<void()>& body, guint safetyMs = 4000)
     }, nullptr);
     char arg0[] = "test_service";
     char* argv[] = {arg0, nullptr};
+    device::AllowServiceWithoutStartRequest(true); // no start request in this process
     EXPECT_EQ(service_app_main(1, argv, &callbacks, nullptr), APP_ERROR_NONE);
     if (!sTimedOut)
         g_source_remove(safety);

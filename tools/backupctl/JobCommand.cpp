@@ -1,5 +1,9 @@
 #include "JobCommand.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 
 #include <glib.h>
@@ -7,6 +11,7 @@
 #include <json-glib/json-glib.h>
 
 #include <device/app_control.h>
+#include <device/host.h>
 
 namespace backupctl {
 namespace {
@@ -14,13 +19,13 @@ namespace {
 constexpr const char* kServiceAppId = "com.velurio.weather-backuprestore";
 constexpr const char* kOperationBase = "http://velurio.com/appcontrol/operation/velurio_cloud/";
 constexpr guint kPollMs = 100;
+constexpr size_t kMaxReportSize = 16u * 1024u * 1024u;
 // After the service answered "no" (or went away unanswered), a report may
 // still be on its way only if a job had been queued; this long is enough.
 constexpr gint64 kRefusalGraceUs = 1500 * 1000;
-// The service queues the job (taking its ticket) before it replies. A ticket
-// still lying there this long after sending means the request was not taken,
-// even when a busy service has not said so yet.
-constexpr gint64 kUntakenTicketUs = 10 * G_USEC_PER_SEC;
+// A service found not running this long after the request, with no report
+// and no answer, ended without doing the job.
+constexpr gint64 kGoneGraceUs = 500 * 1000;
 
 const char* OperationPath(cloud::JobType type)
 {
@@ -35,11 +40,11 @@ const char* OperationPath(cloud::JobType type)
 struct Wait {
     GMainLoop* loop = nullptr;
     std::string reportPath;
-    std::string ticketPath;
-    gint64 sentAt = 0;
     bool replied = false;
     app_control_result_e result = APP_CONTROL_RESULT_SUCCEEDED;
     gint64 refusedAt = 0;
+    gint64 goneSince = 0;
+    bool gone = false;
     gint64 deadline = 0;
     bool haveReport = false;
 };
@@ -59,10 +64,15 @@ gboolean OnPoll(gpointer data)
     const gint64 now = g_get_monotonic_time();
     if (g_file_test(wait->reportPath.c_str(), G_FILE_TEST_EXISTS)) {
         wait->haveReport = true;
-    } else if (wait->refusedAt == 0 && !wait->replied && now - wait->sentAt > kUntakenTicketUs &&
-               g_file_test(wait->ticketPath.c_str(), G_FILE_TEST_EXISTS)) {
-        wait->refusedAt = now - kRefusalGraceUs; // not taken: no report can come
+    } else if (wait->refusedAt == 0 && !device::IsAppRunning(kServiceAppId)) {
+        // Ended without a report and without an answer: killed, or crashed.
+        if (wait->goneSince == 0)
+            wait->goneSince = now;
+        wait->gone = now - wait->goneSince > kGoneGraceUs;
+        if (!wait->gone)
+            return G_SOURCE_CONTINUE;
     } else if (!(wait->refusedAt != 0 && now - wait->refusedAt > kRefusalGraceUs) && now < wait->deadline) {
+        wait->goneSince = 0;
         return G_SOURCE_CONTINUE;
     }
     g_main_loop_quit(wait->loop);
@@ -79,11 +89,12 @@ const char* Text(JsonObject* object, const char* member)
 // Prints a report in human form; returns its status.
 std::string PrintReport(const std::string& path, bool json)
 {
-    gchar* contents = nullptr;
-    if (!g_file_get_contents(path.c_str(), &contents, nullptr, nullptr)) {
-        std::fprintf(stderr, "backupctl: cannot read %s\n", path.c_str());
+    std::string text;
+    if (device::ReadRegularFile(path, kMaxReportSize, &text) != device::ReadStatus::Ok) {
+        std::fprintf(stderr, "backupctl: cannot read the report %s\n", path.c_str());
         return "";
     }
+    const char* contents = text.c_str();
     JsonParser* parser = json_parser_new();
     std::string status;
     if (json_parser_load_from_data(parser, contents, -1, nullptr) && JSON_NODE_HOLDS_OBJECT(json_parser_get_root(parser))) {
@@ -122,43 +133,66 @@ std::string PrintReport(const std::string& path, bool json)
         std::fprintf(stderr, "backupctl: %s is not a report\n", path.c_str());
     }
     g_object_unref(parser);
-    g_free(contents);
     return status;
+}
+
+// Why reports could not be written to `dir`, or "" when they can.
+std::string ReportDirProblem(const std::string& dir)
+{
+    if (!device::MakePrivateDirs(dir))
+        return "cannot create " + dir;
+    if (access(dir.c_str(), W_OK | X_OK) != 0)
+        return dir + " is not writable: " + g_strerror(errno);
+    return "";
+}
+
+// A finite file size limit is inherited by a service this process starts.
+std::string FileSizeLimitNote()
+{
+    struct rlimit limit {};
+    if (getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return "";
+    return " (this shell limits file sizes to " + std::to_string(static_cast<unsigned long long>(limit.rlim_cur)) +
+           " bytes, and a service started from here inherits the limit)";
 }
 
 } // namespace
 
 int RunJob(const JobOptions& options)
 {
-    cloud::Ticket ticket;
-    ticket.id = cloud::NewTicketId();
-    ticket.type = options.type;
-    ticket.backupId = options.backupId;
-    ticket.faults = options.faults;
-    std::string error;
-    if (!cloud::WriteTicket(ticket, &error)) {
-        std::fprintf(stderr, "backupctl: cannot write the job ticket: %s\n", error.c_str());
-        return kExitUsage;
+    // Checked first: the service writes the report there, and waiting for a
+    // report that cannot be written would only end in a time-out.
+    const std::string problem = ReportDirProblem(cloud::ReportsDir());
+    if (!problem.empty()) {
+        std::fprintf(stderr, "backupctl: no job report could be written: %s\n", problem.c_str());
+        return kExitReportError;
     }
-    const std::string ticketPath = cloud::TicketsDir() + "/" + ticket.id + ".ticket";
+    cloud::JobParameters parameters;
+    parameters.id = cloud::NewJobId();
+    parameters.backupId = options.backupId;
+    parameters.faults = options.faults;
 
     app_control_h request = nullptr;
     app_control_create(&request);
     const std::string operation = std::string(kOperationBase) + OperationPath(options.type);
     app_control_set_operation(request, operation.c_str());
     app_control_set_app_id(request, kServiceAppId);
+    cloud::AddJobParameters(request, parameters);
 
     Wait wait;
-    wait.reportPath = cloud::ReportPath(ticket.id);
-    wait.ticketPath = ticketPath;
-    wait.sentAt = g_get_monotonic_time();
+    wait.reportPath = cloud::ReportPath(parameters.id);
     wait.deadline = g_get_monotonic_time() + static_cast<gint64>(options.timeoutSeconds) * G_USEC_PER_SEC;
     int ret = app_control_send_launch_request(request, OnReply, &wait);
+    if (ret == APP_CONTROL_ERROR_LAUNCH_REJECTED) {
+        app_control_destroy(request);
+        std::fprintf(stderr, "backupctl: the service rejected the %s request\n", cloud::JobTypeName(options.type));
+        return kExitRefused;
+    }
     if (ret != APP_CONTROL_ERROR_NONE) {
         app_control_destroy(request);
-        g_unlink(ticketPath.c_str());
-        std::fprintf(stderr, "backupctl: the launch request failed (%d)\n", ret);
-        return kExitRefused;
+        std::fprintf(stderr, "backupctl: the %s request did not reach the service (error %d)\n",
+                     cloud::JobTypeName(options.type), ret);
+        return kExitNotDelivered;
     }
     wait.loop = g_main_loop_new(nullptr, FALSE);
     g_timeout_add(kPollMs, OnPoll, &wait);
@@ -167,18 +201,24 @@ int RunJob(const JobOptions& options)
     app_control_destroy(request);
 
     if (!wait.haveReport) {
-        // An unconsumed ticket would otherwise steer a later job.
-        const bool taken = g_unlink(ticketPath.c_str()) != 0;
         if (wait.refusedAt != 0) {
             std::fprintf(stderr, "backupctl: the service refused the %s request (reply %d)\n",
                          cloud::JobTypeName(options.type), static_cast<int>(wait.result));
             return kExitRefused;
         }
-        std::fprintf(stderr, "backupctl: no report of job %s within %d s (%s)\n", ticket.id.c_str(),
-                     options.timeoutSeconds, taken ? "the job had started" : "the job never started");
+        if (wait.gone) {
+            std::fprintf(stderr, "backupctl: the service ended without finishing job %s%s\n", parameters.id.c_str(),
+                         FileSizeLimitNote().c_str());
+            return kExitServiceDied;
+        }
+        std::fprintf(stderr, "backupctl: no report of job %s within %d s; the service is still running\n",
+                     parameters.id.c_str(), options.timeoutSeconds);
         return kExitTimedOut;
     }
-    return PrintReport(wait.reportPath, options.json) == "succeeded" ? kExitOk : kExitJobFailed;
+    const std::string status = PrintReport(wait.reportPath, options.json);
+    if (status.empty())
+        return kExitReportError;
+    return status == "succeeded" ? kExitOk : kExitJobFailed;
 }
 
 } // namespace backupctl

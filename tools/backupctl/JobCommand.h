@@ -2,8 +2,8 @@
 #define BACKUPCTL_JOB_COMMAND_H
 
 // One backup, restore or get-info job requested the way the cloud backup
-// client does: a ticket naming the job, the launch request to the service,
-// then the job's report.
+// client does: the launch request to the service, carrying the job's id and
+// parameters, then the job's report.
 
 #include <string>
 
@@ -19,12 +19,15 @@ struct JobOptions {
     bool json = false;
 };
 
-// Exit codes.
+// Exit codes (listed in the README and --help).
 constexpr int kExitOk = 0;
-constexpr int kExitJobFailed = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitRefused = 3;   // the service did not take the request
-constexpr int kExitTimedOut = 4;  // no report in time
+constexpr int kExitJobFailed = 1;     // the job ran and its report says it failed
+constexpr int kExitUsage = 2;         // usage or local error
+constexpr int kExitRefused = 3;       // the service answered the request with a refusal
+constexpr int kExitTimedOut = 4;      // the service runs, but no report came in time
+constexpr int kExitNotDelivered = 5;  // the request never reached a service (not installed, cannot start)
+constexpr int kExitServiceDied = 6;   // the service ended without answering or reporting (killed)
+constexpr int kExitReportError = 7;   // the report directory cannot be written, or the report not read
 
 int RunJob(const JobOptions& options);
 

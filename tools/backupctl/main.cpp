@@ -32,7 +32,9 @@ void Usage(FILE* out)
                  "                                    useCurrentLocationAgreed, useNotification)\n"
                  "Job options: --timeout SECONDS (default 30). Faults: list_create move_first move_next\n"
                  "get_current no_key no_value two_records empty_file complete_failed complete_never.\n"
-                 "Exit: 0 done, 1 job failed, 2 usage or local error, 3 refused by the service, 4 no report.\n"
+                 "Exit: 0 done, 1 job failed, 2 usage or local error, 3 refused by the service,\n"
+                 "4 no report in time (service still running), 5 request not delivered, 6 service ended\n"
+                 "without finishing the job, 7 report directory not writable or report unreadable.\n"
                  "The device root is $WEATHER_DEVICE_ROOT, else $HOME/.weather-device.\n");
 }
 
@@ -137,7 +139,8 @@ int ShowSettings(bool json)
 
 int main(int argc, char** argv)
 {
-    // The tool is the cloud backup client as far as the device can tell.
+    // Its own files are the client's; the service knows it as the client
+    // because the device registers this executable for that application.
     g_setenv(device::kAppIdEnv, kClientAppId, TRUE);
 
     bool json = false;
@@ -182,7 +185,7 @@ int main(int argc, char** argv)
     }
     options.json = json;
     if (!device::EnsureDefaultDevice()) {
-        std::fprintf(stderr, "backupctl: cannot set up the device under %s\n", device::Root().c_str());
+        std::fprintf(stderr, "backupctl: cannot use the device: %s\n", device::SetupError().c_str());
         return backupctl::kExitUsage;
     }
     device::AdoptDeviceLocale();

@@ -215,7 +215,7 @@ ParsedArgs ParseArgs(const Args& args, const std::vector<std::string>& valued, c
 int Init()
 {
     if (!device::EnsureDefaultDevice()) {
-        std::fprintf(stderr, "devicectl: cannot set up the device under %s\n", device::Root().c_str());
+        std::fprintf(stderr, "devicectl: cannot use the device: %s\n", device::SetupError().c_str());
         return 1;
     }
     std::printf("device ready at %s\n", device::Root().c_str());
@@ -225,7 +225,7 @@ int Init()
 int Show()
 {
     if (!device::EnsureDefaultDevice()) {
-        std::fprintf(stderr, "devicectl: cannot set up the device under %s\n", device::Root().c_str());
+        std::fprintf(stderr, "devicectl: cannot use the device: %s\n", device::SetupError().c_str());
         return 1;
     }
     const std::string root = device::Root();

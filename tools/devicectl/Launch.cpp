@@ -13,7 +13,6 @@ namespace devicectl {
 
 namespace {
 
-constexpr const char* kDefaultCaller = "com.velurio.cloud-backup-client";
 
 struct ReplyWait {
     GMainLoop* loop = nullptr;
@@ -72,10 +71,9 @@ gboolean OnTimeout(gpointer data)
 
 int Launch(const Args& args)
 {
-    ParsedArgs parsed = ParseArgs(args, {"--op", "--uri", "--extra", "--as", "--wait"}, {});
+    ParsedArgs parsed = ParseArgs(args, {"--op", "--uri", "--extra", "--wait"}, {});
     if (!parsed.error.empty() || parsed.positional.size() != 1) {
-        std::fprintf(stderr, "usage: devicectl launch APP [--op OP] [--uri URI] [--extra K=V]... [--as CALLER_APP] "
-                             "[--wait SECONDS]\n");
+        std::fprintf(stderr, "usage: devicectl launch APP [--op OP] [--uri URI] [--extra K=V]... [--wait SECONDS]\n");
         return 2;
     }
     const std::string target = parsed.positional[0];
@@ -91,8 +89,8 @@ int Launch(const Args& args)
     auto app = device::FindApp(target);
     if (app && app->executable.empty())
         waitSeconds = 0;
-    // The request carries the identity of the sending process.
-    g_setenv(device::kAppIdEnv, parsed.Get("--as", kDefaultCaller).c_str(), TRUE);
+    // The receiver knows the sender by its executable: devicectl is a caller
+    // only if it was installed as an application.
 
     app_control_h request = nullptr;
     if (app_control_create(&request) != APP_CONTROL_ERROR_NONE) {
@@ -129,8 +127,7 @@ int Launch(const Args& args)
         std::fprintf(stderr, "devicectl: launch of %s failed (error %d)\n", target.c_str(), rc);
         exitCode = 1;
     } else {
-        std::printf("sent to %s as %s%s\n", target.c_str(), g_getenv(device::kAppIdEnv),
-                    app && app->executable.empty() ? " (recorded in its inbox)" : "");
+        std::printf("sent to %s%s\n", target.c_str(), app && app->executable.empty() ? " (recorded in its inbox)" : "");
         if (waitSeconds > 0) {
             guint timer = g_timeout_add_seconds(static_cast<guint>(waitSeconds), OnTimeout, &wait);
             g_main_loop_run(wait.loop);

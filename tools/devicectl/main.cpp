@@ -25,7 +25,7 @@ void Usage(FILE* out)
                  "  key unset KEY\n"
                  "  pref get --app APP KEY\n"
                  "  pref set --app APP KEY VALUE [--type int|bool|double|string]\n"
-                 "  launch APP [--op OP] [--uri URI] [--extra K=V]... [--as CALLER_APP] [--wait SECONDS]\n"
+                 "  launch APP [--op OP] [--uri URI] [--extra K=V]... [--wait SECONDS]\n"
                  "  inbox APP                          requests recorded for an app without executable\n"
                  "  log [-f]                           print (and follow) the device log\n"
                  "  weather [set NAME VALUE | clock GMT_OFFSET]  weather settings by name (weather --help)\n"

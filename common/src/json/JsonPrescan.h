@@ -4,12 +4,9 @@
 #include <cstddef>
 #include <string>
 
-// One linear pass over a JSON text before JSON-GLib sees it. It refuses what
-// that parser would mishandle instead of rejecting: nesting deeper than
-// maxDepth (its recursion has no limit and would exhaust the stack) and
-// integer literals that it reads wrongly (beyond 64 bits it wraps silently,
-// a leading zero makes octal, "0x" makes hex). Strings and their escapes are
-// skipped. Returns the reason for a refusal, or "" when the text may be parsed.
+// One linear pass over a JSON text that measures its nesting, skipping
+// strings and their escapes. Returns the reason for a refusal (nesting deeper
+// than maxDepth), or "" when the text may be handed to the parser.
 std::string JsonPrescan(const char* data, size_t length, int maxDepth);
 
 #endif

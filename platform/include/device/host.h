@@ -5,6 +5,9 @@
 // what is installed on it. Nothing here exists on the real device; code of the
 // service and the data layer never includes this header, tools and tests do.
 
+#include <device/app_control.h>
+
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +25,8 @@ constexpr const char* kServiceBinaryEnv = "WEATHER_SERVICE_BINARY"; // overrides
 // Registry token that stands for the service binary of the current build, so
 // one device root works with any build directory.
 constexpr const char* kServiceBinaryToken = "@weather-backup-restore";
+// Same for the cloud backup client, which is backupctl on the host.
+constexpr const char* kBackupctlToken = "@backupctl";
 
 struct AppInfo {
     std::string appId;
@@ -31,10 +36,29 @@ struct AppInfo {
     std::string version = "1.0.0";
 };
 
-// Root directory of the device, without a trailing "/".
+// Root directory of the device, without a trailing "/": kRootEnv, else
+// $HOME/.weather-device, else the home directory of this user's account;
+// empty when none is known (never a shared directory).
 std::string Root();
+// Why the last EnsureDefaultDevice() of this process failed ("" if it did not).
+std::string SetupError();
 
-// Creates the default device under Root() when it has no registry yet:
+// Directories and files under the root for the host's own libraries: mkdir -p
+// 0700 with every level checked (see EnsureDefaultDevice), and atomic 0600
+// replacement of a file.
+bool MakePrivateDirs(const std::string& path);
+bool WritePrivateFile(const std::string& path, const std::string& content);
+
+// Reads a file under the device root: opened without following a link and
+// without blocking, checked to be a regular file, at most maxSize bytes.
+// Anything else is refused with a log line naming the path.
+enum class ReadStatus { Ok, Missing, TooLarge, Refused };
+ReadStatus ReadRegularFile(const std::string& path, size_t maxSize, std::string* content);
+constexpr size_t kMaxStoreFileSize = 4u * 1024u * 1024u; // registry, key stores, tickets, meta files
+
+// Creates the default device under Root() when it has no registry yet.
+// Refuses (false, SetupError() names the path) a root or a directory in it
+// that is not this user's own or that others can write:
 // registry, package directories, default system keys; safe when processes
 // start together. The first call in a process also refreshes the weather package's
 // resources from the build's staging directory. Idempotent. A root this
@@ -57,8 +81,17 @@ std::string ServiceBinary();
 // Executable as stored, with kServiceBinaryToken resolved.
 std::string ResolveExecutable(const std::string& stored);
 
-// Identity of the calling process: kAppIdEnv, or empty.
+// True when a process of the application listens for requests now.
+bool IsAppRunning(const std::string& appId);
+
+// Identity of the calling process: kAppIdEnv, or empty. It names this
+// process's own files; other processes never take it as proof of who it is.
 std::string OwnAppId();
+
+// Installed applications whose executable is `exe` (a canonical path, as
+// /proc/<pid>/exe shows it). Tokens resolve to this build's binaries, never
+// through the environment. How the layer tells who a connecting process is.
+std::vector<std::string> AppIdsOfExecutable(const std::string& exe);
 
 // Per-package directories, each ending in "/".
 std::string PackageDataDir(const std::string& pkgId);          // <root>/apps/<pkg>/data/
@@ -70,6 +103,8 @@ std::string PackageSharedTrustedDir(const std::string& pkgId); // <root>/apps/<p
 // Fixed places under Root().
 std::string RegistryPath();  // <root>/registry.ini
 std::string LogPath();       // <root>/log/device.log
+// The log is rotated past this size into LogPath() + ".1" (one generation).
+constexpr size_t kMaxLogBytes = 1024u * 1024u;
 std::string InboxDir();      // <root>/inbox/
 std::string PowerDir();      // <root>/power/
 std::string VconfStorePath();// <root>/vconf/keys.ini
@@ -86,6 +121,18 @@ std::vector<StoredKey> SystemKeys();
 std::vector<StoredKey> Preferences(const std::string& appId);
 // Application ids that have a preference store.
 std::vector<std::string> PreferenceOwners();
+
+// The launch request whose app-control callback is running in this process,
+// null outside one. The cloud library stand-in takes the parameters of a job
+// registered during that callback from it. Tests that drive the library
+// without the service framework set it themselves (null to clear).
+app_control_h DispatchingRequest();
+void SetDispatchingRequest(app_control_h request);
+
+// A service refuses to run unless the device started it for a request. Tests
+// that run service_app_main inside their own process, where nobody sends a
+// start request, allow it here (in code: nothing a requester can set).
+void AllowServiceWithoutStartRequest(bool allow);
 
 // Fault injection, per process. A fault named after a platform function
 // ("app_manager_get_shared_data_path", "vconf_get_int", ...) makes that
