@@ -8,6 +8,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -114,6 +115,15 @@ std::string AppIdOfPeer(pid_t pid, uid_t uid, const std::string& exe)
     return "";
 }
 
+namespace {
+std::atomic<int> gRefusalIntervalMs{10000};
+} // namespace
+
+void SetRefusalLogIntervalMs(int intervalMs)
+{
+    gRefusalIntervalMs = intervalMs;
+}
+
 bool RefusalLogDue(const char* kind, unsigned* skipped)
 {
     static std::mutex mutex;
@@ -121,7 +131,7 @@ bool RefusalLogDue(const char* kind, unsigned* skipped)
     std::lock_guard<std::mutex> guard(mutex);
     RefusalWindow& window = (*windows)[kind];
     const gint64 now = g_get_monotonic_time();
-    if (window.loggedAtUs != 0 && now - window.loggedAtUs < kRefusalLogIntervalMs * G_GINT64_CONSTANT(1000)) {
+    if (window.loggedAtUs != 0 && now - window.loggedAtUs < gRefusalIntervalMs * G_GINT64_CONSTANT(1000)) {
         ++window.skipped;
         return false;
     }

@@ -59,8 +59,8 @@ std::string AppIdOfProcess(pid_t pid);
 std::string AppIdOfPeer(pid_t pid, uid_t uid, const std::string& exe);
 
 // Refusals caused by other processes are logged at most once per interval
-// and kind; the next line logged says how many were left out.
-constexpr int kRefusalLogIntervalMs = 10000;
+// (10 s; tests shorten it) and kind; the next line logged says how many were left out.
+void SetRefusalLogIntervalMs(int intervalMs);
 // True when a line of this kind may be logged now; `skipped` is the number
 // left out since the last one.
 bool RefusalLogDue(const char* kind, unsigned* skipped);

@@ -144,6 +144,9 @@ int AppendToInbox(const app_control_s& request, const std::string& appId)
 void DetachChild(gpointer)
 {
     setsid();
+    // What an application creates under the root is its user's alone,
+    // whatever umask its sender had (its databases included).
+    umask(077);
 }
 
 bool IsSocket(const std::string& path)

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <functional>
 #include <optional>
@@ -40,6 +42,8 @@ struct FakeClient {
     std::vector<void*> completedData;
     std::vector<std::string> valuesSeen;
     int dateCounter = 0;
+    // What happens to backup.dat between writing and answering its path.
+    enum class Write { Normal, FailsButPathAnswered, ReplacedAfterWrite } write = Write::Normal;
 };
 
 FakeClient* gClient = nullptr;
@@ -104,7 +108,14 @@ void BackupCb(velurio_cloud_list_h list, void*)
                    velurio_cloud_list_get_current_record(list, &record) == 0 &&
                    velurio_cloud_record_set_value(record, gClient->value.c_str()) == 0;
     std::string path = gClient->dir + "/backup.dat";
-    written = written && velurio_cloud_file_create_file(list, path.c_str()) == 0;
+    using Write = FakeClient::Write;
+    // A failed write answered with the path anyway, as the service does.
+    const std::string target = gClient->write == Write::FailsButPathAnswered ? gClient->dir + "/gone/backup.dat" : path;
+    written = written && velurio_cloud_file_create_file(list, target.c_str()) == 0;
+    if (gClient->write == Write::FailsButPathAnswered)
+        written = !written;
+    if (gClient->write == Write::ReplacedAfterWrite)
+        cloud::WriteRecordsFile(path, {cloud::Record{std::string(kKey), std::string("1"), std::string("planted"), false}});
     velurio_cloud_list_destroy(list);
     Later([path, written]() { velurio_cloud_backup_record_send_backup_path(written ? path.c_str() : nullptr, written); });
 }
@@ -406,4 +417,53 @@ TEST_F(CloudJobTest, DeinitializeDropsPendingJobsWithoutCallingThem)
     RegisterBackup(this);
     RunJobs(4);
     EXPECT_EQ(mClient.events, (Events{"preparation"}));
+}
+
+TEST_F(CloudJobTest, OnlyABackupFileWrittenInTheSameJobIsStored)
+{
+    // An older backup.dat lies where the service answers its path.
+    ASSERT_EQ(cloud::WriteRecordsFile(mClient.dir + "/backup.dat",
+                                      {cloud::Record{std::string(kKey), std::string("1"), std::string("old"), false}}),
+              0);
+    using Write = FakeClient::Write;
+    const struct {
+        Write write;
+        const char* status;
+        size_t stored; // backups stored by this job
+    } cases[] = {
+        {Write::FailsButPathAnswered, "failed", 0},
+        {Write::ReplacedAfterWrite, "failed", 0},
+        {Write::Normal, "succeeded", 1},
+    };
+    for (const auto& c : cases) {
+        Fresh();
+        mClient.write = c.write;
+        const size_t before = cloud::ListBackups().size();
+        RegisterBackup(this);
+        RunJobs(Reports().size() + 1);
+        EXPECT_EQ(JsonValue(Reports().back(), "$.status"), c.status) << JsonValue(Reports().back(), "$.error");
+        EXPECT_EQ(cloud::ListBackups().size(), before + c.stored) << c.status;
+    }
+}
+
+TEST_F(CloudJobTest, FilesLeftInTheCloudDirectoryNeverSteerAJob)
+{
+    const std::string older = StoreBackup("{\"old\":1}");
+    const std::string newer = StoreBackup("{\"new\":2}");
+    // A ticket as earlier versions took them, naming the older backup, and a
+    // fault control file that is a FIFO with no writer.
+    const std::string tickets = cloud::CloudDir() + "/tickets";
+    g_mkdir_with_parents(tickets.c_str(), 0700);
+    ASSERT_TRUE(g_file_set_contents((tickets + "/0-planted.ticket").c_str(),
+                                    ("[ticket]\ntype=restore\nbackup_id=" + older + "\n").c_str(), -1, nullptr));
+    ASSERT_EQ(mkfifo(cloud::FaultsFilePath().c_str(), 0600), 0);
+    LogCapture log;
+    Fresh();
+    RegisterRestore(this);
+    RunJobs(Reports().size() + 1);
+    EXPECT_EQ(JsonValue(Reports().back(), "$.status"), "succeeded");
+    EXPECT_EQ(JsonValue(Reports().back(), "$.backup_id"), newer);
+    EXPECT_EQ(mClient.valuesSeen, (Events{"{\"new\":2}"}));
+    EXPECT_TRUE(log.Contains("refused file [" + cloud::FaultsFilePath() + "]: not a regular file"));
+    g_unlink(cloud::FaultsFilePath().c_str());
 }

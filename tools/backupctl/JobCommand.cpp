@@ -188,6 +188,12 @@ int RunJob(const JobOptions& options)
         std::fprintf(stderr, "backupctl: the service rejected the %s request\n", cloud::JobTypeName(options.type));
         return kExitRefused;
     }
+    if (ret == APP_CONTROL_ERROR_LAUNCH_FAILED) {
+        app_control_destroy(request);
+        std::fprintf(stderr, "backupctl: the service could not start or ended before it took the %s request%s\n",
+                     cloud::JobTypeName(options.type), FileSizeLimitNote().c_str());
+        return kExitServiceDied;
+    }
     if (ret != APP_CONTROL_ERROR_NONE) {
         app_control_destroy(request);
         std::fprintf(stderr, "backupctl: the %s request did not reach the service (error %d)\n",

@@ -25,8 +25,8 @@ constexpr int kExitJobFailed = 1;     // the job ran and its report says it fail
 constexpr int kExitUsage = 2;         // usage or local error
 constexpr int kExitRefused = 3;       // the service answered the request with a refusal
 constexpr int kExitTimedOut = 4;      // the service runs, but no report came in time
-constexpr int kExitNotDelivered = 5;  // the request never reached a service (not installed, cannot start)
-constexpr int kExitServiceDied = 6;   // the service ended without answering or reporting (killed)
+constexpr int kExitNotDelivered = 5;  // the request never reached a service (not installed, no answer in time)
+constexpr int kExitServiceDied = 6;   // the service could not start, or ended without answering or reporting
 constexpr int kExitReportError = 7;   // the report directory cannot be written, or the report not read
 
 int RunJob(const JobOptions& options);

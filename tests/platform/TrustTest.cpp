@@ -1,0 +1,329 @@
+// The trust boundary of the host layer: whose device root it uses, what it
+// creates, what it reads, how much it logs, and what backupctl says when a
+// job cannot be done. Cross-user cases need root and are skipped otherwise.
+
+#include <gtest/gtest.h>
+
+#include <device/host.h>
+#include <device/log.h>
+
+#include <glib.h>
+#include <glib/gstdio.h>
+
+#include <pwd.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "../../platform/src/launch_common.h"
+#include "../../platform/src/launch_transport.h"
+#include "DeviceFixture.h"
+
+namespace {
+
+constexpr uid_t kOtherUid = 65534; // nobody
+constexpr const char* kKilled = "killed"; // err text of a run that hung and was killed
+
+struct ToolRun {
+    int status = -1;
+    std::string err;
+    double seconds = 0;
+};
+
+struct ChildSetup {
+    mode_t umask = 022;
+    rlim_t fileSizeLimit = RLIM_INFINITY;
+};
+
+void ApplyChildSetup(gpointer data)
+{
+    const auto* setup = static_cast<const ChildSetup*>(data);
+    umask(setup->umask);
+    struct rlimit limit {setup->fileSizeLimit, setup->fileSizeLimit};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    signal(SIGXFSZ, SIG_DFL);
+}
+
+// Runs build/tools/<tool> on `root`, killed after 60 s (a hang shows as kKilled).
+ToolRun Tool(const std::string& tool, const std::string& root, std::vector<std::string> args,
+             const std::map<std::string, std::string>& env = {}, ChildSetup setup = {})
+{
+    args.insert(args.begin(), {"timeout", "-s", "KILL", "60", std::string(WEATHER_BUILD_DIR) + "/tools/" + tool});
+    std::vector<gchar*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    gchar** envp = g_environ_setenv(g_get_environ(), device::kRootEnv, root.c_str(), TRUE);
+    for (const auto& [name, value] : env)
+        envp = g_environ_setenv(envp, name.c_str(), value.c_str(), TRUE);
+    ToolRun run;
+    gchar* err = nullptr;
+    gint wait = 0;
+    const gint64 started = g_get_monotonic_time();
+    if (g_spawn_sync(nullptr, argv.data(), envp, GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL), ApplyChildSetup,
+                     &setup, nullptr, &err, &wait, nullptr))
+        run.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
+    run.seconds = static_cast<double>(g_get_monotonic_time() - started) / G_USEC_PER_SEC;
+    run.err = run.status == 137 ? kKilled : (err ? err : "");
+    g_free(err);
+    g_strfreev(envp);
+    return run;
+}
+
+std::string ReadText(const std::string& path)
+{
+    std::string text;
+    gchar* data = nullptr;
+    gsize length = 0;
+    if (g_file_get_contents(path.c_str(), &data, &length, nullptr))
+        text.assign(data, length);
+    g_free(data);
+    return text;
+}
+
+class TrustTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        DeviceFixture::Reset();
+        gchar* dir = g_dir_make_tmp("weather-trust-XXXXXX", nullptr);
+        ASSERT_NE(dir, nullptr);
+        mTemp = dir;
+        g_free(dir);
+        g_chmod(mTemp.c_str(), 0755); // others may pass through to the roots under it
+    }
+    void TearDown() override
+    {
+        DeviceFixture::RemoveTree(mTemp);
+        DeviceFixture::Reset();
+    }
+    std::string mTemp;
+};
+
+TEST_F(TrustTest, RootsAndDirectoriesOfOthersAreRefusedWithTheirPath)
+{
+    const bool root = geteuid() == 0;
+    struct Case {
+        const char* name;
+        bool needsRoot;
+        const char* offender; // below the root, "" for the root itself
+        std::function<void(const std::string& path)> spoil;
+    };
+    const Case cases[] = {
+        {"root writable by others", false, "", [](const std::string& p) { g_chmod(p.c_str(), 0777); }},
+        {"root writable by its group", false, "", [](const std::string& p) { g_chmod(p.c_str(), 0770); }},
+        {"key store directory writable by others", false, "/vconf", [](const std::string& p) { g_chmod(p.c_str(), 0777); }},
+        {"root of another user", true, "", [](const std::string& p) { ASSERT_EQ(chown(p.c_str(), kOtherUid, kOtherUid), 0); }},
+        {"log directory of another user", true, "/log",
+         [](const std::string& p) { ASSERT_EQ(chown(p.c_str(), kOtherUid, kOtherUid), 0); }},
+    };
+    for (const Case& c : cases) {
+        if (c.needsRoot && !root) {
+            std::printf("[  SKIPPED ] %s: making a directory another user's needs root\n", c.name);
+            continue;
+        }
+        const std::string device = mTemp + "/" + c.name;
+        ASSERT_EQ(Tool("devicectl", device, {"init"}).status, 0) << c.name;
+        const std::string offender = device + c.offender;
+        c.spoil(offender);
+        ToolRun run = Tool("devicectl", device, {"init"});
+        EXPECT_NE(run.status, 0) << c.name;
+        EXPECT_NE(run.err.find("[" + offender + "]"), std::string::npos) << c.name << ": " << run.err;
+    }
+}
+
+TEST_F(TrustTest, AnotherUsersRootNeverRunsItsProgramsAsYou)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "preparing a device root as another user needs root";
+    // Another user's device, with its own program registered as the service.
+    const std::string device = mTemp + "/theirs";
+    ASSERT_EQ(Tool("devicectl", device, {"init"}).status, 0);
+    const std::string marker = mTemp + "/ran-as-victim";
+    const std::string program = device + "/evil.sh";
+    ASSERT_TRUE(g_file_set_contents(program.c_str(), ("#!/bin/sh\ntouch " + marker + "\n").c_str(), -1, nullptr));
+    g_chmod(program.c_str(), 0755);
+    ASSERT_EQ(Tool("devicectl", device,
+                   {"install", "com.velurio.weather-backuprestore", "--pkg", "com.velurio.weather", "--cert",
+                    "velurio-platform", "--exec", program})
+                  .status,
+              0);
+    ASSERT_EQ(system(("chown -R " + std::to_string(kOtherUid) + ":" + std::to_string(kOtherUid) + " '" + device + "'")
+                         .c_str()),
+              0);
+    ToolRun run = Tool("backupctl", device, {"backup", "--timeout", "5"});
+    EXPECT_EQ(run.status, 2) << run.err;
+    EXPECT_NE(run.err.find("[" + device + "]"), std::string::npos) << run.err;
+    EXPECT_FALSE(g_file_test(marker.c_str(), G_FILE_TEST_EXISTS));
+}
+
+TEST_F(TrustTest, WithoutHomeTheRootIsTheAccountsOwnNeverAShared)
+{
+    const std::string savedRoot = g_getenv(device::kRootEnv);
+    const char* home = g_getenv("HOME");
+    const std::string savedHome = home ? home : "";
+    g_unsetenv(device::kRootEnv);
+    g_unsetenv("HOME");
+    const std::string root = device::Root();
+    g_setenv(device::kRootEnv, savedRoot.c_str(), TRUE);
+    if (home)
+        g_setenv("HOME", savedHome.c_str(), TRUE);
+    struct passwd* account = getpwuid(getuid());
+    ASSERT_NE(account, nullptr);
+    EXPECT_EQ(root, std::string(account->pw_dir) + "/.weather-device");
+}
+
+TEST_F(TrustTest, EverythingUnderTheRootIsPrivateWhateverTheUmask)
+{
+    const std::string device = mTemp + "/device";
+    ChildSetup open;
+    open.umask = 0;
+    ASSERT_EQ(Tool("devicectl", device, {"key", "set", "db/test/key", "1"}, {}, open).status, 0);
+    ToolRun backup = Tool("backupctl", device, {"backup"}, {}, open);
+    ASSERT_EQ(backup.status, 0) << backup.err;
+    ASSERT_EQ(Tool("backupctl", device, {"restore"}, {}, open).status, 0);
+
+    // The listening socket of a service, made here under umask 000.
+    const mode_t saved = umask(0);
+    device::launch::FrameServer server(device::launch::kRequestMagic,
+                                       [](const std::string&, const device::launch::Peer&, uint64_t) {
+                                           return device::launch::Verdict::Reject;
+                                       });
+    const std::string socket = device + "/run/test.sock";
+    const bool listening = server.Listen(socket);
+    umask(saved);
+    ASSERT_TRUE(listening);
+
+    size_t checked = 0;
+    std::function<void(const std::string&)> walk = [&](const std::string& path) {
+        struct stat info;
+        ASSERT_EQ(lstat(path.c_str(), &info), 0) << path;
+        ++checked;
+        EXPECT_EQ(info.st_mode & 077, 0u) << path << " mode " << std::oct << (info.st_mode & 0777);
+        if (!S_ISDIR(info.st_mode))
+            return;
+        GDir* dir = g_dir_open(path.c_str(), 0, nullptr);
+        while (const gchar* name = dir ? g_dir_read_name(dir) : nullptr)
+            walk(path + "/" + name);
+        if (dir)
+            g_dir_close(dir);
+    };
+    walk(device);
+    EXPECT_GT(checked, 40u) << "databases, stores, cloud files, log and the socket were all looked at";
+    server.Stop();
+}
+
+TEST_F(TrustTest, FifosAndLinksInTheRootHangNothingAndAreLogged)
+{
+    const std::string device = mTemp + "/device";
+    ASSERT_EQ(Tool("backupctl", device, {"backup"}).status, 0);
+    gchar** backups = nullptr;
+    {
+        GDir* dir = g_dir_open((device + "/cloud/server/backups").c_str(), 0, nullptr);
+        ASSERT_NE(dir, nullptr);
+        const gchar* name = g_dir_read_name(dir);
+        ASSERT_NE(name, nullptr);
+        backups = g_new0(gchar*, 2);
+        backups[0] = g_strdup(name);
+        g_dir_close(dir);
+    }
+    const std::string stored = device + "/cloud/server/backups/" + backups[0] + "/backup.dat";
+    g_strfreev(backups);
+    struct Case {
+        std::string path;
+        bool fifo; // else a link to /etc/passwd
+        const char* command;
+    };
+    const Case cases[] = {
+        {stored, true, "restore"},
+        {device + "/cloud/faults", true, "backup"},
+        {device + "/vconf/keys.ini", true, "backup"},
+        {device + "/vconf/keys.ini", false, "backup"},
+        {device + "/registry.ini", true, "info"},
+    };
+    for (const Case& c : cases) {
+        const std::string saved = c.path + ".saved";
+        g_rename(c.path.c_str(), saved.c_str());
+        if (c.fifo)
+            ASSERT_EQ(mkfifo(c.path.c_str(), 0600), 0) << c.path;
+        else
+            ASSERT_EQ(symlink("/etc/passwd", c.path.c_str()), 0) << c.path;
+        ToolRun run = Tool("backupctl", device, {c.command, "--timeout", "20"});
+        EXPECT_NE(run.err, kKilled) << c.path;
+        EXPECT_LT(run.seconds, 15.0) << c.path;
+        const std::string expected =
+            "refused file [" + c.path + "]: " + (c.fifo ? "not a regular file" : "a symbolic link");
+        EXPECT_NE(ReadText(device + "/log/device.log").find(expected), std::string::npos) << expected;
+        g_unlink(c.path.c_str());
+        g_rename(saved.c_str(), c.path.c_str());
+    }
+}
+
+TEST_F(TrustTest, TheLogStaysBoundedAndRepeatedRefusalsAreCounted)
+{
+    const std::string line(200, 'x');
+    for (size_t written = 0; written < 3 * device::kMaxLogBytes; written += line.size() + 60)
+        dlog_print(DLOG_INFO, "trust-test", "%s", line.c_str());
+    struct stat current, older;
+    ASSERT_EQ(stat(device::LogPath().c_str(), &current), 0);
+    ASSERT_EQ(stat((device::LogPath() + ".1").c_str(), &older), 0);
+    EXPECT_LE(static_cast<size_t>(current.st_size), device::kMaxLogBytes + 512);
+    EXPECT_LE(static_cast<size_t>(older.st_size), device::kMaxLogBytes + 512);
+    EXPECT_GT(static_cast<size_t>(older.st_size), device::kMaxLogBytes);
+
+    LogCapture log;
+    device::launch::SetRefusalLogIntervalMs(300);
+    for (int i = 0; i < 70; ++i)
+        LAUNCH_REFUSAL("rejected connection: %d connections open", 64);
+    EXPECT_EQ(log.Count("rejected connection"), 1u);
+    g_usleep(350 * 1000);
+    LAUNCH_REFUSAL("rejected connection: %d connections open", 64);
+    EXPECT_EQ(log.Count("rejected connection"), 2u);
+    EXPECT_TRUE(log.Contains("(69 more like it since the last line)"));
+    device::launch::SetRefusalLogIntervalMs(10000);
+}
+
+TEST_F(TrustTest, BackupctlNamesEachFailureWithItsOwnExitCode)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& device)> spoil;
+        std::map<std::string, std::string> env;
+        ChildSetup setup;
+        int status;
+        const char* message;
+    };
+    ChildSetup limited;
+    limited.fileSizeLimit = 16 * 1024;
+    const Case cases[] = {
+        {"report directory is a file",
+         [](const std::string& d) { g_file_set_contents((d + "/cloud/reports").c_str(), "", 0, nullptr); },
+         {}, {}, 7, "no job report could be written"},
+        {"service not installed",
+         [](const std::string& d) {
+             ASSERT_EQ(Tool("devicectl", d, {"uninstall", "com.velurio.weather-backuprestore"}).status, 0);
+         },
+         {}, {}, 5, "did not reach the service"},
+        {"service refuses", nullptr, {{device::kFaultsEnv, "app_control_get_operation=null"}}, {}, 3, "refused"},
+        {"service killed by the file size limit", nullptr, {}, limited, 6, "limits file sizes"},
+    };
+    for (const Case& c : cases) {
+        const std::string device = mTemp + "/" + c.name;
+        ASSERT_EQ(Tool("devicectl", device, {"init"}).status, 0) << c.name;
+        g_mkdir_with_parents((device + "/cloud").c_str(), 0700);
+        if (c.spoil)
+            c.spoil(device);
+        ToolRun run = Tool("backupctl", device, {"backup", "--timeout", "20"}, c.env, c.setup);
+        EXPECT_EQ(run.status, c.status) << c.name << ": " << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.name << ": " << run.err;
+        EXPECT_LT(run.seconds, 15.0) << c.name;
+    }
+}
+
+} // namespace
