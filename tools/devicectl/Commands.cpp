@@ -147,13 +147,7 @@ void PrintApps()
 
 bool ReadFile(const std::string& path, std::string* content)
 {
-    gchar* data = nullptr;
-    gsize length = 0;
-    if (!g_file_get_contents(path.c_str(), &data, &length, nullptr))
-        return false;
-    content->assign(data, length);
-    g_free(data);
-    return true;
+    return device::ReadRegularFile(path, 64u * 1024u * 1024u, content) == device::ReadStatus::Ok;
 }
 
 bool SafeName(const std::string& name)
