@@ -28,6 +28,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
@@ -228,6 +229,13 @@ int main(int argc, char** argv)
     if (!device.Ready())
         return 1;
     gRoot = device.Root();
+    // The service knows its caller by the executable it runs: here, this one.
+    char* self = realpath("/proc/self/exe", nullptr);
+    const bool client = self && device::InstallApp({"com.velurio.cloud-backup-client", "com.velurio.cloud-backup",
+                                                    "velurio-platform", self});
+    free(self);
+    if (!client)
+        return 1;
     prctl(PR_SET_CHILD_SUBREAPER, 1);
     const std::string reports = gRoot + "/cloud/reports";
     g_mkdir_with_parents(reports.c_str(), 0755);

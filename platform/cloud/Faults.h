@@ -4,7 +4,7 @@
 // Failures the library can be told to simulate, so that every error path of
 // its callers can be exercised on the host. Chosen from outside the process:
 // env WEATHER_CLOUD_FAULTS, the control file <root>/cloud/faults, or a job
-// ticket (see README.md). Names are the ones in kFaultNames.
+// request (see README.md). Names are the ones in kFaultNames.
 
 #include <cstdint>
 #include <string>

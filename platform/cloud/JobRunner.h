@@ -48,7 +48,7 @@ enum class Step { Preparation, KeysAndDates, Backup, RestorationPath, Restoratio
 struct Job {
     JobType type = JobType::Backup;
     std::string id;
-    std::string requestedBackupId; // restore: from the ticket; empty = newest
+    std::string requestedBackupId; // restore: from the starting request; empty = newest
     FaultSet faults = 0;
     BackupCallbacks backup;
     RestoreCallbacks restore;
@@ -80,7 +80,7 @@ public:
     JobRunner(const JobRunner&) = delete;
     JobRunner& operator=(const JobRunner&) = delete;
 
-    // Takes the job's ticket, if any, and starts it once the jobs before it
+    // Takes the parameters of the request being dispatched and starts the job once the jobs before it
     // are done, from an idle source (never inside the caller's stack).
     void Enqueue(std::unique_ptr<Job> job);
 
