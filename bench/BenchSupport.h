@@ -103,6 +103,8 @@ public:
             const std::string name =
                 run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args);
             const double us = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e6;
+            if (!mTimes.count(name))
+                mOrder.push_back(name);
             if (run.aggregate_name == "min")
                 mTimes[name].min = us;
             else if (run.aggregate_name == "median")
@@ -137,9 +139,10 @@ public:
         FILE* summary = nullptr;
         if (const char* path = g_getenv("WEATHER_BENCH_SUMMARY"))
             summary = fopen(path, "a");
-        for (const auto& [name, ours] : mTimes) {
+        for (const std::string& name : mOrder) {
             if (name.find("_Baseline") != std::string::npos)
                 continue;
+            const Times ours = Get(name);
             auto paired = mPairs.find(name);
             const Times base = Get(paired != mPairs.end() ? paired->second : BaselineOf(name));
             printf("  %-36s %10.1f %10.1f", name.c_str(), ours.min, ours.median);
@@ -165,6 +168,7 @@ private:
     const char* mProgram;
     const char* mBaselineName;
     std::map<std::string, Times> mTimes;
+    std::vector<std::string> mOrder; // as the benchmarks ran
     std::map<std::string, std::string> mPairs;
     std::vector<std::string> mNotes;
 };
