@@ -114,4 +114,28 @@ TEST(WeatherctlShow, ChineseWcnTwentyFourHour)
     ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, "en_US.UTF-8"), VCONF_OK);
 }
 
+TEST(WeatherctlShow, MonthRowOfTheLocalMonth)
+{
+    ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
+    SetUpDevice("en_US.UTF-8", "KR", 1);
+    // weathernews_kr: March (row 2) and July (row 6); the night city has no
+    // visibility, car wash, heat or discomfort value.
+    const struct {
+        const char* at;
+        const char* types;
+    } cases[] = {
+        {kNoon, "5 4 34 2 7 15 22 9 "},
+        {"2026-07-15 12:00:00", "5 4 34 2 7 15 "},
+    };
+    for (const auto& c : cases) {
+        test_process::ToolRun run = Weatherctl({"--json", "show", "KRNH003"}, c.at);
+        ASSERT_EQ(run.exit, 0) << run.err;
+        std::string types;
+        for (const std::string& type : test_process::JsonValues(run.out, "$.cities[0].lifeIndex[*].type"))
+            types += type + " ";
+        EXPECT_EQ(types, c.types) << c.at;
+    }
+    ASSERT_EQ(vconf_set_int(SYSKEY_STANDALONE, 0), VCONF_OK);
+}
+
 } // namespace
