@@ -11,6 +11,7 @@
 #include "CityView.h"
 #include "typedef/CPType.h"
 #include "typedef/DataManager.h"
+#include "typedef/WeatherDataMarkers.h"
 #include "utils/FileHelper.h"
 #include "utils/ICUHelper.h"
 #include "utils/VconfUtilFactory.h"
@@ -184,7 +185,7 @@ void PrintJson(JsonBuilder* builder)
 
 std::string Degrees(const std::string& value, const DeviceView& device)
 {
-    return value == "9999" ? "--" : value + (device.isCelsius ? "°C" : "°F");
+    return value == UNSUPPORTED_TEXT ? "--" : value + (device.isCelsius ? "°C" : "°F");
 }
 
 void PrintCity(const CityView& v, const DeviceView& device)
@@ -194,7 +195,7 @@ void PrintCity(const CityView& v, const DeviceView& device)
     std::printf("  %s  [%s]\n", v.condition.c_str(), v.icon.c_str());
     std::printf("  %s   high %s  low %s   rain %s%%\n", Degrees(v.current, device).c_str(),
                 Degrees(v.high, device).c_str(), Degrees(v.low, device).c_str(),
-                v.rainProbability == "9999" ? "--" : v.rainProbability.c_str());
+                v.rainProbability == UNSUPPORTED_TEXT ? "--" : v.rainProbability.c_str());
     if (!v.hours.empty()) std::printf("  hourly:\n");
     for (const HourView& h : v.hours)
         std::printf("    %-10s %-8s %s  [%s]\n", h.time.c_str(), Degrees(h.temperature, device).c_str(),

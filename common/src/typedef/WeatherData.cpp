@@ -231,7 +231,7 @@ std::string WeatherData::GetTemperatureString(const TemperaturePtr& temperatureP
     return ICUHelper::GetInstance()->ConvertNumberToLocaleString(temp);
 }
 
-// Each reader fails as the Part's guards do: no city, then no sub-record.
+// Each reader gives up on a missing city first, then on a missing entry.
 #define CITY_TEMPERATURE(Name, Getter)                                                       \
     double WeatherData::Name(const CityPtr& cityPtr, bool isCelsius)                        \
     {                                                                                        \
