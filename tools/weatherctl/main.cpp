@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <glib.h>
+#include <json-glib/json-glib.h>
 
 #include <device/host.h>
 
@@ -41,9 +42,14 @@ void Usage(FILE* out)
 void PrintError(bool json, const std::string& message)
 {
     if (json) {
-        gchar* escaped = g_strescape(message.c_str(), "");
-        std::printf("{\"error\":\"%s\"}\n", escaped);
-        g_free(escaped);
+        g_autoptr(JsonBuilder) builder = json_builder_new();
+        json_builder_begin_object(builder);
+        json_builder_set_member_name(builder, "error");
+        json_builder_add_string_value(builder, message.c_str());
+        json_builder_end_object(builder);
+        g_autoptr(JsonNode) root = json_builder_get_root(builder);
+        g_autofree gchar* text = json_to_string(root, FALSE);
+        std::printf("%s\n", text);
     }
     std::fprintf(stderr, "weatherctl: %s\n", message.c_str());
 }
