@@ -98,7 +98,8 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Aggregate || run.error_occurred)
+            if (run.run_type != Run::RT_Aggregate || run.error_occurred ||
+                (run.aggregate_name != "min" && run.aggregate_name != "median"))
                 continue;
             const std::string name =
                 run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args);
