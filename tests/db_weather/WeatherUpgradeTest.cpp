@@ -23,7 +23,7 @@ namespace {
 // (old_db/<version>/{weather,setting,version}.sql). Each holds the same three
 // cities: A (page 0) follows the location and carries every old marker
 // (999, -999, 999.0), with 8 days and no yesterday hours; B (page 1) has
-// plain values, 6 days and yesterday hours whose second one is marked 999;
+// plain values, 7 days and yesterday hours whose second one is marked 999;
 // C (page 2) has 8 days and no life index. Columns a version did not have yet
 // are missing from its tables; before 0.2 the version lives in the weather file.
 constexpr std::array<const char*, 6> kVersions = {"0.0", "0.5", "0.95", "1.5", "1.75", "1.9"};
@@ -92,8 +92,9 @@ const Fact kWeatherFacts[] = {
      All("1700000000")},
     {"A's eighth old day is gone",
      "SELECT COUNT(*), SUM(date = 1700604800) FROM WEEKLY_WEATHER_TABLE WHERE FK_ID = $A", All("8|0")},
-    {"B keeps its six days behind yesterday", "SELECT COUNT(*) FROM WEEKLY_WEATHER_TABLE WHERE FK_ID = $B", All("7")},
-    {"the trim stopped at B, so C keeps nine", "SELECT COUNT(*) FROM WEEKLY_WEATHER_TABLE WHERE FK_ID = $C", All("9")},
+    {"B's seven days and yesterday are eight: its last day goes",
+     "SELECT COUNT(*), SUM(date = 1700518400) FROM WEEKLY_WEATHER_TABLE WHERE FK_ID = $B", All("7|0")},
+    {"C's too", "SELECT COUNT(*) FROM WEEKLY_WEATHER_TABLE WHERE FK_ID = $C", All("8")},
     {"old life-index markers become 9999",
      "SELECT humidity, pm10, pm25, comfort, precType, precAmount, realfeel FROM LIFE_INDEX_WEATHER_TABLE "
      "WHERE FK_ID = $A",
@@ -229,7 +230,7 @@ TEST_P(WeatherUpgrade, OldFilesGetTheLatestSchemaAndTheirDataMigrated)
     EXPECT_EQ(capture.Contains("UpgradeDBTables < 1.0 : ALTER TABLE SETTING_TABLE ADD NotificationPopup INT;"),
               std::stod(version) < 1.0);
     for (const char* line : {"already exist [break]", "lifeIndexPtr is null [break]", "there is no LifeIndexPtr [break]",
-                             "there are 8 weekly ptr. so delete last one", "nomal weeklyPtr vector [break]"})
+                             "there are 8 weekly ptr. so delete last one"})
         EXPECT_TRUE(capture.Contains(line)) << line;
 
     // A second start finds 2.0 and upgrades nothing.
