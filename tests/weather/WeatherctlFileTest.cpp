@@ -46,6 +46,10 @@ TEST(WeatherctlFile, RefusedFileNamesTheMemberAndWritesNothing)
     } cases[] = {
         {"\"humidity\": 62", "\"humidity\": \"62\"", "cities[0].lifeIndex.humidity: expected a whole number, found text"},
         {"\"humidity\": 62", "\"humidity\": 2147483648", "cities[0].lifeIndex.humidity: 2147483648 is outside"},
+        // Literals the JSON parser would read as some other number.
+        {"\"humidity\": 62", "\"humidity\": 99999999999999999999",
+         "(member humidity): 99999999999999999999 is outside the range"},
+        {"\"humidity\": 62", "\"humidity\": 0x3E", "(member humidity): 0x3E is not a JSON number"},
         {"\"refreshedTime\": 0", "\"refreshedTime\": -1", "cities[3].refreshedTime: -1 is outside 0..4294967295"},
         {"\"locationId\": \"KRNH003\",", "", "cities[2].locationId: required member is missing"},
         {"\"gmtOffset\": 5.5", "\"gmtOffset\": true", "cities[1].gmtOffset: expected a number, found true/false"},

@@ -11,7 +11,6 @@
 
 #include <json-glib/json-glib.h>
 
-#include "json/JsonPrescan.h"
 
 namespace weatherctl {
 
@@ -437,14 +436,65 @@ void AddList(JsonBuilder* builder, const char* name, const std::vector<Field<R>>
     json_builder_end_array(builder);
 }
 
+// JSON-GLib reads integer literals beyond 64 bits, hexadecimal and leading
+// zeros without an error (as -1, 16, octal), so a number the file writer did
+// not mean could pass every range check. This pass refuses such literals and
+// brackets nested too deep, with their line, column and member.
+std::string CheckLiterals(const std::string& text)
+{
+    int line = 1, column = 1, depth = 0;
+    std::string lastString, member;
+    auto at = [&](const std::string& why) {
+        return "line " + std::to_string(line) + ", column " + std::to_string(column) +
+               (member.empty() ? "" : " (member " + member + ")") + ": " + why;
+    };
+    for (size_t i = 0; i < text.size(); ++i, ++column) {
+        const char c = text[i];
+        if (c == '\n') {
+            ++line;
+            column = 0;
+        } else if (c == '"') {
+            const size_t begin = i + 1;
+            for (++i, ++column; i < text.size() && text[i] != '"'; ++i, ++column) {
+                if (text[i] == '\\') ++i, ++column;
+            }
+            lastString = text.substr(begin, i - begin);
+        } else if (c == ':') {
+            member = lastString;
+        } else if (c == '{' || c == '[') {
+            if (++depth > kMaxDepth) return at("nesting deeper than " + std::to_string(kMaxDepth) + " levels");
+        } else if (c == '}' || c == ']') {
+            --depth;
+        } else if (c == '-' || (c >= '0' && c <= '9')) {
+            size_t end = i + 1;
+            while (end < text.size() && (g_ascii_isalnum(text[end]) || text[end] == '.' || text[end] == '+' ||
+                                         text[end] == '-'))
+                ++end;
+            const std::string token = text.substr(i, end - i);
+            const std::string digits = token.substr(token[0] == '-' ? 1 : 0);
+            const bool integer = digits.find_first_not_of("0123456789") == std::string::npos;
+            if (digits.size() > 1 && digits[0] == '0' && (integer || g_ascii_isalpha(digits[1])))
+                return at(token + " is not a JSON number (leading zero or hexadecimal)");
+            if (integer && !digits.empty()) {
+                const char* limit = token[0] == '-' ? "9223372036854775808" : "9223372036854775807";
+                if (digits.size() > 19 || (digits.size() == 19 && digits > limit))
+                    return at(token + " is outside the range of any integer field");
+            }
+            column += static_cast<int>(end - i - 1);
+            i = end - 1;
+        }
+    }
+    return "";
+}
+
 } // namespace
 
 bool ReadCityFile(const std::string& text, CityPtrVector& cities, std::string& error)
 {
     cities.clear();
-    std::string refused = JsonPrescan(text.data(), text.size(), kMaxDepth);
+    std::string refused = CheckLiterals(text);
     if (!refused.empty()) {
-        error = "not a city file: " + refused;
+        error = refused;
         return false;
     }
     g_autoptr(JsonParser) parser = json_parser_new();
