@@ -104,7 +104,7 @@ public:
             const std::string name =
                 run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args);
             const double us = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e6;
-            if (!mTimes.count(name))
+            if (mTimes.try_emplace(name).second)
                 mOrder.push_back(name);
             if (run.aggregate_name == "min")
                 mTimes[name].min = us;
