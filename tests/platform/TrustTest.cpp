@@ -24,6 +24,7 @@
 #include "../../platform/src/launch_common.h"
 #include "../../platform/src/launch_transport.h"
 #include "DeviceFixture.h"
+#include "TestProcess.h"
 
 namespace {
 
@@ -55,24 +56,15 @@ ToolRun Tool(const std::string& tool, const std::string& root, std::vector<std::
              const std::map<std::string, std::string>& env = {}, ChildSetup setup = {})
 {
     args.insert(args.begin(), {"timeout", "-s", "KILL", "60", std::string(WEATHER_BUILD_DIR) + "/tools/" + tool});
-    std::vector<gchar*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    gchar** envp = g_environ_setenv(g_get_environ(), device::kRootEnv, root.c_str(), TRUE);
+    std::vector<std::string> environment{std::string(device::kRootEnv) + "=" + root};
     for (const auto& [name, value] : env)
-        envp = g_environ_setenv(envp, name.c_str(), value.c_str(), TRUE);
-    ToolRun run;
-    gchar* err = nullptr;
-    gint wait = 0;
+        environment.push_back(name + "=" + value);
     const gint64 started = g_get_monotonic_time();
-    if (g_spawn_sync(nullptr, argv.data(), envp, GSpawnFlags(G_SPAWN_SEARCH_PATH | G_SPAWN_STDOUT_TO_DEV_NULL), ApplyChildSetup,
-                     &setup, nullptr, &err, &wait, nullptr))
-        run.status = WIFEXITED(wait) ? WEXITSTATUS(wait) : -1;
+    test_process::ToolRun ran = test_process::RunTool(args, environment, [&setup] { ApplyChildSetup(&setup); });
+    ToolRun run;
+    run.status = ran.exit;
     run.seconds = static_cast<double>(g_get_monotonic_time() - started) / G_USEC_PER_SEC;
-    run.err = run.status == 137 ? kKilled : (err ? err : "");
-    g_free(err);
-    g_strfreev(envp);
+    run.err = run.status == 137 ? kKilled : ran.err;
     return run;
 }
 

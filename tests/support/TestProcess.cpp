@@ -62,7 +62,18 @@ std::string TakeFile(int fd, gchar* path)
 
 } // namespace
 
-ToolRun RunTool(const std::vector<std::string>& argv, const std::vector<std::string>& env)
+namespace {
+
+struct ChildSide {
+    int out;
+    int err;
+    const std::function<void()>* inChild;
+};
+
+} // namespace
+
+ToolRun RunTool(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                const std::function<void()>& inChild)
 {
     std::vector<gchar*> args;
     for (const std::string& arg : argv)
@@ -80,14 +91,17 @@ ToolRun RunTool(const std::vector<std::string>& argv, const std::vector<std::str
                   g_file_open_tmp("tool-err-XXXXXX", &errPath, nullptr)};
     gint status = 0;
     ToolRun run;
+    ChildSide child{fds[0], fds[1], &inChild};
     if (fds[0] >= 0 && fds[1] >= 0 &&
         g_spawn_sync(nullptr, args.data(), envp, G_SPAWN_SEARCH_PATH,
                      [](gpointer data) {
-                         const int* files = static_cast<const int*>(data);
-                         dup2(files[0], STDOUT_FILENO);
-                         dup2(files[1], STDERR_FILENO);
+                         const auto* side = static_cast<const ChildSide*>(data);
+                         dup2(side->out, STDOUT_FILENO);
+                         dup2(side->err, STDERR_FILENO);
+                         if (*side->inChild)
+                             (*side->inChild)();
                      },
-                     fds, nullptr, nullptr, &status, nullptr))
+                     &child, nullptr, nullptr, &status, nullptr))
         run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     g_strfreev(envp);
     run.out = TakeFile(fds[0], outPath);

@@ -42,10 +42,12 @@ struct ToolRun {
     std::string err;
 };
 
-// Runs argv (argv[0] a path, or a name looked up in PATH) to its end with `env` ("NAME=value") added to
-// the environment. The output goes through files, not pipes: a service that
-// the tool starts inherits the descriptors and would hold a pipe open.
-ToolRun RunTool(const std::vector<std::string>& argv, const std::vector<std::string>& env = {});
+// Runs argv (argv[0] a path, or a name looked up in PATH) to its end with
+// `env` ("NAME=value") added to the environment; inChild, when given, runs in
+// the child just before the exec. The output goes through files, not pipes: a
+// service that the tool starts inherits the descriptors and would hold a pipe open.
+ToolRun RunTool(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
+                const std::function<void()>& inChild = {});
 
 // Values at a JSONPath of a JSON text, each as text (strings bare, other
 // values and containers as JSON). Empty when the text does not parse.
