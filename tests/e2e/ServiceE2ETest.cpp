@@ -114,15 +114,11 @@ int SendAs(const char* caller, const std::string& operation)
     }
     const bool platformSigned = std::string(caller) != kStranger;
     EXPECT_TRUE(device::InstallApp({caller, "com.test.senders", platformSigned ? "velurio-platform" : "other", program}));
-    gchar* argv[] = {const_cast<gchar*>(program.c_str()), const_cast<gchar*>(kService), const_cast<gchar*>("--op"),
-                     const_cast<gchar*>(operation.c_str()), nullptr};
-    gint status = -1;
-    if (!g_spawn_sync(nullptr, argv, nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, nullptr, nullptr, &status, nullptr) ||
-        !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status) == 0 ? APP_CONTROL_ERROR_NONE
-           : WEXITSTATUS(status) == 3 ? APP_CONTROL_ERROR_TIMED_OUT
-                                      : APP_CONTROL_ERROR_LAUNCH_FAILED;
+    const int exit = test_process::RunTool({program, kService, "--op", operation}).exit;
+    return exit < 0     ? -1
+           : exit == 0 ? APP_CONTROL_ERROR_NONE
+           : exit == 3 ? APP_CONTROL_ERROR_TIMED_OUT
+                       : APP_CONTROL_ERROR_LAUNCH_FAILED;
 }
 
 class ServiceE2ETest : public ::testing::Test {
