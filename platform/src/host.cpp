@@ -32,6 +32,7 @@ namespace {
 
 constexpr const char* kWeatherPkg = "com.velurio.weather";
 constexpr const char* kPlatformCert = "velurio-platform";
+constexpr const char* kCloudClientId = "com.velurio.cloud-backup-client";
 constexpr const char* kStagingEnv = "WEATHER_RES_STAGING_DIR";
 constexpr size_t kMaxResourceSize = 64u * 1024u * 1024u;
 
@@ -46,7 +47,7 @@ std::vector<AppInfo> DefaultApps()
         {"com.velurio.weather", kWeatherPkg, kPlatformCert, "", "1.0.0"},
         {"com.velurio.weather-agent", kWeatherPkg, kPlatformCert, "", "1.0.0"},
         {"com.velurio.weather-backuprestore", kWeatherPkg, kPlatformCert, kServiceBinaryToken, "1.0.0"},
-        {"com.velurio.cloud-backup-client", "com.velurio.cloud-backup", kPlatformCert, kBackupctlToken, "1.0.0"},
+        {kCloudClientId, "com.velurio.cloud-backup", kPlatformCert, kBackupctlToken, "1.0.0"},
     };
 }
 
@@ -352,8 +353,18 @@ bool EnsureDefaultDevice()
         // The registry comes last: its presence means the device is complete.
         ok = ok && SaveRegistry(registry.get());
     } else {
-        for (const AppInfo& app : RegistryApps())
+        bool clientWithoutExecutable = false;
+        for (const AppInfo& app : RegistryApps()) {
             ok = MakePackageDirs(app.pkgId) && ok;
+            clientWithoutExecutable |= app.appId == kCloudClientId && app.executable.empty();
+        }
+        // Roots made before callers were known by their executable: the
+        // client gets backupctl, or nobody could be the client.
+        if (clientWithoutExecutable) {
+            KeyFilePtr registry = LoadRegistry();
+            g_key_file_set_string(registry.get(), kCloudClientId, "executable", kBackupctlToken);
+            ok = SaveRegistry(registry.get()) && ok;
+        }
     }
     ok = CopyTree(StagingDir(), PackageResourceDir(kWeatherPkg)) && ok;
     if (ok)

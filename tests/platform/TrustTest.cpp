@@ -155,6 +155,17 @@ TEST_F(TrustTest, AnotherUsersRootNeverRunsItsProgramsAsYou)
     EXPECT_FALSE(g_file_test(marker.c_str(), G_FILE_TEST_EXISTS));
 }
 
+TEST_F(TrustTest, AnOlderRootsClientGetsBackupctlAsItsExecutable)
+{
+    const std::string device = mTemp + "/older";
+    ASSERT_EQ(Tool("devicectl", device, {"install", "com.velurio.cloud-backup-client", "--pkg",
+                                         "com.velurio.cloud-backup", "--cert", "velurio-platform"})
+                  .status,
+              0);
+    ToolRun backup = Tool("backupctl", device, {"backup"});
+    EXPECT_EQ(backup.status, 0) << backup.err;
+}
+
 TEST_F(TrustTest, WithoutHomeTheRootIsTheAccountsOwnNeverAShared)
 {
     const std::string savedRoot = g_getenv(device::kRootEnv);
