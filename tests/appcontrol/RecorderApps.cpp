@@ -115,12 +115,12 @@ int RecorderTest::Send(const std::string& appId, const Extras& extras, app_contr
 
 std::string RecorderTest::InstallSender(const std::string& identity)
 {
-    // One executable per identity: a hard link of fixture_sender under the root.
+    // One executable per identity: a copy of fixture_sender under the root.
     const std::string dir = DeviceFixture::Root() + "/bin";
     const std::string program = dir + "/" + identity;
     g_mkdir_with_parents(dir.c_str(), 0700);
     if (!g_file_test(program.c_str(), G_FILE_TEST_EXISTS)) {
-        EXPECT_EQ(0, link((std::string(WEATHER_FIXTURE_DIR) + "/fixture_sender").c_str(), program.c_str()));
+        EXPECT_TRUE(test_process::CopyExecutable(std::string(WEATHER_FIXTURE_DIR) + "/fixture_sender", program));
     }
     device::AppInfo app{identity, "com.test.fixtures", "", program};
     EXPECT_TRUE(device::InstallApp(app));

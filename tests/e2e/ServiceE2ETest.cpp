@@ -104,13 +104,13 @@ pid_t ServicePid()
 }
 
 // Sends a request to the service from a process of its own, which the device
-// knows as `caller` because it runs the executable installed for it (a link
-// to fixture_sender); returns the platform's code.
+// knows as `caller` because it runs the executable installed for it (a copy
+// of fixture_sender); returns the platform's code.
 int SendAs(const char* caller, const std::string& operation)
 {
     const std::string program = device::Root() + "/" + caller;
     if (!g_file_test(program.c_str(), G_FILE_TEST_EXISTS)) {
-        EXPECT_EQ(link(WEATHER_FIXTURE_DIR "/fixture_sender", program.c_str()), 0);
+        EXPECT_TRUE(test_process::CopyExecutable(WEATHER_FIXTURE_DIR "/fixture_sender", program));
     }
     const bool platformSigned = std::string(caller) != kStranger;
     EXPECT_TRUE(device::InstallApp({caller, "com.test.senders", platformSigned ? "velurio-platform" : "other", program}));

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "DeviceFixture.h"
+#include "TestProcess.h"
 
 namespace {
 
@@ -89,12 +90,7 @@ TEST_F(AppsTest, AppIdOfProcesses)
     // Another process is the application whose executable it runs; what it
     // says about itself (here: to be the agent) counts for nothing.
     const std::string agentExe = DeviceFixture::Root() + "/agent-sleep";
-    gchar* sleepBinary = nullptr;
-    gsize sleepSize = 0;
-    ASSERT_TRUE(g_file_get_contents("/bin/sleep", &sleepBinary, &sleepSize, nullptr));
-    ASSERT_TRUE(g_file_set_contents(agentExe.c_str(), sleepBinary, static_cast<gssize>(sleepSize), nullptr));
-    g_free(sleepBinary);
-    ASSERT_EQ(chmod(agentExe.c_str(), 0700), 0);
+    ASSERT_TRUE(test_process::CopyExecutable("/bin/sleep", agentExe));
     ASSERT_TRUE(device::InstallApp({kAgent, "com.velurio.weather", "velurio-platform", agentExe}));
     gchar** envp = g_environ_setenv(g_get_environ(), device::kAppIdEnv, kAgent, TRUE);
     gchar* agentArgv[] = {const_cast<gchar*>(agentExe.c_str()), const_cast<gchar*>("10"), nullptr};

@@ -4,6 +4,7 @@
 #include <glib/gstdio.h>
 #include <json-glib/json-glib.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -148,6 +149,17 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs)
             g_usleep(1000);
     }
     return true;
+}
+
+bool CopyExecutable(const std::string& from, const std::string& to)
+{
+    gchar* data = nullptr;
+    gsize length = 0;
+    if (!g_file_get_contents(from.c_str(), &data, &length, nullptr))
+        return false;
+    bool ok = g_file_set_contents(to.c_str(), data, static_cast<gssize>(length), nullptr) && chmod(to.c_str(), 0700) == 0;
+    g_free(data);
+    return ok;
 }
 
 } // namespace test_process

@@ -55,6 +55,10 @@ std::vector<std::string> JsonValues(const std::string& json, const std::string& 
 // The first of them; "(none)" when there is none.
 std::string JsonValue(const std::string& json, const std::string& path);
 
+// Copies an executable to `to` (mode 0700): the device knows a process by the
+// path of the executable it runs, so each test identity needs its own copy.
+bool CopyExecutable(const std::string& from, const std::string& to);
+
 // Iterates the default main context until done() or the time runs out;
 // whether done() held.
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
