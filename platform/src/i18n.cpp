@@ -17,6 +17,8 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
@@ -35,7 +37,7 @@ constexpr const char* kIcuI18nLib = "libicui18n.so." I18N_TEXT(U_ICU_VERSION_MAJ
 
 // One pointer per ICU function; the names expand to ICU's versioned symbols.
 #define ICU_FUNCTIONS(X)                                                                          \
-    X(uloc_getDefault) X(uloc_setDefault) X(udatpg_open) X(udatpg_clone) X(udatpg_close)          \
+    X(uloc_getDefault) X(uloc_setDefault) X(udatpg_open) X(udatpg_close)          \
     X(udatpg_getBestPattern)                                                                      \
     X(udat_open) X(udat_close) X(udat_format) X(unum_open) X(unum_close) X(unum_format)             \
     X(unum_formatDouble) X(u_strFromUTF8) X(u_strToUTF8)
@@ -75,28 +77,125 @@ const IcuApi* Icu()
 }
 
 // Opening a pattern generator loads and merges the locale's calendar data
-// (hundreds of microseconds, milliseconds when the data is cold); a clone of
-// one opened before costs about ten and answers the same to the byte. One
-// generator per locale is kept for the life of the process.
-// Never destroyed: the generators stay reachable until the process is gone.
-std::mutex gGeneratorMutex;
-auto* const gGenerators = new std::map<std::string, UDateTimePatternGenerator*>();
+// (hundreds of microseconds, milliseconds when the data is cold), and even a
+// clone of one costs more than the text it gives. One generator per locale is
+// kept for the life of the process and every handle of that locale borrows
+// it; the best pattern of a skeleton, which the locale data alone decides, is
+// remembered per locale. Never destroyed: ICU keeps caches of its own too.
+std::mutex gCacheMutex;
 
-UDateTimePatternGenerator* OpenGenerator(const IcuApi* icu, const char* locale, UErrorCode* status)
+struct GeneratorHandle {
+    std::string locale;
+    UDateTimePatternGenerator* shared = nullptr;
+};
+
+auto* const gGenerators = new std::map<std::string, UDateTimePatternGenerator*>();
+auto* const gBestPatterns = new std::map<std::u16string, std::u16string>();
+constexpr size_t kMaxBestPatterns = 512;
+
+// Opened date and number formatters by everything they were opened with.
+// Only creation, formatting and destruction reach a formatter through these
+// calls, so one kept after its handle is destroyed formats as a new one would,
+// to the byte; opening one (locale data, custom zone, number symbols) costs
+// ten times the formatting. A handle borrows the kept formatter of its key
+// while no other handle holds it, else it gets one of its own.
+struct KeptFormatter {
+    void* formatter = nullptr;
+    bool lent = false;
+};
+
+struct FormatterHandle {
+    void* formatter = nullptr;
+    KeptFormatter* kept = nullptr; // null: the handle's own formatter
+};
+
+auto* const gDateFormatters = new std::map<std::string, KeptFormatter>();
+auto* const gNumberFormatters = new std::map<std::string, KeptFormatter>();
+// Device zones and locales change rarely; the bound only stops a process that
+// goes through many of them from growing without end.
+constexpr size_t kMaxKeptFormatters = 128;
+
+std::string KeyPart(const void* data, size_t bytes)
 {
-    std::string key = locale ? locale : icu->uloc_getDefault_();
-    std::lock_guard<std::mutex> guard(gGeneratorMutex);
-    auto found = gGenerators->find(key);
+    std::string part(reinterpret_cast<const char*>(&bytes), sizeof bytes);
+    part.append(reinterpret_cast<const char*>(data), bytes);
+    return part;
+}
+
+std::string TextKeyPart(const i18n_uchar* text, int32_t length)
+{
+    if (text == nullptr)
+        return std::string(1, '\0');
+    size_t units = 0;
+    if (length < 0) {
+        while (text[units] != 0)
+            ++units;
+    } else {
+        units = static_cast<size_t>(length);
+    }
+    return std::string(1, '\1') + KeyPart(text, units * sizeof(i18n_uchar));
+}
+
+// Lends the kept formatter of a key, or keeps a newly opened one. Returns null
+// when the caller has to open a formatter of its own (the kept one is lent).
+KeptFormatter* Borrow(std::map<std::string, KeptFormatter>* kept, const std::string& key,
+                      void (*close)(void*))
+{
+    std::lock_guard<std::mutex> guard(gCacheMutex);
+    auto found = kept->find(key);
+    if (found != kept->end()) {
+        if (found->second.lent)
+            return nullptr;
+        found->second.lent = true;
+        return &found->second;
+    }
+    if (kept->size() >= kMaxKeptFormatters) {
+        for (auto it = kept->begin(); it != kept->end();) {
+            if (it->second.lent) {
+                ++it;
+            } else {
+                close(it->second.formatter);
+                it = kept->erase(it);
+            }
+        }
+    }
+    KeptFormatter& entry = (*kept)[key];
+    entry.lent = true;
+    return &entry;
+}
+
+// A kept entry that could not be filled (opening failed) is dropped.
+void Forget(std::map<std::string, KeptFormatter>* kept, KeptFormatter* entry)
+{
+    std::lock_guard<std::mutex> guard(gCacheMutex);
+    for (auto it = kept->begin(); it != kept->end(); ++it) {
+        if (&it->second == entry) {
+            kept->erase(it);
+            return;
+        }
+    }
+}
+
+void GiveBack(KeptFormatter* entry)
+{
+    std::lock_guard<std::mutex> guard(gCacheMutex);
+    entry->lent = false;
+}
+
+UDateTimePatternGenerator* SharedGenerator(const IcuApi* icu, const std::string& locale, UErrorCode* status)
+{
+    std::lock_guard<std::mutex> guard(gCacheMutex);
+    auto found = gGenerators->find(locale);
     if (found == gGenerators->end()) {
-        UDateTimePatternGenerator* opened = icu->udatpg_open_(key.c_str(), status);
+        UDateTimePatternGenerator* opened = icu->udatpg_open_(locale.c_str(), status);
         if (U_FAILURE(*status)) {
             if (opened)
                 icu->udatpg_close_(opened);
             return nullptr;
         }
-        found = gGenerators->emplace(key, opened).first;
+        found = gGenerators->emplace(locale, opened).first;
     }
-    return icu->udatpg_clone_(found->second, status);
+    return found->second;
 }
 
 int FromIcu(UErrorCode status)
@@ -190,13 +289,11 @@ int i18n_udatepg_create(const char* locale, i18n_udatepg_h* dtpg)
     if (icu == nullptr)
         return I18N_ERROR_NOT_SUPPORTED;
     UErrorCode status = U_ZERO_ERROR;
-    UDateTimePatternGenerator* made = OpenGenerator(icu, locale, &status);
-    if (U_FAILURE(status)) {
-        if (made)
-            icu->udatpg_close_(made);
+    std::string key = locale ? locale : icu->uloc_getDefault_();
+    UDateTimePatternGenerator* shared = SharedGenerator(icu, key, &status);
+    if (U_FAILURE(status))
         return FromIcu(status);
-    }
-    *dtpg = reinterpret_cast<i18n_udatepg_h>(made);
+    *dtpg = reinterpret_cast<i18n_udatepg_h>(new GeneratorHandle{std::move(key), shared});
     return I18N_ERROR_NONE;
 }
 
@@ -204,7 +301,7 @@ int i18n_udatepg_destroy(i18n_udatepg_h dtpg)
 {
     if (dtpg == nullptr)
         return I18N_ERROR_INVALID_PARAMETER;
-    Icu()->udatpg_close_(reinterpret_cast<UDateTimePatternGenerator*>(dtpg));
+    delete reinterpret_cast<GeneratorHandle*>(dtpg);
     return I18N_ERROR_NONE;
 }
 
@@ -213,10 +310,37 @@ int i18n_udatepg_get_best_pattern(i18n_udatepg_h dtpg, const i18n_uchar* skeleto
 {
     if (dtpg == nullptr || skeleton == nullptr || len < -1 || BadOutput(bestPattern, capacity))
         return I18N_ERROR_INVALID_PARAMETER;
-    return WriteText(bestPatternLen, [&](UErrorCode* status) {
-        return Icu()->udatpg_getBestPattern_(reinterpret_cast<UDateTimePatternGenerator*>(dtpg), AsIcu(skeleton),
-                                             len, AsIcu(bestPattern), capacity, status);
-    });
+    const GeneratorHandle* handle = reinterpret_cast<const GeneratorHandle*>(dtpg);
+    std::u16string key(handle->locale.begin(), handle->locale.end());
+    key.push_back(u'\0');
+    if (len < 0) {
+        for (const i18n_uchar* unit = skeleton; *unit != 0; ++unit)
+            key.push_back(static_cast<char16_t>(*unit));
+    } else {
+        key.append(reinterpret_cast<const char16_t*>(skeleton), static_cast<size_t>(len));
+    }
+    std::lock_guard<std::mutex> guard(gCacheMutex);
+    auto found = gBestPatterns->find(key);
+    // A remembered pattern answers only where ICU would write it whole and
+    // terminated; every other case goes to ICU for its exact result.
+    if (found != gBestPatterns->end() && found->second.size() < static_cast<size_t>(capacity)) {
+        std::copy(found->second.begin(), found->second.end(), bestPattern);
+        bestPattern[found->second.size()] = 0;
+        if (bestPatternLen)
+            *bestPatternLen = static_cast<int32_t>(found->second.size());
+        return I18N_ERROR_NONE;
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t length = Icu()->udatpg_getBestPattern_(handle->shared, AsIcu(skeleton), len, AsIcu(bestPattern),
+                                                   capacity, &status);
+    if (bestPatternLen)
+        *bestPatternLen = length;
+    if (status == U_ZERO_ERROR && length < capacity) {
+        if (gBestPatterns->size() >= kMaxBestPatterns)
+            gBestPatterns->clear();
+        (*gBestPatterns)[key].assign(reinterpret_cast<const char16_t*>(bestPattern), static_cast<size_t>(length));
+    }
+    return FromIcu(status);
 }
 
 int i18n_udate_create(i18n_udate_format_style_e timeStyle, i18n_udate_format_style_e dateStyle, const char* locale,
@@ -231,15 +355,34 @@ int i18n_udate_create(i18n_udate_format_style_e timeStyle, i18n_udate_format_sty
     const IcuApi* icu = Icu();
     if (icu == nullptr)
         return I18N_ERROR_NOT_SUPPORTED;
-    UErrorCode status = U_ZERO_ERROR;
-    UDateFormat* made = icu->udat_open_(static_cast<UDateFormatStyle>(timeStyle), static_cast<UDateFormatStyle>(dateStyle),
-                                        locale, AsIcu(tzId), tzIdLen, AsIcu(pattern), patternLen, &status);
-    if (U_FAILURE(status)) {
-        if (made)
-            icu->udat_close_(made);
-        return FromIcu(status);
+    // Without a locale or a zone ICU takes the process defaults, which may
+    // change: such formatters are not kept.
+    KeptFormatter* kept = nullptr;
+    if (locale != nullptr && tzId != nullptr) {
+        const int32_t styles[2] = {timeStyle, dateStyle};
+        std::string key = KeyPart(styles, sizeof styles) + KeyPart(locale, strlen(locale)) +
+                          TextKeyPart(tzId, tzIdLen) + TextKeyPart(pattern, patternLen);
+        kept = Borrow(gDateFormatters, key, [](void* f) { Icu()->udat_close_(static_cast<UDateFormat*>(f)); });
     }
-    *format = reinterpret_cast<i18n_udate_format_h>(made);
+    if (kept == nullptr || kept->formatter == nullptr) {
+        UErrorCode status = U_ZERO_ERROR;
+        UDateFormat* made = icu->udat_open_(static_cast<UDateFormatStyle>(timeStyle),
+                                            static_cast<UDateFormatStyle>(dateStyle), locale, AsIcu(tzId), tzIdLen,
+                                            AsIcu(pattern), patternLen, &status);
+        if (U_FAILURE(status)) {
+            if (made)
+                icu->udat_close_(made);
+            if (kept)
+                Forget(gDateFormatters, kept);
+            return FromIcu(status);
+        }
+        if (kept)
+            kept->formatter = made;
+        else
+            *format = reinterpret_cast<i18n_udate_format_h>(new FormatterHandle{made, nullptr});
+    }
+    if (kept)
+        *format = reinterpret_cast<i18n_udate_format_h>(new FormatterHandle{kept->formatter, kept});
     return I18N_ERROR_NONE;
 }
 
@@ -247,7 +390,12 @@ int i18n_udate_destroy(i18n_udate_format_h format)
 {
     if (format == nullptr)
         return I18N_ERROR_INVALID_PARAMETER;
-    Icu()->udat_close_(reinterpret_cast<UDateFormat*>(format));
+    FormatterHandle* handle = reinterpret_cast<FormatterHandle*>(format);
+    if (handle->kept)
+        GiveBack(handle->kept);
+    else
+        Icu()->udat_close_(static_cast<UDateFormat*>(handle->formatter));
+    delete handle;
     return I18N_ERROR_NONE;
 }
 
@@ -256,8 +404,9 @@ int i18n_udate_format_date(i18n_udate_format_h format, i18n_udate date, i18n_uch
 {
     if (format == nullptr || BadOutput(result, capacity))
         return I18N_ERROR_INVALID_PARAMETER;
+    UDateFormat* formatter = static_cast<UDateFormat*>(reinterpret_cast<FormatterHandle*>(format)->formatter);
     return WriteText(resultLen, [&](UErrorCode* status) {
-        return Icu()->udat_format_(reinterpret_cast<UDateFormat*>(format), date, AsIcu(result), capacity, nullptr, status);
+        return Icu()->udat_format_(formatter, date, AsIcu(result), capacity, nullptr, status);
     });
 }
 
@@ -272,15 +421,31 @@ int i18n_unumber_create(i18n_unumber_format_style_e style, const i18n_uchar* pat
     const IcuApi* icu = Icu();
     if (icu == nullptr)
         return I18N_ERROR_NOT_SUPPORTED;
-    UErrorCode status = U_ZERO_ERROR;
-    UNumberFormat* made = icu->unum_open_(static_cast<UNumberFormatStyle>(style), AsIcu(pattern), patternLen, locale,
-                                          nullptr, &status);
-    if (U_FAILURE(status)) {
-        if (made)
-            icu->unum_close_(made);
-        return FromIcu(status);
+    KeptFormatter* kept = nullptr;
+    if (locale != nullptr) {
+        const int32_t styles[1] = {style};
+        std::string key = KeyPart(styles, sizeof styles) + KeyPart(locale, strlen(locale)) +
+                          TextKeyPart(pattern, patternLen);
+        kept = Borrow(gNumberFormatters, key, [](void* f) { Icu()->unum_close_(static_cast<UNumberFormat*>(f)); });
     }
-    *numFormat = reinterpret_cast<i18n_unumber_format_h>(made);
+    if (kept == nullptr || kept->formatter == nullptr) {
+        UErrorCode status = U_ZERO_ERROR;
+        UNumberFormat* made = icu->unum_open_(static_cast<UNumberFormatStyle>(style), AsIcu(pattern), patternLen,
+                                              locale, nullptr, &status);
+        if (U_FAILURE(status)) {
+            if (made)
+                icu->unum_close_(made);
+            if (kept)
+                Forget(gNumberFormatters, kept);
+            return FromIcu(status);
+        }
+        if (kept)
+            kept->formatter = made;
+        else
+            *numFormat = reinterpret_cast<i18n_unumber_format_h>(new FormatterHandle{made, nullptr});
+    }
+    if (kept)
+        *numFormat = reinterpret_cast<i18n_unumber_format_h>(new FormatterHandle{kept->formatter, kept});
     return I18N_ERROR_NONE;
 }
 
@@ -288,7 +453,12 @@ int i18n_unumber_destroy(i18n_unumber_format_h numFormat)
 {
     if (numFormat == nullptr)
         return I18N_ERROR_INVALID_PARAMETER;
-    Icu()->unum_close_(reinterpret_cast<UNumberFormat*>(numFormat));
+    FormatterHandle* handle = reinterpret_cast<FormatterHandle*>(numFormat);
+    if (handle->kept)
+        GiveBack(handle->kept);
+    else
+        Icu()->unum_close_(static_cast<UNumberFormat*>(handle->formatter));
+    delete handle;
     return I18N_ERROR_NONE;
 }
 
@@ -297,9 +467,9 @@ int i18n_unumber_format(i18n_unumber_format_h numFormat, int32_t number, i18n_uc
 {
     if (numFormat == nullptr || BadOutput(result, capacity))
         return I18N_ERROR_INVALID_PARAMETER;
+    UNumberFormat* formatter = static_cast<UNumberFormat*>(reinterpret_cast<FormatterHandle*>(numFormat)->formatter);
     return WriteText(resultLen, [&](UErrorCode* status) {
-        return Icu()->unum_format_(reinterpret_cast<UNumberFormat*>(numFormat), number, AsIcu(result), capacity, nullptr,
-                                   status);
+        return Icu()->unum_format_(formatter, number, AsIcu(result), capacity, nullptr, status);
     });
 }
 
@@ -308,9 +478,9 @@ int i18n_unumber_format_double(i18n_unumber_format_h numFormat, double number, i
 {
     if (numFormat == nullptr || BadOutput(result, capacity))
         return I18N_ERROR_INVALID_PARAMETER;
+    UNumberFormat* formatter = static_cast<UNumberFormat*>(reinterpret_cast<FormatterHandle*>(numFormat)->formatter);
     return WriteText(resultLen, [&](UErrorCode* status) {
-        return Icu()->unum_formatDouble_(reinterpret_cast<UNumberFormat*>(numFormat), number, AsIcu(result), capacity,
-                                         nullptr, status);
+        return Icu()->unum_formatDouble_(formatter, number, AsIcu(result), capacity, nullptr, status);
     });
 }
 

@@ -9,6 +9,7 @@
 #include "utils/ICUHelper.h"
 
 #include <device/host.h>
+#include <device/i18n.h>
 
 namespace {
 
@@ -111,4 +112,52 @@ TEST(ICUHelperTest, LocaleNameAndFailures)
     EXPECT_EQ(ICUHelper::GetInstance()->ConvertNumberToLocaleString(5), "");
     device::ClearFaults();
     EXPECT_EQ(ICUHelper::GetInstance()->ConvertNumberToLocaleString(5), "5");
+}
+
+// Formatters are kept between calls: each call in turn must still follow the
+// locale and zone of its own moment, back and forth.
+TEST(ICUHelperTest, LocaleAndZoneChangesBetweenCalls)
+{
+    const struct {
+        const char* locale;
+        const char* tz;
+        const char* time;
+        const char* number;
+    } steps[] = {
+        {"en_US.UTF-8", "UTC0", "Fri, Dec 6, 1:05\u202fPM", "1,234"},
+        {"ko_KR.UTF-8", "UTC0", "12월 6일 (금) 오후 1:05", "1,234"},
+        {"en_US.UTF-8", "JST-9", "Fri, Dec 6, 10:05\u202fPM", "1,234"},
+        {"ar_EG.UTF-8", "JST-9", "الجمعة، ٦ ديسمبر، ١٠:٠٥ م", "١٬٢٣٤"},
+        {"en_US.UTF-8", "UTC0", "Fri, Dec 6, 1:05\u202fPM", "1,234"},
+    };
+    for (const auto& s : steps) {
+        ScopedLocaleEnv env(s.locale, s.tz);
+        EXPECT_EQ(ICUHelper::GetInstance()->ConvertEpochTimeToICUDate(kFriday, ICU_FORMAT_EEEDMMM_HHMM_12), s.time)
+            << s.locale << " " << s.tz;
+        EXPECT_EQ(ICUHelper::GetInstance()->ConvertNumberToLocaleString(1234), s.number) << s.locale;
+    }
+}
+
+// Two formatters of the same locale, zone and pattern alive at once (one is
+// lent from the kept ones, the other opened) both format, and a kept one goes
+// back when its handle is destroyed.
+TEST(ICUHelperTest, SameFormatterTwiceAtOnce)
+{
+    i18n_uchar zone[16], pattern[16], text[32];
+    ASSERT_EQ(i18n_ustring_from_utf8("GMT+9:00", -1, zone, 16, nullptr), I18N_ERROR_NONE);
+    ASSERT_EQ(i18n_ustring_from_utf8("HH:mm", -1, pattern, 16, nullptr), I18N_ERROR_NONE);
+    for (int round = 0; round < 2; ++round) {
+        i18n_udate_format_h first = nullptr, second = nullptr;
+        ASSERT_EQ(i18n_udate_create(I18N_UDATE_PATTERN, I18N_UDATE_PATTERN, "en_US", zone, -1, pattern, -1, &first), 0);
+        ASSERT_EQ(i18n_udate_create(I18N_UDATE_PATTERN, I18N_UDATE_PATTERN, "en_US", zone, -1, pattern, -1, &second), 0);
+        for (i18n_udate_format_h handle : {second, first}) {
+            char utf8[32];
+            int32_t length = 0;
+            ASSERT_EQ(i18n_udate_format_date(handle, kFriday * 1000.0, text, 32, &length), I18N_ERROR_NONE);
+            ASSERT_EQ(i18n_ustring_to_utf8(text, length, utf8, sizeof utf8, nullptr), I18N_ERROR_NONE);
+            EXPECT_STREQ(utf8, "22:05") << "round " << round;
+        }
+        EXPECT_EQ(i18n_udate_destroy(first), I18N_ERROR_NONE);
+        EXPECT_EQ(i18n_udate_destroy(second), I18N_ERROR_NONE);
+    }
 }
