@@ -275,8 +275,21 @@ int i18n_ulocale_set_default(const char* localeId)
     const IcuApi* icu = Icu();
     if (icu == nullptr)
         return I18N_ERROR_NOT_SUPPORTED;
+    // The data layer sets the default before every text, nearly always to the
+    // same id, and ICU canonicalises and looks it up each time: the same id
+    // while the default is still what that id gave is not passed on.
+    static std::string lastId, lastDefault;
+    static bool haveLast = false;
+    std::lock_guard<std::mutex> guard(gCacheMutex);
+    if (localeId != nullptr && haveLast && lastId == localeId && lastDefault == icu->uloc_getDefault_())
+        return I18N_ERROR_NONE;
     UErrorCode status = U_ZERO_ERROR;
     icu->uloc_setDefault_(localeId, &status);
+    haveLast = localeId != nullptr && U_SUCCESS(status);
+    if (haveLast) {
+        lastId = localeId;
+        lastDefault = icu->uloc_getDefault_();
+    }
     return FromIcu(status);
 }
 
