@@ -17,6 +17,7 @@
 #include <device/host.h>
 
 #include "cloud/CloudStore.h"
+#include "cloud/Faults.h"
 #include "DeviceFixture.h"
 #include "SqliteTestUtil.h"
 #include "TestProcess.h"
@@ -466,4 +467,25 @@ TEST_F(CloudJobTest, FilesLeftInTheCloudDirectoryNeverSteerAJob)
     EXPECT_EQ(mClient.valuesSeen, (Events{"{\"new\":2}"}));
     EXPECT_TRUE(log.Contains("refused file [" + cloud::FaultsFilePath() + "]: not a regular file"));
     g_unlink(cloud::FaultsFilePath().c_str());
+}
+
+TEST(CloudFaults, ControlTextNamesFaultsBetweenSeparatorsAndComments)
+{
+    const struct {
+        const char* text;
+        cloud::FaultSet faults;
+        std::vector<std::string> unknown;
+    } cases[] = {
+        {"two_records\nmove_next # only the first record is reached", cloud::kFaultTwoRecords | cloud::kFaultMoveNext, {}},
+        {"# all commented out: move_first\n", 0, {}},
+        {"no_key,no_value;empty_file\tcomplete_never\r\n", cloud::kFaultNoKey | cloud::kFaultNoValue |
+                                                              cloud::kFaultEmptyFile | cloud::kFaultCompleteNever,
+         {}},
+        {"list_create bogus#x\nget_current", cloud::kFaultListCreate | cloud::kFaultGetCurrent, {"bogus"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> unknown;
+        EXPECT_EQ(cloud::ParseFaults(c.text, &unknown), c.faults) << c.text;
+        EXPECT_EQ(unknown, c.unknown) << c.text;
+    }
 }
