@@ -197,5 +197,11 @@ TEST_F(FixedClock, TimeTexts)
     ASSERT_EQ(vconf_unset(SYSKEY_TIME_FORMAT_1224), VCONF_OK);
     ScopedLocaleEnv env("en_US.UTF-8", "UTC0");
     EXPECT_EQ(mTime->GetLocalTimeString(MakeCity(0, false)), "1:05\u202fPM"); // absent key: 12-hour
+    LogCapture log;
     EXPECT_EQ(mTime->GetLocalTimeString(CityPtr()), "");
+    EXPECT_EQ(mTime->GetLocalTimeStringLong(CityPtr()), "");
+    // The guard names the operation the caller called, not the shared body.
+    EXPECT_TRUE(log.Contains("TimeHelper.cpp: GetLocalTimeString("));
+    EXPECT_TRUE(log.Contains("TimeHelper.cpp: GetLocalTimeStringLong("));
+    EXPECT_EQ(log.Count("(!cityPtr) [return]"), 2u);
 }

@@ -154,11 +154,12 @@ bool TimeHelper::GetIsToday(const std::shared_ptr<City>& cityPtr, unsigned int t
     return midnight <= time && time < midnight + 86400u;
 }
 
-std::string TimeHelper::FormatCityTime(const std::shared_ptr<City>& cityPtr, int format12, int format24)
+std::string TimeHelper::FormatCityTime(const char* func, const std::shared_ptr<City>& cityPtr, int format12,
+                                       int format24)
 {
     auto vconfUtilPtr = VconfUtilFactory::Make();
     ICUHelper* icuHelper = ICUHelper::GetInstance();
-    RETURN_IF(!cityPtr, "");
+    RETURN_IF_AT(func, !cityPtr, "");
     unsigned int cityTime = GetLocalTime(cityPtr);
     // 1 is 12-hour; any other stored value counts as 24-hour.
     int timeFormat = vconfUtilPtr ? vconfUtilPtr->GetTimeFormat() : 1;
@@ -167,10 +168,10 @@ std::string TimeHelper::FormatCityTime(const std::shared_ptr<City>& cityPtr, int
 
 std::string TimeHelper::GetLocalTimeString(const std::shared_ptr<City>& cityPtr)
 {
-    return FormatCityTime(cityPtr, ICU_FORMAT_HHMM_12, ICU_FORMAT_HHMM_24);
+    return FormatCityTime(__func__, cityPtr, ICU_FORMAT_HHMM_12, ICU_FORMAT_HHMM_24);
 }
 
 std::string TimeHelper::GetLocalTimeStringLong(const std::shared_ptr<City>& cityPtr)
 {
-    return FormatCityTime(cityPtr, ICU_FORMAT_EEEDMMM_HHMM_12, ICU_FORMAT_EEEDMMM_HHMM_24);
+    return FormatCityTime(__func__, cityPtr, ICU_FORMAT_EEEDMMM_HHMM_12, ICU_FORMAT_EEEDMMM_HHMM_24);
 }

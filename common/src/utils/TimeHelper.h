@@ -49,7 +49,8 @@ public:
 
 private:
     TimeHelper() = default;
-    std::string FormatCityTime(const std::shared_ptr<City>& cityPtr, int format12, int format24);
+    // Logs its guard on behalf of the public operation named by func.
+    std::string FormatCityTime(const char* func, const std::shared_ptr<City>& cityPtr, int format12, int format24);
 };
 
 #endif
