@@ -1,6 +1,11 @@
 #include "KeyWatch.h"
 
-#include <gio/gio.h>
+#include <glib-unix.h>
+#include <glib.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <map>
 #include <mutex>
@@ -24,18 +29,27 @@ struct KeyWatch::Impl {
         GMainContext* context;
         std::string lastSeen;
     };
+    // One inotify descriptor per context, watching the store's directory:
+    // the stores are replaced by rename, which a watch on the file would miss.
     struct Monitor {
-        GFileMonitor* monitor = nullptr;
+        GSource* source = nullptr;
         int users = 0;
     };
     struct CheckRequest {
         Impl* impl;
         GMainContext* context;
+        int fd = -1; // owned; closed with the request
     };
 
-    explicit Impl(const std::string& path) : store(path) {}
+    explicit Impl(const std::string& path) : store(path)
+    {
+        gchar* base = g_path_get_basename(path.c_str());
+        name = base;
+        g_free(base);
+    }
 
     KeyStore store;
+    std::string name; // the store's file name in its directory
     std::mutex mutex;
     unsigned nextId = 1;
     std::vector<Registration> registrations;
@@ -87,10 +101,30 @@ struct KeyWatch::Impl {
         }
     }
 
-    static void OnFileChanged(GFileMonitor*, GFile*, GFile*, GFileMonitorEvent, gpointer data)
+    // Drains the queued events; checks once if any of them concerns the store
+    // (written in place, renamed over, renamed away or deleted).
+    static gboolean OnReadable(gint fd, GIOCondition, gpointer data)
     {
         auto* request = static_cast<CheckRequest*>(data);
-        request->impl->Check(request->context);
+        const std::string name = request->impl->name;
+        bool relevant = false;
+        alignas(inotify_event) char buffer[4096];
+        for (;;) {
+            ssize_t n = read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            for (ssize_t at = 0; at < n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                if ((event->mask & IN_Q_OVERFLOW) || (event->len > 0 && name == event->name))
+                    relevant = true;
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+        if (relevant)
+            request->impl->Check(request->context);
+        return G_SOURCE_CONTINUE;
     }
 
     static gboolean OnIdle(gpointer data)
@@ -100,14 +134,14 @@ struct KeyWatch::Impl {
         return G_SOURCE_REMOVE;
     }
 
-    static void FreeRequest(gpointer data, GClosure* = nullptr)
+    static void FreeRequest(gpointer data)
     {
         auto* request = static_cast<CheckRequest*>(data);
+        if (request->fd >= 0)
+            close(request->fd);
         g_main_context_unref(request->context);
         delete request;
     }
-
-    static void FreeRequestData(gpointer data) { FreeRequest(data); }
 
     // Called with the mutex held, on the registering thread.
     void Attach(GMainContext* context)
@@ -117,17 +151,29 @@ struct KeyWatch::Impl {
             return;
         gchar* dir = g_path_get_dirname(store.Path().c_str());
         MakeDir(dir);
-        GFile* file = g_file_new_for_path(dir);
-        g_free(dir);
-        // The monitor reports on the thread-default context, which is `context`.
-        entry.monitor = g_file_monitor_directory(file, G_FILE_MONITOR_NONE, nullptr, nullptr);
-        g_object_unref(file);
-        if (entry.monitor) {
-            g_file_monitor_set_rate_limit(entry.monitor, 50);
-            g_signal_connect_data(entry.monitor, "changed", G_CALLBACK(OnFileChanged),
-                                  new CheckRequest{this, g_main_context_ref(context)}, FreeRequest,
-                                  GConnectFlags(0));
+        int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (fd >= 0 && inotify_add_watch(fd, dir, IN_CLOSE_WRITE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE) < 0) {
+            close(fd);
+            fd = -1;
         }
+        g_free(dir);
+        if (fd < 0)
+            return; // local changes are still reported through Poke()
+        entry.source = g_unix_fd_source_new(fd, G_IO_IN);
+        g_source_set_callback(entry.source, G_SOURCE_FUNC(OnReadable),
+                              new CheckRequest{this, g_main_context_ref(context), fd}, FreeRequest);
+        g_source_attach(entry.source, context);
+    }
+
+    // The descriptor is closed when GLib lets go of the request, after a
+    // dispatch that may be running this very removal.
+    static void Cancel(Monitor& entry)
+    {
+        if (!entry.source)
+            return;
+        g_source_destroy(entry.source);
+        g_source_unref(entry.source);
+        entry.source = nullptr;
     }
 
     void Detach(GMainContext* context)
@@ -135,10 +181,7 @@ struct KeyWatch::Impl {
         auto it = monitors.find(context);
         if (it == monitors.end() || --it->second.users > 0)
             return;
-        if (it->second.monitor) {
-            g_file_monitor_cancel(it->second.monitor);
-            g_object_unref(it->second.monitor);
-        }
+        Cancel(it->second);
         monitors.erase(it);
     }
 };
@@ -158,12 +201,8 @@ KeyWatch::KeyWatch(const std::string& storePath) : mImpl(new Impl(storePath)) {}
 
 KeyWatch::~KeyWatch()
 {
-    for (auto& entry : mImpl->monitors) {
-        if (entry.second.monitor) {
-            g_file_monitor_cancel(entry.second.monitor);
-            g_object_unref(entry.second.monitor);
-        }
-    }
+    for (auto& entry : mImpl->monitors)
+        Impl::Cancel(entry.second);
 }
 
 void KeyWatch::Add(const std::string& key, const void* owner, Callback callback)
@@ -203,7 +242,7 @@ void KeyWatch::Poke()
     for (auto& entry : mImpl->monitors) {
         GSource* source = g_idle_source_new();
         g_source_set_callback(source, Impl::OnIdle, new Impl::CheckRequest{mImpl.get(), g_main_context_ref(entry.first)},
-                              Impl::FreeRequestData);
+                              Impl::FreeRequest);
         g_source_attach(source, entry.first);
         g_source_unref(source);
     }

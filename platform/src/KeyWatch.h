@@ -3,7 +3,7 @@
 
 // Change callbacks on a KeyStore file. Each callback runs on the GLib main
 // context that was thread-default when it was registered. Changes by other
-// processes arrive through a file monitor on the store's directory; changes by
+// processes arrive through inotify on the store's directory; changes by
 // this process are announced by Poke(). Both end in the same comparison with
 // the last value each callback saw, so a change is reported once.
 
