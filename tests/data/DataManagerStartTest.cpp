@@ -36,11 +36,9 @@ struct StartResult {
 // One service start (GetInstance, InitializeDB, LoadData) in a new process on `root`.
 StartResult RunStart(const std::string& root, const std::string& standaloneCountry)
 {
-    gchar* exe = g_file_read_link("/proc/self/exe", nullptr);
-    test_process::ToolRun run = test_process::RunTool(
-        {exe ? exe : "", "--gtest_filter=DataManagerStartChild.DISABLED_Start", "--gtest_also_run_disabled_tests"},
+    test_process::ToolRun run = test_process::RunOwnTests(
+        "DataManagerStartChild.DISABLED_Start",
         {std::string(kRootArg) + "=" + root, std::string(kCountryArg) + "=" + standaloneCountry});
-    g_free(exe);
     EXPECT_EQ(run.exit, 0) << run.out;
 
     StartResult result;

@@ -110,6 +110,20 @@ ToolRun RunTool(const std::vector<std::string>& argv, const std::vector<std::str
     return run;
 }
 
+ToolRun RunOwnTests(const std::string& filter, const std::vector<std::string>& env,
+                    const std::vector<std::string>& wrapper)
+{
+    std::vector<std::string> argv = wrapper;
+    gchar* self = g_file_read_link("/proc/self/exe", nullptr);
+    if (self == nullptr)
+        return ToolRun();
+    argv.push_back(self);
+    g_free(self);
+    argv.push_back("--gtest_filter=" + filter);
+    argv.push_back("--gtest_also_run_disabled_tests");
+    return RunTool(argv, env);
+}
+
 std::vector<std::string> JsonValues(const std::string& json, const std::string& path)
 {
     std::vector<std::string> values;

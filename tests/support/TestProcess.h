@@ -49,6 +49,13 @@ struct ToolRun {
 ToolRun RunTool(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
                 const std::function<void()>& inChild = {});
 
+// Runs tests of this test program in a new process: those whose full names
+// match filter, including disabled ones (a test meant only for such a run is
+// named DISABLED_...). wrapper, when given, comes before the program (a
+// command such as faketime and its arguments).
+ToolRun RunOwnTests(const std::string& filter, const std::vector<std::string>& env = {},
+                    const std::vector<std::string>& wrapper = {});
+
 // Values at a JSONPath of a JSON text, each as text (strings bare, other
 // values and containers as JSON). Empty when the text does not parse.
 std::vector<std::string> JsonValues(const std::string& json, const std::string& path);
