@@ -43,22 +43,29 @@ long long NowMs()
     return g_get_real_time() / 1000;
 }
 
-KeyFilePtr Load(const std::string& path)
+// `data` receives the file as read, so that Save can tell an unchanged file.
+KeyFilePtr Load(const std::string& path, std::string* data)
 {
     KeyFilePtr file(g_key_file_new());
-    std::string data;
-    if (device::ReadRegularFile(path, device::kMaxStoreFileSize, &data) == device::ReadStatus::Ok)
-        g_key_file_load_from_data(file.get(), data.data(), data.size(), G_KEY_FILE_NONE, nullptr);
+    data->clear();
+    if (device::ReadRegularFile(path, device::kMaxStoreFileSize, data) == device::ReadStatus::Ok)
+        g_key_file_load_from_data(file.get(), data->data(), data->size(), G_KEY_FILE_NONE, nullptr);
+    else
+        data->clear();
     return file;
 }
 
-bool Save(GKeyFile* file, const std::string& path)
+// A holder that asks again for the lock it holds leaves the file as it was:
+// the rewrite would cost a file creation and a rename on every request.
+bool Save(GKeyFile* file, const std::string& path, const std::string& loaded)
 {
     gsize length = 0;
     gchar* data = g_key_file_to_data(file, &length, nullptr);
-    bool ok = device::internal::WriteFileAtomic(path, std::string(data, length));
+    std::string image(data, length);
     g_free(data);
-    return ok;
+    if (!loaded.empty() && image == loaded)
+        return true;
+    return device::internal::WriteFileAtomic(path, image);
 }
 
 bool Alive(int pid)
@@ -99,11 +106,12 @@ template <typename Edit> int EditLocks(const char* function, const char* name, E
     device::internal::FileLock lock(path + ".lock");
     if (!lock.Held())
         return DEVICE_ERROR_OPERATION_FAILED;
-    KeyFilePtr file = Load(path);
+    std::string loaded;
+    KeyFilePtr file = Load(path, &loaded);
     Prune(file.get());
     const std::string group = "pid " + std::to_string(getpid());
     edit(file.get(), group.c_str());
-    return Save(file.get(), path) ? DEVICE_ERROR_NONE : DEVICE_ERROR_OPERATION_FAILED;
+    return Save(file.get(), path, loaded) ? DEVICE_ERROR_NONE : DEVICE_ERROR_OPERATION_FAILED;
 }
 
 } // namespace
@@ -150,7 +158,8 @@ std::vector<PowerLock> ActivePowerLocks()
     std::vector<PowerLock> locks;
     for (power_lock_e type : {POWER_LOCK_CPU, POWER_LOCK_DISPLAY, POWER_LOCK_DISPLAY_DIM}) {
         const char* name = TypeName(type);
-        KeyFilePtr file = Load(PowerDir() + name);
+        std::string loaded;
+        KeyFilePtr file = Load(PowerDir() + name, &loaded);
         Prune(file.get());
         gchar** groups = g_key_file_get_groups(file.get(), nullptr);
         for (gchar** group = groups; group && *group; ++group) {

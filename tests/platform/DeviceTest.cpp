@@ -113,6 +113,13 @@ TEST_F(DeviceTest, CpuLockIsVisibleAndExpires)
     EXPECT_FALSE(HasCpuLockOf(getpid()));
     EXPECT_TRUE(capture.Contains("cpu lock released"));
 
+    // Asked again while held (the file is left as it is), then released once.
+    ASSERT_EQ(device_power_request_lock(POWER_LOCK_CPU, 0), DEVICE_ERROR_NONE);
+    ASSERT_EQ(device_power_request_lock(POWER_LOCK_CPU, 0), DEVICE_ERROR_NONE);
+    EXPECT_TRUE(HasCpuLockOf(getpid()));
+    ASSERT_EQ(device_power_release_lock(POWER_LOCK_CPU), DEVICE_ERROR_NONE);
+    EXPECT_FALSE(HasCpuLockOf(getpid()));
+
     ASSERT_EQ(device_power_request_lock(POWER_LOCK_CPU, 150), DEVICE_ERROR_NONE);
     EXPECT_TRUE(HasCpuLockOf(getpid()));
     g_usleep(250 * 1000);
