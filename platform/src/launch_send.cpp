@@ -10,6 +10,8 @@
 #include <glib/gstdio.h>
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -160,6 +162,13 @@ bool IsSocket(const std::string& path)
 // process learns who sent it the same way. Called with the application's lock held.
 bool Start(const AppInfo& app)
 {
+    // Watched before the spawn, so that the socket's arrival (bound under a
+    // temporary name, then renamed) wakes us at once instead of at the next poll.
+    int arrivals = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (arrivals >= 0 && inotify_add_watch(arrivals, RunDir().c_str(), IN_MOVED_TO | IN_CREATE) < 0) {
+        close(arrivals);
+        arrivals = -1;
+    }
     gchar* argv[] = {const_cast<gchar*>(app.executable.c_str()), const_cast<gchar*>(kStartArg), nullptr};
     gchar** envp = g_get_environ();
     envp = g_environ_setenv(envp, kRootEnv, Root().c_str(), TRUE);
@@ -175,18 +184,31 @@ bool Start(const AppInfo& app)
     if (!spawned) {
         LAUNCH_LOG("cannot start [%s] (%s): %s", app.appId.c_str(), app.executable.c_str(), error->message);
         g_error_free(error);
+        if (arrivals >= 0)
+            close(arrivals);
         return false;
     }
     const std::string socketPath = SocketPath(app.appId);
     const gint64 deadline = g_get_monotonic_time() + kStartTimeoutMs * G_GINT64_CONSTANT(1000);
-    while (!IsSocket(socketPath)) {
-        if (g_get_monotonic_time() > deadline) {
-            LAUNCH_LOG("[%s] started but does not listen after %d ms", app.appId.c_str(), kStartTimeoutMs);
-            return false;
+    bool listening;
+    while (!(listening = IsSocket(socketPath)) && g_get_monotonic_time() <= deadline) {
+        if (arrivals < 0) {
+            g_usleep(2000);
+            continue;
         }
-        g_usleep(2000);
+        // Any arrival in the folder means a look; the bound keeps a lost event harmless.
+        pollfd ready = {arrivals, POLLIN, 0};
+        if (poll(&ready, 1, 20) > 0) {
+            alignas(inotify_event) char events[4096];
+            while (read(arrivals, events, sizeof events) > 0) {
+            }
+        }
     }
-    return true;
+    if (arrivals >= 0)
+        close(arrivals);
+    if (!listening)
+        LAUNCH_LOG("[%s] started but does not listen after %d ms", app.appId.c_str(), kStartTimeoutMs);
+    return listening;
 }
 
 int DeliverOrStart(const AppInfo& app, const std::string& payload)
