@@ -115,17 +115,20 @@ auto* const gNumberFormatters = new std::map<std::string, KeptFormatter>();
 // goes through many of them from growing without end.
 constexpr size_t kMaxKeptFormatters = 128;
 
-std::string KeyPart(const void* data, size_t bytes)
+// Appends one length-prefixed part of a cache key.
+void AddKeyPart(std::string* key, const void* data, size_t bytes)
 {
-    std::string part(reinterpret_cast<const char*>(&bytes), sizeof bytes);
-    part.append(reinterpret_cast<const char*>(data), bytes);
-    return part;
+    key->append(reinterpret_cast<const char*>(&bytes), sizeof bytes);
+    key->append(reinterpret_cast<const char*>(data), bytes);
 }
 
-std::string TextKeyPart(const i18n_uchar* text, int32_t length)
+// A UTF-16 text part; a null text differs from every text.
+void AddTextKeyPart(std::string* key, const i18n_uchar* text, int32_t length)
 {
-    if (text == nullptr)
-        return std::string(1, '\0');
+    if (text == nullptr) {
+        key->push_back('\0');
+        return;
+    }
     size_t units = 0;
     if (length < 0) {
         while (text[units] != 0)
@@ -133,7 +136,8 @@ std::string TextKeyPart(const i18n_uchar* text, int32_t length)
     } else {
         units = static_cast<size_t>(length);
     }
-    return std::string(1, '\1') + KeyPart(text, units * sizeof(i18n_uchar));
+    key->push_back('\1');
+    AddKeyPart(key, text, units * sizeof(i18n_uchar));
 }
 
 // Lends the kept formatter of a key, or keeps a newly opened one. Returns null
@@ -373,8 +377,12 @@ int i18n_udate_create(i18n_udate_format_style_e timeStyle, i18n_udate_format_sty
     KeptFormatter* kept = nullptr;
     if (locale != nullptr && tzId != nullptr) {
         const int32_t styles[2] = {timeStyle, dateStyle};
-        std::string key = KeyPart(styles, sizeof styles) + KeyPart(locale, strlen(locale)) +
-                          TextKeyPart(tzId, tzIdLen) + TextKeyPart(pattern, patternLen);
+        std::string key;
+        key.reserve(160);
+        AddKeyPart(&key, styles, sizeof styles);
+        AddKeyPart(&key, locale, strlen(locale));
+        AddTextKeyPart(&key, tzId, tzIdLen);
+        AddTextKeyPart(&key, pattern, patternLen);
         kept = Borrow(gDateFormatters, key, [](void* f) { Icu()->udat_close_(static_cast<UDateFormat*>(f)); });
     }
     if (kept == nullptr || kept->formatter == nullptr) {
@@ -437,8 +445,11 @@ int i18n_unumber_create(i18n_unumber_format_style_e style, const i18n_uchar* pat
     KeptFormatter* kept = nullptr;
     if (locale != nullptr) {
         const int32_t styles[1] = {style};
-        std::string key = KeyPart(styles, sizeof styles) + KeyPart(locale, strlen(locale)) +
-                          TextKeyPart(pattern, patternLen);
+        std::string key;
+        key.reserve(64);
+        AddKeyPart(&key, styles, sizeof styles);
+        AddKeyPart(&key, locale, strlen(locale));
+        AddTextKeyPart(&key, pattern, patternLen);
         kept = Borrow(gNumberFormatters, key, [](void* f) { Icu()->unum_close_(static_cast<UNumberFormat*>(f)); });
     }
     if (kept == nullptr || kept->formatter == nullptr) {
