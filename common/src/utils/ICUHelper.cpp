@@ -85,7 +85,7 @@ std::string ICUHelper::GetLocaleStr()
     if (i18n_ulocale_get_default(&defaultLocale) != I18N_ERROR_NONE || defaultLocale == NULL)
         defaultLocale = kFallbackLocale;
     char buffer[64] = {0};
-    snprintf(buffer, sizeof(buffer), "%s", defaultLocale);
+    memcpy(buffer, defaultLocale, strnlen(defaultLocale, sizeof(buffer) - 1));
     char* savePtr = NULL;
     char* token = strtok_r(buffer, ".", &savePtr);
     RETURN_IF(token == NULL, "en_US");
