@@ -1,6 +1,9 @@
 #include "utils/StringHelper.h"
 
 #include <algorithm>
+#include <charconv>
+#include <limits>
+#include <type_traits>
 #include <cstdio>
 #include <iomanip>
 #include <sstream>
@@ -13,6 +16,19 @@ namespace {
 template <typename T>
 T ExtractNumber(const std::string& str)
 {
+    // Plain decimal text that cannot overflow (what the restore record and the
+    // keys carry) reads the same without the stream.
+    if constexpr (std::is_integral<T>::value) {
+        size_t digits = str.empty() ? 0 : str.size() - (str[0] == '-' ? 1 : 0);
+        if (digits > 0 && digits <= static_cast<size_t>(std::numeric_limits<T>::digits10)) {
+            T value = 0;
+            auto end = str.data() + str.size();
+            auto parsed = std::from_chars(str.data(), end, value);
+            if (parsed.ec == std::errc() && parsed.ptr == end)
+                return value;
+        }
+    }
+
     thread_local std::istringstream stream;
     stream.clear();
     stream.str(str);
@@ -21,16 +37,14 @@ T ExtractNumber(const std::string& str)
     return value;
 }
 
-// One stream insertion with the default format, on a stream made once per
-// thread and emptied per call.
+// What a stream insertion with the default format writes for an integer
+// (the classic locale: no grouping), without a stream.
 template <typename T>
 std::string InsertNumber(T value)
 {
-    thread_local std::ostringstream stream;
-    stream.str(std::string());
-    stream.clear();
-    stream << value;
-    return stream.str();
+    char text[24];
+    auto written = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, written.ptr);
 }
 
 } // namespace
@@ -98,6 +112,11 @@ std::string StringHelper::FloatToStringWithDecimals(float value, int decimals)
 
 std::string StringHelper::DoubleToFixedString(double value, int decimals)
 {
+    // Fixed notation as a classic-locale stream writes it ("%.*f"), 6 decimals by default.
+    char text[64];
+    int length = snprintf(text, sizeof text, "%.*f", decimals > 0 ? decimals : 6, value);
+    if (length >= 0 && static_cast<size_t>(length) < sizeof text)
+        return std::string(text, static_cast<size_t>(length));
     std::ostringstream stream;
     stream << std::fixed;
     if (decimals > 0)
