@@ -32,3 +32,18 @@ void Temperature::SetTemperature(double celsius)
     mCelsius = CutToOneDecimal(celsius);
     mFahrenheit = CutToOneDecimal(celsius * 1.8 + 32.0);
 }
+
+struct Temperature::Three {
+    Temperature first, second, third;
+};
+
+void Temperature::MakeThree(TemperaturePtr& first, TemperaturePtr& second, TemperaturePtr& third)
+{
+    std::shared_ptr<Three> three = std::allocate_shared<Three>(MakeAllocator<Three>());
+    three->first.Init();
+    three->second.Init();
+    three->third.Init();
+    first = TemperaturePtr(three, &three->first);
+    second = TemperaturePtr(three, &three->second);
+    third = TemperaturePtr(three, &three->third);
+}

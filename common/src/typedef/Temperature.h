@@ -7,6 +7,9 @@
 #include "typedef/WeatherDataMarkers.h"
 #include "utils/Ref.h"
 
+class Temperature;
+typedef std::shared_ptr<Temperature> TemperaturePtr;
+
 // A temperature held in both scales. Only Celsius is stored in the database;
 // Fahrenheit is derived whenever the value is set from Celsius.
 class Temperature : public Ref {
@@ -30,11 +33,15 @@ public:
     // Half up to one decimal: how temperatures are written to the database.
     static double RoundToOneDecimal(double value);
 
+    // Three fresh temperatures in one allocation, as every forecast record
+    // makes them; each pointer keeps the shared block alive.
+    static void MakeThree(TemperaturePtr& first, TemperaturePtr& second, TemperaturePtr& third);
+
 private:
+    struct Three;
+
     double mCelsius = FLOAT_UNSUPPORTED_VALUE;
     double mFahrenheit = FLOAT_UNSUPPORTED_VALUE;
 };
-
-typedef std::shared_ptr<Temperature> TemperaturePtr;
 
 #endif

@@ -6,9 +6,7 @@ bool Weather::Init()
     mWeatherIcon = UNSUPPORTED_VALUE;
     mServerWeatherIcon = UNSUPPORTED_VALUE;
     mWeatherStatus.clear();
-    mCurTemperature = Temperature::Make();
-    mLowTemperature = Temperature::Make();
-    mHighTemperature = Temperature::Make();
+    Temperature::MakeThree(mCurTemperature, mLowTemperature, mHighTemperature);
     mDate = 0;
     return mCurTemperature && mLowTemperature && mHighTemperature;
 }
