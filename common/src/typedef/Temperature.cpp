@@ -39,10 +39,9 @@ struct Temperature::Three {
 
 void Temperature::MakeThree(TemperaturePtr& first, TemperaturePtr& second, TemperaturePtr& third)
 {
+    // A constructed temperature is already what Init makes of it (unsupported in
+    // both scales, the Ref defaults), so Init is not run again.
     std::shared_ptr<Three> three = std::allocate_shared<Three>(MakeAllocator<Three>());
-    three->first.Init();
-    three->second.Init();
-    three->third.Init();
     first = TemperaturePtr(three, &three->first);
     second = TemperaturePtr(three, &three->second);
     third = TemperaturePtr(three, &three->third);
