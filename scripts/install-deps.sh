@@ -15,8 +15,9 @@ fi
 
 # System locales of the message catalogues and of the locale tests (setlocale
 # fails for a locale that is not generated, and every text lookup then answers
-# its key). Generated only when missing.
-locales=(en_US zh_CN zh_TW zh_HK ko_KR ja_JP lo_LA ar_AE pa_IN)
+# its key; de_DE stands for the languages with a decimal comma). Generated only
+# when missing.
+locales=(en_US zh_CN zh_TW zh_HK ko_KR ja_JP lo_LA ar_AE pa_IN de_DE)
 dpkg-query -W -f='${Status}' locales 2>/dev/null | grep -q "install ok installed" || {
   apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends locales >/dev/null

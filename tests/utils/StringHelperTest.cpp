@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdint>
 #include <sstream>
 
@@ -77,6 +78,23 @@ TEST(StringHelperTest, DecimalsAreCutFromTheDefaultText)
     // Precision is only set for positive decimals.
     EXPECT_EQ("2.500000", Str()->DoubleToFixedString(2.5, 0));
     EXPECT_EQ("2.0", Str()->DoubleToFixedString(1.96, 1));
+}
+
+// No conversion follows the C locale: the service sets it from the device
+// language, and a language with a decimal comma must not change a text.
+TEST(StringHelperTest, ConversionsIgnoreTheProcessLocale)
+{
+    const std::string saved = setlocale(LC_ALL, nullptr);
+    ASSERT_NE(setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "de_DE comes with scripts/install-deps.sh";
+    const std::string fixed = Str()->DoubleToFixedString(7.9, 6);
+    const std::string wide = Str()->DoubleToFixedString(-1234567.25, 2);
+    const double read = Str()->StringToDouble("7.5");
+    const std::string floatText = Str()->FloatToString(1.5f);
+    setlocale(LC_ALL, saved.c_str());
+    EXPECT_EQ(fixed, "7.900000");
+    EXPECT_EQ(wide, "-1234567.25");
+    EXPECT_EQ(read, 7.5);
+    EXPECT_EQ(floatText, "1.5");
 }
 
 TEST(StringHelperTest, ReplaceAllDoesNotRescanItsReplacement)

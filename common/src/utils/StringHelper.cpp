@@ -112,11 +112,13 @@ std::string StringHelper::FloatToStringWithDecimals(float value, int decimals)
 
 std::string StringHelper::DoubleToFixedString(double value, int decimals)
 {
-    // Fixed notation as a classic-locale stream writes it ("%.*f"), 6 decimals by default.
+    // Fixed notation as a classic-locale stream writes it, 6 decimals by
+    // default. Not printf: the service sets LC_NUMERIC from the device
+    // language, and a decimal comma would change the text.
     char text[64];
-    int length = snprintf(text, sizeof text, "%.*f", decimals > 0 ? decimals : 6, value);
-    if (length >= 0 && static_cast<size_t>(length) < sizeof text)
-        return std::string(text, static_cast<size_t>(length));
+    auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals > 0 ? decimals : 6);
+    if (written.ec == std::errc())
+        return std::string(text, written.ptr);
     std::ostringstream stream;
     stream << std::fixed;
     if (decimals > 0)
