@@ -183,6 +183,23 @@ void PrintJson(JsonBuilder* builder)
     std::printf("%s\n", text ? text : "");
 }
 
+// The text followed by blanks up to `columns` terminal cells: printf's %-Ns
+// counts bytes, which misaligns every non-ASCII text (names in Chinese or
+// Korean, ICU's narrow no-break space before AM/PM).
+std::string Pad(const std::string& text, size_t columns)
+{
+    size_t width = 0;
+    if (g_utf8_validate(text.c_str(), static_cast<gssize>(text.size()), nullptr)) {
+        for (const gchar* p = text.c_str(); *p; p = g_utf8_next_char(p)) {
+            const gunichar c = g_utf8_get_char(p);
+            width += g_unichar_iszerowidth(c) ? 0 : g_unichar_iswide(c) ? 2 : 1;
+        }
+    } else {
+        width = text.size();
+    }
+    return width >= columns ? text : text + std::string(columns - width, ' ');
+}
+
 std::string Degrees(const std::string& value, const DeviceView& device)
 {
     return value == UNSUPPORTED_TEXT ? "--" : value + (device.isCelsius ? "°C" : "°F");
@@ -198,15 +215,15 @@ void PrintCity(const CityView& v, const DeviceView& device)
                 v.rainProbability == UNSUPPORTED_TEXT ? "--" : v.rainProbability.c_str());
     if (!v.hours.empty()) std::printf("  hourly:\n");
     for (const HourView& h : v.hours)
-        std::printf("    %-10s %-8s %s  [%s]\n", h.time.c_str(), Degrees(h.temperature, device).c_str(),
+        std::printf("    %s %s %s  [%s]\n", Pad(h.time, 10).c_str(), Pad(Degrees(h.temperature, device), 8).c_str(),
                     h.condition.c_str(), h.icon.c_str());
     if (!v.days.empty()) std::printf("  daily:\n");
     for (const DayView& d : v.days)
-        std::printf("    %-10s %s / %s  %s  [%s]\n", d.weekday.c_str(), Degrees(d.high, device).c_str(),
+        std::printf("    %s %s / %s  %s  [%s]\n", Pad(d.weekday, 10).c_str(), Degrees(d.high, device).c_str(),
                     Degrees(d.low, device).c_str(), d.condition.c_str(), d.icon.c_str());
     if (!v.lifeIndices.empty()) std::printf("  life index:\n");
     for (const LifeIndexView& l : v.lifeIndices)
-        std::printf("    %-28s %-16s [%s]\n", l.title.c_str(), l.value.c_str(), l.icon.c_str());
+        std::printf("    %s %s [%s]\n", Pad(l.title, 28).c_str(), Pad(l.value, 16).c_str(), l.icon.c_str());
 }
 
 } // namespace
@@ -238,8 +255,8 @@ int List(DataManager* dataManager, bool json)
             Member(b, "temperature", temperature);
             json_builder_end_object(b);
         } else {
-            std::printf("%2d  %-22s %-20s %-10s %-8s %s\n", index, city->GetLocationId().c_str(), name.c_str(),
-                        time.c_str(), Degrees(temperature, device).c_str(), condition.c_str());
+            std::printf("%2d  %s %s %s %s %s\n", index, Pad(city->GetLocationId(), 22).c_str(), Pad(name, 20).c_str(),
+                        Pad(time, 10).c_str(), Pad(Degrees(temperature, device), 8).c_str(), condition.c_str());
         }
         ++index;
     }
