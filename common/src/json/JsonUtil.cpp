@@ -64,29 +64,36 @@ std::string JsonUtil::GetValueFromObject(JsonObject* object, const std::string& 
 
 std::string JsonUtil::GetValueFromNode(JsonNode* node)
 {
-    // The node's own accessors, not a GValue: a string is copied once, into
-    // the result, and no value is boxed and released per lookup.
     std::string result;
     StringHelper* stringHelper = StringHelper::GetInstance();
-    GType type = node != nullptr && JSON_NODE_HOLDS_VALUE(node) ? json_node_get_value_type(node) : G_TYPE_INVALID;
+    GType type = G_TYPE_INVALID;
+    g_auto(GValue) value = G_VALUE_INIT;
+    if (node != nullptr && JSON_NODE_HOLDS_VALUE(node)) {
+        json_node_get_value(node, &value);
+        type = G_VALUE_TYPE(&value);
+    }
 
     switch (type) {
     case G_TYPE_BOOLEAN:
-        result = stringHelper->IntToString(json_node_get_boolean(node) ? 1 : 0);
+        result = stringHelper->IntToString(g_value_get_boolean(&value) ? 1 : 0);
         break;
     case G_TYPE_INT:
+        result = stringHelper->IntToString(g_value_get_int(&value));
+        break;
     case G_TYPE_UINT:
-        result = stringHelper->IntToString(static_cast<int32_t>(json_node_get_int(node)));
+        result = stringHelper->IntToString(static_cast<int32_t>(g_value_get_uint(&value)));
         break;
     case G_TYPE_INT64:
+        result = stringHelper->Int64ToString(g_value_get_int64(&value));
+        break;
     case G_TYPE_UINT64:
-        result = stringHelper->Int64ToString(json_node_get_int(node));
+        result = stringHelper->Int64ToString(static_cast<int64_t>(g_value_get_uint64(&value)));
         break;
     case G_TYPE_DOUBLE:
-        result = stringHelper->DoubleToFixedString(json_node_get_double(node), 6);
+        result = stringHelper->DoubleToFixedString(g_value_get_double(&value), 6);
         break;
     case G_TYPE_STRING: {
-        const gchar* text = json_node_get_string(node);
+        const gchar* text = g_value_get_string(&value);
         if (text != nullptr)
             result = text;
         break;
@@ -96,7 +103,7 @@ std::string JsonUtil::GetValueFromNode(JsonNode* node)
         break;
     }
 
-    if (result.size() == 1 && result[0] == '?') {
+    if (result == "?") {
         LOGE("Value is ?, so reset as NULL. It's CMAWeather's issue");
         result.clear();
     }
