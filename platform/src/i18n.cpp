@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -225,6 +226,55 @@ int FromIcu(UErrorCode status)
     }
 }
 
+void CloseDateFormatter(void* formatter)
+{
+    Icu()->udat_close_(static_cast<UDateFormat*>(formatter));
+}
+
+void CloseNumberFormatter(void* formatter)
+{
+    Icu()->unum_close_(static_cast<UNumberFormat*>(formatter));
+}
+
+// The handle of a create call: the formatter kept under key, lent to it
+// (opened with open() when the key has none yet), or a formatter of its own
+// when there is no key or the kept one is lent already.
+template <typename Open>
+int MakeFormatterHandle(std::map<std::string, KeptFormatter>* cache, const std::string* key,
+                        void (*close)(void*), Open open, FormatterHandle** handle)
+{
+    KeptFormatter* kept = key ? Borrow(cache, *key, close) : nullptr;
+    void* formatter = kept ? kept->formatter : nullptr;
+    if (formatter == nullptr) {
+        UErrorCode status = U_ZERO_ERROR;
+        formatter = open(&status);
+        if (U_FAILURE(status)) {
+            if (formatter)
+                close(formatter);
+            if (kept)
+                Forget(cache, kept);
+            return FromIcu(status);
+        }
+        if (kept)
+            kept->formatter = formatter;
+    }
+    *handle = new FormatterHandle{formatter, kept};
+    return I18N_ERROR_NONE;
+}
+
+// A kept formatter goes back to its cache; a handle's own one is closed.
+int DestroyFormatterHandle(void* handle, void (*close)(void*))
+{
+    if (handle == nullptr)
+        return I18N_ERROR_INVALID_PARAMETER;
+    std::unique_ptr<FormatterHandle> owned(static_cast<FormatterHandle*>(handle));
+    if (owned->kept)
+        GiveBack(owned->kept);
+    else
+        close(owned->formatter);
+    return I18N_ERROR_NONE;
+}
+
 bool Faulted(const char* function)
 {
     return device::ActiveFault(function) != device::Fault::None;
@@ -374,50 +424,30 @@ int i18n_udate_create(i18n_udate_format_style_e timeStyle, i18n_udate_format_sty
         return I18N_ERROR_NOT_SUPPORTED;
     // Without a locale or a zone ICU takes the process defaults, which may
     // change: such formatters are not kept.
-    KeptFormatter* kept = nullptr;
+    std::string key;
     if (locale != nullptr && tzId != nullptr) {
         const int32_t styles[2] = {timeStyle, dateStyle};
-        std::string key;
         key.reserve(160);
         AddKeyPart(&key, styles, sizeof styles);
         AddKeyPart(&key, locale, strlen(locale));
         AddTextKeyPart(&key, tzId, tzIdLen);
         AddTextKeyPart(&key, pattern, patternLen);
-        kept = Borrow(gDateFormatters, key, [](void* f) { Icu()->udat_close_(static_cast<UDateFormat*>(f)); });
     }
-    if (kept == nullptr || kept->formatter == nullptr) {
-        UErrorCode status = U_ZERO_ERROR;
-        UDateFormat* made = icu->udat_open_(static_cast<UDateFormatStyle>(timeStyle),
-                                            static_cast<UDateFormatStyle>(dateStyle), locale, AsIcu(tzId), tzIdLen,
-                                            AsIcu(pattern), patternLen, &status);
-        if (U_FAILURE(status)) {
-            if (made)
-                icu->udat_close_(made);
-            if (kept)
-                Forget(gDateFormatters, kept);
-            return FromIcu(status);
-        }
-        if (kept)
-            kept->formatter = made;
-        else
-            *format = reinterpret_cast<i18n_udate_format_h>(new FormatterHandle{made, nullptr});
-    }
-    if (kept)
-        *format = reinterpret_cast<i18n_udate_format_h>(new FormatterHandle{kept->formatter, kept});
-    return I18N_ERROR_NONE;
+    FormatterHandle* handle = nullptr;
+    const int ret = MakeFormatterHandle(
+        gDateFormatters, key.empty() ? nullptr : &key, CloseDateFormatter,
+        [&](UErrorCode* status) {
+            return icu->udat_open_(static_cast<UDateFormatStyle>(timeStyle), static_cast<UDateFormatStyle>(dateStyle),
+                                   locale, AsIcu(tzId), tzIdLen, AsIcu(pattern), patternLen, status);
+        },
+        &handle);
+    *format = reinterpret_cast<i18n_udate_format_h>(handle);
+    return ret;
 }
 
 int i18n_udate_destroy(i18n_udate_format_h format)
 {
-    if (format == nullptr)
-        return I18N_ERROR_INVALID_PARAMETER;
-    FormatterHandle* handle = reinterpret_cast<FormatterHandle*>(format);
-    if (handle->kept)
-        GiveBack(handle->kept);
-    else
-        Icu()->udat_close_(static_cast<UDateFormat*>(handle->formatter));
-    delete handle;
-    return I18N_ERROR_NONE;
+    return DestroyFormatterHandle(format, CloseDateFormatter);
 }
 
 int i18n_udate_format_date(i18n_udate_format_h format, i18n_udate date, i18n_uchar* result, int32_t capacity,
@@ -442,48 +472,29 @@ int i18n_unumber_create(i18n_unumber_format_style_e style, const i18n_uchar* pat
     const IcuApi* icu = Icu();
     if (icu == nullptr)
         return I18N_ERROR_NOT_SUPPORTED;
-    KeptFormatter* kept = nullptr;
+    std::string key;
     if (locale != nullptr) {
         const int32_t styles[1] = {style};
-        std::string key;
         key.reserve(64);
         AddKeyPart(&key, styles, sizeof styles);
         AddKeyPart(&key, locale, strlen(locale));
         AddTextKeyPart(&key, pattern, patternLen);
-        kept = Borrow(gNumberFormatters, key, [](void* f) { Icu()->unum_close_(static_cast<UNumberFormat*>(f)); });
     }
-    if (kept == nullptr || kept->formatter == nullptr) {
-        UErrorCode status = U_ZERO_ERROR;
-        UNumberFormat* made = icu->unum_open_(static_cast<UNumberFormatStyle>(style), AsIcu(pattern), patternLen,
-                                              locale, nullptr, &status);
-        if (U_FAILURE(status)) {
-            if (made)
-                icu->unum_close_(made);
-            if (kept)
-                Forget(gNumberFormatters, kept);
-            return FromIcu(status);
-        }
-        if (kept)
-            kept->formatter = made;
-        else
-            *numFormat = reinterpret_cast<i18n_unumber_format_h>(new FormatterHandle{made, nullptr});
-    }
-    if (kept)
-        *numFormat = reinterpret_cast<i18n_unumber_format_h>(new FormatterHandle{kept->formatter, kept});
-    return I18N_ERROR_NONE;
+    FormatterHandle* handle = nullptr;
+    const int ret = MakeFormatterHandle(
+        gNumberFormatters, key.empty() ? nullptr : &key, CloseNumberFormatter,
+        [&](UErrorCode* status) {
+            return icu->unum_open_(static_cast<UNumberFormatStyle>(style), AsIcu(pattern), patternLen, locale,
+                                   nullptr, status);
+        },
+        &handle);
+    *numFormat = reinterpret_cast<i18n_unumber_format_h>(handle);
+    return ret;
 }
 
 int i18n_unumber_destroy(i18n_unumber_format_h numFormat)
 {
-    if (numFormat == nullptr)
-        return I18N_ERROR_INVALID_PARAMETER;
-    FormatterHandle* handle = reinterpret_cast<FormatterHandle*>(numFormat);
-    if (handle->kept)
-        GiveBack(handle->kept);
-    else
-        Icu()->unum_close_(static_cast<UNumberFormat*>(handle->formatter));
-    delete handle;
-    return I18N_ERROR_NONE;
+    return DestroyFormatterHandle(numFormat, CloseNumberFormatter);
 }
 
 int i18n_unumber_format(i18n_unumber_format_h numFormat, int32_t number, i18n_uchar* result, int32_t capacity,
