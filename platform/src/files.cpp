@@ -208,6 +208,17 @@ ReadStatus internal::ReadRegularFileIfChanged(const std::string& path, size_t ma
                                               FileStamp* stamp, bool* unchanged)
 {
     *unchanged = false;
+    // The common case, a version already read, costs one lstat by path: it
+    // follows no link and never opens (so never blocks on a FIFO). Anything
+    // else is read through the checks below.
+    if (stamp && !(*stamp == FileStamp{})) {
+        struct stat seen;
+        if (lstat(path.c_str(), &seen) == 0 && S_ISREG(seen.st_mode) &&
+            static_cast<unsigned long long>(seen.st_size) <= maxSize && StampOf(seen) == *stamp) {
+            *unchanged = true;
+            return ReadStatus::Ok;
+        }
+    }
     // O_NONBLOCK: opening a FIFO never waits for a writer; it is refused below.
     int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {

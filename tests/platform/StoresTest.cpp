@@ -8,10 +8,14 @@
 #include <device/system_keys.h>
 #include <device/vconf.h>
 
+#include <fcntl.h>
 #include <glib.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "DeviceFixture.h"
@@ -298,4 +302,73 @@ TEST_F(StoresTest, FaultsReachEveryStoreError)
     EXPECT_EQ(preference_get_int("fault/int", &value), PREFERENCE_ERROR_IO_ERROR);
     g_unsetenv(device::kFaultsEnv);
     EXPECT_EQ(vconf_get_bool(SYSKEY_HOST_CONNECTED, &value), VCONF_OK);
+}
+
+// Readers keep a parsed store while the file keeps its identity, times and
+// size. Every way another process can change it must still be seen, and what
+// replaced it must pass the same checks as a first read.
+TEST_F(StoresTest, ACachedStoreSeesEveryChangeAndRefusesWhatIsNoFile)
+{
+    const std::string path = device::VconfStorePath();
+    ASSERT_EQ(vconf_set_int("test/cache/n", 41), VCONF_OK);
+    gchar* raw = nullptr;
+    ASSERT_TRUE(g_file_get_contents(path.c_str(), &raw, nullptr, nullptr));
+    const std::string original = raw;
+    g_free(raw);
+    const size_t at = original.find("value=41\n");
+    ASSERT_NE(at, std::string::npos);
+    auto version = [&](int value) { return std::string(original).replace(at + 6, 2, std::to_string(value)); };
+    auto inPlace = [&](int value) { // same inode, same size
+        const std::string text = version(value);
+        int fd = open(path.c_str(), O_WRONLY);
+        bool ok = fd >= 0 && pwrite(fd, text.data(), text.size(), 0) == static_cast<ssize_t>(text.size());
+        if (fd >= 0)
+            close(fd);
+        return ok;
+    };
+    auto renamedOver = [&](int value) { // new inode, same size and modification time
+        struct stat before;
+        const std::string tmp = path + ".test";
+        if (stat(path.c_str(), &before) != 0 || !g_file_set_contents(tmp.c_str(), version(value).c_str(), -1, nullptr))
+            return false;
+        const struct timespec times[2] = {before.st_atim, before.st_mtim};
+        return utimensat(AT_FDCWD, tmp.c_str(), times, 0) == 0 && rename(tmp.c_str(), path.c_str()) == 0;
+    };
+    auto replacedBy = [&](bool fifo) {
+        const std::string copy = path + ".copy";
+        return g_file_set_contents(copy.c_str(), version(44).c_str(), -1, nullptr) && unlink(path.c_str()) == 0 &&
+               (fifo ? mkfifo(path.c_str(), 0600) : symlink(copy.c_str(), path.c_str())) == 0;
+    };
+    struct Case {
+        const char* what;
+        std::function<bool()> change;
+        int expected; // the value read, or -1 when the read must be refused
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {"written in place", [&] { return inPlace(42); }, 42, nullptr},
+        {"renamed over", [&] { return renamedOver(43); }, 43, nullptr},
+        {"a fifo", [&] { return replacedBy(true); }, -1, "not a regular file"},
+        {"a link", [&] { return replacedBy(false); }, -1, "a symbolic link"},
+        {"a file again",
+         [&] { return unlink(path.c_str()) == 0 && g_file_set_contents(path.c_str(), version(45).c_str(), -1, nullptr); },
+         45, nullptr},
+    };
+    for (const Case& c : cases) {
+        int value = 0;
+        vconf_get_int("test/cache/n", &value); // cached before the change
+        g_usleep(20 * 1000);                   // beyond the file system's time granularity
+        ASSERT_TRUE(c.change()) << c.what;
+        LogCapture log;
+        value = -1;
+        const int rc = vconf_get_int("test/cache/n", &value);
+        if (c.expected < 0) {
+            EXPECT_NE(rc, VCONF_OK) << c.what;
+            EXPECT_TRUE(log.Contains("refused file [" + path + "]: " + c.refusal)) << c.what;
+        } else {
+            EXPECT_EQ(rc, VCONF_OK) << c.what;
+            EXPECT_EQ(value, c.expected) << c.what;
+        }
+    }
+    unlink((path + ".copy").c_str());
 }
