@@ -4,8 +4,12 @@
 
 #include <glib.h>
 
+#include <atomic>
+#include <cstring>
 #include <map>
 #include <mutex>
+#include <string>
+#include <vector>
 
 namespace device {
 
@@ -20,9 +24,22 @@ constexpr unsigned kUnlimited = 0;
 
 std::mutex gFaultMutex;
 std::map<std::string, Entry> gFaults;
+// gFaults.size(), read without the lock: checks are made on every key read,
+// and with no fault set anywhere they cost no lock and no allocation.
+std::atomic<size_t> gFaultCount{0};
 // Checks already failed by count-limited entries of kFaultsEnv, by entry text,
 // so a limit holds in this process while the variable stays the same.
 std::map<std::string, unsigned> gEnvSpent;
+
+// kFaultsEnv parsed once per value it takes.
+struct EnvItem {
+    std::string name; // "function" or "function:key"
+    std::string text; // the whole entry, as gEnvSpent knows it
+    Entry entry;
+};
+bool gEnvParsed = false;
+std::string gEnvText;
+std::vector<EnvItem> gEnvItems;
 
 Fault ParseFault(const char* text)
 {
@@ -51,38 +68,68 @@ Entry ParseEntry(const char* text)
 }
 
 // Caller holds gFaultMutex.
-Fault EnvFault(const std::string& name)
+void ParseEnv(const char* env)
 {
-    const char* env = g_getenv(kFaultsEnv);
-    if (!env || !*env)
-        return Fault::None;
+    if (gEnvParsed && gEnvText == env)
+        return;
+    gEnvParsed = true;
+    gEnvText = env;
+    gEnvItems.clear();
     g_auto(GStrv) entries = g_strsplit(env, ",", -1);
     for (gchar** item = entries; *item; ++item) {
-        g_auto(GStrv) parts = g_strsplit(g_strstrip(*item), "=", 2);
-        if (!parts[0] || !parts[1] || name != g_strstrip(parts[0]))
+        g_strstrip(*item);
+        g_auto(GStrv) parts = g_strsplit(*item, "=", 2);
+        if (!parts[0] || !parts[1])
             continue;
-        const Entry entry = ParseEntry(parts[1]);
-        if (entry.fault == Fault::None || entry.remaining == kUnlimited)
-            return entry.fault;
-        unsigned& spent = gEnvSpent[*item];
-        if (spent >= entry.remaining)
+        gEnvItems.push_back({g_strstrip(parts[0]), *item, ParseEntry(parts[1])});
+    }
+}
+
+// want == name, or name + ":" + key, without building the text.
+bool Matches(const std::string& want, const char* name, const char* key)
+{
+    if (!key)
+        return want == name;
+    const size_t length = std::strlen(name);
+    return want.size() == length + 1 + std::strlen(key) && want.compare(0, length, name) == 0 &&
+           want[length] == ':' && want.compare(length + 1, std::string::npos, key) == 0;
+}
+
+// Caller holds gFaultMutex.
+Fault EnvFault(const char* env, const char* name, const char* key)
+{
+    if (!env || !*env)
+        return Fault::None;
+    ParseEnv(env);
+    for (const EnvItem& item : gEnvItems) {
+        if (!Matches(item.name, name, key))
+            continue;
+        if (item.entry.fault == Fault::None || item.entry.remaining == kUnlimited)
+            return item.entry.fault;
+        unsigned& spent = gEnvSpent[item.text];
+        if (spent >= item.entry.remaining)
             return Fault::None;
         ++spent;
-        return entry.fault;
+        return item.entry.fault;
     }
     return Fault::None;
 }
 
-Fault Lookup(const std::string& name)
+// Caller holds gFaultMutex.
+Fault Lookup(const char* env, const char* name, const char* key)
 {
-    std::lock_guard<std::mutex> guard(gFaultMutex);
-    auto it = gFaults.find(name);
-    if (it == gFaults.end())
-        return EnvFault(name);
-    const Fault fault = it->second.fault;
-    if (it->second.remaining != kUnlimited && --it->second.remaining == 0)
-        gFaults.erase(it);
-    return fault;
+    if (!gFaults.empty()) {
+        auto it = gFaults.find(key ? std::string(name) + ":" + key : std::string(name));
+        if (it != gFaults.end()) {
+            const Fault fault = it->second.fault;
+            if (it->second.remaining != kUnlimited && --it->second.remaining == 0) {
+                gFaults.erase(it);
+                gFaultCount = gFaults.size();
+            }
+            return fault;
+        }
+    }
+    return EnvFault(env, name, key);
 }
 
 } // namespace
@@ -94,6 +141,7 @@ void SetFault(const std::string& name, Fault fault, unsigned calls)
         gFaults.erase(name);
     else
         gFaults[name] = Entry{fault, calls};
+    gFaultCount = gFaults.size();
 }
 
 void SetFault(const std::string& name, Fault fault)
@@ -110,6 +158,7 @@ void ClearFaults()
 {
     std::lock_guard<std::mutex> guard(gFaultMutex);
     gFaults.clear();
+    gFaultCount = 0;
     gEnvSpent.clear();
 }
 
@@ -117,12 +166,16 @@ Fault ActiveFault(const char* name, const char* key)
 {
     if (!name)
         return Fault::None;
+    const char* env = g_getenv(kFaultsEnv);
+    if (gFaultCount == 0 && (!env || !*env))
+        return Fault::None;
+    std::lock_guard<std::mutex> guard(gFaultMutex);
     if (key) {
-        Fault keyed = Lookup(std::string(name) + ":" + key);
+        Fault keyed = Lookup(env, name, key);
         if (keyed != Fault::None)
             return keyed;
     }
-    return Lookup(name);
+    return Lookup(env, name, nullptr);
 }
 
 } // namespace device
