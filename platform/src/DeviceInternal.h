@@ -67,8 +67,15 @@ inline char* DupString(const std::string& text)
     return copy;
 }
 
-// Sets the device up on first use in this process (cheap afterwards).
+// Sets the device up on first use in this process; afterwards no system call
+// until DeviceMayBeGone(), after which the next call looks at the root again
+// (a removed root stays removed, see EnsureDefaultDevice).
 bool EnsureDevice();
+// A store of the root was found missing or could not be written.
+void DeviceMayBeGone();
+
+// Root(), kept per thread while the environment says the same.
+const std::string& RootRef();
 
 } // namespace internal
 } // namespace device

@@ -126,6 +126,8 @@ std::shared_ptr<const Snapshot> Current(const std::string& path)
     const ReadStatus status = ReadRegularFileIfChanged(path, kMaxStoreFileSize, &data, &stamp, &unchanged);
     if (status == ReadStatus::Ok && unchanged && cached)
         return cached;
+    if (status == ReadStatus::Missing)
+        DeviceMayBeGone();
     auto fresh = std::make_shared<Snapshot>();
     fresh->stamp = stamp;
     fresh->ok = status == ReadStatus::Missing;
@@ -259,6 +261,14 @@ bool KeyStore::ReadAll(std::map<std::string, KeyValue>* values) const
 }
 
 template <typename Fn> StoreResult KeyStore::Update(Fn&& mutate)
+{
+    StoreResult result = UpdateOnce(std::forward<Fn>(mutate));
+    if (result == StoreResult::IoError)
+        DeviceMayBeGone();
+    return result;
+}
+
+template <typename Fn> StoreResult KeyStore::UpdateOnce(Fn&& mutate)
 {
     gchar* dir = g_path_get_dirname(mPath.c_str());
     bool dirOk = MakeDir(dir);

@@ -53,6 +53,7 @@ public:
 
 private:
     template <typename Fn> StoreResult Update(Fn&& mutate);
+    template <typename Fn> StoreResult UpdateOnce(Fn&& mutate);
 
     std::string mPath;
 };

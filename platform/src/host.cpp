@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
@@ -59,6 +60,7 @@ std::map<std::string, internal::KeyValue> DefaultSystemKeys()
         {SYSKEY_COUNTRY_ISO, KeyValue::String("US")},
         {SYSKEY_TIME_FORMAT_1224, KeyValue::Int(1)},
         {SYSKEY_STANDALONE, KeyValue::Int(0)},
+        {SYSKEY_RETAIL_MODE_ENABLED, KeyValue::Int(0)},
         {SYSKEY_LOCKSCREEN_WEATHER_DISPLAY, KeyValue::Bool(false)},
         {SYSKEY_TIME_CHANGED, KeyValue::Int(0)},
         {SYSKEY_TIMEZONE_ID, KeyValue::String("Etc/UTC")},
@@ -137,6 +139,7 @@ std::vector<AppInfo> RegistryApps()
     bool unchanged = false;
     if (internal::ReadRegularFileIfChanged(path, kMaxStoreFileSize, &data, &cache->stamp, &unchanged) !=
         ReadStatus::Ok) {
+        internal::DeviceMayBeGone();
         cache->apps.clear();
         return {};
     }
@@ -239,18 +242,35 @@ std::string StagingDir()
 std::mutex gSetupMutex;
 std::string gSetupRoot; // root already set up by this process
 std::string gSetupError;
+// gSetupRoot is taken as still complete without looking at it, until a store
+// read or write finds something missing (DeviceMayBeGone).
+std::atomic<bool> gSetupTrusted{false};
 
 } // namespace
 
-std::string Root()
+namespace {
+
+// Root() is asked for on every key read and every log line: the answer is
+// kept per thread together with the environment values it came from, so a
+// test that switches the root gets the new one at its next call.
+struct RootCache {
+    bool valid = false;
+    bool hasEnv = false, hasHome = false;
+    std::string env, home, root;
+};
+
+bool SameValue(bool has, const std::string& kept, const char* now)
 {
-    const char* env = g_getenv(kRootEnv);
+    return now ? has && kept == now : !has;
+}
+
+std::string ComputeRoot(const char* env, const char* home)
+{
     std::string root;
     if (env && *env) {
         root = env;
     } else {
         // Never a shared directory: without HOME, the account's own home.
-        const char* home = g_getenv("HOME");
         std::string homeDir = (home && *home) ? home : "";
         if (homeDir.empty()) {
             struct passwd* account = getpwuid(getuid());
@@ -266,12 +286,38 @@ std::string Root()
     return root;
 }
 
-std::string RegistryPath() { return Root() + "/registry.ini"; }
-std::string LogPath() { return Root() + "/log/device.log"; }
-std::string InboxDir() { return Root() + "/inbox/"; }
-std::string PowerDir() { return Root() + "/power/"; }
-std::string VconfStorePath() { return Root() + "/vconf/keys.ini"; }
-std::string PreferenceStorePath(const std::string& appId) { return Root() + "/preference/" + appId + ".ini"; }
+} // namespace
+
+const std::string& internal::RootRef()
+{
+    thread_local RootCache cache;
+    const char* env = g_getenv(kRootEnv);
+    const char* home = g_getenv("HOME");
+    if (!cache.valid || !SameValue(cache.hasEnv, cache.env, env) || !SameValue(cache.hasHome, cache.home, home)) {
+        cache.hasEnv = env != nullptr;
+        cache.env = env ? env : "";
+        cache.hasHome = home != nullptr;
+        cache.home = home ? home : "";
+        cache.root = ComputeRoot(env, home);
+        cache.valid = true;
+    }
+    return cache.root;
+}
+
+std::string Root()
+{
+    return internal::RootRef();
+}
+
+std::string RegistryPath() { return internal::RootRef() + "/registry.ini"; }
+std::string LogPath() { return internal::RootRef() + "/log/device.log"; }
+std::string InboxDir() { return internal::RootRef() + "/inbox/"; }
+std::string PowerDir() { return internal::RootRef() + "/power/"; }
+std::string VconfStorePath() { return internal::RootRef() + "/vconf/keys.ini"; }
+std::string PreferenceStorePath(const std::string& appId)
+{
+    return internal::RootRef() + "/preference/" + appId + ".ini";
+}
 
 std::string PackageDataDir(const std::string& pkgId) { return PackageDir(pkgId, "data/"); }
 std::string PackageResourceDir(const std::string& pkgId) { return PackageDir(pkgId, "res/"); }
@@ -322,7 +368,8 @@ bool EnsureDefaultDevice()
     const std::string root = Root();
     // A root this process set up and that was removed since stays removed.
     if (!root.empty() && gSetupRoot == root)
-        return g_file_test(RegistryPath().c_str(), G_FILE_TEST_EXISTS);
+        return gSetupTrusted = g_file_test(RegistryPath().c_str(), G_FILE_TEST_EXISTS);
+    gSetupTrusted = false;
     gSetupError.clear();
     if (root.empty()) {
         gSetupError = "no device root: set WEATHER_DEVICE_ROOT or HOME";
@@ -369,17 +416,33 @@ bool EnsureDefaultDevice()
     ok = CopyTree(StagingDir(), PackageResourceDir(kWeatherPkg)) && ok;
     if (ok)
         gSetupRoot = root;
-    else
+    gSetupTrusted = ok;
+    if (!ok)
         gSetupError = internal::LastRefusal().empty() ? "cannot set up the device under [" + root + "]"
                                                       : internal::LastRefusal();
     return ok;
 }
 
 namespace internal {
+
+// Called before every key read: a root this process set up costs no system
+// call until a store operation reports it may be gone.
 bool EnsureDevice()
 {
+    {
+        std::lock_guard<std::mutex> guard(gSetupMutex);
+        if (gSetupTrusted && gSetupRoot == RootRef())
+            return true;
+    }
     return EnsureDefaultDevice();
 }
+
+// No lock: stores report from under the setup itself.
+void DeviceMayBeGone()
+{
+    gSetupTrusted = false;
+}
+
 } // namespace internal
 
 std::vector<AppInfo> InstalledApps()

@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <ctime>
 #include <mutex>
 #include <string>
 
@@ -131,13 +132,62 @@ GTimeZone* LocalZone()
     return zone;
 }
 
+// ISO 8601 local time as GDateTime prints it ("%C%y-%m-%dT%H:%M:%S", then
+// ".%f" unless the microseconds are 0, then "Z" for UTC or the offset as
+// +hh, +hh:mm or +hh:mm:ss). Date, time and offset are worked out once per
+// second; each line formats only its microseconds.
+struct SecondText {
+    std::mutex mutex;
+    bool valid = false;
+    time_t second = 0;
+    char dateTime[64] = {}; // up to the seconds
+    char zone[32] = {};
+};
+
 std::string Timestamp()
 {
-    GDateTime* now = g_date_time_new_now(LocalZone());
-    gchar* text = g_date_time_format_iso8601(now);
-    std::string result = text ? text : "";
-    g_free(text);
-    g_date_time_unref(now);
+    static auto* cache = new SecondText();
+    struct timespec now;
+    clock_gettime(CLOCK_REALTIME, &now);
+    const long micros = now.tv_nsec / 1000;
+    std::string result;
+    {
+        std::lock_guard<std::mutex> guard(cache->mutex);
+        if (!cache->valid || cache->second != now.tv_sec) {
+            GTimeZone* zone = LocalZone();
+            const gint64 second = static_cast<gint64>(now.tv_sec);
+            const gint interval = g_time_zone_find_interval(zone, G_TIME_TYPE_UNIVERSAL, second);
+            const gint32 offset = g_time_zone_get_offset(zone, interval);
+            const time_t local = now.tv_sec + offset;
+            struct tm parts;
+            gmtime_r(&local, &parts);
+            std::snprintf(cache->dateTime, sizeof cache->dateTime, "%04d-%02d-%02dT%02d:%02d:%02d",
+                          parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour, parts.tm_min,
+                          parts.tm_sec);
+            const int magnitude = offset < 0 ? -offset : offset;
+            const char sign = offset < 0 ? '-' : '+';
+            if (offset == 0)
+                std::snprintf(cache->zone, sizeof cache->zone, "Z");
+            else if (magnitude % 60 != 0)
+                std::snprintf(cache->zone, sizeof cache->zone, "%c%02d:%02d:%02d", sign, magnitude / 3600,
+                              magnitude / 60 % 60, magnitude % 60);
+            else if (magnitude / 60 % 60 != 0)
+                std::snprintf(cache->zone, sizeof cache->zone, "%c%02d:%02d", sign, magnitude / 3600,
+                              magnitude / 60 % 60);
+            else
+                std::snprintf(cache->zone, sizeof cache->zone, "%c%02d", sign, magnitude / 3600);
+            cache->second = now.tv_sec;
+            cache->valid = true;
+        }
+        result.reserve(48);
+        result = cache->dateTime;
+        if (micros != 0) {
+            char fraction[24];
+            std::snprintf(fraction, sizeof fraction, ".%06ld", micros);
+            result += fraction;
+        }
+        result += cache->zone;
+    }
     return result;
 }
 

@@ -205,3 +205,69 @@ TEST_F(DeviceTest, ARemovedRootStaysRemoved)
     EXPECT_FALSE(g_file_test(root.c_str(), G_FILE_TEST_EXISTS));
     DeviceFixture::RemoveTree(parent);
 }
+
+// Run by LogTimeIsTheLocalIso8601Time with TZ set: the time of a line reads
+// back as an instant between the moments around the call, and prints again
+// exactly as written.
+TEST_F(DeviceTest, DISABLED_LogTimeInThisZone)
+{
+    const std::string unique = "zone probe " + std::to_string(g_random_int());
+    const gint64 before = g_get_real_time();
+    dlog_print(DLOG_INFO, "weather-test", "%s", unique.c_str());
+    const gint64 after = g_get_real_time();
+    const std::string log = ReadFile(device::LogPath());
+    const size_t end = log.find(" I/weather-test(" + std::to_string(getpid()) + "): " + unique + "\n");
+    ASSERT_NE(end, std::string::npos);
+    const std::string stamp = log.substr(log.rfind('\n', end) + 1, end - log.rfind('\n', end) - 1);
+    GDateTime* parsed = g_date_time_new_from_iso8601(stamp.c_str(), nullptr);
+    ASSERT_NE(parsed, nullptr) << stamp;
+    const gint64 at = g_date_time_to_unix(parsed) * G_USEC_PER_SEC + g_date_time_get_microsecond(parsed);
+    EXPECT_LE(before, at);
+    EXPECT_LE(at, after);
+    GDateTime* local = g_date_time_to_local(parsed);
+    gchar* again = g_date_time_format_iso8601(local);
+    EXPECT_EQ(stamp, again);
+    g_free(again);
+    g_date_time_unref(local);
+    g_date_time_unref(parsed);
+}
+
+TEST_F(DeviceTest, LogTimeIsTheLocalIso8601Time)
+{
+    for (const char* zone : {"UTC", "Asia/Kolkata", "America/St_Johns", "Asia/Tokyo"}) {
+        test_process::ToolRun run =
+            test_process::RunOwnTests("DeviceTest.DISABLED_LogTimeInThisZone", {std::string("TZ=") + zone});
+        EXPECT_EQ(run.exit, 0) << zone << "\n" << run.out << run.err;
+    }
+}
+
+// Key reads skip the setup checks once the root is set up: a switch of the
+// root is still followed, and a removed root is not brought back.
+TEST_F(DeviceTest, KeyReadsFollowTheRootAndNeverBringItBack)
+{
+    const std::string parent = MakeTempDir();
+    const std::string first = parent + "/first", second = parent + "/second";
+    EXPECT_EQ(RunInChild([&] {
+                  int value = 0;
+                  g_setenv(device::kRootEnv, first.c_str(), TRUE);
+                  if (vconf_set_int("test/root/which", 1) != VCONF_OK)
+                      return 1;
+                  g_setenv(device::kRootEnv, second.c_str(), TRUE);
+                  if (vconf_get_int("test/root/which", &value) == VCONF_OK)
+                      return 2;
+                  if (vconf_get_int(SYSKEY_RETAIL_MODE_ENABLED, &value) != VCONF_OK || value != 0)
+                      return 3; // set up at its first read, as a new device
+                  g_setenv(device::kRootEnv, (first + "/").c_str(), TRUE);
+                  if (vconf_get_int("test/root/which", &value) != VCONF_OK || value != 1)
+                      return 4;
+                  DeviceFixture::RemoveTree(first);
+                  if (vconf_get_int("test/root/which", &value) == VCONF_OK)
+                      return 5;
+                  vconf_set_int("test/root/which", 2);
+                  return device::EnsureDefaultDevice() ? 6 : 0;
+              }),
+              0);
+    EXPECT_FALSE(g_file_test(first.c_str(), G_FILE_TEST_EXISTS));
+    EXPECT_TRUE(g_file_test((second + "/registry.ini").c_str(), G_FILE_TEST_EXISTS));
+    DeviceFixture::RemoveTree(parent);
+}

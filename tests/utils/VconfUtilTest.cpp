@@ -13,7 +13,7 @@ class VconfUtilTest : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        vconf_unset(SYSKEY_RETAIL_MODE_ENABLED);
+        vconf_set_int(SYSKEY_RETAIL_MODE_ENABLED, 0); // as a new device has it
         vconf_set_int(SYSKEY_TIME_FORMAT_1224, 1);
         vconf_set_str(SYSKEY_HOST_VENDOR, "");
         vconf_set_bool(SYSKEY_HOST_CONNECTED, 0);
@@ -26,7 +26,11 @@ TEST_F(VconfUtilTest, WatchReadsTheKeysWithDefaults)
 {
     std::shared_ptr<VconfUtil> watch = VconfUtilFactory::Make();
     ASSERT_TRUE(std::dynamic_pointer_cast<VconfWatchUtil>(watch));
-    vconf_unset(SYSKEY_RETAIL_MODE_ENABLED);
+    int stored = -1; // a new device defines the key, as a watch does
+    EXPECT_EQ(VCONF_OK, vconf_get_int(SYSKEY_RETAIL_MODE_ENABLED, &stored));
+    EXPECT_EQ(0, stored);
+    // Roots made before the key was defined lack it: not retail either.
+    ASSERT_EQ(VCONF_OK, vconf_unset(SYSKEY_RETAIL_MODE_ENABLED));
     LogCapture log;
     EXPECT_FALSE(watch->GetIsRetailMode());
     EXPECT_TRUE(utils_test::HasLine(log, "VconfUtil.cpp", "GetVconfIntValue",

@@ -8,7 +8,7 @@
 #define SYSKEY_COUNTRY_ISO "db/csc/country_iso"                         /* string */
 #define SYSKEY_TIME_FORMAT_1224 "db/menu_widget/regionformat_time1224" /* int, 1 = 12-hour */
 #define SYSKEY_STANDALONE "db/setup_wizard/standalone"                  /* int */
-#define SYSKEY_RETAIL_MODE_ENABLED "db/retailmode/enabled"             /* int, absent by default */
+#define SYSKEY_RETAIL_MODE_ENABLED "db/retailmode/enabled"             /* int, 0 on a new device */
 #define SYSKEY_RETAIL_MODE_RES_PATH "db/retailmode/res_path"           /* string, absent by default */
 #define SYSKEY_LOCKSCREEN_WEATHER_DISPLAY "db/lockscreen/weather_display" /* bool */
 #define SYSKEY_TIME_CHANGED "memory/system/timechanged"                 /* int */
