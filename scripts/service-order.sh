@@ -52,8 +52,9 @@ job restore; wait_profiles 2
 job info; wait_profiles 3
 job backup; job restore; job info; wait_profiles 4
 
-# Names the functions of the service binary that ran, each once, in the
-# order callgrind lists them. Its name compression "(id) name" defines a name
+# Names the functions of the service binary that ran, sorted so that a
+# regenerated file differs only where the code paths did. Callgrind's name
+# compression "(id) name" defines a name
 # at first use, in fn=, cfn= and the object lines alike.
 awk -v BIN="$service" '
   function named(s, table,    id, rest) {
@@ -68,7 +69,7 @@ awk -v BIN="$service" '
   /^cob=/ { named(substr($0, 5), objects); next }
   /^cfn=/ { named(substr($0, 5), functions); next }
   /^fn=/  { fn = named(substr($0, 4), functions); sub(/'\''[0-9]+$/, "", fn)
-            if (ob == BIN && fn !~ /^0x/ && fn !~ /^\(/ && !(fn in seen)) { seen[fn] = 1; print fn } }
-' "$work"/profiles/cg.* >"$order"
+            if (ob == BIN && fn !~ /^0x/ && fn !~ /^\(/) print fn }
+' "$work"/profiles/cg.* | LC_ALL=C sort -u >"$order"
 
 echo "$(wc -l <"$order") functions in $order"
