@@ -147,7 +147,9 @@ std::string StoreBackup(const std::vector<Record>& records, int64_t nowMs, std::
     std::string dir;
     for (int n = 1;; ++n) {
         dir = BackupsDir() + "/" + id;
-        if (g_mkdir(dir.c_str(), 0700) == 0 && device::MakePrivateDirs(dir)) break;
+        // Its parents were just checked; a directory this call made is ours,
+        // and 0700 whatever the umask.
+        if (g_mkdir(dir.c_str(), 0700) == 0 && g_chmod(dir.c_str(), 0700) == 0) break;
         if (errno != EEXIST || n > 999) {
             if (error) *error = "cannot create " + dir;
             return "";

@@ -117,16 +117,33 @@ AppInfo ReadApp(GKeyFile* file, const char* appId)
     return app;
 }
 
-// The registry is read for every request and every identity check: parsed
-// once per version of the file.
+// Canonical path of an executable of this build, never from the environment:
+// whoever starts a process chooses its environment.
+std::string IdentityExecutable(const std::string& stored)
+{
+    std::string path = stored == kServiceBinaryToken ? WEATHER_SERVICE_BINARY
+                       : stored == kBackupctlToken   ? WEATHER_BACKUPCTL_BINARY
+                                                     : stored;
+    if (path.empty())
+        return "";
+    char* real = realpath(path.c_str(), nullptr);
+    std::string result = real ? real : path;
+    free(real);
+    return result;
+}
+
+// The registry is read for every request and every identity check: parsed,
+// and its executables made canonical, once per version of the file.
 struct RegistryCache {
     std::mutex mutex;
     std::string path;
     internal::FileStamp stamp;
-    std::vector<AppInfo> apps; // executables as stored
+    std::vector<AppInfo> apps;           // executables as stored
+    std::vector<std::string> identities; // IdentityExecutable of each, "" without one
 };
 
-std::vector<AppInfo> RegistryApps()
+// `fresh`: make the executables canonical again even if the file is unchanged.
+std::vector<AppInfo> RegistryApps(std::vector<std::string>* identities = nullptr, bool fresh = false)
 {
     static auto* cache = new RegistryCache();
     std::lock_guard<std::mutex> guard(cache->mutex);
@@ -141,10 +158,14 @@ std::vector<AppInfo> RegistryApps()
         ReadStatus::Ok) {
         internal::DeviceMayBeGone();
         cache->apps.clear();
+        cache->identities.clear();
+        if (identities)
+            identities->clear();
         return {};
     }
     if (!unchanged) {
         cache->apps.clear();
+        cache->identities.clear();
         KeyFilePtr file(g_key_file_new());
         if (g_key_file_load_from_data(file.get(), data.data(), data.size(), G_KEY_FILE_NONE, nullptr)) {
             gchar** groups = g_key_file_get_groups(file.get(), nullptr);
@@ -153,22 +174,15 @@ std::vector<AppInfo> RegistryApps()
             g_strfreev(groups);
         }
     }
+    if (identities) {
+        if (fresh || cache->identities.size() != cache->apps.size()) {
+            cache->identities.clear();
+            for (const AppInfo& app : cache->apps)
+                cache->identities.push_back(IdentityExecutable(app.executable));
+        }
+        *identities = cache->identities;
+    }
     return cache->apps;
-}
-
-// Canonical path of an executable of this build, never from the environment:
-// whoever starts a process chooses its environment.
-std::string IdentityExecutable(const std::string& stored)
-{
-    std::string path = stored == kServiceBinaryToken ? WEATHER_SERVICE_BINARY
-                       : stored == kBackupctlToken   ? WEATHER_BACKUPCTL_BINARY
-                                                     : stored;
-    if (path.empty())
-        return "";
-    char* real = realpath(path.c_str(), nullptr);
-    std::string result = real ? real : path;
-    free(real);
-    return result;
 }
 
 void WriteApp(GKeyFile* file, const AppInfo& app)
@@ -350,9 +364,17 @@ std::vector<std::string> AppIdsOfExecutable(const std::string& exe)
     std::vector<std::string> ids;
     if (exe.empty())
         return ids;
-    for (const AppInfo& app : RegistryApps())
-        if (!app.executable.empty() && IdentityExecutable(app.executable) == exe)
-            ids.push_back(app.appId);
+    // Canonical paths are kept per registry version; without a match they are
+    // made again, so a link or binary that appeared since never refuses a caller.
+    for (bool fresh : {false, true}) {
+        std::vector<std::string> identities;
+        const std::vector<AppInfo> apps = RegistryApps(&identities, fresh);
+        for (size_t i = 0; i < apps.size() && i < identities.size(); ++i)
+            if (!identities[i].empty() && identities[i] == exe)
+                ids.push_back(apps[i].appId);
+        if (!ids.empty())
+            break;
+    }
     return ids;
 }
 

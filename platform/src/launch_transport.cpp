@@ -35,6 +35,7 @@ struct FrameServer::Connection {
     std::string buffer;
     size_t expected = kFrameHeaderSize;
     bool haveHeader = false;
+    bool exeAtAccept = false; // peer.exe was looked up at accept: Finish compares
     uint64_t ticket = 0;
 };
 
@@ -65,7 +66,9 @@ void SetTimeouts(int fd, int timeoutMs)
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
 }
 
-Peer PeerOf(int fd)
+// The pid and uid the kernel reports for the connecting process; the
+// executable is looked up by the caller (see OnAccept).
+Peer CredentialsOf(int fd)
 {
     Peer peer;
     ucred credentials{};
@@ -73,7 +76,6 @@ Peer PeerOf(int fd)
     if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) == 0 && length == sizeof credentials) {
         peer.pid = credentials.pid;
         peer.uid = credentials.uid;
-        peer.exe = ExecutableOf(credentials.pid);
     }
     return peer;
 }
@@ -174,13 +176,21 @@ int FrameServer::OnAccept(int fd, unsigned, void* self)
         auto* connection = new Connection();
         connection->server = server;
         connection->fd = client;
-        connection->peer = PeerOf(client);
+        connection->peer = CredentialsOf(client);
+        connection->ticket = server->mNextTicket++;
+        server->mConnections.insert(connection);
+        // A sender writes its frame right after connecting, so it is usually
+        // whole already: then Finish looks the executable up once, after the
+        // last byte. Otherwise it is looked up now and again at the frame's end.
+        if (!server->ReadSome(connection))
+            continue; // answered or closed
+        if (connection->peer.pid > 0)
+            connection->peer.exe = ExecutableOf(connection->peer.pid);
+        connection->exeAtAccept = true;
         connection->readSource =
             g_unix_fd_add(client, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
                           reinterpret_cast<GUnixFDSourceFunc>(OnReadable), connection);
         connection->timeoutId = g_timeout_add(kReadTimeoutMs, reinterpret_cast<GSourceFunc>(OnStalled), connection);
-        connection->ticket = server->mNextTicket++;
-        server->mConnections.insert(connection);
     }
 }
 
@@ -252,9 +262,12 @@ bool FrameServer::ReadSome(Connection* connection)
 
 void FrameServer::Finish(Connection* connection)
 {
-    // A process that connected and then executed another program keeps the
-    // connection but loses the identity of the first one.
-    if (!connection->peer.exe.empty() && ExecutableOf(connection->peer.pid) != connection->peer.exe) {
+    if (!connection->exeAtAccept) {
+        // Whole at accept: one look, after the last byte of the frame.
+        connection->peer.exe = ExecutableOf(connection->peer.pid);
+    } else if (!connection->peer.exe.empty() && ExecutableOf(connection->peer.pid) != connection->peer.exe) {
+        // A process that connected and then executed another program keeps
+        // the connection but loses the identity of the first one.
         LAUNCH_LOG("caller pid %d changed its executable while connected", static_cast<int>(connection->peer.pid));
         connection->peer.exe.clear();
     }

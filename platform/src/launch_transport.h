@@ -22,8 +22,9 @@ enum class Verdict {
 };
 
 // The connecting process as the kernel reports it (SO_PEERCRED), and the
-// executable it ran when the connection was accepted and still runs when the
-// frame was complete. Empty exe: unknown, or it changed in between.
+// executable it runs once the frame is complete; for a frame that was not
+// whole at accept, also the one it ran then. Empty exe: unknown, or it
+// changed in between.
 struct Peer {
     pid_t pid = -1;
     uid_t uid = static_cast<uid_t>(-1);

@@ -3,6 +3,8 @@
 #include <device/host.h>
 #include <device/package_manager.h>
 
+#include <vector>
+
 extern "C" int package_manager_compare_app_cert_info(const char* lhs_app_id, const char* rhs_app_id,
                                                      package_manager_compare_result_type_e* compare_result)
 {
@@ -10,8 +12,16 @@ extern "C" int package_manager_compare_app_cert_info(const char* lhs_app_id, con
         return PACKAGE_MANAGER_ERROR_INVALID_PARAMETER;
     if (device::ActiveFault("package_manager_compare_app_cert_info") != device::Fault::None)
         return PACKAGE_MANAGER_ERROR_SYSTEM_ERROR;
-    auto lhs = device::FindApp(lhs_app_id);
-    auto rhs = device::FindApp(rhs_app_id);
+    // Both from one reading of the registry.
+    const std::vector<device::AppInfo> apps = device::InstalledApps();
+    auto find = [&apps](const char* appId) -> const device::AppInfo* {
+        for (const device::AppInfo& app : apps)
+            if (app.appId == appId)
+                return &app;
+        return nullptr;
+    };
+    const device::AppInfo* lhs = find(lhs_app_id);
+    const device::AppInfo* rhs = find(rhs_app_id);
     if (!lhs || !rhs)
         return PACKAGE_MANAGER_ERROR_NO_SUCH_PACKAGE;
     const bool lhsSigned = !lhs->certificate.empty();

@@ -1,11 +1,21 @@
 // Serialized requests: what survives the trip, and what a receiver refuses.
 
 #include <glib.h>
+#include <glib/gstdio.h>
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 
 #include "../../platform/src/launch_common.h"
+#include "../../platform/src/launch_transport.h"
 #include "../../platform/src/launch_wire.h"
 #include "DeviceFixture.h"
 
@@ -112,6 +122,86 @@ TEST(LaunchWire, RandomBytesNeverCrashTheParser)
     }
     g_rand_free(rand);
     EXPECT_LT(accepted, 2000); // most mutations are refused, none crash
+}
+
+// A frame's sender is the program that runs once the frame is complete; a
+// frame whose rest another program wrote (an exec while connected) has none.
+TEST(LaunchTransport, SenderIsTheProgramAtTheFramesEndAndNoneWhenItChangedMidFrame)
+{
+    gchar* dir = g_dir_make_tmp("peer-XXXXXX", nullptr);
+    ASSERT_NE(dir, nullptr);
+    const std::string path = std::string(dir) + "/test.sock";
+    int calls = 0;
+    Peer seen;
+    FrameServer server(kRequestMagic, [&](const std::string&, const Peer& peer, uint64_t) {
+        ++calls;
+        seen = peer;
+        return Verdict::Accept;
+    });
+    ASSERT_TRUE(server.Listen(path));
+    char* self = realpath("/proc/self/exe", nullptr);
+    ASSERT_NE(self, nullptr);
+    const std::string frame = Frame(kRequestMagic, "payload");
+    struct Case {
+        const char* name;
+        size_t firstPart;    // bytes written before the exec
+        bool exec;           // the rest written by /bin/sh
+        std::string sender;  // as the server records it
+        bool logged;         // "changed its executable while connected"
+    };
+    const Case cases[] = {
+        {"whole frame, no exec", frame.size(), false, self, false},
+        {"rest written after an exec", kFrameHeaderSize + 2, true, "", true},
+    };
+    for (const Case& c : cases) {
+        LogCapture log;
+        int go[2];
+        ASSERT_EQ(pipe(go), 0);
+        const int before = calls;
+        const pid_t child = fork();
+        if (child == 0) {
+            int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+            if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+                write(fd, frame.data(), c.firstPart) != static_cast<ssize_t>(c.firstPart))
+                _exit(1);
+            char byte = 0;
+            if (read(go[0], &byte, 1) != 1)
+                _exit(1);
+            if (c.exec) {
+                dup2(fd, 3);
+                // The shell stays until the verdict, so the server finds it running.
+                const std::string script = "printf %s '" + frame.substr(c.firstPart) + "' >&3; read x <&3 || :";
+                execl("/bin/sh", "sh", "-c", script.c_str(), static_cast<char*>(nullptr));
+                _exit(1);
+            }
+            (void)!read(fd, &byte, 1);
+            _exit(0);
+        }
+        ASSERT_GT(child, 0);
+        // The connection is accepted (with what came of the frame) before the child goes on.
+        g_main_context_iteration(nullptr, TRUE);
+        for (gint64 until = g_get_monotonic_time() + 50000; g_get_monotonic_time() < until;)
+            g_main_context_iteration(nullptr, FALSE);
+        ASSERT_EQ(write(go[1], "g", 1), 1);
+        for (gint64 until = g_get_monotonic_time() + 5 * G_USEC_PER_SEC; calls == before && g_get_monotonic_time() < until;)
+            g_main_context_iteration(nullptr, FALSE);
+        int status = 0;
+        waitpid(child, &status, 0);
+        close(go[0]);
+        close(go[1]);
+        EXPECT_EQ(calls, before + 1) << c.name;
+        EXPECT_EQ(seen.pid, child) << c.name;
+        EXPECT_EQ(seen.exe, c.sender) << c.name;
+        EXPECT_EQ(log.Contains("changed its executable while connected"), c.logged) << c.name;
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c.name;
+    }
+    server.Stop();
+    free(self);
+    g_rmdir(dir);
+    g_free(dir);
 }
 
 } // namespace
