@@ -6,8 +6,11 @@
 #include <device/log.h>
 #include <device/power.h>
 
+#include <fcntl.h>
 #include <glib.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,6 +22,7 @@
 namespace {
 
 constexpr const char* kPowerTag = "device-power";
+constexpr size_t kPageSize = 4096; // the smallest page of the host
 
 struct KeyFileDeleter {
     void operator()(GKeyFile* file) const { g_key_file_free(file); }
@@ -55,8 +59,25 @@ KeyFilePtr Load(const std::string& path, std::string* data)
     return file;
 }
 
-// A holder that asks again for the lock it holds leaves the file as it was:
-// the rewrite would cost a file creation and a rename on every request.
+// Writes `image` over the file's old bytes when it has their size; false
+// when it is not that file any more (then the caller replaces it).
+bool Overwrite(const std::string& path, const std::string& image)
+{
+    int fd = open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info;
+    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<size_t>(info.st_size) == image.size();
+    ok = ok && pwrite(fd, image.data(), image.size(), 0) == static_cast<ssize_t>(image.size());
+    close(fd);
+    return ok;
+}
+
+// A holder that asks again for the lock it holds leaves the file as it was,
+// and one that only moves its expiry writes the new bytes over the old ones:
+// a file creation and a rename over a file cost more than the rest of a
+// request. Under the writers' flock, one write within a page is whole or not
+// at all if the writer dies, and readers take the flock shared.
 bool Save(GKeyFile* file, const std::string& path, const std::string& loaded)
 {
     gsize length = 0;
@@ -65,8 +86,37 @@ bool Save(GKeyFile* file, const std::string& path, const std::string& loaded)
     g_free(data);
     if (!loaded.empty() && image == loaded)
         return true;
+    if (!loaded.empty() && image.size() == loaded.size() && image.size() <= kPageSize && Overwrite(path, image))
+        return true;
     return device::internal::WriteFileAtomic(path, image);
 }
+
+// Shared flock on a lock file that writers made, for the life of the object;
+// nothing when there is none (then there was never a writer).
+class SharedLock {
+public:
+    explicit SharedLock(const std::string& path)
+        : mFd(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC))
+    {
+        struct stat info;
+        if (mFd >= 0 && (fstat(mFd, &info) != 0 || !S_ISREG(info.st_mode))) {
+            close(mFd);
+            mFd = -1;
+        }
+        while (mFd >= 0 && flock(mFd, LOCK_SH) != 0 && errno == EINTR) {
+        }
+    }
+    ~SharedLock()
+    {
+        if (mFd >= 0)
+            close(mFd);
+    }
+    SharedLock(const SharedLock&) = delete;
+    SharedLock& operator=(const SharedLock&) = delete;
+
+private:
+    int mFd;
+};
 
 bool Alive(int pid)
 {
@@ -159,7 +209,11 @@ std::vector<PowerLock> ActivePowerLocks()
     for (power_lock_e type : {POWER_LOCK_CPU, POWER_LOCK_DISPLAY, POWER_LOCK_DISPLAY_DIM}) {
         const char* name = TypeName(type);
         std::string loaded;
-        KeyFilePtr file = Load(PowerDir() + name, &loaded);
+        KeyFilePtr file;
+        {
+            SharedLock lock(PowerDir() + name + ".lock");
+            file = Load(PowerDir() + name, &loaded);
+        }
         Prune(file.get());
         gchar** groups = g_key_file_get_groups(file.get(), nullptr);
         for (gchar** group = groups; group && *group; ++group) {

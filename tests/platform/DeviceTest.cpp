@@ -120,6 +120,15 @@ TEST_F(DeviceTest, CpuLockIsVisibleAndExpires)
     ASSERT_EQ(device_power_release_lock(POWER_LOCK_CPU), DEVICE_ERROR_NONE);
     EXPECT_FALSE(HasCpuLockOf(getpid()));
 
+    // Asked again with a later expiry (the file keeps its size): the later one holds.
+    ASSERT_EQ(device_power_request_lock(POWER_LOCK_CPU, 150), DEVICE_ERROR_NONE);
+    ASSERT_EQ(device_power_request_lock(POWER_LOCK_CPU, 60000), DEVICE_ERROR_NONE);
+    const gint64 askedMs = g_get_real_time() / 1000;
+    g_usleep(250 * 1000);
+    ASSERT_EQ(device::ActivePowerLocks().size(), 1u);
+    EXPECT_EQ(device::ActivePowerLocks()[0].pid, getpid());
+    EXPECT_NEAR(static_cast<double>(device::ActivePowerLocks()[0].expiresAtMs), askedMs + 60000.0, 1000.0);
+
     ASSERT_EQ(device_power_request_lock(POWER_LOCK_CPU, 150), DEVICE_ERROR_NONE);
     EXPECT_TRUE(HasCpuLockOf(getpid()));
     g_usleep(250 * 1000);
