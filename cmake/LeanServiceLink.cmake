@@ -45,7 +45,8 @@ endfunction()
 # skipped and a missing one is placed as before: a stale file only costs
 # resident size. Without lld the link is the default one.
 #
-# Its segments are aligned to the kernel's fault-around window (64 KiB), so
+# The start-up, exit and PLT code go just before it (PltBeforeText.ld).
+# The binary's segments are aligned to the kernel's fault-around window (64 KiB), so
 # that the windows a job maps follow from the layout and not from where the
 # loader happened to place the binary: the same pages every start.
 #
@@ -58,7 +59,7 @@ function(weather_order_functions target order_file)
   include(CheckCXXSourceCompiles)
   set(CMAKE_REQUIRED_QUIET ON)
   set(ordering -fuse-ld=lld "-Wl,--symbol-ordering-file=${order_file}" -Wl,--no-warn-symbol-ordering
-    -Wl,-z,max-page-size=65536)
+    -Wl,-z,max-page-size=65536 "-Wl,-T,${CMAKE_SOURCE_DIR}/cmake/PltBeforeText.ld")
   set(CMAKE_REQUIRED_LINK_OPTIONS ${ordering})
   check_cxx_source_compiles("int main() { return 0; }" WEATHER_HAVE_LLD_ORDERING)
   if(NOT WEATHER_HAVE_LLD_ORDERING)
@@ -66,7 +67,7 @@ function(weather_order_functions target order_file)
     return()
   endif()
   target_link_options(${target} PRIVATE ${ordering})
-  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${order_file})
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${order_file} ${CMAKE_SOURCE_DIR}/cmake/PltBeforeText.ld)
 
   set(need ${CMAKE_SOURCE_DIR}/src/link/RelrVersionNeed.cpp)
   set(CMAKE_REQUIRED_LINK_OPTIONS ${ordering} -Wl,--pack-dyn-relocs=relr)
