@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <string>
 
 #include <device/host.h>
@@ -38,6 +39,21 @@ std::string LastRefusal();
 // checked like the root (no link, owned by this user, not writable by
 // others). True when the directory exists and passed.
 bool MakeDirs(const std::string& path);
+// While one is alive on this thread, MakeDirs makes and checks each
+// directory once: setting a device up asks for the same parents many times.
+class DirCheckMemo {
+public:
+    DirCheckMemo();
+    ~DirCheckMemo();
+    DirCheckMemo(const DirCheckMemo&) = delete;
+    DirCheckMemo& operator=(const DirCheckMemo&) = delete;
+    bool Has(const std::string& dir) const { return mChecked.count(dir) != 0; }
+    void Add(const std::string& dir) { mChecked.insert(dir); }
+
+private:
+    std::set<std::string> mChecked;
+    DirCheckMemo* mOuter;
+};
 // One level only, checked the same way: a directory under a root that was
 // removed stays absent, so a process outliving its device never brings the
 // root back.

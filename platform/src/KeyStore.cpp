@@ -225,11 +225,14 @@ bool KeyStore::IsValidKey(const std::string& key)
 {
     if (key.empty() || key.front() == ' ' || key.back() == ' ')
         return false;
+    bool ascii = true;
     for (unsigned char c : key) {
         if (c < 0x20 || c == '[' || c == ']' || c == 0x7f)
             return false;
+        ascii = ascii && c < 0x80;
     }
-    return g_utf8_validate(key.c_str(), static_cast<gssize>(key.size()), nullptr);
+    // Checked on every read: plain ASCII names need no UTF-8 scan.
+    return ascii || g_utf8_validate(key.c_str(), static_cast<gssize>(key.size()), nullptr);
 }
 
 StoreResult KeyStore::Get(const std::string& key, KeyValue* value) const

@@ -70,7 +70,30 @@ bool MakeOne(const std::string& path)
     return errno == EEXIST;
 }
 
+thread_local DirCheckMemo* tMemo = nullptr;
+
+bool Checked(const std::string& dir)
+{
+    return tMemo && tMemo->Has(dir);
+}
+
+void Remember(const std::string& dir)
+{
+    if (tMemo)
+        tMemo->Add(dir);
+}
+
 } // namespace
+
+DirCheckMemo::DirCheckMemo() : mOuter(tMemo)
+{
+    tMemo = this;
+}
+
+DirCheckMemo::~DirCheckMemo()
+{
+    tMemo = mOuter;
+}
 
 std::string LastRefusal()
 {
@@ -123,14 +146,20 @@ bool MakeDirs(const std::string& path)
             return false;
         return dir == root ? CheckRoot(dir) : CheckDir(dir, true);
     }
-    if (!CheckRoot(root))
-        return false;
+    if (!Checked(root)) {
+        if (!CheckRoot(root))
+            return false;
+        Remember(root);
+    }
     for (size_t at = root.size() + 1; at <= dir.size(); ++at) {
         if (at != dir.size() && dir[at] != '/')
             continue;
         const std::string level = dir.substr(0, at);
+        if (Checked(level))
+            continue;
         if (!MakeOne(level) || !CheckDir(level, false))
             return false;
+        Remember(level);
     }
     return true;
 }

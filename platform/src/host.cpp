@@ -306,8 +306,11 @@ const std::string& internal::RootRef()
 {
     thread_local RootCache cache;
     const char* env = g_getenv(kRootEnv);
-    const char* home = g_getenv("HOME");
-    if (!cache.valid || !SameValue(cache.hasEnv, cache.env, env) || !SameValue(cache.hasHome, cache.home, home)) {
+    // HOME matters only without a root of its own.
+    const bool ownRoot = env && *env;
+    const char* home = ownRoot ? nullptr : g_getenv("HOME");
+    if (!cache.valid || !SameValue(cache.hasEnv, cache.env, env) ||
+        (!ownRoot && !SameValue(cache.hasHome, cache.home, home))) {
         cache.hasEnv = env != nullptr;
         cache.env = env ? env : "";
         cache.hasHome = home != nullptr;
@@ -393,6 +396,7 @@ bool EnsureDefaultDevice()
         return gSetupTrusted = g_file_test(RegistryPath().c_str(), G_FILE_TEST_EXISTS);
     gSetupTrusted = false;
     gSetupError.clear();
+    internal::DirCheckMemo memo;
     if (root.empty()) {
         gSetupError = "no device root: set WEATHER_DEVICE_ROOT or HOME";
         return false;

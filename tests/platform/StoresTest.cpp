@@ -97,7 +97,12 @@ TEST_F(StoresTest, VconfTypesAndErrors)
     EXPECT_EQ(vconf_get_str("test/typed/int"), nullptr);
     EXPECT_EQ(vconf_get_int("test/typed/missing", &i), VCONF_ERROR);
     EXPECT_EQ(vconf_get_str("test/typed/missing"), nullptr);
-    EXPECT_NE(vconf_set_int("bad[key]", 1), VCONF_OK);
+    const std::pair<const char*, bool> names[] = {{"bad[key]", false}, {" lead", false},   {"trail ", false},
+                                                  {"ctl\x01", false},  {"bad\xff", false}, {"caf\xc3\xa9/ok", true}};
+    for (const auto& [name, valid] : names) {
+        EXPECT_EQ(vconf_set_int(name, 1) == VCONF_OK, valid) << name;
+        EXPECT_EQ(vconf_get_int(name, &i) == VCONF_OK, valid) << name;
+    }
 
     EXPECT_EQ(vconf_unset("test/typed/int"), VCONF_OK);
     EXPECT_EQ(vconf_get_int("test/typed/int", &i), VCONF_ERROR);
