@@ -86,12 +86,18 @@ inline char* DupString(const std::string& text)
 // Sets the device up on first use in this process; afterwards no system call
 // until DeviceMayBeGone(), after which the next call looks at the root again
 // (a removed root stays removed, see EnsureDefaultDevice).
-bool EnsureDevice();
+// `root`, when given, gets the root it was about (saves the caller another
+// look at the environment).
+bool EnsureDevice(std::string* root = nullptr);
 // A store of the root was found missing or could not be written.
 void DeviceMayBeGone();
 
 // Root(), kept per thread while the environment says the same.
 const std::string& RootRef();
+
+// The stores under a given root (VconfStorePath and PreferenceStorePath of host.h).
+constexpr const char* kVconfStoreName = "/vconf/keys.ini";
+std::string PreferenceStoreUnder(const std::string& root, const std::string& appId);
 
 } // namespace internal
 } // namespace device

@@ -330,10 +330,12 @@ std::string RegistryPath() { return internal::RootRef() + "/registry.ini"; }
 std::string LogPath() { return internal::RootRef() + "/log/device.log"; }
 std::string InboxDir() { return internal::RootRef() + "/inbox/"; }
 std::string PowerDir() { return internal::RootRef() + "/power/"; }
-std::string VconfStorePath() { return internal::RootRef() + "/vconf/keys.ini"; }
-std::string PreferenceStorePath(const std::string& appId)
+std::string VconfStorePath() { return internal::RootRef() + internal::kVconfStoreName; }
+std::string PreferenceStorePath(const std::string& appId) { return internal::PreferenceStoreUnder(internal::RootRef(), appId); }
+
+std::string internal::PreferenceStoreUnder(const std::string& root, const std::string& appId)
 {
-    return internal::RootRef() + "/preference/" + appId + ".ini";
+    return root + "/preference/" + appId + ".ini";
 }
 
 std::string PackageDataDir(const std::string& pkgId) { return PackageDir(pkgId, "data/"); }
@@ -453,11 +455,14 @@ namespace internal {
 
 // Called before every key read: a root this process set up costs no system
 // call until a store operation reports it may be gone.
-bool EnsureDevice()
+bool EnsureDevice(std::string* root)
 {
+    const std::string& current = RootRef();
+    if (root)
+        *root = current;
     {
         std::lock_guard<std::mutex> guard(gSetupMutex);
-        if (gSetupTrusted && gSetupRoot == RootRef())
+        if (gSetupTrusted && gSetupRoot == current)
             return true;
     }
     return EnsureDefaultDevice();

@@ -3,7 +3,10 @@
 #include <device/host.h>
 #include <device/preference.h>
 
+#include <cstring>
 #include <string>
+
+#include <glib.h>
 
 #include "DeviceInternal.h"
 #include "KeyAccess.h"
@@ -22,11 +25,12 @@ namespace {
 // The calling application's store; false without an identity.
 bool OwnStore(std::string* path)
 {
-    device::internal::EnsureDevice();
-    std::string appId = device::OwnAppId();
-    if (!KeyStore::IsValidKey(appId) || appId.find('/') != std::string::npos)
+    std::string root;
+    device::internal::EnsureDevice(&root);
+    const char* appId = g_getenv(device::kAppIdEnv);
+    if (!appId || !KeyStore::IsValidKey(appId) || std::strchr(appId, '/'))
         return false;
-    *path = device::PreferenceStorePath(appId);
+    *path = device::internal::PreferenceStoreUnder(root, appId);
     return true;
 }
 

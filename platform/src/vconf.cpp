@@ -26,8 +26,9 @@ namespace {
 
 KeyStore Store()
 {
-    device::internal::EnsureDevice();
-    return KeyStore(device::VconfStorePath());
+    std::string path;
+    device::internal::EnsureDevice(&path);
+    return KeyStore(path + device::internal::kVconfStoreName);
 }
 
 int ToVconfError(StoreResult result)
