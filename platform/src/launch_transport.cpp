@@ -182,8 +182,11 @@ int FrameServer::OnAccept(int fd, unsigned, void* self)
         // A sender writes its frame right after connecting, so it is usually
         // whole already: then Finish looks the executable up once, after the
         // last byte. Otherwise it is looked up now and again at the frame's end.
-        if (!server->ReadSome(connection))
-            continue; // answered or closed
+        if (!server->ReadSome(connection)) {
+            if (server->mListenFd != fd)
+                return G_SOURCE_REMOVE; // the handler stopped the server
+            continue;                   // answered or closed
+        }
         if (connection->peer.pid > 0)
             connection->peer.exe = ExecutableOf(connection->peer.pid);
         connection->exeAtAccept = true;
