@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <functional>
 #include <optional>
+#include <tuple>
 
 #include <glib.h>
 #include <glib/gstdio.h>
@@ -171,23 +172,36 @@ void RegisterRestore(void* token)
     ASSERT_EQ(velurio_cloud_restore_record_set_completed_cb(CompletedCb, token), 0);
 }
 
-// Job reports (JSON files), in the order the jobs started.
+// Job reports (JSON files), in the order the jobs started. Jobs run one at a
+// time, so two started in the same millisecond are told apart by when their
+// reports were written.
 std::vector<std::string> Reports()
 {
-    std::vector<std::pair<long long, std::string>> started;
+    struct Report {
+        long long startedMs;
+        long long writtenNs;
+        std::string text;
+    };
+    std::vector<Report> started;
     if (GDir* dir = g_dir_open(cloud::ReportsDir().c_str(), 0, nullptr)) {
         while (const gchar* name = g_dir_read_name(dir)) {
             if (!g_str_has_suffix(name, ".json"))
                 continue; // still being written under its temporary name
-            std::string text = sqlite_test::ReadFile(cloud::ReportsDir() + "/" + name);
-            started.push_back({std::stoll(JsonValue(text, "$.started_ms")), text});
+            const std::string path = cloud::ReportsDir() + "/" + name;
+            struct stat info = {};
+            stat(path.c_str(), &info);
+            std::string text = sqlite_test::ReadFile(path);
+            const long long startedMs = std::stoll(JsonValue(text, "$.started_ms"));
+            started.push_back({startedMs, info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec, text});
         }
         g_dir_close(dir);
     }
-    std::sort(started.begin(), started.end());
+    std::sort(started.begin(), started.end(), [](const Report& a, const Report& b) {
+        return std::tie(a.startedMs, a.writtenNs) < std::tie(b.startedMs, b.writtenNs);
+    });
     std::vector<std::string> reports;
-    for (auto& [ms, text] : started)
-        reports.push_back(std::move(text));
+    for (Report& report : started)
+        reports.push_back(std::move(report.text));
     return reports;
 }
 
