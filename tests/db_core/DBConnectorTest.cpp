@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <unistd.h>
+
 #include <chrono>
 
 #include "db/DBConnector.h"
@@ -109,6 +111,10 @@ TEST(DBConnector, WaitsForAnotherProcessThroughTheBusyHandler)
         EXPECT_FALSE(capture.Contains("Busy Handler will be returned SQLITE_BUSY error"));
         EXPECT_EQ(QueryRows(path, "SELECT v FROM T ORDER BY rowid"), (Rows{{"1"}, {"2"}}));
     }
+    // A file this process has not opened yet: its opening must read the schema,
+    // and that read is what waits.
+    path = FreshDbDir() + "/busy-unopened.db";
+    ASSERT_TRUE(ExecSql(path, "CREATE TABLE T (v INT); INSERT INTO T VALUES (1); INSERT INTO T VALUES (2);"));
     {   // Held past the ten retries: the operation fails with SQLITE_BUSY.
         WriteLockHolder holder;
         ASSERT_TRUE(holder.Start(path, -1, "INSERT INTO T VALUES (3);"));
@@ -139,6 +145,65 @@ TEST(DBConnector, WaitsForAnotherProcessThroughTheBusyHandler)
     ASSERT_TRUE(db->DBInitialize(path, true));
     EXPECT_FALSE(capture.Contains("already called"));
     EXPECT_TRUE(db->DBFinalize());
+}
+
+// Rows of T as this process's connection sees them in a read-only opening.
+Rows ConnectorRows(const std::string& path)
+{
+    DBConnector* db = DBConnector::GetInstance();
+    Rows rows;
+    if (!db->DBInitialize(path, true))
+        return rows;
+    {
+        Statement stmt = db->DBPrepareStatement("SELECT v FROM T ORDER BY rowid");
+        while (stmt.Step() == SQLITE_ROW)
+            rows.push_back({std::to_string(stmt.ColumnInt(0))});
+    }
+    db->DBFinalize();
+    return rows;
+}
+
+// Openings share a cache kept between them; it must never show a file as it
+// no longer is, nor let a read-only opening write.
+TEST(DBConnector, KeptCacheShowsTheFileAsItIsNow)
+{
+    std::string path = FreshDbDir() + "/kept.db";
+    ASSERT_TRUE(ExecSql(path, "CREATE TABLE T (v INT); INSERT INTO T VALUES (1);"));
+    DBConnector* db = DBConnector::GetInstance();
+    EXPECT_EQ(ConnectorRows(path), (Rows{{"1"}}));
+
+    ASSERT_TRUE(ExecSql(path, "INSERT INTO T VALUES (2);")); // another connection writes
+    EXPECT_EQ(ConnectorRows(path), (Rows{{"1"}, {"2"}}));
+
+    ASSERT_TRUE(ExecSql(path, "ALTER TABLE T ADD w INT DEFAULT 5;")); // and changes the schema
+    ASSERT_TRUE(db->DBInitialize(path, false));
+    EXPECT_TRUE(db->DBExecuteQuery("INSERT INTO T (v) VALUES (3);"));
+    EXPECT_TRUE(db->DBFinalize());
+    EXPECT_EQ(QueryRows(path, "SELECT v, w FROM T ORDER BY rowid"), (Rows{{"1", "5"}, {"2", "5"}, {"3", "5"}}));
+
+    // Replaced by another file under the same name, then removed.
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    ASSERT_TRUE(ExecSql(path, "CREATE TABLE T (v INT); INSERT INTO T VALUES (9);"));
+    EXPECT_EQ(ConnectorRows(path), (Rows{{"9"}}));
+    ASSERT_TRUE(db->DBInitialize(path, false));
+    EXPECT_TRUE(db->DBExecuteQuery("INSERT INTO T VALUES (10);"));
+    EXPECT_TRUE(db->DBFinalize());
+    EXPECT_EQ(QueryRows(path, "SELECT v FROM T ORDER BY rowid"), (Rows{{"9"}, {"10"}}));
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    EXPECT_FALSE(db->DBInitialize(path, true));
+    EXPECT_FALSE(Exists(path));
+
+    // Read-only stays read-only after writable openings of the same file.
+    ASSERT_TRUE(ExecSql(path, "CREATE TABLE T (v INT);"));
+    ASSERT_TRUE(db->DBInitialize(path, false));
+    EXPECT_TRUE(db->DBExecuteQuery("INSERT INTO T VALUES (1);"));
+    EXPECT_TRUE(db->DBFinalize());
+    LogCapture capture;
+    ASSERT_TRUE(db->DBInitialize(path, true));
+    EXPECT_FALSE(db->DBExecuteQuery("INSERT INTO T VALUES (2);"));
+    EXPECT_TRUE(db->DBFinalize());
+    EXPECT_TRUE(capture.Contains("attempt to write a readonly database"));
+    EXPECT_EQ(QueryRows(path, "SELECT v FROM T"), (Rows{{"1"}}));
 }
 
 TEST(DBConnector, CachedStatementIsLentToOneHolderAndFinalizedByDBFinalize)

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "db/SharedCacheKeeper.h"
 #include "utils/FileHelper.h"
 #include "utils/StringHelper.h"
 
@@ -103,6 +104,7 @@ sqlite3_stmt* DBConnector::DBPrepareQuery(const char* query)
         RETURN_IF(sharedDataDirectory.length() < 1, nullptr);
         for (const char* file : kDBFiles)
             FileHelper::GetInstance()->RemoveFile(sharedDataDirectory + file);
+        SharedCacheKeeper::DropAll();
     }
     return nullptr;
 }
@@ -154,13 +156,17 @@ int64_t DBConnector::DBGetLastInsertRowId()
 bool DBConnector::DBFileOpen(const std::string& dbFilePath, int flags)
 {
     RETURN_IF(dbFilePath.empty(), false);
-    int ret = sqlite3_open_v2(dbFilePath.c_str(), &mDBHandle, flags, nullptr);
+    const bool readOnly = (flags & SQLITE_OPEN_READONLY) != 0;
+    const SharedCacheKeeper::Identity before = SharedCacheKeeper::BeforeOpen(dbFilePath, readOnly);
+    int ret = sqlite3_open_v2(dbFilePath.c_str(), &mDBHandle, flags, SharedCacheKeeper::VfsFor(readOnly));
     if (ret != SQLITE_OK) {
         LOGE("sqlite3_open_open failed. %d %p, %s", ret, static_cast<void*>(mDBHandle), dbFilePath.c_str());
         sqlite3_close(mDBHandle);
         mDBHandle = nullptr;
         return false;
     }
+    if ((flags & SQLITE_OPEN_SHAREDCACHE) != 0)
+        SharedCacheKeeper::AfterOpen(dbFilePath, readOnly, before);
     return true;
 }
 
