@@ -19,6 +19,10 @@
 // Read-only openings go through their own name of the default file system, so
 // that they share a cache with each other only: joining a writable one would
 // make them writable.
+//
+// Only the connector's openings check a kept connection before joining it:
+// any other shared-cache opening of the same file in this process joins it as
+// it is, even when the file it holds was removed since.
 class SharedCacheKeeper {
 public:
     // The file system name for an opening of that kind (null: SQLite's default).
