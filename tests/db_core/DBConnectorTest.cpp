@@ -167,7 +167,8 @@ Rows ConnectorRows(const std::string& path)
 // no longer is, nor let a read-only opening write.
 TEST(DBConnector, KeptCacheShowsTheFileAsItIsNow)
 {
-    std::string path = FreshDbDir() + "/kept.db";
+    const std::string dir = FreshDbDir();
+    const std::string path = dir + "/kept.db";
     ASSERT_TRUE(ExecSql(path, "CREATE TABLE T (v INT); INSERT INTO T VALUES (1);"));
     DBConnector* db = DBConnector::GetInstance();
     EXPECT_EQ(ConnectorRows(path), (Rows{{"1"}}));
@@ -189,6 +190,10 @@ TEST(DBConnector, KeptCacheShowsTheFileAsItIsNow)
     EXPECT_TRUE(db->DBExecuteQuery("INSERT INTO T VALUES (10);"));
     EXPECT_TRUE(db->DBFinalize());
     EXPECT_EQ(QueryRows(path, "SELECT v FROM T ORDER BY rowid"), (Rows{{"9"}, {"10"}}));
+    // Replaced again, then opened under another spelling of the same name.
+    ASSERT_EQ(unlink(path.c_str()), 0);
+    ASSERT_TRUE(ExecSql(path, "CREATE TABLE T (v INT); INSERT INTO T VALUES (11);"));
+    EXPECT_EQ(ConnectorRows(dir + "/./kept.db"), (Rows{{"11"}}));
     ASSERT_EQ(unlink(path.c_str()), 0);
     EXPECT_FALSE(db->DBInitialize(path, true));
     EXPECT_FALSE(Exists(path));

@@ -157,7 +157,7 @@ bool DBConnector::DBFileOpen(const std::string& dbFilePath, int flags)
 {
     RETURN_IF(dbFilePath.empty(), false);
     const bool readOnly = (flags & SQLITE_OPEN_READONLY) != 0;
-    const SharedCacheKeeper::Identity before = SharedCacheKeeper::BeforeOpen(dbFilePath, readOnly);
+    const SharedCacheKeeper::Identity before = SharedCacheKeeper::BeforeOpen(dbFilePath);
     int ret = sqlite3_open_v2(dbFilePath.c_str(), &mDBHandle, flags, SharedCacheKeeper::VfsFor(readOnly));
     if (ret != SQLITE_OK) {
         LOGE("sqlite3_open_open failed. %d %p, %s", ret, static_cast<void*>(mDBHandle), dbFilePath.c_str());

@@ -54,14 +54,22 @@ std::map<SharedCacheKeeper::Key, SharedCacheKeeper::Kept>& SharedCacheKeeper::Ke
     return *kept;
 }
 
-SharedCacheKeeper::Identity SharedCacheKeeper::BeforeOpen(const std::string& path, bool readOnly)
+SharedCacheKeeper::Identity SharedCacheKeeper::BeforeOpen(const std::string& path)
 {
+    // Every kept connection is looked at, not only the one under this path:
+    // SQLite shares a cache by the file's full name, so another spelling of
+    // the same name ("a//b", "a/./b", a link in the way) joins it too.
     const Identity now = Look(path);
+    const pid_t self = getpid();
     auto& kept = KeptConnections();
-    auto it = kept.find(Key(path, readOnly));
-    if (it != kept.end() && (it->second.owner != getpid() || !SameFile(it->second.file, now))) {
+    for (auto it = kept.begin(); it != kept.end();) {
+        const Identity seen = it->first.first == path ? now : Look(it->first.first);
+        if (it->second.owner == self && SameFile(it->second.file, seen)) {
+            ++it;
+            continue;
+        }
         sqlite3_close_v2(it->second.db);
-        kept.erase(it);
+        it = kept.erase(it);
     }
     return now;
 }

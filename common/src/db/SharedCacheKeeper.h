@@ -35,11 +35,11 @@ public:
         ino_t inode = 0;
     };
 
-    // Before an opening of path: drops the kept connection when the path no
-    // longer names the file it holds (removed, replaced) or this process is a
-    // fork of the one that opened it, so the opening never joins a stale cache.
-    // Returns what the path named just before the opening.
-    static Identity BeforeOpen(const std::string& path, bool readOnly);
+    // Before an opening of path: drops every kept connection whose path no
+    // longer names the file it holds (removed, replaced), and all of them in a
+    // fork of the process that kept them, so the opening never joins a stale
+    // cache. Returns what the path named just before the opening.
+    static Identity BeforeOpen(const std::string& path);
     // After a successful opening of path: keeps a connection to it if none is
     // kept and the path still names the file it named before the opening (the
     // one the opening reached).
