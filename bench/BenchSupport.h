@@ -50,8 +50,7 @@ public:
             return;
         gchar* argv[] = {const_cast<gchar*>("rm"), const_cast<gchar*>("-rf"), const_cast<gchar*>(mRoot.c_str()),
                          nullptr};
-        g_spawn_sync(nullptr, argv, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, nullptr, nullptr,
-                     nullptr);
+        g_spawn_sync(nullptr, argv, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
     }
 
     TempDevice(const TempDevice&) = delete;
@@ -123,7 +122,8 @@ public:
     static std::string BaselineOf(const std::string& name)
     {
         const size_t slash = name.find('/');
-        return slash == std::string::npos ? name + "_Baseline" : name.substr(0, slash) + "_Baseline" + name.substr(slash);
+        return slash == std::string::npos ? name + "_Baseline"
+                                          : name.substr(0, slash) + "_Baseline" + name.substr(slash);
     }
 
     // Compares `name` with another baseline than its "_Baseline" twin.
@@ -135,8 +135,8 @@ public:
     void PrintTable() const
     {
         printf("\n%s: our time against %s, microseconds over %d repetitions\n", mProgram, mBaselineName, kRepetitions);
-        printf("  %-36s %10s %10s %10s %10s %7s %7s\n", "benchmark", "min", "median", "base min", "base med",
-               "min x", "med x");
+        printf("  %-36s %10s %10s %10s %10s %7s %7s\n", "benchmark", "min", "median", "base min", "base med", "min x",
+               "med x");
         FILE* summary = nullptr;
         if (const char* path = g_getenv("WEATHER_BENCH_SUMMARY"))
             summary = fopen(path, "a");

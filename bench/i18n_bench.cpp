@@ -50,7 +50,8 @@ std::string BareLongDate(const char* skeleton)
     UChar pattern[kUnits];
     int32_t patternLength = udatpg_getBestPattern(generator, skeletonText, -1, pattern, kUnits, &status);
     udatpg_close(generator);
-    UDateFormat* format = udat_open(UDAT_PATTERN, UDAT_PATTERN, locale.c_str(), kZone, -1, pattern, patternLength, &status);
+    UDateFormat* format =
+        udat_open(UDAT_PATTERN, UDAT_PATTERN, locale.c_str(), kZone, -1, pattern, patternLength, &status);
     UChar result[kUnits];
     int32_t length = udat_format(format, kTime * 1000.0, result, kUnits, nullptr, &status);
     udat_close(format);
@@ -87,7 +88,8 @@ void BM_LongCityTime(benchmark::State& state)
 void BM_LongDateText(benchmark::State& state)
 {
     for (auto _ : state)
-        benchmark::DoNotOptimize(ICUHelper::GetInstance()->ConvertEpochTimeToICUDate(kTime, ICU_FORMAT_EEEDMMM_HHMM_12));
+        benchmark::DoNotOptimize(
+            ICUHelper::GetInstance()->ConvertEpochTimeToICUDate(kTime, ICU_FORMAT_EEEDMMM_HHMM_12));
 }
 
 void BM_LongDateText_Baseline(benchmark::State& state)

@@ -151,13 +151,31 @@ int64_t ReadAllRows(const std::string& path, const std::vector<const char*>& tab
 // All 26 columns written, the provider name bound, the rest as they are.
 std::string SettingUpdateText()
 {
-    const char* columns[] = {"CurrentCityIndex", "CurrentCityLocationId", "TemperatureUnit", "LastRefreshedTime",
-                             "CurrentLocationAreaRefreshedTime", "IsFirstLaunch", "AutoRefreshOn",
-                             "AutoRefreshInterval", "UseCurrentLocationOn", "ShowCurrentCityAgreement",
-                             "RefreshOnOpeningOn", "RefreshOnOpeningOnAgreement", "NotificationOn", "NotificationTime",
-                             "NetworkPositionPopupAgreement", "ShowNetworkPopup", "ChinaDataGPSPerformPopupOn",
-                             "AutoScrollOn", "AutoScrollInterval", "LastUpdateLanguageCode", "DaemonType",
-                             "IsNowRefreshing", "IsSupportManualRefresh", "RefreshingStartTime", "NotificationPopup"};
+    const char* columns[] = {"CurrentCityIndex",
+                             "CurrentCityLocationId",
+                             "TemperatureUnit",
+                             "LastRefreshedTime",
+                             "CurrentLocationAreaRefreshedTime",
+                             "IsFirstLaunch",
+                             "AutoRefreshOn",
+                             "AutoRefreshInterval",
+                             "UseCurrentLocationOn",
+                             "ShowCurrentCityAgreement",
+                             "RefreshOnOpeningOn",
+                             "RefreshOnOpeningOnAgreement",
+                             "NotificationOn",
+                             "NotificationTime",
+                             "NetworkPositionPopupAgreement",
+                             "ShowNetworkPopup",
+                             "ChinaDataGPSPerformPopupOn",
+                             "AutoScrollOn",
+                             "AutoScrollInterval",
+                             "LastUpdateLanguageCode",
+                             "DaemonType",
+                             "IsNowRefreshing",
+                             "IsSupportManualRefresh",
+                             "RefreshingStartTime",
+                             "NotificationPopup"};
     std::string sql = "UPDATE SETTING_TABLE SET CpType = ?";
     for (const char* column : columns)
         sql += std::string(", ") + column + " = " + column;
@@ -169,9 +187,13 @@ void BM_LoadData_Baseline(benchmark::State& state)
     const std::string kSettingUpdate = SettingUpdateText();
     PrepareDevice();
     const std::string dir = FileHelper::GetInstance()->GetSharedDataDirectoryPath() + "db/";
-    const std::vector<const char*> weatherTables = {
-        "CITY_TABLE",       "CURRENT_WEATHER_TABLE", "WEEKLY_WEATHER_TABLE",   "HOURLY_WEATHER_TABLE",
-        "LIFE_INDEX_WEATHER_TABLE", "MOON_PHASE_TABLE", "YESTERDAY_WEATHER_TABLE"};
+    const std::vector<const char*> weatherTables = {"CITY_TABLE",
+                                                    "CURRENT_WEATHER_TABLE",
+                                                    "WEEKLY_WEATHER_TABLE",
+                                                    "HOURLY_WEATHER_TABLE",
+                                                    "LIFE_INDEX_WEATHER_TABLE",
+                                                    "MOON_PHASE_TABLE",
+                                                    "YESTERDAY_WEATHER_TABLE"};
     for (auto _ : state) {
         int64_t touched = ReadAllRows(dir + ".weather.db", weatherTables);
         touched += ReadAllRows(dir + ".setting.db", {"SETTING_TABLE"});
@@ -194,7 +216,7 @@ BENCHMARK(BM_BackupPayload_Baseline)->Apply(bench::Trusted);
 BENCHMARK(BM_LoadData)->Apply(bench::Trusted);
 BENCHMARK(BM_LoadData_Baseline)->Apply(bench::Trusted);
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

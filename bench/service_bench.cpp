@@ -228,14 +228,14 @@ void Manual(benchmark::internal::Benchmark* b)
 
 } // namespace
 
-BENCHMARK_CAPTURE(Job, backup/cold, "backup", false)->Apply(Manual);
-BENCHMARK_CAPTURE(Job_Baseline, backup/cold, "backup", false)->Apply(Manual);
-BENCHMARK_CAPTURE(Job, backup/warm, "backup", true)->Apply(Manual);
-BENCHMARK_CAPTURE(Job_Baseline, backup/warm, "backup", true)->Apply(Manual);
-BENCHMARK_CAPTURE(Job, restore/cold, "restore", false)->Apply(Manual);
-BENCHMARK_CAPTURE(Job, restore/warm, "restore", true)->Apply(Manual);
-BENCHMARK_CAPTURE(Job, get_info/cold, "get_backup_info", false)->Apply(Manual);
-BENCHMARK_CAPTURE(Job, get_info/warm, "get_backup_info", true)->Apply(Manual);
+BENCHMARK_CAPTURE(Job, backup / cold, "backup", false)->Apply(Manual);
+BENCHMARK_CAPTURE(Job_Baseline, backup / cold, "backup", false)->Apply(Manual);
+BENCHMARK_CAPTURE(Job, backup / warm, "backup", true)->Apply(Manual);
+BENCHMARK_CAPTURE(Job_Baseline, backup / warm, "backup", true)->Apply(Manual);
+BENCHMARK_CAPTURE(Job, restore / cold, "restore", false)->Apply(Manual);
+BENCHMARK_CAPTURE(Job, restore / warm, "restore", true)->Apply(Manual);
+BENCHMARK_CAPTURE(Job, get_info / cold, "get_backup_info", false)->Apply(Manual);
+BENCHMARK_CAPTURE(Job, get_info / warm, "get_backup_info", true)->Apply(Manual);
 
 int main(int argc, char** argv)
 {

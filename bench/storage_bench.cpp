@@ -181,10 +181,10 @@ void RawDeleteAndInsert(Raw& raw, const CityPtrVector& cities)
         raw.Exec(sql);
     int page = 0;
     for (const CityPtr& city : cities) {
-        sqlite3_stmt* s = raw.Stmt(
-            "INSERT INTO CITY_TABLE (pageIndex,locationId,cityName,cityNameEng,countryName,countryNameEng,"
-            "isCurrentLocation,isDayTime,isSummerTime,gmtOffset,refreshedTime,localTime,widgetReferenceCount,"
-            "needToUpdate,websiteUrl,stateName,stateNameEng) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
+        sqlite3_stmt* s =
+            raw.Stmt("INSERT INTO CITY_TABLE (pageIndex,locationId,cityName,cityNameEng,countryName,countryNameEng,"
+                     "isCurrentLocation,isDayTime,isSummerTime,gmtOffset,refreshedTime,localTime,widgetReferenceCount,"
+                     "needToUpdate,websiteUrl,stateName,stateNameEng) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)");
         sqlite3_bind_int(s, 1, page++);
         BindText(s, 2, city->GetLocationId());
         BindText(s, 3, city->GetCityName());
@@ -329,15 +329,18 @@ int64_t RawSelectAll(Raw& raw)
     return touched;
 }
 
-std::string BaselineFile() { return DbDir() + "/baseline.db"; }
+std::string BaselineFile()
+{
+    return DbDir() + "/baseline.db";
+}
 
 // The baseline file gets the schema the data layer made, read back from it.
 void PrepareBaselineFile()
 {
     std::string schemaSql;
     sqlite3* ours = nullptr;
-    sqlite3_open_v2(WeatherDBController::GetInstance()->GetWeatherDBFilePath().c_str(), &ours,
-                    SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_open_v2(WeatherDBController::GetInstance()->GetWeatherDBFilePath().c_str(), &ours, SQLITE_OPEN_READONLY,
+                    nullptr);
     sqlite3_stmt* stmt = nullptr;
     sqlite3_prepare_v2(ours, "SELECT sql FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%'", -1,
                        &stmt, nullptr);
@@ -428,7 +431,8 @@ public:
                         SQLITE_OPEN_SHAREDCACHE |
                             (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE),
                         nullptr);
-        sqlite3_busy_handler(mDb, [](void*, int) { return 0; }, nullptr);
+        sqlite3_busy_handler(
+            mDb, [](void*, int) { return 0; }, nullptr);
         Exec("PRAGMA synchronous=OFF; PRAGMA count_changes=OFF; PRAGMA temp_store=memory;");
         Exec(exclusive ? "BEGIN EXCLUSIVE TRANSACTION;" : "BEGIN TRANSACTION;");
     }
@@ -487,8 +491,8 @@ std::string SchemaOf(const std::string& path)
     sqlite3* db = nullptr;
     sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
     sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%'", -1,
-                       &stmt, nullptr);
+    sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%'", -1, &stmt,
+                       nullptr);
     while (sqlite3_step(stmt) == SQLITE_ROW)
         schema += std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))) + ";";
     sqlite3_finalize(stmt);

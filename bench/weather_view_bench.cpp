@@ -114,21 +114,24 @@ struct Icu {
 
     explicit Icu(bool openPerCall) : perCall(openPerCall)
     {
-        if (perCall) return;
+        if (perCall)
+            return;
         UErrorCode status = U_ZERO_ERROR;
         generator = udatpg_open(kLocale, &status);
         number = unum_open(UNUM_DECIMAL, nullptr, 0, kLocale, nullptr, &status);
     }
     ~Icu()
     {
-        for (auto& entry : dates) udat_close(entry.second);
+        for (auto& entry : dates)
+            udat_close(entry.second);
         unum_close(number);
         udatpg_close(generator);
     }
     UDateFormat* Date(const char* skeleton)
     {
         auto found = dates.find(skeleton);
-        if (found != dates.end()) return found->second;
+        if (found != dates.end())
+            return found->second;
         UErrorCode status = U_ZERO_ERROR;
         UChar skeletonText[64], pattern[64], zone[16];
         u_strFromUTF8(skeletonText, 64, nullptr, skeleton, -1, &status);
@@ -158,7 +161,8 @@ struct Icu {
     }
     std::string Int(int32_t value)
     {
-        if (perCall) return Icu(false).Int(value);
+        if (perCall)
+            return Icu(false).Int(value);
         UChar out[64];
         UErrorCode status = U_ZERO_ERROR;
         unum_format(number, value, out, 64, nullptr, &status);
@@ -166,7 +170,8 @@ struct Icu {
     }
     std::string Double(double value)
     {
-        if (perCall) return Icu(false).Double(value);
+        if (perCall)
+            return Icu(false).Double(value);
         UChar out[64];
         UErrorCode status = U_ZERO_ERROR;
         unum_formatDouble(number, value, out, 64, nullptr, &status);
@@ -247,21 +252,28 @@ void Floor(benchmark::State& state, bool icuPerCall)
                 texts.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(life, 1)));
                 texts.push_back(icu.Double(sqlite3_column_double(life, 2)));
                 texts.push_back(icu.Double(sqlite3_column_double(life, 3)));
-                for (const char* title : {"IDS_WGT_HEADER_FEELS_LIKE_M_LIFE_INDEX_KOR", "IDS_WGT_BODY_SUNSET",
-                                          "IDS_WGT_BODY_UV_INDEX"})
+                for (const char* title :
+                     {"IDS_WGT_HEADER_FEELS_LIKE_M_LIFE_INDEX_KOR", "IDS_WGT_BODY_SUNSET", "IDS_WGT_BODY_UV_INDEX"})
                     texts.emplace_back(dgettext("weather", title));
             }
             sqlite3_reset(life);
         }
-        for (sqlite3_stmt* stmt : {cityRows, current, hourly, weekly, life}) sqlite3_finalize(stmt);
+        for (sqlite3_stmt* stmt : {cityRows, current, hourly, weekly, life})
+            sqlite3_finalize(stmt);
         sqlite3_close(db);
         benchmark::DoNotOptimize(texts.data());
     }
 }
 
-void BM_Show_Baseline(benchmark::State& state) { Floor(state, false); }
+void BM_Show_Baseline(benchmark::State& state)
+{
+    Floor(state, false);
+}
 // Not the floor: shows how much of our time the per-call ICU objects take.
-void BM_FloorWithIcuPerCall(benchmark::State& state) { Floor(state, true); }
+void BM_FloorWithIcuPerCall(benchmark::State& state)
+{
+    Floor(state, true);
+}
 
 BENCHMARK(BM_Show)->Arg(1)->Arg(10)->Arg(50)->Apply(bench::Trusted);
 BENCHMARK(BM_Show_Baseline)->Arg(1)->Arg(10)->Arg(50)->Apply(bench::Trusted);
@@ -272,7 +284,8 @@ BENCHMARK(BM_FloorWithIcuPerCall)->Arg(1)->Arg(10)->Arg(50)->Apply(bench::Truste
 int main(int argc, char** argv)
 {
     bench::TempDevice device("weather-view-bench-XXXXXX", "com.velurio.weather");
-    if (!device.Ready()) return 1;
+    if (!device.Ready())
+        return 1;
     g_setenv("LC_TIME", "en_US.UTF-8", TRUE);
     g_setenv("TZ", "UTC", TRUE);
     tzset();
@@ -283,8 +296,7 @@ int main(int argc, char** argv)
     DataManager::GetInstance()->InitializeDB();
     weatherctl::PrepareLocale();
 
-    bench::RatioReporter reporter("weather_view_bench",
-                                  "raw SQLite reads and bare ICU formatters made once per run");
+    bench::RatioReporter reporter("weather_view_bench", "raw SQLite reads and bare ICU formatters made once per run");
     bench::Run(&argc, argv, reporter);
     for (const char* name : {"BM_Show", "BM_Show_Baseline", "BM_FloorWithIcuPerCall"}) {
         std::string line = std::string(name) + " median per city (us):";

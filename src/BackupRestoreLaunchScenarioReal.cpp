@@ -37,7 +37,8 @@ bool CloudLaunchScenario::Launch(app_control_h appControl)
         if (!RegisterCallbacks(__func__, backupRestoreControllerPtr))
             break;
 
-        BREAK_IF(app_control_reply_to_launch_request(reply, appControl, APP_CONTROL_RESULT_SUCCEEDED) != APP_CONTROL_ERROR_NONE);
+        BREAK_IF(app_control_reply_to_launch_request(reply, appControl, APP_CONTROL_RESULT_SUCCEEDED) !=
+                 APP_CONTROL_ERROR_NONE);
         result = true;
     } while (0);
 
@@ -91,14 +92,19 @@ void CloudLaunchScenario::EndRequest(BackupRestoreMain* backupRestoreMain, app_c
     backupRestoreMain->StartServiceTerminateTimer(appControl);
 }
 
-bool ScenBackup::RegisterCallbacks(const char* func, const std::shared_ptr<BackupRestoreController>& backupRestoreControllerPtr)
+bool ScenBackup::RegisterCallbacks(const char* func,
+                                   const std::shared_ptr<BackupRestoreController>& backupRestoreControllerPtr)
 {
     bool registered = false;
     do {
-        BREAK_IF_AT(func, velurio_cloud_backup_record_set_preparation_cb(BackupPrepareCb, (void*)this) != VELURIO_CLOUD_ERROR_NONE);
-        BREAK_IF_AT(func, velurio_cloud_backup_record_set_sending_keys_and_dates_cb(BackupGetKeysDatesCb, (void*)this) != VELURIO_CLOUD_ERROR_NONE);
-        BREAK_IF_AT(func, velurio_cloud_backup_record_set_backup_cb(BackupRecordCb, (void*)this) != VELURIO_CLOUD_ERROR_NONE);
-        BREAK_IF_AT(func, velurio_cloud_backup_record_set_completed_cb(BackupCompletedCb, (void*)backupRestoreControllerPtr.get()) != VELURIO_CLOUD_ERROR_NONE);
+        BREAK_IF_AT(func, velurio_cloud_backup_record_set_preparation_cb(BackupPrepareCb, (void*)this) !=
+                              VELURIO_CLOUD_ERROR_NONE);
+        BREAK_IF_AT(func, velurio_cloud_backup_record_set_sending_keys_and_dates_cb(
+                              BackupGetKeysDatesCb, (void*)this) != VELURIO_CLOUD_ERROR_NONE);
+        BREAK_IF_AT(func,
+                    velurio_cloud_backup_record_set_backup_cb(BackupRecordCb, (void*)this) != VELURIO_CLOUD_ERROR_NONE);
+        BREAK_IF_AT(func, velurio_cloud_backup_record_set_completed_cb(
+                              BackupCompletedCb, (void*)backupRestoreControllerPtr.get()) != VELURIO_CLOUD_ERROR_NONE);
         registered = true;
     } while (0);
     return registered;
@@ -170,14 +176,19 @@ void ScenBackup::BackupCompletedCb(int success, void* user_data)
     EndRequest(backupRestoreMain, appControl);
 }
 
-bool ScenRestore::RegisterCallbacks(const char* func, const std::shared_ptr<BackupRestoreController>& backupRestoreControllerPtr)
+bool ScenRestore::RegisterCallbacks(const char* func,
+                                    const std::shared_ptr<BackupRestoreController>& backupRestoreControllerPtr)
 {
     bool registered = false;
     do {
-        BREAK_IF_AT(func, velurio_cloud_restore_record_set_preparation_cb(RestorePrepareCb, (void*)this) != VELURIO_CLOUD_ERROR_NONE);
-        BREAK_IF_AT(func, velurio_cloud_restore_record_set_sending_restoration_path_cb(RestoreGetRestorePathCb, (void*)this) != VELURIO_CLOUD_ERROR_NONE);
-        BREAK_IF_AT(func, velurio_cloud_restore_record_set_restoration_cb(RestoreRecordCb, (void*)this) != VELURIO_CLOUD_ERROR_NONE);
-        BREAK_IF_AT(func, velurio_cloud_restore_record_set_completed_cb(RestoreCompletedCb, (void*)backupRestoreControllerPtr.get()) != VELURIO_CLOUD_ERROR_NONE);
+        BREAK_IF_AT(func, velurio_cloud_restore_record_set_preparation_cb(RestorePrepareCb, (void*)this) !=
+                              VELURIO_CLOUD_ERROR_NONE);
+        BREAK_IF_AT(func, velurio_cloud_restore_record_set_sending_restoration_path_cb(
+                              RestoreGetRestorePathCb, (void*)this) != VELURIO_CLOUD_ERROR_NONE);
+        BREAK_IF_AT(func, velurio_cloud_restore_record_set_restoration_cb(RestoreRecordCb, (void*)this) !=
+                              VELURIO_CLOUD_ERROR_NONE);
+        BREAK_IF_AT(func, velurio_cloud_restore_record_set_completed_cb(
+                              RestoreCompletedCb, (void*)backupRestoreControllerPtr.get()) != VELURIO_CLOUD_ERROR_NONE);
         registered = true;
     } while (0);
     return registered;
@@ -266,13 +277,17 @@ void ScenRestore::RestoreCompletedCb(int success, void* user_data)
     EndRequest(backupRestoreMain, appControl);
 }
 
-bool ScenGetInfo::RegisterCallbacks(const char* func, const std::shared_ptr<BackupRestoreController>& backupRestoreControllerPtr)
+bool ScenGetInfo::RegisterCallbacks(const char* func,
+                                    const std::shared_ptr<BackupRestoreController>& backupRestoreControllerPtr)
 {
     bool registered = false;
     do {
-        BREAK_IF_AT(func, velurio_cloud_backup_record_set_preparation_cb(GetInfoPrepareCb, (void*)this) != VELURIO_CLOUD_ERROR_NONE);
-        BREAK_IF_AT(func, velurio_cloud_backup_record_set_sending_keys_and_dates_cb(GetInfoGetKeysDatesCb, (void*)this) != VELURIO_CLOUD_ERROR_NONE);
-        BREAK_IF_AT(func, velurio_cloud_backup_record_set_completed_cb(GetInfoCompletedCb, (void*)backupRestoreControllerPtr.get()) != VELURIO_CLOUD_ERROR_NONE);
+        BREAK_IF_AT(func, velurio_cloud_backup_record_set_preparation_cb(GetInfoPrepareCb, (void*)this) !=
+                              VELURIO_CLOUD_ERROR_NONE);
+        BREAK_IF_AT(func, velurio_cloud_backup_record_set_sending_keys_and_dates_cb(
+                              GetInfoGetKeysDatesCb, (void*)this) != VELURIO_CLOUD_ERROR_NONE);
+        BREAK_IF_AT(func, velurio_cloud_backup_record_set_completed_cb(
+                              GetInfoCompletedCb, (void*)backupRestoreControllerPtr.get()) != VELURIO_CLOUD_ERROR_NONE);
         registered = true;
     } while (0);
     return registered;

@@ -24,8 +24,10 @@ std::unique_ptr<Library> gLibrary;
 template <typename Cb>
 int Register(Cb cb, void* userData, Cb cloud::BackupCallbacks::*slot, void* cloud::BackupCallbacks::*data)
 {
-    if (!gLibrary) return VELURIO_CLOUD_ERROR_NOT_INITIALIZED;
-    if (cb == nullptr) return VELURIO_CLOUD_ERROR_INVALID_PARAMETER;
+    if (!gLibrary)
+        return VELURIO_CLOUD_ERROR_NOT_INITIALIZED;
+    if (cb == nullptr)
+        return VELURIO_CLOUD_ERROR_INVALID_PARAMETER;
     gLibrary->pendingBackup.*slot = cb;
     gLibrary->pendingBackup.*data = userData;
     return VELURIO_CLOUD_ERROR_NONE;
@@ -34,8 +36,10 @@ int Register(Cb cb, void* userData, Cb cloud::BackupCallbacks::*slot, void* clou
 template <typename Cb>
 int Register(Cb cb, void* userData, Cb cloud::RestoreCallbacks::*slot, void* cloud::RestoreCallbacks::*data)
 {
-    if (!gLibrary) return VELURIO_CLOUD_ERROR_NOT_INITIALIZED;
-    if (cb == nullptr) return VELURIO_CLOUD_ERROR_INVALID_PARAMETER;
+    if (!gLibrary)
+        return VELURIO_CLOUD_ERROR_NOT_INITIALIZED;
+    if (cb == nullptr)
+        return VELURIO_CLOUD_ERROR_INVALID_PARAMETER;
     gLibrary->pendingRestore.*slot = cb;
     gLibrary->pendingRestore.*data = userData;
     return VELURIO_CLOUD_ERROR_NONE;
@@ -47,13 +51,15 @@ extern "C" {
 
 int velurio_cloud_initialize(void)
 {
-    if (!gLibrary) gLibrary = std::make_unique<Library>();
+    if (!gLibrary)
+        gLibrary = std::make_unique<Library>();
     return VELURIO_CLOUD_ERROR_NONE;
 }
 
 int velurio_cloud_deinitialize(void)
 {
-    if (!gLibrary) return VELURIO_CLOUD_ERROR_NOT_INITIALIZED;
+    if (!gLibrary)
+        return VELURIO_CLOUD_ERROR_NOT_INITIALIZED;
     // Moved out first so that a call made while the jobs are dropped sees
     // the library as gone.
     std::unique_ptr<Library> library = std::move(gLibrary);
@@ -83,7 +89,8 @@ int velurio_cloud_backup_record_set_backup_cb(velurio_cloud_backup_cb cb, void* 
 int velurio_cloud_backup_record_set_completed_cb(velurio_cloud_backup_completed_cb cb, void* user_data)
 {
     int ret = Register(cb, user_data, &cloud::BackupCallbacks::completed, &cloud::BackupCallbacks::completedData);
-    if (ret != VELURIO_CLOUD_ERROR_NONE) return ret;
+    if (ret != VELURIO_CLOUD_ERROR_NONE)
+        return ret;
     auto job = std::make_unique<cloud::Job>();
     job->backup = gLibrary->pendingBackup;
     // Without a backup callback the client only asks what would be backed up.
@@ -95,19 +102,22 @@ int velurio_cloud_backup_record_set_completed_cb(velurio_cloud_backup_completed_
 
 int velurio_cloud_backup_record_send_preparation_completed_response(bool ok)
 {
-    if (!gLibrary) return VELURIO_CLOUD_ERROR_NOT_INITIALIZED;
+    if (!gLibrary)
+        return VELURIO_CLOUD_ERROR_NOT_INITIALIZED;
     return gLibrary->runner.AnswerPreparation(false, ok);
 }
 
 int velurio_cloud_backup_record_send_keys_and_dates(velurio_cloud_list_h list, bool ok)
 {
-    if (!gLibrary) return VELURIO_CLOUD_ERROR_NOT_INITIALIZED;
+    if (!gLibrary)
+        return VELURIO_CLOUD_ERROR_NOT_INITIALIZED;
     return gLibrary->runner.AnswerKeysAndDates(list, ok);
 }
 
 int velurio_cloud_backup_record_send_backup_path(const char* path, bool ok)
 {
-    if (!gLibrary) return VELURIO_CLOUD_ERROR_NOT_INITIALIZED;
+    if (!gLibrary)
+        return VELURIO_CLOUD_ERROR_NOT_INITIALIZED;
     return gLibrary->runner.AnswerBackupPath(path, ok);
 }
 
@@ -116,8 +126,8 @@ int velurio_cloud_restore_record_set_preparation_cb(velurio_cloud_restore_prepar
     return Register(cb, user_data, &cloud::RestoreCallbacks::preparation, &cloud::RestoreCallbacks::preparationData);
 }
 
-int velurio_cloud_restore_record_set_sending_restoration_path_cb(
-    velurio_cloud_restore_sending_restoration_path_cb cb, void* user_data)
+int velurio_cloud_restore_record_set_sending_restoration_path_cb(velurio_cloud_restore_sending_restoration_path_cb cb,
+                                                                 void* user_data)
 {
     return Register(cb, user_data, &cloud::RestoreCallbacks::restorationPath,
                     &cloud::RestoreCallbacks::restorationPathData);
@@ -131,7 +141,8 @@ int velurio_cloud_restore_record_set_restoration_cb(velurio_cloud_restoration_cb
 int velurio_cloud_restore_record_set_completed_cb(velurio_cloud_restore_completed_cb cb, void* user_data)
 {
     int ret = Register(cb, user_data, &cloud::RestoreCallbacks::completed, &cloud::RestoreCallbacks::completedData);
-    if (ret != VELURIO_CLOUD_ERROR_NONE) return ret;
+    if (ret != VELURIO_CLOUD_ERROR_NONE)
+        return ret;
     auto job = std::make_unique<cloud::Job>();
     job->type = cloud::JobType::Restore;
     job->restore = gLibrary->pendingRestore;
@@ -142,20 +153,23 @@ int velurio_cloud_restore_record_set_completed_cb(velurio_cloud_restore_complete
 
 int velurio_cloud_restore_record_send_preparation_completed_response(bool ok)
 {
-    if (!gLibrary) return VELURIO_CLOUD_ERROR_NOT_INITIALIZED;
+    if (!gLibrary)
+        return VELURIO_CLOUD_ERROR_NOT_INITIALIZED;
     return gLibrary->runner.AnswerPreparation(true, ok);
 }
 
 int velurio_cloud_restore_record_send_restoration_path(const char* path, bool ok)
 {
-    if (!gLibrary) return VELURIO_CLOUD_ERROR_NOT_INITIALIZED;
+    if (!gLibrary)
+        return VELURIO_CLOUD_ERROR_NOT_INITIALIZED;
     return gLibrary->runner.AnswerRestorationPath(path, ok);
 }
 
 int velurio_cloud_restore_record_send_record_list(velurio_cloud_list_h list, bool ok)
 {
     if (!gLibrary) {
-        if (list) velurio_cloud_list_destroy(list);
+        if (list)
+            velurio_cloud_list_destroy(list);
         return VELURIO_CLOUD_ERROR_NOT_INITIALIZED;
     }
     return gLibrary->runner.AnswerRecordList(list, ok);

@@ -37,8 +37,10 @@ std::vector<std::string> SortedEntries(const std::string& dir)
 {
     std::vector<std::string> names;
     GDir* handle = g_dir_open(dir.c_str(), 0, nullptr);
-    if (handle == nullptr) return names;
-    while (const gchar* name = g_dir_read_name(handle)) names.emplace_back(name);
+    if (handle == nullptr)
+        return names;
+    while (const gchar* name = g_dir_read_name(handle))
+        names.emplace_back(name);
     g_dir_close(handle);
     std::sort(names.begin(), names.end());
     return names;
@@ -47,14 +49,17 @@ std::vector<std::string> SortedEntries(const std::string& dir)
 // Ids name files: keep them to a safe alphabet.
 bool SafeId(const std::string& id)
 {
-    if (id.empty() || id.size() > 128 || id[0] == '.') return false;
-    return std::all_of(id.begin(), id.end(), [](char c) { return g_ascii_isalnum(c) || c == '-' || c == '_' || c == '.'; });
+    if (id.empty() || id.size() > 128 || id[0] == '.')
+        return false;
+    return std::all_of(id.begin(), id.end(),
+                       [](char c) { return g_ascii_isalnum(c) || c == '-' || c == '_' || c == '.'; });
 }
 
 std::string TimeStamp(int64_t ms)
 {
     GDateTime* time = g_date_time_new_from_unix_utc(ms / 1000);
-    if (time == nullptr) return "0";
+    if (time == nullptr)
+        return "0";
     gchar* text = g_date_time_format(time, "%Y%m%dT%H%M%S");
     std::string stamp = text ? text : "0";
     g_free(text);
@@ -69,9 +74,12 @@ std::string TimeStamp(int64_t ms)
 const char* JobTypeName(JobType type)
 {
     switch (type) {
-    case JobType::Backup: return "backup";
-    case JobType::GetInfo: return "get_info";
-    case JobType::Restore: return "restore";
+    case JobType::Backup:
+        return "backup";
+    case JobType::GetInfo:
+        return "get_info";
+    case JobType::Restore:
+        return "restore";
     }
     return "unknown";
 }
@@ -79,15 +87,31 @@ const char* JobTypeName(JobType type)
 std::optional<JobType> JobTypeFromName(const std::string& name)
 {
     for (JobType type : {JobType::Backup, JobType::GetInfo, JobType::Restore})
-        if (name == JobTypeName(type)) return type;
+        if (name == JobTypeName(type))
+            return type;
     return std::nullopt;
 }
 
-std::string CloudDir() { return device::Root() + "/cloud"; }
-std::string FaultsFilePath() { return CloudDir() + "/faults"; }
-std::string ReportsDir() { return CloudDir() + "/reports"; }
-std::string BackupsDir() { return CloudDir() + "/server/backups"; }
-std::string ReportPath(const std::string& jobId) { return ReportsDir() + "/" + jobId + ".json"; }
+std::string CloudDir()
+{
+    return device::Root() + "/cloud";
+}
+std::string FaultsFilePath()
+{
+    return CloudDir() + "/faults";
+}
+std::string ReportsDir()
+{
+    return CloudDir() + "/reports";
+}
+std::string BackupsDir()
+{
+    return CloudDir() + "/server/backups";
+}
+std::string ReportPath(const std::string& jobId)
+{
+    return ReportsDir() + "/" + jobId + ".json";
+}
 
 int64_t NowMs()
 {
@@ -104,26 +128,33 @@ std::string NewJobId()
 
 void AddJobParameters(app_control_h request, const JobParameters& parameters)
 {
-    if (!parameters.id.empty()) app_control_add_extra_data(request, kExtraJobId, parameters.id.c_str());
-    if (!parameters.backupId.empty()) app_control_add_extra_data(request, kExtraBackupId, parameters.backupId.c_str());
+    if (!parameters.id.empty())
+        app_control_add_extra_data(request, kExtraJobId, parameters.id.c_str());
+    if (!parameters.backupId.empty())
+        app_control_add_extra_data(request, kExtraBackupId, parameters.backupId.c_str());
     std::string faults;
-    for (const std::string& name : FaultNames(parameters.faults)) faults += (faults.empty() ? "" : ",") + name;
-    if (!faults.empty()) app_control_add_extra_data(request, kExtraFaults, faults.c_str());
+    for (const std::string& name : FaultNames(parameters.faults))
+        faults += (faults.empty() ? "" : ",") + name;
+    if (!faults.empty())
+        app_control_add_extra_data(request, kExtraFaults, faults.c_str());
 }
 
 JobParameters JobParametersOf(app_control_h request)
 {
     JobParameters parameters;
-    if (request == nullptr) return parameters;
+    if (request == nullptr)
+        return parameters;
     auto text = [request](const char* key) {
         char* value = nullptr;
         std::string result;
-        if (app_control_get_extra_data(request, key, &value) == APP_CONTROL_ERROR_NONE && value) result = value;
+        if (app_control_get_extra_data(request, key, &value) == APP_CONTROL_ERROR_NONE && value)
+            result = value;
         free(value);
         return result;
     };
     parameters.id = text(kExtraJobId);
-    if (!SafeId(parameters.id)) parameters.id.clear();
+    if (!SafeId(parameters.id))
+        parameters.id.clear();
     parameters.backupId = text(kExtraBackupId);
     parameters.faults = ParseFaults(text(kExtraFaults));
     return parameters;
@@ -137,7 +168,8 @@ bool IsSafeId(const std::string& id)
 std::string StoreBackup(const std::vector<Record>& records, int64_t nowMs, std::string* error)
 {
     if (!EnsureDir(BackupsDir())) {
-        if (error) *error = "cannot create " + BackupsDir();
+        if (error)
+            *error = "cannot create " + BackupsDir();
         return "";
     }
     // Ids sort in creation order; a second backup in the same millisecond
@@ -149,9 +181,11 @@ std::string StoreBackup(const std::vector<Record>& records, int64_t nowMs, std::
         dir = BackupsDir() + "/" + id;
         // Its parents were just checked; a directory this call made is ours,
         // and 0700 whatever the umask.
-        if (g_mkdir(dir.c_str(), 0700) == 0 && g_chmod(dir.c_str(), 0700) == 0) break;
+        if (g_mkdir(dir.c_str(), 0700) == 0 && g_chmod(dir.c_str(), 0700) == 0)
+            break;
         if (errno != EEXIST || n > 999) {
-            if (error) *error = "cannot create " + dir;
+            if (error)
+                *error = "cannot create " + dir;
             return "";
         }
         char suffix[8];
@@ -160,11 +194,12 @@ std::string StoreBackup(const std::vector<Record>& records, int64_t nowMs, std::
     }
     const std::string dataPath = dir + "/backup.dat";
     if (WriteRecordsFile(dataPath, records) != VELURIO_CLOUD_ERROR_NONE) {
-        if (error) *error = "cannot write " + dataPath;
+        if (error)
+            *error = "cannot write " + dataPath;
         g_rmdir(dir.c_str());
         return "";
     }
-    GStatBuf st {};
+    GStatBuf st{};
     g_stat(dataPath.c_str(), &st);
     GKeyFile* meta = g_key_file_new();
     g_key_file_set_string(meta, kMetaGroup, "id", id.c_str());
@@ -173,7 +208,8 @@ std::string StoreBackup(const std::vector<Record>& records, int64_t nowMs, std::
     bool ok = SaveKeyFile(meta, dir + "/meta.ini");
     g_key_file_free(meta);
     if (!ok) {
-        if (error) *error = "cannot write meta.ini of " + id;
+        if (error)
+            *error = "cannot write meta.ini of " + id;
         g_unlink(dataPath.c_str());
         g_rmdir(dir.c_str());
         return "";
@@ -183,11 +219,13 @@ std::string StoreBackup(const std::vector<Record>& records, int64_t nowMs, std::
 
 std::optional<StoredBackup> LoadBackup(const std::string& id)
 {
-    if (!SafeId(id)) return std::nullopt;
+    if (!SafeId(id))
+        return std::nullopt;
     const std::string dir = BackupsDir() + "/" + id;
     StoredBackup backup;
     backup.id = id;
-    if (ReadRecordsFile(dir + "/backup.dat", backup.records) != VELURIO_CLOUD_ERROR_NONE) return std::nullopt;
+    if (ReadRecordsFile(dir + "/backup.dat", backup.records) != VELURIO_CLOUD_ERROR_NONE)
+        return std::nullopt;
     GKeyFile* meta = g_key_file_new();
     std::string metaText;
     if (device::ReadRegularFile(dir + "/meta.ini", device::kMaxStoreFileSize, &metaText) == device::ReadStatus::Ok &&
@@ -203,13 +241,15 @@ std::vector<StoredBackup> ListBackups()
 {
     std::vector<StoredBackup> backups;
     for (const std::string& name : SortedEntries(BackupsDir()))
-        if (auto backup = LoadBackup(name)) backups.push_back(std::move(*backup));
+        if (auto backup = LoadBackup(name))
+            backups.push_back(std::move(*backup));
     return backups;
 }
 
 bool WriteReport(const std::string& jobId, const std::string& json)
 {
-    if (!SafeId(jobId) || !EnsureDir(ReportsDir())) return false;
+    if (!SafeId(jobId) || !EnsureDir(ReportsDir()))
+        return false;
     return device::WritePrivateFile(ReportPath(jobId), json);
 }
 

@@ -36,7 +36,7 @@ constexpr const char* kExtraJobId = "host.cloud.job_id";       // names the repo
 constexpr const char* kExtraBackupId = "host.cloud.backup_id"; // restore: which backup; default the newest
 constexpr const char* kExtraFaults = "host.cloud.faults";      // faults for this job only
 struct JobParameters {
-    std::string id;         // empty: the library makes one
+    std::string id; // empty: the library makes one
     std::string backupId;
     FaultSet faults = 0;
 };

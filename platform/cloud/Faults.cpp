@@ -17,11 +17,10 @@ constexpr gsize kMaxControlFileSize = 64 * 1024;
 } // namespace
 
 const FaultName kFaultNames[10] = {
-    {"list_create", kFaultListCreate},         {"move_first", kFaultMoveFirst},
-    {"move_next", kFaultMoveNext},             {"get_current", kFaultGetCurrent},
-    {"no_key", kFaultNoKey},                   {"no_value", kFaultNoValue},
-    {"two_records", kFaultTwoRecords},         {"empty_file", kFaultEmptyFile},
-    {"complete_failed", kFaultCompleteFailed}, {"complete_never", kFaultCompleteNever},
+    {"list_create", kFaultListCreate},       {"move_first", kFaultMoveFirst}, {"move_next", kFaultMoveNext},
+    {"get_current", kFaultGetCurrent},       {"no_key", kFaultNoKey},         {"no_value", kFaultNoValue},
+    {"two_records", kFaultTwoRecords},       {"empty_file", kFaultEmptyFile}, {"complete_failed", kFaultCompleteFailed},
+    {"complete_never", kFaultCompleteNever},
 };
 
 FaultSet ParseFaults(const std::string& text, std::vector<std::string>* unknown)
@@ -30,7 +29,8 @@ FaultSet ParseFaults(const std::string& text, std::vector<std::string>* unknown)
     std::string word;
     bool comment = false;
     auto flush = [&]() {
-        if (word.empty()) return;
+        if (word.empty())
+            return;
         bool found = false;
         for (const FaultName& entry : kFaultNames) {
             if (word == entry.name) {
@@ -38,7 +38,8 @@ FaultSet ParseFaults(const std::string& text, std::vector<std::string>* unknown)
                 found = true;
             }
         }
-        if (!found && unknown) unknown->push_back(word);
+        if (!found && unknown)
+            unknown->push_back(word);
         word.clear();
     };
     for (char c : text) {
@@ -64,14 +65,16 @@ std::vector<std::string> FaultNames(FaultSet faults)
 {
     std::vector<std::string> names;
     for (const FaultName& entry : kFaultNames)
-        if (faults & entry.fault) names.emplace_back(entry.name);
+        if (faults & entry.fault)
+            names.emplace_back(entry.name);
     return names;
 }
 
 FaultSet ConfiguredFaults()
 {
     FaultSet faults = 0;
-    if (const char* env = getenv(kFaultsEnv)) faults |= ParseFaults(env);
+    if (const char* env = getenv(kFaultsEnv))
+        faults |= ParseFaults(env);
     // A control file of any reasonable size; anything else is refused unread.
     std::string text;
     if (device::ReadRegularFile(FaultsFilePath(), kMaxControlFileSize, &text) == device::ReadStatus::Ok)

@@ -22,12 +22,18 @@ constexpr guint kDefaultAnswerTimeoutMs = 60000;
 const char* StepName(Step step)
 {
     switch (step) {
-    case Step::Preparation: return "preparation";
-    case Step::KeysAndDates: return "keys_and_dates";
-    case Step::Backup: return "backup";
-    case Step::RestorationPath: return "restoration_path";
-    case Step::Restoration: return "restoration";
-    case Step::Completed: return "completed";
+    case Step::Preparation:
+        return "preparation";
+    case Step::KeysAndDates:
+        return "keys_and_dates";
+    case Step::Backup:
+        return "backup";
+    case Step::RestorationPath:
+        return "restoration_path";
+    case Step::Restoration:
+        return "restoration";
+    case Step::Completed:
+        return "completed";
     }
     return "unknown";
 }
@@ -35,7 +41,8 @@ const char* StepName(Step step)
 guint AnswerTimeoutMs()
 {
     const char* env = getenv(kAnswerTimeoutEnv);
-    if (env == nullptr) return kDefaultAnswerTimeoutMs;
+    if (env == nullptr)
+        return kDefaultAnswerTimeoutMs;
     char* end = nullptr;
     unsigned long ms = strtoul(env, &end, 10);
     return (end != env && *end == '\0' && ms > 0 && ms <= 3600000) ? static_cast<guint>(ms) : kDefaultAnswerTimeoutMs;
@@ -44,7 +51,8 @@ guint AnswerTimeoutMs()
 std::string IsoTime(int64_t ms)
 {
     GDateTime* time = g_date_time_new_from_unix_utc(ms / 1000);
-    if (time == nullptr) return "";
+    if (time == nullptr)
+        return "";
     gchar* text = g_date_time_format_iso8601(time);
     std::string iso = text ? text : "";
     g_free(text);
@@ -161,7 +169,8 @@ void NoteWrittenFile(const std::string& path)
 std::string StampOf(const std::string& path)
 {
     struct stat info;
-    if (lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return "";
+    if (lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return "";
     return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino) + ":" + std::to_string(info.st_size) + ":" +
            std::to_string(info.st_mtim.tv_sec) + "." + std::to_string(info.st_mtim.tv_nsec);
 }
@@ -171,8 +180,10 @@ JobRunner::JobRunner() : mAnswerTimeoutMs(AnswerTimeoutMs()), mAlive(std::make_s
 JobRunner::~JobRunner()
 {
     *mAlive = false;
-    if (mIdleSource) g_source_remove(mIdleSource);
-    if (mTimeoutSource) g_source_remove(mTimeoutSource);
+    if (mIdleSource)
+        g_source_remove(mIdleSource);
+    if (mTimeoutSource)
+        g_source_remove(mTimeoutSource);
     const int64_t now = NowMs();
     if (mJob) {
         mJob->error = "dropped: library deinitialized";
@@ -206,7 +217,8 @@ void JobRunner::Enqueue(std::unique_ptr<Job> job)
 
 void JobRunner::Schedule()
 {
-    if (mIdleSource == 0) mIdleSource = g_idle_add(OnIdle, this);
+    if (mIdleSource == 0)
+        mIdleSource = g_idle_add(OnIdle, this);
 }
 
 gboolean JobRunner::OnIdle(gpointer self)
@@ -231,9 +243,11 @@ gboolean JobRunner::OnAnswerTimeout(gpointer self)
 
 void JobRunner::Run()
 {
-    if (mAwaiting) return;
+    if (mAwaiting)
+        return;
     if (!mJob) {
-        if (mQueue.empty()) return;
+        if (mQueue.empty())
+            return;
         mJob = std::move(mQueue.front());
         mQueue.pop_front();
         Start();
@@ -254,7 +268,8 @@ void JobRunner::Start()
 void JobRunner::Fail(const std::string& error)
 {
     dlog_print(DLOG_ERROR, kTag, "job %s: %s", mJob->id.c_str(), error.c_str());
-    if (mJob->ok) mJob->error = error;
+    if (mJob->ok)
+        mJob->error = error;
     mJob->ok = false;
     mJob->step = Step::Completed;
 }
@@ -277,21 +292,25 @@ void JobRunner::Answered()
         mTimeoutSource = 0;
     }
     // Inside the callback the runner goes on once the callback returned.
-    if (!mInCallback) Schedule();
+    if (!mInCallback)
+        Schedule();
 }
 
 std::vector<Record> JobRunner::OfferedBackupRecords() const
 {
     std::vector<Record> offered;
-    if (mJob->faults & kFaultEmptyFile) return offered;
+    if (mJob->faults & kFaultEmptyFile)
+        return offered;
     for (const Record& told : mJob->told) {
         Record r;
         r.key = told.key;
         r.date = told.date;
         offered.push_back(r);
     }
-    if (!offered.empty() && (mJob->faults & kFaultTwoRecords)) offered.push_back(offered.front());
-    if (!offered.empty() && (mJob->faults & kFaultNoKey)) offered.front().key.reset();
+    if (!offered.empty() && (mJob->faults & kFaultTwoRecords))
+        offered.push_back(offered.front());
+    if (!offered.empty() && (mJob->faults & kFaultNoKey))
+        offered.front().key.reset();
     return offered;
 }
 
@@ -317,7 +336,8 @@ void JobRunner::CallStep()
             called = false;
         break;
     case Step::KeysAndDates:
-        if ((called = job.backup.keysAndDates != nullptr)) job.backup.keysAndDates(job.backup.keysAndDatesData);
+        if ((called = job.backup.keysAndDates != nullptr))
+            job.backup.keysAndDates(job.backup.keysAndDatesData);
         break;
     case Step::Backup:
         if ((called = job.backup.backup != nullptr)) {
@@ -327,7 +347,8 @@ void JobRunner::CallStep()
         }
         break;
     case Step::RestorationPath:
-        if ((called = job.restore.restorationPath != nullptr)) job.restore.restorationPath();
+        if ((called = job.restore.restorationPath != nullptr))
+            job.restore.restorationPath();
         break;
     case Step::Restoration:
         if ((called = job.restore.restoration != nullptr))
@@ -336,7 +357,8 @@ void JobRunner::CallStep()
     case Step::Completed:
         break;
     }
-    if (!*alive) return; // deinitialized from inside the callback
+    if (!*alive)
+        return; // deinitialized from inside the callback
     mInCallback = false;
     if (!called) {
         mAwaiting = false;
@@ -353,9 +375,11 @@ void JobRunner::Complete()
 {
     Job& job = *mJob;
     const bool success = job.ok && !(job.faults & kFaultCompleteFailed);
-    if (job.ok && !success) job.error = "completion reported as failed (fault complete_failed)";
+    if (job.ok && !success)
+        job.error = "completion reported as failed (fault complete_failed)";
     if (job.faults & kFaultCompleteNever) {
-        if (job.error.empty()) job.error = "completion never reported (fault complete_never)";
+        if (job.error.empty())
+            job.error = "completion never reported (fault complete_never)";
         Finish("no_completion", false, success);
         return;
     }
@@ -368,7 +392,8 @@ void JobRunner::Complete()
         job.restore.completed(success ? 1 : 0, job.restore.completedData);
     else
         job.backup.completed(success ? 1 : 0, job.backup.completedData);
-    if (!*alive) return;
+    if (!*alive)
+        return;
     mInCallback = false;
     Finish(success ? "succeeded" : "failed", true, success);
 }
@@ -380,7 +405,8 @@ void JobRunner::Finish(const char* status, bool reported, bool success)
         dlog_print(DLOG_ERROR, kTag, "job %s: cannot write its report", mJob->id.c_str());
     dlog_print(DLOG_INFO, kTag, "job %s (%s) ended: %s", mJob->id.c_str(), JobTypeName(mJob->type), status);
     mJob.reset();
-    if (!mQueue.empty()) Schedule();
+    if (!mQueue.empty())
+        Schedule();
 }
 
 int JobRunner::AnswerPreparation(bool restoreSide, bool ok)
@@ -397,7 +423,8 @@ int JobRunner::AnswerPreparation(bool restoreSide, bool ok)
 
 int JobRunner::AnswerKeysAndDates(velurio_cloud_list_h list, bool ok)
 {
-    if (!Awaiting(Step::KeysAndDates)) return VELURIO_CLOUD_ERROR_INVALID_STATE;
+    if (!Awaiting(Step::KeysAndDates))
+        return VELURIO_CLOUD_ERROR_INVALID_STATE;
     // The caller keeps its list: copy what it says.
     mJob->told = ListRecords(list);
     if (!ok)
@@ -412,7 +439,8 @@ int JobRunner::AnswerKeysAndDates(velurio_cloud_list_h list, bool ok)
 
 int JobRunner::AnswerBackupPath(const char* path, bool ok)
 {
-    if (!Awaiting(Step::Backup)) return VELURIO_CLOUD_ERROR_INVALID_STATE;
+    if (!Awaiting(Step::Backup))
+        return VELURIO_CLOUD_ERROR_INVALID_STATE;
     do {
         if (!ok || path == nullptr || *path == '\0') {
             Fail("backup path answered as failed");
@@ -454,7 +482,8 @@ void JobRunner::PrepareRestoreFile()
     std::vector<StoredBackup> all = ListBackups();
     size_t index = all.size();
     for (size_t i = 0; i < all.size(); ++i)
-        if (job.requestedBackupId.empty() ? i + 1 == all.size() : all[i].id == job.requestedBackupId) index = i;
+        if (job.requestedBackupId.empty() ? i + 1 == all.size() : all[i].id == job.requestedBackupId)
+            index = i;
     if (index == all.size()) {
         Fail(job.requestedBackupId.empty() ? "no stored backup" : "no stored backup " + job.requestedBackupId);
         return;
@@ -465,11 +494,15 @@ void JobRunner::PrepareRestoreFile()
         // The second record comes from the next older backup when there is one,
         // so that which record wins can be told apart.
         const std::vector<Record>& extra = index > 0 ? all[index - 1].records : all[index].records;
-        if (!extra.empty()) records.push_back(extra.front());
+        if (!extra.empty())
+            records.push_back(extra.front());
     }
-    if (job.faults & kFaultEmptyFile) records.clear();
-    if (!records.empty() && (job.faults & kFaultNoKey)) records.front().key.reset();
-    if (!records.empty() && (job.faults & kFaultNoValue)) records.front().value.reset();
+    if (job.faults & kFaultEmptyFile)
+        records.clear();
+    if (!records.empty() && (job.faults & kFaultNoKey))
+        records.front().key.reset();
+    if (!records.empty() && (job.faults & kFaultNoValue))
+        records.front().value.reset();
 
     gchar* dir = g_path_get_dirname(job.path.c_str());
     device::MakePrivateDirs(dir);
@@ -484,7 +517,8 @@ void JobRunner::PrepareRestoreFile()
 
 int JobRunner::AnswerRestorationPath(const char* path, bool ok)
 {
-    if (!Awaiting(Step::RestorationPath)) return VELURIO_CLOUD_ERROR_INVALID_STATE;
+    if (!Awaiting(Step::RestorationPath))
+        return VELURIO_CLOUD_ERROR_INVALID_STATE;
     if (!ok || path == nullptr || *path == '\0') {
         Fail("restoration path answered as failed");
     } else {
@@ -498,11 +532,13 @@ int JobRunner::AnswerRestorationPath(const char* path, bool ok)
 int JobRunner::AnswerRecordList(velurio_cloud_list_h list, bool ok)
 {
     if (!Awaiting(Step::Restoration)) {
-        if (list) velurio_cloud_list_destroy(list);
+        if (list)
+            velurio_cloud_list_destroy(list);
         return VELURIO_CLOUD_ERROR_INVALID_STATE;
     }
     mJob->records = ListRecords(list);
-    if (list) velurio_cloud_list_destroy(list);
+    if (list)
+        velurio_cloud_list_destroy(list);
     if (!ok || list == nullptr)
         Fail("record list answered as failed");
     else

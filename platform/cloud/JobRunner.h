@@ -56,11 +56,11 @@ struct Job {
     Step step = Step::Preparation;
     bool ok = true;
     std::string error;
-    std::vector<std::string> calls;   // callbacks made, in order
-    std::vector<Record> told;         // keys and dates the service answered
-    std::vector<Record> records;      // records of the file / list at the end
-    std::string path;                 // backup path answered / restore path used
-    std::string backupId;             // backup stored / restored
+    std::vector<std::string> calls; // callbacks made, in order
+    std::vector<Record> told;       // keys and dates the service answered
+    std::vector<Record> records;    // records of the file / list at the end
+    std::string path;               // backup path answered / restore path used
+    std::string backupId;           // backup stored / restored
     int64_t startedMs = 0;
 };
 

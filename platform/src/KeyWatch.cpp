@@ -241,8 +241,8 @@ void KeyWatch::Poke()
     std::lock_guard<std::mutex> guard(mImpl->mutex);
     for (auto& entry : mImpl->monitors) {
         GSource* source = g_idle_source_new();
-        g_source_set_callback(source, Impl::OnIdle, new Impl::CheckRequest{mImpl.get(), g_main_context_ref(entry.first)},
-                              Impl::FreeRequest);
+        g_source_set_callback(source, Impl::OnIdle,
+                              new Impl::CheckRequest{mImpl.get(), g_main_context_ref(entry.first)}, Impl::FreeRequest);
         g_source_attach(source, entry.first);
         g_source_unref(source);
     }

@@ -56,8 +56,7 @@ int SetField(app_control_h handle, const char* value, std::optional<std::string>
     return APP_CONTROL_ERROR_NONE;
 }
 
-int GetField(app_control_h handle, char** value, std::optional<std::string> app_control_s::*field,
-             const char* function)
+int GetField(app_control_h handle, char** value, std::optional<std::string> app_control_s::*field, const char* function)
 {
     if (!handle || !value)
         return APP_CONTROL_ERROR_INVALID_PARAMETER;

@@ -91,8 +91,8 @@ bool Matches(const std::string& want, const char* name, const char* key)
     if (!key)
         return want == name;
     const size_t length = std::strlen(name);
-    return want.size() == length + 1 + std::strlen(key) && want.compare(0, length, name) == 0 &&
-           want[length] == ':' && want.compare(length + 1, std::string::npos, key) == 0;
+    return want.size() == length + 1 + std::strlen(key) && want.compare(0, length, name) == 0 && want[length] == ':' &&
+           want.compare(length + 1, std::string::npos, key) == 0;
 }
 
 // Caller holds gFaultMutex.

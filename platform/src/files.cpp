@@ -27,12 +27,12 @@ namespace {
 
 thread_local std::string tLastRefusal;
 
-#define REFUSE_DIR(fmt, ...)                                                           \
-    do {                                                                               \
-        gchar* reason_ = g_strdup_printf(fmt, ##__VA_ARGS__);                         \
-        tLastRefusal = reason_;                                                        \
-        FILES_LOG("%s", reason_);                                                      \
-        g_free(reason_);                                                               \
+#define REFUSE_DIR(fmt, ...)                                                                                           \
+    do {                                                                                                               \
+        gchar* reason_ = g_strdup_printf(fmt, ##__VA_ARGS__);                                                          \
+        tLastRefusal = reason_;                                                                                        \
+        FILES_LOG("%s", reason_);                                                                                      \
+        g_free(reason_);                                                                                               \
     } while (0)
 
 // Directory check shared by the root and everything made under it. `follow`
@@ -50,12 +50,12 @@ bool CheckDir(const std::string& path, bool follow)
     }
     if (info.st_uid != geteuid()) {
         REFUSE_DIR("refused directory [%s]: owned by uid %u, not by this user (uid %u)", path.c_str(),
-                  static_cast<unsigned>(info.st_uid), static_cast<unsigned>(geteuid()));
+                   static_cast<unsigned>(info.st_uid), static_cast<unsigned>(geteuid()));
         return false;
     }
     if (info.st_mode & (S_IWGRP | S_IWOTH)) {
         REFUSE_DIR("refused directory [%s]: writable by others (mode %03o)", path.c_str(),
-                  static_cast<unsigned>(info.st_mode & 07777));
+                   static_cast<unsigned>(info.st_mode & 07777));
         return false;
     }
     return true;
@@ -140,7 +140,8 @@ bool MakeDirs(const std::string& path)
     const std::string root = Root();
     // Below the root every level is made and checked; the root itself is
     // checked, and made (with its parents) only when missing.
-    const bool underRoot = dir.size() > root.size() && dir.compare(0, root.size(), root) == 0 && dir[root.size()] == '/';
+    const bool underRoot =
+        dir.size() > root.size() && dir.compare(0, root.size(), root) == 0 && dir[root.size()] == '/';
     if (!underRoot) {
         if (g_mkdir_with_parents(dir.c_str(), 0700) != 0 && errno != EEXIST)
             return false;
@@ -208,9 +209,13 @@ namespace {
 
 FileStamp StampOf(const struct stat& info)
 {
-    return {static_cast<unsigned long long>(info.st_dev), static_cast<unsigned long long>(info.st_ino),
-            static_cast<unsigned long long>(info.st_size), info.st_ctim.tv_sec, info.st_ctim.tv_nsec,
-            info.st_mtim.tv_sec, info.st_mtim.tv_nsec};
+    return {static_cast<unsigned long long>(info.st_dev),
+            static_cast<unsigned long long>(info.st_ino),
+            static_cast<unsigned long long>(info.st_size),
+            info.st_ctim.tv_sec,
+            info.st_ctim.tv_nsec,
+            info.st_mtim.tv_sec,
+            info.st_mtim.tv_nsec};
 }
 
 } // namespace
@@ -277,8 +282,9 @@ ReadStatus internal::ReadRegularFileIfChanged(const std::string& path, size_t ma
         if (stamp)
             *stamp = StampOf(info);
         // One byte beyond the limit, so a file that grew meanwhile is refused, not cut.
-        content->resize(maxSize + 1 < static_cast<size_t>(info.st_size) + 4096 ? maxSize + 1
-                                                                               : static_cast<size_t>(info.st_size) + 4096);
+        content->resize(maxSize + 1 < static_cast<size_t>(info.st_size) + 4096
+                            ? maxSize + 1
+                            : static_cast<size_t>(info.st_size) + 4096);
         size_t got = 0;
         for (;;) {
             if (got == content->size()) {

@@ -326,23 +326,56 @@ std::string Root()
     return internal::RootRef();
 }
 
-std::string RegistryPath() { return internal::RootRef() + "/registry.ini"; }
-std::string LogPath() { return internal::RootRef() + "/log/device.log"; }
-std::string InboxDir() { return internal::RootRef() + "/inbox/"; }
-std::string PowerDir() { return internal::RootRef() + "/power/"; }
-std::string VconfStorePath() { return internal::RootRef() + internal::kVconfStoreName; }
-std::string PreferenceStorePath(const std::string& appId) { return internal::PreferenceStoreUnder(internal::RootRef(), appId); }
+std::string RegistryPath()
+{
+    return internal::RootRef() + "/registry.ini";
+}
+std::string LogPath()
+{
+    return internal::RootRef() + "/log/device.log";
+}
+std::string InboxDir()
+{
+    return internal::RootRef() + "/inbox/";
+}
+std::string PowerDir()
+{
+    return internal::RootRef() + "/power/";
+}
+std::string VconfStorePath()
+{
+    return internal::RootRef() + internal::kVconfStoreName;
+}
+std::string PreferenceStorePath(const std::string& appId)
+{
+    return internal::PreferenceStoreUnder(internal::RootRef(), appId);
+}
 
 std::string internal::PreferenceStoreUnder(const std::string& root, const std::string& appId)
 {
     return root + "/preference/" + appId + ".ini";
 }
 
-std::string PackageDataDir(const std::string& pkgId) { return PackageDir(pkgId, "data/"); }
-std::string PackageResourceDir(const std::string& pkgId) { return PackageDir(pkgId, "res/"); }
-std::string PackageSharedDataDir(const std::string& pkgId) { return PackageDir(pkgId, "shared/data/"); }
-std::string PackageSharedResourceDir(const std::string& pkgId) { return PackageDir(pkgId, "shared/res/"); }
-std::string PackageSharedTrustedDir(const std::string& pkgId) { return PackageDir(pkgId, "shared/trusted/"); }
+std::string PackageDataDir(const std::string& pkgId)
+{
+    return PackageDir(pkgId, "data/");
+}
+std::string PackageResourceDir(const std::string& pkgId)
+{
+    return PackageDir(pkgId, "res/");
+}
+std::string PackageSharedDataDir(const std::string& pkgId)
+{
+    return PackageDir(pkgId, "shared/data/");
+}
+std::string PackageSharedResourceDir(const std::string& pkgId)
+{
+    return PackageDir(pkgId, "shared/res/");
+}
+std::string PackageSharedTrustedDir(const std::string& pkgId)
+{
+    return PackageDir(pkgId, "shared/trusted/");
+}
 
 std::string OwnAppId()
 {
@@ -446,8 +479,8 @@ bool EnsureDefaultDevice()
         gSetupRoot = root;
     gSetupTrusted = ok;
     if (!ok)
-        gSetupError = internal::LastRefusal().empty() ? "cannot set up the device under [" + root + "]"
-                                                      : internal::LastRefusal();
+        gSetupError =
+            internal::LastRefusal().empty() ? "cannot set up the device under [" + root + "]" : internal::LastRefusal();
     return ok;
 }
 

@@ -37,11 +37,12 @@ constexpr const char* kIcuCommonLib = "libicuuc.so." I18N_TEXT(U_ICU_VERSION_MAJ
 constexpr const char* kIcuI18nLib = "libicui18n.so." I18N_TEXT(U_ICU_VERSION_MAJOR_NUM);
 
 // One pointer per ICU function; the names expand to ICU's versioned symbols.
-#define ICU_FUNCTIONS(X)                                                                          \
-    X(uloc_getDefault) X(uloc_setDefault) X(udatpg_open) X(udatpg_close)          \
-    X(udatpg_getBestPattern)                                                                      \
-    X(udat_open) X(udat_close) X(udat_format) X(unum_open) X(unum_close) X(unum_format)             \
-    X(unum_formatDouble) X(u_strFromUTF8) X(u_strToUTF8)
+// clang-format off
+#define ICU_FUNCTIONS(X)                                                                 \
+    X(uloc_getDefault) X(uloc_setDefault) X(udatpg_open) X(udatpg_close)                 \
+    X(udatpg_getBestPattern) X(udat_open) X(udat_close) X(udat_format) X(unum_open)      \
+    X(unum_close) X(unum_format) X(unum_formatDouble) X(u_strFromUTF8) X(u_strToUTF8)
+// clang-format on
 
 struct IcuApi {
 #define ICU_MEMBER(name) decltype(&::name) name##_ = nullptr;
@@ -59,11 +60,11 @@ const IcuApi* LoadIcu()
     }
     static IcuApi api;
     bool complete = true;
-#define ICU_RESOLVE(name)                                                                   \
-    api.name##_ = reinterpret_cast<decltype(&::name)>(dlsym(i18n, I18N_TEXT(name)));      \
-    if (api.name##_ == nullptr) {                                                           \
-        dlog_print(DLOG_ERROR, "device-i18n", "ICU lacks %s", I18N_TEXT(name));           \
-        complete = false;                                                                   \
+#define ICU_RESOLVE(name)                                                                                              \
+    api.name##_ = reinterpret_cast<decltype(&::name)>(dlsym(i18n, I18N_TEXT(name)));                                   \
+    if (api.name##_ == nullptr) {                                                                                      \
+        dlog_print(DLOG_ERROR, "device-i18n", "ICU lacks %s", I18N_TEXT(name));                                        \
+        complete = false;                                                                                              \
     }
     ICU_FUNCTIONS(ICU_RESOLVE)
 #undef ICU_RESOLVE
@@ -143,8 +144,7 @@ void AddTextKeyPart(std::string* key, const i18n_uchar* text, int32_t length)
 
 // Lends the kept formatter of a key, or keeps a newly opened one. Returns null
 // when the caller has to open a formatter of its own (the kept one is lent).
-KeptFormatter* Borrow(std::map<std::string, KeptFormatter>* kept, const std::string& key,
-                      void (*close)(void*))
+KeptFormatter* Borrow(std::map<std::string, KeptFormatter>* kept, const std::string& key, void (*close)(void*))
 {
     std::lock_guard<std::mutex> guard(gCacheMutex);
     auto found = kept->find(key);
@@ -240,8 +240,8 @@ void CloseNumberFormatter(void* formatter)
 // (opened with open() when the key has none yet), or a formatter of its own
 // when there is no key or the kept one is lent already.
 template <typename Open>
-int MakeFormatterHandle(std::map<std::string, KeptFormatter>* cache, const std::string* key,
-                        void (*close)(void*), Open open, FormatterHandle** handle)
+int MakeFormatterHandle(std::map<std::string, KeptFormatter>* cache, const std::string* key, void (*close)(void*),
+                        Open open, FormatterHandle** handle)
 {
     KeptFormatter* kept = key ? Borrow(cache, *key, close) : nullptr;
     void* formatter = kept ? kept->formatter : nullptr;
@@ -297,8 +297,7 @@ bool BadOutput(const void* buffer, int32_t capacity)
 }
 
 // Runs one ICU call that writes a text and reports its length.
-template <typename Call>
-int WriteText(int32_t* resultLen, Call&& call)
+template <typename Call> int WriteText(int32_t* resultLen, Call&& call)
 {
     UErrorCode status = U_ZERO_ERROR;
     int32_t length = call(&status);
@@ -372,8 +371,8 @@ int i18n_udatepg_destroy(i18n_udatepg_h dtpg)
     return I18N_ERROR_NONE;
 }
 
-int i18n_udatepg_get_best_pattern(i18n_udatepg_h dtpg, const i18n_uchar* skeleton, int32_t len,
-                                  i18n_uchar* bestPattern, int32_t capacity, int32_t* bestPatternLen)
+int i18n_udatepg_get_best_pattern(i18n_udatepg_h dtpg, const i18n_uchar* skeleton, int32_t len, i18n_uchar* bestPattern,
+                                  int32_t capacity, int32_t* bestPatternLen)
 {
     if (dtpg == nullptr || skeleton == nullptr || len < -1 || BadOutput(bestPattern, capacity))
         return I18N_ERROR_INVALID_PARAMETER;
@@ -398,8 +397,8 @@ int i18n_udatepg_get_best_pattern(i18n_udatepg_h dtpg, const i18n_uchar* skeleto
         return I18N_ERROR_NONE;
     }
     UErrorCode status = U_ZERO_ERROR;
-    int32_t length = Icu()->udatpg_getBestPattern_(handle->shared, AsIcu(skeleton), len, AsIcu(bestPattern),
-                                                   capacity, &status);
+    int32_t length =
+        Icu()->udatpg_getBestPattern_(handle->shared, AsIcu(skeleton), len, AsIcu(bestPattern), capacity, &status);
     if (bestPatternLen)
         *bestPatternLen = length;
     if (status == U_ZERO_ERROR && length < capacity) {
@@ -484,8 +483,8 @@ int i18n_unumber_create(i18n_unumber_format_style_e style, const i18n_uchar* pat
     const int ret = MakeFormatterHandle(
         gNumberFormatters, key.empty() ? nullptr : &key, CloseNumberFormatter,
         [&](UErrorCode* status) {
-            return icu->unum_open_(static_cast<UNumberFormatStyle>(style), AsIcu(pattern), patternLen, locale,
-                                   nullptr, status);
+            return icu->unum_open_(static_cast<UNumberFormatStyle>(style), AsIcu(pattern), patternLen, locale, nullptr,
+                                   status);
         },
         &handle);
     *numFormat = reinterpret_cast<i18n_unumber_format_h>(handle);

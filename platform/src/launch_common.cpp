@@ -35,8 +35,8 @@ bool InRunDir(const std::string& path, const char* prefix, const char* suffix)
 {
     gchar* dir = g_path_get_dirname(path.c_str());
     gchar* base = g_path_get_basename(path.c_str());
-    bool ok = path.size() < 108 && RunDir() == dir && g_str_has_prefix(base, prefix) && g_str_has_suffix(base, suffix) &&
-              std::strlen(base) > std::strlen(prefix) + std::strlen(suffix);
+    bool ok = path.size() < 108 && RunDir() == dir && g_str_has_prefix(base, prefix) &&
+              g_str_has_suffix(base, suffix) && std::strlen(base) > std::strlen(prefix) + std::strlen(suffix);
     g_free(dir);
     g_free(base);
     return ok;

@@ -68,16 +68,15 @@ bool RefusalLogDue(const char* kind, unsigned* skipped);
 } // namespace launch
 } // namespace device
 
-#define LAUNCH_LOG(fmt, ...) \
-    DLOG_LINE(device::launch::kLogTag, __FILE_NAME__, __func__, fmt, ##__VA_ARGS__)
+#define LAUNCH_LOG(fmt, ...) DLOG_LINE(device::launch::kLogTag, __FILE_NAME__, __func__, fmt, ##__VA_ARGS__)
 
-#define LAUNCH_REFUSAL(fmt, ...)                                                         \
-    do {                                                                                 \
-        unsigned skipped_ = 0;                                                           \
-        if (device::launch::RefusalLogDue(fmt, &skipped_) && skipped_ == 0)              \
-            LAUNCH_LOG(fmt, ##__VA_ARGS__);                                              \
-        else if (skipped_ != 0)                                                          \
-            LAUNCH_LOG(fmt " (%u more like it since the last line)", ##__VA_ARGS__, skipped_); \
+#define LAUNCH_REFUSAL(fmt, ...)                                                                                       \
+    do {                                                                                                               \
+        unsigned skipped_ = 0;                                                                                         \
+        if (device::launch::RefusalLogDue(fmt, &skipped_) && skipped_ == 0)                                            \
+            LAUNCH_LOG(fmt, ##__VA_ARGS__);                                                                            \
+        else if (skipped_ != 0)                                                                                        \
+            LAUNCH_LOG(fmt " (%u more like it since the last line)", ##__VA_ARGS__, skipped_);                         \
     } while (0)
 
 #endif

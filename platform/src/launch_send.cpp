@@ -33,9 +33,9 @@ namespace {
 
 // A sent request whose reply is awaited on its own socket.
 struct PendingReply {
-    PendingReply() : server(kReplyMagic, [this](const std::string& payload, const Peer& peer, uint64_t) {
-                         return Take(payload, peer);
-                     })
+    PendingReply()
+        : server(kReplyMagic,
+                 [this](const std::string& payload, const Peer& peer, uint64_t) { return Take(payload, peer); })
     {
     }
     ~PendingReply()

@@ -125,8 +125,8 @@ bool FrameServer::Listen(const std::string& path)
     // The socket file gets 0600 before it has its public name: the umask never decides who may connect.
     bool ok = fd >= 0 && FillAddress(temporary, &bindAddress) &&
               bind(fd, reinterpret_cast<sockaddr*>(&bindAddress), sizeof bindAddress) == 0 &&
-              chmod(temporary.c_str(), 0600) == 0 && listen(fd, SOMAXCONN) == 0 && stat(temporary.c_str(), &info) == 0 &&
-              rename(temporary.c_str(), path.c_str()) == 0;
+              chmod(temporary.c_str(), 0600) == 0 && listen(fd, SOMAXCONN) == 0 &&
+              stat(temporary.c_str(), &info) == 0 && rename(temporary.c_str(), path.c_str()) == 0;
     if (!ok) {
         LAUNCH_LOG("cannot listen on [%s]: %s", path.c_str(), g_strerror(errno));
         g_unlink(temporary.c_str());
@@ -190,9 +190,8 @@ int FrameServer::OnAccept(int fd, unsigned, void* self)
         if (connection->peer.pid > 0)
             connection->peer.exe = ExecutableOf(connection->peer.pid);
         connection->exeAtAccept = true;
-        connection->readSource =
-            g_unix_fd_add(client, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
-                          reinterpret_cast<GUnixFDSourceFunc>(OnReadable), connection);
+        connection->readSource = g_unix_fd_add(client, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR),
+                                               reinterpret_cast<GUnixFDSourceFunc>(OnReadable), connection);
         connection->timeoutId = g_timeout_add(kReadTimeoutMs, reinterpret_cast<GSourceFunc>(OnStalled), connection);
     }
 }

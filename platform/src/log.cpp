@@ -239,8 +239,8 @@ extern "C" int dlog_print(log_priority prio, const char* tag, const char* fmt, .
     // A message that ends its own line (the cloud failure line does) is not doubled.
     if (!text.empty() && text.back() == '\n')
         text.pop_back();
-    std::string line = Timestamp() + " " + PriorityLetter(prio) + "/" + tag + "(" + std::to_string(Pid()) +
-                       "): " + text + "\n";
+    std::string line =
+        Timestamp() + " " + PriorityLetter(prio) + "/" + tag + "(" + std::to_string(Pid()) + "): " + text + "\n";
     const char* toStderr = g_getenv(device::kLogStderrEnv);
     if (toStderr && g_strcmp0(toStderr, "1") == 0) {
         ssize_t ignored = write(STDERR_FILENO, line.data(), line.size());

@@ -33,7 +33,7 @@ extern "C" int package_manager_compare_app_cert_info(const char* lhs_app_id, con
     else if (!rhsSigned)
         *compare_result = PACKAGE_MANAGER_COMPARE_RHS_NO_CERT;
     else
-        *compare_result = lhs->certificate == rhs->certificate ? PACKAGE_MANAGER_COMPARE_MATCH
-                                                                : PACKAGE_MANAGER_COMPARE_MISMATCH;
+        *compare_result =
+            lhs->certificate == rhs->certificate ? PACKAGE_MANAGER_COMPARE_MATCH : PACKAGE_MANAGER_COMPARE_MISMATCH;
     return PACKAGE_MANAGER_ERROR_NONE;
 }

@@ -179,8 +179,8 @@ extern "C" int device_power_request_lock(power_lock_e type, int timeout_ms)
     if (rc != DEVICE_ERROR_NONE)
         return rc;
     if (timeout_ms)
-        dlog_print(DLOG_INFO, kPowerTag, "%s lock requested by %s (pid %d) for %d ms", name, Holder().c_str(),
-                   getpid(), timeout_ms);
+        dlog_print(DLOG_INFO, kPowerTag, "%s lock requested by %s (pid %d) for %d ms", name, Holder().c_str(), getpid(),
+                   timeout_ms);
     else
         dlog_print(DLOG_INFO, kPowerTag, "%s lock requested by %s (pid %d) until released", name, Holder().c_str(),
                    getpid());
@@ -192,9 +192,8 @@ extern "C" int device_power_release_lock(power_lock_e type)
     const char* name = TypeName(type);
     if (!name)
         return DEVICE_ERROR_INVALID_PARAMETER;
-    const int rc = EditLocks("device_power_release_lock", name, [](GKeyFile* file, const char* group) {
-        g_key_file_remove_group(file, group, nullptr);
-    });
+    const int rc = EditLocks("device_power_release_lock", name,
+                             [](GKeyFile* file, const char* group) { g_key_file_remove_group(file, group, nullptr); });
     if (rc != DEVICE_ERROR_NONE)
         return rc;
     dlog_print(DLOG_INFO, kPowerTag, "%s lock released by %s (pid %d)", name, Holder().c_str(), getpid());

@@ -157,13 +157,13 @@ bool WaitForStartRequest(ServiceState& state)
     const gint64 deadline = g_get_monotonic_time() + kStartTimeoutMs * G_GINT64_CONSTANT(1000);
     while (state.queue.empty() && !state.exitRequested && g_get_monotonic_time() < deadline) {
         bool fired = false;
-        const guint wake =
-            g_timeout_add(static_cast<guint>(std::max<gint64>(1, (deadline - g_get_monotonic_time()) / 1000)),
-                          [](gpointer flag) -> gboolean {
-                              *static_cast<bool*>(flag) = true;
-                              return G_SOURCE_REMOVE;
-                          },
-                          &fired);
+        const guint wake = g_timeout_add(
+            static_cast<guint>(std::max<gint64>(1, (deadline - g_get_monotonic_time()) / 1000)),
+            [](gpointer flag) -> gboolean {
+                *static_cast<bool*>(flag) = true;
+                return G_SOURCE_REMOVE;
+            },
+            &fired);
         g_main_context_iteration(nullptr, TRUE);
         if (!fired)
             g_source_remove(wake);

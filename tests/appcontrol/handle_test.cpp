@@ -85,9 +85,11 @@ TEST(AppControlHandle, PlainValuesAndArraysAreDistinct)
     char** values = nullptr;
     int length = 0;
     EXPECT_EQ(APP_CONTROL_ERROR_INVALID_DATA_TYPE, app_control_get_extra_data(request.h, "list", &text));
-    EXPECT_EQ(APP_CONTROL_ERROR_INVALID_DATA_TYPE, app_control_get_extra_data_array(request.h, "plain", &values, &length));
+    EXPECT_EQ(APP_CONTROL_ERROR_INVALID_DATA_TYPE,
+              app_control_get_extra_data_array(request.h, "plain", &values, &length));
     EXPECT_EQ(APP_CONTROL_ERROR_KEY_NOT_FOUND, app_control_get_extra_data(request.h, "missing", &text));
-    EXPECT_EQ(APP_CONTROL_ERROR_KEY_NOT_FOUND, app_control_get_extra_data_array(request.h, "missing", &values, &length));
+    EXPECT_EQ(APP_CONTROL_ERROR_KEY_NOT_FOUND,
+              app_control_get_extra_data_array(request.h, "missing", &values, &length));
     EXPECT_EQ(APP_CONTROL_ERROR_KEY_NOT_FOUND, app_control_is_extra_data_array(request.h, "missing", &isArray));
     EXPECT_EQ(APP_CONTROL_ERROR_KEY_NOT_FOUND, app_control_remove_extra_data(request.h, "missing"));
     EXPECT_EQ(APP_CONTROL_ERROR_INVALID_PARAMETER, app_control_add_extra_data_array(request.h, "bad", list, -1));

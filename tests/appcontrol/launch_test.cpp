@@ -129,7 +129,7 @@ TEST_F(LaunchTest, CallerIsTheAppOfTheSendersExecutableNeverWhatTheSenderSays)
     struct Case {
         std::string executableOf; // "" runs an executable that no application has
         std::vector<std::string> args;
-        const char* caller;       // as the receiver records it
+        const char* caller; // as the receiver records it
     };
     const Case cases[] = {
         {"com.test.sender", {app, "MESSAGE=plain"}, "com.test.sender"},
@@ -278,7 +278,8 @@ TEST_F(LaunchTest, ServiceEndingWithoutAnsweringCancelsTheWaitingSender)
     ASSERT_EQ(APP_CONTROL_ERROR_NONE, Send(app, {{"noreply", "1"}, {"exit", "1"}}, OnReply, &record));
     ASSERT_TRUE(test_process::PumpUntil([&] { return record.calls > 0; }));
     EXPECT_EQ(APP_CONTROL_RESULT_CANCELED, record.result);
-    auto lines = WaitFor(app, [](const std::vector<RecordLine>& l) { return !l.empty() && l.back().at("event") == "terminate"; });
+    auto lines = WaitFor(
+        app, [](const std::vector<RecordLine>& l) { return !l.empty() && l.back().at("event") == "terminate"; });
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ("terminate", lines.back()["event"]);
     EXPECT_TRUE(WaitGone(PidOf(lines.back())));
@@ -406,7 +407,8 @@ TEST_F(LaunchTest, ServiceWithoutAValidStartRequestEndsBeforeItsCreateCallback)
         argv.push_back(nullptr);
         GPid pid = 0;
         const gint64 started = g_get_monotonic_time();
-        ASSERT_TRUE(g_spawn_async(nullptr, argv.data(), envp, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr, &pid, nullptr));
+        ASSERT_TRUE(
+            g_spawn_async(nullptr, argv.data(), envp, G_SPAWN_DO_NOT_REAP_CHILD, nullptr, nullptr, &pid, nullptr));
         if (c.garbageFirst) {
             ASSERT_TRUE(test_process::PumpUntil([&] { return device::launch::IsListening(SocketOf(app)); }));
             EXPECT_EQ(device::launch::Delivery::Rejected,

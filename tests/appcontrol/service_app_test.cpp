@@ -151,10 +151,13 @@ TEST_F(ServiceAppTest, LowMemoryEventRunsTheHandlerOnTheLoop)
                                   &battery, APP_EVENT_LOW_BATTERY,
                                   [](app_event_info_h, void* data) { ++static_cast<Seen*>(data)->battery; }, &seen));
     ServiceRun run;
-    g_timeout_add(10, [](gpointer) -> gboolean {
-        raise(SIGUSR1);
-        return G_SOURCE_REMOVE;
-    }, nullptr);
+    g_timeout_add(
+        10,
+        [](gpointer) -> gboolean {
+            raise(SIGUSR1);
+            return G_SOURCE_REMOVE;
+        },
+        nullptr);
     EXPECT_EQ(APP_ERROR_NONE, Main(&run));
     EXPECT_EQ(1, seen.memory);
     EXPECT_EQ(0, seen.battery);

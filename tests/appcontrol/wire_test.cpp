@@ -109,12 +109,14 @@ TEST(LaunchWire, MalformedPayloadsAreRejectedWithALogLine)
 TEST(LaunchWire, RandomBytesNeverCrashTheParser)
 {
     GRand* rand = g_rand_new_with_seed(7);
-    const std::string valid = Serialize(Request("op", "com.x", "k", ExtraValue{true, {"a", "b"}}), RunDir() + "/reply-1-x.sock", "");
+    const std::string valid =
+        Serialize(Request("op", "com.x", "k", ExtraValue{true, {"a", "b"}}), RunDir() + "/reply-1-x.sock", "");
     int accepted = 0;
     for (int i = 0; i < 2000; ++i) {
         std::string mutated = valid;
         for (int flips = g_rand_int_range(rand, 1, 4); flips > 0; --flips)
-            mutated[g_rand_int_range(rand, 0, static_cast<gint32>(mutated.size()))] = static_cast<char>(g_rand_int(rand));
+            mutated[g_rand_int_range(rand, 0, static_cast<gint32>(mutated.size()))] =
+                static_cast<char>(g_rand_int(rand));
         if (g_rand_boolean(rand))
             mutated.resize(g_rand_int_range(rand, 0, static_cast<gint32>(mutated.size())));
         auto parsed = ParseText(mutated);
@@ -144,10 +146,10 @@ TEST(LaunchTransport, SenderIsTheProgramAtTheFramesEndAndNoneWhenItChangedMidFra
     const std::string frame = Frame(kRequestMagic, "payload");
     struct Case {
         const char* name;
-        size_t firstPart;    // bytes written before the exec
-        bool exec;           // the rest written by /bin/sh
-        std::string sender;  // as the server records it
-        bool logged;         // "changed its executable while connected"
+        size_t firstPart;   // bytes written before the exec
+        bool exec;          // the rest written by /bin/sh
+        std::string sender; // as the server records it
+        bool logged;        // "changed its executable while connected"
     };
     const Case cases[] = {
         {"whole frame, no exec", frame.size(), false, self, false},
@@ -186,7 +188,8 @@ TEST(LaunchTransport, SenderIsTheProgramAtTheFramesEndAndNoneWhenItChangedMidFra
         for (gint64 until = g_get_monotonic_time() + 50000; g_get_monotonic_time() < until;)
             g_main_context_iteration(nullptr, FALSE);
         ASSERT_EQ(write(go[1], "g", 1), 1);
-        for (gint64 until = g_get_monotonic_time() + 5 * G_USEC_PER_SEC; calls == before && g_get_monotonic_time() < until;)
+        for (gint64 until = g_get_monotonic_time() + 5 * G_USEC_PER_SEC;
+             calls == before && g_get_monotonic_time() < until;)
             g_main_context_iteration(nullptr, FALSE);
         int status = 0;
         waitpid(child, &status, 0);

@@ -57,12 +57,13 @@ void Later(std::function<void()> answer)
         return;
     }
     auto* held = new std::function<void()>(std::move(answer));
-    g_timeout_add_full(G_PRIORITY_DEFAULT, 10,
-                       [](gpointer data) -> gboolean {
-                           (*static_cast<std::function<void()>*>(data))();
-                           return G_SOURCE_REMOVE;
-                       },
-                       held, [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
+    g_timeout_add_full(
+        G_PRIORITY_DEFAULT, 10,
+        [](gpointer data) -> gboolean {
+            (*static_cast<std::function<void()>*>(data))();
+            return G_SOURCE_REMOVE;
+        },
+        held, [](gpointer data) { delete static_cast<std::function<void()>*>(data); });
 }
 
 void Preparation(bool restoreSide)
@@ -72,7 +73,8 @@ void Preparation(bool restoreSide)
         velurio_cloud_deinitialize();
         return;
     }
-    if (!gClient->answerPreparation) return;
+    if (!gClient->answerPreparation)
+        return;
     bool ok = gClient->preparationOk;
     Later([restoreSide, ok]() {
         if (restoreSide)
@@ -82,8 +84,14 @@ void Preparation(bool restoreSide)
     });
 }
 
-void BackupPreparationCb() { Preparation(false); }
-void RestorePreparationCb() { Preparation(true); }
+void BackupPreparationCb()
+{
+    Preparation(false);
+}
+void RestorePreparationCb()
+{
+    Preparation(true);
+}
 
 void KeysAndDatesCb(void*)
 {
@@ -94,10 +102,12 @@ void KeysAndDatesCb(void*)
     velurio_cloud_record_create(&record);
     velurio_cloud_record_set_key(record, kKey);
     velurio_cloud_record_set_date(record, std::to_string(++gClient->dateCounter).c_str());
-    if (velurio_cloud_list_add(list, record) != 0) velurio_cloud_record_destroy(record);
+    if (velurio_cloud_list_add(list, record) != 0)
+        velurio_cloud_record_destroy(record);
     Later([list]() {
         velurio_cloud_backup_record_send_keys_and_dates(list, true);
-        if (list) velurio_cloud_list_destroy(list);
+        if (list)
+            velurio_cloud_list_destroy(list);
     });
 }
 
@@ -117,9 +127,11 @@ void BackupCb(velurio_cloud_list_h list, void*)
     if (gClient->write == Write::FailsButPathAnswered)
         written = !written;
     if (gClient->write == Write::ReplacedAfterWrite)
-        cloud::WriteRecordsFile(path, {cloud::Record{std::string(kKey), std::string("1"), std::string("planted"), false}});
+        cloud::WriteRecordsFile(path,
+                                {cloud::Record{std::string(kKey), std::string("1"), std::string("planted"), false}});
     velurio_cloud_list_destroy(list);
-    Later([path, written]() { velurio_cloud_backup_record_send_backup_path(written ? path.c_str() : nullptr, written); });
+    Later(
+        [path, written]() { velurio_cloud_backup_record_send_backup_path(written ? path.c_str() : nullptr, written); });
 }
 
 void RestorationPathCb()
@@ -324,8 +336,8 @@ TEST_F(CloudJobTest, OverlappingRequestsBecomeQueuedJobsWithTheirOwnUserData)
     RegisterBackup(&b, false);
     RegisterRestore(&c);
     RunJobs(3);
-    EXPECT_EQ(mClient.events, (Events{"preparation", "keys_and_dates", "backup", "completed:1",  //
-                                      "preparation", "keys_and_dates", "completed:1",            //
+    EXPECT_EQ(mClient.events, (Events{"preparation", "keys_and_dates", "backup", "completed:1", //
+                                      "preparation", "keys_and_dates", "completed:1",           //
                                       "preparation", "restoration_path", "restoration", "completed:1"}));
     EXPECT_EQ(mClient.completedData, (std::vector<void*>{&a, &b, &c}));
     std::vector<std::string> reports = Reports();
@@ -337,8 +349,7 @@ TEST_F(CloudJobTest, OverlappingRequestsBecomeQueuedJobsWithTheirOwnUserData)
 TEST_F(CloudJobTest, RefusedOrMissingAnswersEndTheJobAsFailed)
 {
     // No job waits: answers are out of turn.
-    EXPECT_EQ(velurio_cloud_backup_record_send_preparation_completed_response(true),
-              VELURIO_CLOUD_ERROR_INVALID_STATE);
+    EXPECT_EQ(velurio_cloud_backup_record_send_preparation_completed_response(true), VELURIO_CLOUD_ERROR_INVALID_STATE);
     EXPECT_EQ(velurio_cloud_restore_record_send_restoration_path("/x", true), VELURIO_CLOUD_ERROR_INVALID_STATE);
 
     mClient.preparationOk = false;
@@ -363,8 +374,7 @@ TEST_F(CloudJobTest, RefusedOrMissingAnswersEndTheJobAsFailed)
     RunJobs(3);
     EXPECT_EQ(mClient.events, (Events{"preparation", "completed:0"}));
     EXPECT_NE(JsonValue(Reports()[2], "$.error").find("no answer"), std::string::npos);
-    EXPECT_EQ(velurio_cloud_backup_record_send_preparation_completed_response(true),
-              VELURIO_CLOUD_ERROR_INVALID_STATE);
+    EXPECT_EQ(velurio_cloud_backup_record_send_preparation_completed_response(true), VELURIO_CLOUD_ERROR_INVALID_STATE);
 
     // Completion never reported: the next queued job still runs.
     Fresh();
@@ -374,7 +384,7 @@ TEST_F(CloudJobTest, RefusedOrMissingAnswersEndTheJobAsFailed)
     g_unlink(cloud::FaultsFilePath().c_str());
     RegisterBackup(this, false);
     RunJobs(5);
-    EXPECT_EQ(mClient.events, (Events{"preparation", "keys_and_dates", "backup",  //
+    EXPECT_EQ(mClient.events, (Events{"preparation", "keys_and_dates", "backup", //
                                       "preparation", "keys_and_dates", "completed:1"}));
     EXPECT_EQ(JsonValue(Reports()[3], "$.status"), "no_completion");
     EXPECT_EQ(JsonValue(Reports()[3], "$.completion_reported"), "false");
@@ -490,10 +500,12 @@ TEST(CloudFaults, ControlTextNamesFaultsBetweenSeparatorsAndComments)
         cloud::FaultSet faults;
         std::vector<std::string> unknown;
     } cases[] = {
-        {"two_records\nmove_next # only the first record is reached", cloud::kFaultTwoRecords | cloud::kFaultMoveNext, {}},
+        {"two_records\nmove_next # only the first record is reached",
+         cloud::kFaultTwoRecords | cloud::kFaultMoveNext,
+         {}},
         {"# all commented out: move_first\n", 0, {}},
-        {"no_key,no_value;empty_file\tcomplete_never\r\n", cloud::kFaultNoKey | cloud::kFaultNoValue |
-                                                              cloud::kFaultEmptyFile | cloud::kFaultCompleteNever,
+        {"no_key,no_value;empty_file\tcomplete_never\r\n",
+         cloud::kFaultNoKey | cloud::kFaultNoValue | cloud::kFaultEmptyFile | cloud::kFaultCompleteNever,
          {}},
         {"list_create bogus#x\nget_current", cloud::kFaultListCreate | cloud::kFaultGetCurrent, {"bogus"}},
     };

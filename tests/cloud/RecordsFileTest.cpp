@@ -45,7 +45,8 @@ std::vector<Record> SampleRecords()
 
 bool Same(const std::vector<Record>& a, const std::vector<Record>& b)
 {
-    if (a.size() != b.size()) return false;
+    if (a.size() != b.size())
+        return false;
     for (size_t i = 0; i < a.size(); ++i)
         if (a[i].key != b[i].key || a[i].date != b[i].date || a[i].value != b[i].value || a[i].failed != b[i].failed)
             return false;
@@ -54,7 +55,8 @@ bool Same(const std::vector<Record>& a, const std::vector<Record>& b)
 
 void PutU32(std::string& image, size_t at, uint32_t v)
 {
-    for (int i = 0; i < 4; ++i) image[at + i] = static_cast<char>((v >> (8 * i)) & 0xff);
+    for (int i = 0; i < 4; ++i)
+        image[at + i] = static_cast<char>((v >> (8 * i)) & 0xff);
 }
 
 // Recomputes the trailing SHA-256 so that a crafted body reaches the parser.
@@ -168,7 +170,8 @@ TEST_F(RecordsFileTest, WellSignedButInconsistentContentIsRefused)
         c.damage(damaged);
         damaged = Resign(damaged);
         out.assign(1, Record());
-        EXPECT_EQ(cloud::DecodeRecords(damaged.data(), damaged.size(), out), VELURIO_CLOUD_ERROR_INVALID_FILE) << c.what;
+        EXPECT_EQ(cloud::DecodeRecords(damaged.data(), damaged.size(), out), VELURIO_CLOUD_ERROR_INVALID_FILE)
+            << c.what;
         EXPECT_TRUE(out.empty()) << c.what;
     }
     // Random bodies behind a valid header and digest: an error or a full
@@ -177,7 +180,8 @@ TEST_F(RecordsFileTest, WellSignedButInconsistentContentIsRefused)
     for (int i = 0; i < 3000; ++i) {
         std::string body = image.substr(0, 16);
         body.resize(16 + random() % 64);
-        for (size_t j = 12; j < body.size(); ++j) body[j] = static_cast<char>(random() % (j < 16 ? 3 : 256));
+        for (size_t j = 12; j < body.size(); ++j)
+            body[j] = static_cast<char>(random() % (j < 16 ? 3 : 256));
         body = Resign(body + std::string(32, '\0'));
         int ret = cloud::DecodeRecords(body.data(), body.size(), out);
         if (ret != VELURIO_CLOUD_ERROR_NONE) {
@@ -242,7 +246,8 @@ TEST_F(RecordsFileTest, FailedWriteLeavesTheOldFileIntact)
     // No temporary file is left behind.
     GDir* dir = g_dir_open(mDir.c_str(), 0, nullptr);
     ASSERT_NE(dir, nullptr);
-    while (const gchar* name = g_dir_read_name(dir)) EXPECT_FALSE(g_str_has_prefix(name, "backup.dat.")) << name;
+    while (const gchar* name = g_dir_read_name(dir))
+        EXPECT_FALSE(g_str_has_prefix(name, "backup.dat.")) << name;
     g_dir_close(dir);
 
     EXPECT_EQ(cloud::WriteRecordsFile(Path("no/such/dir/x.dat"), old), VELURIO_CLOUD_ERROR_IO_ERROR);

@@ -69,7 +69,10 @@ std::string Cell(const std::string& db, const std::string& sql)
     return rows.empty() || rows[0].empty() ? "<none>" : rows[0][0];
 }
 
-bool Has(const std::string& log, const std::string& text) { return log.find(text) != std::string::npos; }
+bool Has(const std::string& log, const std::string& text)
+{
+    return log.find(text) != std::string::npos;
+}
 
 TEST(DataManagerStart, FreshDeviceThenSecondStart)
 {
@@ -84,7 +87,8 @@ TEST(DataManagerStart, FreshDeviceThenSecondStart)
     // The version file is new: the chains run from 0.0 and 2.0 is stored.
     EXPECT_TRUE(Has(first.log, "Need to upgrade DB : CurrentVersion[-1.0], LastestVersion[2.0]"));
     EXPECT_TRUE(Has(first.log, "UpgradeDBTables < 1.0 : ALTER TABLE SETTING_TABLE ADD NotificationPopup INT;"));
-    EXPECT_LT(first.log.find("UpgradeDBTables < 0.1 : "), first.log.find("UpgradeDBTables < 1.0 : ALTER TABLE SETTING"));
+    EXPECT_LT(first.log.find("UpgradeDBTables < 0.1 : "),
+              first.log.find("UpgradeDBTables < 1.0 : ALTER TABLE SETTING"));
     const sqlite_test::Rows version{{"2.0"}};
     EXPECT_EQ(sqlite_test::QueryRows(db + ".version.db", "SELECT dbVersion FROM VERSION_TABLE"), version);
     EXPECT_LT(first.log.find("newCpTypeStr : TWC"), first.log.find("weather data loaded"));
@@ -138,4 +142,4 @@ TEST(DataManagerStartChild, DISABLED_Start)
         std::printf("LOG %s\n", message.c_str());
 }
 
-}  // namespace
+} // namespace

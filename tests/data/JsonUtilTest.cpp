@@ -20,9 +20,11 @@ std::shared_ptr<JsonUtil> Parse(const std::string& text)
 TEST(JsonUtil, ValueTextsByType)
 {
     LogCapture log;
-    auto util = Parse(R"({"b":true,"f":false,"i":7,"n":-42,"d":7.9,"e":6.0,"s":"12","qq":"??","o":{},"a":[1],"z":null})");
-    const std::pair<const char*, const char*> expected[] = {{"b", "1"},        {"f", "0"},  {"i", "7"},  {"n", "-42"},
-                                                            {"d", "7.900000"}, {"e", "6.000000"}, {"s", "12"}, {"qq", "??"}};
+    auto util =
+        Parse(R"({"b":true,"f":false,"i":7,"n":-42,"d":7.9,"e":6.0,"s":"12","qq":"??","o":{},"a":[1],"z":null})");
+    const std::pair<const char*, const char*> expected[] = {{"b", "1"},   {"f", "0"},        {"i", "7"},
+                                                            {"n", "-42"}, {"d", "7.900000"}, {"e", "6.000000"},
+                                                            {"s", "12"},  {"qq", "??"}};
     for (const auto& [key, text] : expected)
         EXPECT_EQ(util->GetValueFromObject(key), text) << key;
     // Missing members, containers and null have no scalar type.
@@ -42,8 +44,9 @@ TEST(JsonUtil, ValueTextsByType)
 TEST(JsonUtil, LengthArgumentAndLoadFailures)
 {
     const char* text = R"({"a":1}garbage)";
-    EXPECT_EQ(JsonUtil::Make(text, 7)->GetValueFromObject("a"), "1");  // only the prefix is parsed
-    const std::pair<const char*, int> refused[] = {{text, static_cast<int>(strlen(text)) + 1}, {text, -1}, {nullptr, 0}};
+    EXPECT_EQ(JsonUtil::Make(text, 7)->GetValueFromObject("a"), "1"); // only the prefix is parsed
+    const std::pair<const char*, int> refused[] = {
+        {text, static_cast<int>(strlen(text)) + 1}, {text, -1}, {nullptr, 0}};
     for (const auto& [data, length] : refused) {
         LogCapture log;
         EXPECT_EQ(JsonUtil::Make(data, length)->GetValueFromObject("a"), "");
@@ -83,4 +86,4 @@ TEST(JsonUtil, NumbersAreReadAsTheLibraryReadsThem)
     }
 }
 
-}  // namespace
+} // namespace

@@ -29,26 +29,32 @@ Values Read(const std::string& text)
 
 TEST(RestoreMessageParser, MemberTypesAndOrder)
 {
-    EXPECT_READS(R"({"tempUnit":0,"autoRefreshTimeInterval":24,"useCurrentLocationAgreed":true,"useNotification":false})",
-                 0, 24, 1, 0);
+    EXPECT_READS(
+        R"({"tempUnit":0,"autoRefreshTimeInterval":24,"useCurrentLocationAgreed":true,"useNotification":false})", 0, 24,
+        1, 0);
     // Strings, doubles and another order read like the integer form; others are ignored.
-    EXPECT_READS(R"({"useNotification":"1","x":[],"useCurrentLocationAgreed":1.0,"autoRefreshTimeInterval":6.0,"tempUnit":"1"})",
-                 1, 6, 1, 1);
-    EXPECT_READS(R"({"tempUnit":true,"autoRefreshTimeInterval":1.9,"useCurrentLocationAgreed":2,"useNotification":"true"})",
-                 1, 1, 1, 0);
-    EXPECT_READS(R"({"tempUnit":"x","autoRefreshTimeInterval":"42abc","useCurrentLocationAgreed":"","useNotification":0})",
-                 0, 42, 0, 0);
+    EXPECT_READS(
+        R"({"useNotification":"1","x":[],"useCurrentLocationAgreed":1.0,"autoRefreshTimeInterval":6.0,"tempUnit":"1"})",
+        1, 6, 1, 1);
+    EXPECT_READS(
+        R"({"tempUnit":true,"autoRefreshTimeInterval":1.9,"useCurrentLocationAgreed":2,"useNotification":"true"})", 1,
+        1, 1, 0);
+    EXPECT_READS(
+        R"({"tempUnit":"x","autoRefreshTimeInterval":"42abc","useCurrentLocationAgreed":"","useNotification":0})", 0,
+        42, 0, 0);
     EXPECT_READS(R"({"tempUnit":1,"autoRefreshTimeInterval":6,"useCurrentLocationAgreed":true})", 1, 6, 1, 0);
     // 64-bit values beyond 32 bits saturate in the text-to-int conversion.
-    EXPECT_READS(R"({"tempUnit":4294967296,"autoRefreshTimeInterval":-4294967296,"useCurrentLocationAgreed":4294967296})",
-                 INT32_MAX, INT32_MIN, 1, 0);
+    EXPECT_READS(
+        R"({"tempUnit":4294967296,"autoRefreshTimeInterval":-4294967296,"useCurrentLocationAgreed":4294967296})",
+        INT32_MAX, INT32_MIN, 1, 0);
 }
 
 TEST(RestoreMessageParser, QuestionMarkAndUnreadableDocuments)
 {
     LogCapture log;
-    EXPECT_READS(R"({"tempUnit":"?","autoRefreshTimeInterval":"?","useCurrentLocationAgreed":"?","useNotification":"?"})",
-                 0, 0, 0, 0);
+    EXPECT_READS(
+        R"({"tempUnit":"?","autoRefreshTimeInterval":"?","useCurrentLocationAgreed":"?","useNotification":"?"})", 0, 0,
+        0, 0);
     EXPECT_EQ(log.Count("Value is ?, so reset as NULL. It's CMAWeather's issue"), 4u);
     EXPECT_EQ(log.Count("(str.length() <= 0) [return]"), 4u);
 
@@ -58,7 +64,8 @@ TEST(RestoreMessageParser, QuestionMarkAndUnreadableDocuments)
         EXPECT_EQ(log.Count("Invalid Input Parameters"), 4u) << text;
     }
     // An overlong length is refused; the getters read again on every call.
-    std::string doc = R"({"tempUnit":7,"autoRefreshTimeInterval":6,"useCurrentLocationAgreed":true,"useNotification":true})";
+    std::string doc =
+        R"({"tempUnit":7,"autoRefreshTimeInterval":6,"useCurrentLocationAgreed":true,"useNotification":true})";
     EXPECT_EQ(RestoreMessageParser::Make(doc.c_str(), static_cast<int>(doc.size()) + 1)->GetTempUnit(), 0);
     auto parser = RestoreMessageParser::Make(doc.c_str(), static_cast<int>(doc.size()));
     EXPECT_TRUE(parser->GetUseNotification());
@@ -78,15 +85,15 @@ TEST(RestoreMessageParser, HostileMemberValues)
         bool wholeDocRefused; // the document fails to load: every member reads 0
     };
     const Hostile hostiles[] = {
-        {"overflowing double", "1e999", 0, false},  // "inf"
+        {"overflowing double", "1e999", 0, false}, // "inf"
         {"negative overflowing double", "-1e999", 0, false},
-        {"integer beyond 64 bits", "100000000000000000000", -1, false},  // as JSON-GLib reads it
+        {"integer beyond 64 bits", "100000000000000000000", -1, false}, // as JSON-GLib reads it
         {"fraction", "1.5", 1, false},
         {"string", "\"12\"", 12, false},
         {"null", "null", 0, false},
         {"array", "[]", 0, false},
         {"object", "{}", 0, false},
-        {"duplicate member", "5,\"%s\":0", 0, false},  // the last one counts
+        {"duplicate member", "5,\"%s\":0", 0, false}, // the last one counts
         {"embedded NUL", "\"5\\u00007\"", 5, false},
         {"invalid UTF-8", "\"\xff\xfe\"", 0, true},
         {"1 MB digit string", "\"" + std::string(1 << 20, '1') + "\"", INT32_MAX, false},
@@ -117,11 +124,11 @@ TEST(RestoreMessageParser, FuzzCorpusReplay)
     ASSERT_NE(handle, nullptr) << dir;
     size_t files = 0;
     while (const gchar* name = g_dir_read_name(handle)) {
-        Read(sqlite_test::ReadFile(dir + "/" + name));  // a NUL-terminated copy, as the fuzz target makes
+        Read(sqlite_test::ReadFile(dir + "/" + name)); // a NUL-terminated copy, as the fuzz target makes
         ++files;
     }
     g_dir_close(handle);
     EXPECT_GE(files, 10u);
 }
 
-}  // namespace
+} // namespace

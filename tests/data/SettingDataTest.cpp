@@ -36,7 +36,8 @@ protected:
             started = true;
         }
         mPath = SettingDBController::GetInstance()->GetSettingDBFilePath();
-        sqlite_test::ExecSql(mPath, "DELETE FROM SETTING_TABLE; INSERT INTO SETTING_TABLE (TemperatureUnit) VALUES (1);");
+        sqlite_test::ExecSql(mPath,
+                             "DELETE FROM SETTING_TABLE; INSERT INTO SETTING_TABLE (TemperatureUnit) VALUES (1);");
         DataManager::GetInstance()->SetSetting(Setting::Make());
         DataManager::GetInstance()->LoadData();
     }
@@ -95,7 +96,7 @@ TEST_F(SettingAccess, NoRowMeansGuardedReadsAndNoWrites)
     sqlite_test::ExecSql(mPath, "DELETE FROM SETTING_TABLE;");
     LogCapture log;
     mDm->LoadData();
-    EXPECT_TRUE(log.Contains("weather data loaded"));  // SetCpType had nothing to write
+    EXPECT_TRUE(log.Contains("weather data loaded")); // SetCpType had nothing to write
     EXPECT_EQ(mDm->GetCpType(), "");
     EXPECT_EQ(BackupDataJsonBuilder::Make()->BuildBackupData(),
               R"({"tempUnit":0,"autoRefreshTimeInterval":0,"useCurrentLocationAgreed":false,"useNotification":false})");
@@ -118,12 +119,12 @@ TEST_F(SettingAccess, BackupDocumentRoundTrip)
         setting->SetAutoRefreshInterval(interval);
         setting->SetShowCurrentCityAgreement(!odd);
         setting->SetNotificationOn(odd);
-        setting->SetUseCurrentLocationOn(odd);  // not backed up
+        setting->SetUseCurrentLocationOn(odd); // not backed up
         mDm->SetSetting(setting);
 
         const std::string doc = BackupDataJsonBuilder::Make()->BuildBackupData();
-        EXPECT_EQ(doc, "{\"tempUnit\":" + std::to_string(unit) + ",\"autoRefreshTimeInterval\":" + std::to_string(interval) +
-                           ",\"useCurrentLocationAgreed\":" + (odd ? "false" : "true") +
+        EXPECT_EQ(doc, "{\"tempUnit\":" + std::to_string(unit) + ",\"autoRefreshTimeInterval\":" +
+                           std::to_string(interval) + ",\"useCurrentLocationAgreed\":" + (odd ? "false" : "true") +
                            ",\"useNotification\":" + (odd ? "true" : "false") + "}");
         auto parser = RestoreMessageParser::Make(doc.c_str(), static_cast<int>(doc.size()));
         EXPECT_EQ((std::array<int32_t, 4>{parser->GetTempUnit(), parser->GetAutoRefreshTimeInterval(),
@@ -136,4 +137,4 @@ TEST_F(SettingAccess, BackupDocumentRoundTrip)
     EXPECT_EQ(mDm->GetAutoRefreshInterval(), INT32_MIN);
 }
 
-}  // namespace
+} // namespace

@@ -30,14 +30,14 @@ TEST(WeatherAccess, CityListPersistsAndLookups)
 {
     DataManager* dm = DataManager::GetInstance();
     dm->InitializeDB();
-    dm->SetCityPtrVector(std::make_shared<CityPtrVector>(
-        CityPtrVector{MakeCity("A", false, false, 1), MakeCity("B:CurrentCity", true, true, 1), MakeCity("C", false, true, 1)}));
-    dm->LoadData();  // read back from the weather database
+    dm->SetCityPtrVector(std::make_shared<CityPtrVector>(CityPtrVector{
+        MakeCity("A", false, false, 1), MakeCity("B:CurrentCity", true, true, 1), MakeCity("C", false, true, 1)}));
+    dm->LoadData(); // read back from the weather database
     ASSERT_EQ(dm->GetCityPtrVector()->size(), 3u);
 
     EXPECT_EQ(dm->GetCityPtr(1)->GetLocationId(), "B:CurrentCity");
     EXPECT_EQ(dm->GetCityPtr(3), nullptr);
-    EXPECT_EQ(dm->GetCityPtr("c"), nullptr);  // exact comparison
+    EXPECT_EQ(dm->GetCityPtr("c"), nullptr); // exact comparison
     EXPECT_EQ(dm->GetCurrentCityPtr(), dm->GetCityPtr("B:CurrentCity"));
     auto needUpdate = dm->SelectNeedToUpdateCity();
     ASSERT_EQ(needUpdate->size(), 2u);
@@ -65,7 +65,7 @@ TEST(WeatherAccess, ForecastIndexRules)
     CityPtr city = MakeCity("X", false, true, 3);
     LogCapture log;
     EXPECT_EQ(data->GetHourlyPtr(city, 2), city->GetHourlyPtrVector()->at(2));
-    EXPECT_EQ(data->GetHourlyPtr(city, 3), city->GetHourlyPtrVector()->at(0));  // equal to the size: first entry
+    EXPECT_EQ(data->GetHourlyPtr(city, 3), city->GetHourlyPtrVector()->at(0)); // equal to the size: first entry
     EXPECT_EQ(data->GetHourlyPtr(city, 4), nullptr);
     EXPECT_TRUE(log.Contains("houlryIndex:4 [return]"));
     EXPECT_EQ(data->GetYesterdayPtr(city, 3), city->GetYesterdayHourPtrVector()->at(0));
@@ -73,7 +73,7 @@ TEST(WeatherAccess, ForecastIndexRules)
     EXPECT_EQ(data->GetWeeklyPtr(city, 3), nullptr);
 
     CityPtr empty = MakeCity("Y", false, true, 0);
-    EXPECT_EQ(data->GetHourlyPtr(empty, 0), nullptr);  // no first entry to fall back to
+    EXPECT_EQ(data->GetHourlyPtr(empty, 0), nullptr); // no first entry to fall back to
     EXPECT_EQ(data->GetWeeklyPtr(empty, 0), nullptr);
     // Never loaded: lookups answer empty.
     EXPECT_EQ(data->GetCurrentCityPtr(), nullptr);
@@ -85,7 +85,7 @@ TEST(WeatherAccess, ProviderTypeRenew)
     DataManager* dm = DataManager::GetInstance();
     CPType* cpType = CPType::GetInstance();
     auto setting = Setting::Make();
-    setting->SetCpType("accuweather");  // the comparison is exact
+    setting->SetCpType("accuweather"); // the comparison is exact
     dm->SetSetting(setting);
     ASSERT_EQ(vconf_set_int(SYSKEY_STANDALONE, 0), VCONF_OK);
     cpType->Renew();
@@ -107,4 +107,4 @@ TEST(WeatherAccess, ProviderTypeRenew)
     EXPECT_EQ(cpType->ConvertWeatherCPTypeToString(7), "");
 }
 
-}  // namespace
+} // namespace

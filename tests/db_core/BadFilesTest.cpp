@@ -37,8 +37,8 @@ TEST(BadDatabaseFiles, ForeignContentIsLeftAloneAndReadsAsNothing)
             WriteRawFile(dir + "/" + name, garbage);
         LogCapture capture;
         SettingDBController* setting = SettingDBController::GetInstance();
-        o["settingAccepted"] = Yes(capture.Contains(
-            "(FileHelper::GetInstance()->IsExists(GetSettingDBFilePath()) == true) [return]"));
+        o["settingAccepted"] =
+            Yes(capture.Contains("(FileHelper::GetInstance()->IsExists(GetSettingDBFilePath()) == true) [return]"));
         o["select"] = setting->Select() ? "row" : "none";
         setting->Update(Setting::Make());
         setting->UpgradeDB(0.0);
@@ -61,9 +61,15 @@ TEST(BadDatabaseFiles, ForeignContentIsLeftAloneAndReadsAsNothing)
         o["notADatabase"] = Yes(capture.Contains("pszErrorMsg : file is not a database"));
         o["recovered"] = Yes(capture.Contains("Recovered and initialized database"));
     });
-    EXPECT_EQ(seen, (Observations{{"settingAccepted", "yes"}, {"select", "none"}, {"versionFatal", "yes"},
-                                  {"versionNeed", "yes"}, {"versionRead", std::to_string(0.0)}, {"targets", "0"},
-                                  {"kept", "yesyesyesyes"}, {"notADatabase", "yes"}, {"recovered", "no"}}));
+    EXPECT_EQ(seen, (Observations{{"settingAccepted", "yes"},
+                                  {"select", "none"},
+                                  {"versionFatal", "yes"},
+                                  {"versionNeed", "yes"},
+                                  {"versionRead", std::to_string(0.0)},
+                                  {"targets", "0"},
+                                  {"kept", "yesyesyesyes"},
+                                  {"notADatabase", "yes"},
+                                  {"recovered", "no"}}));
 }
 
 TEST(BadDatabaseFiles, EmptyFileIsAcceptedAndItsMissingTableRemovesTheDatabases)
@@ -84,8 +90,8 @@ TEST(BadDatabaseFiles, EmptyFileIsAcceptedAndItsMissingTableRemovesTheDatabases)
             o["left"] += Exists(dir + "/" + name) ? std::string(name) + " " : "";
         o["left"] += Exists(dir + "/.json.txt") ? ".json.txt" : "";
     });
-    EXPECT_EQ(seen, (Observations{{"select", "none"}, {"log", "No result : 21"}, {"recovered", "yes"},
-                                  {"left", ".json.txt"}}));
+    EXPECT_EQ(seen, (Observations{
+                        {"select", "none"}, {"log", "No result : 21"}, {"recovered", "yes"}, {"left", ".json.txt"}}));
 }
 
 TEST(BadDatabaseFiles, UnwritableDirectoryFailsInitUntilItIsFixed)
@@ -100,8 +106,8 @@ TEST(BadDatabaseFiles, UnwritableDirectoryFailsInitUntilItIsFixed)
         }
         LogCapture capture;
         SettingDBController* setting = SettingDBController::GetInstance();
-        o["createGuard"] = Yes(capture.Contains(
-            "(dbConnector->DBInitializeForCreateTable(GetSettingDBFilePath()) == false) [return]"));
+        o["createGuard"] = Yes(
+            capture.Contains("(dbConnector->DBInitializeForCreateTable(GetSettingDBFilePath()) == false) [return]"));
         o["fatal"] = Yes(capture.Contains("SettingDBController.h: GetInstance(") &&
                          capture.Contains("[Fatal Error] Instance NOT initialized"));
         o["select"] = setting->Select() ? "row" : "none";
@@ -119,6 +125,11 @@ TEST(BadDatabaseFiles, UnwritableDirectoryFailsInitUntilItIsFixed)
         o["retried"] = read ? std::to_string(read->GetAutoRefreshInterval()) : "none";
         o["fatalAgain"] = Yes(capture.Contains("[Fatal Error] Instance NOT initialized"));
     });
-    EXPECT_EQ(seen, (Observations{{"createGuard", "yes"}, {"fatal", "yes"}, {"select", "none"}, {"readGuard", "yes"},
-                                  {"targets", "0"}, {"retried", "6"}, {"fatalAgain", "no"}}));
+    EXPECT_EQ(seen, (Observations{{"createGuard", "yes"},
+                                  {"fatal", "yes"},
+                                  {"select", "none"},
+                                  {"readGuard", "yes"},
+                                  {"targets", "0"},
+                                  {"retried", "6"},
+                                  {"fatalAgain", "no"}}));
 }

@@ -96,7 +96,7 @@ TEST(DBConnector, WaitsForAnotherProcessThroughTheBusyHandler)
     ASSERT_TRUE(ExecSql(path, "CREATE TABLE T (v INT);"));
     DBConnector* db = DBConnector::GetInstance();
 
-    {   // Released within the retries: our write waits and lands after the other one.
+    { // Released within the retries: our write waits and lands after the other one.
         WriteLockHolder holder;
         ASSERT_TRUE(holder.Start(path, 350, "INSERT INTO T VALUES (1);"));
         LogCapture capture;
@@ -115,7 +115,7 @@ TEST(DBConnector, WaitsForAnotherProcessThroughTheBusyHandler)
     // and that read is what waits.
     path = FreshDbDir() + "/busy-unopened.db";
     ASSERT_TRUE(ExecSql(path, "CREATE TABLE T (v INT); INSERT INTO T VALUES (1); INSERT INTO T VALUES (2);"));
-    {   // Held past the ten retries: the operation fails with SQLITE_BUSY.
+    { // Held past the ten retries: the operation fails with SQLITE_BUSY.
         WriteLockHolder holder;
         ASSERT_TRUE(holder.Start(path, -1, "INSERT INTO T VALUES (3);"));
         LogCapture capture;

@@ -140,9 +140,12 @@ TEST(SettingDBController, KeepsEveryFieldOfTheRow)
         o["integrity"] = IntegrityCheck(path);
     });
     const std::string cpType = DistinctSetting()->GetCpType();
-    EXPECT_EQ(seen, (Observations{{"roundTrip", "same"}, {"notificationTime", "4294967295"}, {"firstRow", "same"},
+    EXPECT_EQ(seen, (Observations{{"roundTrip", "same"},
+                                  {"notificationTime", "4294967295"},
+                                  {"firstRow", "same"},
                                   {"refreshed", "1234:0:" + cpType + ",1234:0:" + cpType},
-                                  {"city", "5:loc'2,5:loc'2"}, {"integrity", "ok"}}));
+                                  {"city", "5:loc'2,5:loc'2"},
+                                  {"integrity", "ok"}}));
 }
 
 TEST(SettingDBController, ReadsAnotherProcessesCommittedChangeAfterWaiting)

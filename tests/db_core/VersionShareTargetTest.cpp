@@ -38,8 +38,11 @@ TEST(VersionDBController, ReadsTheStoredVersionOnceAtStart)
             o["rows"] = std::to_string(QueryRows(path, "SELECT dbVersion FROM VERSION_TABLE").size());
             o["readAfter"] = std::to_string(version->GetCurrentDBVersion());
         });
-        Observations expected{{"need", c.need}, {"needAfter", c.need}, {"rows", "1"},
-                              {"read", std::to_string(c.read)}, {"readAfter", std::to_string(2.0)}};
+        Observations expected{{"need", c.need},
+                              {"needAfter", c.need},
+                              {"rows", "1"},
+                              {"read", std::to_string(c.read)},
+                              {"readAfter", std::to_string(2.0)}};
         if (!c.log.empty())
             expected["log"] = c.log;
         EXPECT_EQ(seen, expected);
@@ -80,7 +83,9 @@ TEST(ShareTargetDBController, KeepsTheListInMemoryAndInTheFile)
         o["upgradeTouched"] = ReadFile(path) == before ? "no" : "yes";
     });
     const std::string updated = "[com.app.one|\xE2\x9C\x93 new][com.app.two|][com.app.one|\xE2\x9C\x93 new]";
-    EXPECT_EQ(seen, (Observations{{"columns", "PK_ID INTEGER;AppID TEXT;PortID TEXT;"}, {"empty", ""},
-                                  {"memory", updated}, {"reloaded", updated + "[com.app.null|]"},
+    EXPECT_EQ(seen, (Observations{{"columns", "PK_ID INTEGER;AppID TEXT;PortID TEXT;"},
+                                  {"empty", ""},
+                                  {"memory", updated},
+                                  {"reloaded", updated + "[com.app.null|]"},
                                   {"upgradeTouched", "no"}}));
 }

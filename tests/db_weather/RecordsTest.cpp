@@ -10,12 +10,12 @@ TEST(WeatherRecords, TemperatureIsCutTowardZeroInBothScales)
     struct Case {
         double celsius, expectedC, expectedF;
     } cases[] = {
-        {21.37, 21.3, 70.4},  // 70.466 F
-        {-3.35, -3.3, 25.9},  // cut toward zero, not down
-        {21.3, 21.3, 70.3},   // 70.34 F
-        {-3.7, -3.7, 25.3},   // 25.34 F
-        {-16.0, -16.0, 3.1},  // 3.2 F is 3.1999... in binary: the cut keeps 3.1
-        {-17.8, -17.8, 0.0},  // -0.04 F cuts to zero
+        {21.37, 21.3, 70.4}, // 70.466 F
+        {-3.35, -3.3, 25.9}, // cut toward zero, not down
+        {21.3, 21.3, 70.3},  // 70.34 F
+        {-3.7, -3.7, 25.3},  // 25.34 F
+        {-16.0, -16.0, 3.1}, // 3.2 F is 3.1999... in binary: the cut keeps 3.1
+        {-17.8, -17.8, 0.0}, // -0.04 F cuts to zero
         {0.0, 0.0, 32.0},
     };
     for (const Case& c : cases) {

@@ -136,10 +136,11 @@ TEST(SqlText, StatementTextsArePreparedPerRecordAndNeverForAnEmptyVector)
     EXPECT_EQ(capture.Count("Query: INSERT INTO LIFE_INDEX_WEATHER_TABLE (FK_ID," + std::string(kLifeIndexColumns) +
                             ") VALUES ( " + Placeholders(57) + ")"),
               1u);
-    EXPECT_EQ(capture.Count("Query: INSERT INTO WEEKLY_WEATHER_TABLE (FK_ID,weeklyIndex,weatherIcon,weatherStatus,"
-                            "curTemperature,lowTemperature,highTemperature,date,websiteUrl,serverWeatherIcon) VALUES ( " +
-                            Placeholders(10) + ")"),
-              2u);
+    EXPECT_EQ(
+        capture.Count("Query: INSERT INTO WEEKLY_WEATHER_TABLE (FK_ID,weeklyIndex,weatherIcon,weatherStatus,"
+                      "curTemperature,lowTemperature,highTemperature,date,websiteUrl,serverWeatherIcon) VALUES ( " +
+                      Placeholders(10) + ")"),
+        2u);
     EXPECT_EQ(capture.Count("Query: INSERT INTO HOURLY_WEATHER_TABLE (FK_ID,hourlyIndex,hour,weatherIcon,"
                             "weatherStatus,curTemperature,lowTemperature,highTemperature,websiteUrl,precProbability,"
                             "serverWeatherIcon) VALUES ( " +

@@ -105,7 +105,8 @@ TEST(WeatherStorage, UpdateReplacesHoursAndUpdatesOnlyTheStoredDays)
     LogCapture capture;
     CityPtr removed = MakeFullCity(9);
     Db()->UpdateCity(removed);
-    EXPECT_TRUE(capture.Contains("it means that the city has been removed from mobile. so we don't need update [return]"));
+    EXPECT_TRUE(
+        capture.Contains("it means that the city has been removed from mobile. so we don't need update [return]"));
     EXPECT_EQ(Db()->GetNumberOfCities(), 1);
     EXPECT_EQ(QueryRows(file, "SELECT cityNameEng FROM CITY_TABLE"), (Rows{{"City 5"}}));
 }
@@ -233,7 +234,8 @@ TEST(WeatherStorage, OperationsGiveUpWithTheirFailureValueWhenTheFileCannotBeOpe
     EXPECT_FALSE(Db()->Init());
     EXPECT_TRUE(capture.Contains("(dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false) [return]"));
     EXPECT_TRUE(capture.Contains("(dbConnector->DBInitialize(GetWeatherDBFilePath(), true) == false) [return]"));
-    EXPECT_TRUE(capture.Contains("(dbConnector->DBInitializeForCreateTable(GetWeatherDBFilePath()) == false) [return]"));
+    EXPECT_TRUE(
+        capture.Contains("(dbConnector->DBInitializeForCreateTable(GetWeatherDBFilePath()) == false) [return]"));
     FreshDbDir();
 }
 

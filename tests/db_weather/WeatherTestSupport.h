@@ -31,23 +31,68 @@ struct LifeNumber {
 
 inline const std::vector<LifeNumber>& LifeNumbers()
 {
-#define WEATHER_NUMBER(path, Name)                                                                           \
-    LifeNumber{std::string(1, static_cast<char>(std::tolower(#Name[0]))) + (#Name + 1),                     \
-               [](const LifeIndex& l) { return static_cast<double>(l.path Get##Name()); },                 \
-               [](LifeIndex& l, double v) { l.path Set##Name(static_cast<decltype(l.path Get##Name())>(v)); }}
+#define WEATHER_NUMBER(path, Name)                                                                                     \
+    LifeNumber                                                                                                         \
+    {                                                                                                                  \
+        std::string(1, static_cast<char>(std::tolower(#Name[0]))) + (#Name + 1),                                       \
+            [](const LifeIndex& l) { return static_cast<double>(l.path Get##Name()); },                                \
+            [](LifeIndex& l, double v) { l.path Set##Name(static_cast<decltype(l.path Get##Name())>(v)); }             \
+    }
 #define L(Name) WEATHER_NUMBER(, Name)
 #define P(Name) WEATHER_NUMBER(GetPrecipitation()->, Name)
 #define W(Name) WEATHER_NUMBER(GetWind()->, Name)
-    static const std::vector<LifeNumber> numbers = {
-        L(Humidity), L(SunsetTime), L(SunriseTime), L(Pm25), L(Pm10), L(Aqi), L(UvIndex), L(Visibility), L(Pressure),
-        L(OutdoorExcercise), L(Comfort), L(Clothing), L(Skincare), L(Carwash), L(Allergy), L(AirPolution),
-        L(Traffic), L(Fishing), L(DryClothing), L(Cosmetic), L(FoodPoison), L(SpoiledFood), L(FrozenPipes),
-        L(Frostbite), L(Cold), L(Khai), L(AirDust), L(DrySkin), L(HeatStroke), L(Heat), L(Discomfort), L(Pollen),
-        P(PrecType), P(PrecProbability), P(PrecAmount), P(PrecAmountSnow), P(PrecAmountIce),
-        P(PrecProbabilityNight), P(PrecAmountNight), P(PrecAmountSnowNight), P(PrecAmountIceNight),
-        P(RainProbability), P(SnowProbability), P(IceProbability), P(RainProbabilityNight),
-        P(SnowProbabilityNight), P(IceProbabilityNight), W(WindDirection), W(WindSpeed), W(WindNightDirection),
-        W(WindNightSpeed), W(WindSpeedUnit)};
+    static const std::vector<LifeNumber> numbers = {L(Humidity),
+                                                    L(SunsetTime),
+                                                    L(SunriseTime),
+                                                    L(Pm25),
+                                                    L(Pm10),
+                                                    L(Aqi),
+                                                    L(UvIndex),
+                                                    L(Visibility),
+                                                    L(Pressure),
+                                                    L(OutdoorExcercise),
+                                                    L(Comfort),
+                                                    L(Clothing),
+                                                    L(Skincare),
+                                                    L(Carwash),
+                                                    L(Allergy),
+                                                    L(AirPolution),
+                                                    L(Traffic),
+                                                    L(Fishing),
+                                                    L(DryClothing),
+                                                    L(Cosmetic),
+                                                    L(FoodPoison),
+                                                    L(SpoiledFood),
+                                                    L(FrozenPipes),
+                                                    L(Frostbite),
+                                                    L(Cold),
+                                                    L(Khai),
+                                                    L(AirDust),
+                                                    L(DrySkin),
+                                                    L(HeatStroke),
+                                                    L(Heat),
+                                                    L(Discomfort),
+                                                    L(Pollen),
+                                                    P(PrecType),
+                                                    P(PrecProbability),
+                                                    P(PrecAmount),
+                                                    P(PrecAmountSnow),
+                                                    P(PrecAmountIce),
+                                                    P(PrecProbabilityNight),
+                                                    P(PrecAmountNight),
+                                                    P(PrecAmountSnowNight),
+                                                    P(PrecAmountIceNight),
+                                                    P(RainProbability),
+                                                    P(SnowProbability),
+                                                    P(IceProbability),
+                                                    P(RainProbabilityNight),
+                                                    P(SnowProbabilityNight),
+                                                    P(IceProbabilityNight),
+                                                    W(WindDirection),
+                                                    W(WindSpeed),
+                                                    W(WindNightDirection),
+                                                    W(WindNightSpeed),
+                                                    W(WindSpeedUnit)};
 #undef L
 #undef P
 #undef W

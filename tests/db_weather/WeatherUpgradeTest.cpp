@@ -82,16 +82,17 @@ const Fact kWeatherFacts[] = {
     {"C's current is reset before the walk stops at its missing life index",
      "SELECT curTemperature FROM CURRENT_WEATHER_TABLE WHERE FK_ID = $C", All("9999.0")},
     {"hourly 999.0 becomes 9999",
-     "SELECT group_concat(t) FROM (SELECT curTemperature t FROM HOURLY_WEATHER_TABLE WHERE FK_ID = $A ORDER BY hourlyIndex)",
+     "SELECT group_concat(t) FROM (SELECT curTemperature t FROM HOURLY_WEATHER_TABLE WHERE FK_ID = $A ORDER BY "
+     "hourlyIndex)",
      All("12.5,9999.0")},
-    {"daily 999.0 becomes 9999", "SELECT highTemperature FROM WEEKLY_WEATHER_TABLE WHERE FK_ID = $A AND date = 1700086400",
-     All("9999.0")},
-    {"an empty yesterday leads the days", "SELECT weatherIcon FROM WEEKLY_WEATHER_TABLE WHERE FK_ID = $A AND weeklyIndex = 0",
-     All("9999")},
+    {"daily 999.0 becomes 9999",
+     "SELECT highTemperature FROM WEEKLY_WEATHER_TABLE WHERE FK_ID = $A AND date = 1700086400", All("9999.0")},
+    {"an empty yesterday leads the days",
+     "SELECT weatherIcon FROM WEEKLY_WEATHER_TABLE WHERE FK_ID = $A AND weeklyIndex = 0", All("9999")},
     {"the first old day follows it", "SELECT date FROM WEEKLY_WEATHER_TABLE WHERE FK_ID = $A AND weeklyIndex = 1",
      All("1700000000")},
-    {"A's eighth old day is gone",
-     "SELECT COUNT(*), SUM(date = 1700604800) FROM WEEKLY_WEATHER_TABLE WHERE FK_ID = $A", All("8|0")},
+    {"A's eighth old day is gone", "SELECT COUNT(*), SUM(date = 1700604800) FROM WEEKLY_WEATHER_TABLE WHERE FK_ID = $A",
+     All("8|0")},
     {"B's seven days and yesterday are eight: its last day goes",
      "SELECT COUNT(*), SUM(date = 1700518400) FROM WEEKLY_WEATHER_TABLE WHERE FK_ID = $B", All("7|0")},
     {"C's too", "SELECT COUNT(*) FROM WEEKLY_WEATHER_TABLE WHERE FK_ID = $C", All("8")},
@@ -100,10 +101,10 @@ const Fact kWeatherFacts[] = {
      "WHERE FK_ID = $A",
      All("9999|9999|9999|9999|9999|9999.0|9999.0")},
     {"the UV index is no marker column", "SELECT uvIndex FROM LIFE_INDEX_WEATHER_TABLE WHERE FK_ID = $A", All("999")},
-    {"humidity -1 becomes 9999, a real pm10 stays", "SELECT humidity, pm10 FROM LIFE_INDEX_WEATHER_TABLE WHERE FK_ID = $B",
-     All("9999|55")},
-    {"A gets 24 empty yesterday hours", "SELECT COUNT(*), MIN(hour), MAX(hour) FROM YESTERDAY_WEATHER_TABLE WHERE FK_ID = $A",
-     All("24|9999|9999")},
+    {"humidity -1 becomes 9999, a real pm10 stays",
+     "SELECT humidity, pm10 FROM LIFE_INDEX_WEATHER_TABLE WHERE FK_ID = $B", All("9999|55")},
+    {"A gets 24 empty yesterday hours",
+     "SELECT COUNT(*), MIN(hour), MAX(hour) FROM YESTERDAY_WEATHER_TABLE WHERE FK_ID = $A", All("24|9999|9999")},
     {"B's marked yesterday hour becomes 9999",
      "SELECT hour, weatherIcon, curTemperature FROM YESTERDAY_WEATHER_TABLE WHERE FK_ID = $B AND hourlyIndex = 1",
      All("9999|9999|9999.0")},
@@ -114,22 +115,28 @@ const Fact kWeatherFacts[] = {
      All("0")},
     {"A already had a life index: C gets none", "SELECT COUNT(*) FROM LIFE_INDEX_WEATHER_TABLE WHERE FK_ID = $C",
      All("0")},
-    {"moon phases stay under their old ID", "SELECT COUNT(*) FROM MOON_PHASE_TABLE WHERE locationID = 'LOC_A'", All("2")},
+    {"moon phases stay under their old ID", "SELECT COUNT(*) FROM MOON_PHASE_TABLE WHERE locationID = 'LOC_A'",
+     All("2")},
     // Columns a version lacked get their ALTER default; flags read from 9999 are written back as set.
-    {"countryNameEng (0.1)", "SELECT countryNameEng FROM CITY_TABLE WHERE pageIndex = 0",
+    {"countryNameEng (0.1)",
+     "SELECT countryNameEng FROM CITY_TABLE WHERE pageIndex = 0",
      {"", "Germany", "Germany", "Germany", "Germany", "Germany"}},
     {"needToUpdate (0.5)", "SELECT needToUpdate FROM CITY_TABLE WHERE pageIndex = 1", {"1", "0", "0", "0", "0", "0"}},
     {"isSummerTime (0.7)", "SELECT isSummerTime FROM CITY_TABLE WHERE pageIndex = 1", {"1", "1", "0", "0", "0", "0"}},
-    {"hourly websiteUrl (0.2)", "SELECT websiteUrl FROM HOURLY_WEATHER_TABLE WHERE FK_ID = $B AND hourlyIndex = 0",
+    {"hourly websiteUrl (0.2)",
+     "SELECT websiteUrl FROM HOURLY_WEATHER_TABLE WHERE FK_ID = $B AND hourlyIndex = 0",
      {"", "https://w.example/2/h0", "https://w.example/2/h0", "https://w.example/2/h0", "https://w.example/2/h0",
       "https://w.example/2/h0"}},
-    {"pm25 (0.3), comfort (0.4), dryskin (0.6)", "SELECT pm25, comfort, drySkin FROM LIFE_INDEX_WEATHER_TABLE WHERE FK_ID = $B",
+    {"pm25 (0.3), comfort (0.4), dryskin (0.6)",
+     "SELECT pm25, comfort, drySkin FROM LIFE_INDEX_WEATHER_TABLE WHERE FK_ID = $B",
      {"9999|9999|9999", "35|2|9999", "35|2|3", "35|2|3", "35|2|3", "35|2|3"}},
-    {"precProbabilityNight (0.8)", "SELECT precProbabilityNight FROM LIFE_INDEX_WEATHER_TABLE WHERE FK_ID = $B",
+    {"precProbabilityNight (0.8)",
+     "SELECT precProbabilityNight FROM LIFE_INDEX_WEATHER_TABLE WHERE FK_ID = $B",
      {"9999.0", "9999.0", "40.0", "40.0", "40.0", "40.0"}},
     {"uvIndexText (1.1), pressure (1.2), windSpeed (1.4)",
      "SELECT uvIndexText, pressure, windSpeed FROM LIFE_INDEX_WEATHER_TABLE WHERE FK_ID = $B",
-     {"|9999.0|9999.0", "|9999.0|9999.0", "|9999.0|9999.0", "High|1013.25|3.5", "High|1013.25|3.5", "High|1013.25|3.5"}},
+     {"|9999.0|9999.0", "|9999.0|9999.0", "|9999.0|9999.0", "High|1013.25|3.5", "High|1013.25|3.5",
+      "High|1013.25|3.5"}},
     {"hourly precProbability (1.3)",
      "SELECT precProbability FROM HOURLY_WEATHER_TABLE WHERE FK_ID = $B AND hourlyIndex = 0",
      {"9999.0", "9999.0", "9999.0", "20.5", "20.5", "20.5"}},
@@ -141,8 +148,9 @@ const Fact kWeatherFacts[] = {
      "SELECT l.rainProbability, c.serverWeatherIcon FROM LIFE_INDEX_WEATHER_TABLE l, CURRENT_WEATHER_TABLE c "
      "WHERE l.FK_ID = $B AND c.FK_ID = $B",
      {"9999.0|9999", "9999.0|9999", "9999.0|9999", "9999.0|9999", "10.0|105", "10.0|105"}},
-    {"columns of 2.0", "SELECT c.stateName, l.khai, l.windNightCardinal FROM CITY_TABLE c, LIFE_INDEX_WEATHER_TABLE l "
-                       "WHERE c.pageIndex = 1 AND l.FK_ID = $B",
+    {"columns of 2.0",
+     "SELECT c.stateName, l.khai, l.windNightCardinal FROM CITY_TABLE c, LIFE_INDEX_WEATHER_TABLE l "
+     "WHERE c.pageIndex = 1 AND l.FK_ID = $B",
      All("|9999|9999")},
     {"no table of an old name is left",
      "SELECT COUNT(*) FROM sqlite_master WHERE name IN ('EXTRA_WEATHER_TABLE', 'VERSION_TABLE')", All("0")},
@@ -167,7 +175,8 @@ using Schema = std::map<std::string, std::set<std::pair<std::string, std::string
 Schema SchemaOf(const std::string& file)
 {
     Schema schema;
-    for (const auto& row : QueryRows(file, "SELECT name FROM sqlite_master WHERE type = 'table' AND name LIKE '%TABLE'"))
+    for (const auto& row :
+         QueryRows(file, "SELECT name FROM sqlite_master WHERE type = 'table' AND name LIKE '%TABLE'"))
         for (const auto& column : sqlite_test::TableColumns(file, row[0])) {
             std::string name = column.name;
             std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -215,8 +224,9 @@ TEST_P(WeatherUpgrade, OldFilesGetTheLatestSchemaAndTheirDataMigrated)
 
     EXPECT_EQ(One(dir + "/.version.db", "SELECT dbVersion FROM VERSION_TABLE"), "2.0");
     // NotificationPopup came with 1.0: older rows hold NULL there, which reads as off.
-    EXPECT_EQ(One(dir + "/.setting.db", "SELECT TemperatureUnit, AutoRefreshInterval, NotificationPopup FROM SETTING_TABLE"),
-              std::stod(version) < 1.0 ? "1|3|NULL" : "1|3|1");
+    EXPECT_EQ(
+        One(dir + "/.setting.db", "SELECT TemperatureUnit, AutoRefreshInterval, NotificationPopup FROM SETTING_TABLE"),
+        std::stod(version) < 1.0 ? "1|3|NULL" : "1|3|1");
     auto setting = SettingDBController::GetInstance()->Select();
     ASSERT_TRUE(setting);
     EXPECT_EQ(setting->GetNotificationPopup(), std::stod(version) < 1.0 ? 0 : 1);
@@ -229,8 +239,8 @@ TEST_P(WeatherUpgrade, OldFilesGetTheLatestSchemaAndTheirDataMigrated)
     EXPECT_EQ(capture.Contains("UpgradeDBTables : DROP TABLE VERSION_TABLE;"), version == "0.0");
     EXPECT_EQ(capture.Contains("UpgradeDBTables < 1.0 : ALTER TABLE SETTING_TABLE ADD NotificationPopup INT;"),
               std::stod(version) < 1.0);
-    for (const char* line : {"already exist [break]", "lifeIndexPtr is null [break]", "there is no LifeIndexPtr [break]",
-                             "there are 8 weekly ptr. so delete last one"})
+    for (const char* line : {"already exist [break]", "lifeIndexPtr is null [break]",
+                             "there is no LifeIndexPtr [break]", "there are 8 weekly ptr. so delete last one"})
         EXPECT_TRUE(capture.Contains(line)) << line;
 
     // A second start finds 2.0 and upgrades nothing.
@@ -263,8 +273,8 @@ TEST(WeatherUpgradeMigrations, EarlyExitsLeaveTheLaterCitiesAsTheyWere)
     const Fact facts[] = {
         {"the marked ID is not marked twice", "SELECT locationId FROM CITY_TABLE WHERE pageIndex = 1",
          All("LOC_M:CurrentCity")},
-        {"the first city gets an empty life index", "SELECT COUNT(*), humidity FROM LIFE_INDEX_WEATHER_TABLE WHERE FK_ID = $A",
-         All("1|9999")},
+        {"the first city gets an empty life index",
+         "SELECT COUNT(*), humidity FROM LIFE_INDEX_WEATHER_TABLE WHERE FK_ID = $A", All("1|9999")},
         {"the first city gets 24 yesterday hours", "SELECT COUNT(*) FROM YESTERDAY_WEATHER_TABLE WHERE FK_ID = $A",
          All("24")},
         {"the second keeps its own two", "SELECT COUNT(*) FROM YESTERDAY_WEATHER_TABLE WHERE FK_ID = $B", All("2")},

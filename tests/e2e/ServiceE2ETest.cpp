@@ -113,9 +113,10 @@ int SendAs(const char* caller, const std::string& operation)
         EXPECT_TRUE(test_process::CopyExecutable(WEATHER_FIXTURE_DIR "/fixture_sender", program));
     }
     const bool platformSigned = std::string(caller) != kStranger;
-    EXPECT_TRUE(device::InstallApp({caller, "com.test.senders", platformSigned ? "velurio-platform" : "other", program}));
+    EXPECT_TRUE(
+        device::InstallApp({caller, "com.test.senders", platformSigned ? "velurio-platform" : "other", program}));
     const int exit = test_process::RunTool({program, kService, "--op", operation}).exit;
-    return exit < 0     ? -1
+    return exit < 0    ? -1
            : exit == 0 ? APP_CONTROL_ERROR_NONE
            : exit == 3 ? APP_CONTROL_ERROR_TIMED_OUT
                        : APP_CONTROL_ERROR_LAUNCH_FAILED;
@@ -183,8 +184,8 @@ TEST_F(ServiceE2ETest, BackupChangeRestoreAndGetInfo)
     ToolRun info = Backupctl({"--json", "info"});
     ASSERT_EQ(info.exit, 0) << info.out;
     EXPECT_EQ(JsonValue(info.out, "$.keys[0].key"), "backup_item_tavo_weather") << info.out;
-    EXPECT_TRUE(g_regex_match_simple("^[0-9]{13}$", JsonValue(info.out, "$.keys[0].date").c_str(), GRegexCompileFlags(0),
-                                     GRegexMatchFlags(0)));
+    EXPECT_TRUE(g_regex_match_simple("^[0-9]{13}$", JsonValue(info.out, "$.keys[0].date").c_str(),
+                                     GRegexCompileFlags(0), GRegexMatchFlags(0)));
     EXPECT_FALSE(g_file_test(BackupFile().c_str(), G_FILE_TEST_EXISTS));
     EXPECT_GT(ReapService(), 0);
 }
@@ -275,9 +276,14 @@ TEST_F(ServiceE2ETest, InjectedLibraryFailuresReachTheirPaths)
     } cases[] = {
         {{"backup", "list_create"}, std::string("velurio_cloud_list_create") + kFail, nullptr, nullptr},
         {{"info", "list_create"}, std::string("velurio_cloud_list_create") + kFail, nullptr, nullptr},
-        {{"backup", "move_first"}, std::string("velurio_cloud_list_move_to_first") + kFail, "succeeded", "\"value\":null"},
+        {{"backup", "move_first"},
+         std::string("velurio_cloud_list_move_to_first") + kFail,
+         "succeeded",
+         "\"value\":null"},
         {{"backup", "no_key"}, "BackupCompletedCb() SUCCEEDED", "succeeded", "\"value\":null"},
-        {{"backup", "two_records", "move_next"}, std::string("velurio_cloud_list_move_to_next") + kFail, "succeeded",
+        {{"backup", "two_records", "move_next"},
+         std::string("velurio_cloud_list_move_to_next") + kFail,
+         "succeeded",
          "\"value\":null"},
         {{"backup", "get_current"}, std::string("velurio_cloud_list_get_current_record") + kFail, nullptr, nullptr},
         {{"restore", "no_value"}, "value is null", nullptr, "\"failed\":true"},
@@ -326,7 +332,8 @@ TEST_F(ServiceE2ETest, KilledRestoresLeaveSoundDatabases)
         close(stop[1]);
         struct pollfd closed = {stop[0], POLLIN, 0};
         for (int i = 1; poll(&closed, 1, 50) == 0; i = i % 24 + 1)
-            sqlite_test::ExecSql(dbDir + ".setting.db", "UPDATE SETTING_TABLE SET AutoRefreshInterval = " + std::to_string(i));
+            sqlite_test::ExecSql(dbDir + ".setting.db",
+                                 "UPDATE SETTING_TABLE SET AutoRefreshInterval = " + std::to_string(i));
         return 0;
     });
     close(stop[0]);

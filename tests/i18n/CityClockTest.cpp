@@ -57,7 +57,7 @@ TEST_F(CityClockTest, LocalTimeFromBaseTime)
         {"UTC0", 5.5, false, WEATHER_CP_TYPE_TWC, false, 19800},
         {"UTC0", -3.5, false, WEATHER_CP_TYPE_TWC, false, -12600},
         {"UTC0", 5.75, false, WEATHER_CP_TYPE_TWC, false, 20700},
-        {"UTC0", -0.0001, false, WEATHER_CP_TYPE_TWC, false, 0},   // -0.36 s truncates to 0
+        {"UTC0", -0.0001, false, WEATHER_CP_TYPE_TWC, false, 0},    // -0.36 s truncates to 0
         {"UTC0", 1.00013, false, WEATHER_CP_TYPE_TWC, false, 3600}, // 3600.468 s
         {"JST-9", 5.5, false, WEATHER_CP_TYPE_TWC, false, 19800 - 32400},
         {"NST3:30", 0, false, WEATHER_CP_TYPE_TWC, false, 12600},
@@ -67,7 +67,7 @@ TEST_F(CityClockTest, LocalTimeFromBaseTime)
         {"UTC0", 1, true, WEATHER_CP_TYPE_CMAWEATHER, false, 7200},
         {"UTC0", 1, true, WEATHER_CP_TYPE_WCN, false, 7200},
         {"JST-9", -3.5, true, WEATHER_CP_TYPE_KWEATHER, true, 0},
-        {"UTC0", 1e12, false, WEATHER_CP_TYPE_TWC, false, 0},       // no clock has it: logged, ignored
+        {"UTC0", 1e12, false, WEATHER_CP_TYPE_TWC, false, 0}, // no clock has it: logged, ignored
     };
     for (const auto& c : cases) {
         ScopedLocaleEnv env("en_US.UTF-8", c.tz);
@@ -101,11 +101,11 @@ TEST_F(CityClockTest, DayAndNightEdges)
         unsigned int utc;
         bool isDay, hourlyIsDay;
     } cases[] = {
-        {day + 4 * 3600 - 60, false, false},           // city 05:59
-        {day + 4 * 3600, true, false},                 // city 06:00
-        {day + 16 * 3600 + 29 * 60, true, true},       // city 18:29
-        {day + 16 * 3600 + 30 * 60, false, true},      // city 18:30
-        {day + 18 * 3600 + 30 * 60, false, false},     // unshifted 18:30
+        {day + 4 * 3600 - 60, false, false},       // city 05:59
+        {day + 4 * 3600, true, false},             // city 06:00
+        {day + 16 * 3600 + 29 * 60, true, true},   // city 18:29
+        {day + 16 * 3600 + 30 * 60, false, true},  // city 18:30
+        {day + 18 * 3600 + 30 * 60, false, false}, // unshifted 18:30
         {day + 6 * 3600, true, true},
     };
     for (const auto& c : cases) {
@@ -146,10 +146,10 @@ TEST_F(FixedClock, DISABLED_TodayEdges)
         unsigned int time;
         bool today;
     } cases[] = {
-        {0, midnight, true},          {0, midnight - 1, false},
-        {0, midnight + 86399, true},  {0, midnight + 86400, false},
-        {11, midnight + 86400, true}, {11, midnight, false},     // the city is already on the 7th
-        {-14, midnight - 86400, true}, {-14, midnight, false},   // still the 5th
+        {0, midnight, true},           {0, midnight - 1, false},
+        {0, midnight + 86399, true},   {0, midnight + 86400, false},
+        {11, midnight + 86400, true},  {11, midnight, false},  // the city is already on the 7th
+        {-14, midnight - 86400, true}, {-14, midnight, false}, // still the 5th
     };
     for (const auto& c : cases)
         EXPECT_EQ(mTime->GetIsToday(MakeCity(c.gmtOffset, false), c.time), c.today) << c.gmtOffset << " " << c.time;

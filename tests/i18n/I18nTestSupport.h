@@ -5,7 +5,6 @@
 #include <ctime>
 #include <string>
 
-
 // Sets LC_TIME and TZ for one scope (nullptr unsets), and restores both.
 class ScopedLocaleEnv {
 public:

@@ -149,7 +149,8 @@ TEST(ICUHelperTest, SameFormatterTwiceAtOnce)
     for (int round = 0; round < 2; ++round) {
         i18n_udate_format_h first = nullptr, second = nullptr;
         ASSERT_EQ(i18n_udate_create(I18N_UDATE_PATTERN, I18N_UDATE_PATTERN, "en_US", zone, -1, pattern, -1, &first), 0);
-        ASSERT_EQ(i18n_udate_create(I18N_UDATE_PATTERN, I18N_UDATE_PATTERN, "en_US", zone, -1, pattern, -1, &second), 0);
+        ASSERT_EQ(i18n_udate_create(I18N_UDATE_PATTERN, I18N_UDATE_PATTERN, "en_US", zone, -1, pattern, -1, &second),
+                  0);
         for (i18n_udate_format_h handle : {second, first}) {
             char utf8[32];
             int32_t length = 0;

@@ -88,9 +88,9 @@ TEST_F(IconMappingTest, ProviderAndPreferenceChooseTheWay)
         bool isDay;
         int32_t expected;
     } cases[] = {
-        {WEATHER_CP_TYPE_ACCUWEATHER, 7, true, 3},  {WEATHER_CP_TYPE_CMAWEATHER, 7, true, 4},
-        {WEATHER_CP_TYPE_KWEATHER, 7, true, 6},     {WEATHER_CP_TYPE_WEATHERNEWS_KR, 7, true, 6},
-        {WEATHER_CP_TYPE_TWC, 7, true, 13},         {WEATHER_CP_TYPE_WCN, 0, false, 18},
+        {WEATHER_CP_TYPE_ACCUWEATHER, 7, true, 3},    {WEATHER_CP_TYPE_CMAWEATHER, 7, true, 4},
+        {WEATHER_CP_TYPE_KWEATHER, 7, true, 6},       {WEATHER_CP_TYPE_WEATHERNEWS_KR, 7, true, 6},
+        {WEATHER_CP_TYPE_TWC, 7, true, 13},           {WEATHER_CP_TYPE_WCN, 0, false, 18},
         {WEATHER_CP_TYPE_WEATHERNEWS, 9999, true, 0},
     };
     for (const auto& c : cases) {
@@ -123,9 +123,9 @@ TEST(WeatherImageMapperTest, Names)
         const char* day;
         const char* night;
     } simple[] = {
-        {1, "sunny.png", "sunny.png"},           {3, "cloudy.png", "cloudy_night.png"},
-        {13, "rain_day.png", "rain_night.png"},  {17, "cloudy.png", "cloudy_night.png"},
-        {21, "snow_day.png", "snow_night.png"},  {23, "thunderstorm.png", "thunderstorm_night.png"},
+        {1, "sunny.png", "sunny.png"},          {3, "cloudy.png", "cloudy_night.png"},
+        {13, "rain_day.png", "rain_night.png"}, {17, "cloudy.png", "cloudy_night.png"},
+        {21, "snow_day.png", "snow_night.png"}, {23, "thunderstorm.png", "thunderstorm_night.png"},
         {24, "sunny.png", "sunny.png"},
     };
     for (const auto& c : simple) {

@@ -14,9 +14,8 @@ TEST(LanguageHelperTest, DirectionByExactLanguage)
         const char* language;
         bool rtl, hebrew, arabic;
     } cases[] = {
-        {"ar_AE.UTF-8", true, false, true},  {"ur_PK.UTF-8", true, false, false},
-        {"he_IL.UTF-8", false, true, false}, {"ar_AE", false, false, false},
-        {"en_US.UTF-8", false, false, false},
+        {"ar_AE.UTF-8", true, false, true}, {"ur_PK.UTF-8", true, false, false},  {"he_IL.UTF-8", false, true, false},
+        {"ar_AE", false, false, false},     {"en_US.UTF-8", false, false, false},
     };
     LanguageHelper* helper = LanguageHelper::GetInstance();
     for (const auto& c : cases) {

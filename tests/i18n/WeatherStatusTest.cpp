@@ -50,26 +50,30 @@ TEST_F(WeatherStatusTest, ProviderTablesAtTheirEdges)
         {&WeatherStatus::WeathernewsJPMappingString, 100, false, "IDS_WGT_POP_CLEAR_M_WEATHER", nullptr},
         {&WeatherStatus::WeathernewsJPMappingString, 108, true, "IDS_WGT_BODY_SUNNY_WITH_SOME_RAIN", nullptr},
         {&WeatherStatus::WeathernewsJPMappingString, 109, true, "IDS_WGT_POP_SUNNY", "check the icon number"},
-        {&WeatherStatus::WeathernewsJPMappingString, 124, false, "IDS_WGT_POP_CLEAR_M_WEATHER", "check the icon number"},
+        {&WeatherStatus::WeathernewsJPMappingString, 124, false, "IDS_WGT_POP_CLEAR_M_WEATHER",
+         "check the icon number"},
         {&WeatherStatus::WeathernewsJPMappingString, 200, false, "IDS_WGT_POP_CLOUDY", nullptr},
         {&WeatherStatus::WeathernewsJPMappingString, 850, true, "IDS_GN_BODY_HEAVY_RAIN_M_WEATHER", nullptr},
         {&WeatherStatus::WeathernewsJPMappingString, 881, false, "IDS_WGT_BODY_CLEAR_THEN_HEAVY_RAIN", nullptr},
         {&WeatherStatus::WeathernewsJPMappingString, 884, true, "IDS_WGT_BODY_SNOW_FOLLOWED_BY_HEAVY_RAIN", nullptr},
         {&WeatherStatus::WeathernewsJPMappingString, 885, true, "IDS_WGT_POP_SUNNY", "check the icon number"},
         {&WeatherStatus::WeathernewsKRMappingString, 1, false, "IDS_WGT_POP_CLEAR_M_WEATHER", nullptr},
-        {&WeatherStatus::WeathernewsKRMappingString, 6, false, "IDS_WGT_BODY_CLEAR_THEN_CLOUDING_OVER_M_STATUS", nullptr},
+        {&WeatherStatus::WeathernewsKRMappingString, 6, false, "IDS_WGT_BODY_CLEAR_THEN_CLOUDING_OVER_M_STATUS",
+         nullptr},
         {&WeatherStatus::WeathernewsKRMappingString, 38, true, "IDS_WGT_BODY_SNOW_OR_RAIN_THEN_CLEARING", nullptr},
         {&WeatherStatus::WeathernewsKRMappingString, 40, true, "IDS_WGT_POP_FOG", nullptr},
         {&WeatherStatus::WeathernewsKRMappingString, 0, false, "IDS_WGT_POP_CLEAR_M_WEATHER", "check the icon num"},
         {&WeatherStatus::WeathernewsKRMappingString, 41, true, "IDS_WGT_POP_SUNNY", "check the icon num"},
         {&WeatherStatus::CMAWeatherMappingString, 0, false, "IDS_WGT_POP_SUNNY", nullptr},
         {&WeatherStatus::CMAWeatherMappingString, 13, true, "IDS_WGT_BODY_SEVERE_STORM_CHN", nullptr},
-        {&WeatherStatus::CMAWeatherMappingString, 32, true, "IDS_WGT_BODY_NO_WEATHER_DATA_M_NOUN_CHN", "check weather icon number"},
+        {&WeatherStatus::CMAWeatherMappingString, 32, true, "IDS_WGT_BODY_NO_WEATHER_DATA_M_NOUN_CHN",
+         "check weather icon number"},
         {&WeatherStatus::CMAWeatherMappingString, 53, true, "IDS_WGT_POP_HAZE", nullptr},
         {&WeatherStatus::WCNWeatherMappingString, 32, true, "IDS_WGT_BODY_DENSE_FOGGY_CHN", nullptr},
         {&WeatherStatus::WCNWeatherMappingString, 58, true, "IDS_WGT_BODY_EXTRA_STRONG_DENSE_FOGGY_CHN", nullptr},
         {&WeatherStatus::WCNWeatherMappingString, 302, false, "IDS_WGT_POP_SNOW", nullptr},
-        {&WeatherStatus::WCNWeatherMappingString, -1, true, "IDS_WGT_BODY_NO_WEATHER_DATA_M_NOUN_CHN", "check weather icon number"},
+        {&WeatherStatus::WCNWeatherMappingString, -1, true, "IDS_WGT_BODY_NO_WEATHER_DATA_M_NOUN_CHN",
+         "check weather icon number"},
     };
     for (const auto& c : cases) {
         LogCapture log;
@@ -96,13 +100,13 @@ TEST_F(WeatherStatusTest, ChineseLanguageUsesChineseKeysForCmaOnly)
 TEST_F(WeatherStatusTest, CommonTableAndItsShortVariant)
 {
     UseProvider(WEATHER_CP_TYPE_TWC);
-    EXPECT_EQ(mStatus->CommonMappingString(4, true), "IDS_WGT_POP_HEAVY_RAIN_WEATHER");     // -> 20
+    EXPECT_EQ(mStatus->CommonMappingString(4, true), "IDS_WGT_POP_HEAVY_RAIN_WEATHER"); // -> 20
     EXPECT_EQ(mStatus->CommonShortMappingString(4, true), "IDS_WGT_POP_SUNNY");
-    EXPECT_EQ(mStatus->CommonMappingString(0, true), "WDS_AW_BODY_HURRICANE");             // -> 23
+    EXPECT_EQ(mStatus->CommonMappingString(0, true), "WDS_AW_BODY_HURRICANE"); // -> 23
     EXPECT_EQ(mStatus->CommonShortMappingString(0, true), "IDS_WGT_POP_SUNNY");
-    EXPECT_EQ(mStatus->CommonMappingString(29, false), "IDS_WGT_POP_MOSTLY_CLEAR");        // 2 -> 19 at night
-    EXPECT_EQ(mStatus->CommonShortMappingString(31, false), "IDS_WGT_POP_CLEAR");          // 1 -> 18
-    EXPECT_EQ(mStatus->CommonMappingString(31, true), "IDS_WGT_POP_SUNNY");                // 1
+    EXPECT_EQ(mStatus->CommonMappingString(29, false), "IDS_WGT_POP_MOSTLY_CLEAR"); // 2 -> 19 at night
+    EXPECT_EQ(mStatus->CommonShortMappingString(31, false), "IDS_WGT_POP_CLEAR");   // 1 -> 18
+    EXPECT_EQ(mStatus->CommonMappingString(31, true), "IDS_WGT_POP_SUNNY");         // 1
 }
 
 // Which text the current, hourly and daily entries show, by provider,
@@ -119,16 +123,23 @@ TEST_F(WeatherStatusTest, ChoiceByProviderLanguageAndRetailMode)
         const char* simple;
         const char* forecast;
     } cases[] = {
-        {WEATHER_CP_TYPE_WEATHERNEWS, "ja_JP.UTF-8", false, "Stored", 200, "IDS_WGT_POP_CLOUDY", "IDS_WGT_POP_CLOUDY", "IDS_WGT_POP_CLOUDY"},
-        {WEATHER_CP_TYPE_CMAWEATHER, "en_US.UTF-8", false, "Stored", 2, "IDS_WGT_POP_OVERCAST", "IDS_WGT_POP_OVERCAST", "IDS_WGT_POP_OVERCAST"},
-        {WEATHER_CP_TYPE_KWEATHER, "ko_KR.UTF-8", false, "Stored", 4, "Stored", "IDS_WGT_POP_CLOUDY", "IDS_WGT_POP_CLOUDY"},
-        {WEATHER_CP_TYPE_WEATHERNEWS_KR, "ko_KR.UTF-8", false, "", 4, "IDS_WGT_POP_CLOUDY", "IDS_WGT_POP_CLOUDY", "IDS_WGT_POP_CLOUDY"},
-        {WEATHER_CP_TYPE_KWEATHER, "en_US.UTF-8", false, "Stored", 4, "IDS_WGT_POP_CLOUDY", "IDS_WGT_POP_CLOUDY", "IDS_WGT_POP_CLOUDY"},
+        {WEATHER_CP_TYPE_WEATHERNEWS, "ja_JP.UTF-8", false, "Stored", 200, "IDS_WGT_POP_CLOUDY", "IDS_WGT_POP_CLOUDY",
+         "IDS_WGT_POP_CLOUDY"},
+        {WEATHER_CP_TYPE_CMAWEATHER, "en_US.UTF-8", false, "Stored", 2, "IDS_WGT_POP_OVERCAST", "IDS_WGT_POP_OVERCAST",
+         "IDS_WGT_POP_OVERCAST"},
+        {WEATHER_CP_TYPE_KWEATHER, "ko_KR.UTF-8", false, "Stored", 4, "Stored", "IDS_WGT_POP_CLOUDY",
+         "IDS_WGT_POP_CLOUDY"},
+        {WEATHER_CP_TYPE_WEATHERNEWS_KR, "ko_KR.UTF-8", false, "", 4, "IDS_WGT_POP_CLOUDY", "IDS_WGT_POP_CLOUDY",
+         "IDS_WGT_POP_CLOUDY"},
+        {WEATHER_CP_TYPE_KWEATHER, "en_US.UTF-8", false, "Stored", 4, "IDS_WGT_POP_CLOUDY", "IDS_WGT_POP_CLOUDY",
+         "IDS_WGT_POP_CLOUDY"},
         {WEATHER_CP_TYPE_WCN, "zh_CN.UTF-8", false, "Stored", 2, "Stored", "Stored", "IDS_WGT_POP_OVERCAST"},
         {WEATHER_CP_TYPE_WCN, "zh_CN.UTF-8", false, "", 2, "IDS_WGT_POP_OVERCAST", "", "IDS_WGT_POP_OVERCAST"},
-        {WEATHER_CP_TYPE_WCN, "en_US.UTF-8", false, "Stored", 2, "IDS_WGT_POP_OVERCAST", "IDS_WGT_POP_OVERCAST", "IDS_WGT_POP_OVERCAST"},
+        {WEATHER_CP_TYPE_WCN, "en_US.UTF-8", false, "Stored", 2, "IDS_WGT_POP_OVERCAST", "IDS_WGT_POP_OVERCAST",
+         "IDS_WGT_POP_OVERCAST"},
         {WEATHER_CP_TYPE_TWC, "en_US.UTF-8", false, "Stored", 4, "Stored", "Stored", "Stored"},
-        {WEATHER_CP_TYPE_TWC, "en_US.UTF-8", false, "", 4, "IDS_WGT_POP_HEAVY_RAIN_WEATHER", "", "IDS_WGT_POP_HEAVY_RAIN_WEATHER"},
+        {WEATHER_CP_TYPE_TWC, "en_US.UTF-8", false, "", 4, "IDS_WGT_POP_HEAVY_RAIN_WEATHER", "",
+         "IDS_WGT_POP_HEAVY_RAIN_WEATHER"},
         {WEATHER_CP_TYPE_ACCUWEATHER, "en_US.UTF-8", false, "Stored", 18, "Stored", "Stored", "Stored"},
         {WEATHER_CP_TYPE_ACCUWEATHER, "en_US.UTF-8", true, "Stored", 18, "IDS_WGT_POP_RAIN", "Stored", "Stored"},
         {WEATHER_CP_TYPE_ACCUWEATHER, "en_US.UTF-8", false, "", 18, "", "", "IDS_WGT_POP_RAIN"},

@@ -82,8 +82,8 @@ TEST_F(DevicectlTest, KeysAndPreferencesKeepTheirTypes)
 
 TEST_F(DevicectlTest, LaunchToAnAppWithoutExecutableLandsInItsInbox)
 {
-    ToolRun launch = Devicectl({"launch", "com.velurio.weather-agent", "--op", "http://example.test/op/ping", "--extra",
-                            "k=v"});
+    ToolRun launch =
+        Devicectl({"launch", "com.velurio.weather-agent", "--op", "http://example.test/op/ping", "--extra", "k=v"});
     ASSERT_EQ(launch.exit, 0) << launch.err;
     ToolRun inbox = Devicectl({"inbox", "com.velurio.weather-agent"});
     EXPECT_NE(inbox.out.find("http://example.test/op/ping"), std::string::npos) << inbox.out;

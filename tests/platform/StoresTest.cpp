@@ -356,7 +356,9 @@ TEST_F(StoresTest, ACachedStoreSeesEveryChangeAndRefusesWhatIsNoFile)
         {"a fifo", [&] { return replacedBy(true); }, -1, "not a regular file"},
         {"a link", [&] { return replacedBy(false); }, -1, "a symbolic link"},
         {"a file again",
-         [&] { return unlink(path.c_str()) == 0 && g_file_set_contents(path.c_str(), version(45).c_str(), -1, nullptr); },
+         [&] {
+             return unlink(path.c_str()) == 0 && g_file_set_contents(path.c_str(), version(45).c_str(), -1, nullptr);
+         },
          45, nullptr},
     };
     for (const Case& c : cases) {

@@ -28,7 +28,7 @@
 
 namespace {
 
-constexpr uid_t kOtherUid = 65534; // nobody
+constexpr uid_t kOtherUid = 65534;        // nobody
 constexpr const char* kKilled = "killed"; // err text of a run that hung and was killed
 
 struct ToolRun {
@@ -46,7 +46,9 @@ void ApplyChildSetup(gpointer data)
 {
     const auto* setup = static_cast<const ChildSetup*>(data);
     umask(setup->umask);
-    struct rlimit limit {setup->fileSizeLimit, setup->fileSizeLimit};
+    struct rlimit limit {
+        setup->fileSizeLimit, setup->fileSizeLimit
+    };
     setrlimit(RLIMIT_FSIZE, &limit);
     signal(SIGXFSZ, SIG_DFL);
 }
@@ -110,8 +112,10 @@ TEST_F(TrustTest, RootsAndDirectoriesOfOthersAreRefusedWithTheirPath)
     const Case cases[] = {
         {"root writable by others", false, "", [](const std::string& p) { g_chmod(p.c_str(), 0777); }},
         {"root writable by its group", false, "", [](const std::string& p) { g_chmod(p.c_str(), 0770); }},
-        {"key store directory writable by others", false, "/vconf", [](const std::string& p) { g_chmod(p.c_str(), 0777); }},
-        {"root of another user", true, "", [](const std::string& p) { ASSERT_EQ(chown(p.c_str(), kOtherUid, kOtherUid), 0); }},
+        {"key store directory writable by others", false, "/vconf",
+         [](const std::string& p) { g_chmod(p.c_str(), 0777); }},
+        {"root of another user", true, "",
+         [](const std::string& p) { ASSERT_EQ(chown(p.c_str(), kOtherUid, kOtherUid), 0); }},
         {"log directory of another user", true, "/log",
          [](const std::string& p) { ASSERT_EQ(chown(p.c_str(), kOtherUid, kOtherUid), 0); }},
     };
@@ -146,9 +150,10 @@ TEST_F(TrustTest, AnotherUsersRootNeverRunsItsProgramsAsYou)
                     "velurio-platform", "--exec", program})
                   .status,
               0);
-    ASSERT_EQ(system(("chown -R " + std::to_string(kOtherUid) + ":" + std::to_string(kOtherUid) + " '" + device + "'")
-                         .c_str()),
-              0);
+    ASSERT_EQ(
+        system(
+            ("chown -R " + std::to_string(kOtherUid) + ":" + std::to_string(kOtherUid) + " '" + device + "'").c_str()),
+        0);
     ToolRun run = Tool("backupctl", device, {"backup", "--timeout", "5"});
     EXPECT_EQ(run.status, 2) << run.err;
     EXPECT_NE(run.err.find("[" + device + "]"), std::string::npos) << run.err;
@@ -158,8 +163,9 @@ TEST_F(TrustTest, AnotherUsersRootNeverRunsItsProgramsAsYou)
 TEST_F(TrustTest, AnOlderRootsClientGetsBackupctlAsItsExecutable)
 {
     const std::string device = mTemp + "/older";
-    ASSERT_EQ(Tool("devicectl", device, {"install", "com.velurio.cloud-backup-client", "--pkg",
-                                         "com.velurio.cloud-backup", "--cert", "velurio-platform"})
+    ASSERT_EQ(Tool("devicectl", device,
+                   {"install", "com.velurio.cloud-backup-client", "--pkg", "com.velurio.cloud-backup", "--cert",
+                    "velurio-platform"})
                   .status,
               0);
     ToolRun backup = Tool("backupctl", device, {"backup"});
@@ -194,10 +200,9 @@ TEST_F(TrustTest, EverythingUnderTheRootIsPrivateWhateverTheUmask)
 
     // The listening socket of a service, made here under umask 000.
     const mode_t saved = umask(0);
-    device::launch::FrameServer server(device::launch::kRequestMagic,
-                                       [](const std::string&, const device::launch::Peer&, uint64_t) {
-                                           return device::launch::Verdict::Reject;
-                                       });
+    device::launch::FrameServer server(
+        device::launch::kRequestMagic,
+        [](const std::string&, const device::launch::Peer&, uint64_t) { return device::launch::Verdict::Reject; });
     const std::string socket = device + "/run/test.sock";
     const bool listening = server.Listen(socket);
     umask(saved);
@@ -307,12 +312,18 @@ TEST_F(TrustTest, BackupctlNamesEachFailureWithItsOwnExitCode)
     const Case cases[] = {
         {"report directory is a file",
          [](const std::string& d) { g_file_set_contents((d + "/cloud/reports").c_str(), "", 0, nullptr); },
-         {}, {}, 7, "no job report could be written"},
+         {},
+         {},
+         7,
+         "no job report could be written"},
         {"service not installed",
          [](const std::string& d) {
              ASSERT_EQ(Tool("devicectl", d, {"uninstall", "com.velurio.weather-backuprestore"}).status, 0);
          },
-         {}, {}, 5, "did not reach the service"},
+         {},
+         {},
+         5,
+         "did not reach the service"},
         {"service refuses", nullptr, {{device::kFaultsEnv, "app_control_get_operation=null"}}, {}, 3, "refused"},
         {"service killed by the file size limit", nullptr, {}, limited, 6, "limits file sizes"},
     };

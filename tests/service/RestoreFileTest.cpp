@@ -58,7 +58,8 @@ TEST(RestoreFileTest, DamagedFilesChangeNoSettingAndAGoodOneDoes)
 
     const std::string path = DeviceFixture::Root() + "/restore-test.dat";
     const std::string good = RecordsFile(
-        path, "{\"tempUnit\":1,\"autoRefreshTimeInterval\":12,\"useCurrentLocationAgreed\":false,\"useNotification\":false}");
+        path,
+        "{\"tempUnit\":1,\"autoRefreshTimeInterval\":12,\"useCurrentLocationAgreed\":false,\"useNotification\":false}");
     std::string corrupt = good;
     corrupt[corrupt.size() / 2] ^= 0x5a;
     const std::string damaged[] = {

@@ -45,14 +45,23 @@ bool RunInServiceLoop(const std::function<void()>& body, guint safetyMs = 4000)
     sTimedOut = sRan = false;
     service_app_lifecycle_callback_s callbacks = {};
     callbacks.create = [](void*) -> bool {
-        g_idle_add([](gpointer) -> gboolean { sRan = true; sBody(); return G_SOURCE_REMOVE; }, nullptr);
+        g_idle_add(
+            [](gpointer) -> gboolean {
+                sRan = true;
+                sBody();
+                return G_SOURCE_REMOVE;
+            },
+            nullptr);
         return true;
     };
-    guint safety = g_timeout_add(safetyMs, [](gpointer) -> gboolean {
-        sTimedOut = true;
-        service_app_exit();
-        return G_SOURCE_REMOVE;
-    }, nullptr);
+    guint safety = g_timeout_add(
+        safetyMs,
+        [](gpointer) -> gboolean {
+            sTimedOut = true;
+            service_app_exit();
+            return G_SOURCE_REMOVE;
+        },
+        nullptr);
     char arg0[] = "test_service";
     char* argv[] = {arg0, nullptr};
     device::AllowServiceWithoutStartRequest(true); // no start request in this process
@@ -88,11 +97,13 @@ TEST_F(ServiceHostTest, OperationTableMatchesPrefixesAndRejectsTheRest)
 {
     const std::string longer = std::string(kOperationBackupUri) + "_and_more";
     const std::string shorter(kOperationRestoreUri, strlen(kOperationRestoreUri) - 1);
-    const std::pair<const char*, const char*> operations[] = {
-        {kOperationBackupUri, kOperationBackup},   {kOperationRestoreUri, kOperationRestore},
-        {kOperationGetInfoUri, kOperationGetInfo}, {longer.c_str(), kOperationBackup},
-        {shorter.c_str(), kOperationNone},         {APP_CONTROL_OPERATION_DEFAULT, kOperationNone},
-        {nullptr, kOperationNone}};
+    const std::pair<const char*, const char*> operations[] = {{kOperationBackupUri, kOperationBackup},
+                                                              {kOperationRestoreUri, kOperationRestore},
+                                                              {kOperationGetInfoUri, kOperationGetInfo},
+                                                              {longer.c_str(), kOperationBackup},
+                                                              {shorter.c_str(), kOperationNone},
+                                                              {APP_CONTROL_OPERATION_DEFAULT, kOperationNone},
+                                                              {nullptr, kOperationNone}};
     for (const auto& [uri, name] : operations)
         EXPECT_EQ(BackupRestoreLaunchScenarioProxy::MapOperation(uri), name) << (uri ? uri : "(null)");
 
@@ -196,9 +207,7 @@ TEST_F(ServiceHostTest, SelfKillTimerIsReArmedAndEndsTheService)
 
     // The callback ends the service even while a request is listed.
     ListNew(NewHandle());
-    bool ended = RunInServiceLoop([main] {
-        EXPECT_FALSE(BackupRestoreMain::BackupRestoreSelfKillTimeoutCb(main));
-    });
+    bool ended = RunInServiceLoop([main] { EXPECT_FALSE(BackupRestoreMain::BackupRestoreSelfKillTimeoutCb(main)); });
     EXPECT_TRUE(ended);
     EXPECT_TRUE(mLog.Contains("BackupRestoreSelfKillTimeoutCb"));
     g_source_remove(main->GetSelfKillTimer()); // the 142-second source itself never fired here

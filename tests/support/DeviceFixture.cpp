@@ -146,9 +146,8 @@ bool LogCapture::Contains(const std::string& text) const
 size_t LogCapture::Count(const std::string& text) const
 {
     std::lock_guard<std::mutex> guard(mMutex);
-    return static_cast<size_t>(std::count_if(mLines.begin(), mLines.end(), [&](const Line& line) {
-        return line.message.find(text) != std::string::npos;
-    }));
+    return static_cast<size_t>(std::count_if(
+        mLines.begin(), mLines.end(), [&](const Line& line) { return line.message.find(text) != std::string::npos; }));
 }
 
 bool LogCapture::Contains(const std::string& tag, const std::string& text) const

@@ -44,8 +44,7 @@ public:
 
 namespace device_fixture_detail {
 // Registered once per test program, whichever test files include the header.
-inline const bool kEnvironmentRegistered =
-    (::testing::AddGlobalTestEnvironment(new DeviceFixture::Environment), true);
+inline const bool kEnvironmentRegistered = (::testing::AddGlobalTestEnvironment(new DeviceFixture::Environment), true);
 } // namespace device_fixture_detail
 
 class LogCapture {

@@ -94,15 +94,16 @@ ToolRun RunTool(const std::vector<std::string>& argv, const std::vector<std::str
     ToolRun run;
     ChildSide child{fds[0], fds[1], &inChild};
     if (fds[0] >= 0 && fds[1] >= 0 &&
-        g_spawn_sync(nullptr, args.data(), envp, G_SPAWN_SEARCH_PATH,
-                     [](gpointer data) {
-                         const auto* side = static_cast<const ChildSide*>(data);
-                         dup2(side->out, STDOUT_FILENO);
-                         dup2(side->err, STDERR_FILENO);
-                         if (*side->inChild)
-                             (*side->inChild)();
-                     },
-                     &child, nullptr, nullptr, &status, nullptr))
+        g_spawn_sync(
+            nullptr, args.data(), envp, G_SPAWN_SEARCH_PATH,
+            [](gpointer data) {
+                const auto* side = static_cast<const ChildSide*>(data);
+                dup2(side->out, STDOUT_FILENO);
+                dup2(side->err, STDERR_FILENO);
+                if (*side->inChild)
+                    (*side->inChild)();
+            },
+            &child, nullptr, nullptr, &status, nullptr))
         run.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     g_strfreev(envp);
     run.out = TakeFile(fds[0], outPath);
@@ -171,7 +172,8 @@ bool CopyExecutable(const std::string& from, const std::string& to)
     gsize length = 0;
     if (!g_file_get_contents(from.c_str(), &data, &length, nullptr))
         return false;
-    bool ok = g_file_set_contents(to.c_str(), data, static_cast<gssize>(length), nullptr) && chmod(to.c_str(), 0700) == 0;
+    bool ok =
+        g_file_set_contents(to.c_str(), data, static_cast<gssize>(length), nullptr) && chmod(to.c_str(), 0700) == 0;
     g_free(data);
     return ok;
 }

@@ -14,7 +14,8 @@ namespace utils_test {
 
 inline GRegex* Mask()
 {
-    static GRegex* regex = g_regex_new("(^[^(]*\\(|\\[\\w+\\(\\): )[0-9]+", GRegexCompileFlags(0), GRegexMatchFlags(0), nullptr);
+    static GRegex* regex =
+        g_regex_new("(^[^(]*\\(|\\[\\w+\\(\\): )[0-9]+", GRegexCompileFlags(0), GRegexMatchFlags(0), nullptr);
     return regex;
 }
 

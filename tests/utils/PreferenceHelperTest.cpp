@@ -86,8 +86,9 @@ TEST_F(PreferenceHelperTest, SettingTrueStampsStartTimeUnlessAlreadySet)
     device::SetFault("preference_set_int", device::Fault::Error);
     LogCapture log;
     Prefs()->SetWeatherInfoRefreshing(true);
-    EXPECT_TRUE(HasLine(log, kFile, "SetWeatherInfoRefreshing",
-                        "[SetWeatherInfoRefreshing(): N] oldValue is same with value. so we don't need to set [return]"));
+    EXPECT_TRUE(
+        HasLine(log, kFile, "SetWeatherInfoRefreshing",
+                "[SetWeatherInfoRefreshing(): N] oldValue is same with value. so we don't need to set [return]"));
     EXPECT_EQ(1u, log.Lines().size());
     EXPECT_EQ(stamped, StoredStartTime());
 
@@ -108,8 +109,9 @@ TEST_F(PreferenceHelperTest, MissingKeysReadAsDefaultsAndAreCreated)
     LogCapture log;
     // Created with true, but this first read still answers false.
     EXPECT_FALSE(Prefs()->GetIsWeatherIconConvertedToCommonResource());
-    EXPECT_TRUE(HasLine(log, kFile, "GetIsWeatherIconConvertedToCommonResource",
-                        "Not found key [file/private/com.velurio.weather/is_weather_icon_converted_to_common_resource]"));
+    EXPECT_TRUE(
+        HasLine(log, kFile, "GetIsWeatherIconConvertedToCommonResource",
+                "Not found key [file/private/com.velurio.weather/is_weather_icon_converted_to_common_resource]"));
     EXPECT_TRUE(Prefs()->GetIsWeatherIconConvertedToCommonResource());
 
     EXPECT_EQ(PREFERENCE_ERROR_NONE, Prefs()->SetWeatherInfoRefreshingChangedCb([](const char*, void*) {}, nullptr));

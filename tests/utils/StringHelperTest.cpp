@@ -35,9 +35,28 @@ TEST(StringHelperTest, TextToNumberReadsLeadingNumberOnly)
 // it left behind (a failure, an overflow, unread characters).
 TEST(StringHelperTest, TextToNumberAnswersAsAFreshStreamInAnyOrder)
 {
-    const char* texts[] = {"42abc", "abc", "  -17", "+8", "-", "+", "2147483647", "2147483648", "-2147483649",
-                           "99999999999999999999", "0x1F", "3.9", "1e3", " \t 5 6", "007", "-0", "nan", "inf",
-                           "12345678901234567890123456789", "9000000000", "-2.5e-3x", "."};
+    const char* texts[] = {"42abc",
+                           "abc",
+                           "  -17",
+                           "+8",
+                           "-",
+                           "+",
+                           "2147483647",
+                           "2147483648",
+                           "-2147483649",
+                           "99999999999999999999",
+                           "0x1F",
+                           "3.9",
+                           "1e3",
+                           " \t 5 6",
+                           "007",
+                           "-0",
+                           "nan",
+                           "inf",
+                           "12345678901234567890123456789",
+                           "9000000000",
+                           "-2.5e-3x",
+                           "."};
     auto fresh = [](const std::string& text, auto value) {
         std::istringstream stream(text);
         stream >> value;

@@ -28,11 +28,14 @@ TEST(TimeHelperTest, BetweenHourMinute)
         unsigned int time, start, end;
         bool between;
     } cases[] = {
-        {At(1, 5, 59), At(1, 6, 0), At(1, 18, 30), false}, {At(1, 6, 0), At(1, 6, 0), At(1, 18, 30), true},
-        {At(1, 18, 29), At(1, 6, 0), At(1, 18, 30), true}, {At(1, 18, 30), At(1, 6, 0), At(1, 18, 30), false},
+        {At(1, 5, 59), At(1, 6, 0), At(1, 18, 30), false},
+        {At(1, 6, 0), At(1, 6, 0), At(1, 18, 30), true},
+        {At(1, 18, 29), At(1, 6, 0), At(1, 18, 30), true},
+        {At(1, 18, 30), At(1, 6, 0), At(1, 18, 30), false},
         {At(20, 12, 0), At(1, 6, 0), At(1, 18, 30), true},
         {At(1, 7, 8), At(1, 7, 5), At(1, 9, 10), true}, // "0708" is read as decimal, not octal
-        {At(1, 23, 0), At(1, 22, 0), At(2, 2, 0), false}, {At(2, 1, 0), At(1, 22, 0), At(2, 2, 0), false},
+        {At(1, 23, 0), At(1, 22, 0), At(2, 2, 0), false},
+        {At(2, 1, 0), At(1, 22, 0), At(2, 2, 0), false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(TimeHelper::GetInstance()->GetIsBetweenHourMinute(c.time, c.start, c.end), c.between) << c.time;

@@ -45,7 +45,7 @@ TEST(WeatherValues, TemperaturesRoundHalfUp)
         double rounded;
         const char* text;
     } cases[] = {
-        {21.5, 22.0, "22"}, {21.4, 21.0, "21"}, {-0.5, 0.0, "0"},    {-1.5, -1.0, "-1"},
+        {21.5, 22.0, "22"}, {21.4, 21.0, "21"}, {-0.5, 0.0, "0"},         {-1.5, -1.0, "-1"},
         {-2.6, -3.0, "-3"}, {-0.4, 0.0, "0"},   {9999.0, 9999.0, "9999"},
     };
     for (const auto& c : cases) {
@@ -55,7 +55,7 @@ TEST(WeatherValues, TemperaturesRoundHalfUp)
         EXPECT_EQ(data->GetTemperatureString(t, true), c.text) << c.celsius;
     }
     TemperaturePtr t = Temperature::Make();
-    t->SetTemperature(21.37);  // 70.4 F
+    t->SetTemperature(21.37); // 70.4 F
     EXPECT_EQ(data->GetTemperature(t, false), 70.0);
     EXPECT_EQ(data->GetTemperatureString(nullptr, true), "9999");
 }
@@ -73,15 +73,16 @@ TEST(WeatherValues, HourlyIndexAtEntryEdges)
         std::vector<int> offsets;
         int expected;
     } cases[] = {
-        {{-7200, -3600, 0, 3600}, 2},  // an entry that starts now covers now
-        {{-7200, -3600, 5, 3600}, 1},  // one that starts later does not
-        {{60, 3660}, 0},               // now before the first entry
-        {{-7200, -3600}, 1},           // after the last entry: the last
+        {{-7200, -3600, 0, 3600}, 2}, // an entry that starts now covers now
+        {{-7200, -3600, 5, 3600}, 1}, // one that starts later does not
+        {{60, 3660}, 0},              // now before the first entry
+        {{-7200, -3600}, 1},          // after the last entry: the last
         {{}, 0},
     };
     for (const auto& c : cases) {
         city->GetHourlyPtrVector()->clear();
-        for (int offset : c.offsets) city->GetHourlyPtrVector()->push_back(HourAt(now + offset));
+        for (int offset : c.offsets)
+            city->GetHourlyPtrVector()->push_back(HourAt(now + offset));
         EXPECT_EQ(data->GetCurrentTimeHourlyIndex(city), c.expected) << c.offsets.size();
     }
 }
@@ -97,12 +98,12 @@ TEST(WeatherValues, ExpiryInUnsigned32BitTime)
     } cases[] = {
         {{now - 1800, now - 5400}, true},
         {{now - 1800, now - 600}, false},
-        {{now - 1800, 0}, true},   // refreshed at 0 last: the oldest is 0
-        {{0, now - 1800}, false},  // first: a 0 is replaced by the next city's time
-        {{now + 600}, true},       // from the future: the difference wraps around
+        {{now - 1800, 0}, true},  // refreshed at 0 last: the oldest is 0
+        {{0, now - 1800}, false}, // first: a 0 is replaced by the next city's time
+        {{now + 600}, true},      // from the future: the difference wraps around
     };
     auto data = WeatherData::Make();
-    EXPECT_FALSE(data->GetIsWeatherInfoExpired(1));  // never loaded
+    EXPECT_FALSE(data->GetIsWeatherInfoExpired(1)); // never loaded
     for (const auto& c : cases) {
         auto cities = std::make_shared<CityPtrVector>();
         for (uint32_t r : c.refreshed) {
@@ -130,11 +131,16 @@ TEST(WeatherValues, CityNameByProviderAndLanguage)
         const char* language;
         const char* expected;
     } cases[] = {
-        {WEATHER_CP_TYPE_KWEATHER, "ko_KR.UTF-8", "Local"},   {WEATHER_CP_TYPE_WEATHERNEWS_KR, "en_US.UTF-8", "English"},
-        {WEATHER_CP_TYPE_KWEATHER, "k", "Local"},             {WEATHER_CP_TYPE_WEATHERNEWS, "ja_JP.UTF-8", "Local"},
-        {WEATHER_CP_TYPE_WEATHERNEWS, "ko_KR.UTF-8", "Local"}, {WEATHER_CP_TYPE_WEATHERNEWS, "en_US.UTF-8", "English"},
-        {WEATHER_CP_TYPE_WEATHERNEWS, "", "English"},         {WEATHER_CP_TYPE_WCN, "zh_CN.UTF-8", "Local"},
-        {WEATHER_CP_TYPE_WCN, "en_US.UTF-8", "English"},      {WEATHER_CP_TYPE_TWC, "en_US.UTF-8", "Local"},
+        {WEATHER_CP_TYPE_KWEATHER, "ko_KR.UTF-8", "Local"},
+        {WEATHER_CP_TYPE_WEATHERNEWS_KR, "en_US.UTF-8", "English"},
+        {WEATHER_CP_TYPE_KWEATHER, "k", "Local"},
+        {WEATHER_CP_TYPE_WEATHERNEWS, "ja_JP.UTF-8", "Local"},
+        {WEATHER_CP_TYPE_WEATHERNEWS, "ko_KR.UTF-8", "Local"},
+        {WEATHER_CP_TYPE_WEATHERNEWS, "en_US.UTF-8", "English"},
+        {WEATHER_CP_TYPE_WEATHERNEWS, "", "English"},
+        {WEATHER_CP_TYPE_WCN, "zh_CN.UTF-8", "Local"},
+        {WEATHER_CP_TYPE_WCN, "en_US.UTF-8", "English"},
+        {WEATHER_CP_TYPE_TWC, "en_US.UTF-8", "Local"},
         {WEATHER_CP_TYPE_CMAWEATHER, "fr_FR.UTF-8", "Local"},
     };
     for (const auto& c : cases) {
@@ -142,7 +148,7 @@ TEST(WeatherValues, CityNameByProviderAndLanguage)
         ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, c.language), VCONF_OK);
         EXPECT_EQ(data->GetCityName(city), c.expected) << c.cp << " " << c.language;
     }
-    EXPECT_EQ(data->GetCityName(noLocal), "English");  // local falls back to English
+    EXPECT_EQ(data->GetCityName(noLocal), "English"); // local falls back to English
     ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, "en_US.UTF-8"), VCONF_OK);
 }
 
@@ -176,7 +182,7 @@ TEST(WeatherValues, RainProbabilityByDayAndNight)
         double night;
         double expected;
     } cases[] = {
-        {true, 20.0, 40.0, 20.0},  {true, 9999.0, 40.0, 40.0},   {false, 20.0, 40.0, 40.0},
+        {true, 20.0, 40.0, 20.0},    {true, 9999.0, 40.0, 40.0},      {false, 20.0, 40.0, 40.0},
         {false, 20.0, 9999.0, 20.0}, {false, 9999.0, 9999.0, 9999.0},
     };
     for (const auto& c : cases) {
@@ -210,7 +216,7 @@ TEST(LifeIndexSelection, ProviderCandidatesAndMonthRows)
     CityPtr city = CityWithSun(true);
     LifeIndexPtr li = city->GetLifeIndex();
     li->SetUvIndex(2);
-    li->SetUvIndexText("-9999");  // falls back to the grade
+    li->SetUvIndexText("-9999"); // falls back to the grade
     li->SetAqi(60);
     li->GetRealfeel()->SetTemperature(13.2);
     li->GetWind()->SetWindSpeed(3.0f);
@@ -219,7 +225,7 @@ TEST(LifeIndexSelection, ProviderCandidatesAndMonthRows)
     li->SetOutdoorExcercise(1);
     li->SetCarwash(2);
     li->SetComfort(0);
-    li->SetSkincare(9);  // no grade covers it: "9999", left out
+    li->SetSkincare(9); // no grade covers it: "9999", left out
     dm->SetCityPtrVector(std::make_shared<CityPtrVector>(CityPtrVector{city}));
 
     SelectProvider(WEATHER_CP_TYPE_CMAWEATHER);

@@ -21,7 +21,7 @@ TEST(WeatherctlFile, ExportImportExportIsStable)
     test_process::ToolRun first = Weatherctl({"export"});
     ASSERT_EQ(first.exit, 0);
     EXPECT_NE(first.out.find("\"cityNameEng\" : \"Tessaly Point\""), std::string::npos);
-    EXPECT_NE(first.out.find("\"phaseText\" : \"waning crescent\""), std::string::npos);  // moon phases kept
+    EXPECT_NE(first.out.find("\"phaseText\" : \"waning crescent\""), std::string::npos); // moon phases kept
 
     const std::string exported = DeviceFixture::Root() + "/exported.json";
     WriteText(exported, first.out);
@@ -44,7 +44,8 @@ TEST(WeatherctlFile, RefusedFileNamesTheMemberAndWritesNothing)
         const char* to;
         const char* message;
     } cases[] = {
-        {"\"humidity\": 62", "\"humidity\": \"62\"", "cities[0].lifeIndex.humidity: expected a whole number, found text"},
+        {"\"humidity\": 62", "\"humidity\": \"62\"",
+         "cities[0].lifeIndex.humidity: expected a whole number, found text"},
         {"\"humidity\": 62", "\"humidity\": 2147483648", "cities[0].lifeIndex.humidity: 2147483648 is outside"},
         // Literals the JSON parser would read as some other number.
         {"\"humidity\": 62", "\"humidity\": 99999999999999999999",
@@ -57,7 +58,8 @@ TEST(WeatherctlFile, RefusedFileNamesTheMemberAndWritesNothing)
          "cities[0].current.serverWeatherIcon: expected a whole number"},
         {"\"hourly\": [", "\"hourly\": {", "not JSON"},
         {"\"cityName\": \"Marlowe Bay\"", "\"cityname\": \"Marlowe Bay\"", "cities[0].cityname: unknown member"},
-        {"\"locationId\": \"TSLP002\"", "\"locationId\": \"KRNH003\"", "cities[2].locationId: \"KRNH003\" is already used"},
+        {"\"locationId\": \"TSLP002\"", "\"locationId\": \"KRNH003\"",
+         "cities[2].locationId: \"KRNH003\" is already used"},
     };
     const std::string bad = DeviceFixture::Root() + "/bad.json";
     for (const auto& c : cases) {

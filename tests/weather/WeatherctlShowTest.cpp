@@ -23,9 +23,9 @@ void SetUpDevice(const char* language, const char* country, int timeFormat)
     ASSERT_EQ(vconf_set_int(SYSKEY_TIME_FORMAT_1224, timeFormat), VCONF_OK);
     // The weather agent stores image codes as common icon numbers.
     DeviceFixture::SetAppId("com.velurio.weather");
-    ASSERT_EQ(preference_set_boolean("file/private/com.velurio.weather/is_weather_icon_converted_to_common_resource",
-                                     true),
-              PREFERENCE_ERROR_NONE);
+    ASSERT_EQ(
+        preference_set_boolean("file/private/com.velurio.weather/is_weather_icon_converted_to_common_resource", true),
+        PREFERENCE_ERROR_NONE);
     DeviceFixture::Reset();
 }
 
@@ -44,22 +44,30 @@ TEST(WeatherctlShow, EnglishTwcTwelveHour)
     EXPECT_NE(run.out.find("\"provider\" : \"TWC\""), std::string::npos);
 
     // Day: stored condition text, sunset next, the UV grade of the provider's text.
-    EXPECT_EQ(CityJson(run.out, 0),
-              "{\"locationId\":\"MRLB001:CurrentCity\",\"name\":\"Marlowe Bay\",\"localTime\":\"12:00\u202fPM\","
-              "\"localTimeLong\":\"Sun, Mar 15, 12:00\u202fPM\",\"condition\":\"Partly cloudy\","
-              "\"icon\":\"02.partly_sunny_360x360.png\",\"temperature\":\"15\",\"high\":\"17\",\"low\":\"9\","
-              "\"rainProbability\":\"20\",\"hourly\":["
-              "{\"time\":\"12:00\u202fPM\",\"icon\":\"02.partly_sunny_360x360.png\",\"temperature\":\"15\",\"condition\":\"Partly sunny\"},"
-              "{\"time\":\"1:00\u202fPM\",\"icon\":\"03.cloudy_360x360.png\",\"temperature\":\"15\",\"condition\":\"Cloudy\"},"
-              "{\"time\":\"2:00\u202fPM\",\"icon\":\"04.rain_360x360.png\",\"temperature\":\"14\",\"condition\":\"Rain\"}],"
-              "\"daily\":["
-              "{\"weekday\":\"Sun\",\"icon\":\"02.partly_sunny_360x360.png\",\"high\":\"17\",\"low\":\"9\",\"condition\":\"Partly sunny\"},"
-              "{\"weekday\":\"Mon\",\"icon\":\"04.rain_360x360.png\",\"high\":\"13\",\"low\":\"8\",\"condition\":\"Rain\"},"
-              "{\"weekday\":\"Tue\",\"icon\":\"01.sunny_360x360.png\",\"high\":\"15\",\"low\":\"8\",\"condition\":\"Sunny\"}],"
-              "\"lifeIndex\":["
-              "{\"type\":9,\"title\":\"Feels like\",\"value\":\"13.2\",\"icon\":\"weather_details_lifeindex_icon_feels_like.png\"},"
-              "{\"type\":2,\"title\":\"Sunset\",\"value\":\"6:15\u202fPM\",\"icon\":\"weather_details_lifeindex_icon_sunset.png\"},"
-              "{\"type\":7,\"title\":\"UV index\",\"value\":\"Moderate\",\"icon\":\"weather_details_lifeindex_icon_uv.png\"}]}");
+    EXPECT_EQ(
+        CityJson(run.out, 0),
+        "{\"locationId\":\"MRLB001:CurrentCity\",\"name\":\"Marlowe Bay\",\"localTime\":\"12:00\u202fPM\","
+        "\"localTimeLong\":\"Sun, Mar 15, 12:00\u202fPM\",\"condition\":\"Partly cloudy\","
+        "\"icon\":\"02.partly_sunny_360x360.png\",\"temperature\":\"15\",\"high\":\"17\",\"low\":\"9\","
+        "\"rainProbability\":\"20\",\"hourly\":["
+        "{\"time\":\"12:00\u202fPM\",\"icon\":\"02.partly_sunny_360x360.png\",\"temperature\":\"15\",\"condition\":"
+        "\"Partly sunny\"},"
+        "{\"time\":\"1:00\u202fPM\",\"icon\":\"03.cloudy_360x360.png\",\"temperature\":\"15\",\"condition\":\"Cloudy\"}"
+        ","
+        "{\"time\":\"2:00\u202fPM\",\"icon\":\"04.rain_360x360.png\",\"temperature\":\"14\",\"condition\":\"Rain\"}],"
+        "\"daily\":["
+        "{\"weekday\":\"Sun\",\"icon\":\"02.partly_sunny_360x360.png\",\"high\":\"17\",\"low\":\"9\",\"condition\":"
+        "\"Partly sunny\"},"
+        "{\"weekday\":\"Mon\",\"icon\":\"04.rain_360x360.png\",\"high\":\"13\",\"low\":\"8\",\"condition\":\"Rain\"},"
+        "{\"weekday\":\"Tue\",\"icon\":\"01.sunny_360x360.png\",\"high\":\"15\",\"low\":\"8\",\"condition\":\"Sunny\"}]"
+        ","
+        "\"lifeIndex\":["
+        "{\"type\":9,\"title\":\"Feels "
+        "like\",\"value\":\"13.2\",\"icon\":\"weather_details_lifeindex_icon_feels_like.png\"},"
+        "{\"type\":2,\"title\":\"Sunset\",\"value\":\"6:15\u202fPM\",\"icon\":\"weather_details_lifeindex_icon_sunset."
+        "png\"},"
+        "{\"type\":7,\"title\":\"UV "
+        "index\",\"value\":\"Moderate\",\"icon\":\"weather_details_lifeindex_icon_uv.png\"}]}");
 
     // Night at UTC+9: sunrise next, the night rain probability (none known).
     const std::string korrin = CityJson(run.out, 2);
@@ -87,27 +95,34 @@ TEST(WeatherctlShow, ChineseWcnTwentyFourHour)
     ASSERT_EQ(run.exit, 0) << run.err;
 
     // WCN in March: the month row 6, 2, 5, 4, 9, 22, 14, 28, all with values.
-    EXPECT_EQ(CityJson(run.out, 0),
-              "{\"locationId\":\"TSLP002\",\"name\":\"泰萨利角\",\"localTime\":\"17:30\","
-              "\"localTimeLong\":\"3月15日周日 17:30\",\"condition\":\"多云\","
-              "\"icon\":\"02.partly_sunny_360x360.png\",\"temperature\":\"28\",\"high\":\"31\",\"low\":\"21\","
-              "\"rainProbability\":\"15\",\"hourly\":["
-              "{\"time\":\"17:00\",\"icon\":\"02.partly_sunny_360x360.png\",\"temperature\":\"28\",\"condition\":\"多云\"},"
-              "{\"time\":\"18:00\",\"icon\":\"03.cloudy_360x360.png\",\"temperature\":\"28\",\"condition\":\"阴\"},"
-              "{\"time\":\"19:00\",\"icon\":\"04.rain_360x360.png\",\"temperature\":\"27\",\"condition\":\"小雨\"}],"
-              "\"daily\":["
-              "{\"weekday\":\"周日\",\"icon\":\"02.partly_sunny_360x360.png\",\"high\":\"31\",\"low\":\"21\",\"condition\":\"多云\"},"
-              "{\"weekday\":\"周一\",\"icon\":\"04.rain_360x360.png\",\"high\":\"27\",\"low\":\"21\",\"condition\":\"小雨\"},"
-              "{\"weekday\":\"周二\",\"icon\":\"01.sunny_360x360.png\",\"high\":\"30\",\"low\":\"20\",\"condition\":\"晴\"}],"
-              "\"lifeIndex\":["
-              "{\"type\":6,\"title\":\"空气质量指数\",\"value\":\"良\",\"icon\":\"weather_details_lifeindex_icon_aqi_.png\"},"
-              "{\"type\":2,\"title\":\"日落\",\"value\":\"18:15\",\"icon\":\"weather_details_lifeindex_icon_sunset.png\"},"
-              "{\"type\":5,\"title\":\"可吸入颗粒物(PM10)\",\"value\":\"良\",\"icon\":\"weather_details_lifeindex_icon_pm.png\"},"
-              "{\"type\":4,\"title\":\"PM2.5\",\"value\":\"轻度污染\",\"icon\":\"weather_details_lifeindex_icon_pm25.png\"},"
-              "{\"type\":9,\"title\":\"体感温度\",\"value\":\"29.6\",\"icon\":\"weather_details_lifeindex_icon_feels_like.png\"},"
-              "{\"type\":22,\"title\":\"感冒风险\",\"value\":\"较易发\",\"icon\":\"weather_details_lifeindex_icon_catching_cold.png\"},"
-              "{\"type\":14,\"title\":\"洗车\",\"value\":\"较不宜\",\"icon\":\"weather_details_lifeindex_icon_car_wash_index.png\"},"
-              "{\"type\":28,\"title\":\"过敏\",\"value\":\"较易发\",\"icon\":\"weather_details_lifeindex_icon_allergy.png\"}]}");
+    EXPECT_EQ(
+        CityJson(run.out, 0),
+        "{\"locationId\":\"TSLP002\",\"name\":\"泰萨利角\",\"localTime\":\"17:30\","
+        "\"localTimeLong\":\"3月15日周日 17:30\",\"condition\":\"多云\","
+        "\"icon\":\"02.partly_sunny_360x360.png\",\"temperature\":\"28\",\"high\":\"31\",\"low\":\"21\","
+        "\"rainProbability\":\"15\",\"hourly\":["
+        "{\"time\":\"17:00\",\"icon\":\"02.partly_sunny_360x360.png\",\"temperature\":\"28\",\"condition\":\"多云\"},"
+        "{\"time\":\"18:00\",\"icon\":\"03.cloudy_360x360.png\",\"temperature\":\"28\",\"condition\":\"阴\"},"
+        "{\"time\":\"19:00\",\"icon\":\"04.rain_360x360.png\",\"temperature\":\"27\",\"condition\":\"小雨\"}],"
+        "\"daily\":["
+        "{\"weekday\":\"周日\",\"icon\":\"02.partly_sunny_360x360.png\",\"high\":\"31\",\"low\":\"21\",\"condition\":"
+        "\"多云\"},"
+        "{\"weekday\":\"周一\",\"icon\":\"04.rain_360x360.png\",\"high\":\"27\",\"low\":\"21\",\"condition\":\"小雨\"},"
+        "{\"weekday\":\"周二\",\"icon\":\"01.sunny_360x360.png\",\"high\":\"30\",\"low\":\"20\",\"condition\":\"晴\"}],"
+        "\"lifeIndex\":["
+        "{\"type\":6,\"title\":\"空气质量指数\",\"value\":\"良\",\"icon\":\"weather_details_lifeindex_icon_aqi_.png\"},"
+        "{\"type\":2,\"title\":\"日落\",\"value\":\"18:15\",\"icon\":\"weather_details_lifeindex_icon_sunset.png\"},"
+        "{\"type\":5,\"title\":\"可吸入颗粒物(PM10)\",\"value\":\"良\",\"icon\":\"weather_details_lifeindex_icon_pm."
+        "png\"},"
+        "{\"type\":4,\"title\":\"PM2.5\",\"value\":\"轻度污染\",\"icon\":\"weather_details_lifeindex_icon_pm25.png\"},"
+        "{\"type\":9,\"title\":\"体感温度\",\"value\":\"29.6\",\"icon\":\"weather_details_lifeindex_icon_feels_like."
+        "png\"},"
+        "{\"type\":22,\"title\":\"感冒风险\",\"value\":\"较易发\",\"icon\":\"weather_details_lifeindex_icon_catching_"
+        "cold.png\"},"
+        "{\"type\":14,\"title\":\"洗车\",\"value\":\"较不宜\",\"icon\":\"weather_details_lifeindex_icon_car_wash_index."
+        "png\"},"
+        "{\"type\":28,\"title\":\"过敏\",\"value\":\"较易发\",\"icon\":\"weather_details_lifeindex_icon_allergy.png\"}]"
+        "}");
 
     EXPECT_EQ(Weatherctl({"show", "NOWHERE"}, kNoon).exit, 3);
     ASSERT_EQ(vconf_set_int(SYSKEY_STANDALONE, 0), VCONF_OK);

@@ -30,9 +30,12 @@ constexpr gint64 kGoneGraceUs = 500 * 1000;
 const char* OperationPath(cloud::JobType type)
 {
     switch (type) {
-    case cloud::JobType::Backup: return "backup";
-    case cloud::JobType::Restore: return "restore";
-    case cloud::JobType::GetInfo: return "get_backup_info";
+    case cloud::JobType::Backup:
+        return "backup";
+    case cloud::JobType::Restore:
+        return "restore";
+    case cloud::JobType::GetInfo:
+        return "get_backup_info";
     }
     return "";
 }
@@ -82,7 +85,8 @@ gboolean OnPoll(gpointer data)
 const char* Text(JsonObject* object, const char* member)
 {
     JsonNode* node = json_object_get_member(object, member);
-    if (node == nullptr || JSON_NODE_HOLDS_NULL(node)) return nullptr;
+    if (node == nullptr || JSON_NODE_HOLDS_NULL(node))
+        return nullptr;
     return json_node_get_string(node);
 }
 
@@ -97,7 +101,8 @@ std::string PrintReport(const std::string& path, bool json)
     const char* contents = text.c_str();
     JsonParser* parser = json_parser_new();
     std::string status;
-    if (json_parser_load_from_data(parser, contents, -1, nullptr) && JSON_NODE_HOLDS_OBJECT(json_parser_get_root(parser))) {
+    if (json_parser_load_from_data(parser, contents, -1, nullptr) &&
+        JSON_NODE_HOLDS_OBJECT(json_parser_get_root(parser))) {
         JsonObject* report = json_node_get_object(json_parser_get_root(parser));
         status = Text(report, "status") ? Text(report, "status") : "";
         if (json) {
@@ -107,7 +112,8 @@ std::string PrintReport(const std::string& path, bool json)
             const char* backupId = Text(report, "backup_id");
             std::printf("%s %s: %s%s%s\n", Text(report, "type"), Text(report, "id"), status.c_str(),
                         error && *error ? " - " : "", error ? error : "");
-            if (backupId && *backupId) std::printf("  backup: %s\n", backupId);
+            if (backupId && *backupId)
+                std::printf("  backup: %s\n", backupId);
             JsonArray* calls = json_object_get_array_member(report, "calls");
             std::printf("  calls:");
             for (guint i = 0; calls && i < json_array_get_length(calls); ++i)

@@ -35,12 +35,15 @@ bool ParseValue(const std::string& text, bool boolean, long long& value)
         value = text == "true";
         return true;
     }
-    if (text.empty()) return false;
+    if (text.empty())
+        return false;
     char* end = nullptr;
     errno = 0;
     long long parsed = strtoll(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || parsed < INT32_MIN || parsed > INT32_MAX) return false;
-    if (boolean && parsed != 0 && parsed != 1) return false;
+    if (errno != 0 || *end != '\0' || parsed < INT32_MIN || parsed > INT32_MAX)
+        return false;
+    if (boolean && parsed != 0 && parsed != 1)
+        return false;
     value = parsed;
     return true;
 }
@@ -50,7 +53,8 @@ bool ParseValue(const std::string& text, bool boolean, long long& value)
 std::string SettingsDbPath()
 {
     char* dir = nullptr;
-    if (app_manager_get_shared_data_path(kServiceAppId, &dir) != APP_MANAGER_ERROR_NONE || dir == nullptr) return "";
+    if (app_manager_get_shared_data_path(kServiceAppId, &dir) != APP_MANAGER_ERROR_NONE || dir == nullptr)
+        return "";
     std::string path = std::string(dir) + "db/.setting.db";
     free(dir);
     return path;
@@ -95,9 +99,11 @@ bool WriteSetting(const std::string& path, const std::string& key, const std::st
 {
     const Column* column = nullptr;
     for (const Column& c : kColumns)
-        if (key == c.key) column = &c;
+        if (key == c.key)
+            column = &c;
     if (column == nullptr) {
-        error = "unknown setting " + key + " (tempUnit, autoRefreshTimeInterval, useCurrentLocationAgreed, useNotification)";
+        error = "unknown setting " + key +
+                " (tempUnit, autoRefreshTimeInterval, useCurrentLocationAgreed, useNotification)";
         return false;
     }
     long long value = 0;
@@ -117,7 +123,8 @@ bool WriteSetting(const std::string& path, const std::string& key, const std::st
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     std::string sql = std::string("UPDATE SETTING_TABLE SET ") + column->columns[0] + " = ?1";
-    if (column->columns[1]) sql += std::string(", ") + column->columns[1] + " = ?1";
+    if (column->columns[1])
+        sql += std::string(", ") + column->columns[1] + " = ?1";
     sql += ";";
     sqlite3_stmt* stmt = nullptr;
     bool ok = false;

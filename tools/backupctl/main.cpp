@@ -21,27 +21,27 @@ constexpr const char* kClientAppId = "com.velurio.cloud-backup-client";
 
 void Usage(FILE* out)
 {
-    std::fprintf(out,
-                 "usage: backupctl [--json] COMMAND [ARGS]\n"
-                 "  backup [--fault NAME]...          back the settings up into a new stored backup\n"
-                 "  restore [ID] [--fault NAME]...    restore a stored backup (default: the newest)\n"
-                 "  info [--fault NAME]...            ask which records a backup would hold\n"
-                 "  list                              stored backups with dates, sizes and values\n"
-                 "  settings                          the four backed-up settings in the settings database\n"
-                 "  set KEY VALUE                     change one of them (tempUnit, autoRefreshTimeInterval,\n"
-                 "                                    useCurrentLocationAgreed, useNotification)\n"
-                 "Job options: --timeout SECONDS (default 30). Faults: list_create move_first move_next\n"
-                 "get_current no_key no_value two_records empty_file complete_failed complete_never.\n"
-                 "Exit: 0 done, 1 job failed, 2 usage or local error, 3 refused by the service,\n"
-                 "4 no report in time (service still running), 5 request not delivered, 6 service ended\n"
-                 "without finishing the job, 7 report directory not writable or report unreadable.\n"
-                 "The device root is $WEATHER_DEVICE_ROOT, else $HOME/.weather-device.\n");
+    std::fprintf(out, "usage: backupctl [--json] COMMAND [ARGS]\n"
+                      "  backup [--fault NAME]...          back the settings up into a new stored backup\n"
+                      "  restore [ID] [--fault NAME]...    restore a stored backup (default: the newest)\n"
+                      "  info [--fault NAME]...            ask which records a backup would hold\n"
+                      "  list                              stored backups with dates, sizes and values\n"
+                      "  settings                          the four backed-up settings in the settings database\n"
+                      "  set KEY VALUE                     change one of them (tempUnit, autoRefreshTimeInterval,\n"
+                      "                                    useCurrentLocationAgreed, useNotification)\n"
+                      "Job options: --timeout SECONDS (default 30). Faults: list_create move_first move_next\n"
+                      "get_current no_key no_value two_records empty_file complete_failed complete_never.\n"
+                      "Exit: 0 done, 1 job failed, 2 usage or local error, 3 refused by the service,\n"
+                      "4 no report in time (service still running), 5 request not delivered, 6 service ended\n"
+                      "without finishing the job, 7 report directory not writable or report unreadable.\n"
+                      "The device root is $WEATHER_DEVICE_ROOT, else $HOME/.weather-device.\n");
 }
 
 std::string DateText(int64_t ms)
 {
     GDateTime* time = g_date_time_new_from_unix_local(ms / 1000);
-    if (time == nullptr) return "?";
+    if (time == nullptr)
+        return "?";
     gchar* text = g_date_time_format(time, "%Y-%m-%d %H:%M:%S");
     std::string result = text ? text : "?";
     g_free(text);
@@ -102,7 +102,8 @@ int List(bool json)
         g_object_unref(builder);
         return 0;
     }
-    if (backups.empty()) std::printf("no stored backup\n");
+    if (backups.empty())
+        std::printf("no stored backup\n");
     for (const cloud::StoredBackup& b : backups) {
         std::printf("%s  %s  %lld bytes  %zu record(s)\n", b.id.c_str(), DateText(b.createdMs).c_str(),
                     static_cast<long long>(b.fileSize), b.records.size());
@@ -207,8 +208,10 @@ int main(int argc, char** argv)
         }
         return backupctl::RunJob(options);
     }
-    if (command == "list" && extra == 0) return List(json);
-    if (command == "settings" && extra == 0) return ShowSettings(json);
+    if (command == "list" && extra == 0)
+        return List(json);
+    if (command == "settings" && extra == 0)
+        return ShowSettings(json);
     if (command == "set" && extra == 2) {
         std::string error;
         if (!backupctl::WriteSetting(backupctl::SettingsDbPath(), args[1], args[2], error)) {

@@ -139,8 +139,8 @@ void PrintApps()
         std::printf("  %s\n", app.appId.c_str());
         std::printf("    package     %s\n", app.pkgId.c_str());
         std::printf("    certificate %s\n", app.certificate.empty() ? "(unsigned)" : app.certificate.c_str());
-        std::printf("    executable  %s\n", app.executable.empty() ? "(none: requests go to the inbox)"
-                                                                     : app.executable.c_str());
+        std::printf("    executable  %s\n",
+                    app.executable.empty() ? "(none: requests go to the inbox)" : app.executable.c_str());
         std::printf("    version     %s\n", Shown(app.version).c_str());
     }
 }

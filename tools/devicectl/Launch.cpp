@@ -13,7 +13,6 @@ namespace devicectl {
 
 namespace {
 
-
 struct ReplyWait {
     GMainLoop* loop = nullptr;
     bool answered = false;

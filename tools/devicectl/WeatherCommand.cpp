@@ -36,22 +36,21 @@ namespace {
 constexpr const char* kWeatherAppId = "com.velurio.weather";
 constexpr const char* kIconPreferenceSuffix = "is_weather_icon_converted_to_common_resource";
 
-const char* const kUsage =
-    "usage: devicectl weather [--app APP]                 what the weather rules read\n"
-    "       devicectl weather set NAME VALUE [--app APP]\n"
-    "         language TEXT        e.g. ko_KR.UTF-8 (display locale of the apps and tools)\n"
-    "         time-format 12|24\n"
-    "         retail on|off        retail (demonstration) mode\n"
-    "         standalone on|off\n"
-    "         country CODE         e.g. KR, CN, JP, US\n"
-    "         vendor TEXT          host phone vendor (\"LO\" selects the common icons)\n"
-    "         provider NAME        settings' provider: Accuweather, cmaweather, Kweather,\n"
-    "                              weathernews_kr, WeatherNews, TWC, WCN\n"
-    "         common-icons on|off  preference of APP (default com.velurio.weather)\n"
-    "       devicectl weather clock GMT_OFFSET_HOURS [--summer-time]\n"
-    "                              a city's clock as a weather app shows it now\n"
-    "       devicectl weather status PROVIDER_CODE [--night] [--text STORED]\n"
-    "                              condition text and image of a provider's icon code\n";
+const char* const kUsage = "usage: devicectl weather [--app APP]                 what the weather rules read\n"
+                           "       devicectl weather set NAME VALUE [--app APP]\n"
+                           "         language TEXT        e.g. ko_KR.UTF-8 (display locale of the apps and tools)\n"
+                           "         time-format 12|24\n"
+                           "         retail on|off        retail (demonstration) mode\n"
+                           "         standalone on|off\n"
+                           "         country CODE         e.g. KR, CN, JP, US\n"
+                           "         vendor TEXT          host phone vendor (\"LO\" selects the common icons)\n"
+                           "         provider NAME        settings' provider: Accuweather, cmaweather, Kweather,\n"
+                           "                              weathernews_kr, WeatherNews, TWC, WCN\n"
+                           "         common-icons on|off  preference of APP (default com.velurio.weather)\n"
+                           "       devicectl weather clock GMT_OFFSET_HOURS [--summer-time]\n"
+                           "                              a city's clock as a weather app shows it now\n"
+                           "       devicectl weather status PROVIDER_CODE [--night] [--text STORED]\n"
+                           "                              condition text and image of a provider's icon code\n";
 
 std::string StringKey(const char* key)
 {
@@ -98,7 +97,8 @@ std::string IconPreference(const std::string& app)
     for (const auto& key : device::Preferences(app)) {
         const std::string& name = key.key;
         if (name.size() >= std::strlen(kIconPreferenceSuffix) &&
-            name.compare(name.size() - std::strlen(kIconPreferenceSuffix), std::string::npos, kIconPreferenceSuffix) == 0)
+            name.compare(name.size() - std::strlen(kIconPreferenceSuffix), std::string::npos, kIconPreferenceSuffix) ==
+                0)
             return key.value;
     }
     return "(unset)";
@@ -107,7 +107,8 @@ std::string IconPreference(const std::string& app)
 int Show(const std::string& app)
 {
     std::printf("language      %s\n", StringKey(SYSKEY_LANGUAGE).c_str());
-    std::printf("time-format   %s (1: 12-hour, absent: 12-hour, other: 24-hour)\n", IntKey(SYSKEY_TIME_FORMAT_1224).c_str());
+    std::printf("time-format   %s (1: 12-hour, absent: 12-hour, other: 24-hour)\n",
+                IntKey(SYSKEY_TIME_FORMAT_1224).c_str());
     std::printf("retail        %s (1: on)\n", IntKey(SYSKEY_RETAIL_MODE_ENABLED).c_str());
     std::printf("standalone    %s\n", IntKey(SYSKEY_STANDALONE).c_str());
     std::printf("country       %s\n", StringKey(SYSKEY_COUNTRY_ISO).c_str());
@@ -191,7 +192,8 @@ int Clock(const std::string& offsetText, bool summerTime)
     city->SetIsSummerTime(summerTime);
     TimeHelper* timeHelper = TimeHelper::GetInstance();
     const char* lcTime = std::getenv("LC_TIME");
-    std::printf("provider      %s (%d)\n", CPType::GetInstance()->GetCPTypeString().c_str(), CPType::GetInstance()->GetCPType());
+    std::printf("provider      %s (%d)\n", CPType::GetInstance()->GetCPTypeString().c_str(),
+                CPType::GetInstance()->GetCPType());
     std::printf("LC_TIME       %s\n", lcTime ? lcTime : "(unset)");
     std::printf("short         %s\n", timeHelper->GetLocalTimeString(city).c_str());
     std::printf("long          %s\n", timeHelper->GetLocalTimeStringLong(city).c_str());
@@ -218,7 +220,8 @@ int Status(const std::string& codeText, bool isDay, const std::string& stored)
     auto status = WeatherStatus::Make();
     int32_t iconNum = IconMappingTable::Make()->GetMappingIconNum(static_cast<int32_t>(code), isDay);
     auto images = WeatherImageMapper::Make();
-    std::printf("provider      %s (%d)\n", CPType::GetInstance()->GetCPTypeString().c_str(), CPType::GetInstance()->GetCPType());
+    std::printf("provider      %s (%d)\n", CPType::GetInstance()->GetCPTypeString().c_str(),
+                CPType::GetInstance()->GetCPType());
     std::printf("status        %s\n", status->GetMappingString(city, isDay).c_str());
     std::printf("simple        %s\n", status->GetMappingSimpleString(city, isDay).c_str());
     std::printf("icon          %d\n", iconNum);

@@ -13,23 +13,22 @@ namespace {
 
 void Usage(FILE* out)
 {
-    std::fprintf(out,
-                 "usage: devicectl COMMAND [ARGS]\n"
-                 "  show                               root, layout, apps, system keys, locks, preferences\n"
-                 "  init                               create the default device (idempotent)\n"
-                 "  apps                               installed applications\n"
-                 "  install APP --pkg PKG [--cert CERT] [--exec PATH] [--version V]\n"
-                 "  uninstall APP\n"
-                 "  key get KEY\n"
-                 "  key set KEY VALUE [--type int|bool|double|string]\n"
-                 "  key unset KEY\n"
-                 "  pref get --app APP KEY\n"
-                 "  pref set --app APP KEY VALUE [--type int|bool|double|string]\n"
-                 "  launch APP [--op OP] [--uri URI] [--extra K=V]... [--wait SECONDS]\n"
-                 "  inbox APP                          requests recorded for an app without executable\n"
-                 "  log [-f]                           print (and follow) the device log\n"
-                 "  weather [set NAME VALUE | clock GMT_OFFSET]  weather settings by name (weather --help)\n"
-                 "The device root is $WEATHER_DEVICE_ROOT, else $HOME/.weather-device.\n");
+    std::fprintf(out, "usage: devicectl COMMAND [ARGS]\n"
+                      "  show                               root, layout, apps, system keys, locks, preferences\n"
+                      "  init                               create the default device (idempotent)\n"
+                      "  apps                               installed applications\n"
+                      "  install APP --pkg PKG [--cert CERT] [--exec PATH] [--version V]\n"
+                      "  uninstall APP\n"
+                      "  key get KEY\n"
+                      "  key set KEY VALUE [--type int|bool|double|string]\n"
+                      "  key unset KEY\n"
+                      "  pref get --app APP KEY\n"
+                      "  pref set --app APP KEY VALUE [--type int|bool|double|string]\n"
+                      "  launch APP [--op OP] [--uri URI] [--extra K=V]... [--wait SECONDS]\n"
+                      "  inbox APP                          requests recorded for an app without executable\n"
+                      "  log [-f]                           print (and follow) the device log\n"
+                      "  weather [set NAME VALUE | clock GMT_OFFSET]  weather settings by name (weather --help)\n"
+                      "The device root is $WEATHER_DEVICE_ROOT, else $HOME/.weather-device.\n");
 }
 
 } // namespace

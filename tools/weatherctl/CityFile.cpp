@@ -11,7 +11,6 @@
 
 #include <json-glib/json-glib.h>
 
-
 namespace weatherctl {
 
 namespace {
@@ -33,8 +32,7 @@ struct Value {
 // One member of a record: its JSON name, what it holds, and how it is read
 // from and written to the record. The tables below list exactly the fields
 // the weather database keeps, so an export always reads back the same.
-template <class R>
-struct Field {
+template <class R> struct Field {
     const char* name;
     Kind kind;
     bool required;
@@ -42,26 +40,54 @@ struct Field {
     void (*set)(R&, const Value&);
 };
 
-#define ACCESS(R, Name, member, type)                                   \
-    [](const R& r, Value& v) { v.member = r.Get##Name(); },             \
-    [](R& r, const Value& v) { r.Set##Name(static_cast<type>(v.member)); }
-#define SUB_ACCESS(R, Sub, Name, member, type)                          \
-    [](const R& r, Value& v) { v.member = r.Get##Sub()->Get##Name(); }, \
-    [](R& r, const Value& v) { r.Get##Sub()->Set##Name(static_cast<type>(v.member)); }
+#define ACCESS(R, Name, member, type)                                                                                  \
+    [](const R& r, Value& v) { v.member = r.Get##Name(); },                                                            \
+        [](R& r, const Value& v) { r.Set##Name(static_cast<type>(v.member)); }
+#define SUB_ACCESS(R, Sub, Name, member, type)                                                                         \
+    [](const R& r, Value& v) { v.member = r.Get##Sub()->Get##Name(); },                                                \
+        [](R& r, const Value& v) { r.Get##Sub()->Set##Name(static_cast<type>(v.member)); }
 
-#define F_INT(R, json, Name) {json, Kind::Int32, false, ACCESS(R, Name, i, int32_t)}
-#define F_TIME(R, json, Name, req) {json, Kind::Time, req, ACCESS(R, Name, i, uint32_t)}
-#define F_DBL(R, json, Name) {json, Kind::Double, false, ACCESS(R, Name, d, double)}
-#define F_TEXT(R, json, Name, req) {json, Kind::Text, req, ACCESS(R, Name, s, std::string)}
-#define F_BOOL(R, json, Name) {json, Kind::Bool, false, ACCESS(R, Name, b, bool)}
-#define F_TEMP(R, json, Name)                                                   \
-    {json, Kind::Temperature, false,                                            \
-     [](const R& r, Value& v) { v.d = r.Get##Name()->GetCelsius(); },           \
-     [](R& r, const Value& v) { r.Get##Name()->SetTemperature(v.d); }}
-#define F_SUB_INT(R, json, Sub, Name) {json, Kind::Int32, false, SUB_ACCESS(R, Sub, Name, i, int32_t)}
-#define F_SUB_DBL(R, json, Sub, Name) {json, Kind::Double, false, SUB_ACCESS(R, Sub, Name, d, double)}
-#define F_SUB_FLT(R, json, Sub, Name) {json, Kind::Float, false, SUB_ACCESS(R, Sub, Name, d, float)}
-#define F_SUB_TEXT(R, json, Sub, Name) {json, Kind::Text, false, SUB_ACCESS(R, Sub, Name, s, std::string)}
+#define F_INT(R, json, Name)                                                                                           \
+    {                                                                                                                  \
+        json, Kind::Int32, false, ACCESS(R, Name, i, int32_t)                                                          \
+    }
+#define F_TIME(R, json, Name, req)                                                                                     \
+    {                                                                                                                  \
+        json, Kind::Time, req, ACCESS(R, Name, i, uint32_t)                                                            \
+    }
+#define F_DBL(R, json, Name)                                                                                           \
+    {                                                                                                                  \
+        json, Kind::Double, false, ACCESS(R, Name, d, double)                                                          \
+    }
+#define F_TEXT(R, json, Name, req)                                                                                     \
+    {                                                                                                                  \
+        json, Kind::Text, req, ACCESS(R, Name, s, std::string)                                                         \
+    }
+#define F_BOOL(R, json, Name)                                                                                          \
+    {                                                                                                                  \
+        json, Kind::Bool, false, ACCESS(R, Name, b, bool)                                                              \
+    }
+#define F_TEMP(R, json, Name)                                                                                          \
+    {                                                                                                                  \
+        json, Kind::Temperature, false, [](const R& r, Value& v) { v.d = r.Get##Name()->GetCelsius(); },               \
+            [](R& r, const Value& v) { r.Get##Name()->SetTemperature(v.d); }                                           \
+    }
+#define F_SUB_INT(R, json, Sub, Name)                                                                                  \
+    {                                                                                                                  \
+        json, Kind::Int32, false, SUB_ACCESS(R, Sub, Name, i, int32_t)                                                 \
+    }
+#define F_SUB_DBL(R, json, Sub, Name)                                                                                  \
+    {                                                                                                                  \
+        json, Kind::Double, false, SUB_ACCESS(R, Sub, Name, d, double)                                                 \
+    }
+#define F_SUB_FLT(R, json, Sub, Name)                                                                                  \
+    {                                                                                                                  \
+        json, Kind::Float, false, SUB_ACCESS(R, Sub, Name, d, float)                                                   \
+    }
+#define F_SUB_TEXT(R, json, Sub, Name)                                                                                 \
+    {                                                                                                                  \
+        json, Kind::Text, false, SUB_ACCESS(R, Sub, Name, s, std::string)                                              \
+    }
 
 const std::vector<Field<City>>& CityFields()
 {
@@ -88,20 +114,15 @@ const std::vector<Field<City>>& CityFields()
 }
 
 // Current and daily entries keep the same columns.
-template <class R>
-const std::vector<Field<R>>& DatedWeatherFields()
+template <class R> const std::vector<Field<R>>& DatedWeatherFields()
 {
     // A daily entry is placed by its date; the current record may lack one.
     constexpr bool kDateRequired = std::is_same<R, Weekly>::value;
     static const std::vector<Field<R>> fields = {
-        F_TIME(R, "date", Date, kDateRequired),
-        F_INT(R, "weatherIcon", WeatherIcon),
-        F_INT(R, "serverWeatherIcon", ServerWeatherIcon),
-        F_TEXT(R, "weatherStatus", WeatherStatus, false),
-        F_TEMP(R, "curTemperature", CurTemperature),
-        F_TEMP(R, "lowTemperature", LowTemperature),
-        F_TEMP(R, "highTemperature", HighTemperature),
-        F_TEXT(R, "websiteUrl", WebsiteUrl, false),
+        F_TIME(R, "date", Date, kDateRequired),           F_INT(R, "weatherIcon", WeatherIcon),
+        F_INT(R, "serverWeatherIcon", ServerWeatherIcon), F_TEXT(R, "weatherStatus", WeatherStatus, false),
+        F_TEMP(R, "curTemperature", CurTemperature),      F_TEMP(R, "lowTemperature", LowTemperature),
+        F_TEMP(R, "highTemperature", HighTemperature),    F_TEXT(R, "websiteUrl", WebsiteUrl, false),
     };
     return fields;
 }
@@ -218,15 +239,22 @@ const std::vector<Field<MoonPhase>>& MoonPhaseFields()
 std::string Found(JsonNode* node)
 {
     switch (JSON_NODE_TYPE(node)) {
-    case JSON_NODE_OBJECT: return "an object";
-    case JSON_NODE_ARRAY: return "an array";
-    case JSON_NODE_NULL: return "null";
-    case JSON_NODE_VALUE: break;
+    case JSON_NODE_OBJECT:
+        return "an object";
+    case JSON_NODE_ARRAY:
+        return "an array";
+    case JSON_NODE_NULL:
+        return "null";
+    case JSON_NODE_VALUE:
+        break;
     }
     GType type = json_node_get_value_type(node);
-    if (type == G_TYPE_STRING) return "text";
-    if (type == G_TYPE_BOOLEAN) return "true/false";
-    if (type == G_TYPE_DOUBLE) return "a number with a fraction";
+    if (type == G_TYPE_STRING)
+        return "text";
+    if (type == G_TYPE_BOOLEAN)
+        return "true/false";
+    if (type == G_TYPE_DOUBLE)
+        return "a number with a fraction";
     return "a whole number";
 }
 
@@ -243,8 +271,8 @@ bool ReadValue(JsonNode* node, Kind kind, Value& v, std::string& why)
         }
         v.i = json_node_get_int(node);
         const int64_t low = kind == Kind::Int32 ? std::numeric_limits<int32_t>::min() : 0;
-        const int64_t high = kind == Kind::Int32 ? std::numeric_limits<int32_t>::max()
-                                                 : std::numeric_limits<uint32_t>::max();
+        const int64_t high =
+            kind == Kind::Int32 ? std::numeric_limits<int32_t>::max() : std::numeric_limits<uint32_t>::max();
         if (v.i < low || v.i > high) {
             why = std::to_string(v.i) + " is outside " + std::to_string(low) + ".." + std::to_string(high);
             return false;
@@ -258,7 +286,7 @@ bool ReadValue(JsonNode* node, Kind kind, Value& v, std::string& why)
             why = "expected a number, found " + Found(node);
             return false;
         }
-        v.d = json_node_get_double(node);  // converts an integer node as well
+        v.d = json_node_get_double(node); // converts an integer node as well
         if (kind == Kind::Float && std::fabs(v.d) > FLT_MAX) {
             char number[32];
             std::snprintf(number, sizeof number, "%g", v.d);
@@ -310,7 +338,8 @@ struct Reader {
                 const std::set<std::string>& nested = {})
     {
         JsonObject* object = Object(node, path);
-        if (object == nullptr) return false;
+        if (object == nullptr)
+            return false;
         GList* names = json_object_get_members(object);
         std::string unknown;
         for (GList* l = names; l != nullptr && unknown.empty(); l = l->next) {
@@ -318,20 +347,24 @@ struct Reader {
             bool known = nested.count(name) > 0;
             for (const Field<R>& f : fields)
                 known = known || std::string(f.name) == name;
-            if (!known) unknown = name;
+            if (!known)
+                unknown = name;
         }
         g_list_free(names);
-        if (!unknown.empty()) return Fail(path + "." + unknown, "unknown member");
+        if (!unknown.empty())
+            return Fail(path + "." + unknown, "unknown member");
 
         for (const Field<R>& f : fields) {
             JsonNode* member = json_object_get_member(object, f.name);
             if (member == nullptr) {
-                if (f.required) return Fail(path + "." + f.name, "required member is missing");
+                if (f.required)
+                    return Fail(path + "." + f.name, "required member is missing");
                 continue;
             }
             Value v;
             std::string why;
-            if (!ReadValue(member, f.kind, v, why)) return Fail(path + "." + f.name, why);
+            if (!ReadValue(member, f.kind, v, why))
+                return Fail(path + "." + f.name, why);
             f.set(record, v);
         }
         return true;
@@ -343,14 +376,15 @@ struct Reader {
               std::vector<std::shared_ptr<R>>& out, Make make)
     {
         JsonNode* node = json_object_get_member(parent, name);
-        if (node == nullptr) return true;
+        if (node == nullptr)
+            return true;
         const std::string listPath = path + "." + name;
-        if (JSON_NODE_TYPE(node) != JSON_NODE_ARRAY) return Fail(listPath, "expected an array, found " + Found(node));
+        if (JSON_NODE_TYPE(node) != JSON_NODE_ARRAY)
+            return Fail(listPath, "expected an array, found " + Found(node));
         JsonArray* array = json_node_get_array(node);
         for (guint i = 0; i < json_array_get_length(array); ++i) {
             std::shared_ptr<R> record = make();
-            if (!Record(json_array_get_element(array, i), fields, *record,
-                        listPath + "[" + std::to_string(i) + "]"))
+            if (!Record(json_array_get_element(array, i), fields, *record, listPath + "[" + std::to_string(i) + "]"))
                 return false;
             out.push_back(record);
         }
@@ -369,7 +403,8 @@ struct Reader {
                 return false;
         }
         if (JsonNode* lifeIndex = json_object_get_member(object, "lifeIndex")) {
-            if (!Record(lifeIndex, LifeIndexFields(), *city->GetLifeIndex(), path + ".lifeIndex")) return false;
+            if (!Record(lifeIndex, LifeIndexFields(), *city->GetLifeIndex(), path + ".lifeIndex"))
+                return false;
         }
         return List(object, "daily", DatedWeatherFields<Weekly>(), path, *city->GetWeeklyPtrVector(),
                     [] { return Weekly::Make(); }) &&
@@ -388,17 +423,24 @@ void AddValue(JsonBuilder* builder, Kind kind, const Value& v)
 {
     switch (kind) {
     case Kind::Int32:
-    case Kind::Time: json_builder_add_int_value(builder, v.i); break;
+    case Kind::Time:
+        json_builder_add_int_value(builder, v.i);
+        break;
     case Kind::Double:
     case Kind::Float:
-    case Kind::Temperature: json_builder_add_double_value(builder, v.d); break;
-    case Kind::Text: json_builder_add_string_value(builder, v.s.c_str()); break;
-    case Kind::Bool: json_builder_add_boolean_value(builder, v.b); break;
+    case Kind::Temperature:
+        json_builder_add_double_value(builder, v.d);
+        break;
+    case Kind::Text:
+        json_builder_add_string_value(builder, v.s.c_str());
+        break;
+    case Kind::Bool:
+        json_builder_add_boolean_value(builder, v.b);
+        break;
     }
 }
 
-template <class R>
-void AddMembers(JsonBuilder* builder, const std::vector<Field<R>>& fields, const R& record)
+template <class R> void AddMembers(JsonBuilder* builder, const std::vector<Field<R>>& fields, const R& record)
 {
     for (const Field<R>& f : fields) {
         Value v;
@@ -412,7 +454,8 @@ template <class R>
 void AddObject(JsonBuilder* builder, const char* name, const std::vector<Field<R>>& fields,
                const std::shared_ptr<R>& record)
 {
-    if (!record) return;  // never loaded: the member is left out, as on input
+    if (!record)
+        return; // never loaded: the member is left out, as on input
     json_builder_set_member_name(builder, name);
     json_builder_begin_object(builder);
     AddMembers(builder, fields, *record);
@@ -427,7 +470,8 @@ void AddList(JsonBuilder* builder, const char* name, const std::vector<Field<R>>
     json_builder_begin_array(builder);
     if (list) {
         for (const std::shared_ptr<R>& record : *list) {
-            if (!record) continue;
+            if (!record)
+                continue;
             json_builder_begin_object(builder);
             AddMembers(builder, fields, *record);
             json_builder_end_object(builder);
@@ -456,19 +500,21 @@ std::string CheckLiterals(const std::string& text)
         } else if (c == '"') {
             const size_t begin = i + 1;
             for (++i, ++column; i < text.size() && text[i] != '"'; ++i, ++column) {
-                if (text[i] == '\\') ++i, ++column;
+                if (text[i] == '\\')
+                    ++i, ++column;
             }
             lastString = text.substr(begin, i - begin);
         } else if (c == ':') {
             member = lastString;
         } else if (c == '{' || c == '[') {
-            if (++depth > kMaxDepth) return at("nesting deeper than " + std::to_string(kMaxDepth) + " levels");
+            if (++depth > kMaxDepth)
+                return at("nesting deeper than " + std::to_string(kMaxDepth) + " levels");
         } else if (c == '}' || c == ']') {
             --depth;
         } else if (c == '-' || (c >= '0' && c <= '9')) {
             size_t end = i + 1;
-            while (end < text.size() && (g_ascii_isalnum(text[end]) || text[end] == '.' || text[end] == '+' ||
-                                         text[end] == '-'))
+            while (end < text.size() &&
+                   (g_ascii_isalnum(text[end]) || text[end] == '.' || text[end] == '+' || text[end] == '-'))
                 ++end;
             const std::string token = text.substr(i, end - i);
             const std::string digits = token.substr(token[0] == '-' ? 1 : 0);
@@ -517,10 +563,12 @@ bool ReadCityFile(const std::string& text, CityPtrVector& cities, std::string& e
     GList* names = json_object_get_members(top);
     for (GList* l = names; l != nullptr && error.empty(); l = l->next) {
         std::string name = static_cast<const char*>(l->data);
-        if (name != "version" && name != "cities") error = name + ": unknown member";
+        if (name != "version" && name != "cities")
+            error = name + ": unknown member";
     }
     g_list_free(names);
-    if (!error.empty()) return false;
+    if (!error.empty())
+        return false;
     if (JsonNode* version = json_object_get_member(top, "version")) {
         Value v;
         std::string why;
@@ -570,7 +618,8 @@ std::string WriteCityFile(const CityPtrVector& cities)
     json_builder_set_member_name(b, "cities");
     json_builder_begin_array(b);
     for (const CityPtr& city : cities) {
-        if (!city) continue;
+        if (!city)
+            continue;
         json_builder_begin_object(b);
         AddMembers(b, CityFields(), *city);
         AddObject(b, "current", DatedWeatherFields<Current>(), city->GetCurrent());

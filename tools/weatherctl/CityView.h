@@ -36,9 +36,9 @@ struct LifeIndexView {
 struct CityView {
     std::string locationId, name, localTime, localTimeLong, condition, icon;
     std::string current, high, low, rainProbability;
-    std::vector<HourView> hours;  // from the entry that covers the city's time now
+    std::vector<HourView> hours; // from the entry that covers the city's time now
     std::vector<DayView> days;
-    std::vector<LifeIndexView> lifeIndices;  // as GetSupportingLifeIndex selects them
+    std::vector<LifeIndexView> lifeIndices; // as GetSupportingLifeIndex selects them
 };
 
 DeviceView BuildDeviceView(DataManager* dataManager);

@@ -34,7 +34,8 @@ void PrepareLocale()
 {
     device::AdoptDeviceLocale();
     std::string resourceDir = FileHelper::GetInstance()->GetResourceDirectoryPath();
-    if (!resourceDir.empty() && resourceDir.back() != '/') resourceDir += '/';
+    if (!resourceDir.empty() && resourceDir.back() != '/')
+        resourceDir += '/';
     bindtextdomain(kTextDomain, (resourceDir + "locale").c_str());
     bind_textdomain_codeset(kTextDomain, "UTF-8");
 }
@@ -69,7 +70,8 @@ CityView BuildCityView(DataManager* dm, const CityPtr& city, const DeviceView& d
     const int hourCount = hourly ? static_cast<int>(hourly->size()) : 0;
     for (int i = dm->GetCurrentTimeHourlyIndex(city); i < hourCount; ++i) {
         HourlyPtr entry = dm->GetHourlyPtr(city, i);
-        if (!entry) continue;
+        if (!entry)
+            continue;
         HourView hour;
         hour.time = icu->ConvertEpochTimeToICUDate(entry->GetHour(), device.is12Hour ? kFormathhmm : kFormatHHmm);
         hour.icon = dm->GetHourlyWeatherIcon(city, i, kImageSize, kImageSize);
@@ -81,7 +83,8 @@ CityView BuildCityView(DataManager* dm, const CityPtr& city, const DeviceView& d
     const int dayCount = weekly ? static_cast<int>(weekly->size()) : 0;
     for (int i = 0; i < dayCount; ++i) {
         WeeklyPtr entry = dm->GetWeeklyPtr(city, i);
-        if (!entry) continue;
+        if (!entry)
+            continue;
         DayView day;
         day.weekday = icu->ConvertEpochTimeToICUDate(entry->GetDate(), kFormatWeekday);
         day.icon = dm->GetWeeklyWeatherIcon(city, i, kImageSize, kImageSize);
@@ -213,15 +216,18 @@ void PrintCity(const CityView& v, const DeviceView& device)
     std::printf("  %s   high %s  low %s   rain %s%%\n", Degrees(v.current, device).c_str(),
                 Degrees(v.high, device).c_str(), Degrees(v.low, device).c_str(),
                 v.rainProbability == UNSUPPORTED_TEXT ? "--" : v.rainProbability.c_str());
-    if (!v.hours.empty()) std::printf("  hourly:\n");
+    if (!v.hours.empty())
+        std::printf("  hourly:\n");
     for (const HourView& h : v.hours)
         std::printf("    %s %s %s  [%s]\n", Pad(h.time, 10).c_str(), Pad(Degrees(h.temperature, device), 8).c_str(),
                     h.condition.c_str(), h.icon.c_str());
-    if (!v.days.empty()) std::printf("  daily:\n");
+    if (!v.days.empty())
+        std::printf("  daily:\n");
     for (const DayView& d : v.days)
         std::printf("    %s %s / %s  %s  [%s]\n", Pad(d.weekday, 10).c_str(), Degrees(d.high, device).c_str(),
                     Degrees(d.low, device).c_str(), d.condition.c_str(), d.icon.c_str());
-    if (!v.lifeIndices.empty()) std::printf("  life index:\n");
+    if (!v.lifeIndices.empty())
+        std::printf("  life index:\n");
     for (const LifeIndexView& l : v.lifeIndices)
         std::printf("    %s %s [%s]\n", Pad(l.title, 28).c_str(), Pad(l.value, 16).c_str(), l.icon.c_str());
 }
@@ -262,8 +268,10 @@ int List(DataManager* dataManager, bool json)
     }
     json_builder_end_array(b);
     json_builder_end_object(b);
-    if (json) PrintJson(b);
-    else if (index == 0) std::printf("no city\n");
+    if (json)
+        PrintJson(b);
+    else if (index == 0)
+        std::printf("no city\n");
     return 0;
 }
 
@@ -271,13 +279,15 @@ int Show(DataManager* dataManager, const std::string& city, bool json)
 {
     CityPtrVector selected;
     if (city.empty()) {
-        if (CityPtrVectorPtr all = dataManager->GetCityPtrVector()) selected = *all;
+        if (CityPtrVectorPtr all = dataManager->GetCityPtrVector())
+            selected = *all;
     } else {
         CityPtr found = dataManager->GetCityPtr(city);
         // A number that is no location id names a list position.
         if (!found && city.size() <= 9 && city.find_first_not_of("0123456789") == std::string::npos)
             found = dataManager->GetCityPtr(std::stoi(city));
-        if (!found) return kNoSuchCity;
+        if (!found)
+            return kNoSuchCity;
         selected.push_back(found);
     }
     const DeviceView device = BuildDeviceView(dataManager);
@@ -288,7 +298,8 @@ int Show(DataManager* dataManager, const std::string& city, bool json)
     json_builder_set_member_name(b, "cities");
     json_builder_begin_array(b);
     for (const CityPtr& entry : selected) {
-        if (!entry) continue;
+        if (!entry)
+            continue;
         CityView view = BuildCityView(dataManager, entry, device);
         if (json)
             AddCity(b, view);
@@ -297,7 +308,8 @@ int Show(DataManager* dataManager, const std::string& city, bool json)
     }
     json_builder_end_array(b);
     json_builder_end_object(b);
-    if (json) PrintJson(b);
+    if (json)
+        PrintJson(b);
     return 0;
 }
 

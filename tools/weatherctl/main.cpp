@@ -26,17 +26,16 @@ enum Exit { kExitOk = 0, kExitRefused = 1, kExitUsage = 2, kExitNoCity = 3 };
 
 void Usage(FILE* out)
 {
-    std::fprintf(out,
-                 "usage: weatherctl [--json] COMMAND [ARGS]\n"
-                 "  import FILE     replace the device's cities with those of a city file\n"
-                 "  export          write the device's cities as a city file\n"
-                 "  list            the cities: position, id, name, local time, temperature, condition\n"
-                 "  show [CITY]     everything a watch shows for a city (location id or list\n"
-                 "                  position; default: every city)\n"
-                 "Texts follow the device's language, provider, temperature unit and 12/24-hour key.\n"
-                 "Exit: 0 done, 1 city file refused (nothing written), 2 usage or local error,\n"
-                 "3 no such city.\n"
-                 "The device root is $WEATHER_DEVICE_ROOT, else $HOME/.weather-device.\n");
+    std::fprintf(out, "usage: weatherctl [--json] COMMAND [ARGS]\n"
+                      "  import FILE     replace the device's cities with those of a city file\n"
+                      "  export          write the device's cities as a city file\n"
+                      "  list            the cities: position, id, name, local time, temperature, condition\n"
+                      "  show [CITY]     everything a watch shows for a city (location id or list\n"
+                      "                  position; default: every city)\n"
+                      "Texts follow the device's language, provider, temperature unit and 12/24-hour key.\n"
+                      "Exit: 0 done, 1 city file refused (nothing written), 2 usage or local error,\n"
+                      "3 no such city.\n"
+                      "The device root is $WEATHER_DEVICE_ROOT, else $HOME/.weather-device.\n");
 }
 
 void PrintError(bool json, const std::string& message)
@@ -57,7 +56,8 @@ void PrintError(bool json, const std::string& message)
 bool ReadWholeFile(const std::string& path, std::string& text)
 {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+    if (!in)
+        return false;
     std::ostringstream buffer;
     buffer << in.rdbuf();
     text = buffer.str();
@@ -154,12 +154,15 @@ int main(int argc, char** argv)
         PrintError(json, "cannot set up the device under " + device::Root());
         return kExitUsage;
     }
-    if (command == "import") return Import(args[1], json);
-    if (command == "export") return Export();
+    if (command == "import")
+        return Import(args[1], json);
+    if (command == "export")
+        return Export();
 
     weatherctl::PrepareLocale();
     DataManager* dataManager = OpenData();
-    if (command == "list") return weatherctl::List(dataManager, json);
+    if (command == "list")
+        return weatherctl::List(dataManager, json);
     const std::string city = extra == 1 ? args[1] : std::string();
     if (weatherctl::Show(dataManager, city, json) == weatherctl::kNoSuchCity) {
         PrintError(json, "no city " + city + " on the device");

@@ -217,8 +217,8 @@ void CityDBController::Reorder(const CityPtrVectorPtr& reorderPtrVector)
 
 CityPtr CityDBController::SelectWith(const std::string& condition, int primaryKey, const std::string* locationID)
 {
-    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(
-        mQueryGenerator->MakeSelectQuery(kTableName, kColumns, mQueryGenerator->MakeWhereClause(condition), "", "", ""));
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mQueryGenerator->MakeSelectQuery(
+        kTableName, kColumns, mQueryGenerator->MakeWhereClause(condition), "", "", ""));
     if (locationID)
         stmt.BindText(1, *locationID);
     else

@@ -15,8 +15,7 @@
 #include "db/Statement.h"
 #include "db/WeatherStatement.h"
 
-template <typename Row>
-struct Column {
+template <typename Row> struct Column {
     const char* name;
     // What follows the name in the CREATE text (the stored schema keeps its tabs).
     const char* declaration;
@@ -28,8 +27,7 @@ struct Column {
 namespace ColumnTable {
 
 // "CREATE TABLE IF NOT EXISTS %q (<name><declaration>, ...[, <tail>]);"
-template <typename Row, size_t N>
-std::string CreateText(const Column<Row> (&columns)[N], const char* tail)
+template <typename Row, size_t N> std::string CreateText(const Column<Row> (&columns)[N], const char* tail)
 {
     std::string text = "CREATE TABLE IF NOT EXISTS %q (";
     for (size_t i = 0; i < N; i++) {
@@ -46,8 +44,7 @@ std::string CreateText(const Column<Row> (&columns)[N], const char* tail)
 }
 
 // The names of columns[from..] joined by ",".
-template <typename Row, size_t N>
-std::string Names(const Column<Row> (&columns)[N], size_t from)
+template <typename Row, size_t N> std::string Names(const Column<Row> (&columns)[N], size_t from)
 {
     std::string text;
     for (size_t i = from; i < N; i++) {
@@ -59,8 +56,7 @@ std::string Names(const Column<Row> (&columns)[N], size_t from)
 }
 
 // "<name> = ?" for columns[from..] joined by ",".
-template <typename Row, size_t N>
-std::string Assignments(const Column<Row> (&columns)[N], size_t from)
+template <typename Row, size_t N> std::string Assignments(const Column<Row> (&columns)[N], size_t from)
 {
     std::string text;
     for (size_t i = from; i < N; i++) {
@@ -138,7 +134,7 @@ void UpdateRows(const Column<Record> (&columns)[N], const std::string& query,
 // (a failed Init is logged there and the row skipped); null when there are none.
 template <typename Record, size_t N>
 std::shared_ptr<std::vector<std::shared_ptr<Record>>> SelectRows(const Column<Record> (&columns)[N],
-                                                                  const std::string& query, int primaryKey)
+                                                                 const std::string& query, int primaryKey)
 {
     Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(query);
     stmt.BindInt(1, primaryKey);
@@ -158,24 +154,37 @@ std::shared_ptr<std::vector<std::shared_ptr<Record>>> SelectRows(const Column<Re
 } // namespace ColumnTable
 
 // Column entries for a record with Get<Field>/Set<Field> accessors.
-#define KEY_COLUMN(name, declaration) {name, declaration, nullptr, nullptr}
-#define INT_COLUMN(Row, name, declaration, Field)                                                  \
-    {name, declaration, [](Statement& s, int i, const Row& r) { s.BindInt(i, r.Get##Field()); }, \
-     [](const Statement& s, int i, Row& r) { r.Set##Field(s.ColumnInt(i)); }}
-#define TIME_COLUMN(Row, name, declaration, Field)                                                  \
-    {name, declaration, [](Statement& s, int i, const Row& r) { s.BindTime(i, r.Get##Field()); }, \
-     [](const Statement& s, int i, Row& r) { r.Set##Field(s.ColumnTime(i)); }}
-#define DOUBLE_COLUMN(Row, name, declaration, Field)                                                  \
-    {name, declaration, [](Statement& s, int i, const Row& r) { s.BindDouble(i, r.Get##Field()); }, \
-     [](const Statement& s, int i, Row& r) { r.Set##Field(s.ColumnDouble(i)); }}
-#define TEXT_COLUMN(Row, name, declaration, Field)                                                  \
-    {name, declaration, [](Statement& s, int i, const Row& r) { s.BindText(i, r.Get##Field()); }, \
-     [](const Statement& s, int i, Row& r) { r.Set##Field(s.ColumnText(i)); }}
+#define KEY_COLUMN(name, declaration)                                                                                  \
+    {                                                                                                                  \
+        name, declaration, nullptr, nullptr                                                                            \
+    }
+#define INT_COLUMN(Row, name, declaration, Field)                                                                      \
+    {                                                                                                                  \
+        name, declaration, [](Statement& s, int i, const Row& r) { s.BindInt(i, r.Get##Field()); },                    \
+            [](const Statement& s, int i, Row& r) { r.Set##Field(s.ColumnInt(i)); }                                    \
+    }
+#define TIME_COLUMN(Row, name, declaration, Field)                                                                     \
+    {                                                                                                                  \
+        name, declaration, [](Statement& s, int i, const Row& r) { s.BindTime(i, r.Get##Field()); },                   \
+            [](const Statement& s, int i, Row& r) { r.Set##Field(s.ColumnTime(i)); }                                   \
+    }
+#define DOUBLE_COLUMN(Row, name, declaration, Field)                                                                   \
+    {                                                                                                                  \
+        name, declaration, [](Statement& s, int i, const Row& r) { s.BindDouble(i, r.Get##Field()); },                 \
+            [](const Statement& s, int i, Row& r) { r.Set##Field(s.ColumnDouble(i)); }                                 \
+    }
+#define TEXT_COLUMN(Row, name, declaration, Field)                                                                     \
+    {                                                                                                                  \
+        name, declaration, [](Statement& s, int i, const Row& r) { s.BindText(i, r.Get##Field()); },                   \
+            [](const Statement& s, int i, Row& r) { r.Set##Field(s.ColumnText(i)); }                                   \
+    }
 // Stored in Celsius rounded half up to one decimal; read into the record's own
 // temperature, both scales set.
-#define TEMPERATURE_COLUMN(Row, name, declaration, Field)                                                    \
-    {name, declaration,                                                                                      \
-     [](Statement& s, int i, const Row& r) { WeatherStatement::BindTemperature(s, i, r.Get##Field()); },    \
-     [](const Statement& s, int i, Row& r) { WeatherStatement::SetColumnTemperature(r.Get##Field(), s, i); }}
+#define TEMPERATURE_COLUMN(Row, name, declaration, Field)                                                              \
+    {                                                                                                                  \
+        name, declaration,                                                                                             \
+            [](Statement& s, int i, const Row& r) { WeatherStatement::BindTemperature(s, i, r.Get##Field()); },        \
+            [](const Statement& s, int i, Row& r) { WeatherStatement::SetColumnTemperature(r.Get##Field(), s, i); }    \
+    }
 
 #endif

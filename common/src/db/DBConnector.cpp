@@ -87,8 +87,8 @@ bool DBConnector::DBFinalize()
 sqlite3_stmt* DBConnector::DBPrepareQuery(const char* query)
 {
     sqlite3_stmt* stmt = nullptr;
-    int ret = sqlite3_prepare_v2(mDBHandle, query ? query : "", query ? static_cast<int>(strlen(query)) : 0, &stmt,
-                                 nullptr);
+    int ret =
+        sqlite3_prepare_v2(mDBHandle, query ? query : "", query ? static_cast<int>(strlen(query)) : 0, &stmt, nullptr);
     if (ret == SQLITE_OK)
         return stmt;
 

@@ -22,7 +22,8 @@ const Column<Hourly> kColumns[] = {
     INT_COLUMN(Hourly, "serverWeatherIcon", "\tINTEGER", ServerWeatherIcon),
 };
 
-constexpr const char* kForeignKey = "FOREIGN KEY(FK_ID) REFERENCES CITY_TABLE(PK_ID) ON DELETE CASCADE ON UPDATE CASCADE";
+constexpr const char* kForeignKey =
+    "FOREIGN KEY(FK_ID) REFERENCES CITY_TABLE(PK_ID) ON DELETE CASCADE ON UPDATE CASCADE";
 constexpr size_t kColumnCount = sizeof(kColumns) / sizeof(kColumns[0]);
 
 } // namespace

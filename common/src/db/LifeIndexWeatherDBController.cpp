@@ -22,29 +22,41 @@ struct LifeIndexRow {
     Wind& wind;
 };
 
-#define LI_INT_COLUMN(name, declaration, part, Field)                                                    \
-    {name, declaration, [](Statement& s, int i, const LifeIndexRow& r) { s.BindInt(i, r.part.Get##Field()); }, \
-     [](const Statement& s, int i, LifeIndexRow& r) { r.part.Set##Field(s.ColumnInt(i)); }}
-#define LI_TIME_COLUMN(name, declaration, part, Field)                                                    \
-    {name, declaration, [](Statement& s, int i, const LifeIndexRow& r) { s.BindTime(i, r.part.Get##Field()); }, \
-     [](const Statement& s, int i, LifeIndexRow& r) { r.part.Set##Field(s.ColumnTime(i)); }}
-#define LI_DOUBLE_COLUMN(name, declaration, part, Field)                                                  \
-    {name, declaration,                                                                                \
-     [](Statement& s, int i, const LifeIndexRow& r) { s.BindDouble(i, r.part.Get##Field()); },        \
-     [](const Statement& s, int i, LifeIndexRow& r) { r.part.Set##Field(s.ColumnDouble(i)); }}
+#define LI_INT_COLUMN(name, declaration, part, Field)                                                                  \
+    {                                                                                                                  \
+        name, declaration, [](Statement& s, int i, const LifeIndexRow& r) { s.BindInt(i, r.part.Get##Field()); },      \
+            [](const Statement& s, int i, LifeIndexRow& r) { r.part.Set##Field(s.ColumnInt(i)); }                      \
+    }
+#define LI_TIME_COLUMN(name, declaration, part, Field)                                                                 \
+    {                                                                                                                  \
+        name, declaration, [](Statement& s, int i, const LifeIndexRow& r) { s.BindTime(i, r.part.Get##Field()); },     \
+            [](const Statement& s, int i, LifeIndexRow& r) { r.part.Set##Field(s.ColumnTime(i)); }                     \
+    }
+#define LI_DOUBLE_COLUMN(name, declaration, part, Field)                                                               \
+    {                                                                                                                  \
+        name, declaration, [](Statement& s, int i, const LifeIndexRow& r) { s.BindDouble(i, r.part.Get##Field()); },   \
+            [](const Statement& s, int i, LifeIndexRow& r) { r.part.Set##Field(s.ColumnDouble(i)); }                   \
+    }
 // Wind values are floats in memory and doubles in the table.
-#define LI_FLOAT_COLUMN(name, declaration, part, Field)                                                   \
-    {name, declaration,                                                                                \
-     [](Statement& s, int i, const LifeIndexRow& r) { s.BindDouble(i, r.part.Get##Field()); },        \
-     [](const Statement& s, int i, LifeIndexRow& r) { r.part.Set##Field(static_cast<float>(s.ColumnDouble(i))); }}
-#define LI_TEXT_COLUMN(name, declaration, part, Field)                                                    \
-    {name, declaration, [](Statement& s, int i, const LifeIndexRow& r) { s.BindText(i, r.part.Get##Field()); }, \
-     [](const Statement& s, int i, LifeIndexRow& r) { r.part.Set##Field(s.ColumnText(i)); }}
+#define LI_FLOAT_COLUMN(name, declaration, part, Field)                                                                \
+    {                                                                                                                  \
+        name, declaration, [](Statement& s, int i, const LifeIndexRow& r) { s.BindDouble(i, r.part.Get##Field()); },   \
+            [](const Statement& s, int i, LifeIndexRow& r) {                                                           \
+                r.part.Set##Field(static_cast<float>(s.ColumnDouble(i)));                                              \
+            }                                                                                                          \
+    }
+#define LI_TEXT_COLUMN(name, declaration, part, Field)                                                                 \
+    {                                                                                                                  \
+        name, declaration, [](Statement& s, int i, const LifeIndexRow& r) { s.BindText(i, r.part.Get##Field()); },     \
+            [](const Statement& s, int i, LifeIndexRow& r) { r.part.Set##Field(s.ColumnText(i)); }                     \
+    }
 // Realfeel is a temperature: rounded like one when written, both scales set when read.
-#define LI_REALFEEL_COLUMN(name, declaration)                                                             \
-    {name, declaration,                                                                                \
-     [](Statement& s, int i, const LifeIndexRow& r) { BindTemperature(s, i, r.lifeIndex.GetRealfeel()); }, \
-     [](const Statement& s, int i, LifeIndexRow& r) { SetColumnTemperature(r.lifeIndex.GetRealfeel(), s, i); }}
+#define LI_REALFEEL_COLUMN(name, declaration)                                                                          \
+    {                                                                                                                  \
+        name, declaration,                                                                                             \
+            [](Statement& s, int i, const LifeIndexRow& r) { BindTemperature(s, i, r.lifeIndex.GetRealfeel()); },      \
+            [](const Statement& s, int i, LifeIndexRow& r) { SetColumnTemperature(r.lifeIndex.GetRealfeel(), s, i); }  \
+    }
 
 // FK_ID, then the 56 values in the stored order.
 const Column<LifeIndexRow> kColumns[] = {
@@ -117,7 +129,8 @@ const Column<LifeIndexRow> kColumns[] = {
 constexpr size_t kValueCount = sizeof(kColumns) / sizeof(kColumns[0]) - 1;
 static_assert(kValueCount == 56, "the life index table stores 56 values after FK_ID");
 
-constexpr const char* kForeignKey = "FOREIGN KEY(FK_ID) REFERENCES CITY_TABLE(PK_ID) ON DELETE CASCADE ON UPDATE CASCADE";
+constexpr const char* kForeignKey =
+    "FOREIGN KEY(FK_ID) REFERENCES CITY_TABLE(PK_ID) ON DELETE CASCADE ON UPDATE CASCADE";
 
 void BindValues(Statement& stmt, int first, const LifeIndexPtr& lifeIndexPtr)
 {

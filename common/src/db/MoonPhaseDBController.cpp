@@ -19,7 +19,8 @@ const Column<MoonPhase> kColumns[] = {
     INT_COLUMN(MoonPhase, "age", "\t\t\t\tINTEGER", Age),
 };
 
-constexpr const char* kForeignKey = "FOREIGN KEY(FK_ID) REFERENCES CITY_TABLE(PK_ID) ON DELETE CASCADE ON UPDATE CASCADE";
+constexpr const char* kForeignKey =
+    "FOREIGN KEY(FK_ID) REFERENCES CITY_TABLE(PK_ID) ON DELETE CASCADE ON UPDATE CASCADE";
 constexpr size_t kColumnCount = sizeof(kColumns) / sizeof(kColumns[0]);
 
 } // namespace
@@ -33,8 +34,9 @@ bool MoonPhaseDBController::Init()
         return false;
     mInsertQuery = mQueryGenerator->MakeInsertQuery(kTableName, ColumnTable::Names(kColumns, 0),
                                                     ColumnTable::Placeholders(kColumnCount));
-    mUpdateQuery = mQueryGenerator->MakeUpdateQuery(kTableName, ColumnTable::Assignments(kColumns, 2),
-                                                    mQueryGenerator->MakeWhereClause("FK_ID = ? AND moonPhaseIndex = ?;"));
+    mUpdateQuery =
+        mQueryGenerator->MakeUpdateQuery(kTableName, ColumnTable::Assignments(kColumns, 2),
+                                         mQueryGenerator->MakeWhereClause("FK_ID = ? AND moonPhaseIndex = ?;"));
     mSelectQuery = mQueryGenerator->MakeSelectQuery(kTableName, ColumnTable::Names(kColumns, 2),
                                                     mQueryGenerator->MakeWhereClause("FK_ID = ?"), "", "", "");
     return true;

@@ -26,7 +26,8 @@ std::string QueryGenernator::MakeSelectQuery(const std::string& table, const std
                                              const std::string& clause3, const std::string& clause4) const
 {
     std::ostringstream out;
-    out << "SELECT" << " " << columns << " FROM " << table;
+    out << "SELECT"
+        << " " << columns << " FROM " << table;
     AppendOptional(out, clause1);
     AppendOptional(out, clause2);
     AppendOptional(out, clause3);
@@ -37,7 +38,8 @@ std::string QueryGenernator::MakeSelectQuery(const std::string& table, const std
 std::string QueryGenernator::MakeWhereClause(const std::string& condition) const
 {
     std::ostringstream out;
-    out << "WHERE" << " " << condition;
+    out << "WHERE"
+        << " " << condition;
     return out.str();
 }
 
@@ -45,7 +47,10 @@ std::string QueryGenernator::MakeInsertQuery(const std::string& table, const std
                                              const std::string& values) const
 {
     std::ostringstream out;
-    out << "INSERT INTO" << " " << table << " (" << columns << ") " << "VALUES" << " ( " << values << ")";
+    out << "INSERT INTO"
+        << " " << table << " (" << columns << ") "
+        << "VALUES"
+        << " ( " << values << ")";
     return out.str();
 }
 
@@ -53,8 +58,10 @@ std::string QueryGenernator::MakeInsertOrReplaceQuery(const std::string& table, 
                                                       const std::string& values) const
 {
     std::ostringstream out;
-    out << "INSERT OR REPLACE INTO" << " " << table << " (" << columns << ") " << "VALUES" << " ( " << values
-        << ")";
+    out << "INSERT OR REPLACE INTO"
+        << " " << table << " (" << columns << ") "
+        << "VALUES"
+        << " ( " << values << ")";
     return out.str();
 }
 
@@ -62,7 +69,10 @@ std::string QueryGenernator::MakeUpdateQuery(const std::string& table, const std
                                              const std::string& clause) const
 {
     std::ostringstream out;
-    out << "UPDATE" << " " << table << " " << "SET" << " " << assignments;
+    out << "UPDATE"
+        << " " << table << " "
+        << "SET"
+        << " " << assignments;
     AppendOptional(out, clause);
     return out.str();
 }
@@ -70,7 +80,8 @@ std::string QueryGenernator::MakeUpdateQuery(const std::string& table, const std
 std::string QueryGenernator::MakeDeleteQuery(const std::string& table, const std::string& clause) const
 {
     std::ostringstream out;
-    out << "DELETE FROM" << " " << table;
+    out << "DELETE FROM"
+        << " " << table;
     AppendOptional(out, clause);
     return out.str();
 }
@@ -80,8 +91,13 @@ std::string QueryGenernator::MakeLeftOuterJoinQuery(const std::string& leftQuery
                                                     const std::string& rightKey, const std::string& clause) const
 {
     std::ostringstream out;
-    out << "SELECT" << " " << columns << " FROM (" << leftQuery << ")" << " leftTable " << "LEFT OUTER JOIN"
-        << " (" << rightQuery << ") rightTable" << " ON leftTable." << leftKey << "=" << "rightTable." << rightKey;
+    out << "SELECT"
+        << " " << columns << " FROM (" << leftQuery << ")"
+        << " leftTable "
+        << "LEFT OUTER JOIN"
+        << " (" << rightQuery << ") rightTable"
+        << " ON leftTable." << leftKey << "="
+        << "rightTable." << rightKey;
     AppendOptional(out, clause);
     return out.str();
 }
@@ -89,28 +105,32 @@ std::string QueryGenernator::MakeLeftOuterJoinQuery(const std::string& leftQuery
 std::string QueryGenernator::MakeOrderByClause(const std::string& column, bool ascending) const
 {
     std::ostringstream out;
-    out << "ORDER BY" << " " << column << " " << (ascending ? "ASC" : "DESC");
+    out << "ORDER BY"
+        << " " << column << " " << (ascending ? "ASC" : "DESC");
     return out.str();
 }
 
 std::string QueryGenernator::MakeGroupByClause(const std::string& expression) const
 {
     std::ostringstream out;
-    out << "GROUP BY" << " " << expression;
+    out << "GROUP BY"
+        << " " << expression;
     return out.str();
 }
 
 std::string QueryGenernator::MakeLimitClause(int count) const
 {
     std::ostringstream out;
-    out << "LIMIT" << " " << count;
+    out << "LIMIT"
+        << " " << count;
     return out.str();
 }
 
 std::string QueryGenernator::MakeLimitClause(const std::string& count) const
 {
     std::ostringstream out;
-    out << "LIMIT" << " " << count;
+    out << "LIMIT"
+        << " " << count;
     return out.str();
 }
 

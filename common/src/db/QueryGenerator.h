@@ -16,12 +16,11 @@ public:
     bool Init() override;
     ~QueryGenernator() override = default;
 
-    std::string MakeSelectQuery(const std::string& table, const std::string& columns,
-                                const std::string& clause1, const std::string& clause2,
-                                const std::string& clause3, const std::string& clause4) const;
+    std::string MakeSelectQuery(const std::string& table, const std::string& columns, const std::string& clause1,
+                                const std::string& clause2, const std::string& clause3,
+                                const std::string& clause4) const;
     std::string MakeWhereClause(const std::string& condition) const;
-    std::string MakeInsertQuery(const std::string& table, const std::string& columns,
-                                const std::string& values) const;
+    std::string MakeInsertQuery(const std::string& table, const std::string& columns, const std::string& values) const;
     std::string MakeInsertOrReplaceQuery(const std::string& table, const std::string& columns,
                                          const std::string& values) const;
     std::string MakeUpdateQuery(const std::string& table, const std::string& assignments,

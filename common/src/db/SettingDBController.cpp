@@ -25,8 +25,7 @@ constexpr const char* kColumns =
     "LastUpdateLanguageCode, CpType, DaemonType, IsNowRefreshing, IsSupportManualRefresh, RefreshingStartTime, "
     "NotificationPopup";
 
-constexpr const char* kPlaceholders =
-    "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?";
+constexpr const char* kPlaceholders = "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?";
 
 constexpr const char* kAssignments =
     "CurrentCityIndex = ?, CurrentCityLocationId = ?, TemperatureUnit = ?, LastRefreshedTime = ?, "

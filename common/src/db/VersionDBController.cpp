@@ -64,8 +64,8 @@ void VersionDBController::InsertVersion(double version)
 
 void VersionDBController::UpdateVersion(double version)
 {
-    Statement stmt =
-        DBConnector::GetInstance()->DBPrepareStatement(mQueryGenerator->MakeUpdateQuery(kTableName, "dbVersion = ?", ""));
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(
+        mQueryGenerator->MakeUpdateQuery(kTableName, "dbVersion = ?", ""));
     stmt.BindDouble(1, version);
     stmt.Step();
 }

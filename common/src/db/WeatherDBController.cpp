@@ -301,10 +301,10 @@ void WeatherDBController::AddYesterdayHourData()
 
 bool WeatherDBController::ResetUnSupportedValueOfCity(const CityPtr& cityPtr, const char* func)
 {
-#define RESET_BREAK_IF_NULL(ptr)                                        \
-    if (!(ptr)) {                                                       \
-        LOG_BREAK_NOTE_AT(func, #ptr " is null");                      \
-        return false;                                                   \
+#define RESET_BREAK_IF_NULL(ptr)                                                                                       \
+    if (!(ptr)) {                                                                                                      \
+        LOG_BREAK_NOTE_AT(func, #ptr " is null");                                                                      \
+        return false;                                                                                                  \
     }
 
     RESET_BREAK_IF_NULL(cityPtr);
@@ -512,8 +512,7 @@ void WeatherDBController::DoUpdateCity(const CityPtr& cityPtr)
     int pageIndex = cityPtr->GetPageIndex();
     if (pageIndex < 0) {
         pageIndex = cityDB->GetPageIndexWithLocationID(cityPtr->GetLocationId());
-        RETURN_IF_NOTE(pageIndex < 0,
-                       "it means that the city has been removed from mobile. so we don't need update");
+        RETURN_IF_NOTE(pageIndex < 0, "it means that the city has been removed from mobile. so we don't need update");
         cityPtr->SetPageIndex(pageIndex);
     }
     int primaryKey = cityDB->GetPrimaryKey(pageIndex);

@@ -38,7 +38,8 @@ const Column<Weekly> kColumns[] = {
     INT_COLUMN(Weekly, "serverWeatherIcon", "\tINTEGER", ServerWeatherIcon),
 };
 
-constexpr const char* kForeignKey = "FOREIGN KEY(FK_ID) REFERENCES CITY_TABLE(PK_ID) ON DELETE CASCADE ON UPDATE CASCADE";
+constexpr const char* kForeignKey =
+    "FOREIGN KEY(FK_ID) REFERENCES CITY_TABLE(PK_ID) ON DELETE CASCADE ON UPDATE CASCADE";
 constexpr size_t kColumnCount = sizeof(kColumns) / sizeof(kColumns[0]);
 
 } // namespace

@@ -13,7 +13,7 @@ std::string JsonPrescan(const char* data, size_t length, int maxDepth)
                     ++p;
             }
             if (p < end)
-                ++p;  // closing quote
+                ++p; // closing quote
         } else if (c == '{' || c == '[') {
             if (++depth > maxDepth)
                 return "nesting deeper than " + std::to_string(maxDepth) + " levels";

@@ -34,8 +34,8 @@ public:
 private:
     JsonUtil() = default;
 
-    JsonNode* mRoot = nullptr;     // owned by mParser
-    JsonParser* mParser = nullptr; // one reference, dropped by the destructor and by Init
+    JsonNode* mRoot = nullptr;         // owned by mParser
+    JsonParser* mParser = nullptr;     // one reference, dropped by the destructor and by Init
     JsonObject* mRootObject = nullptr; // owned by mParser
 };
 

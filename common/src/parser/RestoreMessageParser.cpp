@@ -16,10 +16,22 @@ int32_t RestoreMessageParser::ReadInt(const char* key)
     return StringHelper::GetInstance()->StringToInt(mJsonUtilPtr->GetValueFromObject(key));
 }
 
-int32_t RestoreMessageParser::GetTempUnit() { return ReadInt("tempUnit"); }
+int32_t RestoreMessageParser::GetTempUnit()
+{
+    return ReadInt("tempUnit");
+}
 
-int32_t RestoreMessageParser::GetAutoRefreshTimeInterval() { return ReadInt("autoRefreshTimeInterval"); }
+int32_t RestoreMessageParser::GetAutoRefreshTimeInterval()
+{
+    return ReadInt("autoRefreshTimeInterval");
+}
 
-bool RestoreMessageParser::GetUseCurrentLocationAgreed() { return ReadInt("useCurrentLocationAgreed") != 0; }
+bool RestoreMessageParser::GetUseCurrentLocationAgreed()
+{
+    return ReadInt("useCurrentLocationAgreed") != 0;
+}
 
-bool RestoreMessageParser::GetUseNotification() { return ReadInt("useNotification") != 0; }
+bool RestoreMessageParser::GetUseNotification()
+{
+    return ReadInt("useNotification") != 0;
+}

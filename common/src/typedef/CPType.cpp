@@ -55,7 +55,7 @@ int32_t TypeFromSettingName(const std::string& name)
     return WEATHER_CP_TYPE_TWC;
 }
 
-}  // namespace
+} // namespace
 
 void CPType::Renew()
 {
@@ -73,13 +73,20 @@ void CPType::Renew()
 std::string CPType::ConvertWeatherCPTypeToString(int32_t type)
 {
     switch (type) {
-    case WEATHER_CP_TYPE_ACCUWEATHER: return WEATHER_CP_NAME_ACCUWEATHER;
-    case WEATHER_CP_TYPE_CMAWEATHER: return WEATHER_CP_NAME_CMAWEATHER;
-    case WEATHER_CP_TYPE_KWEATHER: return WEATHER_CP_NAME_KWEATHER;
-    case WEATHER_CP_TYPE_WEATHERNEWS_KR: return WEATHER_CP_NAME_WEATHERNEWS_KR;
-    case WEATHER_CP_TYPE_WEATHERNEWS: return WEATHER_CP_NAME_WEATHERNEWS;
-    case WEATHER_CP_TYPE_TWC: return WEATHER_CP_NAME_TWC;
-    case WEATHER_CP_TYPE_WCN: return WEATHER_CP_NAME_WCN;
+    case WEATHER_CP_TYPE_ACCUWEATHER:
+        return WEATHER_CP_NAME_ACCUWEATHER;
+    case WEATHER_CP_TYPE_CMAWEATHER:
+        return WEATHER_CP_NAME_CMAWEATHER;
+    case WEATHER_CP_TYPE_KWEATHER:
+        return WEATHER_CP_NAME_KWEATHER;
+    case WEATHER_CP_TYPE_WEATHERNEWS_KR:
+        return WEATHER_CP_NAME_WEATHERNEWS_KR;
+    case WEATHER_CP_TYPE_WEATHERNEWS:
+        return WEATHER_CP_NAME_WEATHERNEWS;
+    case WEATHER_CP_TYPE_TWC:
+        return WEATHER_CP_NAME_TWC;
+    case WEATHER_CP_TYPE_WCN:
+        return WEATHER_CP_NAME_WCN;
     default:
         LOGE("Not found weatherCPType : %d", type);
         return "";
@@ -93,7 +100,7 @@ std::string CPType::GetCPTypeString()
 
 std::shared_ptr<std::vector<std::string>> CPType::GetCPTypeList()
 {
-    return std::make_shared<std::vector<std::string>>(std::vector<std::string>{
-        WEATHER_CP_NAME_ACCUWEATHER, WEATHER_CP_NAME_TWC, WEATHER_CP_NAME_WEATHERNEWS, WEATHER_CP_NAME_CMAWEATHER,
-        WEATHER_CP_NAME_KWEATHER, WEATHER_CP_NAME_WCN});
+    return std::make_shared<std::vector<std::string>>(
+        std::vector<std::string>{WEATHER_CP_NAME_ACCUWEATHER, WEATHER_CP_NAME_TWC, WEATHER_CP_NAME_WEATHERNEWS,
+                                 WEATHER_CP_NAME_CMAWEATHER, WEATHER_CP_NAME_KWEATHER, WEATHER_CP_NAME_WCN});
 }

@@ -57,7 +57,8 @@ void City::PrintCityInfo() const
 
 void City::PrintCurrentWeatherInfo() const
 {
-    if (!mCurrent) return;
+    if (!mCurrent)
+        return;
     LOGE("WeatherIcon : %d", mCurrent->GetWeatherIcon());
     LOGE("WeatherStatus : %s", mCurrent->GetWeatherStatus().c_str());
     LOGE("CurTemperature : %.1f", Rounded(mCurrent->GetCurTemperature()));
@@ -68,10 +69,12 @@ void City::PrintCurrentWeatherInfo() const
 
 void City::PrintForecastWeatherInfo() const
 {
-    if (!mWeeklyPtrVector) return;
+    if (!mWeeklyPtrVector)
+        return;
     for (size_t i = 0; i < mWeeklyPtrVector->size(); i++) {
         const WeeklyPtr& weeklyPtr = (*mWeeklyPtrVector)[i];
-        if (!weeklyPtr) continue;
+        if (!weeklyPtr)
+            continue;
         LOGE("Day[%d]\t: %u", (int)i, weeklyPtr->GetDate());
         LOGE("Icon[%d]\t: %d", (int)i, weeklyPtr->GetWeatherIcon());
         LOGE("Low[%d]\t: %.1f", (int)i, Rounded(weeklyPtr->GetLowTemperature()));
@@ -81,10 +84,12 @@ void City::PrintForecastWeatherInfo() const
 
 void City::PrintHourlyWeatherInfo() const
 {
-    if (!mHourlyPtrVector) return;
+    if (!mHourlyPtrVector)
+        return;
     for (size_t i = 0; i < mHourlyPtrVector->size(); i++) {
         const HourlyPtr& hourlyPtr = (*mHourlyPtrVector)[i];
-        if (!hourlyPtr) continue;
+        if (!hourlyPtr)
+            continue;
         LOGE("Hour[%d]\t: %d", (int)i, (int)hourlyPtr->GetHour());
         LOGE("Icon[%d]\t: %d", (int)i, hourlyPtr->GetWeatherIcon());
         LOGE("Temp[%d]\t: %.1f", (int)i, Rounded(hourlyPtr->GetCurTemperature()));
@@ -93,7 +98,8 @@ void City::PrintHourlyWeatherInfo() const
 
 void City::PrintLifeIndexWeatherInfo() const
 {
-    if (!mLifeIndex) return;
+    if (!mLifeIndex)
+        return;
     LOGE("Humidity : %d", mLifeIndex->GetHumidity());
     LOGE("SunriseTime : %u", mLifeIndex->GetSunriseTime());
     LOGE("SunsetTime : %u", mLifeIndex->GetSunsetTime());

@@ -70,14 +70,14 @@ LifeIndexPtr LifeIndexOf(const CityPtr& cityPtr)
     return cityPtr ? cityPtr->GetLifeIndex() : nullptr;
 }
 
-}  // namespace
+} // namespace
 
-#define LIFE_INDEX_VALUE(Operation, KeyType, Getter)               \
-    int32_t DataManager::Operation(KeyType key)                    \
-    {                                                              \
-        LifeIndexPtr lifeIndexPtr = LifeIndexOf(GetCityPtr(key));  \
-        RETURN_IF(!lifeIndexPtr, UNSUPPORTED_VALUE);                            \
-        return lifeIndexPtr->Getter();                             \
+#define LIFE_INDEX_VALUE(Operation, KeyType, Getter)                                                                   \
+    int32_t DataManager::Operation(KeyType key)                                                                        \
+    {                                                                                                                  \
+        LifeIndexPtr lifeIndexPtr = LifeIndexOf(GetCityPtr(key));                                                      \
+        RETURN_IF(!lifeIndexPtr, UNSUPPORTED_VALUE);                                                                   \
+        return lifeIndexPtr->Getter();                                                                                 \
     }
 
 LIFE_INDEX_VALUE(GetUVIndexLevel, int, GetUvIndex)
@@ -136,11 +136,11 @@ std::string DataManager::GetLifeIndexValue(const CityPtr& cityPtr, int type)
 
 // Appends the row's candidates that have a value; a LIFE_INDEX_EMPTY ends
 // the row with the guard line that names the table.
-#define SCAN_MONTH_ROW(TABLE)                                                                               \
-    for (int index = 0; index < (int)(sizeof(TABLE[0]) / sizeof(TABLE[0][0])); ++index) {                  \
-        BREAK_IF_MSG(TABLE[time_tm.tm_mon][index] == LIFE_INDEX_EMPTY,                                      \
-                     #TABLE "[time_tm.tm_mon][index] == LIFE_INDEX_EMPTY");                                 \
-        addIfSupported(TABLE[time_tm.tm_mon][index]);                                                       \
+#define SCAN_MONTH_ROW(TABLE)                                                                                          \
+    for (int index = 0; index < (int)(sizeof(TABLE[0]) / sizeof(TABLE[0][0])); ++index) {                              \
+        BREAK_IF_MSG(TABLE[time_tm.tm_mon][index] == LIFE_INDEX_EMPTY,                                                 \
+                     #TABLE "[time_tm.tm_mon][index] == LIFE_INDEX_EMPTY");                                            \
+        addIfSupported(TABLE[time_tm.tm_mon][index]);                                                                  \
     }
 
 std::shared_ptr<std::vector<int>> DataManager::GetSupportingLifeIndex(const CityPtr& cityPtr)

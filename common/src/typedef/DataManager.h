@@ -65,7 +65,10 @@ public:
     CurrentPtr GetCurrentPtr(const CityPtr& cityPtr) { return mWeatherDataPtr->GetCurrentPtr(cityPtr); }
     WeeklyPtrVectorPtr GetWeeklyPtrVector(const CityPtr& c) { return mWeatherDataPtr->GetWeeklyPtrVector(c); }
     HourlyPtrVectorPtr GetHourlyPtrVector(const CityPtr& c) { return mWeatherDataPtr->GetHourlyPtrVector(c); }
-    HourlyPtrVectorPtr GetYesterdayHourPtrVector(const CityPtr& c) { return mWeatherDataPtr->GetYesterdayHourPtrVector(c); }
+    HourlyPtrVectorPtr GetYesterdayHourPtrVector(const CityPtr& c)
+    {
+        return mWeatherDataPtr->GetYesterdayHourPtrVector(c);
+    }
     WeeklyPtr GetWeeklyPtr(const CityPtr& c, int index) { return mWeatherDataPtr->GetWeeklyPtr(c, index); }
     HourlyPtr GetHourlyPtr(const CityPtr& c, int index) { return mWeatherDataPtr->GetHourlyPtr(c, index); }
     HourlyPtr GetYesterdayPtr(const CityPtr& c, int index) { return mWeatherDataPtr->GetYesterdayPtr(c, index); }
@@ -75,12 +78,16 @@ public:
 
     // Weather texts and values, by city, list position or location id.
     // Temperatures come in the settings' unit: Celsius exactly when it is 1.
-#define DATA_MANAGER_WEATHER(Ret, Name)                                                                   \
-    template <typename Key, typename... Args>                                                             \
-    Ret Name(const Key& key, Args... args) { return mWeatherDataPtr->Name(key, args...); }
-#define DATA_MANAGER_TEMPERATURE(Ret, Name)                                                               \
-    template <typename Key, typename... Args>                                                             \
-    Ret Name(const Key& key, Args... args) { return mWeatherDataPtr->Name(key, args..., IsCelsius()); }
+#define DATA_MANAGER_WEATHER(Ret, Name)                                                                                \
+    template <typename Key, typename... Args> Ret Name(const Key& key, Args... args)                                   \
+    {                                                                                                                  \
+        return mWeatherDataPtr->Name(key, args...);                                                                    \
+    }
+#define DATA_MANAGER_TEMPERATURE(Ret, Name)                                                                            \
+    template <typename Key, typename... Args> Ret Name(const Key& key, Args... args)                                   \
+    {                                                                                                                  \
+        return mWeatherDataPtr->Name(key, args..., IsCelsius());                                                       \
+    }
     DATA_MANAGER_TEMPERATURE(double, GetCurrentTemperature)
     DATA_MANAGER_TEMPERATURE(double, GetLowTemperature)
     DATA_MANAGER_TEMPERATURE(double, GetHighTemperature)
@@ -119,26 +126,47 @@ public:
     {
         return mWeatherDataPtr->GetWeatherIcon(weatherPtr, isDay, width, height);
     }
-    double GetTemperature(const TemperaturePtr& temperaturePtr) { return mWeatherDataPtr->GetTemperature(temperaturePtr, IsCelsius()); }
+    double GetTemperature(const TemperaturePtr& temperaturePtr)
+    {
+        return mWeatherDataPtr->GetTemperature(temperaturePtr, IsCelsius());
+    }
     std::string GetTemperatureString(const TemperaturePtr& temperaturePtr)
     {
         return mWeatherDataPtr->GetTemperatureString(temperaturePtr, IsCelsius());
     }
     // Against the settings' refresh interval (hours).
-    bool GetIsWeatherInfoExpired() { return mWeatherDataPtr->GetIsWeatherInfoExpired(GetAutoRefreshInterval()); }
+    bool GetIsWeatherInfoExpired()
+    {
+        return mWeatherDataPtr->GetIsWeatherInfoExpired(GetAutoRefreshInterval());
+    }
 
     // Life-index texts and icons.
-    std::string GetLifeIndexTitle(const CityPtr& cityPtr, int type) { return mLifeIndexDataPtr->GetLifeIndexTitle(cityPtr, type); }
-    std::string GetLifeIndexIconName(const CityPtr& cityPtr, int type) { return mLifeIndexDataPtr->GetLifeIndexIconName(cityPtr, type); }
+    std::string GetLifeIndexTitle(const CityPtr& cityPtr, int type)
+    {
+        return mLifeIndexDataPtr->GetLifeIndexTitle(cityPtr, type);
+    }
+    std::string GetLifeIndexIconName(const CityPtr& cityPtr, int type)
+    {
+        return mLifeIndexDataPtr->GetLifeIndexIconName(cityPtr, type);
+    }
     // The value text of one kind ("9999" when not supplied); kind 8 is the
     // city's rain probability in whole percent.
     std::string GetLifeIndexValue(const CityPtr& cityPtr, int type);
-    std::string GetLifeIndexValue(int cityIndex, int type) { return GetLifeIndexValue(GetCityPtr(cityIndex), type); }
-    std::string GetLifeIndexValue(const std::string& locationId, int type) { return GetLifeIndexValue(GetCityPtr(locationId), type); }
+    std::string GetLifeIndexValue(int cityIndex, int type)
+    {
+        return GetLifeIndexValue(GetCityPtr(cityIndex), type);
+    }
+    std::string GetLifeIndexValue(const std::string& locationId, int type)
+    {
+        return GetLifeIndexValue(GetCityPtr(locationId), type);
+    }
     // The kinds a weather screen shows for the city: the provider's candidates
     // (by month for three providers) that have a value. Never null.
     std::shared_ptr<std::vector<int>> GetSupportingLifeIndex(const CityPtr& cityPtr);
-    std::shared_ptr<std::vector<int>> GetSupportingLifeIndex(int cityIndex) { return GetSupportingLifeIndex(GetCityPtr(cityIndex)); }
+    std::shared_ptr<std::vector<int>> GetSupportingLifeIndex(int cityIndex)
+    {
+        return GetSupportingLifeIndex(GetCityPtr(cityIndex));
+    }
     std::shared_ptr<std::vector<int>> GetSupportingLifeIndex(const std::string& locationId)
     {
         return GetSupportingLifeIndex(GetCityPtr(locationId));
@@ -156,14 +184,26 @@ public:
     int32_t GetPM10Value(const std::string& locationId);
 
     // Share targets.
-    std::shared_ptr<ShareTargetPtrVector> GetShareTargetPtrVector() { return mShareTargetDataPtr->GetShareTargetPtrVector(); }
-    void InsertShareTarget(const std::shared_ptr<ShareTarget>& t) { mShareTargetDataPtr->InsertShareTarget(t); }
-    void UpdateShareTarget(const std::shared_ptr<ShareTarget>& t) { mShareTargetDataPtr->UpdateShareTarget(t); }
+    std::shared_ptr<ShareTargetPtrVector> GetShareTargetPtrVector()
+    {
+        return mShareTargetDataPtr->GetShareTargetPtrVector();
+    }
+    void InsertShareTarget(const std::shared_ptr<ShareTarget>& t)
+    {
+        mShareTargetDataPtr->InsertShareTarget(t);
+    }
+    void UpdateShareTarget(const std::shared_ptr<ShareTarget>& t)
+    {
+        mShareTargetDataPtr->UpdateShareTarget(t);
+    }
 
 private:
     DataManager() = default;
 
-    bool IsCelsius() { return GetTemperatureUnit() == 1; }
+    bool IsCelsius()
+    {
+        return GetTemperatureUnit() == 1;
+    }
 
     std::shared_ptr<WeatherData> mWeatherDataPtr;
     std::shared_ptr<LifeIndexData> mLifeIndexDataPtr;

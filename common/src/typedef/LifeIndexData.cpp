@@ -31,34 +31,62 @@ bool IsDayNow(const CityPtr& cityPtr)
 int32_t GradedField(const LifeIndex& lifeIndex, int kind)
 {
     switch (kind) {
-    case LIFE_INDEX_PM25: return lifeIndex.GetPm25();
-    case LIFE_INDEX_PM10: return lifeIndex.GetPm10();
-    case LIFE_INDEX_AQI: return lifeIndex.GetAqi();
-    case LIFE_INDEX_UV: return lifeIndex.GetUvIndex();
-    case LIFE_INDEX_OUTDOOR_EXCERCISE: return lifeIndex.GetOutdoorExcercise();
-    case LIFE_INDEX_COMFORT: return lifeIndex.GetComfort();
-    case LIFE_INDEX_CLOTHING: return lifeIndex.GetClothing();
-    case LIFE_INDEX_SKINCARE: return lifeIndex.GetSkincare();
-    case LIFE_INDEX_CARWASH: return lifeIndex.GetCarwash();
-    case LIFE_INDEX_FOOD_POISON: return lifeIndex.GetFoodPoison();
-    case LIFE_INDEX_HEAT: return lifeIndex.GetHeat();
-    case LIFE_INDEX_HEAT_STROKE: return lifeIndex.GetHeatStroke();
-    case LIFE_INDEX_SPOILED_FOOD: return lifeIndex.GetSpoiledFood();
-    case LIFE_INDEX_DISCOMFORT: return lifeIndex.GetDiscomfort();
-    case LIFE_INDEX_FROZEN_PIPES: return lifeIndex.GetFrozenPipes();
-    case LIFE_INDEX_FROSTBITE: return lifeIndex.GetFrostbite();
-    case LIFE_INDEX_COLD: return lifeIndex.GetCold();
-    case LIFE_INDEX_POLLEN: return lifeIndex.GetPollen();
-    case LIFE_INDEX_AIR_DUST: return lifeIndex.GetAirDust();
-    case LIFE_INDEX_DRY_SKIN: return lifeIndex.GetDrySkin();
-    case LIFE_INDEX_ALLERGY: return lifeIndex.GetAllergy();
-    case LIFE_INDEX_AIR_POLUTION: return lifeIndex.GetAirPolution();
-    case LIFE_INDEX_TRAFFIC: return lifeIndex.GetTraffic();
-    case LIFE_INDEX_FISHING: return lifeIndex.GetFishing();
-    case LIFE_INDEX_COSMETIC: return lifeIndex.GetCosmetic();
-    case LIFE_INDEX_DRY_CLOTHING: return lifeIndex.GetDryClothing();
-    case LIFE_INDEX_KHAI: return lifeIndex.GetKhai();
-    default: return UNSUPPORTED_VALUE;
+    case LIFE_INDEX_PM25:
+        return lifeIndex.GetPm25();
+    case LIFE_INDEX_PM10:
+        return lifeIndex.GetPm10();
+    case LIFE_INDEX_AQI:
+        return lifeIndex.GetAqi();
+    case LIFE_INDEX_UV:
+        return lifeIndex.GetUvIndex();
+    case LIFE_INDEX_OUTDOOR_EXCERCISE:
+        return lifeIndex.GetOutdoorExcercise();
+    case LIFE_INDEX_COMFORT:
+        return lifeIndex.GetComfort();
+    case LIFE_INDEX_CLOTHING:
+        return lifeIndex.GetClothing();
+    case LIFE_INDEX_SKINCARE:
+        return lifeIndex.GetSkincare();
+    case LIFE_INDEX_CARWASH:
+        return lifeIndex.GetCarwash();
+    case LIFE_INDEX_FOOD_POISON:
+        return lifeIndex.GetFoodPoison();
+    case LIFE_INDEX_HEAT:
+        return lifeIndex.GetHeat();
+    case LIFE_INDEX_HEAT_STROKE:
+        return lifeIndex.GetHeatStroke();
+    case LIFE_INDEX_SPOILED_FOOD:
+        return lifeIndex.GetSpoiledFood();
+    case LIFE_INDEX_DISCOMFORT:
+        return lifeIndex.GetDiscomfort();
+    case LIFE_INDEX_FROZEN_PIPES:
+        return lifeIndex.GetFrozenPipes();
+    case LIFE_INDEX_FROSTBITE:
+        return lifeIndex.GetFrostbite();
+    case LIFE_INDEX_COLD:
+        return lifeIndex.GetCold();
+    case LIFE_INDEX_POLLEN:
+        return lifeIndex.GetPollen();
+    case LIFE_INDEX_AIR_DUST:
+        return lifeIndex.GetAirDust();
+    case LIFE_INDEX_DRY_SKIN:
+        return lifeIndex.GetDrySkin();
+    case LIFE_INDEX_ALLERGY:
+        return lifeIndex.GetAllergy();
+    case LIFE_INDEX_AIR_POLUTION:
+        return lifeIndex.GetAirPolution();
+    case LIFE_INDEX_TRAFFIC:
+        return lifeIndex.GetTraffic();
+    case LIFE_INDEX_FISHING:
+        return lifeIndex.GetFishing();
+    case LIFE_INDEX_COSMETIC:
+        return lifeIndex.GetCosmetic();
+    case LIFE_INDEX_DRY_CLOTHING:
+        return lifeIndex.GetDryClothing();
+    case LIFE_INDEX_KHAI:
+        return lifeIndex.GetKhai();
+    default:
+        return UNSUPPORTED_VALUE;
     }
 }
 
@@ -110,19 +138,29 @@ std::string LifeIndexData::GetLifeIndexValue(const CityPtr& cityPtr, int lifeInd
     LifeIndexPtr lifeIndexPtr = cityPtr->GetLifeIndex();
     RETURN_IF(!lifeIndexPtr, UNSUPPORTED_TEXT);
     switch (lifeIndexType) {
-    case LIFE_INDEX_SUNSET: return GetSunsetTimeString(cityPtr);
-    case LIFE_INDEX_SUNRISE: return GetSunriseTimeString(cityPtr);
+    case LIFE_INDEX_SUNSET:
+        return GetSunsetTimeString(cityPtr);
+    case LIFE_INDEX_SUNRISE:
+        return GetSunriseTimeString(cityPtr);
     case LIFE_INDEX_NEXT_SUN_EVENT:
         return IsDayNow(cityPtr) ? GetSunsetTimeString(cityPtr) : GetSunriseTimeString(cityPtr);
-    case LIFE_INDEX_HUMIDITY: return GetHumidityString(cityPtr);
-    case LIFE_INDEX_UV: return GetUVindexString(cityPtr);
-    case LIFE_INDEX_PRECIPITATION: return GetPrecipitationString(cityPtr, IsDayNow(cityPtr));
-    case LIFE_INDEX_REALFEEL: return GetRealFeelString(cityPtr, temperatureUnit);
-    case LIFE_INDEX_WIND: return GetWindSpeedString(cityPtr, IsDayNow(cityPtr));
-    case LIFE_INDEX_VISIBILITY: return GetVisibilityString(cityPtr);
-    default: break;
+    case LIFE_INDEX_HUMIDITY:
+        return GetHumidityString(cityPtr);
+    case LIFE_INDEX_UV:
+        return GetUVindexString(cityPtr);
+    case LIFE_INDEX_PRECIPITATION:
+        return GetPrecipitationString(cityPtr, IsDayNow(cityPtr));
+    case LIFE_INDEX_REALFEEL:
+        return GetRealFeelString(cityPtr, temperatureUnit);
+    case LIFE_INDEX_WIND:
+        return GetWindSpeedString(cityPtr, IsDayNow(cityPtr));
+    case LIFE_INDEX_VISIBILITY:
+        return GetVisibilityString(cityPtr);
+    default:
+        break;
     }
-    if (IsGradedKind(lifeIndexType)) return GetGradeString(cityPtr, lifeIndexType);
+    if (IsGradedKind(lifeIndexType))
+        return GetGradeString(cityPtr, lifeIndexType);
     LOGE("unsupported value");
     return UNSUPPORTED_TEXT;
 }
@@ -224,7 +262,8 @@ std::string LifeIndexData::GetUVindexString(const CityPtr& cityPtr)
         std::shared_ptr<VconfUtil> vconfUtil = VconfUtilFactory::Make();
         const bool retail = vconfUtil && vconfUtil->GetIsRetailMode();
         // The provider's own text, unless it is a marker or a demo device shows it.
-        if (text != UNSUPPORTED_TEXT_NEGATIVE && text != UNSUPPORTED_TEXT && !text.empty() && !retail) return text;
+        if (text != UNSUPPORTED_TEXT_NEGATIVE && text != UNSUPPORTED_TEXT && !text.empty() && !retail)
+            return text;
         LOGE("there is no uv index text even if accuweather or retail mode");
     }
     std::string key = GradeKey(LIFE_INDEX_UV, cpType, value, LanguageHelper::GetInstance()->GetLanguage());
@@ -239,7 +278,8 @@ std::string LifeIndexData::GetGradeString(const CityPtr& cityPtr, int lifeIndexT
     RETURN_IF(!cityPtr, missing);
     LifeIndexPtr lifeIndexPtr = cityPtr->GetLifeIndex();
     RETURN_IF(!lifeIndexPtr, missing);
-    if (lifeIndexType == LIFE_INDEX_UV) return GetUVindexString(cityPtr);
+    if (lifeIndexType == LIFE_INDEX_UV)
+        return GetUVindexString(cityPtr);
     const int32_t value = GradedField(*lifeIndexPtr, lifeIndexType);
     RETURN_IF(value == UNSUPPORTED_VALUE, missing);
     std::string key = GradeKey(lifeIndexType, CPType::GetInstance()->GetCPType(), value,

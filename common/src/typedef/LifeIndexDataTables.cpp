@@ -22,10 +22,13 @@ struct GradeRow {
     int32_t a;
     int32_t b;
     const char* key;
-    const char* traditionalKey;  // Chinese texts only: used for zh_TW and zh_HK
+    const char* traditionalKey; // Chinese texts only: used for zh_TW and zh_HK
 };
 
-constexpr uint32_t Cp(int32_t type) { return 1u << type; }
+constexpr uint32_t Cp(int32_t type)
+{
+    return 1u << type;
+}
 constexpr uint32_t kAnyCp = 0x7Fu;
 constexpr uint32_t kKoreanCp = Cp(WEATHER_CP_TYPE_KWEATHER) | Cp(WEATHER_CP_TYPE_WEATHERNEWS_KR);
 constexpr uint32_t kChineseCp = Cp(WEATHER_CP_TYPE_CMAWEATHER) | Cp(WEATHER_CP_TYPE_WCN);
@@ -37,13 +40,34 @@ struct GradeScale {
     std::vector<GradeRow> rows;
 };
 
-GradeRow Below(int32_t a, const char* key, const char* tw = nullptr) { return {Op::Below, a, 0, key, tw}; }
-GradeRow AtMost(int32_t a, const char* key) { return {Op::AtMost, a, 0, key, nullptr}; }
-GradeRow Is(int32_t a, const char* key) { return {Op::Is, a, 0, key, nullptr}; }
-GradeRow Range(int32_t a, int32_t b, const char* key, const char* tw = nullptr) { return {Op::Range, a, b, key, tw}; }
-GradeRow From(int32_t a, const char* key) { return {Op::From, a, 0, key, nullptr}; }
-GradeRow Above(int32_t a, const char* key, const char* tw = nullptr) { return {Op::Above, a, 0, key, tw}; }
-GradeRow Any(const char* key) { return {Op::Any, 0, 0, key, nullptr}; }
+GradeRow Below(int32_t a, const char* key, const char* tw = nullptr)
+{
+    return {Op::Below, a, 0, key, tw};
+}
+GradeRow AtMost(int32_t a, const char* key)
+{
+    return {Op::AtMost, a, 0, key, nullptr};
+}
+GradeRow Is(int32_t a, const char* key)
+{
+    return {Op::Is, a, 0, key, nullptr};
+}
+GradeRow Range(int32_t a, int32_t b, const char* key, const char* tw = nullptr)
+{
+    return {Op::Range, a, b, key, tw};
+}
+GradeRow From(int32_t a, const char* key)
+{
+    return {Op::From, a, 0, key, nullptr};
+}
+GradeRow Above(int32_t a, const char* key, const char* tw = nullptr)
+{
+    return {Op::Above, a, 0, key, tw};
+}
+GradeRow Any(const char* key)
+{
+    return {Op::Any, 0, 0, key, nullptr};
+}
 
 constexpr const char* kGood = "IDS_HEALTH_BODY_GOOD_M_LEVEL";
 constexpr const char* kModerate = "IDS_WGT_SBODY_MODERATE_M_AIR_QUALITY_INDEX_CHN";
@@ -99,48 +123,70 @@ const std::vector<GradeScale>& Scales()
 {
     static const std::vector<GradeScale> scales = {
         {LIFE_INDEX_PM25, Cp(WEATHER_CP_TYPE_WCN), ChineseAir(36, 76, 116, 151, 250)},
-        {LIFE_INDEX_PM25, kKoreanCp, {Below(16, kGood), Below(51, kModerate), Below(101, kBad), From(101, kVeryHighPm)}},
-        {LIFE_INDEX_PM25, Cp(WEATHER_CP_TYPE_WEATHERNEWS),
+        {LIFE_INDEX_PM25,
+         kKoreanCp,
+         {Below(16, kGood), Below(51, kModerate), Below(101, kBad), From(101, kVeryHighPm)}},
+        {LIFE_INDEX_PM25,
+         Cp(WEATHER_CP_TYPE_WEATHERNEWS),
          {Below(35, kLowPollenJp), Range(35, 69, kHighPollenJp), Above(69, kVeryHighAmount)}},
         {LIFE_INDEX_PM10, Cp(WEATHER_CP_TYPE_WCN), ChineseAir(51, 151, 251, 351, 420)},
-        {LIFE_INDEX_PM10, kAnyCp & ~Cp(WEATHER_CP_TYPE_WCN),
+        {LIFE_INDEX_PM10,
+         kAnyCp & ~Cp(WEATHER_CP_TYPE_WCN),
          {AtMost(1, kGood), Is(2, kModerate), Range(3, 4, kBad), Above(4, kVeryHighPm)}},
         {LIFE_INDEX_AQI, Cp(WEATHER_CP_TYPE_WCN), ChineseAir(51, 101, 151, 201, 300)},
         {LIFE_INDEX_UV, Cp(WEATHER_CP_TYPE_ACCUWEATHER) | Cp(WEATHER_CP_TYPE_TWC) | kKoreanCp, UvGradeRows()},
         {LIFE_INDEX_UV, kChineseCp, {Is(0, "最弱"), Is(1, "弱"), Is(2, "中等"), Is(3, "强"), Is(4, "很强")}},
         {LIFE_INDEX_UV, Cp(WEATHER_CP_TYPE_WEATHERNEWS), {Is(2, kHighJp), Is(3, kVeryHighIndex), Is(1, kLowJp)}},
-        {LIFE_INDEX_COMFORT, kAnyCp, {Is(0, "舒适"), Is(1, "较舒适"), Is(2, "较不舒适"), Is(3, "很不舒适"), Is(4, "极不舒适")}},
-        {LIFE_INDEX_CLOTHING, kAnyCp,
+        {LIFE_INDEX_COMFORT,
+         kAnyCp,
+         {Is(0, "舒适"), Is(1, "较舒适"), Is(2, "较不舒适"), Is(3, "很不舒适"), Is(4, "极不舒适")}},
+        {LIFE_INDEX_CLOTHING,
+         kAnyCp,
          {Is(0, "炎热"), Is(1, "热"), Is(2, "舒适"), Is(3, "较舒适"), Is(4, "较冷"), Is(5, "冷"), Is(6, "寒冷")}},
         {LIFE_INDEX_SKINCARE, kAnyCp, SkincareRows()},
         {LIFE_INDEX_OUTDOOR_EXCERCISE, kAnyCp, {Is(1, "较适宜"), Is(2, "较不宜"), Any("适宜")}},
-        {LIFE_INDEX_ALLERGY, kAnyCp, {Is(0, "极不易发"), Is(1, "不易发"), Is(2, "较易发"), Is(3, "易发"), Is(4, "极易发")}},
+        {LIFE_INDEX_ALLERGY,
+         kAnyCp,
+         {Is(0, "极不易发"), Is(1, "不易发"), Is(2, "较易发"), Is(3, "易发"), Is(4, "极易发")}},
         {LIFE_INDEX_AIR_POLUTION, kAnyCp, {Is(0, "优"), Is(1, "良"), Is(2, "中"), Is(3, "较差"), Is(4, "很差")}},
         {LIFE_INDEX_TRAFFIC, kAnyCp, {Is(0, "良好"), Is(1, "较好"), Is(2, "一般"), Is(3, "较差"), Is(4, "很差")}},
-        {LIFE_INDEX_DRY_CLOTHING, kAnyCp,
+        {LIFE_INDEX_DRY_CLOTHING,
+         kAnyCp,
          {Is(0, "极适宜"), Is(1, "适宜"), Is(2, "基本适宜"), Is(3, "不太适宜"), Is(4, "不宜")}},
         {LIFE_INDEX_KHAI, kAnyCp, {Is(1, kGood), Is(2, kModerate), Is(3, kBad), Is(4, kVeryHighPm)}},
-        {LIFE_INDEX_FOOD_POISON, kAnyCp,
-         {Below(30, "IDS_IM_BODY_INTERESTS"), Below(60, "IDS_ST_POP_CAUTION"), Range(60, 89, "IDS_ST_HEADER_WARNING_ABB2"),
-          Above(89, "IDS_GN_BODY_SEVERE_M_PARTICULATES_LEVEL")}},
+        {LIFE_INDEX_FOOD_POISON,
+         kAnyCp,
+         {Below(30, "IDS_IM_BODY_INTERESTS"), Below(60, "IDS_ST_POP_CAUTION"),
+          Range(60, 89, "IDS_ST_HEADER_WARNING_ABB2"), Above(89, "IDS_GN_BODY_SEVERE_M_PARTICULATES_LEVEL")}},
         {LIFE_INDEX_SPOILED_FOOD, kAnyCp, {Below(3, kLow), Range(3, 6, kModerate), Above(6, kHigh)}},
-        {LIFE_INDEX_FROZEN_PIPES, kAnyCp, {Below(26, kLow), Below(51, kModerate), Range(51, 75, kHigh), Above(75, kVeryHigh)}},
+        {LIFE_INDEX_FROZEN_PIPES,
+         kAnyCp,
+         {Below(26, kLow), Below(51, kModerate), Range(51, 75, kHigh), Above(75, kVeryHigh)}},
         {LIFE_INDEX_FROSTBITE, kAnyCp, {Below(-5, kHigh), Range(-5, -2, kModerate), From(-1, kLow)}},
         {LIFE_INDEX_HEAT_STROKE, kAnyCp, HeatStrokeRows()},
         {LIFE_INDEX_DRY_SKIN, kAnyCp, HeatStrokeRows()},
-        {LIFE_INDEX_AIR_DUST, kAnyCp, {Below(501, kLowPollenJp), Range(501, 1000, kHighPollenJp), Above(1000, kVeryHighAmount)}},
+        {LIFE_INDEX_AIR_DUST,
+         kAnyCp,
+         {Below(501, kLowPollenJp), Range(501, 1000, kHighPollenJp), Above(1000, kVeryHighAmount)}},
         {LIFE_INDEX_HEAT, Cp(WEATHER_CP_TYPE_WEATHERNEWS), HeatStrokeRows()},
-        {LIFE_INDEX_HEAT, kAnyCp, {Below(32, kLow), Below(41, kModerate), Range(41, 53, kHigh), Above(53, kVeryHighIndex)}},
+        {LIFE_INDEX_HEAT,
+         kAnyCp,
+         {Below(32, kLow), Below(41, kModerate), Range(41, 53, kHigh), Above(53, kVeryHighIndex)}},
         {LIFE_INDEX_DISCOMFORT, Cp(WEATHER_CP_TYPE_WEATHERNEWS), HeatStrokeRows()},
-        {LIFE_INDEX_DISCOMFORT, kAnyCp,
-         {Below(68, kLow), Below(75, kModerate), Range(75, 79, "IDS_GN_BODY_HIGH_M_WEATHER_INDEX"), Above(79, kVeryHighIndex)}},
-        {LIFE_INDEX_POLLEN, Cp(WEATHER_CP_TYPE_WEATHERNEWS),
+        {LIFE_INDEX_DISCOMFORT,
+         kAnyCp,
+         {Below(68, kLow), Below(75, kModerate), Range(75, 79, "IDS_GN_BODY_HIGH_M_WEATHER_INDEX"),
+          Above(79, kVeryHighIndex)}},
+        {LIFE_INDEX_POLLEN,
+         Cp(WEATHER_CP_TYPE_WEATHERNEWS),
          {Below(26, kLowPollenJp), Range(26, 50, kHighPollenJp), Above(50, kVeryHighAmount)}},
         {LIFE_INDEX_POLLEN, kAnyCp, LowToVeryHighByLevel()},
         {LIFE_INDEX_COLD, Cp(WEATHER_CP_TYPE_WCN), {Is(0, "少发"), Is(1, "较易发"), Is(2, "易发"), Is(3, "极易发")}},
         {LIFE_INDEX_COLD, kAnyCp, LowToVeryHighByLevel()},
-        {LIFE_INDEX_CARWASH, kKoreanCp,
-         {Is(1, kModerate), Is(3, "IDS_WGT_BODY_HIGH_M_AIR_QUALITY_INDEX"), Any("IDS_WGT_BODY_GOOD_M_AIR_QUALITY_INDEX")}},
+        {LIFE_INDEX_CARWASH,
+         kKoreanCp,
+         {Is(1, kModerate), Is(3, "IDS_WGT_BODY_HIGH_M_AIR_QUALITY_INDEX"),
+          Any("IDS_WGT_BODY_GOOD_M_AIR_QUALITY_INDEX")}},
         {LIFE_INDEX_CARWASH, kChineseCp, {Is(0, "适宜"), Is(1, "较适宜"), Is(2, "较不宜"), Is(3, "不宜")}},
         {LIFE_INDEX_FISHING, kAnyCp, {Is(1, "适宜"), Is(2, "较适宜"), Is(3, "不宜")}},
         {LIFE_INDEX_COSMETIC, kAnyCp, SkincareRows()},
@@ -151,13 +197,20 @@ const std::vector<GradeScale>& Scales()
 bool Matches(const GradeRow& row, int32_t v)
 {
     switch (row.op) {
-    case Op::Below: return v < row.a;
-    case Op::AtMost: return v <= row.a;
-    case Op::Is: return v == row.a;
-    case Op::Range: return v >= row.a && v <= row.b;
-    case Op::From: return v >= row.a;
-    case Op::Above: return v > row.a;
-    case Op::Any: return true;
+    case Op::Below:
+        return v < row.a;
+    case Op::AtMost:
+        return v <= row.a;
+    case Op::Is:
+        return v == row.a;
+    case Op::Range:
+        return v >= row.a && v <= row.b;
+    case Op::From:
+        return v >= row.a;
+    case Op::Above:
+        return v > row.a;
+    case Op::Any:
+        return true;
     }
     return false;
 }
@@ -222,11 +275,11 @@ bool IsKorean(int32_t cpType)
 
 // cmaweather's direction codes 0 to 9.
 const char* const kCmaWindIcons[] = {
-    "weather_details_lifeindex_icon_wind_nowind",    "weather_details_lifeindex_icon_wind_northwest",
-    "weather_details_lifeindex_icon_wind_east",      "weather_details_lifeindex_icon_wind_southeast",
-    "weather_details_lifeindex_icon_wind_south",     "weather_details_lifeindex_icon_wind_southwest",
-    "weather_details_lifeindex_icon_wind_west",      "weather_details_lifeindex_icon_wind_northwest",
-    "weather_details_lifeindex_icon_wind_north",     "weather_details_lifeindex_icon_wind_whirlwind",
+    "weather_details_lifeindex_icon_wind_nowind", "weather_details_lifeindex_icon_wind_northwest",
+    "weather_details_lifeindex_icon_wind_east",   "weather_details_lifeindex_icon_wind_southeast",
+    "weather_details_lifeindex_icon_wind_south",  "weather_details_lifeindex_icon_wind_southwest",
+    "weather_details_lifeindex_icon_wind_west",   "weather_details_lifeindex_icon_wind_northwest",
+    "weather_details_lifeindex_icon_wind_north",  "weather_details_lifeindex_icon_wind_whirlwind",
 };
 
 // Degree sectors: lower bound inclusive, upper bound exclusive. The icon set
@@ -251,16 +304,21 @@ namespace life_index_tables {
 
 const char* TitleKey(int kind, int32_t cpType, bool isDay)
 {
-    if (kind < 0 || kind >= LIFE_INDEX_EMPTY) return nullptr;
-    if (kind == LIFE_INDEX_PM25 && IsKorean(cpType)) return kKoreanPm25Title;
-    if (kind == LIFE_INDEX_NEXT_SUN_EVENT && !isDay) return kKindTexts[LIFE_INDEX_SUNRISE].title;
+    if (kind < 0 || kind >= LIFE_INDEX_EMPTY)
+        return nullptr;
+    if (kind == LIFE_INDEX_PM25 && IsKorean(cpType))
+        return kKoreanPm25Title;
+    if (kind == LIFE_INDEX_NEXT_SUN_EVENT && !isDay)
+        return kKindTexts[LIFE_INDEX_SUNRISE].title;
     return kKindTexts[kind].title;
 }
 
 const char* IconBase(int kind, int32_t cpType)
 {
-    if (kind < 0 || kind >= LIFE_INDEX_EMPTY) return nullptr;
-    if (kind == LIFE_INDEX_PM25 && IsKorean(cpType)) return kKoreanPm25Icon;
+    if (kind < 0 || kind >= LIFE_INDEX_EMPTY)
+        return nullptr;
+    if (kind == LIFE_INDEX_PM25 && IsKorean(cpType))
+        return kKoreanPm25Icon;
     return kKindTexts[kind].icon;
 }
 
@@ -269,7 +327,8 @@ const char* IconBase(int kind, int32_t cpType)
 bool LifeIndexData::IsGradedKind(int lifeIndexType)
 {
     for (const GradeScale& scale : Scales()) {
-        if (scale.kind == lifeIndexType) return true;
+        if (scale.kind == lifeIndexType)
+            return true;
     }
     return false;
 }
@@ -307,7 +366,8 @@ std::string LifeIndexData::GradeKey(int lifeIndexType, int32_t cpType, int32_t v
 std::string LifeIndexData::WindDirectionIconBase(int32_t cpType, double direction, double speed)
 {
     std::string icon = "weather_details_lifeindex_icon_wind_nowind";
-    if (speed <= 0) return icon;
+    if (speed <= 0)
+        return icon;
     if (cpType == WEATHER_CP_TYPE_CMAWEATHER) {
         const int code = static_cast<int>(direction);
         if (code >= 0 && code <= 9)
@@ -327,9 +387,10 @@ std::string LifeIndexData::WindDirectionIconBase(int32_t cpType, double directio
     if ((direction >= 337.5 && direction <= 360.0) || (direction >= 0.0 && direction < 22.5))
         return "weather_details_lifeindex_icon_wind_north";
     for (const auto& sector : kWindSectors) {
-        if (direction >= sector.from && direction < sector.to) return sector.icon;
+        if (direction >= sector.from && direction < sector.to)
+            return sector.icon;
     }
-    return icon;  // outside 0 to 360
+    return icon; // outside 0 to 360
 }
 
 std::vector<std::string> LifeIndexData::GetCatalogueKeys()
@@ -341,7 +402,8 @@ std::vector<std::string> LifeIndexData::GetCatalogueKeys()
     for (const GradeScale& scale : Scales()) {
         for (const GradeRow& row : scale.rows) {
             keys.insert(row.key);
-            if (row.traditionalKey) keys.insert(row.traditionalKey);
+            if (row.traditionalKey)
+                keys.insert(row.traditionalKey);
         }
     }
     return std::vector<std::string>(keys.begin(), keys.end());

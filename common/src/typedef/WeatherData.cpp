@@ -192,7 +192,7 @@ HourlyPtr HourlyEntryOrFirst(const HourlyPtrVector& entries, int index)
     return entries.empty() ? nullptr : entries.front();
 }
 
-}  // namespace
+} // namespace
 
 HourlyPtr WeatherData::GetHourlyPtr(const CityPtr& cityPtr, int hourlyIndex)
 {
@@ -232,20 +232,20 @@ std::string WeatherData::GetTemperatureString(const TemperaturePtr& temperatureP
 }
 
 // Each reader gives up on a missing city first, then on a missing entry.
-#define CITY_TEMPERATURE(Name, Getter)                                                       \
-    double WeatherData::Name(const CityPtr& cityPtr, bool isCelsius)                        \
-    {                                                                                        \
-        RETURN_IF(!cityPtr, FLOAT_UNSUPPORTED_VALUE);                                        \
-        CurrentPtr currentPtr = cityPtr->GetCurrent();                                       \
-        RETURN_IF(!currentPtr, FLOAT_UNSUPPORTED_VALUE);                                     \
-        return GetTemperature(currentPtr->Getter(), isCelsius);                              \
-    }                                                                                        \
-    std::string WeatherData::Name##String(const CityPtr& cityPtr, bool isCelsius)            \
-    {                                                                                        \
-        RETURN_IF(!cityPtr, UNSUPPORTED_TEXT);                                               \
-        CurrentPtr currentPtr = cityPtr->GetCurrent();                                       \
-        RETURN_IF(!currentPtr, UNSUPPORTED_TEXT);                                            \
-        return GetTemperatureString(currentPtr->Getter(), isCelsius);                        \
+#define CITY_TEMPERATURE(Name, Getter)                                                                                 \
+    double WeatherData::Name(const CityPtr& cityPtr, bool isCelsius)                                                   \
+    {                                                                                                                  \
+        RETURN_IF(!cityPtr, FLOAT_UNSUPPORTED_VALUE);                                                                  \
+        CurrentPtr currentPtr = cityPtr->GetCurrent();                                                                 \
+        RETURN_IF(!currentPtr, FLOAT_UNSUPPORTED_VALUE);                                                               \
+        return GetTemperature(currentPtr->Getter(), isCelsius);                                                        \
+    }                                                                                                                  \
+    std::string WeatherData::Name##String(const CityPtr& cityPtr, bool isCelsius)                                      \
+    {                                                                                                                  \
+        RETURN_IF(!cityPtr, UNSUPPORTED_TEXT);                                                                         \
+        CurrentPtr currentPtr = cityPtr->GetCurrent();                                                                 \
+        RETURN_IF(!currentPtr, UNSUPPORTED_TEXT);                                                                      \
+        return GetTemperatureString(currentPtr->Getter(), isCelsius);                                                  \
     }
 
 CITY_TEMPERATURE(GetCurrentTemperature, GetCurTemperature)
@@ -253,20 +253,20 @@ CITY_TEMPERATURE(GetLowTemperature, GetLowTemperature)
 CITY_TEMPERATURE(GetHighTemperature, GetHighTemperature)
 #undef CITY_TEMPERATURE
 
-#define ENTRY_TEMPERATURE(Name, EntryGetter, EntryType, guard, Getter)                       \
-    double WeatherData::Name(const CityPtr& cityPtr, int index, bool isCelsius)              \
-    {                                                                                        \
-        RETURN_IF(!cityPtr, FLOAT_UNSUPPORTED_VALUE);                                        \
-        EntryType guard = EntryGetter(cityPtr, index);                                       \
-        RETURN_IF(!guard, FLOAT_UNSUPPORTED_VALUE);                                          \
-        return GetTemperature(guard->Getter(), isCelsius);                                   \
-    }                                                                                        \
-    std::string WeatherData::Name##String(const CityPtr& cityPtr, int index, bool isCelsius) \
-    {                                                                                        \
-        RETURN_IF(!cityPtr, UNSUPPORTED_TEXT);                                               \
-        EntryType guard = EntryGetter(cityPtr, index);                                       \
-        RETURN_IF(!guard, UNSUPPORTED_TEXT);                                                 \
-        return GetTemperatureString(guard->Getter(), isCelsius);                             \
+#define ENTRY_TEMPERATURE(Name, EntryGetter, EntryType, guard, Getter)                                                 \
+    double WeatherData::Name(const CityPtr& cityPtr, int index, bool isCelsius)                                        \
+    {                                                                                                                  \
+        RETURN_IF(!cityPtr, FLOAT_UNSUPPORTED_VALUE);                                                                  \
+        EntryType guard = EntryGetter(cityPtr, index);                                                                 \
+        RETURN_IF(!guard, FLOAT_UNSUPPORTED_VALUE);                                                                    \
+        return GetTemperature(guard->Getter(), isCelsius);                                                             \
+    }                                                                                                                  \
+    std::string WeatherData::Name##String(const CityPtr& cityPtr, int index, bool isCelsius)                           \
+    {                                                                                                                  \
+        RETURN_IF(!cityPtr, UNSUPPORTED_TEXT);                                                                         \
+        EntryType guard = EntryGetter(cityPtr, index);                                                                 \
+        RETURN_IF(!guard, UNSUPPORTED_TEXT);                                                                           \
+        return GetTemperatureString(guard->Getter(), isCelsius);                                                       \
     }
 
 ENTRY_TEMPERATURE(GetWeeklyHighTemperature, GetWeeklyPtr, WeeklyPtr, weeklyPtr, GetHighTemperature)
@@ -291,11 +291,14 @@ std::string WeatherData::GetCityName(const CityPtr& cityPtr)
     auto startsWith = [&language](const char* prefix) { return language.rfind(prefix, 0) == 0; };
     switch (cpType) {
     case WEATHER_CP_TYPE_KWEATHER:
-    case WEATHER_CP_TYPE_WEATHERNEWS_KR: return shortLanguage || startsWith("ko") ? local : english;
+    case WEATHER_CP_TYPE_WEATHERNEWS_KR:
+        return shortLanguage || startsWith("ko") ? local : english;
     case WEATHER_CP_TYPE_WEATHERNEWS:
         return shortLanguage || (!startsWith("ja") && !startsWith("ko")) ? english : local;
-    case WEATHER_CP_TYPE_WCN: return shortLanguage || !startsWith("zh") ? english : local;
-    default: return local;
+    case WEATHER_CP_TYPE_WCN:
+        return shortLanguage || !startsWith("zh") ? english : local;
+    default:
+        return local;
     }
 }
 

@@ -107,11 +107,15 @@ public:
     bool GetIsWeatherInfoExpired(int hours);
 
     // The same queries by list position or location id.
-#define WEATHER_DATA_BY_KEY(Ret, Name, ...)                                 \
-    template <typename... Args>                                             \
-    Ret Name(int cityIndex, Args... args) { return Name(GetCityPtr(cityIndex), args...); } \
-    template <typename... Args>                                             \
-    Ret Name(const std::string& locationId, Args... args) { return Name(GetCityPtr(locationId), args...); }
+#define WEATHER_DATA_BY_KEY(Ret, Name, ...)                                                                            \
+    template <typename... Args> Ret Name(int cityIndex, Args... args)                                                  \
+    {                                                                                                                  \
+        return Name(GetCityPtr(cityIndex), args...);                                                                   \
+    }                                                                                                                  \
+    template <typename... Args> Ret Name(const std::string& locationId, Args... args)                                  \
+    {                                                                                                                  \
+        return Name(GetCityPtr(locationId), args...);                                                                  \
+    }
     WEATHER_DATA_BY_KEY(double, GetCurrentTemperature)
     WEATHER_DATA_BY_KEY(double, GetLowTemperature)
     WEATHER_DATA_BY_KEY(double, GetHighTemperature)

@@ -13,9 +13,9 @@ constexpr int32_t kBufferUnits = 64;
 constexpr const char* kFallbackLocale = "en_US.UTF-8";
 
 const char* const kSkeletons[ICU_FORMAT_COUNT] = {
-    "dd", "MMMdd", "yyyyMMM", "yyyyMMMdd", "ddMMMyyyy", "MMMMdyyyy", "yyyyMMMMdd", "yyyy", "MMM",
-    "HHmm", "hhmm", "EEE", "MM", "MMMMEd", "MMMEd", "MMdd", "yyyy/MM/dd", "a", "h", "HH", "mm", "d",
-    "EEEdMMM HHmm", "EEEdMMM hhmm", "MMMdd HHmm", "MMMdd hhmm"};
+    "dd",   "MMMdd", "yyyyMMM", "yyyyMMMdd", "ddMMMyyyy",    "MMMMdyyyy",    "yyyyMMMMdd", "yyyy",       "MMM",
+    "HHmm", "hhmm",  "EEE",     "MM",        "MMMMEd",       "MMMEd",        "MMdd",       "yyyy/MM/dd", "a",
+    "h",    "HH",    "mm",      "d",         "EEEdMMM HHmm", "EEEdMMM hhmm", "MMMdd HHmm", "MMMdd hhmm"};
 
 // Process-wide, rewritten by every call (main-loop thread only).
 i18n_uchar sTimeZoneBuffer[kBufferUnits];

@@ -13,8 +13,7 @@ namespace {
 // One stream extraction; a failed extraction leaves 0 (the stream sets it).
 // The stream is made once per thread and reset per call: constructing one
 // cost more than the extraction itself.
-template <typename T>
-T ExtractNumber(const std::string& str)
+template <typename T> T ExtractNumber(const std::string& str)
 {
     // Plain decimal text that cannot overflow (what the restore record and the
     // keys carry) reads the same without the stream.
@@ -39,8 +38,7 @@ T ExtractNumber(const std::string& str)
 
 // What a stream insertion with the default format writes for an integer
 // (the classic locale: no grouping), without a stream.
-template <typename T>
-std::string InsertNumber(T value)
+template <typename T> std::string InsertNumber(T value)
 {
     char text[24];
     auto written = std::to_chars(text, text + sizeof text, value);
@@ -116,7 +114,8 @@ std::string StringHelper::DoubleToFixedString(double value, int decimals)
     // default. Not printf: the service sets LC_NUMERIC from the device
     // language, and a decimal comma would change the text.
     char text[64];
-    auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals > 0 ? decimals : 6);
+    auto written =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals > 0 ? decimals : 6);
     if (written.ec == std::errc())
         return std::string(text, written.ptr);
     std::ostringstream stream;
@@ -188,8 +187,8 @@ std::string StringHelper::MakeColorTag(int red, int green, int blue, int alpha, 
 {
     char tag[256] = {0};
     if (!fontName.empty())
-        snprintf(tag, sizeof(tag), "<color=#%02x%02x%02x%02x font_size=%d font=%s>", red, green, blue, alpha,
-                 fontSize, fontName.c_str());
+        snprintf(tag, sizeof(tag), "<color=#%02x%02x%02x%02x font_size=%d font=%s>", red, green, blue, alpha, fontSize,
+                 fontName.c_str());
     else
         snprintf(tag, sizeof(tag), "<color=#%02x%02x%02x%02x font_size=%d>", red, green, blue, alpha, fontSize);
     return std::string(tag) + text + "</color>";

@@ -44,7 +44,7 @@ unsigned int TimeHelper::GetCurrentTime()
 uint64_t TimeHelper::GetCurrentTimeMSec()
 {
     struct timeval mytime;
-    RETURN_IF(gettimeofday(&mytime, NULL) !=0, 0);
+    RETURN_IF(gettimeofday(&mytime, NULL) != 0, 0);
     return static_cast<uint64_t>(mytime.tv_sec) * 1000 + static_cast<uint64_t>(mytime.tv_usec) / 1000;
 }
 

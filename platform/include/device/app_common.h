@@ -17,10 +17,10 @@ typedef enum {
 
 /* Resource directory of the calling application, ending in "/".
  * Returns a malloc'ed text the caller frees, or NULL. */
-char *app_get_resource_path(void);
+char* app_get_resource_path(void);
 
 /* Version of the calling application; *version is malloc'ed. */
-int app_get_version(char **version);
+int app_get_version(char** version);
 
 #ifdef __cplusplus
 }

@@ -20,13 +20,13 @@ typedef enum {
 } app_manager_error_e;
 
 /* Application id of a running process. *app_id is malloc'ed. */
-int app_manager_get_app_id(pid_t pid, char **app_id);
+int app_manager_get_app_id(pid_t pid, char** app_id);
 
 /* Directories of an installed application, each ending in "/". The texts are
  * malloc'ed; the caller frees them. */
-int app_manager_get_shared_data_path(const char *app_id, char **path);
-int app_manager_get_shared_resource_path(const char *app_id, char **path);
-int app_manager_get_shared_trusted_path(const char *app_id, char **path);
+int app_manager_get_shared_data_path(const char* app_id, char** path);
+int app_manager_get_shared_resource_path(const char* app_id, char** path);
+int app_manager_get_shared_trusted_path(const char* app_id, char** path);
 
 #ifdef __cplusplus
 }

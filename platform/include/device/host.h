@@ -15,11 +15,11 @@
 namespace device {
 
 // Environment variables that shape the host device.
-constexpr const char* kRootEnv = "WEATHER_DEVICE_ROOT";   // device root directory
-constexpr const char* kAppIdEnv = "WEATHER_DEVICE_APP_ID"; // identity of this process
+constexpr const char* kRootEnv = "WEATHER_DEVICE_ROOT";            // device root directory
+constexpr const char* kAppIdEnv = "WEATHER_DEVICE_APP_ID";         // identity of this process
 constexpr const char* kLogStderrEnv = "WEATHER_DEVICE_LOG_STDERR"; // "1": log lines also to stderr
 
-constexpr const char* kFaultsEnv = "WEATHER_DEVICE_FAULTS"; // "name=error,name2=null*2,name3=empty"
+constexpr const char* kFaultsEnv = "WEATHER_DEVICE_FAULTS";         // "name=error,name2=null*2,name3=empty"
 constexpr const char* kServiceBinaryEnv = "WEATHER_SERVICE_BINARY"; // overrides the built service path
 
 // Registry token that stands for the service binary of the current build, so
@@ -94,20 +94,20 @@ std::string OwnAppId();
 std::vector<std::string> AppIdsOfExecutable(const std::string& exe);
 
 // Per-package directories, each ending in "/".
-std::string PackageDataDir(const std::string& pkgId);          // <root>/apps/<pkg>/data/
-std::string PackageResourceDir(const std::string& pkgId);      // <root>/apps/<pkg>/res/
-std::string PackageSharedDataDir(const std::string& pkgId);    // <root>/apps/<pkg>/shared/data/
-std::string PackageSharedResourceDir(const std::string& pkgId);// <root>/apps/<pkg>/shared/res/
-std::string PackageSharedTrustedDir(const std::string& pkgId); // <root>/apps/<pkg>/shared/trusted/
+std::string PackageDataDir(const std::string& pkgId);           // <root>/apps/<pkg>/data/
+std::string PackageResourceDir(const std::string& pkgId);       // <root>/apps/<pkg>/res/
+std::string PackageSharedDataDir(const std::string& pkgId);     // <root>/apps/<pkg>/shared/data/
+std::string PackageSharedResourceDir(const std::string& pkgId); // <root>/apps/<pkg>/shared/res/
+std::string PackageSharedTrustedDir(const std::string& pkgId);  // <root>/apps/<pkg>/shared/trusted/
 
 // Fixed places under Root().
-std::string RegistryPath();  // <root>/registry.ini
-std::string LogPath();       // <root>/log/device.log
+std::string RegistryPath(); // <root>/registry.ini
+std::string LogPath();      // <root>/log/device.log
 // The log is rotated past this size into LogPath() + ".1" (one generation).
 constexpr size_t kMaxLogBytes = 1024u * 1024u;
-std::string InboxDir();      // <root>/inbox/
-std::string PowerDir();      // <root>/power/
-std::string VconfStorePath();// <root>/vconf/keys.ini
+std::string InboxDir();                                    // <root>/inbox/
+std::string PowerDir();                                    // <root>/power/
+std::string VconfStorePath();                              // <root>/vconf/keys.ini
 std::string PreferenceStorePath(const std::string& appId); // <root>/preference/<app>.ini
 
 // Contents of the typed stores, for tools: type is "int", "bool", "double"
@@ -155,7 +155,7 @@ Fault ActiveFault(const char* name, const char* key = nullptr);
 // CPU / display locks held on the device, as recorded under PowerDir().
 // Expired locks and locks of dead processes are not listed.
 struct PowerLock {
-    std::string type;  // "cpu", "display", "display_dim"
+    std::string type; // "cpu", "display", "display_dim"
     int pid = 0;
     std::string appId;
     long long expiresAtMs = 0; // 0: until released

@@ -25,15 +25,14 @@ typedef enum {
 
 /* Writes one line to the device log. Returns the number of bytes written or a
  * negative error code. */
-int dlog_print(log_priority prio, const char *tag, const char *fmt, ...)
-    __attribute__((format(printf, 3, 4)));
+int dlog_print(log_priority prio, const char* tag, const char* fmt, ...) __attribute__((format(printf, 3, 4)));
 
 /* Host additions. */
 
 /* Observer of every line, called synchronously in the logging thread with the
  * formatted message (no trailing newline added). Pass NULL to remove. */
-typedef void (*dlog_capture_cb)(log_priority prio, const char *tag, const char *msg, void *user_data);
-void dlog_set_capture_hook(dlog_capture_cb cb, void *user_data);
+typedef void (*dlog_capture_cb)(log_priority prio, const char* tag, const char* msg, void* user_data);
+void dlog_set_capture_hook(dlog_capture_cb cb, void* user_data);
 
 #ifdef __cplusplus
 }

@@ -11,8 +11,8 @@
 #define DLOG_LINE_COLOR "\033[0;40;31m"
 #define DLOG_LINE_RESET "\033[0;m"
 
-#define DLOG_LINE(tag, file, func, fmt, ...)                                                  \
-    dlog_print(DLOG_ERROR, tag, "%s: %s(%d) > " DLOG_LINE_COLOR fmt DLOG_LINE_RESET, file, func, \
-               __LINE__, ##__VA_ARGS__)
+#define DLOG_LINE(tag, file, func, fmt, ...)                                                                           \
+    dlog_print(DLOG_ERROR, tag, "%s: %s(%d) > " DLOG_LINE_COLOR fmt DLOG_LINE_RESET, file, func, __LINE__,             \
+               ##__VA_ARGS__)
 
 #endif

@@ -25,8 +25,8 @@ typedef enum {
 
 /* Compares the signing certificates of two installed applications. An
  * application that is not installed gives PACKAGE_MANAGER_ERROR_NO_SUCH_PACKAGE. */
-int package_manager_compare_app_cert_info(const char *lhs_app_id, const char *rhs_app_id,
-                                          package_manager_compare_result_type_e *compare_result);
+int package_manager_compare_app_cert_info(const char* lhs_app_id, const char* rhs_app_id,
+                                          package_manager_compare_result_type_e* compare_result);
 
 #ifdef __cplusplus
 }

@@ -16,21 +16,21 @@ typedef enum {
 } preference_error_e;
 
 /* The store of the calling application (its own application id). */
-typedef void (*preference_changed_cb)(const char *key, void *user_data);
+typedef void (*preference_changed_cb)(const char* key, void* user_data);
 
-int preference_set_int(const char *key, int value);
-int preference_get_int(const char *key, int *value);
-int preference_set_double(const char *key, double value);
-int preference_get_double(const char *key, double *value);
-int preference_set_string(const char *key, const char *value);
-int preference_get_string(const char *key, char **value);
-int preference_set_boolean(const char *key, bool value);
-int preference_get_boolean(const char *key, bool *value);
-int preference_remove(const char *key);
-int preference_is_existing(const char *key, bool *existing);
+int preference_set_int(const char* key, int value);
+int preference_get_int(const char* key, int* value);
+int preference_set_double(const char* key, double value);
+int preference_get_double(const char* key, double* value);
+int preference_set_string(const char* key, const char* value);
+int preference_get_string(const char* key, char** value);
+int preference_set_boolean(const char* key, bool value);
+int preference_get_boolean(const char* key, bool* value);
+int preference_remove(const char* key);
+int preference_is_existing(const char* key, bool* existing);
 int preference_remove_all(void);
-int preference_set_changed_cb(const char *key, preference_changed_cb callback, void *user_data);
-int preference_unset_changed_cb(const char *key);
+int preference_set_changed_cb(const char* key, preference_changed_cb callback, void* user_data);
+int preference_unset_changed_cb(const char* key);
 
 #ifdef __cplusplus
 }

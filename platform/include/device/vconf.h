@@ -26,31 +26,31 @@ typedef enum {
 } vconf_t;
 
 typedef struct _keynode_t keynode_t;
-typedef void (*vconf_callback_fn)(keynode_t *node, void *user_data);
+typedef void (*vconf_callback_fn)(keynode_t* node, void* user_data);
 
 /* Getters fail (VCONF_ERROR / NULL) for a missing key or a key of another type. */
-int vconf_get_int(const char *key, int *intval);
-int vconf_get_bool(const char *key, int *boolval);
-int vconf_get_dbl(const char *key, double *dblval);
-char *vconf_get_str(const char *key); /* malloc'ed; free() it */
+int vconf_get_int(const char* key, int* intval);
+int vconf_get_bool(const char* key, int* boolval);
+int vconf_get_dbl(const char* key, double* dblval);
+char* vconf_get_str(const char* key); /* malloc'ed; free() it */
 
-int vconf_set_int(const char *key, int intval);
-int vconf_set_bool(const char *key, int boolval);
-int vconf_set_dbl(const char *key, double dblval);
-int vconf_set_str(const char *key, const char *strval);
-int vconf_unset(const char *key);
+int vconf_set_int(const char* key, int intval);
+int vconf_set_bool(const char* key, int boolval);
+int vconf_set_dbl(const char* key, double dblval);
+int vconf_set_str(const char* key, const char* strval);
+int vconf_unset(const char* key);
 
 /* Change callbacks run on the thread-default GLib main context of the caller
  * that registered them. */
-int vconf_notify_key_changed(const char *key, vconf_callback_fn cb, void *user_data);
-int vconf_ignore_key_changed(const char *key, vconf_callback_fn cb);
+int vconf_notify_key_changed(const char* key, vconf_callback_fn cb, void* user_data);
+int vconf_ignore_key_changed(const char* key, vconf_callback_fn cb);
 
-const char *vconf_keynode_get_name(keynode_t *keynode);
-int vconf_keynode_get_type(keynode_t *keynode);
-int vconf_keynode_get_int(keynode_t *keynode);
-int vconf_keynode_get_bool(keynode_t *keynode);
-double vconf_keynode_get_dbl(keynode_t *keynode);
-char *vconf_keynode_get_str(keynode_t *keynode);
+const char* vconf_keynode_get_name(keynode_t* keynode);
+int vconf_keynode_get_type(keynode_t* keynode);
+int vconf_keynode_get_int(keynode_t* keynode);
+int vconf_keynode_get_bool(keynode_t* keynode);
+double vconf_keynode_get_dbl(keynode_t* keynode);
+char* vconf_keynode_get_str(keynode_t* keynode);
 
 #ifdef __cplusplus
 }
