@@ -72,31 +72,31 @@ public:
 private:
     Setting() = default;
 
-    int32_t mCurrentCityIndex = 0;
-    int32_t mTemperatureUnit = 1;
-    int64_t mLastRefreshedTime = 0;
-    int64_t mCurrentLocationAreaRefreshedTime = 0;
+    int32_t mCurrentCityIndex = 0;                 // index into the city list, 0-based
+    int32_t mTemperatureUnit = 1;                  // unit code: 1 Celsius, 0 Fahrenheit (preselected on US devices)
+    int64_t mLastRefreshedTime = 0;                // milliseconds since the epoch
+    int64_t mCurrentLocationAreaRefreshedTime = 0; // time stamp, as the refreshing app stores it
     bool mIsFirstLaunch = true;
     bool mAutoRefreshOn = true;
-    int32_t mAutoRefreshInterval = 6;
+    int32_t mAutoRefreshInterval = 6; // hours; an entry expires after this many times 3600 s
     bool mShowCurrentCityAgreement = false;
     bool mUseCurrentLocationOn = false;
     bool mRefreshOnOpeningOn = false;
     bool mRefreshOnOpeningOnAgreement = false;
     bool mNotificationOn = true;
-    uint32_t mNotificationTime = 0;
+    uint32_t mNotificationTime = 0; // as the weather app stores it; the column is 64-bit, zero-extended
     bool mNetworkPositionPopupAgreement = false;
     bool mShowNetworkPopup = false;
     bool mChinaDataGPSPerformPopupOn = false;
     bool mAutoScrollOn = false;
-    int32_t mAutoScrollInterval = 0;
-    std::string mLastUpdateLanguageCode;
-    std::string mCpType;
-    std::string mDaemonType;
-    std::string mCurrentCityLocationId;
+    int32_t mAutoScrollInterval = 0;     // as the weather app stores it
+    std::string mLastUpdateLanguageCode; // language code, "en" by default
+    std::string mCpType;                 // content provider type name, "TWC" by default
+    std::string mDaemonType;             // refresh daemon type name, "RI_DAEMON" by default
+    std::string mCurrentCityLocationId;  // location id of the city on display
     bool mIsNowRefreshing = false;
     bool mIsSupportManualRefresh = false;
-    int64_t mRefreshingStartTime = 0;
+    int64_t mRefreshingStartTime = 0; // time stamp of the refresh in progress
     bool mNotificationPopup = true;
 };
 
