@@ -117,6 +117,16 @@ TEST(ICUHelperTest, LongTextsKeepTheirLongestPrefix)
         }
         EXPECT_EQ(text, whole.substr(0, bytes)) << locale;
     }
+    // A pattern cut at its 64 bytes keeps its whole characters: "E" and 20 of 30 "年".
+    {
+        ScopedLocaleEnv env("en_US.UTF-8", "UTC0");
+        std::string pattern = "E", expected = "Fri";
+        for (int i = 0; i < 30; ++i)
+            pattern += "年";
+        for (int i = 0; i < 20; ++i)
+            expected += "年";
+        EXPECT_EQ(ICUHelper::GetInstance()->ConvertEpochTimeToICUDateCustom(kFriday, pattern), expected);
+    }
     // The long city time of a Burmese device in 12-hour mode is not blank.
     ScopedLocaleEnv env("my_MM.UTF-8", "UTC0");
     const std::string longTime =

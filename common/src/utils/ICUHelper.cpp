@@ -5,6 +5,8 @@
 #include <cstring>
 #include <ctime>
 
+#include <glib.h>
+
 #include <device/i18n.h>
 
 namespace {
@@ -174,6 +176,10 @@ std::string ICUHelper::ConvertEpochTimeToICUDateCustom(unsigned int time, const 
     RETURN_IF(!FillTimeZoneBuffer(), "");
     char patternText[kBufferUnits] = {0};
     snprintf(patternText, sizeof(patternText), "%s", pattern.c_str());
+    // A pattern cut by the buffer keeps its whole characters only.
+    const gchar* validEnd = NULL;
+    g_utf8_validate(patternText, -1, &validEnd);
+    patternText[validEnd - patternText] = '\0';
     RETURN_IF(!FillPatternBuffer(patternText), "");
     return FormatWithPatternBuffer(time, locale);
 }
