@@ -32,13 +32,18 @@ std::string UsableCatalogues(const std::string& localeDir, const std::string& li
         from = end + 1;
         if (language.empty())
             continue;
-        const std::string path = localeDir + "/" + language + "/LC_MESSAGES/" + kTextDomain + ".mo";
-        struct stat info;
-        if (stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-            std::fprintf(stderr, "message catalogue %s is not a regular file: not used\n", path.c_str());
-            continue;
+        // gettext also tries the bare language ("ko" after "ko_KR").
+        bool refused = false;
+        for (const std::string& name : {language, language.substr(0, language.find_first_of("_.@"))}) {
+            const std::string path = localeDir + "/" + name + "/LC_MESSAGES/" + kTextDomain + ".mo";
+            struct stat info;
+            if (!refused && stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+                std::fprintf(stderr, "message catalogue %s is not a regular file: not used\n", path.c_str());
+                refused = true;
+            }
         }
-        usable += (usable.empty() ? "" : ":") + language;
+        if (!refused)
+            usable += (usable.empty() ? "" : ":") + language;
     }
     return usable;
 }
