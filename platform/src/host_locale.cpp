@@ -41,8 +41,10 @@ void AdoptDeviceLocale()
     }
     // gettext ignores LANGUAGE under the "C" messages locale.
     const char* messages = setlocale(LC_MESSAGES, nullptr);
-    if (messages == nullptr || std::strcmp(messages, "C") == 0 || std::strcmp(messages, "POSIX") == 0)
-        setlocale(LC_MESSAGES, "C.UTF-8");
+    if (messages == nullptr || std::strcmp(messages, "C") == 0 || std::strcmp(messages, "POSIX") == 0) {
+        if (setlocale(LC_MESSAGES, "C.UTF-8") == nullptr)
+            setlocale(LC_MESSAGES, "en_US.UTF-8");
+    }
 }
 
 } // namespace device
