@@ -23,6 +23,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include <device/host.h>
 #include <device/i18n.h>
@@ -297,10 +298,21 @@ bool BadOutput(const void* buffer, int32_t capacity)
 }
 
 // Runs one ICU call that writes a text and reports its length.
-template <typename Call> int WriteText(int32_t* resultLen, Call&& call)
+// Formats through call(dest, capacity, status). A text longer than capacity
+// still leaves its first capacity units in result (ICU itself writes nothing
+// then), with the overflow error and the whole length, so that a caller with
+// a fixed buffer can keep a prefix.
+template <typename Call> int WriteText(i18n_uchar* result, int32_t capacity, int32_t* resultLen, Call&& call)
 {
     UErrorCode status = U_ZERO_ERROR;
-    int32_t length = call(&status);
+    int32_t length = call(AsIcu(result), capacity, &status);
+    if (status == U_BUFFER_OVERFLOW_ERROR && capacity > 0 && length > capacity) {
+        std::vector<UChar> whole(static_cast<size_t>(length) + 1);
+        UErrorCode again = U_ZERO_ERROR;
+        call(whole.data(), length + 1, &again);
+        if (U_SUCCESS(again))
+            std::copy_n(whole.begin(), capacity, AsIcu(result));
+    }
     if (resultLen)
         *resultLen = length;
     return FromIcu(status);
@@ -455,8 +467,8 @@ int i18n_udate_format_date(i18n_udate_format_h format, i18n_udate date, i18n_uch
     if (format == nullptr || BadOutput(result, capacity))
         return I18N_ERROR_INVALID_PARAMETER;
     UDateFormat* formatter = static_cast<UDateFormat*>(reinterpret_cast<FormatterHandle*>(format)->formatter);
-    return WriteText(resultLen, [&](UErrorCode* status) {
-        return Icu()->udat_format_(formatter, date, AsIcu(result), capacity, nullptr, status);
+    return WriteText(result, capacity, resultLen, [&](UChar* dest, int32_t room, UErrorCode* status) {
+        return Icu()->udat_format_(formatter, date, dest, room, nullptr, status);
     });
 }
 
@@ -502,8 +514,8 @@ int i18n_unumber_format(i18n_unumber_format_h numFormat, int32_t number, i18n_uc
     if (numFormat == nullptr || BadOutput(result, capacity))
         return I18N_ERROR_INVALID_PARAMETER;
     UNumberFormat* formatter = static_cast<UNumberFormat*>(reinterpret_cast<FormatterHandle*>(numFormat)->formatter);
-    return WriteText(resultLen, [&](UErrorCode* status) {
-        return Icu()->unum_format_(formatter, number, AsIcu(result), capacity, nullptr, status);
+    return WriteText(result, capacity, resultLen, [&](UChar* dest, int32_t room, UErrorCode* status) {
+        return Icu()->unum_format_(formatter, number, dest, room, nullptr, status);
     });
 }
 
@@ -513,8 +525,8 @@ int i18n_unumber_format_double(i18n_unumber_format_h numFormat, double number, i
     if (numFormat == nullptr || BadOutput(result, capacity))
         return I18N_ERROR_INVALID_PARAMETER;
     UNumberFormat* formatter = static_cast<UNumberFormat*>(reinterpret_cast<FormatterHandle*>(numFormat)->formatter);
-    return WriteText(resultLen, [&](UErrorCode* status) {
-        return Icu()->unum_formatDouble_(formatter, number, AsIcu(result), capacity, nullptr, status);
+    return WriteText(result, capacity, resultLen, [&](UChar* dest, int32_t room, UErrorCode* status) {
+        return Icu()->unum_formatDouble_(formatter, number, dest, room, nullptr, status);
     });
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
@@ -23,27 +25,6 @@ const struct {
     {"LifeIndexData", &LifeIndexData::GetCatalogueKeys},
 };
 
-// msgid -> msgstr of a catalogue source (one-line entries).
-std::map<std::string, std::string> ReadCatalogue(const std::string& language)
-{
-    std::ifstream in(std::string(WEATHER_SOURCE_DIR) + "/common/po/" + language + ".po");
-    std::map<std::string, std::string> entries;
-    std::string line, id;
-    auto unquote = [](const std::string& text, size_t from) {
-        std::string out;
-        for (size_t i = text.find('"', from) + 1; i < text.size() && text[i] != '"'; ++i)
-            out += text[i] == '\\' ? text[++i] : text[i];
-        return out;
-    };
-    while (std::getline(in, line)) {
-        if (line.rfind("msgid ", 0) == 0)
-            id = unquote(line, 6);
-        else if (line.rfind("msgstr ", 0) == 0 && !id.empty())
-            entries[id] = unquote(line, 7);
-    }
-    return entries;
-}
-
 bool HasHan(const std::string& text)
 {
     // Every CJK unified ideograph starts with one of the lead bytes E4..E9 in UTF-8.
@@ -53,12 +34,26 @@ bool HasHan(const std::string& text)
     return false;
 }
 
+// Every catalogue source of the build: its language names.
+std::vector<std::string> CatalogueLanguages()
+{
+    std::vector<std::string> languages;
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(WEATHER_SOURCE_DIR) + "/common/po")) {
+        if (entry.path().extension() == ".po")
+            languages.push_back(entry.path().stem().string());
+    }
+    return languages;
+}
+
 } // namespace
 
 // A key without an entry shows as the key itself on the device.
 TEST(CatalogueTest, EveryKeyHasWordsInEveryCatalogue)
 {
-    for (const char* language : {"en_US", "zh_CN"}) {
+    const std::vector<std::string> languages = CatalogueLanguages();
+    for (const char* expected : {"en_US", "zh_CN", "zh_TW", "ko_KR", "ja_JP"})
+        EXPECT_NE(std::find(languages.begin(), languages.end(), expected), languages.end()) << expected;
+    for (const std::string& language : languages) {
         auto catalogue = ReadCatalogue(language);
         ASSERT_GT(catalogue.size(), 100u) << language;
         for (const auto& source : kKeySources) {
@@ -67,7 +62,7 @@ TEST(CatalogueTest, EveryKeyHasWordsInEveryCatalogue)
                 ASSERT_NE(found, catalogue.end()) << language << " lacks " << key << " of " << source.owner;
                 EXPECT_FALSE(found->second.empty()) << language << " " << key;
                 bool isIdKey = key.find('_') != std::string::npos;
-                if (std::string(language) == "en_US") {
+                if (language == "en_US") {
                     EXPECT_TRUE(!HasHan(found->second) && (!isIdKey || found->second != key)) << key;
                 } else if (isIdKey) {
                     EXPECT_NE(found->second, key) << key;
@@ -91,6 +86,9 @@ TEST(CatalogueTest, CompiledCataloguesAnswerInTheirLanguage)
         {"en_US.UTF-8", "zh_CN.UTF-8", "Overcast"}, // the Chinese key has English words too
         {"zh_CN.UTF-8", "zh_CN.UTF-8", "阴"},
         {"zh_CN.UTF-8", "en_US.UTF-8", "阴"},
+        {"zh_TW.UTF-8", "zh_TW.UTF-8", "陰"},
+        {"ko_KR.UTF-8", "ko_KR.UTF-8", "잔뜩 흐림"},
+        {"ja_JP.UTF-8", "ja_JP.UTF-8", "本曇り"},
     };
     for (const auto& c : cases) {
         ScopedMessageLocale locale(c.locale);

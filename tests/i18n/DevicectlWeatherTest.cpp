@@ -10,7 +10,7 @@ namespace {
 
 // Runs devicectl (under libfaketime at 2024-12-06 13:05:00 UTC when fixed);
 // stdout, or "exit N" when it failed.
-std::string Devicectl(std::vector<std::string> args, bool fixedClock = false)
+std::string Devicectl(std::vector<std::string> args, bool fixedClock = false, const std::string& shellEnv = "")
 {
     std::vector<std::string> command;
     if (fixedClock)
@@ -18,8 +18,10 @@ std::string Devicectl(std::vector<std::string> args, bool fixedClock = false)
     command.push_back(WEATHER_BUILD_DIR "/tools/devicectl");
     command.insert(command.end(), args.begin(), args.end());
     // libfaketime is preloaded ahead of the sanitizer runtime.
-    test_process::ToolRun run =
-        test_process::RunTool(command, {"TZ=UTC0", "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"});
+    std::vector<std::string> env = {"TZ=UTC0", "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"};
+    if (!shellEnv.empty())
+        env.push_back(shellEnv);
+    test_process::ToolRun run = test_process::RunTool(command, env);
     return run.exit == 0 ? run.out : "exit " + std::to_string(run.exit);
 }
 
@@ -106,5 +108,31 @@ TEST(DevicectlWeatherTest, StatusTextsInTheDeviceLanguage)
         EXPECT_EQ(Line(output, "image"), step.image);
     }
     for (auto [key, value] : {std::make_pair("retail", "off"), {"language", "en_US.UTF-8"}, {"provider", "TWC"}})
+        Devicectl({"weather", "set", key, value});
+}
+
+// The device's language key rules over the shell's locale variables; a
+// language without a catalogue, or without a generated system locale, reads
+// English words, never a message key.
+TEST(DevicectlWeatherTest, TheDeviceLanguageRulesOverTheShell)
+{
+    const struct {
+        const char* language;
+        const char* shellEnv;
+        const char* text;
+    } cases[] = {
+        {"zh_CN.UTF-8", "LC_ALL=C.UTF-8", "阴"},
+        {"zh_CN.UTF-8", "LANGUAGE=en_US", "阴"},
+        {"en_US.UTF-8", "LC_ALL=zh_CN.UTF-8", "Overcast"},
+        {"fr_FR.UTF-8", "LANGUAGE=zh_CN", "Overcast"}, // no catalogue, locale not generated
+        {"pa_IN.UTF-8", "LC_ALL=C", "Overcast"},       // no catalogue, locale generated
+    };
+    ASSERT_EQ(Devicectl({"weather", "set", "provider", "cmaweather"}), "");
+    for (const auto& c : cases) {
+        ASSERT_EQ(Devicectl({"weather", "set", "language", c.language}), "") << c.language;
+        std::string output = Devicectl({"weather", "status", "2"}, false, c.shellEnv);
+        EXPECT_EQ(Line(output, "status"), c.text) << c.language << " " << c.shellEnv << "\n" << output;
+    }
+    for (auto [key, value] : {std::make_pair("language", "en_US.UTF-8"), {"provider", "TWC"}})
         Devicectl({"weather", "set", key, value});
 }

@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
+#include <map>
 #include <string>
 
 // Sets LC_TIME and TZ for one scope (nullptr unsets), and restores both.
@@ -58,6 +60,28 @@ private:
     std::string mOld;
     bool mOk = false;
 };
+
+// msgid -> msgstr of the catalogue source common/po/<language>.po
+// (one-line entries).
+inline std::map<std::string, std::string> ReadCatalogue(const std::string& language)
+{
+    std::ifstream in(std::string(WEATHER_SOURCE_DIR) + "/common/po/" + language + ".po");
+    std::map<std::string, std::string> entries;
+    std::string line, id;
+    auto unquote = [](const std::string& text, size_t from) {
+        std::string out;
+        for (size_t i = text.find('"', from) + 1; i < text.size() && text[i] != '"'; ++i)
+            out += text[i] == '\\' ? text[++i] : text[i];
+        return out;
+    };
+    while (std::getline(in, line)) {
+        if (line.rfind("msgid ", 0) == 0)
+            id = unquote(line, 6);
+        else if (line.rfind("msgstr ", 0) == 0 && !id.empty())
+            entries[id] = unquote(line, 7);
+    }
+    return entries;
+}
 
 // Makes `type` the current content provider (through the settings of a
 // paired device) and sets the device language (LanguageHelper re-reads it).

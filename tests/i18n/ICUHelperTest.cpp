@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <glib.h>
+
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -87,6 +89,50 @@ TEST(ICUHelperTest, Numbers)
         EXPECT_EQ(ICUHelper::GetInstance()->ConvertNumberToLocaleString(c.number), c.integerText) << c.locale;
         EXPECT_EQ(ICUHelper::GetInstance()->ConvertDoubleToLocaleString(c.value), c.doubleText) << c.locale;
     }
+}
+
+// A text longer than the buffers keeps its longest prefix of whole
+// characters within 64 UTF-16 units and 63 bytes of UTF-8 (plus the end).
+TEST(ICUHelperTest, LongTextsKeepTheirLongestPrefix)
+{
+    for (const char* locale : {"en_US.UTF-8", "my_MM.UTF-8"}) {
+        ScopedLocaleEnv env(locale, "UTC0");
+        ICUHelper* icu = ICUHelper::GetInstance();
+        const std::string day = icu->ConvertEpochTimeToICUDateCustom(kFriday, "EEEE");
+        ASSERT_FALSE(day.empty()) << locale;
+        std::string whole;
+        for (int i = 0; i < 10; ++i)
+            whole += day + " ";
+        const std::string text =
+            icu->ConvertEpochTimeToICUDateCustom(kFriday, "EEEE EEEE EEEE EEEE EEEE EEEE EEEE EEEE EEEE EEEE ");
+        // The expected cut: whole characters while both limits hold.
+        size_t bytes = 0, units = 0;
+        for (const char* p = whole.c_str(); *p != '\0'; p = g_utf8_next_char(p)) {
+            const size_t size = g_utf8_next_char(p) - p;
+            const size_t unitCount = size == 4 ? 2 : 1;
+            if (bytes + size > 63 || units + unitCount > 64)
+                break;
+            bytes += size;
+            units += unitCount;
+        }
+        EXPECT_EQ(text, whole.substr(0, bytes)) << locale;
+    }
+    // A pattern cut at its 64 bytes keeps its whole characters: "E" and 20 of 30 "年".
+    {
+        ScopedLocaleEnv env("en_US.UTF-8", "UTC0");
+        std::string pattern = "E", expected = "Fri";
+        for (int i = 0; i < 30; ++i)
+            pattern += "年";
+        for (int i = 0; i < 20; ++i)
+            expected += "年";
+        EXPECT_EQ(ICUHelper::GetInstance()->ConvertEpochTimeToICUDateCustom(kFriday, pattern), expected);
+    }
+    // The long city time of a Burmese device in 12-hour mode is not blank.
+    ScopedLocaleEnv env("my_MM.UTF-8", "UTC0");
+    const std::string longTime =
+        ICUHelper::GetInstance()->ConvertEpochTimeToICUDate(kFriday, ICU_FORMAT_EEEDMMM_HHMM_12);
+    EXPECT_FALSE(longTime.empty());
+    EXPECT_TRUE(g_utf8_validate(longTime.c_str(), -1, nullptr)) << longTime;
 }
 
 TEST(ICUHelperTest, LocaleNameAndFailures)

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <map>
+#include <string>
+
 #include "DeviceFixture.h"
 #include "I18nTestSupport.h"
 #include "db/IconMappingTable.h"
 #include "typedef/CPType.h"
 #include "typedef/DataManager.h"
 #include "typedef/Setting.h"
+#include "typedef/WeatherStatus.h"
 #include "utils/PreferenceHelper.h"
 #include "utils/WeatherImageMapper.h"
 
@@ -132,4 +136,136 @@ TEST(WeatherImageMapperTest, Names)
         EXPECT_EQ(mapper->GetSimpleImageName(c.number, true), c.day);
         EXPECT_EQ(mapper->GetSimpleImageName(c.number, false), c.night);
     }
+}
+
+namespace {
+
+// The weather families an image or a status text shows, from their meaning.
+enum Family : unsigned {
+    Sun = 1, // clear skies by night too
+    Cloud = 2,
+    Rain = 4,
+    Snow = 8,
+    Storm = 16,
+    Fog = 32,
+    Wind = 64,
+    Heat = 128,
+    Cold = 256,
+    Dust = 512,
+};
+
+// Common image numbers 1 to 23 (0, no image, shows the default sunny one).
+const unsigned kImageFamilies[24] = {
+    Sun,  Sun,          Sun | Cloud, Cloud,        Rain,
+    Fog,  Rain,         Sun | Rain,  Storm,        Sun | Storm,
+    Snow, Sun | Snow,   Snow,        Rain | Snow,  Rain | Snow | Cold,
+    Heat, Cold,         Wind,        Sun,          Sun | Cloud,
+    Rain, Snow | Storm, Dust,        Storm | Wind,
+};
+
+// The status keys of the WeatherNews table ("IDS_WGT_" left off).
+const std::map<std::string, unsigned> kStatusFamilies = {
+    {"POP_SUNNY", Sun},
+    {"POP_CLEAR_M_WEATHER", Sun},
+    {"BODY_SUNNY_WITH_SOME_CLOUDS", Sun | Cloud},
+    {"BODY_MAINLY_CLEAR_WITH_PATCHY_CLOUD", Sun | Cloud},
+    {"BODY_SUNNY_WITH_SOME_RAIN", Sun | Rain},
+    {"BODY_CLEAR_WITH_OCCASIONAL_SHOWERS", Sun | Rain},
+    {"BODY_SUNNY_WITH_SOME_SNOW", Sun | Snow},
+    {"BODY_CLEAR_WITH_OCCASIONAL_SNOW_SHOWERS", Sun | Snow},
+    {"BODY_SUNSHINE_FOLLOWED_BY_CLOUDS", Sun | Cloud},
+    {"BODY_CLEAR_THEN_CLOUDY", Sun | Cloud},
+    {"BODY_SUNSHINE_FOLLOWED_BY_RAIN", Sun | Rain},
+    {"BODY_CLEAR_THEN_RAIN", Sun | Rain},
+    {"BODY_SUNSHINE_FOLLOWED_BY_SNOW", Sun | Snow},
+    {"BODY_CLEAR_THEN_OCCASIONAL_SNOW_SHOWERS", Sun | Snow},
+    {"POP_CLOUDY", Cloud},
+    {"BODY_CLOUDY_WITH_SUNNY_INTERVALS", Cloud | Sun},
+    {"BODY_CLOUDY_WITH_SCATTERED_RAIN", Cloud | Rain},
+    {"BODY_CLOUDY_WITH_SCATTERED_SNOW", Cloud | Snow},
+    {"BODY_CLOUDY_THEN_CLEARING", Cloud | Sun},
+    {"BODY_CLOUDS_FOLLOWED_BY_RAIN", Cloud | Rain},
+    {"BODY_CLOUD_FOLLOWED_BY_SNOW", Cloud | Snow},
+    {"POP_RAIN", Rain},
+    {"BODY_RAIN_WITH_SUNNY_INTERVALS", Rain | Sun},
+    {"BODY_RAIN_WITH_PATCHY_CLOUD", Rain | Cloud},
+    {"BODY_RAIN_WITH_SOME_SNOW", Rain | Snow},
+    {"BODY_RAINY_THEN_CLEARING", Rain | Sun},
+    {"BODY_RAIN_THEN_STILL_CLOUDY", Rain | Cloud},
+    {"BODY_RAIN_FOLLOWED_BY_SNOW", Rain | Snow},
+    {"POP_SNOW", Snow},
+    {"BODY_SNOW_THEN_CLEARING", Snow | Sun},
+    {"BODY_SNOW_FOLLOWED_BY_CLOUDY_SKIES", Snow | Cloud},
+    {"BODY_SNOW_WITH_SUNNY_INTERVALS", Snow | Sun},
+    {"BODY_SNOW_WITH_CLEAR_SPELLS", Snow | Sun},
+    {"BODY_SNOW_WITH_SOME_CLOUD", Snow | Cloud},
+    {"BODY_SNOW_WITH_SOME_RAIN", Snow | Rain},
+    {"BODY_SNOW_FOLLOWED_BY_RAIN", Snow | Rain},
+    {"POP_SLEET", Rain | Snow},
+    {"POP_HOT", Heat},
+    {"BODY_INTENSE_HEAT_WITH_PATCHY_CLOUD", Heat | Cloud},
+    {"BODY_INTENSE_HEAT_WITH_SOME_RAIN", Heat | Rain},
+    {"BODY_INTENSE_HEAT_WITH_SOME_HEAVY_RAIN", Heat | Rain},
+    {"BODY_INTENSE_HEAT_FOLLOWED_BY_CLOUDS", Heat | Cloud},
+    {"BODY_INTENSE_HEAT_FOLLOWED_BY_RAIN", Heat | Rain},
+    {"BODY_INTENSE_HEAT_FOLLOWED_BY_HEAVY_RAIN", Heat | Rain},
+    {"BODY_CLOUDY_WITH_HOT_SPELLS", Cloud | Heat},
+    {"BODY_RAIN_WITH_HOT_SPELLS", Rain | Heat},
+    {"BODY_CLOUDY_FOLLOWED_BY_INTENSE_HEAT", Cloud | Heat},
+    {"BODY_RAIN_FOLLOWED_BY_INTENSE_HEAT", Rain | Heat},
+    {"IDS_GN_BODY_HEAVY_RAIN_M_WEATHER", Rain},
+    {"BODY_HEAVY_RAIN_WITH_SUNNY_INTERVALS", Rain | Sun},
+    {"BODY_HEAVY_RAIN_WITH_PATCHY_CLOUD", Rain | Cloud},
+    {"BODY_HEAVY_RAIN_WITH_SOME_LIGHT_RAIN", Rain},
+    {"BODY_HEAVY_RAIN_WITH_SOME_SNOW", Rain | Snow},
+    {"BODY_HEAVY_RAIN_WITH_HOT_SPELLS", Rain | Heat},
+    {"BODY_HEAVY_RAIN_FOLLOWED_BY_SUNSHINE", Rain | Sun},
+    {"BODY_HEAVY_RAIN_THEN_STILL_CLOUDY", Rain | Cloud},
+    {"BODY_HEAVY_RAIN_FOLLOWED_BY_INTENSE_HEAT", Rain | Heat},
+    {"BODY_HEAVY_RAIN_FOLLOWED_BY_SNOW", Rain | Snow},
+    {"BODY_SUNNY_WITH_SOME_HEAVY_RAIN", Sun | Rain},
+    {"BODY_CLEAR_WITH_OCCASIONAL_HEAVY_SHOWERS", Sun | Rain},
+    {"BODY_CLOUDY_WITH_SCATTERED_HEAVY_RAIN", Cloud | Rain},
+    {"BODY_LIGHT_RAIN_WITH_SOME_HEAVY_RAIN", Rain},
+    {"BODY_SNOW_WITH_SOME_HEAVY_RAIN", Snow | Rain},
+    {"BODY_SUNSHINE_FOLLOWED_BY_HEAVY_RAIN", Sun | Rain},
+    {"BODY_CLEAR_THEN_HEAVY_RAIN", Sun | Rain},
+    {"BODY_CLOUDS_FOLLOWED_BY_HEAVY_RAIN", Cloud | Rain},
+    {"BODY_LIGHT_RAIN_FOLLOWED_BY_HEAVY_RAIN", Rain},
+    {"BODY_SNOW_FOLLOWED_BY_HEAVY_RAIN", Snow | Rain},
+};
+
+} // namespace
+
+// Every WeatherNews code, by day and by night: the image of its icon row
+// shows only weather that its status text names. A code with a text has a
+// row; one without shows the fallback text's weather.
+TEST_F(IconMappingTest, WeatherNewsImagesShowTheWeatherOfTheirTexts)
+{
+    ScopedMessageLocale keys("C");
+    ASSERT_TRUE(keys.Ok());
+    UseProvider(WEATHER_CP_TYPE_WEATHERNEWS);
+    auto status = WeatherStatus::Make();
+    int withText = 0;
+    for (int32_t code = 100; code <= 884; ++code) {
+        for (bool isDay : {true, false}) {
+            LogCapture log;
+            std::string key = status->WeathernewsJPMappingString(code, isDay);
+            const bool hasText = !log.Contains("check the icon number");
+            withText += hasText && isDay;
+            const int32_t image = mTable->GetMappingIconNum(code, isDay);
+            SCOPED_TRACE("code " + std::to_string(code) + (isDay ? " day " : " night ") + key + " image " +
+                         std::to_string(image));
+            if (hasText) {
+                EXPECT_NE(image, 0) << "no icon row";
+            }
+            ASSERT_TRUE(image >= 0 && image <= 23);
+            if (key.rfind("IDS_WGT_", 0) == 0)
+                key = key.substr(8);
+            auto text = kStatusFamilies.find(key);
+            ASSERT_NE(text, kStatusFamilies.end()) << "no family for the key";
+            EXPECT_EQ(kImageFamilies[image] & ~text->second, 0u) << "the image shows weather the text does not name";
+        }
+    }
+    EXPECT_EQ(withText, 153);
 }

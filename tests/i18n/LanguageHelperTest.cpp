@@ -40,7 +40,8 @@ TEST(DeviceLocaleTest, EnvironmentFollowsTheLanguageKey)
 {
     ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, "zh_TW.UTF-8"), VCONF_OK);
     using Pairs = std::vector<std::pair<std::string, std::string>>;
-    EXPECT_EQ(device::DeviceLocaleEnvironment(), (Pairs{{"LC_TIME", "zh_TW.UTF-8"}, {"LC_MESSAGES", "zh_TW.UTF-8"}}));
+    EXPECT_EQ(device::DeviceLocaleEnvironment(),
+              (Pairs{{"LC_TIME", "zh_TW.UTF-8"}, {"LC_MESSAGES", "zh_TW.UTF-8"}, {"LANGUAGE", "zh_TW:en_US"}}));
     ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, ""), VCONF_OK);
     EXPECT_TRUE(device::DeviceLocaleEnvironment().empty());
     ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, "en_US.UTF-8"), VCONF_OK);

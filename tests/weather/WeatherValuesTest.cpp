@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <libintl.h>
+
 #include <algorithm>
 #include <ctime>
+#include <functional>
 
 #include <device/system_keys.h>
 #include <device/vconf.h>
@@ -282,6 +285,126 @@ TEST(LifeIndexSelection, RainProbabilityValueIsTruncated)
     EXPECT_EQ(dm->GetLifeIndexValue(0, LIFE_INDEX_PRECIPITATION), "37");
     EXPECT_EQ(dm->GetLifeIndexValue("nowhere", LIFE_INDEX_PRECIPITATION), "9999");
     dm->SetCityPtrVector(std::make_shared<CityPtrVector>());
+}
+
+// Each graded operation by name: its own field, under its provider, through
+// GetLifeIndexValue too. Every other field holds 9999, so reading any other
+// field gives "9999" (or the empty text) and never the expected text.
+TEST(LifeIndexValues, EachGradedOperationReadsItsOwnField)
+{
+    using Op = std::string (LifeIndexData::*)(const CityPtr&);
+    using Setter = void (LifeIndex::*)(int32_t);
+    const int32_t kWcn = WEATHER_CP_TYPE_WCN, kCma = WEATHER_CP_TYPE_CMAWEATHER, kKw = WEATHER_CP_TYPE_KWEATHER,
+                  kWn = WEATHER_CP_TYPE_WEATHERNEWS;
+    const struct {
+        const char* name;
+        Op op;
+        int kind;
+        Setter set;
+        int32_t cp;
+        int32_t value;
+        const char* key;
+    } cases[] = {
+        {"GetPM25String", &LifeIndexData::GetPM25String, LIFE_INDEX_PM25, &LifeIndex::SetPm25, kWcn, 120, "中度污染"},
+        {"GetPM10String", &LifeIndexData::GetPM10String, LIFE_INDEX_PM10, &LifeIndex::SetPm10, kWcn, 380, "重度污染"},
+        {"GetAQIString", &LifeIndexData::GetAQIString, LIFE_INDEX_AQI, &LifeIndex::SetAqi, kWcn, 320, "严重污染"},
+        {"GetOutdoorExcerciseString", &LifeIndexData::GetOutdoorExcerciseString, LIFE_INDEX_OUTDOOR_EXCERCISE,
+         &LifeIndex::SetOutdoorExcercise, kCma, 2, "较不宜"},
+        {"GetComfortString", &LifeIndexData::GetComfortString, LIFE_INDEX_COMFORT, &LifeIndex::SetComfort, kCma, 3,
+         "很不舒适"},
+        {"GetClothingString", &LifeIndexData::GetClothingString, LIFE_INDEX_CLOTHING, &LifeIndex::SetClothing, kCma, 5,
+         "冷"},
+        {"GetSkincareString", &LifeIndexData::GetSkincareString, LIFE_INDEX_SKINCARE, &LifeIndex::SetSkincare, kCma, 4,
+         "防脱水防晒"},
+        {"GetCarwashString", &LifeIndexData::GetCarwashString, LIFE_INDEX_CARWASH, &LifeIndex::SetCarwash, kKw, 3,
+         "IDS_WGT_BODY_HIGH_M_AIR_QUALITY_INDEX"},
+        {"GetFoodPoisonString", &LifeIndexData::GetFoodPoisonString, LIFE_INDEX_FOOD_POISON, &LifeIndex::SetFoodPoison,
+         kKw, 45, "IDS_ST_POP_CAUTION"},
+        {"GetHeatString", &LifeIndexData::GetHeatString, LIFE_INDEX_HEAT, &LifeIndex::SetHeat, kKw, 45,
+         "IDS_WGT_BODY_HIGH_M_LIFE_INDEX"},
+        {"GetHeatStrokeString", &LifeIndexData::GetHeatStrokeString, LIFE_INDEX_HEAT_STROKE, &LifeIndex::SetHeatStroke,
+         kWn, 50, "IDS_WGT_BODY_HIGH_M_DISCOMFORTVALUE_ABB_JPN"},
+        {"GetSpoiledFoodString", &LifeIndexData::GetSpoiledFoodString, LIFE_INDEX_SPOILED_FOOD,
+         &LifeIndex::SetSpoiledFood, kKw, 7, "IDS_WGT_BODY_HIGH_M_LIFE_INDEX"},
+        {"GetDiscomfortString", &LifeIndexData::GetDiscomfortString, LIFE_INDEX_DISCOMFORT, &LifeIndex::SetDiscomfort,
+         kKw, 77, "IDS_GN_BODY_HIGH_M_WEATHER_INDEX"},
+        {"GetFrozenPipesString", &LifeIndexData::GetFrozenPipesString, LIFE_INDEX_FROZEN_PIPES,
+         &LifeIndex::SetFrozenPipes, kKw, 80, "IDS_WGT_BODY_VERY_HIGH_M_LIFE_INDEX"},
+        {"GetFrostbiteString", &LifeIndexData::GetFrostbiteString, LIFE_INDEX_FROSTBITE, &LifeIndex::SetFrostbite, kKw,
+         -3, "IDS_WGT_SBODY_MODERATE_M_AIR_QUALITY_INDEX_CHN"},
+        {"GetColdString", &LifeIndexData::GetColdString, LIFE_INDEX_COLD, &LifeIndex::SetCold, kWcn, 2, "易发"},
+        {"GetPollenString", &LifeIndexData::GetPollenString, LIFE_INDEX_POLLEN, &LifeIndex::SetPollen, kWn, 40,
+         "IDS_WGT_BODY_HIGH_M_POLLEN_VALUE_ABB_JPN"},
+        {"GetAirDustString", &LifeIndexData::GetAirDustString, LIFE_INDEX_AIR_DUST, &LifeIndex::SetAirDust, kWn, 1500,
+         "IDS_GN_BODY_VERY_HIGH_M_AMOUNT"},
+        {"GetDryskinString", &LifeIndexData::GetDryskinString, LIFE_INDEX_DRY_SKIN, &LifeIndex::SetDrySkin, kWn, 75,
+         "IDS_GN_BODY_VERY_HIGH_M_WEATHER_INDEX"},
+        {"GetAllergyString", &LifeIndexData::GetAllergyString, LIFE_INDEX_ALLERGY, &LifeIndex::SetAllergy, kCma, 1,
+         "不易发"},
+        {"GetAirPolutionString", &LifeIndexData::GetAirPolutionString, LIFE_INDEX_AIR_POLUTION,
+         &LifeIndex::SetAirPolution, kCma, 3, "较差"},
+        {"GetTrafficString", &LifeIndexData::GetTrafficString, LIFE_INDEX_TRAFFIC, &LifeIndex::SetTraffic, kCma, 2,
+         "一般"},
+        {"GetFishingString", &LifeIndexData::GetFishingString, LIFE_INDEX_FISHING, &LifeIndex::SetFishing, kCma, 3,
+         "不宜"},
+        {"GetCosmeticString", &LifeIndexData::GetCosmeticString, LIFE_INDEX_COSMETIC, &LifeIndex::SetCosmetic, kCma, 2,
+         "去油防晒"},
+        {"GetDryClothingString", &LifeIndexData::GetDryClothingString, LIFE_INDEX_DRY_CLOTHING,
+         &LifeIndex::SetDryClothing, kCma, 0, "极适宜"},
+        {"GetKHAIString", &LifeIndexData::GetKHAIString, LIFE_INDEX_KHAI, &LifeIndex::SetKhai, kKw, 3,
+         "IDS_GN_BODY_BAD_M_OUTDOOR_CONDITION"},
+    };
+    DataManager* dm = DataManager::GetInstance();
+    auto data = LifeIndexData::Make();
+    LogCapture log;
+    for (const auto& c : cases) {
+        SelectProvider(c.cp);
+        CityPtr city = City::Make();
+        LifeIndexPtr record = city->GetLifeIndex();
+        for (const auto& other : cases)
+            (record.get()->*other.set)(UNSUPPORTED_VALUE);
+        (record.get()->*c.set)(c.value);
+        const std::string expected = dgettext("weather", c.key);
+        EXPECT_EQ((data.get()->*c.op)(city), expected) << c.name;
+        EXPECT_EQ(dm->GetLifeIndexValue(city, c.kind), expected) << c.name;
+
+        // A value not supplied: the guard line carries the operation's name.
+        (record.get()->*c.set)(UNSUPPORTED_VALUE);
+        log.Clear();
+        const bool emptyWhenMissing = c.kind == LIFE_INDEX_FISHING || c.kind == LIFE_INDEX_COSMETIC;
+        EXPECT_EQ((data.get()->*c.op)(city), emptyWhenMissing ? "" : "9999") << c.name;
+        EXPECT_TRUE(log.Contains(std::string("[") + c.name + "(): ")) << c.name;
+        EXPECT_TRUE(log.Contains("(value == UNSUPPORTED_VALUE) [return]")) << c.name;
+    }
+}
+
+// The value operations share their bodies; each guard line names the operation.
+TEST(LifeIndexValues, UnsupportedValuesLogUnderTheOperationsName)
+{
+    SelectProvider(WEATHER_CP_TYPE_TWC);
+    auto data = LifeIndexData::Make();
+    CityPtr city = City::Make(); // every value 9999
+    const struct {
+        const char* name;
+        std::function<std::string()> call;
+    } cases[] = {
+        {"GetSunsetTimeString", [&] { return data->GetSunsetTimeString(city); }},
+        {"GetSunriseTimeString", [&] { return data->GetSunriseTimeString(city); }},
+        {"GetPrecipitationString", [&] { return data->GetPrecipitationString(city, false); }},
+        {"GetRealFeelString", [&] { return data->GetRealFeelString(city); }},
+        {"GetVisibilityString", [&] { return data->GetVisibilityString(city); }},
+        {"GetWindSpeedString", [&] { return data->GetWindSpeedString(city, true); }},
+    };
+    LogCapture log;
+    for (const auto& c : cases) {
+        log.Clear();
+        EXPECT_EQ(c.call(), "9999") << c.name;
+        EXPECT_TRUE(log.Contains(std::string("[") + c.name + "(): ")) << c.name;
+        EXPECT_TRUE(log.Contains("(value == UNSUPPORTED_VALUE) [return]")) << c.name;
+    }
+    log.Clear();
+    EXPECT_EQ(data->GetRealFeelString(nullptr), "9999");
+    EXPECT_TRUE(log.Contains("[GetRealFeelString(): ")) << "!cityPtr";
 }
 
 } // namespace

@@ -4,9 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
+#include <vector>
+
+#include <json-glib/json-glib.h>
 
 #include "DeviceFixture.h"
 #include "WeatherctlRun.h"
+#include "db/IconMappingTable.h"
 
 namespace {
 
@@ -73,6 +78,45 @@ TEST(WeatherctlFile, RefusedFileNamesTheMemberAndWritesNothing)
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_EQ(ReadFileText(WeatherDbPath()), before) << c.message;
     }
+}
+
+// The sample's image codes are what the weather agent stores: the common
+// icon of each record's provider code under the city's provider, by day or
+// by night.
+TEST(WeatherctlFile, SampleIconsAreTheCommonIconsOfTheirCodes)
+{
+    using Map = int32_t (IconMappingTable::*)(int32_t, bool);
+    const std::map<std::string, Map> providerOf = {
+        {"MRLB001:CurrentCity", &IconMappingTable::GetMappingIconNumForTWC},
+        {"TSLP002", &IconMappingTable::GetMappingIconNumForWCN},
+        {"KRNH003", &IconMappingTable::GetMappingIconNumForKWeather},
+        {"OXLR004", &IconMappingTable::GetMappingIconNumForWCN},
+    };
+    auto table = IconMappingTable::Make();
+    g_autoptr(JsonParser) parser = json_parser_new();
+    ASSERT_TRUE(json_parser_load_from_file(parser, SampleCitiesPath().c_str(), nullptr));
+    JsonArray* cities = json_object_get_array_member(json_node_get_object(json_parser_get_root(parser)), "cities");
+    int checked = 0;
+    for (guint i = 0; i < json_array_get_length(cities); ++i) {
+        JsonObject* city = json_array_get_object_element(cities, i);
+        const std::string id = json_object_get_string_member(city, "locationId");
+        ASSERT_EQ(providerOf.count(id), 1u) << id;
+        const Map map = providerOf.at(id);
+        std::vector<JsonObject*> records = {json_object_get_object_member(city, "current")};
+        for (const char* list : {"daily", "hourly", "yesterday"}) {
+            JsonArray* entries = json_object_get_array_member(city, list);
+            for (guint k = 0; k < json_array_get_length(entries); ++k)
+                records.push_back(json_array_get_object_element(entries, k));
+        }
+        for (JsonObject* record : records) {
+            const int32_t code = json_object_get_int_member(record, "serverWeatherIcon");
+            const int32_t icon = json_object_get_int_member(record, "weatherIcon");
+            const int32_t day = ((*table).*map)(code, true), night = ((*table).*map)(code, false);
+            EXPECT_TRUE(icon == day || icon == night) << id << " code " << code << ": " << icon << ", not " << day;
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 30);
 }
 
 } // namespace

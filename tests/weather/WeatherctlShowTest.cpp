@@ -3,12 +3,24 @@
 
 #include <gtest/gtest.h>
 
+#include <glib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
 #include <device/preference.h>
 #include <device/system_keys.h>
 #include <device/vconf.h>
 
 #include "DeviceFixture.h"
 #include "WeatherctlRun.h"
+#include "../i18n/I18nTestSupport.h"
+#include "typedef/LifeIndexData.h"
+#include "typedef/WeatherStatus.h"
 
 namespace {
 
@@ -151,6 +163,77 @@ TEST(WeatherctlShow, MonthRowOfTheLocalMonth)
         EXPECT_EQ(types, c.types) << c.at;
     }
     ASSERT_EQ(vconf_set_int(SYSKEY_STANDALONE, 0), VCONF_OK);
+}
+
+// Every language reads words: the languages with a catalogue and two without
+// one (fr_FR's system locale is not generated here, pa_IN's is), which read
+// English. A message key may show only where the catalogue gives the key
+// itself, or as a condition text the provider stored ("多云" in the sample).
+TEST(WeatherctlShow, EveryLanguageReadsWords)
+{
+    std::set<std::string> keys;
+    for (const auto& list : {WeatherStatus::GetMessageKeys(), LifeIndexData::GetCatalogueKeys()})
+        keys.insert(list.begin(), list.end());
+    const std::string sample = ReadFileText(SampleCitiesPath());
+    const std::string member = "\"weatherStatus\": \"";
+    for (size_t at = sample.find(member); at != std::string::npos; at = sample.find(member, at + 1)) {
+        const size_t from = at + member.size();
+        keys.erase(sample.substr(from, sample.find('"', from) - from));
+    }
+    const struct {
+        const char* language;
+        const char* country;
+        const char* catalogue;
+    } cases[] = {
+        {"ko_KR.UTF-8", "KR", "ko_KR"}, {"ja_JP.UTF-8", "JP", "ja_JP"}, {"zh_TW.UTF-8", "CN", "zh_TW"},
+        {"fr_FR.UTF-8", "US", "en_US"}, {"pa_IN.UTF-8", "KR", "en_US"},
+    };
+    ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
+    for (const auto& c : cases) {
+        SetUpDevice(c.language, c.country, 1);
+        test_process::ToolRun run = Weatherctl({"--json", "show"}, kNoon);
+        ASSERT_EQ(run.exit, 0) << c.language << run.err;
+        const std::map<std::string, std::string> catalogue = ReadCatalogue(c.catalogue);
+        ASSERT_FALSE(catalogue.empty()) << c.catalogue;
+        auto shown = [&](const std::string& text) { return run.out.find("\"" + text + "\"") != std::string::npos; };
+        EXPECT_TRUE(shown(catalogue.at("IDS_WGT_BODY_SUNSET")) || shown(catalogue.at("IDS_WGT_BODY_SUNRISE")))
+            << c.language << "\n"
+            << run.out;
+        for (const std::string& key : keys) {
+            if (shown(key)) {
+                EXPECT_EQ(catalogue.count(key) ? catalogue.at(key) : "", key) << c.language << " shows the key";
+            }
+        }
+        for (const char* prefix : {"\"IDS_", "\"WDS_", "\"ORVEN_"})
+            EXPECT_EQ(run.out.find(prefix), std::string::npos) << c.language << "\n" << run.out;
+    }
+    ASSERT_EQ(vconf_set_int(SYSKEY_STANDALONE, 0), VCONF_OK);
+    ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, "en_US.UTF-8"), VCONF_OK);
+}
+
+// A catalogue path that is not a regular file is refused before anything
+// opens it (a FIFO would block the tool); the next catalogue in line is read.
+TEST(WeatherctlShow, CatalogueThatIsNoFileIsRefused)
+{
+    ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
+    SetUpDevice("my_MM.UTF-8", "JP", 1);
+    // gettext would open the language's own catalogue, then the bare language's.
+    for (const char* name : {"my_MM", "my"}) {
+        const std::string dir = DeviceFixture::Root() + "/apps/com.velurio.weather/res/locale/" + name + "/LC_MESSAGES";
+        ASSERT_EQ(g_mkdir_with_parents(dir.c_str(), 0755), 0);
+        const std::string fifo = dir + "/weather.mo";
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0) << fifo;
+        test_process::ToolRun run = test_process::RunTool(
+            {"timeout", "30", std::string(WEATHER_BUILD_DIR) + "/tools/weatherctl", "list"}, {"TZ=UTC"});
+        unlink(fifo.c_str());
+        EXPECT_EQ(run.exit, 0) << run.err; // 124 after a hang
+        EXPECT_NE(run.err.find(std::string(name) + "/LC_MESSAGES/weather.mo is not a regular file"), std::string::npos)
+            << run.err;
+        EXPECT_NE(run.out.find("Marlowe Bay"), std::string::npos) << run.out;
+        EXPECT_EQ(run.out.find("IDS_"), std::string::npos) << run.out;
+    }
+    ASSERT_EQ(vconf_set_int(SYSKEY_STANDALONE, 0), VCONF_OK);
+    ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, "en_US.UTF-8"), VCONF_OK);
 }
 
 } // namespace

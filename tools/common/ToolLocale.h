@@ -3,10 +3,12 @@
 
 namespace tools {
 
-// For a tool that shows the weather texts as the device would: LC_TIME and
-// LC_MESSAGES from the device language (device::AdoptDeviceLocale) and the
-// "weather" catalogue of the resource directory of the application this
-// process acts as. Call after setting the process's application id.
+// For a tool that shows the weather texts as the device would: LC_TIME,
+// LC_MESSAGES and the catalogue list from the device language over the
+// shell's (device::AdoptDeviceLocale) and the "weather" catalogue of the
+// resource directory of the application this process acts as; a catalogue
+// path that is not a regular file is refused with a message on stderr. Call
+// after setting the process's application id.
 void UseDeviceLocale();
 
 } // namespace tools

@@ -1,18 +1,14 @@
 #include "WatchView.h"
 
-#include <clocale>
 #include <cstdio>
-#include <libintl.h>
 
 #include <json-glib/json-glib.h>
 
-#include <device/host_locale.h>
-
 #include "CityView.h"
+#include "ToolLocale.h"
 #include "typedef/CPType.h"
 #include "typedef/DataManager.h"
 #include "typedef/WeatherDataMarkers.h"
-#include "utils/FileHelper.h"
 #include "utils/ICUHelper.h"
 #include "utils/VconfUtilFactory.h"
 
@@ -20,7 +16,6 @@ namespace weatherctl {
 
 namespace {
 
-constexpr const char* kTextDomain = "weather";
 // The image size of the watch the names are given for.
 constexpr int kImageSize = 360;
 // ICUHelper format numbers: "HHmm", "hhmm", "EEE".
@@ -32,12 +27,7 @@ constexpr int kFormatWeekday = 11;
 
 void PrepareLocale()
 {
-    device::AdoptDeviceLocale();
-    std::string resourceDir = FileHelper::GetInstance()->GetResourceDirectoryPath();
-    if (!resourceDir.empty() && resourceDir.back() != '/')
-        resourceDir += '/';
-    bindtextdomain(kTextDomain, (resourceDir + "locale").c_str());
-    bind_textdomain_codeset(kTextDomain, "UTF-8");
+    tools::UseDeviceLocale();
 }
 
 DeviceView BuildDeviceView(DataManager* dataManager)

@@ -129,9 +129,7 @@ std::string DataManager::GetLifeIndexValue(const CityPtr& cityPtr, int type)
             return UNSUPPORTED_TEXT;
         return StringHelper::GetInstance()->IntToString(static_cast<int32_t>(value));
     }
-    // The life-index data's value takes the unit too: the felt temperature
-    // follows the settings' scale as the other temperatures do.
-    return mLifeIndexDataPtr->GetLifeIndexValue(cityPtr, type, GetTemperatureUnit());
+    return mLifeIndexDataPtr->GetLifeIndexValue(cityPtr, type);
 }
 
 // Appends the row's candidates that have a value; a LIFE_INDEX_EMPTY ends

@@ -3,6 +3,7 @@
 #include <libintl.h>
 
 #include "typedef/CPType.h"
+#include "typedef/DataManager.h"
 #include "typedef/LifeIndexDataTables.h"
 #include "typedef/WeatherDataMarkers.h"
 #include "utils/ICUHelper.h"
@@ -26,68 +27,6 @@ bool IsDayNow(const CityPtr& cityPtr)
 {
     TimeHelper* timeHelper = TimeHelper::GetInstance();
     return timeHelper->GetIsDay(cityPtr, timeHelper->GetCurrentTime());
-}
-
-int32_t GradedField(const LifeIndex& lifeIndex, int kind)
-{
-    switch (kind) {
-    case LIFE_INDEX_PM25:
-        return lifeIndex.GetPm25();
-    case LIFE_INDEX_PM10:
-        return lifeIndex.GetPm10();
-    case LIFE_INDEX_AQI:
-        return lifeIndex.GetAqi();
-    case LIFE_INDEX_UV:
-        return lifeIndex.GetUvIndex();
-    case LIFE_INDEX_OUTDOOR_EXCERCISE:
-        return lifeIndex.GetOutdoorExcercise();
-    case LIFE_INDEX_COMFORT:
-        return lifeIndex.GetComfort();
-    case LIFE_INDEX_CLOTHING:
-        return lifeIndex.GetClothing();
-    case LIFE_INDEX_SKINCARE:
-        return lifeIndex.GetSkincare();
-    case LIFE_INDEX_CARWASH:
-        return lifeIndex.GetCarwash();
-    case LIFE_INDEX_FOOD_POISON:
-        return lifeIndex.GetFoodPoison();
-    case LIFE_INDEX_HEAT:
-        return lifeIndex.GetHeat();
-    case LIFE_INDEX_HEAT_STROKE:
-        return lifeIndex.GetHeatStroke();
-    case LIFE_INDEX_SPOILED_FOOD:
-        return lifeIndex.GetSpoiledFood();
-    case LIFE_INDEX_DISCOMFORT:
-        return lifeIndex.GetDiscomfort();
-    case LIFE_INDEX_FROZEN_PIPES:
-        return lifeIndex.GetFrozenPipes();
-    case LIFE_INDEX_FROSTBITE:
-        return lifeIndex.GetFrostbite();
-    case LIFE_INDEX_COLD:
-        return lifeIndex.GetCold();
-    case LIFE_INDEX_POLLEN:
-        return lifeIndex.GetPollen();
-    case LIFE_INDEX_AIR_DUST:
-        return lifeIndex.GetAirDust();
-    case LIFE_INDEX_DRY_SKIN:
-        return lifeIndex.GetDrySkin();
-    case LIFE_INDEX_ALLERGY:
-        return lifeIndex.GetAllergy();
-    case LIFE_INDEX_AIR_POLUTION:
-        return lifeIndex.GetAirPolution();
-    case LIFE_INDEX_TRAFFIC:
-        return lifeIndex.GetTraffic();
-    case LIFE_INDEX_FISHING:
-        return lifeIndex.GetFishing();
-    case LIFE_INDEX_COSMETIC:
-        return lifeIndex.GetCosmetic();
-    case LIFE_INDEX_DRY_CLOTHING:
-        return lifeIndex.GetDryClothing();
-    case LIFE_INDEX_KHAI:
-        return lifeIndex.GetKhai();
-    default:
-        return UNSUPPORTED_VALUE;
-    }
 }
 
 } // namespace
@@ -132,7 +71,7 @@ std::string LifeIndexData::GetLifeIndexIconName(const CityPtr& cityPtr, int life
     return lifeIndexIconName;
 }
 
-std::string LifeIndexData::GetLifeIndexValue(const CityPtr& cityPtr, int lifeIndexType, int32_t temperatureUnit)
+std::string LifeIndexData::GetLifeIndexValue(const CityPtr& cityPtr, int lifeIndexType)
 {
     RETURN_IF(!cityPtr, UNSUPPORTED_TEXT);
     LifeIndexPtr lifeIndexPtr = cityPtr->GetLifeIndex();
@@ -146,65 +85,141 @@ std::string LifeIndexData::GetLifeIndexValue(const CityPtr& cityPtr, int lifeInd
         return IsDayNow(cityPtr) ? GetSunsetTimeString(cityPtr) : GetSunriseTimeString(cityPtr);
     case LIFE_INDEX_HUMIDITY:
         return GetHumidityString(cityPtr);
+    case LIFE_INDEX_PM25:
+        return GetPM25String(cityPtr);
+    case LIFE_INDEX_PM10:
+        return GetPM10String(cityPtr);
+    case LIFE_INDEX_AQI:
+        return GetAQIString(cityPtr);
     case LIFE_INDEX_UV:
         return GetUVindexString(cityPtr);
     case LIFE_INDEX_PRECIPITATION:
         return GetPrecipitationString(cityPtr, IsDayNow(cityPtr));
     case LIFE_INDEX_REALFEEL:
-        return GetRealFeelString(cityPtr, temperatureUnit);
+        return GetRealFeelString(cityPtr);
+    case LIFE_INDEX_OUTDOOR_EXCERCISE:
+        return GetOutdoorExcerciseString(cityPtr);
+    case LIFE_INDEX_COMFORT:
+        return GetComfortString(cityPtr);
+    case LIFE_INDEX_CLOTHING:
+        return GetClothingString(cityPtr);
+    case LIFE_INDEX_SKINCARE:
+        return GetSkincareString(cityPtr);
+    case LIFE_INDEX_CARWASH:
+        return GetCarwashString(cityPtr);
+    case LIFE_INDEX_FOOD_POISON:
+        return GetFoodPoisonString(cityPtr);
+    case LIFE_INDEX_HEAT:
+        return GetHeatString(cityPtr);
+    case LIFE_INDEX_HEAT_STROKE:
+        return GetHeatStrokeString(cityPtr);
+    case LIFE_INDEX_SPOILED_FOOD:
+        return GetSpoiledFoodString(cityPtr);
+    case LIFE_INDEX_DISCOMFORT:
+        return GetDiscomfortString(cityPtr);
+    case LIFE_INDEX_FROZEN_PIPES:
+        return GetFrozenPipesString(cityPtr);
+    case LIFE_INDEX_FROSTBITE:
+        return GetFrostbiteString(cityPtr);
+    case LIFE_INDEX_COLD:
+        return GetColdString(cityPtr);
+    case LIFE_INDEX_POLLEN:
+        return GetPollenString(cityPtr);
+    case LIFE_INDEX_AIR_DUST:
+        return GetAirDustString(cityPtr);
+    case LIFE_INDEX_DRY_SKIN:
+        return GetDryskinString(cityPtr);
     case LIFE_INDEX_WIND:
         return GetWindSpeedString(cityPtr, IsDayNow(cityPtr));
     case LIFE_INDEX_VISIBILITY:
         return GetVisibilityString(cityPtr);
+    case LIFE_INDEX_ALLERGY:
+        return GetAllergyString(cityPtr);
+    case LIFE_INDEX_AIR_POLUTION:
+        return GetAirPolutionString(cityPtr);
+    case LIFE_INDEX_TRAFFIC:
+        return GetTrafficString(cityPtr);
+    case LIFE_INDEX_FISHING:
+        return GetFishingString(cityPtr);
+    case LIFE_INDEX_COSMETIC:
+        return GetCosmeticString(cityPtr);
+    case LIFE_INDEX_DRY_CLOTHING:
+        return GetDryClothingString(cityPtr);
+    case LIFE_INDEX_KHAI:
+        return GetKHAIString(cityPtr);
     default:
-        break;
+        LOGE("unsupported value");
+        return UNSUPPORTED_TEXT;
     }
-    if (IsGradedKind(lifeIndexType))
-        return GetGradeString(cityPtr, lifeIndexType);
-    LOGE("unsupported value");
-    return UNSUPPORTED_TEXT;
 }
 
 namespace {
 
-std::string SunTimeString(const LifeIndex& lifeIndex, uint32_t (LifeIndex::*getter)() const)
+// The shared bodies of the value operations; func is the public operation,
+// whose name their guard lines carry.
+
+// The life-index record of the city, or null after the guard line.
+LifeIndexPtr RecordOf(const char* func, const CityPtr& cityPtr)
 {
-    const uint32_t value = (lifeIndex.*getter)();
-    RETURN_IF(value == UNSUPPORTED_VALUE, UNSUPPORTED_TEXT);
+    RETURN_IF_AT(func, !cityPtr, nullptr);
+    LifeIndexPtr lifeIndexPtr = cityPtr->GetLifeIndex();
+    RETURN_IF_AT(func, !lifeIndexPtr, nullptr);
+    return lifeIndexPtr;
+}
+
+std::string SunTimeString(const char* func, const CityPtr& cityPtr, uint32_t (LifeIndex::*field)() const)
+{
+    LifeIndexPtr lifeIndexPtr = RecordOf(func, cityPtr);
+    if (!lifeIndexPtr)
+        return UNSUPPORTED_TEXT;
+    const uint32_t value = ((*lifeIndexPtr).*field)();
+    RETURN_IF_AT(func, value == UNSUPPORTED_VALUE, UNSUPPORTED_TEXT);
     std::shared_ptr<VconfUtil> vconfUtil = VconfUtilFactory::Make();
     const bool is12Hour = vconfUtil && vconfUtil->GetTimeFormat() == 1;
     return ICUHelper::GetInstance()->ConvertEpochTimeToICUDate(value, is12Hour ? kFormat12Hour : kFormat24Hour);
 }
 
-std::string DoubleString(double value)
+std::string DoubleString(const char* func, double value)
 {
-    RETURN_IF(value == FLOAT_UNSUPPORTED_VALUE, UNSUPPORTED_TEXT);
+    if (value == FLOAT_UNSUPPORTED_VALUE) {
+        LOG_RETURN_GUARD_AT(func, "value == UNSUPPORTED_VALUE");
+        return UNSUPPORTED_TEXT;
+    }
     return ICUHelper::GetInstance()->ConvertDoubleToLocaleString(value);
+}
+
+std::string GradeString(const char* func, const CityPtr& cityPtr, int kind, int32_t (LifeIndex::*field)() const)
+{
+    // Fishing and cosmetic answer an empty text for a value not supplied.
+    const bool emptyWhenMissing = kind == LIFE_INDEX_FISHING || kind == LIFE_INDEX_COSMETIC;
+    const std::string missing = emptyWhenMissing ? std::string() : std::string(UNSUPPORTED_TEXT);
+    LifeIndexPtr lifeIndexPtr = RecordOf(func, cityPtr);
+    if (!lifeIndexPtr)
+        return missing;
+    const int32_t value = ((*lifeIndexPtr).*field)();
+    RETURN_IF_AT(func, value == UNSUPPORTED_VALUE, missing);
+    std::string key = LifeIndexData::GradeKey(kind, CPType::GetInstance()->GetCPType(), value,
+                                              LanguageHelper::GetInstance()->GetLanguage(), func);
+    return key == UNSUPPORTED_TEXT ? key : Localized(key);
 }
 
 } // namespace
 
 std::string LifeIndexData::GetSunsetTimeString(const CityPtr& cityPtr)
 {
-    RETURN_IF(!cityPtr, UNSUPPORTED_TEXT);
-    LifeIndexPtr lifeIndexPtr = cityPtr->GetLifeIndex();
-    RETURN_IF(!lifeIndexPtr, UNSUPPORTED_TEXT);
-    return SunTimeString(*lifeIndexPtr, &LifeIndex::GetSunsetTime);
+    return SunTimeString(__func__, cityPtr, &LifeIndex::GetSunsetTime);
 }
 
 std::string LifeIndexData::GetSunriseTimeString(const CityPtr& cityPtr)
 {
-    RETURN_IF(!cityPtr, UNSUPPORTED_TEXT);
-    LifeIndexPtr lifeIndexPtr = cityPtr->GetLifeIndex();
-    RETURN_IF(!lifeIndexPtr, UNSUPPORTED_TEXT);
-    return SunTimeString(*lifeIndexPtr, &LifeIndex::GetSunriseTime);
+    return SunTimeString(__func__, cityPtr, &LifeIndex::GetSunriseTime);
 }
 
 std::string LifeIndexData::GetHumidityString(const CityPtr& cityPtr)
 {
-    RETURN_IF(!cityPtr, UNSUPPORTED_TEXT);
-    LifeIndexPtr lifeIndexPtr = cityPtr->GetLifeIndex();
-    RETURN_IF(!lifeIndexPtr, UNSUPPORTED_TEXT);
+    LifeIndexPtr lifeIndexPtr = RecordOf(__func__, cityPtr);
+    if (!lifeIndexPtr)
+        return UNSUPPORTED_TEXT;
     const int32_t value = lifeIndexPtr->GetHumidity();
     RETURN_IF(value == UNSUPPORTED_VALUE, UNSUPPORTED_TEXT);
     return ICUHelper::GetInstance()->ConvertNumberToLocaleString(value);
@@ -212,48 +227,50 @@ std::string LifeIndexData::GetHumidityString(const CityPtr& cityPtr)
 
 std::string LifeIndexData::GetPrecipitationString(const CityPtr& cityPtr, bool isDay)
 {
-    RETURN_IF(!cityPtr, UNSUPPORTED_TEXT);
-    LifeIndexPtr lifeIndexPtr = cityPtr->GetLifeIndex();
-    RETURN_IF(!lifeIndexPtr, UNSUPPORTED_TEXT);
+    LifeIndexPtr lifeIndexPtr = RecordOf(__func__, cityPtr);
+    if (!lifeIndexPtr)
+        return UNSUPPORTED_TEXT;
     PrecipitationPtr precipitationPtr = lifeIndexPtr->GetPrecipitation();
     RETURN_IF(!precipitationPtr, UNSUPPORTED_TEXT);
-    return DoubleString(isDay ? precipitationPtr->GetPrecProbability() : precipitationPtr->GetPrecProbabilityNight());
+    return DoubleString(__func__,
+                        isDay ? precipitationPtr->GetPrecProbability() : precipitationPtr->GetPrecProbabilityNight());
 }
 
-std::string LifeIndexData::GetRealFeelString(const CityPtr& cityPtr, int32_t temperatureUnit)
+std::string LifeIndexData::GetRealFeelString(const CityPtr& cityPtr)
 {
-    RETURN_IF(!cityPtr, UNSUPPORTED_TEXT);
-    LifeIndexPtr lifeIndexPtr = cityPtr->GetLifeIndex();
-    RETURN_IF(!lifeIndexPtr, UNSUPPORTED_TEXT);
+    LifeIndexPtr lifeIndexPtr = RecordOf(__func__, cityPtr);
+    if (!lifeIndexPtr)
+        return UNSUPPORTED_TEXT;
     TemperaturePtr realfeelPtr = lifeIndexPtr->GetRealfeel();
     RETURN_IF(!realfeelPtr, UNSUPPORTED_TEXT);
-    // The unit flag of the temperature texts: Celsius exactly when the unit is 1.
-    return DoubleString(temperatureUnit == 1 ? realfeelPtr->GetCelsius() : realfeelPtr->GetFahrenheit());
+    // The settings' unit, as the other temperatures: Celsius exactly when it is 1.
+    const bool celsius = DataManager::GetInstance()->GetTemperatureUnit() == 1;
+    return DoubleString(__func__, celsius ? realfeelPtr->GetCelsius() : realfeelPtr->GetFahrenheit());
 }
 
 std::string LifeIndexData::GetVisibilityString(const CityPtr& cityPtr)
 {
-    RETURN_IF(!cityPtr, UNSUPPORTED_TEXT);
-    LifeIndexPtr lifeIndexPtr = cityPtr->GetLifeIndex();
-    RETURN_IF(!lifeIndexPtr, UNSUPPORTED_TEXT);
-    return DoubleString(lifeIndexPtr->GetVisibility());
+    LifeIndexPtr lifeIndexPtr = RecordOf(__func__, cityPtr);
+    if (!lifeIndexPtr)
+        return UNSUPPORTED_TEXT;
+    return DoubleString(__func__, lifeIndexPtr->GetVisibility());
 }
 
 std::string LifeIndexData::GetWindSpeedString(const CityPtr& cityPtr, bool isDay)
 {
-    RETURN_IF(!cityPtr, UNSUPPORTED_TEXT);
-    LifeIndexPtr lifeIndexPtr = cityPtr->GetLifeIndex();
-    RETURN_IF(!lifeIndexPtr, UNSUPPORTED_TEXT);
+    LifeIndexPtr lifeIndexPtr = RecordOf(__func__, cityPtr);
+    if (!lifeIndexPtr)
+        return UNSUPPORTED_TEXT;
     WindPtr windPtr = lifeIndexPtr->GetWind();
     RETURN_IF(!windPtr, UNSUPPORTED_TEXT);
-    return DoubleString(isDay ? windPtr->GetWindSpeed() : windPtr->GetWindNightSpeed());
+    return DoubleString(__func__, isDay ? windPtr->GetWindSpeed() : windPtr->GetWindNightSpeed());
 }
 
 std::string LifeIndexData::GetUVindexString(const CityPtr& cityPtr)
 {
-    RETURN_IF(!cityPtr, UNSUPPORTED_TEXT);
-    LifeIndexPtr lifeIndexPtr = cityPtr->GetLifeIndex();
-    RETURN_IF(!lifeIndexPtr, UNSUPPORTED_TEXT);
+    LifeIndexPtr lifeIndexPtr = RecordOf(__func__, cityPtr);
+    if (!lifeIndexPtr)
+        return UNSUPPORTED_TEXT;
     const int32_t value = lifeIndexPtr->GetUvIndex();
     RETURN_IF(value == UNSUPPORTED_VALUE, UNSUPPORTED_TEXT);
     const int32_t cpType = CPType::GetInstance()->GetCPType();
@@ -266,32 +283,50 @@ std::string LifeIndexData::GetUVindexString(const CityPtr& cityPtr)
             return text;
         LOGE("there is no uv index text even if accuweather or retail mode");
     }
-    std::string key = GradeKey(LIFE_INDEX_UV, cpType, value, LanguageHelper::GetInstance()->GetLanguage());
+    std::string key = GradeKey(LIFE_INDEX_UV, cpType, value, LanguageHelper::GetInstance()->GetLanguage(), __func__);
     return key == UNSUPPORTED_TEXT ? key : Localized(key);
 }
 
-std::string LifeIndexData::GetGradeString(const CityPtr& cityPtr, int lifeIndexType)
-{
-    // Fishing and cosmetic answer an empty text for a value not supplied.
-    const bool emptyWhenMissing = lifeIndexType == LIFE_INDEX_FISHING || lifeIndexType == LIFE_INDEX_COSMETIC;
-    const std::string missing = emptyWhenMissing ? std::string() : std::string(UNSUPPORTED_TEXT);
-    RETURN_IF(!cityPtr, missing);
-    LifeIndexPtr lifeIndexPtr = cityPtr->GetLifeIndex();
-    RETURN_IF(!lifeIndexPtr, missing);
-    if (lifeIndexType == LIFE_INDEX_UV)
-        return GetUVindexString(cityPtr);
-    const int32_t value = GradedField(*lifeIndexPtr, lifeIndexType);
-    RETURN_IF(value == UNSUPPORTED_VALUE, missing);
-    std::string key = GradeKey(lifeIndexType, CPType::GetInstance()->GetCPType(), value,
-                               LanguageHelper::GetInstance()->GetLanguage());
-    return key == UNSUPPORTED_TEXT ? key : Localized(key);
-}
+#define GRADE_STRING(OPERATION, KIND, FIELD)                                                                           \
+    std::string LifeIndexData::OPERATION(const CityPtr& cityPtr)                                                       \
+    {                                                                                                                  \
+        return GradeString(__func__, cityPtr, KIND, &LifeIndex::FIELD);                                                \
+    }
+
+GRADE_STRING(GetPM25String, LIFE_INDEX_PM25, GetPm25)
+GRADE_STRING(GetPM10String, LIFE_INDEX_PM10, GetPm10)
+GRADE_STRING(GetAQIString, LIFE_INDEX_AQI, GetAqi)
+GRADE_STRING(GetOutdoorExcerciseString, LIFE_INDEX_OUTDOOR_EXCERCISE, GetOutdoorExcercise)
+GRADE_STRING(GetComfortString, LIFE_INDEX_COMFORT, GetComfort)
+GRADE_STRING(GetClothingString, LIFE_INDEX_CLOTHING, GetClothing)
+GRADE_STRING(GetSkincareString, LIFE_INDEX_SKINCARE, GetSkincare)
+GRADE_STRING(GetCarwashString, LIFE_INDEX_CARWASH, GetCarwash)
+GRADE_STRING(GetFoodPoisonString, LIFE_INDEX_FOOD_POISON, GetFoodPoison)
+GRADE_STRING(GetHeatString, LIFE_INDEX_HEAT, GetHeat)
+GRADE_STRING(GetHeatStrokeString, LIFE_INDEX_HEAT_STROKE, GetHeatStroke)
+GRADE_STRING(GetSpoiledFoodString, LIFE_INDEX_SPOILED_FOOD, GetSpoiledFood)
+GRADE_STRING(GetDiscomfortString, LIFE_INDEX_DISCOMFORT, GetDiscomfort)
+GRADE_STRING(GetFrozenPipesString, LIFE_INDEX_FROZEN_PIPES, GetFrozenPipes)
+GRADE_STRING(GetFrostbiteString, LIFE_INDEX_FROSTBITE, GetFrostbite)
+GRADE_STRING(GetColdString, LIFE_INDEX_COLD, GetCold)
+GRADE_STRING(GetPollenString, LIFE_INDEX_POLLEN, GetPollen)
+GRADE_STRING(GetAirDustString, LIFE_INDEX_AIR_DUST, GetAirDust)
+GRADE_STRING(GetDryskinString, LIFE_INDEX_DRY_SKIN, GetDrySkin)
+GRADE_STRING(GetAllergyString, LIFE_INDEX_ALLERGY, GetAllergy)
+GRADE_STRING(GetAirPolutionString, LIFE_INDEX_AIR_POLUTION, GetAirPolution)
+GRADE_STRING(GetTrafficString, LIFE_INDEX_TRAFFIC, GetTraffic)
+GRADE_STRING(GetFishingString, LIFE_INDEX_FISHING, GetFishing)
+GRADE_STRING(GetCosmeticString, LIFE_INDEX_COSMETIC, GetCosmetic)
+GRADE_STRING(GetDryClothingString, LIFE_INDEX_DRY_CLOTHING, GetDryClothing)
+GRADE_STRING(GetKHAIString, LIFE_INDEX_KHAI, GetKhai)
+
+#undef GRADE_STRING
 
 std::string LifeIndexData::GetWindDirectionIconName(const CityPtr& cityPtr, bool isDay)
 {
-    RETURN_IF(!cityPtr, UNSUPPORTED_TEXT);
-    LifeIndexPtr lifeIndexPtr = cityPtr->GetLifeIndex();
-    RETURN_IF(!lifeIndexPtr, UNSUPPORTED_TEXT);
+    LifeIndexPtr lifeIndexPtr = RecordOf(__func__, cityPtr);
+    if (!lifeIndexPtr)
+        return UNSUPPORTED_TEXT;
     WindPtr windPtr = lifeIndexPtr->GetWind();
     RETURN_IF(!windPtr, UNSUPPORTED_TEXT);
     const double direction = isDay ? windPtr->GetWindDirection() : windPtr->GetWindNightDirection();

@@ -65,21 +65,48 @@ public:
     std::string GetLifeIndexTitle(const CityPtr& cityPtr, int lifeIndexType);
     // Base name + ".png".
     std::string GetLifeIndexIconName(const CityPtr& cityPtr, int lifeIndexType);
-    // temperatureUnit is the settings' unit; 1 shows the felt temperature in
-    // Celsius, anything else in Fahrenheit.
-    std::string GetLifeIndexValue(const CityPtr& cityPtr, int lifeIndexType, int32_t temperatureUnit);
+    // The value text of the kind, by the kind's own operation below.
+    std::string GetLifeIndexValue(const CityPtr& cityPtr, int lifeIndexType);
 
     std::string GetSunsetTimeString(const CityPtr& cityPtr);
     std::string GetSunriseTimeString(const CityPtr& cityPtr);
     std::string GetHumidityString(const CityPtr& cityPtr);
     std::string GetPrecipitationString(const CityPtr& cityPtr, bool isDay);
-    std::string GetRealFeelString(const CityPtr& cityPtr, int32_t temperatureUnit);
+    // In the settings' temperature unit.
+    std::string GetRealFeelString(const CityPtr& cityPtr);
     std::string GetVisibilityString(const CityPtr& cityPtr);
     std::string GetWindSpeedString(const CityPtr& cityPtr, bool isDay);
     std::string GetUVindexString(const CityPtr& cityPtr);
-    // Every graded kind (PM2.5 to KHAI): the localized grade text of the
-    // current provider's scale.
-    std::string GetGradeString(const CityPtr& cityPtr, int lifeIndexType);
+
+    // The graded kinds: the localized grade text of the current provider's
+    // scale. Fishing and cosmetic answer an empty text when not supplied.
+    std::string GetPM25String(const CityPtr& cityPtr);
+    std::string GetPM10String(const CityPtr& cityPtr);
+    std::string GetAQIString(const CityPtr& cityPtr);
+    std::string GetOutdoorExcerciseString(const CityPtr& cityPtr);
+    std::string GetComfortString(const CityPtr& cityPtr);
+    std::string GetClothingString(const CityPtr& cityPtr);
+    std::string GetSkincareString(const CityPtr& cityPtr);
+    std::string GetCarwashString(const CityPtr& cityPtr);
+    std::string GetFoodPoisonString(const CityPtr& cityPtr);
+    std::string GetHeatString(const CityPtr& cityPtr);
+    std::string GetHeatStrokeString(const CityPtr& cityPtr);
+    std::string GetSpoiledFoodString(const CityPtr& cityPtr);
+    std::string GetDiscomfortString(const CityPtr& cityPtr);
+    std::string GetFrozenPipesString(const CityPtr& cityPtr);
+    std::string GetFrostbiteString(const CityPtr& cityPtr);
+    std::string GetColdString(const CityPtr& cityPtr);
+    std::string GetPollenString(const CityPtr& cityPtr);
+    std::string GetAirDustString(const CityPtr& cityPtr);
+    std::string GetDryskinString(const CityPtr& cityPtr);
+    std::string GetAllergyString(const CityPtr& cityPtr);
+    std::string GetAirPolutionString(const CityPtr& cityPtr);
+    std::string GetTrafficString(const CityPtr& cityPtr);
+    std::string GetFishingString(const CityPtr& cityPtr);
+    std::string GetCosmeticString(const CityPtr& cityPtr);
+    std::string GetDryClothingString(const CityPtr& cityPtr);
+    std::string GetKHAIString(const CityPtr& cityPtr);
+
     // Base name without ".png"; "9999" when the wind is not known.
     std::string GetWindDirectionIconName(const CityPtr& cityPtr, bool isDay);
 
@@ -87,10 +114,9 @@ public:
 
     // Message key of the grade of value for the kind and provider; "9999"
     // when no scale or row covers it. language decides traditional against
-    // simplified Chinese texts.
-    static std::string GradeKey(int lifeIndexType, int32_t cpType, int32_t value, const std::string& language);
-    // Whether the kind is one of the graded kinds (GradeKey applies).
-    static bool IsGradedKind(int lifeIndexType);
+    // simplified Chinese texts; caller names the operation in the log lines.
+    static std::string GradeKey(int lifeIndexType, int32_t cpType, int32_t value, const std::string& language,
+                                const char* caller = "GradeKey");
     // Icon base name of a wind of this direction and speed.
     static std::string WindDirectionIconBase(int32_t cpType, double direction, double speed);
     // Every message key the tables can look up (titles and grades), each once.

@@ -324,16 +324,8 @@ const char* IconBase(int kind, int32_t cpType)
 
 } // namespace life_index_tables
 
-bool LifeIndexData::IsGradedKind(int lifeIndexType)
-{
-    for (const GradeScale& scale : Scales()) {
-        if (scale.kind == lifeIndexType)
-            return true;
-    }
-    return false;
-}
-
-std::string LifeIndexData::GradeKey(int lifeIndexType, int32_t cpType, int32_t value, const std::string& language)
+std::string LifeIndexData::GradeKey(int lifeIndexType, int32_t cpType, int32_t value, const std::string& language,
+                                    const char* caller)
 {
     const bool knownCp = cpType >= 0 && cpType <= WEATHER_CP_TYPE_WCN;
     const GradeScale* scale = nullptr;
@@ -344,16 +336,16 @@ std::string LifeIndexData::GradeKey(int lifeIndexType, int32_t cpType, int32_t v
         }
     }
     if (lifeIndexType == LIFE_INDEX_UV && (scale == nullptr || value > 4)) {
-        LOGE("Invalid mCpType[%d] and Value[%d]", cpType, value);
+        LOGE_AT(__FILE_NAME__, caller, "Invalid mCpType[%d] and Value[%d]", cpType, value);
         return UNSUPPORTED_TEXT;
     }
     if (scale == nullptr) {
         if (lifeIndexType == LIFE_INDEX_PM25)
-            LOGE("The cp(%d) is not support PM2.5", cpType);
+            LOGE_AT(__FILE_NAME__, caller, "The cp(%d) is not support PM2.5", cpType);
         else if (lifeIndexType == LIFE_INDEX_AQI)
-            LOGE("this CP[%d] does not support Car AQI index", cpType);
+            LOGE_AT(__FILE_NAME__, caller, "this CP[%d] does not support Car AQI index", cpType);
         else if (lifeIndexType == LIFE_INDEX_CARWASH)
-            LOGE("this CP[%d] does not support Car wash index", cpType);
+            LOGE_AT(__FILE_NAME__, caller, "this CP[%d] does not support Car wash index", cpType);
         return UNSUPPORTED_TEXT;
     }
     for (const GradeRow& row : scale->rows) {

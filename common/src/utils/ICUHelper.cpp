@@ -5,6 +5,8 @@
 #include <cstring>
 #include <ctime>
 
+#include <glib.h>
+
 #include <device/i18n.h>
 
 namespace {
@@ -57,12 +59,51 @@ const char* FixedPattern(int format, const std::string& locale)
     return NULL;
 }
 
+// UTF-8 bytes of the code point that starts at text[i]; *units gets 1 or 2.
+int32_t Utf8Bytes(const i18n_uchar* text, int32_t i, int32_t end, int32_t* units)
+{
+    const i18n_uchar unit = text[i];
+    *units = 1;
+    if (unit < 0x80)
+        return 1;
+    if (unit < 0x800)
+        return 2;
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < end && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        *units = 2;
+        return 4;
+    }
+    return 3;
+}
+
+// A text longer than the buffers keeps its longest prefix of whole
+// characters that fits both the UTF-16 units formatted and the UTF-8 bytes
+// (with the terminator); the formatters leave the first units in the buffer.
 std::string ToUtf8(const i18n_uchar* text, int32_t length)
 {
+    const int32_t end = length < kBufferUnits ? length : kBufferUnits;
+    int32_t units = 0;
+    int32_t bytes = 0;
+    while (units < end) {
+        int32_t step = 1;
+        const int32_t size = Utf8Bytes(text, units, end, &step);
+        // A pair cut by the end of the buffer is not a whole character.
+        if (bytes + size > kBufferUnits - 1 || (units + 1 == end && text[units] >= 0xD800 && text[units] <= 0xDBFF))
+            break;
+        bytes += size;
+        units += step;
+    }
+    if (units < length)
+        LOGE("text of %d units cut to %d", length, units);
     char buffer[kBufferUnits] = {0};
-    int ret = i18n_ustring_to_utf8(text, length, buffer, kBufferUnits, NULL);
+    int ret = i18n_ustring_to_utf8(text, units, buffer, kBufferUnits, NULL);
     RETURN_IF_MSG(ret != I18N_ERROR_NONE, "i18n_ustring_to_utf8() != I18N_ERROR_NONE", "");
     return std::string(buffer, strnlen(buffer, sizeof(buffer)));
+}
+
+// A formatter's result: a text that did not fit is still there in part.
+bool Formatted(int ret)
+{
+    return ret == I18N_ERROR_NONE || ret == I18N_ERROR_BUFFER_OVERFLOW;
 }
 
 } // namespace
@@ -135,6 +176,10 @@ std::string ICUHelper::ConvertEpochTimeToICUDateCustom(unsigned int time, const 
     RETURN_IF(!FillTimeZoneBuffer(), "");
     char patternText[kBufferUnits] = {0};
     snprintf(patternText, sizeof(patternText), "%s", pattern.c_str());
+    // A pattern cut by the buffer keeps its whole characters only.
+    const gchar* validEnd = NULL;
+    g_utf8_validate(patternText, -1, &validEnd);
+    patternText[validEnd - patternText] = '\0';
     RETURN_IF(!FillPatternBuffer(patternText), "");
     return FormatWithPatternBuffer(time, locale);
 }
@@ -149,7 +194,7 @@ std::string ICUHelper::FormatWithPatternBuffer(unsigned int time, const std::str
     int32_t length = 0;
     ret = i18n_udate_format_date(formatter, static_cast<i18n_udate>(time) * 1000.0, result, kBufferUnits, &length);
     i18n_udate_destroy(formatter);
-    RETURN_IF(ret != I18N_ERROR_NONE, "");
+    RETURN_IF(!Formatted(ret), "");
     return ToUtf8(result, length);
 }
 
@@ -163,7 +208,7 @@ std::string ICUHelper::FormatNumber(const std::string& locale, bool isDouble, in
     ret = isDouble ? i18n_unumber_format_double(formatter, value, result, kBufferUnits, &length)
                    : i18n_unumber_format(formatter, number, result, kBufferUnits, &length);
     i18n_unumber_destroy(formatter);
-    RETURN_IF(ret != I18N_ERROR_NONE, "");
+    RETURN_IF(!Formatted(ret), "");
     return ToUtf8(result, length);
 }
 

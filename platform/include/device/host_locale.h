@@ -12,11 +12,14 @@
 namespace device {
 
 // LC_TIME and LC_MESSAGES, each set to the language key's value
-// ("ko_KR.UTF-8"); empty when the key is unset or empty.
+// ("ko_KR.UTF-8"), and LANGUAGE, the catalogue list ("ko_KR:en_US"); empty
+// when the key is unset or empty.
 std::vector<std::pair<std::string, std::string>> DeviceLocaleEnvironment();
 
-// Puts DeviceLocaleEnvironment() into this process's environment and applies
-// it with setlocale(LC_ALL, ""). For tools, at the start of main.
+// Puts DeviceLocaleEnvironment() into this process's environment over the
+// shell's (LC_ALL is dropped) and applies it with setlocale(LC_ALL, ""). A
+// language whose system locale is not generated still chooses the catalogue.
+// For tools, at the start of main.
 void AdoptDeviceLocale();
 
 } // namespace device

@@ -7,7 +7,9 @@
  * results come back through the last arguments. Input lengths of -1 mean
  * "NUL-terminated". Output buffers are NUL-terminated when there is room;
  * when the result needs more than the capacity the call fails with
- * I18N_ERROR_BUFFER_OVERFLOW and the *_len argument tells the needed length.
+ * I18N_ERROR_BUFFER_OVERFLOW and the *_len argument tells the needed length;
+ * the date and number formatters then still fill the buffer with the first
+ * capacity units of the text.
  *
  * The host implementation loads the system's ICU on first use, so a process
  * that never formats never maps it. */
