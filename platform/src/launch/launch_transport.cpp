@@ -107,7 +107,7 @@ Delivery ConnectTo(const std::string& path, int timeoutMs, bool logRefusal, Uniq
     if (!S_ISSOCK(info.st_mode) || info.st_uid != geteuid()) {
         if (logRefusal)
             LAUNCH_LOG("refused socket [%s]: %s", path.c_str(),
-                       S_ISLNK(info.st_mode)    ? "a link"
+                       S_ISLNK(info.st_mode)     ? "a link"
                        : !S_ISSOCK(info.st_mode) ? "not a socket"
                                                  : "owned by another user");
         return Delivery::Refused;
