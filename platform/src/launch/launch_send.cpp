@@ -40,6 +40,7 @@ struct PendingReply {
     app_control_s request; // copy of what was sent, handed to the callback
     app_control_reply_cb callback = nullptr;
     void* userData = nullptr;
+    std::string replier; // the listening service, as the host layer knows it
 };
 
 // The reply in a complete frame, with the replier known as the host layer
@@ -56,11 +57,7 @@ app_control_s* TakeReply(PendingReply* pending, app_control_result_e* result)
         LAUNCH_REFUSAL("rejected reply: result [%s]", resultText.c_str());
         return nullptr;
     }
-    // The other end of the connection is the listening service.
-    ucred server{};
-    socklen_t length = sizeof server;
-    if (getsockopt(pending->fd.Get(), SOL_SOCKET, SO_PEERCRED, &server, &length) == 0 && length == sizeof server)
-        reply->caller = AppIdOfPeer(server.pid, server.uid, ExecutableOf(server.pid));
+    reply->caller = pending->replier;
     *result = static_cast<app_control_result_e>(code);
     return reply.release();
 }
@@ -100,6 +97,11 @@ void WaitForReply(UniqueFd connection, const app_control_s& request, app_control
     pending->request.replyTicket = 0; // a copy never answers the request it was made from
     pending->callback = callback;
     pending->userData = userData;
+    // Known while the service is surely alive: it has just taken the request.
+    ucred server{};
+    socklen_t length = sizeof server;
+    if (getsockopt(pending->fd.Get(), SOL_SOCKET, SO_PEERCRED, &server, &length) == 0 && length == sizeof server)
+        pending->replier = AppIdOfPeer(server.pid, server.uid, ExecutableOf(server.pid));
     g_autoptr(GSource) source =
         g_unix_fd_source_new(pending->fd.Get(), static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR));
     g_source_set_callback(source, G_SOURCE_FUNC(OnReplyReadable), pending,
