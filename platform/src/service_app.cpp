@@ -276,9 +276,9 @@ extern "C" int service_app_main(int argc, char** argv, service_app_lifecycle_cal
     } else {
         if (!state.exitRequested) {
             state.dispatchId = g_idle_add_full(G_PRIORITY_DEFAULT, DispatchOne, nullptr, nullptr);
-            state.loop = g_main_loop_new(nullptr, FALSE);
-            g_main_loop_run(state.loop);
-            g_main_loop_unref(state.loop);
+            g_autoptr(GMainLoop) loop = g_main_loop_new(nullptr, FALSE);
+            state.loop = loop;
+            g_main_loop_run(loop);
             state.loop = nullptr;
         }
     }

@@ -490,7 +490,7 @@ TEST_F(LaunchTest, ListenerOfAnotherUserIsRefused)
     const std::string app = "com.test.rec-foreign";
     InstallRecorder(app);
     ASSERT_TRUE(device::MakePrivateDirs(DeviceFixture::Root() + "/run"));
-    gchar* dir = g_dir_make_tmp("foreign-XXXXXX", nullptr);
+    g_autofree gchar* dir = g_dir_make_tmp("foreign-XXXXXX", nullptr);
     ASSERT_NE(dir, nullptr);
     const std::string bound = std::string(dir) + "/x.sock";
     chmod(dir, 0777);
@@ -527,7 +527,6 @@ TEST_F(LaunchTest, ListenerOfAnotherUserIsRefused)
         close(fd);
     unlink(SocketOf(app).c_str());
     rmdir(dir);
-    g_free(dir);
     EXPECT_TRUE(Record(app).empty());
 }
 
