@@ -1,5 +1,5 @@
 // Application-control handles: fields, extra data, copies. Sending and
-// replying live in launch_send.cpp.
+// replying live in launch/launch_send.cpp.
 
 #include <device/app_control.h>
 #include <device/host.h>

@@ -6,6 +6,7 @@
 
 #include <device/app_control.h>
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
@@ -25,11 +26,11 @@ struct app_control_s {
 
     // Set only by the host layer on handles it delivers: whether the handle
     // was received, who sent it (as the host knows the sender; empty when the
-    // sender has no identity) and the sender's reply socket (empty: no reply
-    // wanted). Never read from the request's own fields.
+    // sender has no identity) and the connection its reply goes back on (0:
+    // no reply wanted). Never read from the request's own fields.
     bool received = false;
     std::string caller;
-    std::string replyTo;
+    uint64_t replyTicket = 0;
 };
 
 #endif

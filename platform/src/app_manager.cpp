@@ -9,7 +9,7 @@
 #include <string>
 
 #include "DeviceInternal.h"
-#include "launch_common.h"
+#include "launch/launch_common.h"
 
 using device::Fault;
 

@@ -396,19 +396,21 @@ std::string ResolveExecutable(const std::string& stored)
     return stored == kServiceBinaryToken ? ServiceBinary() : stored;
 }
 
-std::vector<std::string> AppIdsOfExecutable(const std::string& exe)
+std::vector<std::string> AppIdsOfExecutable(unsigned long long dev, unsigned long long ino)
 {
     internal::EnsureDevice();
     std::vector<std::string> ids;
-    if (exe.empty())
-        return ids;
+    struct stat info;
+    auto isTheFile = [&](const std::string& path) {
+        return !path.empty() && stat(path.c_str(), &info) == 0 && info.st_dev == dev && info.st_ino == ino;
+    };
     // Canonical paths are kept per registry version; without a match they are
     // made again, so a link or binary that appeared since never refuses a caller.
     for (bool fresh : {false, true}) {
         std::vector<std::string> identities;
         const std::vector<AppInfo> apps = RegistryApps(&identities, fresh);
         for (size_t i = 0; i < apps.size() && i < identities.size(); ++i)
-            if (!identities[i].empty() && identities[i] == exe)
+            if (isTheFile(identities[i]))
                 ids.push_back(apps[i].appId);
         if (!ids.empty())
             break;

@@ -1,28 +1,8 @@
 // Service-application framework of the host device.
 //
-// Transport of launch requests (launch_*.cpp):
-// - A service listens on <root>/run/<app>.sock from before its create
-//   callback until its main loop ends. A request is one connection carrying
-//   one frame ("WDRQ", 32-bit big-endian length, GVariant "(a{ss}a(sbas))" of
-//   header fields and extra data, at most 256 KiB); the service answers one
-//   byte, 'A' when it hands the request to the app-control callback or 'R' for
-//   a malformed one, and closes without answering when it is exiting.
-// - A sender takes the flock <root>/run/<app>.lock, then either delivers to
-//   the socket or, when there is none or it refuses connections (a killed
-//   process), removes it, starts the executable detached with
-//   "--device-start", WEATHER_DEVICE_ROOT and WEATHER_DEVICE_APP_ID set, waits
-//   (5 s at most) until the new process listens and delivers the request like
-//   any other. A service started so takes that first request before its
-//   create callback; without one within 5 s it logs why and ends with an
-//   error, before the create callback.
-// - The caller is never read from the request nor from anything the sender
-//   writes: it is the installed application whose executable the connected
-//   process runs (SO_PEERCRED pid and uid, /proc/<pid>/exe, the registry).
-// - A sender that wants a reply listens on <root>/run/reply-*.sock, named in
-//   the request's "reply_to" field; the reply is one "WDRP" frame. Requests
-//   still owed a reply when the service ends are answered "canceled".
-// - Applications without an executable get each request appended as a JSON
-//   line to <root>/inbox/<app>.jsonl.
+// Requests arrive through the launch transport (launch/launch_transport.h
+// describes it); a request that wants a reply keeps its connection until the
+// application replies or the service ends.
 // Signals: SIGUSR1 raises the low-memory event, SIGUSR2 low battery, SIGTERM
 // ends the service like service_app_exit.
 
@@ -46,10 +26,10 @@
 
 #include "DeviceInternal.h"
 #include "app_control_handle.h"
-#include "launch_common.h"
-#include "launch_send.h"
-#include "launch_transport.h"
-#include "launch_wire.h"
+#include "launch/launch_common.h"
+#include "launch/launch_send.h"
+#include "launch/launch_transport.h"
+#include "launch/launch_wire.h"
 
 struct app_event_handler {
     app_event_type_e type;
@@ -71,6 +51,7 @@ namespace {
 struct QueuedRequest {
     app_control_h handle;
     uint64_t ticket; // connection waiting for the verdict
+    bool wantsReply; // the connection is kept for the reply
 };
 
 struct ServiceState {
@@ -109,8 +90,9 @@ gboolean DispatchOne(gpointer)
     QueuedRequest next = state.queue.front();
     state.queue.pop_front();
     if (next.ticket)
-        state.server->Answer(next.ticket, Verdict::Accept);
-    ExpectReply(next.handle->replyTo);
+        state.server->Answer(next.ticket, Verdict::Accept, next.wantsReply);
+    if (next.wantsReply)
+        next.handle->replyTicket = next.ticket;
     device::SetDispatchingRequest(next.handle);
     if (state.callbacks.app_control)
         state.callbacks.app_control(next.handle, state.userData);
@@ -122,10 +104,10 @@ gboolean DispatchOne(gpointer)
     return G_SOURCE_REMOVE;
 }
 
-void Enqueue(app_control_h handle, uint64_t ticket)
+void Enqueue(app_control_h handle, uint64_t ticket, bool wantsReply)
 {
     ServiceState& state = State();
-    state.queue.push_back({handle, ticket});
+    state.queue.push_back({handle, ticket, wantsReply});
     if (!state.dispatchId && !state.holdDispatch)
         state.dispatchId = g_idle_add_full(G_PRIORITY_DEFAULT, DispatchOne, nullptr, nullptr);
 }
@@ -134,11 +116,12 @@ Verdict OnRequest(const std::string& payload, const Peer& peer, uint64_t ticket)
 {
     if (State().exitRequested)
         return Verdict::Drop; // the sender starts a fresh instance
-    app_control_s* handle = Parse(payload, nullptr);
+    bool wantsReply = false;
+    app_control_s* handle = Parse(payload, nullptr, &wantsReply);
     if (!handle)
         return Verdict::Reject;
     handle->caller = AppIdOfPeer(peer.pid, peer.uid, peer.exe);
-    Enqueue(handle, ticket);
+    Enqueue(handle, ticket, wantsReply);
     return Verdict::Defer;
 }
 
@@ -293,9 +276,9 @@ extern "C" int service_app_main(int argc, char** argv, service_app_lifecycle_cal
     } else {
         if (!state.exitRequested) {
             state.dispatchId = g_idle_add_full(G_PRIORITY_DEFAULT, DispatchOne, nullptr, nullptr);
-            state.loop = g_main_loop_new(nullptr, FALSE);
-            g_main_loop_run(state.loop);
-            g_main_loop_unref(state.loop);
+            g_autoptr(GMainLoop) loop = g_main_loop_new(nullptr, FALSE);
+            state.loop = loop;
+            g_main_loop_run(loop);
             state.loop = nullptr;
         }
     }

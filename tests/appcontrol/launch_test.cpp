@@ -1,5 +1,6 @@
 // Launch requests between processes: start for a request, delivery through the
-// socket, caller identity, inbox, replies, stale sockets, bad input, signals.
+// socket, caller identity, inbox, replies, stale sockets, bad input, foreign
+// listeners, signals.
 
 #include <device/app_control.h>
 #include <device/host.h>
@@ -17,9 +18,9 @@
 #include <cstring>
 #include <set>
 
-#include "../../platform/src/launch_common.h"
-#include "../../platform/src/launch_transport.h"
-#include "../../platform/src/launch_wire.h"
+#include "../../platform/src/launch/launch_common.h"
+#include "../../platform/src/launch/launch_transport.h"
+#include "../../platform/src/launch/launch_wire.h"
 #include "RecorderApps.h"
 #include "TestProcess.h"
 
@@ -75,19 +76,21 @@ std::string CommandLine(pid_t pid)
     return line;
 }
 
+std::string LogText()
+{
+    g_autofree gchar* log = nullptr;
+    g_file_get_contents(device::LogPath().c_str(), &log, nullptr, nullptr);
+    return log ? log : "";
+}
+
 size_t LogLinesOf(pid_t pid, const std::string& text)
 {
-    gchar* log = nullptr;
-    if (!g_file_get_contents(device::LogPath().c_str(), &log, nullptr, nullptr))
-        return 0;
     size_t count = 0;
-    gchar** lines = g_strsplit(log, "\n", -1);
+    g_auto(GStrv) lines = g_strsplit(LogText().c_str(), "\n", -1);
     const std::string tag = "(" + std::to_string(pid) + "): ";
     for (gchar** line = lines; *line; ++line)
         if (strstr(*line, tag.c_str()) && strstr(*line, text.c_str()))
             ++count;
-    g_strfreev(lines);
-    g_free(log);
     return count;
 }
 
@@ -274,16 +277,29 @@ TEST_F(LaunchTest, ServiceEndingWithoutAnsweringCancelsTheWaitingSender)
 {
     const std::string app = "com.test.rec-cancel";
     InstallRecorder(app);
-    ReplyRecord record;
-    ASSERT_EQ(APP_CONTROL_ERROR_NONE, Send(app, {{"noreply", "1"}, {"exit", "1"}}, OnReply, &record));
-    ASSERT_TRUE(test_process::PumpUntil([&] { return record.calls > 0; }));
-    EXPECT_EQ(APP_CONTROL_RESULT_CANCELED, record.result);
-    auto lines = WaitFor(
-        app, [](const std::vector<RecordLine>& l) { return !l.empty() && l.back().at("event") == "terminate"; });
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ("terminate", lines.back()["event"]);
-    EXPECT_TRUE(WaitGone(PidOf(lines.back())));
-    EXPECT_FALSE(g_file_test(SocketOf(app).c_str(), G_FILE_TEST_EXISTS)) << "the service removes its socket";
+    for (const bool killed : {false, true}) {
+        ReplyRecord record;
+        Extras extras{{"noreply", "1"}};
+        if (!killed)
+            extras.emplace_back("exit", "1");
+        ASSERT_EQ(APP_CONTROL_ERROR_NONE, Send(app, extras, OnReply, &record));
+        auto requests = WaitForRequests(app, killed ? 2 : 1);
+        ASSERT_EQ(killed ? 2u : 1u, requests.size());
+        if (killed) {
+            ASSERT_EQ(0, kill(PidOf(requests.back()), SIGKILL));
+        }
+        ASSERT_TRUE(test_process::PumpUntil([&] { return record.calls > 0; })) << killed;
+        EXPECT_EQ(1, record.calls);
+        EXPECT_EQ(APP_CONTROL_RESULT_CANCELED, record.result) << killed;
+        if (killed)
+            break;
+        auto lines = WaitFor(
+            app, [](const std::vector<RecordLine>& l) { return !l.empty() && l.back().at("event") == "terminate"; });
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ("terminate", lines.back()["event"]);
+        EXPECT_TRUE(WaitGone(PidOf(lines.back())));
+        EXPECT_FALSE(g_file_test(SocketOf(app).c_str(), G_FILE_TEST_EXISTS)) << "the service removes its socket";
+    }
 }
 
 TEST_F(LaunchTest, StaleSocketOfAKilledServiceDoesNotBlockTheNextLaunch)
@@ -347,7 +363,7 @@ TEST_F(LaunchTest, ConcurrentSendersStartOneProcess)
     EXPECT_EQ(1u, Record(app, "create").size());
 }
 
-TEST_F(LaunchTest, MalformedSocketInputIsRejectedAndTheServiceGoesOn)
+TEST_F(LaunchTest, FloodOfMalformedFramesIsCountedAndTheServiceGoesOn)
 {
     using namespace device::launch;
     const std::string app = "com.test.rec-garbage";
@@ -357,13 +373,24 @@ TEST_F(LaunchTest, MalformedSocketInputIsRejectedAndTheServiceGoesOn)
     ASSERT_EQ(1u, requests.size());
     const pid_t pid = PidOf(requests[0]);
     const std::string socket = SocketOf(app);
+    const std::string history = LogText();
 
-    EXPECT_EQ(Delivery::Rejected, DeliverFrame(socket, "GET / HTTP/1.0\r\n\r\n", 2000));
-    EXPECT_EQ(Delivery::Rejected, DeliverFrame(socket, Frame(kRequestMagic, "not gvariant"), 2000));
-    EXPECT_EQ(Delivery::Rejected, DeliverFrame(socket, Frame(kReplyMagic, ""), 2000));
     std::string huge = Frame(kRequestMagic, "");
     huge[4] = '\x7f'; // announces about 2 GiB
-    EXPECT_EQ(Delivery::Rejected, DeliverFrame(socket, huge, 2000));
+    struct Case {
+        std::string frame;
+        const char* logged;
+    };
+    const Case cases[] = {
+        {"GET / HTTP/1.0\r\n\r\n", "not a frame of this socket"},
+        {Frame(kReplyMagic, ""), "not a frame of this socket"},
+        {Frame(kRequestMagic, "not gvariant"), "not a serialized request"},
+        {huge, "bytes announced"},
+    };
+    // A flood: each kind is logged once per interval, the rest only counted.
+    for (int round = 0; round < 50; ++round)
+        for (const Case& c : cases)
+            ASSERT_EQ(Delivery::Rejected, DeliverFrame(socket, c.frame, 2000)) << c.logged;
     // Cut off mid-payload: the writer closes, the service logs and drops it.
     std::string cut = Frame(kRequestMagic, std::string(100, 'x')).substr(0, 20);
     int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -378,10 +405,129 @@ TEST_F(LaunchTest, MalformedSocketInputIsRejectedAndTheServiceGoesOn)
     requests = WaitForRequests(app, 2);
     ASSERT_EQ(2u, requests.size());
     EXPECT_EQ(pid, PidOf(requests[1]));
-    // The second frame with a wrong magic is counted, not logged: one line per kind and interval.
     EXPECT_EQ(4u, LogLinesOf(pid, "rejected request"));
-    EXPECT_EQ(1u, LogLinesOf(pid, "not a frame of this socket"));
+    for (const Case& c : cases)
+        EXPECT_EQ(1u, LogLinesOf(pid, c.logged)) << c.logged;
     EXPECT_EQ(1u, LogLinesOf(pid, "truncated after 12 of 100 bytes"));
+    EXPECT_TRUE(g_str_has_prefix(LogText().c_str(), history.c_str())) << "the earlier history stays in the log";
+}
+
+// An impostor in its own user and mount namespace puts its program over a
+// registered executable's path: /proc/<pid>/exe shows that path, yet the
+// program is another file, so the request has no caller.
+TEST_F(LaunchTest, ProgramMountedOverARegisteredPathIsNotThatApplication)
+{
+    if (test_process::RunTool({"unshare", "-Urm", "true"}).exit != 0)
+        GTEST_SKIP() << "user and mount namespaces are not available here (unshare -Urm failed)";
+    const std::string app = "com.test.rec-mount";
+    InstallRecorder(app);
+    // Running already, so nothing is started from inside a namespace.
+    ASSERT_EQ(APP_CONTROL_ERROR_NONE, Send(app, {}));
+    ASSERT_EQ(1u, WaitForRequests(app, 1).size());
+    const std::string genuine = InstallSender("com.test.genuine");
+    const std::string impostor = std::string(WEATHER_FIXTURE_DIR) + "/fixture_sender";
+    struct Case {
+        bool mounted;
+        const char* message;
+        const char* caller;
+    };
+    const Case cases[] = {{false, "genuine", "com.test.genuine"}, {true, "mounted", "(none)"}};
+    for (const Case& c : cases) {
+        const std::string script =
+            std::string(c.mounted ? "mount --bind \"$1\" \"$2\" && " : "") + "exec \"$2\" \"$3\" MESSAGE=\"$4\"";
+        EXPECT_EQ(
+            0, test_process::RunTool({"unshare", "-Urm", "sh", "-c", script, "sh", impostor, genuine, app, c.message})
+                   .exit)
+            << c.message;
+    }
+    const auto requests = WaitForRequests(app, 3);
+    ASSERT_EQ(3u, requests.size());
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(cases[i].message, requests[i + 1].at("extra.MESSAGE"));
+        EXPECT_EQ(cases[i].caller, requests[i + 1].at("caller")) << cases[i].message;
+    }
+}
+
+int ListenOn(const std::string& path)
+{
+    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    if (fd >= 0 && (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 8) != 0)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+TEST_F(LaunchTest, LinkAtTheSocketPathIsRefusedNotFollowed)
+{
+    const std::string app = "com.test.rec-link";
+    InstallRecorder(app);
+    ASSERT_TRUE(device::MakePrivateDirs(DeviceFixture::Root() + "/run"));
+    const std::string decoy = DeviceFixture::Root() + "/run/decoy.sock";
+    const int listener = ListenOn(decoy);
+    ASSERT_GE(listener, 0);
+    ASSERT_EQ(0, symlink(decoy.c_str(), SocketOf(app).c_str()));
+    EXPECT_EQ(APP_CONTROL_ERROR_LAUNCH_FAILED, Send(app, {{"MESSAGE", "planted"}}));
+    const int connected = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+    EXPECT_LT(connected, 0) << "nothing connected to the socket behind the link";
+    if (connected >= 0)
+        close(connected);
+    close(listener);
+    unlink(decoy.c_str());
+    unlink(SocketOf(app).c_str());
+    EXPECT_TRUE(Record(app).empty());
+}
+
+// A socket file that looks like ours, served by another user: the client
+// checks who listens before it writes anything.
+TEST_F(LaunchTest, ListenerOfAnotherUserIsRefused)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to run a listener as another user";
+    const std::string app = "com.test.rec-foreign";
+    InstallRecorder(app);
+    ASSERT_TRUE(device::MakePrivateDirs(DeviceFixture::Root() + "/run"));
+    g_autofree gchar* dir = g_dir_make_tmp("foreign-XXXXXX", nullptr);
+    ASSERT_NE(dir, nullptr);
+    const std::string bound = std::string(dir) + "/x.sock";
+    chmod(dir, 0777);
+    int ready[2], go[2];
+    ASSERT_EQ(0, pipe(ready));
+    ASSERT_EQ(0, pipe(go));
+    const pid_t child = fork();
+    if (child == 0) {
+        // Reports 'L' once listening, then whether a sender wrote to it ('W') or not ('N').
+        alarm(10); // never outlives a test that failed half way
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(1);
+        const int fd = ListenOn(bound);
+        char byte = 0;
+        if (fd < 0 || write(ready[1], "L", 1) != 1 || read(go[0], &byte, 1) != 1)
+            _exit(1);
+        const int connection = accept4(fd, nullptr, nullptr, 0);
+        const bool wrote = connection >= 0 && recv(connection, &byte, 1, MSG_DONTWAIT) == 1;
+        _exit(write(ready[1], wrote ? "W" : "N", 1) == 1 ? 0 : 1);
+    }
+    ASSERT_GT(child, 0);
+    char report = 0;
+    ASSERT_EQ(1, read(ready[0], &report, 1));
+    ASSERT_EQ('L', report);
+    ASSERT_EQ(0, rename(bound.c_str(), SocketOf(app).c_str()));
+    ASSERT_EQ(0, chown(SocketOf(app).c_str(), geteuid(), getegid()));
+    EXPECT_EQ(APP_CONTROL_ERROR_LAUNCH_FAILED, Send(app, {{"MESSAGE", "foreign"}}));
+    ASSERT_EQ(1, write(go[1], "g", 1));
+    EXPECT_EQ(1, read(ready[0], &report, 1));
+    EXPECT_EQ('N', report) << "nothing was written to the other user's listener";
+    int status = -1;
+    waitpid(child, &status, 0);
+    for (int fd : {ready[0], ready[1], go[0], go[1]})
+        close(fd);
+    unlink(SocketOf(app).c_str());
+    rmdir(dir);
+    EXPECT_TRUE(Record(app).empty());
 }
 
 TEST_F(LaunchTest, ServiceWithoutAValidStartRequestEndsBeforeItsCreateCallback)

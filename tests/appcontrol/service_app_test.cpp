@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "DeviceFixture.h"
+#include "TestProcess.h"
 
 namespace {
 
@@ -111,10 +112,16 @@ TEST_F(ServiceAppTest, ExitDuringCreateSkipsTheLoopButTerminates)
     EXPECT_EQ(APP_ERROR_NONE, Main(&again));
 }
 
-TEST_F(ServiceAppTest, RequestSentToTheRunningServiceReachesItsCallback)
+// The callback exits without replying: the service answers "canceled" itself
+// once its main loop ended, although this process goes on.
+TEST_F(ServiceAppTest, RequestSentToTheRunningServiceReachesItsCallbackAndIsAnsweredAtTheEnd)
 {
     ServiceRun run;
-    std::thread sender([] {
+    struct Reply {
+        int calls = 0;
+        app_control_result_e result = APP_CONTROL_RESULT_SUCCEEDED;
+    } reply;
+    std::thread sender([&reply] {
         // Waits for the socket, then sends like any other application would.
         for (int i = 0; i < 500 && !g_file_test(SocketPath().c_str(), G_FILE_TEST_EXISTS); ++i)
             g_usleep(2000);
@@ -122,7 +129,12 @@ TEST_F(ServiceAppTest, RequestSentToTheRunningServiceReachesItsCallback)
         app_control_create(&request);
         app_control_set_app_id(request, kApp);
         app_control_add_extra_data(request, "MESSAGE", "hello");
-        EXPECT_EQ(APP_CONTROL_ERROR_NONE, app_control_send_launch_request(request, nullptr, nullptr));
+        auto onReply = [](app_control_h, app_control_h, app_control_result_e result, void* data) {
+            auto* seen = static_cast<Reply*>(data);
+            ++seen->calls;
+            seen->result = result;
+        };
+        EXPECT_EQ(APP_CONTROL_ERROR_NONE, app_control_send_launch_request(request, onReply, &reply));
         app_control_destroy(request);
     });
     EXPECT_EQ(APP_ERROR_NONE, Main(&run));
@@ -130,6 +142,9 @@ TEST_F(ServiceAppTest, RequestSentToTheRunningServiceReachesItsCallback)
     EXPECT_EQ((std::vector<std::string>{"create", "request", "terminate"}), run.steps);
     EXPECT_EQ("hello", run.message);
     EXPECT_EQ(kApp, run.caller);
+    EXPECT_TRUE(test_process::PumpUntil([&reply] { return reply.calls > 0; }));
+    EXPECT_EQ(1, reply.calls);
+    EXPECT_EQ(APP_CONTROL_RESULT_CANCELED, reply.result);
 }
 
 TEST_F(ServiceAppTest, LowMemoryEventRunsTheHandlerOnTheLoop)

@@ -21,8 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "../../platform/src/launch_common.h"
-#include "../../platform/src/launch_transport.h"
+#include "../../platform/src/launch/launch_common.h"
+#include "../../platform/src/launch/launch_transport.h"
 #include "DeviceFixture.h"
 #include "TestProcess.h"
 

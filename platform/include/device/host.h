@@ -88,10 +88,12 @@ bool IsAppRunning(const std::string& appId);
 // process's own files; other processes never take it as proof of who it is.
 std::string OwnAppId();
 
-// Installed applications whose executable is `exe` (a canonical path, as
-// /proc/<pid>/exe shows it). Tokens resolve to this build's binaries, never
-// through the environment. How the layer tells who a connecting process is.
-std::vector<std::string> AppIdsOfExecutable(const std::string& exe);
+// Installed applications whose executable is the file with this device and
+// inode (as stat of /proc/<pid>/exe gives them): the program itself, not a
+// path, which a bind mount can put another program behind. Tokens resolve to
+// this build's binaries, never through the environment. How the layer tells
+// who a connecting process is.
+std::vector<std::string> AppIdsOfExecutable(unsigned long long dev, unsigned long long ino);
 
 // Per-package directories, each ending in "/".
 std::string PackageDataDir(const std::string& pkgId);           // <root>/apps/<pkg>/data/

@@ -6,14 +6,15 @@
 
 #include <glib.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
-#include <cstring>
+#include <climits>
 #include <map>
 #include <mutex>
 
-#include "DeviceInternal.h"
+#include "../DeviceInternal.h"
 #include "launch_transport.h"
 
 namespace device {
@@ -23,29 +24,12 @@ namespace {
 
 constexpr size_t kMaxAppIdLength = 128;
 
-std::string Token()
-{
-    gchar* token = g_strdup_printf("%08x%08x", g_random_int(), g_random_int());
-    std::string text = token;
-    g_free(token);
-    return text;
-}
-
-bool InRunDir(const std::string& path, const char* prefix, const char* suffix)
-{
-    gchar* dir = g_path_get_dirname(path.c_str());
-    gchar* base = g_path_get_basename(path.c_str());
-    bool ok = path.size() < 108 && RunDir() == dir && g_str_has_prefix(base, prefix) &&
-              g_str_has_suffix(base, suffix) && std::strlen(base) > std::strlen(prefix) + std::strlen(suffix);
-    g_free(dir);
-    g_free(base);
-    return ok;
-}
-
 struct RefusalWindow {
     gint64 loggedAtUs = 0;
     unsigned skipped = 0;
 };
+
+std::atomic<int> gRefusalIntervalMs{10000};
 
 } // namespace
 
@@ -64,16 +48,6 @@ std::string LockPath(const std::string& appId)
     return RunDir() + "/" + appId + ".lock";
 }
 
-std::string NewReplySocketPath()
-{
-    return RunDir() + "/reply-" + std::to_string(getpid()) + "-" + Token() + ".sock";
-}
-
-bool IsReplySocketPath(const std::string& path)
-{
-    return InRunDir(path, "reply-", ".sock");
-}
-
 bool IsValidAppId(const std::string& appId)
 {
     if (appId.empty() || appId.size() > kMaxAppIdLength || appId[0] == '.')
@@ -82,6 +56,24 @@ bool IsValidAppId(const std::string& appId)
         if (!g_ascii_isalnum(c) && c != '.' && c != '_' && c != '-')
             return false;
     return true;
+}
+
+Executable ExecutableOf(pid_t pid)
+{
+    Executable exe;
+    if (pid <= 0)
+        return exe;
+    const std::string link = "/proc/" + std::to_string(pid) + "/exe";
+    // stat follows the link to the file the kernel maps, not to the path it shows.
+    struct stat info;
+    if (stat(link.c_str(), &info) != 0)
+        return exe;
+    char target[PATH_MAX + 1];
+    const ssize_t n = readlink(link.c_str(), target, PATH_MAX);
+    exe.path = n > 0 ? std::string(target, static_cast<size_t>(n)) : "";
+    exe.dev = info.st_dev;
+    exe.ino = info.st_ino;
+    return exe;
 }
 
 std::string AppIdOfProcess(pid_t pid)
@@ -93,7 +85,7 @@ std::string AppIdOfProcess(pid_t pid)
     return AppIdOfPeer(pid, geteuid(), ExecutableOf(pid));
 }
 
-std::string AppIdOfPeer(pid_t pid, uid_t uid, const std::string& exe)
+std::string AppIdOfPeer(pid_t pid, uid_t uid, const Executable& exe)
 {
     if (pid <= 0)
         return "";
@@ -104,20 +96,16 @@ std::string AppIdOfPeer(pid_t pid, uid_t uid, const std::string& exe)
                        static_cast<unsigned>(uid));
         return "";
     }
-    if (exe.empty())
+    if (!exe.Known())
         return "";
-    std::vector<std::string> matches = AppIdsOfExecutable(exe);
+    std::vector<std::string> matches = AppIdsOfExecutable(exe.dev, exe.ino);
     if (matches.size() == 1)
         return matches.front();
     if (matches.size() > 1)
         LAUNCH_REFUSAL("caller pid %d runs [%s], which %zu installed applications share: no identity",
-                       static_cast<int>(pid), exe.c_str(), matches.size());
+                       static_cast<int>(pid), exe.path.c_str(), matches.size());
     return "";
 }
-
-namespace {
-std::atomic<int> gRefusalIntervalMs{10000};
-} // namespace
 
 void SetRefusalLogIntervalMs(int intervalMs)
 {

@@ -34,8 +34,8 @@ std::optional<std::string>* FieldSlot(app_control_s* handle, const char* name)
     return nullptr;
 }
 
-// Reads the header dictionary; false (logged) on a bad reply address.
-bool ReadFields(GVariant* fields, app_control_s* handle, std::string* result)
+// Reads the header dictionary.
+void ReadFields(GVariant* fields, app_control_s* handle, std::string* result, bool* wantsReply)
 {
     GVariantIter iter;
     g_variant_iter_init(&iter, fields);
@@ -44,19 +44,15 @@ bool ReadFields(GVariant* fields, app_control_s* handle, std::string* result)
     while (g_variant_iter_next(&iter, "{&s&s}", &name, &value)) {
         if (std::optional<std::string>* slot = FieldSlot(handle, name)) {
             *slot = value;
-        } else if (g_strcmp0(name, kFieldReplyTo) == 0) {
-            if (!IsReplySocketPath(value)) {
-                LAUNCH_LOG("rejected request: reply address outside the run directory");
-                return false;
-            }
-            handle->replyTo = value;
+        } else if (g_strcmp0(name, kFieldReply) == 0) {
+            if (wantsReply)
+                *wantsReply = g_strcmp0(value, "1") == 0;
         } else if (g_strcmp0(name, kFieldResult) == 0) {
             if (result)
                 *result = value;
         }
         // Anything else (a sender-written "caller" for one) carries no meaning.
     }
-    return true;
 }
 
 bool ReadExtras(GVariant* extras, app_control_s* handle)
@@ -65,24 +61,24 @@ bool ReadExtras(GVariant* extras, app_control_s* handle)
     g_variant_iter_init(&iter, extras);
     const gchar* key = nullptr;
     gboolean isArray = FALSE;
-    GVariantIter* values = nullptr;
-    while (g_variant_iter_next(&iter, "(&sbas)", &key, &isArray, &values)) {
+    GVariantIter* next = nullptr;
+    while (g_variant_iter_next(&iter, "(&sbas)", &key, &isArray, &next)) {
+        g_autoptr(GVariantIter) values = next;
         ExtraValue extra;
         extra.isArray = isArray;
         const gchar* value = nullptr;
         while (g_variant_iter_next(values, "&s", &value))
             extra.values.emplace_back(value);
-        g_variant_iter_free(values);
         if (key[0] == '\0') {
-            LAUNCH_LOG("rejected request: extra data with an empty key");
+            LAUNCH_REFUSAL("rejected request: extra data with an empty key");
             return false;
         }
         if (!extra.isArray && extra.values.size() != 1) {
-            LAUNCH_LOG("rejected request: plain extra data [%s] with %zu values", key, extra.values.size());
+            LAUNCH_REFUSAL("rejected request: plain extra data [%s] with %zu values", key, extra.values.size());
             return false;
         }
         if (!handle->extras.emplace(key, std::move(extra)).second) {
-            LAUNCH_LOG("rejected request: extra data [%s] given twice", key);
+            LAUNCH_REFUSAL("rejected request: extra data [%s] given twice", key);
             return false;
         }
     }
@@ -108,7 +104,7 @@ void AddJsonField(JsonBuilder* builder, const char* name, const std::optional<st
 
 } // namespace
 
-std::string Serialize(const app_control_s& handle, const std::string& replyTo, const std::string& result)
+std::string Serialize(const app_control_s& handle, bool wantsReply, const std::string& result)
 {
     GVariantBuilder fields;
     g_variant_builder_init(&fields, G_VARIANT_TYPE("a{ss}"));
@@ -116,8 +112,8 @@ std::string Serialize(const app_control_s& handle, const std::string& replyTo, c
     AddField(&fields, kFieldUri, handle.uri);
     AddField(&fields, kFieldMime, handle.mime);
     AddField(&fields, kFieldAppId, handle.appId);
-    if (!replyTo.empty())
-        g_variant_builder_add(&fields, "{ss}", kFieldReplyTo, replyTo.c_str());
+    if (wantsReply)
+        g_variant_builder_add(&fields, "{ss}", kFieldReply, "1");
     if (!result.empty())
         g_variant_builder_add(&fields, "{ss}", kFieldResult, result.c_str());
 
@@ -130,37 +126,33 @@ std::string Serialize(const app_control_s& handle, const std::string& replyTo, c
             g_variant_builder_add(&values, "s", value.c_str());
         g_variant_builder_add(&extras, "(sbas)", key.c_str(), extra.isArray, &values);
     }
-    GVariant* payload = g_variant_ref_sink(g_variant_new("(a{ss}a(sbas))", &fields, &extras));
-    std::string bytes(static_cast<const char*>(g_variant_get_data(payload)), g_variant_get_size(payload));
-    g_variant_unref(payload);
-    return bytes;
+    g_autoptr(GVariant) payload = g_variant_ref_sink(g_variant_new(kPayloadType, &fields, &extras));
+    return std::string(static_cast<const char*>(g_variant_get_data(payload)), g_variant_get_size(payload));
 }
 
-app_control_s* Parse(const std::string& payload, std::string* result)
+app_control_s* Parse(const std::string& payload, std::string* result, bool* wantsReply)
 {
+    if (wantsReply)
+        *wantsReply = false;
     if (payload.size() > kMaxPayload) {
-        LAUNCH_LOG("rejected request: %zu bytes, more than %zu", payload.size(), kMaxPayload);
+        LAUNCH_REFUSAL("rejected request: %zu bytes, more than %zu", payload.size(), kMaxPayload);
         return nullptr;
     }
-    GBytes* bytes = g_bytes_new(payload.data(), payload.size());
-    GVariant* value = g_variant_ref_sink(g_variant_new_from_bytes(G_VARIANT_TYPE(kPayloadType), bytes, FALSE));
-    g_bytes_unref(bytes);
+    g_autoptr(GBytes) bytes = g_bytes_new(payload.data(), payload.size());
+    g_autoptr(GVariant) value =
+        g_variant_ref_sink(g_variant_new_from_bytes(G_VARIANT_TYPE(kPayloadType), bytes, FALSE));
     // Untrusted bytes read back as defaults where they do not fit the type;
     // only the normal form is the serialization of a real request.
     if (!g_variant_is_normal_form(value)) {
-        LAUNCH_LOG("rejected request: %zu bytes that are not a serialized request", payload.size());
-        g_variant_unref(value);
+        LAUNCH_REFUSAL("rejected request: %zu bytes that are not a serialized request", payload.size());
         return nullptr;
     }
-    app_control_s* handle = new app_control_s();
+    auto* handle = new app_control_s();
     handle->received = true;
-    GVariant* fields = g_variant_get_child_value(value, 0);
-    GVariant* extras = g_variant_get_child_value(value, 1);
-    bool ok = ReadFields(fields, handle, result) && ReadExtras(extras, handle);
-    g_variant_unref(fields);
-    g_variant_unref(extras);
-    g_variant_unref(value);
-    if (!ok) {
+    g_autoptr(GVariant) fields = g_variant_get_child_value(value, 0);
+    g_autoptr(GVariant) extras = g_variant_get_child_value(value, 1);
+    ReadFields(fields, handle, result, wantsReply);
+    if (!ReadExtras(extras, handle)) {
         delete handle;
         return nullptr;
     }

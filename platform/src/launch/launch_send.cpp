@@ -1,4 +1,4 @@
-// Sending launch requests and replies (transport described in service_app.cpp).
+// Sending launch requests and replies (protocol in launch_transport.h).
 
 #include "launch_send.h"
 
@@ -6,22 +6,23 @@
 #include <device/host.h>
 #include <device/host_locale.h>
 
+#include <glib-unix.h>
 #include <glib.h>
 #include <glib/gstdio.h>
 
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/inotify.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <ctime>
-#include <mutex>
-#include <set>
+#include <memory>
 
-#include "DeviceInternal.h"
-#include "app_control_handle.h"
+#include "../DeviceInternal.h"
+#include "../app_control_handle.h"
 #include "launch_common.h"
 #include "launch_transport.h"
 #include "launch_wire.h"
@@ -31,86 +32,81 @@ namespace launch {
 
 namespace {
 
-// A sent request whose reply is awaited on its own socket.
+// A sent request whose reply comes back on its own connection, read on the
+// default main context. Owned by the source that watches the connection.
 struct PendingReply {
-    PendingReply()
-        : server(kReplyMagic,
-                 [this](const std::string& payload, const Peer& peer, uint64_t) { return Take(payload, peer); })
-    {
-    }
-    ~PendingReply()
-    {
-        if (idleId)
-            g_source_remove(idleId);
-        server.Stop();
-        delete request;
-        delete reply;
-    }
-
-    Verdict Take(const std::string& payload, const Peer& peer);
-
-    FrameServer server;
-    app_control_h request = nullptr; // copy of what was sent, handed to the callback
+    UniqueFd fd;
+    FrameReader reader{kReplyMagic, "reply"};
+    app_control_s request; // copy of what was sent, handed to the callback
     app_control_reply_cb callback = nullptr;
     void* userData = nullptr;
-    app_control_h reply = nullptr;
-    app_control_result_e result = APP_CONTROL_RESULT_FAILED;
-    guint idleId = 0;
+    std::string replier; // the listening service, as the host layer knows it
 };
 
-// Senders may run on any thread; replies arrive on the default main context.
-std::mutex gReplyMutex;
-
-// Never freed: a reply may come at any time in the process's life.
-std::set<PendingReply*>& PendingReplies()
+// The reply in a complete frame, with the replier known as the host layer
+// knows it; null (logged) when it is not a reply.
+app_control_s* TakeReply(PendingReply* pending, app_control_result_e* result)
 {
-    static auto* pending = new std::set<PendingReply*>();
-    return *pending;
-}
-
-std::set<std::string>& OwedReplies()
-{
-    static auto* owed = new std::set<std::string>();
-    return *owed;
-}
-
-gboolean DeliverReply(gpointer data)
-{
-    auto* pending = static_cast<PendingReply*>(data);
-    pending->idleId = 0;
-    {
-        std::lock_guard<std::mutex> guard(gReplyMutex);
-        PendingReplies().erase(pending);
-    }
-    pending->server.Stop();
-    pending->callback(pending->request, pending->reply, pending->result, pending->userData);
-    delete pending;
-    return G_SOURCE_REMOVE;
-}
-
-Verdict PendingReply::Take(const std::string& payload, const Peer& peer)
-{
-    if (reply) {
-        LAUNCH_LOG("rejected reply: the request was already answered");
-        return Verdict::Reject;
-    }
     std::string resultText;
-    app_control_s* parsed = Parse(payload, &resultText);
-    if (!parsed)
-        return Verdict::Reject;
+    std::unique_ptr<app_control_s> reply(Parse(pending->reader.TakePayload(), &resultText));
+    if (!reply)
+        return nullptr;
     gint64 code = 0;
     if (!g_ascii_string_to_signed(resultText.c_str(), 10, APP_CONTROL_RESULT_CANCELED, APP_CONTROL_RESULT_APP_STARTED,
                                   &code, nullptr)) {
-        LAUNCH_LOG("rejected reply: result [%s]", resultText.c_str());
-        delete parsed;
-        return Verdict::Reject;
+        LAUNCH_REFUSAL("rejected reply: result [%s]", resultText.c_str());
+        return nullptr;
     }
-    parsed->caller = AppIdOfPeer(peer.pid, peer.uid, peer.exe);
-    parsed->replyTo.clear();
-    reply = parsed;
-    result = static_cast<app_control_result_e>(code);
-    idleId = g_idle_add(DeliverReply, this);
-    return Verdict::Accept;
+    reply->caller = pending->replier;
+    *result = static_cast<app_control_result_e>(code);
+    return reply.release();
+}
+
+gboolean OnReplyReadable(gint fd, GIOCondition, gpointer data)
+{
+    auto* pending = static_cast<PendingReply*>(data);
+    std::unique_ptr<app_control_s> reply;
+    app_control_result_e result = APP_CONTROL_RESULT_CANCELED;
+    switch (pending->reader.Read(fd)) {
+    case FrameReader::Status::More:
+        return G_SOURCE_CONTINUE;
+    case FrameReader::Status::Complete:
+        reply.reset(TakeReply(pending, &result));
+        break;
+    case FrameReader::Status::Empty:
+    case FrameReader::Status::Refused:
+        break;
+    }
+    // A service gone without replying (killed, or a reply that was not one)
+    // leaves the request canceled, as one ending normally would.
+    if (!reply) {
+        LAUNCH_LOG("request to [%s] ends without a reply: canceled", pending->request.appId.value_or("").c_str());
+        reply = std::make_unique<app_control_s>();
+        reply->received = true;
+        result = APP_CONTROL_RESULT_CANCELED;
+    }
+    pending->callback(&pending->request, reply.get(), result, pending->userData);
+    return G_SOURCE_REMOVE;
+}
+
+void WaitForReply(UniqueFd connection, const app_control_s& request, app_control_reply_cb callback, void* userData)
+{
+    auto* pending = new PendingReply();
+    pending->fd = std::move(connection);
+    pending->request = request;
+    pending->request.replyTicket = 0; // a copy never answers the request it was made from
+    pending->callback = callback;
+    pending->userData = userData;
+    // Known while the service is surely alive: it has just taken the request.
+    ucred server{};
+    socklen_t length = sizeof server;
+    if (getsockopt(pending->fd.Get(), SOL_SOCKET, SO_PEERCRED, &server, &length) == 0 && length == sizeof server)
+        pending->replier = AppIdOfPeer(server.pid, server.uid, ExecutableOf(server.pid));
+    g_autoptr(GSource) source =
+        g_unix_fd_source_new(pending->fd.Get(), static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR));
+    g_source_set_callback(source, G_SOURCE_FUNC(OnReplyReadable), pending,
+                          [](gpointer data) { delete static_cast<PendingReply*>(data); });
+    g_source_attach(source, nullptr);
 }
 
 int AppendToInbox(const app_control_s& request, const std::string& appId)
@@ -118,7 +114,9 @@ int AppendToInbox(const app_control_s& request, const std::string& appId)
     const std::string dir = InboxDir();
     const std::string path = dir + appId + ".jsonl";
     // The caller as a receiver would know it: the application of this executable.
-    std::vector<std::string> ids = AppIdsOfExecutable(ExecutableOf(getpid()));
+    const Executable self = ExecutableOf(getpid());
+    const std::vector<std::string> ids =
+        self.Known() ? AppIdsOfExecutable(self.dev, self.ino) : std::vector<std::string>();
     const std::string caller = ids.size() == 1 ? ids.front() : "";
     const std::string line = InboxLine(request, caller, static_cast<long long>(std::time(nullptr)));
     if (!internal::MakeDirs(dir)) {
@@ -126,16 +124,15 @@ int AppendToInbox(const app_control_s& request, const std::string& appId)
         return APP_CONTROL_ERROR_IO_ERROR;
     }
     // One write() with O_APPEND: lines of concurrent senders never mix.
-    int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    if (fd < 0) {
+    UniqueFd fd(open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
+    if (!fd.Valid()) {
         LAUNCH_LOG("cannot open [%s]: %s", path.c_str(), g_strerror(errno));
         return APP_CONTROL_ERROR_IO_ERROR;
     }
     ssize_t written;
     do {
-        written = write(fd, line.data(), line.size());
+        written = write(fd.Get(), line.data(), line.size());
     } while (written < 0 && errno == EINTR);
-    close(fd);
     if (written != static_cast<ssize_t>(line.size())) {
         LAUNCH_LOG("cannot append to [%s]", path.c_str());
         return APP_CONTROL_ERROR_IO_ERROR;
@@ -164,54 +161,45 @@ bool Start(const AppInfo& app)
 {
     // Watched before the spawn, so that the socket's arrival (bound under a
     // temporary name, then renamed) wakes us at once instead of at the next poll.
-    int arrivals = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (arrivals >= 0 && inotify_add_watch(arrivals, RunDir().c_str(), IN_MOVED_TO | IN_CREATE) < 0) {
-        close(arrivals);
-        arrivals = -1;
-    }
+    UniqueFd arrivals(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+    if (arrivals.Valid() && inotify_add_watch(arrivals.Get(), RunDir().c_str(), IN_MOVED_TO | IN_CREATE) < 0)
+        arrivals.Reset();
     gchar* argv[] = {const_cast<gchar*>(app.executable.c_str()), const_cast<gchar*>(kStartArg), nullptr};
-    gchar** envp = g_get_environ();
+    g_auto(GStrv) envp = g_get_environ();
     envp = g_environ_setenv(envp, kRootEnv, Root().c_str(), TRUE);
     envp = g_environ_setenv(envp, kAppIdEnv, app.appId.c_str(), TRUE);
     for (const auto& [name, value] : DeviceLocaleEnvironment())
         envp = g_environ_setenv(envp, name.c_str(), value.c_str(), TRUE);
-    GError* error = nullptr;
+    g_autoptr(GError) error = nullptr;
     // DO_NOT_REAP_CHILD is left out: the child is started through an
     // intermediate process, is nobody's child here and never our zombie.
-    gboolean spawned =
-        g_spawn_async(nullptr, argv, envp, G_SPAWN_STDIN_FROM_DEV_NULL, DetachChild, nullptr, nullptr, &error);
-    g_strfreev(envp);
-    if (!spawned) {
+    if (!g_spawn_async(nullptr, argv, envp, G_SPAWN_STDIN_FROM_DEV_NULL, DetachChild, nullptr, nullptr, &error)) {
         LAUNCH_LOG("cannot start [%s] (%s): %s", app.appId.c_str(), app.executable.c_str(), error->message);
-        g_error_free(error);
-        if (arrivals >= 0)
-            close(arrivals);
         return false;
     }
     const std::string socketPath = SocketPath(app.appId);
     const gint64 deadline = g_get_monotonic_time() + kStartTimeoutMs * G_GINT64_CONSTANT(1000);
     bool listening;
     while (!(listening = IsSocket(socketPath)) && g_get_monotonic_time() <= deadline) {
-        if (arrivals < 0) {
+        if (!arrivals.Valid()) {
             g_usleep(2000);
             continue;
         }
         // Any arrival in the folder means a look; the bound keeps a lost event harmless.
-        pollfd ready = {arrivals, POLLIN, 0};
+        pollfd ready = {arrivals.Get(), POLLIN, 0};
         if (poll(&ready, 1, 20) > 0) {
             alignas(inotify_event) char events[4096];
-            while (read(arrivals, events, sizeof events) > 0) {
+            while (read(arrivals.Get(), events, sizeof events) > 0) {
             }
         }
     }
-    if (arrivals >= 0)
-        close(arrivals);
     if (!listening)
         LAUNCH_LOG("[%s] started but does not listen after %d ms", app.appId.c_str(), kStartTimeoutMs);
     return listening;
 }
 
-int DeliverOrStart(const AppInfo& app, const std::string& payload)
+// `keep`, when given, receives the accepted connection, on which the reply comes.
+int DeliverOrStart(const AppInfo& app, const std::string& payload, UniqueFd* keep)
 {
     if (!internal::MakeDirs(RunDir()))
         return APP_CONTROL_ERROR_IO_ERROR;
@@ -227,7 +215,7 @@ int DeliverOrStart(const AppInfo& app, const std::string& payload)
     const gint64 deadline = g_get_monotonic_time() + kStartTimeoutMs * G_GINT64_CONSTANT(1000);
     bool started = false;
     for (;;) {
-        switch (DeliverFrame(socketPath, frame, kAckTimeoutMs)) {
+        switch (DeliverFrame(socketPath, frame, kAckTimeoutMs, keep)) {
         case Delivery::Accepted:
             return APP_CONTROL_ERROR_NONE;
         case Delivery::Rejected:
@@ -236,6 +224,7 @@ int DeliverOrStart(const AppInfo& app, const std::string& payload)
         case Delivery::TimedOut:
             LAUNCH_LOG("[%s] did not take the request within %d ms", app.appId.c_str(), kAckTimeoutMs);
             return APP_CONTROL_ERROR_TIMED_OUT;
+        case Delivery::Refused: // logged with the reason
         case Delivery::Failed:
             return APP_CONTROL_ERROR_LAUNCH_FAILED;
         case Delivery::NotRunning:
@@ -261,54 +250,32 @@ int DeliverOrStart(const AppInfo& app, const std::string& payload)
     }
 }
 
-int SendReply(const std::string& replyTo, const app_control_s& reply, app_control_result_e result)
+int SendReply(uint64_t ticket, const app_control_s& reply, app_control_result_e result)
 {
-    const std::string payload = Serialize(reply, "", std::to_string(static_cast<int>(result)));
+    const std::string payload = Serialize(reply, false, std::to_string(static_cast<int>(result)));
     if (payload.size() > kMaxPayload) {
         LAUNCH_LOG("reply of %zu bytes is too large", payload.size());
         return APP_CONTROL_ERROR_INVALID_PARAMETER;
     }
-    {
-        std::lock_guard<std::mutex> guard(gReplyMutex);
-        OwedReplies().erase(replyTo);
-    }
-    // Replies are not waited for: the sender reads them when its main loop runs.
-    switch (DeliverFrame(replyTo, Frame(kReplyMagic, payload), kAckTimeoutMs, false)) {
+    switch (SendReplyFrame(ticket, Frame(kReplyMagic, payload))) {
     case Delivery::Accepted:
         return APP_CONTROL_ERROR_NONE;
-    case Delivery::Rejected:
-        LAUNCH_LOG("the sender refused the reply");
-        return APP_CONTROL_ERROR_LAUNCH_REJECTED;
     case Delivery::TimedOut:
+        LAUNCH_LOG("the sender did not take the reply within %d ms", kAckTimeoutMs);
         return APP_CONTROL_ERROR_TIMED_OUT;
-    case Delivery::NotRunning:
-    case Delivery::Dropped:
-        LAUNCH_LOG("the sender no longer waits for the reply");
-        return APP_CONTROL_ERROR_IO_ERROR;
     default:
+        LAUNCH_LOG("the sender no longer waits for the reply");
         return APP_CONTROL_ERROR_IO_ERROR;
     }
 }
 
 } // namespace
 
-void ExpectReply(const std::string& replyTo)
-{
-    std::lock_guard<std::mutex> guard(gReplyMutex);
-    if (!replyTo.empty())
-        OwedReplies().insert(replyTo);
-}
-
 void CancelUnansweredReplies()
 {
-    std::set<std::string> owed;
-    {
-        std::lock_guard<std::mutex> guard(gReplyMutex);
-        owed = OwedReplies();
-    }
     const app_control_s empty;
-    for (const std::string& replyTo : owed)
-        SendReply(replyTo, empty, APP_CONTROL_RESULT_CANCELED);
+    for (uint64_t ticket : KeptForReply())
+        SendReply(ticket, empty, APP_CONTROL_RESULT_CANCELED);
 }
 
 } // namespace launch
@@ -336,36 +303,15 @@ extern "C" int app_control_send_launch_request(app_control_h app_control, app_co
     if (app->executable.empty())
         return AppendToInbox(*app_control, appId);
 
-    PendingReply* pending = nullptr;
-    std::string replyTo;
-    if (callback) {
-        if (!device::internal::MakeDirs(RunDir()))
-            return APP_CONTROL_ERROR_IO_ERROR;
-        pending = new PendingReply();
-        replyTo = NewReplySocketPath();
-        if (!pending->server.Listen(replyTo)) {
-            delete pending;
-            return APP_CONTROL_ERROR_IO_ERROR;
-        }
-        pending->request = new app_control_s(*app_control);
-        pending->callback = callback;
-        pending->userData = user_data;
-        std::lock_guard<std::mutex> guard(gReplyMutex);
-        PendingReplies().insert(pending);
-    }
-    const std::string payload = Serialize(*app_control, replyTo, "");
-    int result = APP_CONTROL_ERROR_INVALID_PARAMETER;
-    if (payload.size() > kMaxPayload)
+    const std::string payload = Serialize(*app_control, callback != nullptr, "");
+    if (payload.size() > kMaxPayload) {
         LAUNCH_LOG("request of %zu bytes is too large", payload.size());
-    else
-        result = DeliverOrStart(*app, payload);
-    if (pending && result != APP_CONTROL_ERROR_NONE) {
-        {
-            std::lock_guard<std::mutex> guard(gReplyMutex);
-            PendingReplies().erase(pending);
-        }
-        delete pending;
+        return APP_CONTROL_ERROR_INVALID_PARAMETER;
     }
+    UniqueFd connection;
+    const int result = DeliverOrStart(*app, payload, callback ? &connection : nullptr);
+    if (result == APP_CONTROL_ERROR_NONE && callback)
+        WaitForReply(std::move(connection), *app_control, callback, user_data);
     return result;
 }
 
@@ -376,7 +322,7 @@ extern "C" int app_control_reply_to_launch_request(app_control_h reply, app_cont
         return APP_CONTROL_ERROR_INVALID_PARAMETER;
     if (device::ActiveFault("app_control_reply_to_launch_request") != device::Fault::None)
         return APP_CONTROL_ERROR_IO_ERROR;
-    if (request->replyTo.empty())
+    if (request->replyTicket == 0)
         return APP_CONTROL_ERROR_NONE; // the sender wants no reply
-    return SendReply(request->replyTo, *reply, result);
+    return SendReply(request->replyTicket, *reply, result);
 }
