@@ -126,8 +126,6 @@ std::string IdentityExecutable(const std::string& stored)
     return result;
 }
 
-// Read and parsed at every call: a request asks a few times, and a read costs
-// microseconds against the milliseconds of any command (measured).
 std::vector<AppInfo> AppsOf(GKeyFile* registry)
 {
     std::vector<AppInfo> apps;
@@ -137,6 +135,8 @@ std::vector<AppInfo> AppsOf(GKeyFile* registry)
     return apps;
 }
 
+// Read and parsed at every call: a command asks a few times, and a read costs
+// microseconds against the milliseconds of any command (measured).
 std::vector<AppInfo> RegistryApps()
 {
     g_autoptr(GKeyFile) registry = LoadRegistry();
