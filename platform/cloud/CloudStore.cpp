@@ -27,21 +27,18 @@ bool EnsureDir(const std::string& dir)
 bool SaveKeyFile(GKeyFile* file, const std::string& path)
 {
     gsize length = 0;
-    gchar* data = g_key_file_to_data(file, &length, nullptr);
-    bool ok = device::WritePrivateFile(path, std::string(data, length));
-    g_free(data);
-    return ok;
+    g_autofree gchar* data = g_key_file_to_data(file, &length, nullptr);
+    return device::WritePrivateFile(path, std::string(data, length));
 }
 
 std::vector<std::string> SortedEntries(const std::string& dir)
 {
     std::vector<std::string> names;
-    GDir* handle = g_dir_open(dir.c_str(), 0, nullptr);
+    g_autoptr(GDir) handle = g_dir_open(dir.c_str(), 0, nullptr);
     if (handle == nullptr)
         return names;
     while (const gchar* name = g_dir_read_name(handle))
         names.emplace_back(name);
-    g_dir_close(handle);
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -57,13 +54,11 @@ bool SafeId(const std::string& id)
 
 std::string TimeStamp(int64_t ms)
 {
-    GDateTime* time = g_date_time_new_from_unix_utc(ms / 1000);
+    g_autoptr(GDateTime) time = g_date_time_new_from_unix_utc(ms / 1000);
     if (time == nullptr)
         return "0";
-    gchar* text = g_date_time_format(time, "%Y%m%dT%H%M%S");
+    g_autofree gchar* text = g_date_time_format(time, "%Y%m%dT%H%M%S");
     std::string stamp = text ? text : "0";
-    g_free(text);
-    g_date_time_unref(time);
     char millis[8];
     g_snprintf(millis, sizeof(millis), "%03d", static_cast<int>(ms % 1000));
     return stamp + millis;
@@ -201,13 +196,11 @@ std::string StoreBackup(const std::vector<Record>& records, int64_t nowMs, std::
     }
     GStatBuf st{};
     g_stat(dataPath.c_str(), &st);
-    GKeyFile* meta = g_key_file_new();
+    g_autoptr(GKeyFile) meta = g_key_file_new();
     g_key_file_set_string(meta, kMetaGroup, "id", id.c_str());
     g_key_file_set_int64(meta, kMetaGroup, "created_ms", nowMs);
     g_key_file_set_int64(meta, kMetaGroup, "file_size", st.st_size);
-    bool ok = SaveKeyFile(meta, dir + "/meta.ini");
-    g_key_file_free(meta);
-    if (!ok) {
+    if (!SaveKeyFile(meta, dir + "/meta.ini")) {
         if (error)
             *error = "cannot write meta.ini of " + id;
         g_unlink(dataPath.c_str());
@@ -226,14 +219,13 @@ std::optional<StoredBackup> LoadBackup(const std::string& id)
     backup.id = id;
     if (ReadRecordsFile(dir + "/backup.dat", backup.records) != VELURIO_CLOUD_ERROR_NONE)
         return std::nullopt;
-    GKeyFile* meta = g_key_file_new();
+    g_autoptr(GKeyFile) meta = g_key_file_new();
     std::string metaText;
     if (device::ReadRegularFile(dir + "/meta.ini", device::kMaxStoreFileSize, &metaText) == device::ReadStatus::Ok &&
         g_key_file_load_from_data(meta, metaText.data(), metaText.size(), G_KEY_FILE_NONE, nullptr)) {
         backup.createdMs = g_key_file_get_int64(meta, kMetaGroup, "created_ms", nullptr);
         backup.fileSize = g_key_file_get_int64(meta, kMetaGroup, "file_size", nullptr);
     }
-    g_key_file_free(meta);
     return backup;
 }
 

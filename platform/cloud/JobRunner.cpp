@@ -50,14 +50,11 @@ guint AnswerTimeoutMs()
 
 std::string IsoTime(int64_t ms)
 {
-    GDateTime* time = g_date_time_new_from_unix_utc(ms / 1000);
+    g_autoptr(GDateTime) time = g_date_time_new_from_unix_utc(ms / 1000);
     if (time == nullptr)
         return "";
-    gchar* text = g_date_time_format_iso8601(time);
-    std::string iso = text ? text : "";
-    g_free(text);
-    g_date_time_unref(time);
-    return iso;
+    g_autofree gchar* text = g_date_time_format_iso8601(time);
+    return text ? text : "";
 }
 
 // Record texts are arbitrary bytes: invalid UTF-8 becomes U+FFFD so the
@@ -504,9 +501,8 @@ void JobRunner::PrepareRestoreFile()
     if (!records.empty() && (job.faults & kFaultNoValue))
         records.front().value.reset();
 
-    gchar* dir = g_path_get_dirname(job.path.c_str());
+    g_autofree gchar* dir = g_path_get_dirname(job.path.c_str());
     device::MakePrivateDirs(dir);
-    g_free(dir);
     int ret = WriteRecordsFile(job.path, records);
     if (ret != VELURIO_CLOUD_ERROR_NONE) {
         Fail("cannot write " + job.path + ", error " + std::to_string(ret));

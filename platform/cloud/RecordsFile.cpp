@@ -42,11 +42,10 @@ uint32_t GetU32(const unsigned char* p)
 
 void Digest(const char* data, size_t size, uint8_t out[kDigestSize])
 {
-    GChecksum* sum = g_checksum_new(G_CHECKSUM_SHA256);
+    g_autoptr(GChecksum) sum = g_checksum_new(G_CHECKSUM_SHA256);
     g_checksum_update(sum, reinterpret_cast<const guchar*>(data), static_cast<gssize>(size));
     gsize len = kDigestSize;
     g_checksum_get_digest(sum, out, &len);
-    g_checksum_free(sum);
 }
 
 // A text field must be usable as a C string: no embedded NUL.

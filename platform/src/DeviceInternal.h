@@ -9,6 +9,7 @@
 #include <string>
 
 #include <device/host.h>
+#include <device/unique_fd.h>
 
 namespace device {
 namespace internal {
@@ -21,20 +22,27 @@ public:
     ~FileLock();
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
-    bool Held() const { return mFd >= 0; }
+    bool Held() const { return mFd.Valid(); }
 
 private:
-    int mFd = -1;
+    UniqueFd mFd;
 };
 
 // Tag of the host layer's own log lines (refused files and directories).
 constexpr const char* kHostLogTag = "device-host";
 
-// The root must be a directory owned by this user that nobody else can
-// write; a refusal is logged with the path.
+// The root as this process uses it: made absolute, with the links of this
+// user (or root's, above the root) resolved, once per configured path for the
+// life of the process. A link of another user is not followed; the root it
+// gives is then refused by CheckRoot.
+std::string ResolveRoot(const std::string& configured);
+// The root must be a directory (not a link) owned by this user that nobody
+// else can write, under ancestors of this user or root that others can write
+// only with the sticky bit; a refusal is logged with the path.
 bool CheckRoot(const std::string& root);
-// The last directory refusal of this thread, as logged.
+// The last refusal of a directory or a file of this thread, as logged.
 std::string LastRefusal();
+void ForgetLastRefusal();
 // mkdir -p with mode 0700 whatever the umask; every level below the root is
 // checked like the root (no link, owned by this user, not writable by
 // others). True when the directory exists and passed.
@@ -58,18 +66,6 @@ private:
 // removed stays absent, so a process outliving its device never brings the
 // root back.
 bool MakeDir(const std::string& path);
-
-// What tells one version of a file from another, also when it was replaced
-// by a rename (inode and change time, not only size and modification time).
-struct FileStamp {
-    unsigned long long dev = 0, ino = 0, size = 0;
-    long long ctimeSec = 0, ctimeNsec = 0, mtimeSec = 0, mtimeNsec = 0;
-    bool operator==(const FileStamp& other) const;
-};
-// ReadRegularFile that skips the read when the file still has `*stamp`
-// (*unchanged true, content untouched); otherwise reads and updates *stamp.
-ReadStatus ReadRegularFileIfChanged(const std::string& path, size_t maxSize, std::string* content, FileStamp* stamp,
-                                    bool* unchanged);
 
 // Atomic replacement of a file's content (temporary file + rename), mode 0600.
 bool WriteFileAtomic(const std::string& path, const std::string& content);

@@ -9,6 +9,7 @@
 
 #include <map>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "DeviceInternal.h"
@@ -38,14 +39,13 @@ struct KeyWatch::Impl {
     struct CheckRequest {
         Impl* impl;
         GMainContext* context;
-        int fd = -1; // owned; closed with the request
+        UniqueFd fd; // closed with the request
     };
 
     explicit Impl(const std::string& path) : store(path)
     {
-        gchar* base = g_path_get_basename(path.c_str());
+        g_autofree gchar* base = g_path_get_basename(path.c_str());
         name = base;
-        g_free(base);
     }
 
     KeyStore store;
@@ -137,8 +137,6 @@ struct KeyWatch::Impl {
     static void FreeRequest(gpointer data)
     {
         auto* request = static_cast<CheckRequest*>(data);
-        if (request->fd >= 0)
-            close(request->fd);
         g_main_context_unref(request->context);
         delete request;
     }
@@ -149,19 +147,16 @@ struct KeyWatch::Impl {
         Monitor& entry = monitors[context];
         if (entry.users++ > 0)
             return;
-        gchar* dir = g_path_get_dirname(store.Path().c_str());
+        g_autofree gchar* dir = g_path_get_dirname(store.Path().c_str());
         MakeDir(dir);
-        int fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        if (fd >= 0 && inotify_add_watch(fd, dir, IN_CLOSE_WRITE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE) < 0) {
-            close(fd);
-            fd = -1;
-        }
-        g_free(dir);
-        if (fd < 0)
+        UniqueFd fd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+        if (fd && inotify_add_watch(fd.Get(), dir, IN_CLOSE_WRITE | IN_MOVED_TO | IN_MOVED_FROM | IN_DELETE) < 0)
+            fd.Reset();
+        if (!fd)
             return; // local changes are still reported through Poke()
-        entry.source = g_unix_fd_source_new(fd, G_IO_IN);
+        entry.source = g_unix_fd_source_new(fd.Get(), G_IO_IN);
         g_source_set_callback(entry.source, G_SOURCE_FUNC(OnReadable),
-                              new CheckRequest{this, g_main_context_ref(context), fd}, FreeRequest);
+                              new CheckRequest{this, g_main_context_ref(context), std::move(fd)}, FreeRequest);
         g_source_attach(entry.source, context);
     }
 
@@ -242,7 +237,8 @@ void KeyWatch::Poke()
     for (auto& entry : mImpl->monitors) {
         GSource* source = g_idle_source_new();
         g_source_set_callback(source, Impl::OnIdle,
-                              new Impl::CheckRequest{mImpl.get(), g_main_context_ref(entry.first)}, Impl::FreeRequest);
+                              new Impl::CheckRequest{mImpl.get(), g_main_context_ref(entry.first), UniqueFd()},
+                              Impl::FreeRequest);
         g_source_attach(source, entry.first);
         g_source_unref(source);
     }

@@ -5,15 +5,20 @@
 
 #include <device/host.h>
 #include <device/log_line.h>
+#include <device/unique_fd.h>
 
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <mutex>
 
 #include <glib.h>
 #include <glib/gstdio.h>
@@ -27,35 +32,68 @@ namespace {
 
 thread_local std::string tLastRefusal;
 
-#define REFUSE_DIR(fmt, ...)                                                                                           \
+#define REFUSE(fmt, ...)                                                                                               \
     do {                                                                                                               \
-        gchar* reason_ = g_strdup_printf(fmt, ##__VA_ARGS__);                                                          \
-        tLastRefusal = reason_;                                                                                        \
+        g_autofree gchar* reason_ = g_strdup_printf(fmt, ##__VA_ARGS__);                                               \
+        ::device::internal::tLastRefusal = reason_;                                                                    \
         FILES_LOG("%s", reason_);                                                                                      \
-        g_free(reason_);                                                                                               \
     } while (0)
 
-// Directory check shared by the root and everything made under it. `follow`
-// only for the root, which a user may keep behind a link of their own.
-bool CheckDir(const std::string& path, bool follow)
+// Directory check shared by the root and everything made under it. Never
+// follows a final link: the root was resolved once (ResolveRoot), so a link
+// found there now is one somebody planted since.
+bool CheckDir(const std::string& path)
 {
     struct stat info;
-    if ((follow ? stat(path.c_str(), &info) : lstat(path.c_str(), &info)) != 0) {
-        REFUSE_DIR("refused directory [%s]: %s", path.c_str(), g_strerror(errno));
+    if (lstat(path.c_str(), &info) != 0) {
+        REFUSE("refused directory [%s]: %s", path.c_str(), g_strerror(errno));
         return false;
     }
     if (!S_ISDIR(info.st_mode)) {
-        REFUSE_DIR("refused directory [%s]: not a directory", path.c_str());
+        REFUSE("refused directory [%s]: %s", path.c_str(),
+               S_ISLNK(info.st_mode) ? "a symbolic link" : "not a directory");
         return false;
     }
     if (info.st_uid != geteuid()) {
-        REFUSE_DIR("refused directory [%s]: owned by uid %u, not by this user (uid %u)", path.c_str(),
-                   static_cast<unsigned>(info.st_uid), static_cast<unsigned>(geteuid()));
+        REFUSE("refused directory [%s]: owned by uid %u, not by this user (uid %u)", path.c_str(),
+               static_cast<unsigned>(info.st_uid), static_cast<unsigned>(geteuid()));
         return false;
     }
     if (info.st_mode & (S_IWGRP | S_IWOTH)) {
-        REFUSE_DIR("refused directory [%s]: writable by others (mode %03o)", path.c_str(),
+        REFUSE("refused directory [%s]: writable by others (mode %03o)", path.c_str(),
+               static_cast<unsigned>(info.st_mode & 07777));
+        return false;
+    }
+    return true;
+}
+
+// Whoever may rename an ancestor of the root may swap the whole device: each
+// must be a real directory of this user or root, and one that others can
+// write needs the sticky bit (as /tmp has).
+bool CheckAncestors(const std::string& root)
+{
+    for (size_t at = root.find('/', 1); at != std::string::npos && at < root.size(); at = root.find('/', at + 1)) {
+        const std::string level = root.substr(0, at);
+        struct stat info;
+        if (lstat(level.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+            REFUSE("refused directory [%s]: not a directory any more", level.c_str());
+            return false;
+        }
+        if (info.st_uid != geteuid() && info.st_uid != 0) {
+            REFUSE("refused directory [%s]: owned by uid %u, neither this user (uid %u) nor root", level.c_str(),
+                   static_cast<unsigned>(info.st_uid), static_cast<unsigned>(geteuid()));
+            return false;
+        }
+        if ((info.st_mode & (S_IWGRP | S_IWOTH)) && !(info.st_mode & S_ISVTX)) {
+            REFUSE("refused directory [%s]: writable by others without the sticky bit (mode %03o)", level.c_str(),
                    static_cast<unsigned>(info.st_mode & 07777));
+            return false;
+        }
+    }
+    struct stat top;
+    if (lstat("/", &top) == 0 && (top.st_mode & (S_IWGRP | S_IWOTH)) && !(top.st_mode & S_ISVTX)) {
+        REFUSE("refused directory [/]: writable by others without the sticky bit (mode %03o)",
+               static_cast<unsigned>(top.st_mode & 07777));
         return false;
     }
     return true;
@@ -83,7 +121,71 @@ void Remember(const std::string& dir)
         tMemo->Add(dir);
 }
 
+// Roots as configured and as resolved, for the life of the process: a link
+// flipped later cannot move a device that is in use.
+struct Resolution {
+    std::string resolved;
+    std::string refusal; // why the configured path cannot be a root, "" if it can
+};
+
+std::mutex gResolutionMutex;
+
+std::map<std::string, Resolution>& Resolutions()
+{
+    static auto* resolutions = new std::map<std::string, Resolution>();
+    return *resolutions;
+}
+
+Resolution Resolve(const std::string& configured)
+{
+    Resolution result;
+    std::string path = configured;
+    if (path.front() != '/') {
+        g_autofree gchar* cwd = g_get_current_dir();
+        path = std::string(cwd) + "/" + path;
+    }
+    // Walk the levels that exist: a link is followed only when it is this
+    // user's (or, above the root, root's): another user could point it
+    // elsewhere at any time.
+    std::string done;
+    size_t at = 0;
+    while (at < path.size()) {
+        const size_t next = std::min(path.find('/', at + 1), path.size());
+        const std::string level = path.substr(0, next);
+        struct stat info;
+        if (lstat(level.c_str(), &info) != 0)
+            break;
+        const bool last = next == path.size();
+        if (S_ISLNK(info.st_mode) && info.st_uid != geteuid() && (last || info.st_uid != 0)) {
+            result.refusal = "refused directory [" + level + "]: a symbolic link of uid " +
+                             std::to_string(info.st_uid) + ", not of this user (uid " + std::to_string(geteuid()) + ")";
+            result.resolved = configured;
+            return result;
+        }
+        done = level;
+        at = next;
+    }
+    // The levels that exist made canonical, the missing ones as given.
+    char* real = done.empty() ? nullptr : realpath(done.c_str(), nullptr);
+    result.resolved = real ? std::string(real) + path.substr(done.size()) : path;
+    free(real);
+    while (result.resolved.size() > 1 && result.resolved.back() == '/')
+        result.resolved.pop_back();
+    return result;
+}
+
 } // namespace
+
+std::string ResolveRoot(const std::string& configured)
+{
+    if (configured.empty())
+        return configured;
+    std::lock_guard<std::mutex> guard(gResolutionMutex);
+    auto found = Resolutions().find(configured);
+    if (found == Resolutions().end())
+        found = Resolutions().emplace(configured, Resolve(configured)).first;
+    return found->second.resolved;
+}
 
 DirCheckMemo::DirCheckMemo() : mOuter(tMemo)
 {
@@ -100,34 +202,43 @@ std::string LastRefusal()
     return tLastRefusal;
 }
 
-FileLock::FileLock(const std::string& path)
+void ForgetLastRefusal()
 {
-    mFd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    if (mFd < 0)
-        return;
-    struct stat info;
-    int rc = fstat(mFd, &info) == 0 && S_ISREG(info.st_mode) ? 0 : -1;
-    if (rc != 0)
-        FILES_LOG("refused lock file [%s]: not a regular file", path.c_str());
-    while (rc == 0 && (rc = flock(mFd, LOCK_EX)) != 0 && errno == EINTR)
-        rc = 0;
-    if (rc != 0) {
-        close(mFd);
-        mFd = -1;
-    }
+    tLastRefusal.clear();
 }
 
-FileLock::~FileLock()
+FileLock::FileLock(const std::string& path)
+    : mFd(open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600))
 {
-    if (mFd >= 0) {
-        flock(mFd, LOCK_UN);
-        close(mFd);
-    }
+    if (!mFd)
+        return;
+    struct stat info;
+    int rc = fstat(mFd.Get(), &info) == 0 && S_ISREG(info.st_mode) ? 0 : -1;
+    if (rc != 0)
+        FILES_LOG("refused lock file [%s]: not a regular file", path.c_str());
+    while (rc == 0 && (rc = flock(mFd.Get(), LOCK_EX)) != 0 && errno == EINTR)
+        rc = 0;
+    if (rc != 0)
+        mFd.Reset();
 }
+
+FileLock::~FileLock() = default; // closing the descriptor drops the flock
 
 bool CheckRoot(const std::string& root)
 {
-    return !root.empty() && CheckDir(root, true);
+    if (root.empty())
+        return false;
+    {
+        std::lock_guard<std::mutex> guard(gResolutionMutex);
+        for (const auto& entry : Resolutions()) {
+            if (entry.second.resolved == root && !entry.second.refusal.empty()) {
+                tLastRefusal = entry.second.refusal;
+                FILES_LOG("%s", tLastRefusal.c_str());
+                return false;
+            }
+        }
+    }
+    return CheckAncestors(root) && CheckDir(root);
 }
 
 bool MakeDirs(const std::string& path)
@@ -145,7 +256,7 @@ bool MakeDirs(const std::string& path)
     if (!underRoot) {
         if (g_mkdir_with_parents(dir.c_str(), 0700) != 0 && errno != EEXIST)
             return false;
-        return dir == root ? CheckRoot(dir) : CheckDir(dir, true);
+        return dir == root ? CheckRoot(dir) : CheckDir(dir);
     }
     if (!Checked(root)) {
         if (!CheckRoot(root))
@@ -158,7 +269,7 @@ bool MakeDirs(const std::string& path)
         const std::string level = dir.substr(0, at);
         if (Checked(level))
             continue;
-        if (!MakeOne(level) || !CheckDir(level, false))
+        if (!MakeOne(level) || !CheckDir(level))
             return false;
         Remember(level);
     }
@@ -167,18 +278,18 @@ bool MakeDirs(const std::string& path)
 
 bool MakeDir(const std::string& path)
 {
-    return !path.empty() && MakeOne(path) && CheckDir(path, false);
+    return !path.empty() && MakeOne(path) && CheckDir(path);
 }
 
 bool WriteFileAtomic(const std::string& path, const std::string& content)
 {
     std::string tmp = path + ".XXXXXX";
-    int fd = g_mkstemp_full(&tmp[0], O_WRONLY | O_CLOEXEC, 0600);
-    if (fd < 0)
+    UniqueFd fd(g_mkstemp_full(&tmp[0], O_WRONLY | O_CLOEXEC, 0600));
+    if (!fd)
         return false;
     size_t done = 0;
     while (done < content.size()) {
-        ssize_t n = write(fd, content.data() + done, content.size() - done);
+        ssize_t n = write(fd.Get(), content.data() + done, content.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -187,38 +298,14 @@ bool WriteFileAtomic(const std::string& path, const std::string& content)
     }
     // No fsync: the host device only has to survive its processes dying, not
     // power loss, and an fsync per key write made the stores slow.
-    bool ok = fchmod(fd, 0600) == 0 && close(fd) == 0 && done == content.size();
+    bool ok = fchmod(fd.Get(), 0600) == 0;
+    ok = fd.Reset() == 0 && ok && done == content.size();
     if (ok)
         ok = rename(tmp.c_str(), path.c_str()) == 0;
     if (!ok)
         unlink(tmp.c_str());
     return ok;
 }
-
-} // namespace internal
-
-namespace internal {
-
-bool FileStamp::operator==(const FileStamp& o) const
-{
-    return dev == o.dev && ino == o.ino && size == o.size && ctimeSec == o.ctimeSec && ctimeNsec == o.ctimeNsec &&
-           mtimeSec == o.mtimeSec && mtimeNsec == o.mtimeNsec;
-}
-
-namespace {
-
-FileStamp StampOf(const struct stat& info)
-{
-    return {static_cast<unsigned long long>(info.st_dev),
-            static_cast<unsigned long long>(info.st_ino),
-            static_cast<unsigned long long>(info.st_size),
-            info.st_ctim.tv_sec,
-            info.st_ctim.tv_nsec,
-            info.st_mtim.tv_sec,
-            info.st_mtim.tv_nsec};
-}
-
-} // namespace
 
 } // namespace internal
 
@@ -234,86 +321,65 @@ bool WritePrivateFile(const std::string& path, const std::string& content)
 
 ReadStatus ReadRegularFile(const std::string& path, size_t maxSize, std::string* content)
 {
-    bool unchanged = false;
-    return internal::ReadRegularFileIfChanged(path, maxSize, content, nullptr, &unchanged);
-}
-
-ReadStatus internal::ReadRegularFileIfChanged(const std::string& path, size_t maxSize, std::string* content,
-                                              FileStamp* stamp, bool* unchanged)
-{
-    *unchanged = false;
-    // The common case, a version already read, costs one lstat by path: it
-    // follows no link and never opens (so never blocks on a FIFO). Anything
-    // else is read through the checks below.
-    if (stamp && !(*stamp == FileStamp{})) {
-        struct stat seen;
-        if (lstat(path.c_str(), &seen) == 0 && S_ISREG(seen.st_mode) &&
-            static_cast<unsigned long long>(seen.st_size) <= maxSize && StampOf(seen) == *stamp) {
-            *unchanged = true;
-            return ReadStatus::Ok;
-        }
-    }
+    content->clear();
     // O_NONBLOCK: opening a FIFO never waits for a writer; it is refused below.
-    int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-        content->clear();
-        if (stamp)
-            *stamp = {};
+    UniqueFd fd(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd) {
         if (errno == ENOENT || errno == ENOTDIR)
             return ReadStatus::Missing;
-        FILES_LOG("refused file [%s]: %s", path.c_str(), errno == ELOOP ? "a symbolic link" : g_strerror(errno));
+        REFUSE("refused file [%s]: %s", path.c_str(), errno == ELOOP ? "a symbolic link" : g_strerror(errno));
         return ReadStatus::Refused;
     }
     struct stat info;
-    ReadStatus status = ReadStatus::Ok;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        FILES_LOG("refused file [%s]: not a regular file", path.c_str());
-        content->clear();
-        status = ReadStatus::Refused;
-    } else if (static_cast<unsigned long long>(info.st_size) > maxSize) {
-        FILES_LOG("refused file [%s]: %lld bytes, more than %zu", path.c_str(), static_cast<long long>(info.st_size),
-                  maxSize);
-        content->clear();
-        status = ReadStatus::TooLarge;
-    } else if (stamp && *stamp == StampOf(info)) {
-        *unchanged = true;
-    } else {
-        content->clear();
-        if (stamp)
-            *stamp = StampOf(info);
-        // One byte beyond the limit, so a file that grew meanwhile is refused, not cut.
-        content->resize(maxSize + 1 < static_cast<size_t>(info.st_size) + 4096
-                            ? maxSize + 1
-                            : static_cast<size_t>(info.st_size) + 4096);
-        size_t got = 0;
-        for (;;) {
-            if (got == content->size()) {
-                if (got > maxSize)
-                    break;
-                content->resize(std::min(maxSize + 1, got * 2));
-            }
-            ssize_t n = read(fd, &(*content)[got], content->size() - got);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0) {
-                FILES_LOG("cannot read [%s]: %s", path.c_str(), g_strerror(errno));
-                status = ReadStatus::Refused;
-                break;
-            }
-            if (n == 0)
-                break;
-            got += static_cast<size_t>(n);
-        }
-        if (status == ReadStatus::Ok && got > maxSize) {
-            FILES_LOG("refused file [%s]: more than %zu bytes", path.c_str(), maxSize);
-            status = ReadStatus::TooLarge;
-        }
-        content->resize(status == ReadStatus::Ok ? got : 0);
+    if (fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        REFUSE("refused file [%s]: not a regular file", path.c_str());
+        return ReadStatus::Refused;
     }
-    if (status != ReadStatus::Ok && stamp)
-        *stamp = {};
-    close(fd);
-    return status;
+    // What these files say decides what runs and whom to trust: only this
+    // user (or root, for what an installation put there) may have written it.
+    if (info.st_uid != geteuid() && info.st_uid != 0) {
+        REFUSE("refused file [%s]: owned by uid %u, neither this user (uid %u) nor root", path.c_str(),
+               static_cast<unsigned>(info.st_uid), static_cast<unsigned>(geteuid()));
+        return ReadStatus::Refused;
+    }
+    if (info.st_mode & (S_IWGRP | S_IWOTH)) {
+        REFUSE("refused file [%s]: writable by others (mode %03o)", path.c_str(),
+               static_cast<unsigned>(info.st_mode & 07777));
+        return ReadStatus::Refused;
+    }
+    if (static_cast<unsigned long long>(info.st_size) > maxSize) {
+        REFUSE("refused file [%s]: %lld bytes, more than %zu", path.c_str(), static_cast<long long>(info.st_size),
+               maxSize);
+        return ReadStatus::TooLarge;
+    }
+    // One byte beyond the limit, so a file that grew meanwhile is refused, not cut.
+    content->resize(std::min(maxSize + 1, static_cast<size_t>(info.st_size) + 4096));
+    size_t got = 0;
+    for (;;) {
+        if (got == content->size()) {
+            if (got > maxSize)
+                break;
+            content->resize(std::min(maxSize + 1, got * 2));
+        }
+        ssize_t n = read(fd.Get(), &(*content)[got], content->size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            REFUSE("cannot read [%s]: %s", path.c_str(), g_strerror(errno));
+            content->clear();
+            return ReadStatus::Refused;
+        }
+        if (n == 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    if (got > maxSize) {
+        REFUSE("refused file [%s]: more than %zu bytes", path.c_str(), maxSize);
+        content->clear();
+        return ReadStatus::TooLarge;
+    }
+    content->resize(got);
+    return ReadStatus::Ok;
 }
 
 } // namespace device

@@ -11,7 +11,6 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <memory>
 #include <mutex>
 
 #include "DeviceInternal.h"
@@ -36,11 +35,6 @@ constexpr const char* kPlatformCert = "velurio-platform";
 constexpr const char* kCloudClientId = "com.velurio.cloud-backup-client";
 constexpr const char* kStagingEnv = "WEATHER_RES_STAGING_DIR";
 constexpr size_t kMaxResourceSize = 64u * 1024u * 1024u;
-
-struct KeyFileDeleter {
-    void operator()(GKeyFile* file) const { g_key_file_free(file); }
-};
-using KeyFilePtr = std::unique_ptr<GKeyFile, KeyFileDeleter>;
 
 std::vector<AppInfo> DefaultApps()
 {
@@ -88,21 +82,21 @@ bool MakePackageDirs(const std::string& pkgId)
     return ok;
 }
 
-KeyFilePtr LoadRegistry()
+// The registry as it is now; null when it cannot be read (missing, refused).
+GKeyFile* LoadRegistry()
 {
-    KeyFilePtr file(g_key_file_new());
     std::string data;
-    if (ReadRegularFile(RegistryPath(), kMaxStoreFileSize, &data) == ReadStatus::Ok)
-        g_key_file_load_from_data(file.get(), data.data(), data.size(), G_KEY_FILE_NONE, nullptr);
+    if (ReadRegularFile(RegistryPath(), kMaxStoreFileSize, &data) != ReadStatus::Ok)
+        return nullptr;
+    GKeyFile* file = g_key_file_new();
+    g_key_file_load_from_data(file, data.data(), data.size(), G_KEY_FILE_NONE, nullptr);
     return file;
 }
 
 std::string GetText(GKeyFile* file, const char* group, const char* key)
 {
-    gchar* text = g_key_file_get_string(file, group, key, nullptr);
-    std::string result = text ? text : "";
-    g_free(text);
-    return result;
+    g_autofree gchar* text = g_key_file_get_string(file, group, key, nullptr);
+    return text ? text : "";
 }
 
 // Executable as stored (tokens unresolved).
@@ -132,57 +126,25 @@ std::string IdentityExecutable(const std::string& stored)
     return result;
 }
 
-// The registry is read for every request and every identity check: parsed,
-// and its executables made canonical, once per version of the file.
-struct RegistryCache {
-    std::mutex mutex;
-    std::string path;
-    internal::FileStamp stamp;
-    std::vector<AppInfo> apps;           // executables as stored
-    std::vector<std::string> identities; // IdentityExecutable of each, "" without one
-};
-
-// `fresh`: make the executables canonical again even if the file is unchanged.
-std::vector<AppInfo> RegistryApps(std::vector<std::string>* identities = nullptr, bool fresh = false)
+std::vector<AppInfo> AppsOf(GKeyFile* registry)
 {
-    static auto* cache = new RegistryCache();
-    std::lock_guard<std::mutex> guard(cache->mutex);
-    const std::string path = RegistryPath();
-    if (cache->path != path) {
-        cache->path = path;
-        cache->stamp = {};
-    }
-    std::string data;
-    bool unchanged = false;
-    if (internal::ReadRegularFileIfChanged(path, kMaxStoreFileSize, &data, &cache->stamp, &unchanged) !=
-        ReadStatus::Ok) {
+    std::vector<AppInfo> apps;
+    g_auto(GStrv) groups = g_key_file_get_groups(registry, nullptr);
+    for (gchar** group = groups; group && *group; ++group)
+        apps.push_back(ReadApp(registry, *group));
+    return apps;
+}
+
+// Read and parsed at every call: a command asks a few times, and a read costs
+// microseconds against the milliseconds of any command (measured).
+std::vector<AppInfo> RegistryApps()
+{
+    g_autoptr(GKeyFile) registry = LoadRegistry();
+    if (!registry) {
         internal::DeviceMayBeGone();
-        cache->apps.clear();
-        cache->identities.clear();
-        if (identities)
-            identities->clear();
         return {};
     }
-    if (!unchanged) {
-        cache->apps.clear();
-        cache->identities.clear();
-        KeyFilePtr file(g_key_file_new());
-        if (g_key_file_load_from_data(file.get(), data.data(), data.size(), G_KEY_FILE_NONE, nullptr)) {
-            gchar** groups = g_key_file_get_groups(file.get(), nullptr);
-            for (gchar** group = groups; group && *group; ++group)
-                cache->apps.push_back(ReadApp(file.get(), *group));
-            g_strfreev(groups);
-        }
-    }
-    if (identities) {
-        if (fresh || cache->identities.size() != cache->apps.size()) {
-            cache->identities.clear();
-            for (const AppInfo& app : cache->apps)
-                cache->identities.push_back(IdentityExecutable(app.executable));
-        }
-        *identities = cache->identities;
-    }
-    return cache->apps;
+    return AppsOf(registry);
 }
 
 void WriteApp(GKeyFile* file, const AppInfo& app)
@@ -197,10 +159,8 @@ void WriteApp(GKeyFile* file, const AppInfo& app)
 bool SaveRegistry(GKeyFile* file)
 {
     gsize length = 0;
-    gchar* data = g_key_file_to_data(file, &length, nullptr);
-    bool ok = internal::WriteFileAtomic(RegistryPath(), std::string(data, length));
-    g_free(data);
-    return ok;
+    g_autofree gchar* data = g_key_file_to_data(file, &length, nullptr);
+    return internal::WriteFileAtomic(RegistryPath(), std::string(data, length));
 }
 
 std::string SetupLockPath()
@@ -219,7 +179,7 @@ bool NewerThan(const GStatBuf& a, const GStatBuf& b)
 // files that are newer in the staging directory.
 bool CopyTree(const std::string& from, const std::string& to)
 {
-    GDir* dir = g_dir_open(from.c_str(), 0, nullptr);
+    g_autoptr(GDir) dir = g_dir_open(from.c_str(), 0, nullptr);
     if (!dir)
         return true; // nothing staged
     bool ok = internal::MakeDirs(to);
@@ -243,7 +203,6 @@ bool CopyTree(const std::string& from, const std::string& to)
         }
         ok = internal::WriteFileAtomic(dst, data) && ok;
     }
-    g_dir_close(dir);
     return ok;
 }
 
@@ -266,7 +225,8 @@ namespace {
 
 // Root() is asked for on every key read and every log line: the answer is
 // kept per thread together with the environment values it came from, so a
-// test that switches the root gets the new one at its next call.
+// test that switches the root gets the new one at its next call. The root
+// itself is resolved once per process (ResolveRoot), whichever thread asks.
 struct RootCache {
     bool valid = false;
     bool hasEnv = false, hasHome = false;
@@ -315,7 +275,7 @@ const std::string& internal::RootRef()
         cache.env = env ? env : "";
         cache.hasHome = home != nullptr;
         cache.home = home ? home : "";
-        cache.root = ComputeRoot(env, home);
+        cache.root = internal::ResolveRoot(ComputeRoot(env, home));
         cache.valid = true;
     }
     return cache.root;
@@ -401,19 +361,10 @@ std::vector<std::string> AppIdsOfExecutable(unsigned long long dev, unsigned lon
     internal::EnsureDevice();
     std::vector<std::string> ids;
     struct stat info;
-    auto isTheFile = [&](const std::string& path) {
-        return !path.empty() && stat(path.c_str(), &info) == 0 && info.st_dev == dev && info.st_ino == ino;
-    };
-    // Canonical paths are kept per registry version; without a match they are
-    // made again, so a link or binary that appeared since never refuses a caller.
-    for (bool fresh : {false, true}) {
-        std::vector<std::string> identities;
-        const std::vector<AppInfo> apps = RegistryApps(&identities, fresh);
-        for (size_t i = 0; i < apps.size() && i < identities.size(); ++i)
-            if (isTheFile(identities[i]))
-                ids.push_back(apps[i].appId);
-        if (!ids.empty())
-            break;
+    for (const AppInfo& app : RegistryApps()) {
+        const std::string path = IdentityExecutable(app.executable);
+        if (!path.empty() && stat(path.c_str(), &info) == 0 && info.st_dev == dev && info.st_ino == ino)
+            ids.push_back(app.appId);
     }
     return ids;
 }
@@ -433,6 +384,7 @@ bool EnsureDefaultDevice()
         return gSetupTrusted = g_file_test(RegistryPath().c_str(), G_FILE_TEST_EXISTS);
     gSetupTrusted = false;
     gSetupError.clear();
+    internal::ForgetLastRefusal();
     internal::DirCheckMemo memo;
     if (root.empty()) {
         gSetupError = "no device root: set WEATHER_DEVICE_ROOT or HOME";
@@ -455,26 +407,27 @@ bool EnsureDefaultDevice()
     if (!g_file_test(RegistryPath().c_str(), G_FILE_TEST_EXISTS)) {
         internal::KeyStore keys(VconfStorePath());
         ok = keys.SetMissing(DefaultSystemKeys()) == internal::StoreResult::Ok && ok;
-        KeyFilePtr registry(g_key_file_new());
+        g_autoptr(GKeyFile) registry = g_key_file_new();
         for (const AppInfo& app : DefaultApps()) {
             ok = MakePackageDirs(app.pkgId) && ok;
-            WriteApp(registry.get(), app);
+            WriteApp(registry, app);
         }
         // The registry comes last: its presence means the device is complete.
-        ok = ok && SaveRegistry(registry.get());
-    } else {
+        ok = ok && SaveRegistry(registry);
+    } else if (g_autoptr(GKeyFile) registry = LoadRegistry()) {
         bool clientWithoutExecutable = false;
-        for (const AppInfo& app : RegistryApps()) {
+        for (const AppInfo& app : AppsOf(registry)) {
             ok = MakePackageDirs(app.pkgId) && ok;
             clientWithoutExecutable |= app.appId == kCloudClientId && app.executable.empty();
         }
         // Roots made before callers were known by their executable: the
         // client gets backupctl, or nobody could be the client.
         if (clientWithoutExecutable) {
-            KeyFilePtr registry = LoadRegistry();
-            g_key_file_set_string(registry.get(), kCloudClientId, "executable", kBackupctlToken);
-            ok = SaveRegistry(registry.get()) && ok;
+            g_key_file_set_string(registry, kCloudClientId, "executable", kBackupctlToken);
+            ok = SaveRegistry(registry) && ok;
         }
+    } else {
+        ok = false; // a registry that is not this user's: its refusal is the error
     }
     ok = CopyTree(StagingDir(), PackageResourceDir(kWeatherPkg)) && ok;
     if (ok)
@@ -548,9 +501,11 @@ bool InstallApp(const AppInfo& app)
     internal::FileLock lock(SetupLockPath());
     if (!lock.Held())
         return false;
-    KeyFilePtr registry = LoadRegistry();
-    WriteApp(registry.get(), app);
-    return MakePackageDirs(app.pkgId) && SaveRegistry(registry.get());
+    g_autoptr(GKeyFile) registry = LoadRegistry();
+    if (!registry)
+        return false;
+    WriteApp(registry, app);
+    return MakePackageDirs(app.pkgId) && SaveRegistry(registry);
 }
 
 bool UninstallApp(const std::string& appId)
@@ -560,10 +515,10 @@ bool UninstallApp(const std::string& appId)
     internal::FileLock lock(SetupLockPath());
     if (!lock.Held())
         return false;
-    KeyFilePtr registry = LoadRegistry();
-    if (!g_key_file_remove_group(registry.get(), appId.c_str(), nullptr))
+    g_autoptr(GKeyFile) registry = LoadRegistry();
+    if (!registry || !g_key_file_remove_group(registry, appId.c_str(), nullptr))
         return false;
-    return SaveRegistry(registry.get());
+    return SaveRegistry(registry);
 }
 
 } // namespace device

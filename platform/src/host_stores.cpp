@@ -43,14 +43,13 @@ std::vector<std::string> PreferenceOwners()
 {
     internal::EnsureDevice();
     std::vector<std::string> owners;
-    GDir* dir = g_dir_open((Root() + "/preference").c_str(), 0, nullptr);
+    g_autoptr(GDir) dir = g_dir_open((Root() + "/preference").c_str(), 0, nullptr);
     if (!dir)
         return owners;
     while (const gchar* name = g_dir_read_name(dir)) {
         if (g_str_has_suffix(name, ".ini"))
             owners.emplace_back(name, strlen(name) - 4);
     }
-    g_dir_close(dir);
     return owners;
 }
 

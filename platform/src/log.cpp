@@ -2,6 +2,7 @@
 
 #include <device/host.h>
 #include <device/log.h>
+#include <device/unique_fd.h>
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -17,6 +18,7 @@
 #include <ctime>
 #include <mutex>
 #include <string>
+#include <utility>
 
 #include "DeviceInternal.h"
 
@@ -53,7 +55,7 @@ char PriorityLetter(log_priority prio)
 // removed root makes it open the path again (the root itself is never made again).
 struct LogFile {
     std::mutex mutex;
-    int fd = -1;
+    device::UniqueFd fd;
     std::string path;
     dev_t dev = 0;
     ino_t ino = 0;
@@ -65,31 +67,20 @@ LogFile& File()
     return *file;
 }
 
-void CloseLog(LogFile& file)
-{
-    if (file.fd >= 0)
-        close(file.fd);
-    file.fd = -1;
-}
-
 bool OpenLog(LogFile& file, const std::string& path)
 {
-    CloseLog(file);
+    file.fd.Reset();
     const int flags = O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
-    int fd = open(path.c_str(), flags, 0600);
-    if (fd < 0 && errno == ENOENT) {
-        gchar* dir = g_path_get_dirname(path.c_str());
+    device::UniqueFd fd(open(path.c_str(), flags, 0600));
+    if (!fd && errno == ENOENT) {
+        g_autofree gchar* dir = g_path_get_dirname(path.c_str());
         device::internal::MakeDir(dir);
-        g_free(dir);
-        fd = open(path.c_str(), flags, 0600);
+        fd.Reset(open(path.c_str(), flags, 0600));
     }
     struct stat info;
-    if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        if (fd >= 0)
-            close(fd);
+    if (!fd || fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
-    }
-    file.fd = fd;
+    file.fd = std::move(fd);
     file.path = path;
     file.dev = info.st_dev;
     file.ino = info.st_ino;
@@ -99,7 +90,7 @@ bool OpenLog(LogFile& file, const std::string& path)
 bool StillCurrent(const LogFile& file, const std::string& path)
 {
     struct stat info;
-    return file.fd >= 0 && file.path == path && lstat(path.c_str(), &info) == 0 && info.st_dev == file.dev &&
+    return file.fd && file.path == path && lstat(path.c_str(), &info) == 0 && info.st_dev == file.dev &&
            info.st_ino == file.ino;
 }
 
@@ -112,15 +103,15 @@ bool AppendLine(const std::string& line)
         return false;
     ssize_t written;
     do {
-        written = write(file.fd, line.data(), line.size());
+        written = write(file.fd.Get(), line.data(), line.size());
     } while (written < 0 && errno == EINTR);
     // Bounded like a ring buffer: past the limit the file becomes the one
     // older generation, and the next line starts a new file.
     struct stat info;
-    if (fstat(file.fd, &info) == 0 && info.st_size > static_cast<off_t>(device::kMaxLogBytes) &&
+    if (fstat(file.fd.Get(), &info) == 0 && info.st_size > static_cast<off_t>(device::kMaxLogBytes) &&
         StillCurrent(file, path)) {
         rename(path.c_str(), (path + ".1").c_str());
-        CloseLog(file);
+        file.fd.Reset();
     }
     return written == static_cast<ssize_t>(line.size());
 }
@@ -221,7 +212,7 @@ extern "C" int dlog_print(log_priority prio, const char* tag, const char* fmt, .
         return 0;
     va_list args;
     va_start(args, fmt);
-    gchar* message = g_strdup_vprintf(fmt, args);
+    g_autofree gchar* message = g_strdup_vprintf(fmt, args);
     va_end(args);
 
     dlog_capture_cb hook;
@@ -235,7 +226,6 @@ extern "C" int dlog_print(log_priority prio, const char* tag, const char* fmt, .
         hook(prio, tag, message, hookData);
 
     std::string text = message;
-    g_free(message);
     // A message that ends its own line (the cloud failure line does) is not doubled.
     if (!text.empty() && text.back() == '\n')
         text.pop_back();

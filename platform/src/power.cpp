@@ -1,20 +1,17 @@
 // Power locks, recorded per type in <root>/power/<type> so that tools and
 // tests can see who holds the CPU: one group per holder pid with its app and
 // expiry. An expired lock, or one whose holder died, counts as released.
+// Writers hold the flock <file>.lock and replace the file.
 
 #include <device/host.h>
 #include <device/log.h>
 #include <device/power.h>
 
-#include <fcntl.h>
 #include <glib.h>
 #include <signal.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <memory>
 #include <string>
 
 #include "DeviceInternal.h"
@@ -22,12 +19,6 @@
 namespace {
 
 constexpr const char* kPowerTag = "device-power";
-constexpr size_t kPageSize = 4096; // the smallest page of the host
-
-struct KeyFileDeleter {
-    void operator()(GKeyFile* file) const { g_key_file_free(file); }
-};
-using KeyFilePtr = std::unique_ptr<GKeyFile, KeyFileDeleter>;
 
 const char* TypeName(power_lock_e type)
 {
@@ -47,76 +38,27 @@ long long NowMs()
     return g_get_real_time() / 1000;
 }
 
-// `data` receives the file as read, so that Save can tell an unchanged file.
-KeyFilePtr Load(const std::string& path, std::string* data)
+// The locks of one type; null when the file is there but refused (a link, a
+// FIFO, not this user's): such a file is neither trusted nor written over.
+GKeyFile* Load(const std::string& path)
 {
-    KeyFilePtr file(g_key_file_new());
-    data->clear();
-    if (device::ReadRegularFile(path, device::kMaxStoreFileSize, data) == device::ReadStatus::Ok)
-        g_key_file_load_from_data(file.get(), data->data(), data->size(), G_KEY_FILE_NONE, nullptr);
-    else
-        data->clear();
+    std::string data;
+    const device::ReadStatus status = device::ReadRegularFile(path, device::kMaxStoreFileSize, &data);
+    if (status != device::ReadStatus::Ok && status != device::ReadStatus::Missing)
+        return nullptr;
+    GKeyFile* file = g_key_file_new();
+    g_key_file_load_from_data(file, data.data(), data.size(), G_KEY_FILE_NONE, nullptr);
     return file;
 }
 
-// Writes `image` over the file's old bytes when it has their size; false
-// when it is not that file any more (then the caller replaces it).
-bool Overwrite(const std::string& path, const std::string& image)
-{
-    int fd = open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat info;
-    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<size_t>(info.st_size) == image.size();
-    ok = ok && pwrite(fd, image.data(), image.size(), 0) == static_cast<ssize_t>(image.size());
-    close(fd);
-    return ok;
-}
-
-// A holder that asks again for the lock it holds leaves the file as it was,
-// and one that only moves its expiry writes the new bytes over the old ones:
-// a file creation and a rename over a file cost more than the rest of a
-// request. Under the writers' flock, one write within a page is whole or not
-// at all if the writer dies, and readers take the flock shared.
-bool Save(GKeyFile* file, const std::string& path, const std::string& loaded)
+// Replaced as a whole, as the key stores are: readers never see half a file
+// and need no lock.
+bool Save(GKeyFile* file, const std::string& path)
 {
     gsize length = 0;
-    gchar* data = g_key_file_to_data(file, &length, nullptr);
-    std::string image(data, length);
-    g_free(data);
-    if (!loaded.empty() && image == loaded)
-        return true;
-    if (!loaded.empty() && image.size() == loaded.size() && image.size() <= kPageSize && Overwrite(path, image))
-        return true;
-    return device::internal::WriteFileAtomic(path, image);
+    g_autofree gchar* data = g_key_file_to_data(file, &length, nullptr);
+    return device::internal::WriteFileAtomic(path, std::string(data, length));
 }
-
-// Shared flock on a lock file that writers made, for the life of the object;
-// nothing when there is none (then there was never a writer).
-class SharedLock {
-public:
-    explicit SharedLock(const std::string& path)
-        : mFd(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC))
-    {
-        struct stat info;
-        if (mFd >= 0 && (fstat(mFd, &info) != 0 || !S_ISREG(info.st_mode))) {
-            close(mFd);
-            mFd = -1;
-        }
-        while (mFd >= 0 && flock(mFd, LOCK_SH) != 0 && errno == EINTR) {
-        }
-    }
-    ~SharedLock()
-    {
-        if (mFd >= 0)
-            close(mFd);
-    }
-    SharedLock(const SharedLock&) = delete;
-    SharedLock& operator=(const SharedLock&) = delete;
-
-private:
-    int mFd;
-};
 
 bool Alive(int pid)
 {
@@ -127,14 +69,13 @@ bool Alive(int pid)
 void Prune(GKeyFile* file)
 {
     const long long now = NowMs();
-    gchar** groups = g_key_file_get_groups(file, nullptr);
+    g_auto(GStrv) groups = g_key_file_get_groups(file, nullptr);
     for (gchar** group = groups; group && *group; ++group) {
         long long expires = g_key_file_get_int64(file, *group, "expires_ms", nullptr);
         int pid = g_key_file_get_integer(file, *group, "pid", nullptr);
         if ((expires != 0 && expires <= now) || !Alive(pid))
             g_key_file_remove_group(file, *group, nullptr);
     }
-    g_strfreev(groups);
 }
 
 std::string Holder()
@@ -156,12 +97,13 @@ template <typename Edit> int EditLocks(const char* function, const char* name, E
     device::internal::FileLock lock(path + ".lock");
     if (!lock.Held())
         return DEVICE_ERROR_OPERATION_FAILED;
-    std::string loaded;
-    KeyFilePtr file = Load(path, &loaded);
-    Prune(file.get());
+    g_autoptr(GKeyFile) file = Load(path);
+    if (!file)
+        return DEVICE_ERROR_OPERATION_FAILED;
+    Prune(file);
     const std::string group = "pid " + std::to_string(getpid());
-    edit(file.get(), group.c_str());
-    return Save(file.get(), path, loaded) ? DEVICE_ERROR_NONE : DEVICE_ERROR_OPERATION_FAILED;
+    edit(file, group.c_str());
+    return Save(file, path) ? DEVICE_ERROR_NONE : DEVICE_ERROR_OPERATION_FAILED;
 }
 
 } // namespace
@@ -207,25 +149,20 @@ std::vector<PowerLock> ActivePowerLocks()
     std::vector<PowerLock> locks;
     for (power_lock_e type : {POWER_LOCK_CPU, POWER_LOCK_DISPLAY, POWER_LOCK_DISPLAY_DIM}) {
         const char* name = TypeName(type);
-        std::string loaded;
-        KeyFilePtr file;
-        {
-            SharedLock lock(PowerDir() + name + ".lock");
-            file = Load(PowerDir() + name, &loaded);
-        }
-        Prune(file.get());
-        gchar** groups = g_key_file_get_groups(file.get(), nullptr);
+        g_autoptr(GKeyFile) file = Load(PowerDir() + name);
+        if (!file)
+            continue;
+        Prune(file);
+        g_auto(GStrv) groups = g_key_file_get_groups(file, nullptr);
         for (gchar** group = groups; group && *group; ++group) {
             PowerLock lock;
             lock.type = name;
-            lock.pid = g_key_file_get_integer(file.get(), *group, "pid", nullptr);
-            gchar* app = g_key_file_get_string(file.get(), *group, "app", nullptr);
+            lock.pid = g_key_file_get_integer(file, *group, "pid", nullptr);
+            g_autofree gchar* app = g_key_file_get_string(file, *group, "app", nullptr);
             lock.appId = app ? app : "";
-            g_free(app);
-            lock.expiresAtMs = g_key_file_get_int64(file.get(), *group, "expires_ms", nullptr);
+            lock.expiresAtMs = g_key_file_get_int64(file, *group, "expires_ms", nullptr);
             locks.push_back(lock);
         }
-        g_strfreev(groups);
     }
     return locks;
 }

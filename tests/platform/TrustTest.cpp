@@ -6,10 +6,12 @@
 
 #include <device/host.h>
 #include <device/log.h>
+#include <device/vconf.h>
 
 #include <glib.h>
 #include <glib/gstdio.h>
 
+#include <fcntl.h>
 #include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -106,11 +108,13 @@ TEST_F(TrustTest, RootsAndDirectoriesOfOthersAreRefusedWithTheirPath)
     struct Case {
         const char* name;
         bool needsRoot;
-        const char* offender; // below the root, "" for the root itself
+        const char* offender; // below the root, "" for the root itself, ".." for its parent
         std::function<void(const std::string& path)> spoil;
     };
     const Case cases[] = {
         {"root writable by others", false, "", [](const std::string& p) { g_chmod(p.c_str(), 0777); }},
+        {"parent writable by others without the sticky bit", false, "..",
+         [](const std::string& p) { g_chmod(p.c_str(), 0777); }},
         {"root writable by its group", false, "", [](const std::string& p) { g_chmod(p.c_str(), 0770); }},
         {"key store directory writable by others", false, "/vconf",
          [](const std::string& p) { g_chmod(p.c_str(), 0777); }},
@@ -124,9 +128,9 @@ TEST_F(TrustTest, RootsAndDirectoriesOfOthersAreRefusedWithTheirPath)
             std::printf("[  SKIPPED ] %s: making a directory another user's needs root\n", c.name);
             continue;
         }
-        const std::string device = mTemp + "/" + c.name;
+        const std::string device = mTemp + "/" + c.name + "/device";
         ASSERT_EQ(Tool("devicectl", device, {"init"}).status, 0) << c.name;
-        const std::string offender = device + c.offender;
+        const std::string offender = std::string(c.offender) == ".." ? mTemp + "/" + c.name : device + c.offender;
         c.spoil(offender);
         ToolRun run = Tool("devicectl", device, {"init"});
         EXPECT_NE(run.status, 0) << c.name;
@@ -134,30 +138,97 @@ TEST_F(TrustTest, RootsAndDirectoriesOfOthersAreRefusedWithTheirPath)
     }
 }
 
-TEST_F(TrustTest, AnotherUsersRootNeverRunsItsProgramsAsYou)
+// Writes `text` over `path` as another user, in a child that drops to that user.
+bool WriteAsOtherUser(const std::string& path, const std::string& text)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setgid(kOtherUid) != 0 || setuid(kOtherUid) != 0)
+            _exit(2);
+        const int fd = open(path.c_str(), O_WRONLY | O_TRUNC);
+        _exit(fd >= 0 && write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : 1);
+    }
+    int status = -1;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST_F(TrustTest, AnotherUserNeverRunsTheirProgramAsYou)
 {
     if (geteuid() != 0)
-        GTEST_SKIP() << "preparing a device root as another user needs root";
-    // Another user's device, with its own program registered as the service.
-    const std::string device = mTemp + "/theirs";
-    ASSERT_EQ(Tool("devicectl", device, {"init"}).status, 0);
+        GTEST_SKIP() << "acting as another user needs root";
     const std::string marker = mTemp + "/ran-as-victim";
-    const std::string program = device + "/evil.sh";
+    const std::string program = mTemp + "/theirs.sh";
     ASSERT_TRUE(g_file_set_contents(program.c_str(), ("#!/bin/sh\ntouch " + marker + "\n").c_str(), -1, nullptr));
     g_chmod(program.c_str(), 0755);
-    ASSERT_EQ(Tool("devicectl", device,
-                   {"install", "com.velurio.weather-backuprestore", "--pkg", "com.velurio.weather", "--cert",
-                    "velurio-platform", "--exec", program})
-                  .status,
-              0);
-    ASSERT_EQ(
-        system(
-            ("chown -R " + std::to_string(kOtherUid) + ":" + std::to_string(kOtherUid) + " '" + device + "'").c_str()),
-        0);
-    ToolRun run = Tool("backupctl", device, {"backup", "--timeout", "5"});
-    EXPECT_EQ(run.status, 2) << run.err;
-    EXPECT_NE(run.err.find("[" + device + "]"), std::string::npos) << run.err;
-    EXPECT_FALSE(g_file_test(marker.c_str(), G_FILE_TEST_EXISTS));
+    const std::vector<std::string> installTheirs = {"install", "com.velurio.weather-backuprestore",
+                                                    "--pkg",   "com.velurio.weather",
+                                                    "--cert",  "velurio-platform",
+                                                    "--exec",  program};
+    struct Case {
+        const char* name;
+        // Prepares the device made at `device`; returns the root to use and the path the refusal names.
+        std::function<std::pair<std::string, std::string>(const std::string& device)> attack;
+    };
+    const Case cases[] = {
+        {"a root of theirs with their program registered",
+         [&](const std::string& device) {
+             EXPECT_EQ(Tool("devicectl", device, installTheirs).status, 0);
+             const std::string owner = std::to_string(kOtherUid) + ":" + std::to_string(kOtherUid);
+             EXPECT_EQ(system(("chown -R " + owner + " '" + device + "'").c_str()), 0);
+             return std::make_pair(device, device);
+         }},
+        {"your registry left writable, rewritten by them",
+         [&](const std::string& device) {
+             const std::string registry = device + "/registry.ini";
+             g_chmod(device.c_str(), 0755);
+             g_chmod(registry.c_str(), 0666);
+             std::string text = ReadText(registry);
+             const std::string token = std::string("executable=") + device::kServiceBinaryToken;
+             EXPECT_NE(text.find(token), std::string::npos);
+             text.replace(text.find(token), token.size(), "executable=" + program);
+             EXPECT_TRUE(WriteAsOtherUser(registry, text));
+             return std::make_pair(device, registry);
+         }},
+        {"your root behind a link of theirs",
+         [&](const std::string& device) {
+             const std::string link = device + ".link";
+             EXPECT_EQ(symlink(device.c_str(), link.c_str()), 0);
+             EXPECT_EQ(lchown(link.c_str(), kOtherUid, kOtherUid), 0);
+             return std::make_pair(link, link);
+         }},
+    };
+    for (const Case& c : cases) {
+        const std::string device = mTemp + "/" + c.name;
+        ASSERT_EQ(Tool("devicectl", device, {"init"}).status, 0) << c.name;
+        const auto [root, offender] = c.attack(device);
+        ToolRun run = Tool("backupctl", root, {"backup", "--timeout", "5"});
+        EXPECT_EQ(run.status, 2) << c.name << ": " << run.err;
+        EXPECT_NE(run.err.find("[" + offender + "]"), std::string::npos) << c.name << ": " << run.err;
+        EXPECT_FALSE(g_file_test(marker.c_str(), G_FILE_TEST_EXISTS)) << c.name;
+        EXPECT_FALSE(g_file_test((device + "/cloud").c_str(), G_FILE_TEST_EXISTS)) << c.name;
+    }
+}
+
+// A link of your own is followed once: flipping it later cannot move a
+// device that a process is using.
+TEST_F(TrustTest, ARootBehindYourOwnLinkIsResolvedOnce)
+{
+    const std::string first = mTemp + "/first", second = mTemp + "/second", link = mTemp + "/link";
+    ASSERT_EQ(g_mkdir(first.c_str(), 0700), 0);
+    ASSERT_EQ(g_mkdir(second.c_str(), 0700), 0);
+    ASSERT_EQ(symlink(first.c_str(), link.c_str()), 0);
+    const std::string saved = g_getenv(device::kRootEnv);
+    g_setenv(device::kRootEnv, link.c_str(), TRUE);
+    const std::string root = device::Root();
+    const bool made = device::EnsureDefaultDevice();
+    const bool flipped = unlink(link.c_str()) == 0 && symlink(second.c_str(), link.c_str()) == 0;
+    const int rc = vconf_set_int("test/trust/flipped", 1);
+    g_setenv(device::kRootEnv, saved.c_str(), TRUE);
+    EXPECT_EQ(root, first);
+    ASSERT_TRUE(made && flipped);
+    EXPECT_EQ(rc, VCONF_OK);
+    EXPECT_NE(ReadText(first + "/vconf/keys.ini").find("[test/trust/flipped]"), std::string::npos);
+    EXPECT_FALSE(g_file_test((second + "/vconf").c_str(), G_FILE_TEST_EXISTS));
 }
 
 TEST_F(TrustTest, AnOlderRootsClientGetsBackupctlAsItsExecutable)
@@ -270,6 +341,58 @@ TEST_F(TrustTest, FifosAndLinksInTheRootHangNothingAndAreLogged)
         EXPECT_NE(ReadText(device + "/log/device.log").find(expected), std::string::npos) << expected;
         g_unlink(c.path.c_str());
         g_rename(saved.c_str(), c.path.c_str());
+    }
+}
+
+TEST_F(TrustTest, FilesOthersCouldHaveWrittenAreRefusedByName)
+{
+    const std::string device = mTemp + "/device";
+    const std::string app = "com.velurio.weather";
+    ASSERT_EQ(Tool("backupctl", device, {"backup"}).status, 0); // leaves the power lock file
+    ASSERT_EQ(Tool("devicectl", device, {"pref", "set", "--app", app, "trust/key", "1"}).status, 0);
+    ASSERT_EQ(Tool("devicectl", device, {"launch", app}).status, 0); // lands in the inbox
+    ASSERT_TRUE(g_file_set_contents((device + "/cloud/faults").c_str(), "", 0, nullptr));
+    struct Case {
+        const char* file;
+        const char* tool;
+        std::vector<std::string> args;
+    };
+    const Case cases[] = {
+        {"/registry.ini", "devicectl", {"apps"}},
+        {"/vconf/keys.ini", "devicectl", {"key", "get", "db/menu_widget/language"}},
+        {"/preference/com.velurio.weather.ini", "devicectl", {"pref", "get", "--app", app, "trust/key"}},
+        {"/power/cpu", "devicectl", {"show"}},
+        {"/inbox/com.velurio.weather.jsonl", "devicectl", {"inbox", app}},
+        {"/cloud/faults", "backupctl", {"backup", "--timeout", "20"}},
+    };
+    struct Spoil {
+        bool needsRoot;
+        uid_t owner;
+        mode_t mode;
+        const char* refusal;
+    };
+    const Spoil spoils[] = {
+        {false, geteuid(), 0666, "writable by others (mode 666)"},
+        {false, geteuid(), 0620, "writable by others (mode 620)"},
+        {true, kOtherUid, 0600, "owned by uid 65534"},
+    };
+    if (geteuid() != 0)
+        std::printf("[  SKIPPED ] files of another user: making a file another user's needs root\n");
+    for (const Case& c : cases) {
+        const std::string path = device + c.file;
+        ASSERT_TRUE(g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR)) << path;
+        for (const Spoil& spoil : spoils) {
+            if (spoil.needsRoot && geteuid() != 0)
+                continue;
+            ASSERT_EQ(chown(path.c_str(), spoil.owner, static_cast<gid_t>(-1)), 0) << path;
+            ASSERT_EQ(g_chmod(path.c_str(), spoil.mode), 0) << path;
+            ToolRun run = Tool(c.tool, device, c.args);
+            const std::string expected = "refused file [" + path + "]: " + spoil.refusal;
+            EXPECT_NE(ReadText(device + "/log/device.log").find(expected), std::string::npos) << expected << "\n"
+                                                                                              << run.err;
+            ASSERT_EQ(chown(path.c_str(), geteuid(), static_cast<gid_t>(-1)), 0) << path;
+            ASSERT_EQ(g_chmod(path.c_str(), 0600), 0) << path;
+        }
     }
 }
 

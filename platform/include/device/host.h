@@ -50,8 +50,9 @@ bool MakePrivateDirs(const std::string& path);
 bool WritePrivateFile(const std::string& path, const std::string& content);
 
 // Reads a file under the device root: opened without following a link and
-// without blocking, checked to be a regular file, at most maxSize bytes.
-// Anything else is refused with a log line naming the path.
+// without blocking, checked to be a regular file of this user (or root) that
+// neither group nor others can write, at most maxSize bytes. Anything else is
+// refused with a log line naming the path.
 enum class ReadStatus { Ok, Missing, TooLarge, Refused };
 ReadStatus ReadRegularFile(const std::string& path, size_t maxSize, std::string* content);
 constexpr size_t kMaxStoreFileSize = 4u * 1024u * 1024u; // registry, key stores, tickets, meta files

@@ -44,7 +44,7 @@
 #include <string>
 
 #include "launch_common.h"
-#include "unique_fd.h"
+#include <device/unique_fd.h>
 
 namespace device {
 namespace launch {

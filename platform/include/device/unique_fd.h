@@ -1,14 +1,14 @@
-#ifndef DEVICE_LAUNCH_UNIQUE_FD_H
-#define DEVICE_LAUNCH_UNIQUE_FD_H
+#ifndef DEVICE_UNIQUE_FD_H
+#define DEVICE_UNIQUE_FD_H
 
-// Owner of one file descriptor: closed once, when the owner goes.
+// The one owner of a file descriptor: closed when the owner goes, moved but
+// never copied. Plain C++ on purpose, so every layer can use it.
 
 #include <unistd.h>
 
 #include <utility>
 
 namespace device {
-namespace launch {
 
 class UniqueFd {
 public:
@@ -27,20 +27,23 @@ public:
 
     int Get() const { return mFd; }
     bool Valid() const { return mFd >= 0; }
+    explicit operator bool() const { return Valid(); }
+
     // Gives the descriptor up without closing it.
     int Release() { return std::exchange(mFd, -1); }
-    void Reset(int fd = -1)
+    // Closes the owned descriptor (if any) and takes `fd`; the close's result
+    // for callers that must know a write reached the file.
+    int Reset(int fd = -1)
     {
-        if (mFd >= 0)
-            close(mFd);
+        const int rc = mFd >= 0 ? ::close(mFd) : 0;
         mFd = fd;
+        return rc;
     }
 
 private:
     int mFd = -1;
 };
 
-} // namespace launch
 } // namespace device
 
 #endif
