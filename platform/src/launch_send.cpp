@@ -5,6 +5,7 @@
 #include <device/app_control.h>
 #include <device/host.h>
 #include <device/host_locale.h>
+#include <device/no_destructor.h>
 
 #include <glib.h>
 #include <glib/gstdio.h>
@@ -64,13 +65,13 @@ std::mutex gReplyMutex;
 // Never freed: a reply may come at any time in the process's life.
 std::set<PendingReply*>& PendingReplies()
 {
-    static auto* pending = new std::set<PendingReply*>();
+    static NoDestructor<std::set<PendingReply*>> pending;
     return *pending;
 }
 
 std::set<std::string>& OwedReplies()
 {
-    static auto* owed = new std::set<std::string>();
+    static NoDestructor<std::set<std::string>> owed;
     return *owed;
 }
 

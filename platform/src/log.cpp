@@ -2,6 +2,7 @@
 
 #include <device/host.h>
 #include <device/log.h>
+#include <device/no_destructor.h>
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -61,7 +62,7 @@ struct LogFile {
 
 LogFile& File()
 {
-    static auto* file = new LogFile();
+    static NoDestructor<LogFile> file;
     return *file;
 }
 
@@ -146,7 +147,7 @@ struct SecondText {
 
 std::string Timestamp()
 {
-    static auto* cache = new SecondText();
+    static NoDestructor<SecondText> cache;
     struct timespec now;
     clock_gettime(CLOCK_REALTIME, &now);
     const long micros = now.tv_nsec / 1000;
