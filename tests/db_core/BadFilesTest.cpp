@@ -12,6 +12,7 @@
 #include "typedef/ShareTargetData.h"
 #include "SqliteTestUtil.h"
 #include "typedef/VersionData.h"
+#include "utils/FileHelper.h"
 
 using namespace sqlite_test;
 
@@ -166,4 +167,25 @@ TEST(BadDatabaseFiles, SpecialFileIsRefusedAtOnceWhenTheDataLayerStarts)
         for (const char* file : kDataLayerFiles)
             EXPECT_TRUE(Exists(dir + "/" + file)) << file;
     }
+}
+
+TEST(BadDatabaseFiles, FileOperationsRefuseAFifoAtOnce)
+{
+    const std::string dir = FreshDbDir();
+    const std::string fifo = dir + "/.json.txt", plain = dir + "/plain.txt";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_TRUE(WriteRawFile(plain, "kept"));
+    Observations seen = RunIsolated([&](Observations& o) {
+        alarm(10); // a blocked open ends the child, which fails the test
+        FileHelper* files = FileHelper::GetInstance();
+        files->WriteToFile("x", fifo);
+        files->CopyFile(fifo, plain);
+        files->CopyFile(plain, fifo);
+        int handle = -1;
+        o["read"] = files->FileOpenForRead(fifo.c_str(), &handle) ? "opened" : "refused";
+        o["special"] = Yes(files->IsSpecialFile(fifo)) + Yes(files->IsSpecialFile(plain)) +
+                       Yes(files->IsSpecialFile(dir + "/missing"));
+    });
+    EXPECT_EQ(seen, (Observations{{"read", "refused"}, {"special", "yesnono"}}));
+    EXPECT_EQ(ReadFile(plain), "kept");
 }

@@ -189,7 +189,9 @@ bool FileHelper::IsExists(const std::string& fullName)
 
 bool FileHelper::IsSpecialFile(const std::string& path)
 {
-    // stat does not open the file, so it cannot block on a FIFO.
+    // stat does not open the file, so it cannot block on a FIFO. A file
+    // swapped for a FIFO between this check and the open still blocks: the
+    // directories are the user's own, so only the user can do that.
     struct stat info = {};
     return stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
 }
@@ -215,6 +217,7 @@ void FileHelper::RemoveFile(const std::string& filePath)
 
 void FileHelper::WriteToFile(const std::string& content, const std::string& filePath)
 {
+    RETURN_IF(IsSpecialFile(filePath));
     FILE* fp = fopen(filePath.c_str(), "w");
     if (fp == NULL) {
         LOGE("[Failed] fopen function. file pointer is null point");
@@ -227,6 +230,7 @@ void FileHelper::WriteToFile(const std::string& content, const std::string& file
 
 void FileHelper::CopyFile(const std::string& srcPath, const std::string& dstPath)
 {
+    RETURN_IF(IsSpecialFile(srcPath) || IsSpecialFile(dstPath));
     std::ifstream inStream(srcPath, std::ios::in | std::ios::binary);
     std::ofstream outStream(dstPath, std::ios::out | std::ios::binary | std::ios::trunc);
     if (!inStream.is_open())
@@ -241,6 +245,7 @@ void FileHelper::CopyFile(const std::string& srcPath, const std::string& dstPath
 FILE* FileHelper::FileOpenForRead(const char* filename, int* fileHandle)
 {
     RETURN_IF(NULL == filename || NULL == fileHandle, NULL);
+    RETURN_IF(IsSpecialFile(filename), NULL);
 
     FILE* fd = fopen(filename, "r");
     RETURN_IF(NULL == fd, NULL);

@@ -41,6 +41,7 @@ public:
     // True only when the directory was created by this call.
     bool MakeDirectory(const std::string& path);
     void RemoveFile(const std::string& filePath);
+    // These refuse a path that is a special file (see IsSpecialFile).
     void WriteToFile(const std::string& content, const std::string& filePath);
     void CopyFile(const std::string& srcPath, const std::string& dstPath);
 
