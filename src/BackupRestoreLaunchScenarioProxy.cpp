@@ -1,6 +1,7 @@
 #include "BackupRestoreLaunchScenarioProxy.h"
 
-#include <cstdlib>
+#include <glib.h>
+
 #include <cstring>
 
 #include <device/package_manager.h>
@@ -46,20 +47,18 @@ void BackupRestoreLaunchScenarioProxy::PrepareLaunch(app_control_h appControl)
     RETURN_IF(appControl == NULL);
     mAppControl = appControl;
 
-    char* operation = nullptr;
+    g_autofree char* operation = nullptr;
     if (app_control_get_operation(mAppControl, &operation) != APP_CONTROL_ERROR_NONE)
         LOGE("app_control_get_operation failed");
     mOperation = MapOperation(operation);
 
-    char* callerId = nullptr;
+    g_autofree char* callerId = nullptr;
     if (app_control_get_caller(mAppControl, &callerId) != APP_CONTROL_ERROR_NONE)
         LOGE("app_control_get_caller failed");
     if (callerId != nullptr)
         mAppId = callerId;
 
     LOGE("appId:%s, message:%s", callerId ? callerId : "(null)", mOperation.c_str());
-    free(operation);
-    free(callerId);
 }
 
 bool BackupRestoreLaunchScenarioProxy::CheckVelurioAuthor()

@@ -1,7 +1,7 @@
 #include "BackupRestoreMain.h"
 
 #include <clocale>
-#include <cstdlib>
+#include <glib.h>
 #include <libintl.h>
 #include <stdexcept>
 #include <string>
@@ -111,13 +111,12 @@ void BackupRestoreMain::BindTextDomain()
 
 void BackupRestoreMain::PrintCurrentAppVersion()
 {
-    char* version = nullptr;
+    g_autofree char* version = nullptr;
     int ret = app_get_version(&version);
     if (ret != APP_ERROR_NONE)
         LOGE("Failed to get app version [ret : %d]", ret);
     else
         LOGE("[App version : %s]", version ? version : "");
-    free(version);
 }
 
 void BackupRestoreMain::AppControl(app_control_h app_control, void* data)

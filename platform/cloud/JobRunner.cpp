@@ -9,6 +9,7 @@
 
 #include <device/host.h>
 #include <device/log.h>
+#include <device/no_destructor.h>
 
 #include "CloudHandles.h"
 
@@ -154,7 +155,7 @@ std::string ReportJson(const Job& job, const char* status, bool reported, bool s
 
 std::map<std::string, std::string>& WrittenFiles()
 {
-    static auto* files = new std::map<std::string, std::string>();
+    static NoDestructor<std::map<std::string, std::string>> files;
     return *files;
 }
 

@@ -1,5 +1,7 @@
 #include "KeyStore.h"
 
+#include <device/no_destructor.h>
+
 #include <glib.h>
 #include <sys/stat.h>
 
@@ -132,7 +134,7 @@ std::optional<Stamp> StampOf(const std::string& path)
 
 std::shared_ptr<const Snapshot> Current(const std::string& path)
 {
-    static auto* snapshots = new std::map<std::string, std::shared_ptr<const Snapshot>>();
+    static NoDestructor<std::map<std::string, std::shared_ptr<const Snapshot>>> snapshots;
     static std::mutex mutex;
     std::lock_guard<std::mutex> guard(mutex);
     std::shared_ptr<const Snapshot>& cached = (*snapshots)[path];

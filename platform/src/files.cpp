@@ -4,6 +4,7 @@
 #include "DeviceInternal.h"
 
 #include <device/host.h>
+#include <device/no_destructor.h>
 #include <device/log_line.h>
 #include <device/unique_fd.h>
 
@@ -132,7 +133,7 @@ std::mutex gResolutionMutex;
 
 std::map<std::string, Resolution>& Resolutions()
 {
-    static auto* resolutions = new std::map<std::string, Resolution>();
+    static NoDestructor<std::map<std::string, Resolution>> resolutions;
     return *resolutions;
 }
 

@@ -3,6 +3,7 @@
 #include <device/host.h>
 #include <device/log.h>
 #include <device/unique_fd.h>
+#include <device/no_destructor.h>
 
 #include <fcntl.h>
 #include <pthread.h>
@@ -63,7 +64,7 @@ struct LogFile {
 
 LogFile& File()
 {
-    static auto* file = new LogFile();
+    static NoDestructor<LogFile> file;
     return *file;
 }
 
@@ -137,7 +138,7 @@ struct SecondText {
 
 std::string Timestamp()
 {
-    static auto* cache = new SecondText();
+    static NoDestructor<SecondText> cache;
     struct timespec now;
     clock_gettime(CLOCK_REALTIME, &now);
     const long micros = now.tv_nsec / 1000;

@@ -8,6 +8,7 @@
 
 #include <device/host.h>
 #include <device/service_app.h>
+#include <device/no_destructor.h>
 
 #include <glib-unix.h>
 #include <glib.h>
@@ -76,7 +77,7 @@ ServiceState& State()
 // Handlers outlive service_app_main: the process registers them once.
 std::list<app_event_handler>& Handlers()
 {
-    static auto* handlers = new std::list<app_event_handler>();
+    static NoDestructor<std::list<app_event_handler>> handlers;
     return *handlers;
 }
 

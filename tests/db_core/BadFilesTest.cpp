@@ -3,12 +3,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+
 #include "DeviceFixture.h"
 #include "db/SettingDBController.h"
 #include "db/ShareTargetDBController.h"
+#include "typedef/DataManager.h"
 #include "typedef/ShareTargetData.h"
 #include "SqliteTestUtil.h"
 #include "typedef/VersionData.h"
+#include "utils/FileHelper.h"
 
 using namespace sqlite_test;
 
@@ -132,4 +136,56 @@ TEST(BadDatabaseFiles, UnwritableDirectoryFailsInitUntilItIsFixed)
                                   {"targets", "0"},
                                   {"retried", "6"},
                                   {"fatalAgain", "no"}}));
+}
+
+// A FIFO at a database path of a device that has started before: opening it
+// (or, for a journal, SQLite's hot-journal check) would block the start for
+// good. It is refused at once and left in place, and nothing is removed.
+TEST(BadDatabaseFiles, SpecialFileIsRefusedAtOnceWhenTheDataLayerStarts)
+{
+    for (const char* name : {".setting.db", ".setting.db-journal", ".version.db", ".weather.db"}) {
+        SCOPED_TRACE(name);
+        const std::string dir = FreshDbDir();
+        RunIsolated([](Observations&) { DataManager::GetInstance()->InitializeDB(); });
+        const std::string fifo = dir + "/" + name;
+        unlink(fifo.c_str());
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+        Observations seen = RunIsolated([](Observations& o) {
+            alarm(10); // a blocked open ends the child, which fails the test
+            LogCapture capture;
+            auto start = std::chrono::steady_clock::now();
+            DataManager::GetInstance()->InitializeDB();
+            DataManager::GetInstance()->LoadData();
+            o["prompt"] = Yes(std::chrono::steady_clock::now() - start < std::chrono::seconds(2));
+            o["refused"] = Yes(
+                capture.Contains("(IsSpecialFile(dbFilePath) || IsSpecialFile(dbFilePath + \"-journal\")) [return]"));
+            o["recovered"] = Yes(capture.Contains("Recovered"));
+        });
+        EXPECT_EQ(seen, (Observations{{"prompt", "yes"}, {"refused", "yes"}, {"recovered", "no"}}));
+        struct stat info = {};
+        EXPECT_TRUE(lstat(fifo.c_str(), &info) == 0 && S_ISFIFO(info.st_mode));
+        for (const char* file : kDataLayerFiles)
+            EXPECT_TRUE(Exists(dir + "/" + file)) << file;
+    }
+}
+
+TEST(BadDatabaseFiles, FileOperationsRefuseAFifoAtOnce)
+{
+    const std::string dir = FreshDbDir();
+    const std::string fifo = dir + "/.json.txt", plain = dir + "/plain.txt";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_TRUE(WriteRawFile(plain, "kept"));
+    Observations seen = RunIsolated([&](Observations& o) {
+        alarm(10); // a blocked open ends the child, which fails the test
+        FileHelper* files = FileHelper::GetInstance();
+        files->WriteToFile("x", fifo);
+        files->CopyFile(fifo, plain);
+        files->CopyFile(plain, fifo);
+        int handle = -1;
+        o["read"] = files->FileOpenForRead(fifo.c_str(), &handle) ? "opened" : "refused";
+        o["special"] = Yes(files->IsSpecialFile(fifo)) + Yes(files->IsSpecialFile(plain)) +
+                       Yes(files->IsSpecialFile(dir + "/missing"));
+    });
+    EXPECT_EQ(seen, (Observations{{"read", "refused"}, {"special", "yesnono"}}));
+    EXPECT_EQ(ReadFile(plain), "kept");
 }

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <memory>
 
 #include "db/DBConnector.h"
 #include "DeviceFixture.h"
@@ -90,45 +91,41 @@ TEST(DBConnector, MissingTableRemovesExactlyTheDataLayerFiles)
     EXPECT_FALSE(Exists(dir + "/.weather.db"));
 }
 
+// Every opening reads the schema in its pragmas, so the opening itself waits
+// while another process holds the write lock.
 TEST(DBConnector, WaitsForAnotherProcessThroughTheBusyHandler)
 {
     std::string path = FreshDbDir() + "/busy.db";
-    ASSERT_TRUE(ExecSql(path, "CREATE TABLE T (v INT);"));
+    ASSERT_TRUE(ExecSql(path, "CREATE TABLE T (v INT); INSERT INTO T VALUES (1);"));
     DBConnector* db = DBConnector::GetInstance();
 
-    { // Released within the retries: our write waits and lands after the other one.
+    { // Released within the retries: the opening waits, our write lands after the other one.
         WriteLockHolder holder;
-        ASSERT_TRUE(holder.Start(path, 350, "INSERT INTO T VALUES (1);"));
+        ASSERT_TRUE(holder.Start(path, 350, "INSERT INTO T VALUES (2);"));
         LogCapture capture;
         ASSERT_TRUE(db->DBInitialize(path, false));
-        EXPECT_TRUE(db->DBExecuteQuery("INSERT INTO T VALUES (2);"));
+        std::vector<std::string> lines = MessagesStartingWith(capture, "Busy Handler");
+        EXPECT_TRUE(db->DBExecuteQuery("INSERT INTO T VALUES (3);"));
         EXPECT_TRUE(db->DBFinalize());
         EXPECT_EQ(holder.Wait(), 0);
-        std::vector<std::string> lines = MessagesStartingWith(capture, "Busy Handler");
-        ASSERT_FALSE(lines.empty());
+        ASSERT_FALSE(lines.empty()) << "the opening did not wait";
         EXPECT_EQ(lines[0], "Busy Handler Called! : CNT(1)\n");
         EXPECT_LT(lines.size(), 10u);
-        EXPECT_FALSE(capture.Contains("Busy Handler will be returned SQLITE_BUSY error"));
-        EXPECT_EQ(QueryRows(path, "SELECT v FROM T ORDER BY rowid"), (Rows{{"1"}, {"2"}}));
+        EXPECT_EQ(QueryRows(path, "SELECT v FROM T ORDER BY rowid"), (Rows{{"1"}, {"2"}, {"3"}}));
     }
-    // A file this process has not opened yet: its opening must read the schema,
-    // and that read is what waits.
-    path = FreshDbDir() + "/busy-unopened.db";
-    ASSERT_TRUE(ExecSql(path, "CREATE TABLE T (v INT); INSERT INTO T VALUES (1); INSERT INTO T VALUES (2);"));
-    { // Held past the ten retries: the operation fails with SQLITE_BUSY.
+    { // Held past the ten retries: the opening fails with SQLITE_BUSY.
         WriteLockHolder holder;
-        ASSERT_TRUE(holder.Start(path, -1, "INSERT INTO T VALUES (3);"));
+        ASSERT_TRUE(holder.Start(path, -1, "INSERT INTO T VALUES (4);"));
         LogCapture capture;
         auto start = std::chrono::steady_clock::now();
         bool opened = db->DBInitialize(path, false);
-        bool written = opened && db->DBExecuteQuery("INSERT INTO T VALUES (4);");
+        double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (opened)
             db->DBFinalize();
-        double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         holder.Release();
         EXPECT_EQ(holder.Wait(), 0);
 
-        EXPECT_FALSE(written);
+        EXPECT_FALSE(opened);
         std::vector<std::string> expected;
         for (int i = 1; i <= 10; ++i)
             expected.push_back("Busy Handler Called! : CNT(" + std::to_string(i) + ")\n");
@@ -137,8 +134,7 @@ TEST(DBConnector, WaitsForAnotherProcessThroughTheBusyHandler)
         EXPECT_TRUE(capture.Contains("pszErrorMsg : database is locked"));
         EXPECT_TRUE(capture.Contains("(DBExcutePerformanceOptimization() == false) [return]"));
         EXPECT_GE(waited, 5.4) << "sleeps of 0.1 s to 1.0 s";
-        EXPECT_EQ(QueryRows(path, "SELECT v FROM T ORDER BY rowid"), (Rows{{"1"}, {"2"}, {"3"}}));
-        EXPECT_EQ(IntegrityCheck(path), "ok");
+        EXPECT_EQ(QueryRows(path, "SELECT v FROM T ORDER BY rowid"), (Rows{{"1"}, {"2"}, {"3"}, {"4"}}));
     }
     // The failed opening left no connection behind.
     LogCapture capture;
@@ -147,68 +143,68 @@ TEST(DBConnector, WaitsForAnotherProcessThroughTheBusyHandler)
     EXPECT_TRUE(db->DBFinalize());
 }
 
-// Rows of T as this process's connection sees them in a read-only opening.
-Rows ConnectorRows(const std::string& path)
+namespace {
+
+// An operation of its own, as a controller writes one: true when its insert ran.
+bool InsertInOwnOpening(const std::string& path, bool forCreateTable, int value)
 {
-    DBConnector* db = DBConnector::GetInstance();
-    Rows rows;
-    if (!db->DBInitialize(path, true))
-        return rows;
-    {
-        Statement stmt = db->DBPrepareStatement("SELECT v FROM T ORDER BY rowid");
-        while (stmt.Step() == SQLITE_ROW)
-            rows.push_back({std::to_string(stmt.ColumnInt(0))});
-    }
-    db->DBFinalize();
-    return rows;
+    std::unique_ptr<DBOpening> opening = forCreateTable ? std::make_unique<DBOpening>(path, DBOpening::ForCreateTable{})
+                                                        : std::make_unique<DBOpening>(path, false);
+    if (!opening->IsOpen())
+        return false;
+    return DBConnector::GetInstance()->DBExecuteQuery(
+        ("INSERT INTO T VALUES (" + std::to_string(value) + ");").c_str());
 }
 
-// Openings share a cache kept between them; it must never show a file as it
-// no longer is, nor let a read-only opening write.
-TEST(DBConnector, KeptCacheShowsTheFileAsItIsNow)
+bool InsertThroughMacro(const std::string& path, int value)
+{
+    DB_OPEN_OR_RETURN(path, false, false);
+    return DBConnector::GetInstance()->DBExecuteQuery(
+        ("INSERT INTO T VALUES (" + std::to_string(value) + ");").c_str());
+}
+
+} // namespace
+
+// An opening inside another one joins it on the same file and never closes
+// it; on another file it refuses, so its statements never reach the outer
+// file (where a missing table would remove every database).
+TEST(DBConnector, NestedOpeningNeverClosesTheOuterOneNorRunsOnAnotherFile)
 {
     const std::string dir = FreshDbDir();
-    const std::string path = dir + "/kept.db";
-    ASSERT_TRUE(ExecSql(path, "CREATE TABLE T (v INT); INSERT INTO T VALUES (1);"));
+    const std::string outer = dir + "/.weather.db", other = dir + "/.setting.db";
+    ASSERT_TRUE(ExecSql(other, "CREATE TABLE U (v INT);"));
+    struct Case {
+        std::string innerPath;
+        bool forCreateTable;
+        bool viaMacro;
+        bool joins;
+    } cases[] = {
+        {outer, false, false, true}, {dir + "/./.weather.db", true, false, true},
+        {outer, false, true, true},  {other, false, false, false},
+        {other, true, false, false}, {other, false, true, false},
+    };
     DBConnector* db = DBConnector::GetInstance();
-    EXPECT_EQ(ConnectorRows(path), (Rows{{"1"}}));
-
-    ASSERT_TRUE(ExecSql(path, "INSERT INTO T VALUES (2);")); // another connection writes
-    EXPECT_EQ(ConnectorRows(path), (Rows{{"1"}, {"2"}}));
-
-    ASSERT_TRUE(ExecSql(path, "ALTER TABLE T ADD w INT DEFAULT 5;")); // and changes the schema
-    ASSERT_TRUE(db->DBInitialize(path, false));
-    EXPECT_TRUE(db->DBExecuteQuery("INSERT INTO T (v) VALUES (3);"));
-    EXPECT_TRUE(db->DBFinalize());
-    EXPECT_EQ(QueryRows(path, "SELECT v, w FROM T ORDER BY rowid"), (Rows{{"1", "5"}, {"2", "5"}, {"3", "5"}}));
-
-    // Replaced by another file under the same name, then removed.
-    ASSERT_EQ(unlink(path.c_str()), 0);
-    ASSERT_TRUE(ExecSql(path, "CREATE TABLE T (v INT); INSERT INTO T VALUES (9);"));
-    EXPECT_EQ(ConnectorRows(path), (Rows{{"9"}}));
-    ASSERT_TRUE(db->DBInitialize(path, false));
-    EXPECT_TRUE(db->DBExecuteQuery("INSERT INTO T VALUES (10);"));
-    EXPECT_TRUE(db->DBFinalize());
-    EXPECT_EQ(QueryRows(path, "SELECT v FROM T ORDER BY rowid"), (Rows{{"9"}, {"10"}}));
-    // Replaced again, then opened under another spelling of the same name.
-    ASSERT_EQ(unlink(path.c_str()), 0);
-    ASSERT_TRUE(ExecSql(path, "CREATE TABLE T (v INT); INSERT INTO T VALUES (11);"));
-    EXPECT_EQ(ConnectorRows(dir + "/./kept.db"), (Rows{{"11"}}));
-    ASSERT_EQ(unlink(path.c_str()), 0);
-    EXPECT_FALSE(db->DBInitialize(path, true));
-    EXPECT_FALSE(Exists(path));
-
-    // Read-only stays read-only after writable openings of the same file.
-    ASSERT_TRUE(ExecSql(path, "CREATE TABLE T (v INT);"));
-    ASSERT_TRUE(db->DBInitialize(path, false));
-    EXPECT_TRUE(db->DBExecuteQuery("INSERT INTO T VALUES (1);"));
-    EXPECT_TRUE(db->DBFinalize());
-    LogCapture capture;
-    ASSERT_TRUE(db->DBInitialize(path, true));
-    EXPECT_FALSE(db->DBExecuteQuery("INSERT INTO T VALUES (2);"));
-    EXPECT_TRUE(db->DBFinalize());
-    EXPECT_TRUE(capture.Contains("attempt to write a readonly database"));
-    EXPECT_EQ(QueryRows(path, "SELECT v FROM T"), (Rows{{"1"}}));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.innerPath + (c.forCreateTable ? " for create table" : "") + (c.viaMacro ? " via macro" : ""));
+        ASSERT_TRUE(ExecSql(outer, "DROP TABLE IF EXISTS T; CREATE TABLE T (v INT);"));
+        LogCapture capture;
+        {
+            DBOpening opening(outer, false);
+            ASSERT_TRUE(opening.IsOpen());
+            bool inserted =
+                c.viaMacro ? InsertThroughMacro(c.innerPath, 2) : InsertInOwnOpening(c.innerPath, c.forCreateTable, 2);
+            EXPECT_EQ(inserted, c.joins);
+            EXPECT_TRUE(db->DBIsOpenOn(outer)) << "the inner opening closed the outer one";
+            EXPECT_TRUE(db->DBExecuteQuery("INSERT INTO T VALUES (3);"));
+            EXPECT_EQ(QueryRows(outer, "SELECT count(*) FROM T"), (Rows{{"0"}})) << "committed before the outer end";
+        }
+        EXPECT_FALSE(db->DBIsOpen());
+        EXPECT_EQ(QueryRows(outer, "SELECT v FROM T ORDER BY rowid"), c.joins ? (Rows{{"2"}, {"3"}}) : (Rows{{"3"}}));
+        EXPECT_EQ(capture.Contains("(connector->DBIsOpenOn(dbFilePath) == false) [return]"), !c.joins);
+        EXPECT_FALSE(capture.Contains("Recovered"));
+        EXPECT_TRUE(Exists(outer) && Exists(other));
+        EXPECT_EQ(QueryRows(other, "SELECT count(*) FROM U"), (Rows{{"0"}}));
+    }
 }
 
 TEST(DBConnector, CachedStatementIsLentToOneHolderAndFinalizedByDBFinalize)

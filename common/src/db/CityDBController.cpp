@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "db/DBConnector.h"
-#include "db/WeatherStatement.h"
+#include "db/ColumnTable.h"
 
 namespace {
 
@@ -102,7 +102,7 @@ bool CityDBController::Init()
 
 void CityDBController::CreateTable()
 {
-    WeatherStatement::CreateTable(kCreateTable, kTableName);
+    ColumnTable::CreateTable(kCreateTable, kTableName);
 }
 
 void CityDBController::Insert(const CityPtr& cityPtr)
@@ -188,7 +188,7 @@ void CityDBController::SetPageIndexAsAscending()
 
 void CityDBController::DeleteAll()
 {
-    WeatherStatement::DeleteAllRows(kTableName);
+    ColumnTable::DeleteAllRows(kTableName);
 }
 
 void CityDBController::Reorder(const CityPtrVectorPtr& reorderPtrVector)

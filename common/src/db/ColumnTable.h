@@ -4,16 +4,22 @@
 // A table's columns written once. The CREATE text, the column and placeholder
 // lists, the assignments, the bindings and the reading of a row are all made
 // from one array of Column, so that a column cannot be added to one of them
-// and forgotten in another.
+// and forgotten in another. Also the statements every weather table writes
+// the same way (temperatures, deleting rows, creating the table).
+
+#include <sqlite3.h>
 
 #include <cstddef>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "db/DBConnector.h"
+#include "db/QueryGenerator.h"
 #include "db/Statement.h"
-#include "db/WeatherStatement.h"
+#include "typedef/Temperature.h"
+#include "utils/Log.h"
 
 template <typename Row> struct Column {
     const char* name;
@@ -24,13 +30,24 @@ template <typename Row> struct Column {
     void (*read)(const Statement& stmt, int index, Row& row);
 };
 
+// A table's column array held by a class that is not told its length.
+template <typename Row> struct ColumnSpan {
+    const Column<Row>* first;
+    size_t count;
+
+    const Column<Row>* begin() const { return first; }
+    const Column<Row>* end() const { return first + count; }
+    size_t size() const { return count; }
+    const Column<Row>& operator[](size_t i) const { return first[i]; }
+};
+
 namespace ColumnTable {
 
 // "CREATE TABLE IF NOT EXISTS %q (<name><declaration>, ...[, <tail>]);"
-template <typename Row, size_t N> std::string CreateText(const Column<Row> (&columns)[N], const char* tail)
+template <typename Columns> std::string CreateText(const Columns& columns, const char* tail)
 {
     std::string text = "CREATE TABLE IF NOT EXISTS %q (";
-    for (size_t i = 0; i < N; i++) {
+    for (size_t i = 0; i < std::size(columns); i++) {
         if (i > 0)
             text += ", ";
         text += columns[i].name;
@@ -44,10 +61,10 @@ template <typename Row, size_t N> std::string CreateText(const Column<Row> (&col
 }
 
 // The names of columns[from..] joined by ",".
-template <typename Row, size_t N> std::string Names(const Column<Row> (&columns)[N], size_t from)
+template <typename Columns> std::string Names(const Columns& columns, size_t from)
 {
     std::string text;
-    for (size_t i = from; i < N; i++) {
+    for (size_t i = from; i < std::size(columns); i++) {
         if (i > from)
             text += ",";
         text += columns[i].name;
@@ -56,10 +73,10 @@ template <typename Row, size_t N> std::string Names(const Column<Row> (&columns)
 }
 
 // "<name> = ?" for columns[from..] joined by ",".
-template <typename Row, size_t N> std::string Assignments(const Column<Row> (&columns)[N], size_t from)
+template <typename Columns> std::string Assignments(const Columns& columns, size_t from)
 {
     std::string text;
-    for (size_t i = from; i < N; i++) {
+    for (size_t i = from; i < std::size(columns); i++) {
         if (i > from)
             text += ",";
         text += columns[i].name;
@@ -78,80 +95,160 @@ inline std::string Placeholders(size_t count)
 }
 
 // Binds the values of columns[from..] at first, first + 1, ...
-template <typename Row, size_t N>
-void Bind(const Column<Row> (&columns)[N], size_t from, Statement& stmt, int first, const Row& row)
+template <typename Columns, typename Row>
+void Bind(const Columns& columns, size_t from, Statement& stmt, int first, const Row& row)
 {
-    for (size_t i = from; i < N; i++)
+    for (size_t i = from; i < std::size(columns); i++)
         columns[i].bind(stmt, first + static_cast<int>(i - from), row);
 }
 
 // Reads columns[from..] from result columns 0, 1, ...
-template <typename Row, size_t N>
-void Read(const Column<Row> (&columns)[N], size_t from, const Statement& stmt, Row& row)
+template <typename Columns, typename Row>
+void Read(const Columns& columns, size_t from, const Statement& stmt, Row& row)
 {
-    for (size_t i = from; i < N; i++)
+    for (size_t i = from; i < std::size(columns); i++)
         columns[i].read(stmt, static_cast<int>(i - from), row);
 }
 
-// Tables whose rows are a city's vector: columns[0] is FK_ID, columns[1] the
-// position in the vector, the rest the record's values. Each record is
-// prepared, bound and stepped on its own, so an empty vector runs nothing;
-// null records are skipped. The step results are not examined.
-template <typename Record, size_t N>
-void InsertRows(const Column<Record> (&columns)[N], const std::string& query,
-                const std::vector<std::shared_ptr<Record>>& records, int primaryKey)
+// Temperatures are written in Celsius, half up to one decimal. A record
+// without a temperature is written as the unsupported marker.
+inline void BindTemperature(Statement& stmt, int index, const TemperaturePtr& temperaturePtr)
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    for (size_t i = 0; i < records.size(); i++) {
-        if (!records[i])
-            continue;
-        Statement stmt = dbConnector->DBPrepareStatement(query);
-        stmt.BindInt(1, primaryKey);
-        stmt.BindInt(2, static_cast<int>(i));
-        Bind(columns, 2, stmt, 3, *records[i]);
-        stmt.Step();
-    }
+    const double celsius = temperaturePtr ? temperaturePtr->GetCelsius() : FLOAT_UNSUPPORTED_VALUE;
+    stmt.BindDouble(index, Temperature::RoundToOneDecimal(celsius));
 }
 
-// The values at 1 .. N - 2, then the key and the position.
-template <typename Record, size_t N>
-void UpdateRows(const Column<Record> (&columns)[N], const std::string& query,
-                const std::vector<std::shared_ptr<Record>>& records, int primaryKey)
+// Fills a record's temperature (made fresh by the record's Init) from the
+// stored Celsius value.
+inline void SetColumnTemperature(const TemperaturePtr& temperaturePtr, const Statement& stmt, int index)
 {
-    DBConnector* dbConnector = DBConnector::GetInstance();
-    for (size_t i = 0; i < records.size(); i++) {
-        if (!records[i])
-            continue;
-        Statement stmt = dbConnector->DBPrepareStatement(query);
-        Bind(columns, 2, stmt, 1, *records[i]);
-        stmt.BindInt(static_cast<int>(N) - 1, primaryKey);
-        stmt.BindInt(static_cast<int>(N), static_cast<int>(i));
-        stmt.Step();
-    }
+    if (temperaturePtr)
+        temperaturePtr->SetTemperature(stmt.ColumnDouble(index));
 }
 
-// The rows of the key in stored order, each made through the record's Make
-// (a failed Init is logged there and the row skipped); null when there are none.
-template <typename Record, size_t N>
-std::shared_ptr<std::vector<std::shared_ptr<Record>>> SelectRows(const Column<Record> (&columns)[N],
-                                                                 const std::string& query, int primaryKey)
+// "DELETE FROM <table> WHERE FK_ID=?;" for one city's rows; false when the
+// step does not finish, which the caller logs in its own name.
+inline bool DeleteRowsOfKey(const char* tableName, int primaryKey)
 {
-    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(query);
+    Statement stmt =
+        DBConnector::GetInstance()->DBPrepareStatement(std::string("DELETE FROM ") + tableName + " WHERE FK_ID=?;");
     stmt.BindInt(1, primaryKey);
-    std::shared_ptr<std::vector<std::shared_ptr<Record>>> records;
-    while (stmt.Step() == SQLITE_ROW) {
-        std::shared_ptr<Record> record = Record::Make();
-        if (!record)
-            continue;
-        Read(columns, 2, stmt, *record);
-        if (!records)
-            records = std::make_shared<std::vector<std::shared_ptr<Record>>>();
-        records->push_back(std::move(record));
-    }
-    return records;
+    return stmt.Step() == SQLITE_DONE;
+}
+
+inline void DeleteAllRows(const char* tableName)
+{
+    std::string query = std::string("DELETE FROM ") + tableName + ";";
+    DBConnector::GetInstance()->DBExecuteQuery(query.c_str());
+}
+
+// statement is a CREATE text with "%q" standing for the table name.
+inline void CreateTable(const char* statement, const char* tableName)
+{
+    char* query = sqlite3_mprintf(statement, tableName);
+    DBConnector::GetInstance()->DBExecuteQuery(query);
+    sqlite3_free(query);
 }
 
 } // namespace ColumnTable
+
+// The one body of the tables that hold a city's record vector (hourly,
+// yesterday, weekly, moon phase): columns[0] is FK_ID, columns[1] the
+// position in the vector (named indexName), the rest the record's values.
+// Each record is prepared, bound and stepped on its own, so an empty vector
+// runs nothing; null records are skipped; step results are not examined.
+// Expects the connection to be open on the weather file.
+template <typename Record> class CityRecordsTable {
+public:
+    using Records = std::vector<std::shared_ptr<Record>>;
+
+    template <size_t N>
+    CityRecordsTable(const char* tableName, const Column<Record> (&columns)[N])
+        : mTableName(tableName), mColumns{columns, N}
+    {
+    }
+
+    // Builds the statement texts once.
+    void MakeQueries(QueryGenernator& generator)
+    {
+        const std::string byKeyAndIndex = std::string("FK_ID = ? AND ") + mColumns[1].name + " = ?;";
+        mInsertQuery = generator.MakeInsertQuery(mTableName, ColumnTable::Names(mColumns, 0),
+                                                 ColumnTable::Placeholders(mColumns.size()));
+        mUpdateQuery = generator.MakeUpdateQuery(mTableName, ColumnTable::Assignments(mColumns, 2),
+                                                 generator.MakeWhereClause(byKeyAndIndex));
+        mSelectQuery = generator.MakeSelectQuery(mTableName, ColumnTable::Names(mColumns, 2),
+                                                 generator.MakeWhereClause("FK_ID = ?"), "", "", "");
+    }
+
+    std::string CreateText() const
+    {
+        return ColumnTable::CreateText(
+            mColumns, "FOREIGN KEY(FK_ID) REFERENCES CITY_TABLE(PK_ID) ON DELETE CASCADE ON UPDATE CASCADE");
+    }
+    void CreateTable() const { ColumnTable::CreateTable(CreateText().c_str(), mTableName); }
+
+    void Insert(const Records& records, int primaryKey) const
+    {
+        for (size_t i = 0; i < records.size(); i++) {
+            if (!records[i])
+                continue;
+            Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mInsertQuery);
+            stmt.BindInt(1, primaryKey);
+            stmt.BindInt(2, static_cast<int>(i));
+            ColumnTable::Bind(mColumns, 2, stmt, 3, *records[i]);
+            stmt.Step();
+        }
+    }
+
+    // The values at 1 .. N - 2, then the key and the position. Only the
+    // stored positions change; extra records or rows stay as they are.
+    void Update(const Records& records, int primaryKey) const
+    {
+        const int count = static_cast<int>(mColumns.size());
+        for (size_t i = 0; i < records.size(); i++) {
+            if (!records[i])
+                continue;
+            Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mUpdateQuery);
+            ColumnTable::Bind(mColumns, 2, stmt, 1, *records[i]);
+            stmt.BindInt(count - 1, primaryKey);
+            stmt.BindInt(count, static_cast<int>(i));
+            stmt.Step();
+        }
+    }
+
+    // False when the statement did not finish.
+    bool Delete(int primaryKey) const { return ColumnTable::DeleteRowsOfKey(mTableName, primaryKey); }
+    void DeleteAll() const { ColumnTable::DeleteAllRows(mTableName); }
+
+    // The rows of the key in stored order, each made through the record's
+    // Make (a failed Init is logged there and the row skipped); null when
+    // there are none.
+    std::shared_ptr<Records> Select(int primaryKey) const
+    {
+        Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mSelectQuery);
+        stmt.BindInt(1, primaryKey);
+        std::shared_ptr<Records> records;
+        while (stmt.Step() == SQLITE_ROW) {
+            std::shared_ptr<Record> record = Record::Make();
+            if (!record)
+                continue;
+            ColumnTable::Read(mColumns, 2, stmt, *record);
+            if (!records)
+                records = std::make_shared<Records>();
+            records->push_back(std::move(record));
+        }
+        return records;
+    }
+
+    const char* TableName() const { return mTableName; }
+
+private:
+    const char* mTableName;
+    ColumnSpan<Record> mColumns;
+    std::string mInsertQuery;
+    std::string mUpdateQuery;
+    std::string mSelectQuery;
+};
 
 // Column entries for a record with Get<Field>/Set<Field> accessors.
 #define KEY_COLUMN(name, declaration)                                                                                  \
@@ -183,8 +280,8 @@ std::shared_ptr<std::vector<std::shared_ptr<Record>>> SelectRows(const Column<Re
 #define TEMPERATURE_COLUMN(Row, name, declaration, Field)                                                              \
     {                                                                                                                  \
         name, declaration,                                                                                             \
-            [](Statement& s, int i, const Row& r) { WeatherStatement::BindTemperature(s, i, r.Get##Field()); },        \
-            [](const Statement& s, int i, Row& r) { WeatherStatement::SetColumnTemperature(r.Get##Field(), s, i); }    \
+            [](Statement& s, int i, const Row& r) { ColumnTable::BindTemperature(s, i, r.Get##Field()); },             \
+            [](const Statement& s, int i, Row& r) { ColumnTable::SetColumnTemperature(r.Get##Field(), s, i); }         \
     }
 
 #endif

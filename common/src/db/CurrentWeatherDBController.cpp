@@ -5,9 +5,9 @@
 #include <string>
 
 #include "db/DBConnector.h"
-#include "db/WeatherStatement.h"
+#include "db/ColumnTable.h"
 
-using namespace WeatherStatement;
+using namespace ColumnTable;
 
 namespace {
 
@@ -60,7 +60,7 @@ bool CurrentWeatherDBController::Init()
 
 void CurrentWeatherDBController::CreateTable()
 {
-    WeatherStatement::CreateTable(kCreateTable, kTableName);
+    ColumnTable::CreateTable(kCreateTable, kTableName);
 }
 
 void CurrentWeatherDBController::Insert(const CurrentPtr& currentPtr, int primaryKey)

@@ -2,9 +2,10 @@
 
 #include <glib.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
 
-#include "db/SharedCacheKeeper.h"
 #include "utils/FileHelper.h"
 #include "utils/StringHelper.h"
 
@@ -12,6 +13,11 @@ namespace {
 
 constexpr int kBusyRetryLimit = 10;
 constexpr gulong kBusySleepStepUsec = 100000;
+
+bool IsSpecialFile(const std::string& path)
+{
+    return FileHelper::GetInstance()->IsSpecialFile(path);
+}
 
 // Every file of the data layer, relative to the shared data directory; the
 // recovery removes them in this order.
@@ -32,11 +38,8 @@ bool DBConnector::Init()
 
 DBConnector::~DBConnector()
 {
-    FinalizeStatementCache();
-    if (mDBHandle) {
-        sqlite3_close(mDBHandle);
-        mDBHandle = nullptr;
-    }
+    if (mDBHandle)
+        CloseHandle();
 }
 
 bool DBConnector::DBInitialize(const std::string& dbFilePath, bool readOnly)
@@ -74,14 +77,11 @@ bool DBConnector::DBInitializeForCreateTable(const std::string& dbFilePath)
 bool DBConnector::DBFinalize()
 {
     DBEndTransaction();
-    FinalizeStatementCache();
     if (mDBHandle == nullptr) {
         LOGE("mDBHandle is NULL");
         return false;
     }
-    int ret = sqlite3_close(mDBHandle);
-    mDBHandle = nullptr;
-    return ret == SQLITE_OK;
+    return CloseHandle() == SQLITE_OK;
 }
 
 sqlite3_stmt* DBConnector::DBPrepareQuery(const char* query)
@@ -104,7 +104,6 @@ sqlite3_stmt* DBConnector::DBPrepareQuery(const char* query)
         RETURN_IF(sharedDataDirectory.length() < 1, nullptr);
         for (const char* file : kDBFiles)
             FileHelper::GetInstance()->RemoveFile(sharedDataDirectory + file);
-        SharedCacheKeeper::DropAll();
     }
     return nullptr;
 }
@@ -156,17 +155,16 @@ int64_t DBConnector::DBGetLastInsertRowId()
 bool DBConnector::DBFileOpen(const std::string& dbFilePath, int flags)
 {
     RETURN_IF(dbFilePath.empty(), false);
-    const bool readOnly = (flags & SQLITE_OPEN_READONLY) != 0;
-    const SharedCacheKeeper::Identity before = SharedCacheKeeper::BeforeOpen(dbFilePath);
-    int ret = sqlite3_open_v2(dbFilePath.c_str(), &mDBHandle, flags, SharedCacheKeeper::VfsFor(readOnly));
+    // SQLite's open() of a FIFO or a device would block or read garbage; the
+    // journal is opened too when it exists (a hot journal is rolled back).
+    RETURN_IF(IsSpecialFile(dbFilePath) || IsSpecialFile(dbFilePath + "-journal"), false);
+    int ret = sqlite3_open_v2(dbFilePath.c_str(), &mDBHandle, flags, nullptr);
     if (ret != SQLITE_OK) {
         LOGE("sqlite3_open_open failed. %d %p, %s", ret, static_cast<void*>(mDBHandle), dbFilePath.c_str());
-        sqlite3_close(mDBHandle);
-        mDBHandle = nullptr;
+        CloseHandle();
         return false;
     }
-    if ((flags & SQLITE_OPEN_SHAREDCACHE) != 0)
-        SharedCacheKeeper::AfterOpen(dbFilePath, readOnly, before);
+    mDBPath = dbFilePath;
     return true;
 }
 
@@ -174,8 +172,7 @@ bool DBConnector::DBSetBusyHandler()
 {
     if (sqlite3_busy_handler(mDBHandle, DBUtilBusyHandler, nullptr) != SQLITE_OK) {
         LOGE("Fail to register busy handler");
-        sqlite3_close(mDBHandle);
-        mDBHandle = nullptr;
+        CloseHandle();
         return false;
     }
     return true;
@@ -231,9 +228,34 @@ bool DBConnector::DBEndTransaction()
 
 bool DBConnector::CloseAfterFailedSetup()
 {
-    sqlite3_close(mDBHandle);
-    mDBHandle = nullptr;
+    CloseHandle();
     return false;
+}
+
+int DBConnector::CloseHandle()
+{
+    FinalizeStatementCache();
+    int ret = sqlite3_close(mDBHandle);
+    mDBHandle = nullptr;
+    mDBPath.clear();
+    return ret;
+}
+
+bool DBConnector::DBIsOpen() const
+{
+    return mDBHandle != nullptr;
+}
+
+bool DBConnector::DBIsOpenOn(const std::string& dbFilePath) const
+{
+    if (mDBHandle == nullptr)
+        return false;
+    if (dbFilePath == mDBPath)
+        return true;
+    // Another spelling of the same name (a "./", a link) reaches the same file.
+    struct stat wanted = {}, open = {};
+    return stat(dbFilePath.c_str(), &wanted) == 0 && stat(mDBPath.c_str(), &open) == 0 &&
+           wanted.st_dev == open.st_dev && wanted.st_ino == open.st_ino;
 }
 
 int DBConnector::DBUtilBusyHandler(void* context, int count)
@@ -246,4 +268,18 @@ int DBConnector::DBUtilBusyHandler(void* context, int count)
     LOGE("Busy Handler Called! : CNT(%d)\n", count + 1);
     g_usleep(kBusySleepStepUsec * static_cast<gulong>(count + 1));
     return 1;
+}
+
+bool DBOpening::Open(const std::string& dbFilePath, bool forCreateTable, bool readOnly)
+{
+    DBConnector* connector = DBConnector::GetInstance();
+    if (connector->DBIsOpen()) {
+        // An outer opening owns the connection: join it on its own file only,
+        // since statements meant for another file would run on the outer one.
+        RETURN_IF(connector->DBIsOpenOn(dbFilePath) == false, false);
+        return true;
+    }
+    mOwner = forCreateTable ? connector->DBInitializeForCreateTable(dbFilePath)
+                            : connector->DBInitialize(dbFilePath, readOnly);
+    return mOwner;
 }

@@ -1,7 +1,5 @@
 #include "db/HourlyWeatherDBController.h"
 
-#include <sqlite3.h>
-
 #include "db/ColumnTable.h"
 
 namespace {
@@ -22,9 +20,7 @@ const Column<Hourly> kColumns[] = {
     INT_COLUMN(Hourly, "serverWeatherIcon", "\tINTEGER", ServerWeatherIcon),
 };
 
-constexpr const char* kForeignKey =
-    "FOREIGN KEY(FK_ID) REFERENCES CITY_TABLE(PK_ID) ON DELETE CASCADE ON UPDATE CASCADE";
-constexpr size_t kColumnCount = sizeof(kColumns) / sizeof(kColumns[0]);
+CityRecordsTable<Hourly> sTable(kTableName, kColumns);
 
 } // namespace
 
@@ -35,49 +31,44 @@ bool HourlyWeatherDBController::Init()
     mQueryGenerator = QueryGenernator::Make();
     if (!mQueryGenerator)
         return false;
-    mInsertQuery = mQueryGenerator->MakeInsertQuery(kTableName, ColumnTable::Names(kColumns, 0),
-                                                    ColumnTable::Placeholders(kColumnCount));
-    mUpdateQuery = mQueryGenerator->MakeUpdateQuery(kTableName, ColumnTable::Assignments(kColumns, 2),
-                                                    mQueryGenerator->MakeWhereClause("FK_ID = ? AND hourlyIndex = ?;"));
-    mSelectQuery = mQueryGenerator->MakeSelectQuery(kTableName, ColumnTable::Names(kColumns, 2),
-                                                    mQueryGenerator->MakeWhereClause("FK_ID = ?"), "", "", "");
+    sTable.MakeQueries(*mQueryGenerator);
     return true;
 }
 
 std::string HourlyWeatherDBController::GetCreateTableText()
 {
-    return ColumnTable::CreateText(kColumns, kForeignKey);
+    return sTable.CreateText();
 }
 
 void HourlyWeatherDBController::CreateTable()
 {
-    WeatherStatement::CreateTable(GetCreateTableText().c_str(), kTableName);
+    sTable.CreateTable();
 }
 
 void HourlyWeatherDBController::Insert(const HourlyPtrVectorPtr& hourlyPtrVector, int primaryKey)
 {
     RETURN_IF(!hourlyPtrVector);
-    ColumnTable::InsertRows(kColumns, mInsertQuery, *hourlyPtrVector, primaryKey);
+    sTable.Insert(*hourlyPtrVector, primaryKey);
 }
 
 void HourlyWeatherDBController::Update(const HourlyPtrVectorPtr& hourlyPtrVector, int primaryKey)
 {
     RETURN_IF(!hourlyPtrVector);
-    ColumnTable::UpdateRows(kColumns, mUpdateQuery, *hourlyPtrVector, primaryKey);
+    sTable.Update(*hourlyPtrVector, primaryKey);
 }
 
 void HourlyWeatherDBController::Delete(int primaryKey)
 {
-    if (!WeatherStatement::DeleteRowsOfKey(kTableName, primaryKey))
+    if (!sTable.Delete(primaryKey))
         LOGE("Fail to Delete");
 }
 
 void HourlyWeatherDBController::DeleteAll()
 {
-    WeatherStatement::DeleteAllRows(kTableName);
+    sTable.DeleteAll();
 }
 
 HourlyPtrVectorPtr HourlyWeatherDBController::Select(int primaryKey)
 {
-    return ColumnTable::SelectRows(kColumns, mSelectQuery, primaryKey);
+    return sTable.Select(primaryKey);
 }

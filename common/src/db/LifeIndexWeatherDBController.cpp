@@ -6,9 +6,8 @@
 
 #include "db/ColumnTable.h"
 #include "db/DBConnector.h"
-#include "db/WeatherStatement.h"
 
-using namespace WeatherStatement;
+using namespace ColumnTable;
 
 namespace {
 
@@ -170,7 +169,7 @@ std::string LifeIndexWeatherDBController::GetCreateTableText()
 
 void LifeIndexWeatherDBController::CreateTable()
 {
-    WeatherStatement::CreateTable(GetCreateTableText().c_str(), kTableName);
+    ColumnTable::CreateTable(GetCreateTableText().c_str(), kTableName);
 }
 
 void LifeIndexWeatherDBController::Insert(const LifeIndexPtr& lifeIndexPtr, int primaryKey)

@@ -1,7 +1,5 @@
 #include "db/MoonPhaseDBController.h"
 
-#include <sqlite3.h>
-
 #include "db/ColumnTable.h"
 
 namespace {
@@ -19,9 +17,7 @@ const Column<MoonPhase> kColumns[] = {
     INT_COLUMN(MoonPhase, "age", "\t\t\t\tINTEGER", Age),
 };
 
-constexpr const char* kForeignKey =
-    "FOREIGN KEY(FK_ID) REFERENCES CITY_TABLE(PK_ID) ON DELETE CASCADE ON UPDATE CASCADE";
-constexpr size_t kColumnCount = sizeof(kColumns) / sizeof(kColumns[0]);
+CityRecordsTable<MoonPhase> sTable(kTableName, kColumns);
 
 } // namespace
 
@@ -32,52 +28,46 @@ bool MoonPhaseDBController::Init()
     mQueryGenerator = QueryGenernator::Make();
     if (!mQueryGenerator)
         return false;
-    mInsertQuery = mQueryGenerator->MakeInsertQuery(kTableName, ColumnTable::Names(kColumns, 0),
-                                                    ColumnTable::Placeholders(kColumnCount));
-    mUpdateQuery =
-        mQueryGenerator->MakeUpdateQuery(kTableName, ColumnTable::Assignments(kColumns, 2),
-                                         mQueryGenerator->MakeWhereClause("FK_ID = ? AND moonPhaseIndex = ?;"));
-    mSelectQuery = mQueryGenerator->MakeSelectQuery(kTableName, ColumnTable::Names(kColumns, 2),
-                                                    mQueryGenerator->MakeWhereClause("FK_ID = ?"), "", "", "");
+    sTable.MakeQueries(*mQueryGenerator);
     return true;
 }
 
 std::string MoonPhaseDBController::GetCreateTableText()
 {
-    return ColumnTable::CreateText(kColumns, kForeignKey);
+    return sTable.CreateText();
 }
 
 void MoonPhaseDBController::CreateTable()
 {
-    WeatherStatement::CreateTable(GetCreateTableText().c_str(), kTableName);
+    sTable.CreateTable();
 }
 
 void MoonPhaseDBController::Insert(const MoonPhasePtrVectorPtr& moonPhasePtrVector, int primaryKey)
 {
     RETURN_IF(!moonPhasePtrVector);
-    ColumnTable::InsertRows(kColumns, mInsertQuery, *moonPhasePtrVector, primaryKey);
+    sTable.Insert(*moonPhasePtrVector, primaryKey);
 }
 
 void MoonPhaseDBController::Update(const MoonPhasePtrVectorPtr& moonPhasePtrVector, int primaryKey)
 {
     RETURN_IF(!moonPhasePtrVector);
-    ColumnTable::UpdateRows(kColumns, mUpdateQuery, *moonPhasePtrVector, primaryKey);
+    sTable.Update(*moonPhasePtrVector, primaryKey);
 }
 
 void MoonPhaseDBController::Delete(int primaryKey)
 {
-    if (!WeatherStatement::DeleteRowsOfKey(kTableName, primaryKey))
+    if (!sTable.Delete(primaryKey))
         LOGE("Fail to Delete");
 }
 
 void MoonPhaseDBController::DeleteAll()
 {
-    WeatherStatement::DeleteAllRows(kTableName);
+    sTable.DeleteAll();
 }
 
 MoonPhasePtrVectorPtr MoonPhaseDBController::Select(int primaryKey)
 {
-    return ColumnTable::SelectRows(kColumns, mSelectQuery, primaryKey);
+    return sTable.Select(primaryKey);
 }
 
 void MoonPhaseDBController::Delete(const std::string& locationID)

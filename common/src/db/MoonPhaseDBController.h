@@ -36,9 +36,6 @@ private:
     MoonPhaseDBController() = default;
 
     std::shared_ptr<QueryGenernator> mQueryGenerator;
-    std::string mInsertQuery;
-    std::string mUpdateQuery;
-    std::string mSelectQuery;
 };
 
 #endif

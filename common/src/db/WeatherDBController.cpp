@@ -761,6 +761,7 @@ int WeatherDBController::GetWeatherNewsIcon(int iconNum, bool isDay)
 {
     std::string iconDBPath = GetWeatherNewsIconDBFilePath();
     RETURN_IF(iconDBPath.length() < 1, 0);
+    RETURN_IF(FileHelper::GetInstance()->IsSpecialFile(iconDBPath), 0);
 
     // Its own connection, closed on every way out after its statement.
     sqlite3* openedIconDB = nullptr;

@@ -1,7 +1,5 @@
 #include "db/WeeklyWeatherDBController.h"
 
-#include <sqlite3.h>
-
 #include <ctime>
 #include <string>
 
@@ -38,9 +36,7 @@ const Column<Weekly> kColumns[] = {
     INT_COLUMN(Weekly, "serverWeatherIcon", "\tINTEGER", ServerWeatherIcon),
 };
 
-constexpr const char* kForeignKey =
-    "FOREIGN KEY(FK_ID) REFERENCES CITY_TABLE(PK_ID) ON DELETE CASCADE ON UPDATE CASCADE";
-constexpr size_t kColumnCount = sizeof(kColumns) / sizeof(kColumns[0]);
+CityRecordsTable<Weekly> sTable(kTableName, kColumns);
 
 } // namespace
 
@@ -51,49 +47,44 @@ bool WeeklyWeatherDBController::Init()
     mQueryGenerator = QueryGenernator::Make();
     if (!mQueryGenerator)
         return false;
-    mInsertQuery = mQueryGenerator->MakeInsertQuery(kTableName, ColumnTable::Names(kColumns, 0),
-                                                    ColumnTable::Placeholders(kColumnCount));
-    mUpdateQuery = mQueryGenerator->MakeUpdateQuery(kTableName, ColumnTable::Assignments(kColumns, 2),
-                                                    mQueryGenerator->MakeWhereClause("FK_ID = ? AND weeklyIndex = ?;"));
-    mSelectQuery = mQueryGenerator->MakeSelectQuery(kTableName, ColumnTable::Names(kColumns, 2),
-                                                    mQueryGenerator->MakeWhereClause("FK_ID = ?"), "", "", "");
+    sTable.MakeQueries(*mQueryGenerator);
     return true;
 }
 
 std::string WeeklyWeatherDBController::GetCreateTableText()
 {
-    return ColumnTable::CreateText(kColumns, kForeignKey);
+    return sTable.CreateText();
 }
 
 void WeeklyWeatherDBController::CreateTable()
 {
-    WeatherStatement::CreateTable(GetCreateTableText().c_str(), kTableName);
+    sTable.CreateTable();
 }
 
 void WeeklyWeatherDBController::Insert(const WeeklyPtrVectorPtr& weeklyPtrVector, int primaryKey)
 {
     RETURN_IF(!weeklyPtrVector);
-    ColumnTable::InsertRows(kColumns, mInsertQuery, *weeklyPtrVector, primaryKey);
+    sTable.Insert(*weeklyPtrVector, primaryKey);
 }
 
 void WeeklyWeatherDBController::Update(const WeeklyPtrVectorPtr& weeklyPtrVector, int primaryKey)
 {
     RETURN_IF(!weeklyPtrVector);
-    ColumnTable::UpdateRows(kColumns, mUpdateQuery, *weeklyPtrVector, primaryKey);
+    sTable.Update(*weeklyPtrVector, primaryKey);
 }
 
 void WeeklyWeatherDBController::Delete(int primaryKey)
 {
-    if (!WeatherStatement::DeleteRowsOfKey(kTableName, primaryKey))
+    if (!sTable.Delete(primaryKey))
         LOGE("Fail to Delete");
 }
 
 void WeeklyWeatherDBController::DeleteAll()
 {
-    WeatherStatement::DeleteAllRows(kTableName);
+    sTable.DeleteAll();
 }
 
 WeeklyPtrVectorPtr WeeklyWeatherDBController::Select(int primaryKey)
 {
-    return ColumnTable::SelectRows(kColumns, mSelectQuery, primaryKey);
+    return sTable.Select(primaryKey);
 }

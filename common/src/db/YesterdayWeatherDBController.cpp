@@ -1,7 +1,5 @@
 #include "db/YesterdayWeatherDBController.h"
 
-#include <sqlite3.h>
-
 #include "db/ColumnTable.h"
 
 namespace {
@@ -19,9 +17,7 @@ const Column<Hourly> kColumns[] = {
     INT_COLUMN(Hourly, "serverWeatherIcon", "\tINTEGER", ServerWeatherIcon),
 };
 
-constexpr const char* kForeignKey =
-    "FOREIGN KEY(FK_ID) REFERENCES CITY_TABLE(PK_ID) ON DELETE CASCADE ON UPDATE CASCADE";
-constexpr size_t kColumnCount = sizeof(kColumns) / sizeof(kColumns[0]);
+CityRecordsTable<Hourly> sTable(kTableName, kColumns);
 
 } // namespace
 
@@ -32,49 +28,44 @@ bool YesterdayWeatherDBController::Init()
     mQueryGenerator = QueryGenernator::Make();
     if (!mQueryGenerator)
         return false;
-    mInsertQuery = mQueryGenerator->MakeInsertQuery(kTableName, ColumnTable::Names(kColumns, 0),
-                                                    ColumnTable::Placeholders(kColumnCount));
-    mUpdateQuery = mQueryGenerator->MakeUpdateQuery(kTableName, ColumnTable::Assignments(kColumns, 2),
-                                                    mQueryGenerator->MakeWhereClause("FK_ID = ? AND hourlyIndex = ?;"));
-    mSelectQuery = mQueryGenerator->MakeSelectQuery(kTableName, ColumnTable::Names(kColumns, 2),
-                                                    mQueryGenerator->MakeWhereClause("FK_ID = ?"), "", "", "");
+    sTable.MakeQueries(*mQueryGenerator);
     return true;
 }
 
 std::string YesterdayWeatherDBController::GetCreateTableText()
 {
-    return ColumnTable::CreateText(kColumns, kForeignKey);
+    return sTable.CreateText();
 }
 
 void YesterdayWeatherDBController::CreateTable()
 {
-    WeatherStatement::CreateTable(GetCreateTableText().c_str(), kTableName);
+    sTable.CreateTable();
 }
 
 void YesterdayWeatherDBController::Insert(const HourlyPtrVectorPtr& hourlyPtrVector, int primaryKey)
 {
     RETURN_IF(!hourlyPtrVector);
-    ColumnTable::InsertRows(kColumns, mInsertQuery, *hourlyPtrVector, primaryKey);
+    sTable.Insert(*hourlyPtrVector, primaryKey);
 }
 
 void YesterdayWeatherDBController::Update(const HourlyPtrVectorPtr& hourlyPtrVector, int primaryKey)
 {
     RETURN_IF(!hourlyPtrVector);
-    ColumnTable::UpdateRows(kColumns, mUpdateQuery, *hourlyPtrVector, primaryKey);
+    sTable.Update(*hourlyPtrVector, primaryKey);
 }
 
 void YesterdayWeatherDBController::Delete(int primaryKey)
 {
-    if (!WeatherStatement::DeleteRowsOfKey(kTableName, primaryKey))
+    if (!sTable.Delete(primaryKey))
         LOGE("Fail to Delete");
 }
 
 void YesterdayWeatherDBController::DeleteAll()
 {
-    WeatherStatement::DeleteAllRows(kTableName);
+    sTable.DeleteAll();
 }
 
 HourlyPtrVectorPtr YesterdayWeatherDBController::Select(int primaryKey)
 {
-    return ColumnTable::SelectRows(kColumns, mSelectQuery, primaryKey);
+    return sTable.Select(primaryKey);
 }

@@ -33,9 +33,6 @@ private:
     YesterdayWeatherDBController() = default;
 
     std::shared_ptr<QueryGenernator> mQueryGenerator;
-    std::string mInsertQuery;
-    std::string mUpdateQuery;
-    std::string mSelectQuery;
 };
 
 #endif

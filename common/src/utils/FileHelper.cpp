@@ -1,10 +1,10 @@
 #include "utils/FileHelper.h"
 
+#include <glib.h>
+
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,12 +27,6 @@ const std::string kSettingDBFile = "db/.setting.db";
 const std::string kVersionDBFile = "db/.version.db";
 const std::string kShareTargetDBFile = "db/.share_target.db";
 const std::string kWeatherInfoJsonFile = "db/.json.txt";
-
-// Platform texts are malloc'ed: copy, then release at once.
-struct FreeDeleter {
-    void operator()(char* text) const { free(text); }
-};
-using PlatformText = std::unique_ptr<char, FreeDeleter>;
 
 } // namespace
 
@@ -61,12 +55,10 @@ std::string FileHelper::GetResourceDirectoryPath()
     if (!sResourceDirPath.empty())
         return sResourceDirPath;
 
-    char* resourceDirPath = app_get_resource_path();
-    PlatformText pathHolder(resourceDirPath);
+    g_autofree char* resourceDirPath = app_get_resource_path();
     LOGE("app_get_resource_path : %s", resourceDirPath ? resourceDirPath : "(null)");
     RETURN_IF(resourceDirPath == NULL, std::string());
     std::string path(resourceDirPath);
-    pathHolder.reset();
     RETURN_IF_MSG(path.length() < 1, "resourceDirPath < 1", std::string());
 
     sResourceDirPath = path;
@@ -92,9 +84,8 @@ std::string FileHelper::GetOwnAppDirectoryPath(const char* getter, std::string& 
         return cache;
 
     pid_t pid = getpid();
-    char* appId = NULL;
+    g_autofree char* appId = NULL;
     int ret = app_manager_get_app_id(pid, &appId);
-    PlatformText appIdHolder(appId);
     if (ret != ERR_OK) {
         LOG_RETURN_NOTE_AT(getter, "app_manager_get_app_id failed for pid:%d", (int)pid);
         return std::string();
@@ -104,7 +95,6 @@ std::string FileHelper::GetOwnAppDirectoryPath(const char* getter, std::string& 
         return std::string();
     }
     std::string ownAppId(appId);
-    appIdHolder.reset();
 
     std::string path = GetAppDirectoryPath(getter, ownAppId, getPath, nullText, emptyText);
     if (!path.empty())
@@ -115,9 +105,8 @@ std::string FileHelper::GetOwnAppDirectoryPath(const char* getter, std::string& 
 std::string FileHelper::GetAppDirectoryPath(const char* getter, const std::string& appId, AppDirectoryGetter getPath,
                                             const char* nullText, const char* emptyText)
 {
-    char* dirPath = NULL;
+    g_autofree char* dirPath = NULL;
     int ret = getPath(appId.c_str(), &dirPath);
-    PlatformText pathHolder(dirPath);
     if (ret != ERR_OK) {
         LOG_RETURN_GUARD_AT(getter, "ret != ERR_OK");
         return std::string();
@@ -127,7 +116,6 @@ std::string FileHelper::GetAppDirectoryPath(const char* getter, const std::strin
         return std::string();
     }
     std::string path(dirPath);
-    pathHolder.reset();
     // Only the shared data getters log an empty directory.
     if (path.empty() && emptyText != nullptr)
         LOG_RETURN_GUARD_AT(getter, emptyText);
@@ -199,6 +187,15 @@ bool FileHelper::IsExists(const std::string& fullName)
     return access(fullName.c_str(), F_OK) == 0;
 }
 
+bool FileHelper::IsSpecialFile(const std::string& path)
+{
+    // stat does not open the file, so it cannot block on a FIFO. A file
+    // swapped for a FIFO between this check and the open still blocks: the
+    // directories are the user's own, so only the user can do that.
+    struct stat info = {};
+    return stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+}
+
 bool FileHelper::MakeDirectory(const std::string& path)
 {
     RETURN_IF(path.length() < 1, false);
@@ -220,6 +217,7 @@ void FileHelper::RemoveFile(const std::string& filePath)
 
 void FileHelper::WriteToFile(const std::string& content, const std::string& filePath)
 {
+    RETURN_IF(IsSpecialFile(filePath));
     FILE* fp = fopen(filePath.c_str(), "w");
     if (fp == NULL) {
         LOGE("[Failed] fopen function. file pointer is null point");
@@ -232,12 +230,13 @@ void FileHelper::WriteToFile(const std::string& content, const std::string& file
 
 void FileHelper::CopyFile(const std::string& srcPath, const std::string& dstPath)
 {
+    RETURN_IF(IsSpecialFile(srcPath) || IsSpecialFile(dstPath));
     std::ifstream inStream(srcPath, std::ios::in | std::ios::binary);
     std::ofstream outStream(dstPath, std::ios::out | std::ios::binary | std::ios::trunc);
     if (!inStream.is_open())
-        LOG_RETURN_GUARD("!inStream.is_open()");
+        LOG_RETURN_GUARD_AT(__func__, "!inStream.is_open()");
     else if (!outStream.is_open())
-        LOG_RETURN_GUARD("!outStream.is_open()");
+        LOG_RETURN_GUARD_AT(__func__, "!outStream.is_open()");
     else
         outStream << inStream.rdbuf();
     // Both streams close when they leave scope, on every path.
@@ -246,6 +245,7 @@ void FileHelper::CopyFile(const std::string& srcPath, const std::string& dstPath
 FILE* FileHelper::FileOpenForRead(const char* filename, int* fileHandle)
 {
     RETURN_IF(NULL == filename || NULL == fileHandle, NULL);
+    RETURN_IF(IsSpecialFile(filename), NULL);
 
     FILE* fd = fopen(filename, "r");
     RETURN_IF(NULL == fd, NULL);

@@ -35,9 +35,13 @@ public:
     std::string GetSharedResourceDummySharedTargetDBFilePath();
 
     bool IsExists(const std::string& fullName);
+    // True when path exists and is not a regular file (a FIFO, a device, a
+    // directory, a socket): opening it could block or read garbage.
+    bool IsSpecialFile(const std::string& path);
     // True only when the directory was created by this call.
     bool MakeDirectory(const std::string& path);
     void RemoveFile(const std::string& filePath);
+    // These refuse a path that is a special file (see IsSpecialFile).
     void WriteToFile(const std::string& content, const std::string& filePath);
     void CopyFile(const std::string& srcPath, const std::string& dstPath);
 

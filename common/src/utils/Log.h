@@ -20,70 +20,43 @@ constexpr const char* kLogTag = "weather-backuprestore";
 
 #define LOGE(fmt, ...) LOGE_AT(__FILE_NAME__, __func__, fmt, ##__VA_ARGS__)
 
-// Guard lines: "[func(): line] (condition) [return]" / "... [break]".
-#define GUARD_LOG(cond_text, what) GUARD_LOG_AT(__func__, cond_text, what)
-// The same line on behalf of another function (a shared body that logs in the
-// name of the public operation that called it).
+// Guard lines: "[func(): line] (condition) [return]" / "... [break]", logged
+// in the name of func (a shared body logs for the public operation that
+// called it).
 #define GUARD_LOG_AT(func, cond_text, what)                                                                            \
     LOGE_AT(__FILE_NAME__, func, "[%s(): %d] (%s) [" what "]", func, __LINE__, cond_text)
 
-#define RETURN_IF(cond, ...)                                                                                           \
-    do {                                                                                                               \
-        if (cond) {                                                                                                    \
-            GUARD_LOG(#cond, "return");                                                                                \
-            return __VA_ARGS__;                                                                                        \
-        }                                                                                                              \
-    } while (0)
-
+#define RETURN_IF(cond, ...) RETURN_IF_MSG(cond, #cond, ##__VA_ARGS__)
+#define RETURN_IF_AT(func, cond, ...) RETURN_IF_MSG_AT(func, cond, #cond, ##__VA_ARGS__)
 // For guards whose logged text is not the literal condition.
-#define RETURN_IF_MSG(cond, text, ...)                                                                                 \
+#define RETURN_IF_MSG(cond, text, ...) RETURN_IF_MSG_AT(__func__, cond, text, ##__VA_ARGS__)
+#define RETURN_IF_MSG_AT(func, cond, text, ...)                                                                        \
     do {                                                                                                               \
         if (cond) {                                                                                                    \
-            GUARD_LOG(text, "return");                                                                                 \
+            GUARD_LOG_AT(func, text, "return");                                                                        \
             return __VA_ARGS__;                                                                                        \
         }                                                                                                              \
     } while (0)
 
 // Only valid directly inside a loop or a do { } while (0) one-pass block.
-#define BREAK_IF(cond)                                                                                                 \
+#define BREAK_IF(cond) BREAK_IF_MSG_AT(__func__, cond, #cond)
+#define BREAK_IF_AT(func, cond) BREAK_IF_MSG_AT(func, cond, #cond)
+#define BREAK_IF_MSG(cond, text) BREAK_IF_MSG_AT(__func__, cond, text)
+#define BREAK_IF_MSG_AT(func, cond, text)                                                                              \
     if (cond) {                                                                                                        \
-        GUARD_LOG(#cond, "break");                                                                                     \
-        break;                                                                                                         \
-    }
-
-#define BREAK_IF_MSG(cond, text)                                                                                       \
-    if (cond) {                                                                                                        \
-        GUARD_LOG(text, "break");                                                                                      \
-        break;                                                                                                         \
-    }
-
-// The guards on behalf of the operation func that called a shared helper.
-#define RETURN_IF_AT(func, cond, ...)                                                                                  \
-    do {                                                                                                               \
-        if (cond) {                                                                                                    \
-            GUARD_LOG_AT(func, #cond, "return");                                                                       \
-            return __VA_ARGS__;                                                                                        \
-        }                                                                                                              \
-    } while (0)
-
-#define BREAK_IF_AT(func, cond)                                                                                        \
-    if (cond) {                                                                                                        \
-        GUARD_LOG_AT(func, #cond, "break");                                                                            \
+        GUARD_LOG_AT(func, text, "break");                                                                             \
         break;                                                                                                         \
     }
 
 // A guard line alone, for a condition handled by hand.
-#define LOG_RETURN_GUARD(text) GUARD_LOG(text, "return")
 #define LOG_RETURN_GUARD_AT(func, text) GUARD_LOG_AT(func, text, "return")
 
 // Guard lines that carry a message instead of the condition:
 // "[func(): line] <message> [return]" / "... [break]". The message is a
-// format with its arguments; the _AT forms log on behalf of the operation
-// func that called a shared helper.
+// format with its arguments.
 #define GUARD_NOTE_AT(func, what, fmt, ...)                                                                            \
     LOGE_AT(__FILE_NAME__, func, "[%s(): %d] " fmt " [" what "]", func, __LINE__, ##__VA_ARGS__)
 #define LOG_RETURN_NOTE(fmt, ...) GUARD_NOTE_AT(__func__, "return", fmt, ##__VA_ARGS__)
-#define LOG_BREAK_NOTE(fmt, ...) GUARD_NOTE_AT(__func__, "break", fmt, ##__VA_ARGS__)
 #define LOG_RETURN_NOTE_AT(func, fmt, ...) GUARD_NOTE_AT(func, "return", fmt, ##__VA_ARGS__)
 #define LOG_BREAK_NOTE_AT(func, fmt, ...) GUARD_NOTE_AT(func, "break", fmt, ##__VA_ARGS__)
 
@@ -98,23 +71,19 @@ constexpr const char* kLogTag = "weather-backuprestore";
 // Only valid directly inside a loop or a do { } while (0) one-pass block.
 #define BREAK_IF_NOTE(cond, message)                                                                                   \
     if (cond) {                                                                                                        \
-        LOG_BREAK_NOTE(message);                                                                                       \
+        LOG_BREAK_NOTE_AT(__func__, message);                                                                          \
         break;                                                                                                         \
     }
 
-// Cloud library failure: "<function>() failed, errorCode = [<code>]" + LF,
-// logged in the name of the operation caller.
-#define LOG_CLOUD_FAILURE_AT(caller, func_name, code)                                                                  \
-    LOGE_AT(__FILE_NAME__, caller, "%s() failed, errorCode = [%d]\n", func_name, (int)(code))
-
-// Calls a cloud library function and logs its failure by the function's name.
-// A statement expression (not a lambda) so the line names the calling
-// function; the _AT form names the operation that called a shared helper.
+// Calls a cloud library function and logs its failure as "<function>() failed,
+// errorCode = [<code>]" + LF. A statement expression (not a lambda) so the
+// line names the calling function; the _AT form names the operation that
+// called a shared helper.
 #define CLOUD_CALL_AT(caller, func, ...)                                                                               \
     __extension__({                                                                                                    \
         int cloudRet_ = func(__VA_ARGS__);                                                                             \
         if (cloudRet_ != 0)                                                                                            \
-            LOG_CLOUD_FAILURE_AT(caller, #func, cloudRet_);                                                            \
+            LOGE_AT(__FILE_NAME__, caller, "%s() failed, errorCode = [%d]\n", #func, cloudRet_);                       \
         cloudRet_;                                                                                                     \
     })
 #define CLOUD_CALL(func, ...) CLOUD_CALL_AT(__func__, func, __VA_ARGS__)

@@ -1,6 +1,6 @@
 #include "utils/VconfUtil.h"
 
-#include <cstdlib>
+#include <glib.h>
 
 #include <device/system_keys.h>
 
@@ -65,14 +65,12 @@ int VconfUtil::GetVconfIntValue(const std::string& key, int defaultValue)
 
 std::string VconfUtil::GetVconfStrValue(const std::string& key, const std::string& defaultValue)
 {
-    char* ret = vconf_get_str(key.c_str());
+    g_autofree char* ret = vconf_get_str(key.c_str());
     if (ret == NULL) {
         LOGE("Failed vconf_get_str [ret : %s, key : %s, value : %s]", "(null)", key.c_str(), defaultValue.c_str());
         return defaultValue;
     }
-    std::string value(ret);
-    free(ret);
-    return value;
+    return ret;
 }
 
 bool VconfUtil::GetVconfBoolValue(const std::string& key, bool defaultValue)

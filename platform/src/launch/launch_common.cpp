@@ -3,6 +3,7 @@
 #include "launch_common.h"
 
 #include <device/host.h>
+#include <device/no_destructor.h>
 
 #include <glib.h>
 
@@ -115,7 +116,7 @@ void SetRefusalLogIntervalMs(int intervalMs)
 bool RefusalLogDue(const char* kind, unsigned* skipped)
 {
     static std::mutex mutex;
-    static auto* windows = new std::map<std::string, RefusalWindow>();
+    static NoDestructor<std::map<std::string, RefusalWindow>> windows;
     std::lock_guard<std::mutex> guard(mutex);
     RefusalWindow& window = (*windows)[kind];
     const gint64 now = g_get_monotonic_time();

@@ -5,6 +5,7 @@
 #include <device/app_control.h>
 #include <device/host.h>
 #include <device/host_locale.h>
+#include <device/no_destructor.h>
 
 #include <glib-unix.h>
 #include <glib.h>

@@ -4,6 +4,8 @@
 
 #include "launch_transport.h"
 
+#include <device/no_destructor.h>
+
 #include <glib-unix.h>
 #include <glib.h>
 #include <glib/gstdio.h>
@@ -54,7 +56,7 @@ struct KeptConnections {
 
 KeptConnections& Kept()
 {
-    static auto* kept = new KeptConnections();
+    static NoDestructor<KeptConnections> kept;
     return *kept;
 }
 
