@@ -25,6 +25,11 @@ public:
     // Writable, with an exclusive transaction: for creating and upgrading schemas.
     bool DBInitializeForCreateTable(const std::string& dbFilePath);
     bool DBFinalize();
+    // Undoes this opening's transaction and closes the connection, for a
+    // caller that writes a whole set at once and finds it incomplete. False
+    // when nothing was open or SQLite could not roll back (closing the
+    // connection then rolls back instead).
+    bool DBRollback();
 
     // Null on failure; a missing table removes every database file of the data layer.
     sqlite3_stmt* DBPrepareQuery(const char* query);

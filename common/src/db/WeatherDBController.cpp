@@ -583,6 +583,47 @@ void WeatherDBController::DeleteAndInsertCity(const CityPtrVectorPtr& cityPtrVec
     }
 }
 
+bool WeatherDBController::ReplaceAllCity(const CityPtrVector& cities,
+                                         const std::function<bool(const CityPtrVectorPtr&)>& accept, std::string& why)
+{
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    if (!dbConnector->DBInitialize(GetWeatherDBFilePath(), false)) {
+        why = "the weather database cannot be opened";
+        return false;
+    }
+    // The first write takes the write lock (after the busy handler's waits),
+    // so a lock held elsewhere or a read-only file is told apart here.
+    const int rc = [dbConnector] {
+        Statement stmt = dbConnector->DBPrepareStatement("DELETE FROM MOON_PHASE_TABLE;");
+        return stmt.Step();
+    }();
+    if (rc != SQLITE_DONE) {
+        why = sqlite3_errstr(rc);
+        dbConnector->DBRollback();
+        return false;
+    }
+    DoDeleteAllCity();
+    CityDBController* cityDB = CityDBController::GetInstance();
+    for (size_t i = 0; i < cities.size(); ++i) {
+        const CityPtr& cityPtr = cities[i];
+        if (!cityPtr)
+            continue;
+        cityPtr->SetPageIndex(static_cast<int>(i));
+        DoInsertCity(cityPtr);
+        MoonPhaseDBController::GetInstance()->Insert(cityPtr->GetMoonPhasePtrVector(),
+                                                     cityDB->GetPrimaryKey(static_cast<int>(i)));
+    }
+    // A failed step is only logged by the table controllers: what the
+    // transaction holds now is the test.
+    if (!accept(DoSelectAllCity())) {
+        why = "the database did not take every row (see the device log)";
+        dbConnector->DBRollback();
+        return false;
+    }
+    dbConnector->DBFinalize();
+    return true;
+}
+
 void WeatherDBController::ReorderCity(const CityPtrVectorPtr& cityPtrVector)
 {
     DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
