@@ -624,6 +624,15 @@ bool WeatherDBController::ReplaceAllCity(const CityPtrVector& cities,
     return true;
 }
 
+void WeatherDBController::RollBackInterruptedWrite()
+{
+    // The usual case, not worth a log line.
+    if (!FileHelper::GetInstance()->IsExists(GetWeatherDBFilePath() + "-journal"))
+        return;
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
+    CityDBController::GetInstance()->GetNumberOfCities();
+}
+
 void WeatherDBController::ReorderCity(const CityPtrVectorPtr& cityPtrVector)
 {
     DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);

@@ -48,6 +48,11 @@ public:
     bool ReplaceAllCity(const CityPtrVector& cities, const std::function<bool(const CityPtrVectorPtr&)>& accept,
                         std::string& why);
 
+    // A writer killed inside its transaction leaves a hot journal, which a
+    // read-only opening cannot roll back (SQLite counts that as a write): a
+    // writable opening that reads once rolls it back, as the next writer would.
+    void RollBackInterruptedWrite();
+
     CityPtr SelectCity(int pageIndex);
     CityPtr SelectCity(const std::string& locationID);
     // Null when there are no cities.

@@ -33,6 +33,7 @@ void WeatherData::UpgradeDB(double version)
 
 void WeatherData::LoadCity()
 {
+    WeatherDBController::GetInstance()->RollBackInterruptedWrite();
     mCityPtrVector = WeatherDBController::GetInstance()->SelectAllCity();
     if (!mCityPtrVector)
         mCityPtrVector = std::make_shared<CityPtrVector>();
