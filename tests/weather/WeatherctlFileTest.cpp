@@ -134,7 +134,7 @@ TEST(WeatherctlFile, RefusedFileNamesThePlaceAndChangesNothing)
         const test_process::ToolRun run = Weatherctl({"import", bad});
         EXPECT_EQ(run.exit, 1) << message << "\n" << run.err;
         EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
-        EXPECT_EQ(ReadFileText(WeatherDbPath()), before) << message;
+        EXPECT_TRUE(ReadFileText(WeatherDbPath()) == before) << message;
     }
 
     // Files that are not regular files are refused at once, without a read.
@@ -157,7 +157,7 @@ TEST(WeatherctlFile, RefusedFileNamesThePlaceAndChangesNothing)
         EXPECT_EQ(run.exit, 2) << f.path;
         EXPECT_NE(run.err.find("cannot read " + f.path), std::string::npos) << run.err;
         EXPECT_NE(run.err.find(f.message), std::string::npos) << run.err;
-        EXPECT_EQ(ReadFileText(WeatherDbPath()), before) << f.path;
+        EXPECT_TRUE(ReadFileText(WeatherDbPath()) == before) << f.path;
     }
 }
 

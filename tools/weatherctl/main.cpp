@@ -166,9 +166,6 @@ int Import(const std::string& path, bool json)
         PrintError(json, (path == "-" ? std::string("standard input") : path) + ": " + error);
         return kExitRefused;
     }
-    // A write past a file size limit fails with EFBIG and is rolled back,
-    // rather than killing the tool in the middle.
-    std::signal(SIGXFSZ, SIG_IGN);
     DataManager::GetInstance()->InitializeDB();
     // The file's icons are common icon numbers, as the weather agent stores
     // them once it has converted; the first show then draws what later ones do.
@@ -208,6 +205,9 @@ int Export()
 
 int main(int argc, char** argv)
 {
+    // A write past a file size limit fails with EFBIG, which an import rolls
+    // back, rather than killing the tool in the middle.
+    std::signal(SIGXFSZ, SIG_IGN);
     g_setenv(device::kAppIdEnv, kWeatherAppId, TRUE);
 
     bool json = false;
