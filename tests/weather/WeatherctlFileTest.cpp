@@ -10,10 +10,16 @@
 
 #include <fstream>
 
+#include <device/preference.h>
+
 #include "DeviceFixture.h"
+#include "SqliteTestUtil.h"
 #include "WeatherctlRun.h"
 
 namespace {
+
+constexpr const char* kIconConvertedKey =
+    "file/private/com.velurio.weather/is_weather_icon_converted_to_common_resource";
 
 void WriteText(const std::string& path, const std::string& text)
 {
@@ -37,9 +43,14 @@ TEST(WeatherctlFile, ExportImportExportIsStable)
     EXPECT_EQ(Weatherctl({"export"}).out, first.out);
 }
 
-// Standard input for "-", and the example of the tool's README as written.
+// Standard input for "-", and the example of the tool's README as written;
+// the import marks the icons as common numbers before its first show.
 TEST(WeatherctlFile, StandardInputAndTheReadmeExample)
 {
+    DeviceFixture::SetAppId("com.velurio.weather");
+    preference_remove(kIconConvertedKey);
+    DeviceFixture::Reset();
+
     const std::string readme = ReadFileText(std::string(WEATHER_SOURCE_DIR) + "/tools/weatherctl/README.md");
     const size_t begin = readme.find("```json\n");
     ASSERT_NE(begin, std::string::npos);
@@ -57,6 +68,33 @@ TEST(WeatherctlFile, StandardInputAndTheReadmeExample)
     const std::string list = Weatherctl({"list"}).out;
     EXPECT_NE(list.find("EXMP001:CurrentCity"), std::string::npos) << list;
     EXPECT_NE(list.find("Example Harbour"), std::string::npos) << list;
+
+    DeviceFixture::SetAppId("com.velurio.weather");
+    bool converted = false;
+    EXPECT_EQ(preference_get_boolean(kIconConvertedKey, &converted), PREFERENCE_ERROR_NONE);
+    DeviceFixture::Reset();
+    EXPECT_TRUE(converted);
+}
+
+// Stored texts reach the terminal escaped, and a stored value no 32-bit
+// reader holds is shown as not known.
+TEST(WeatherctlFile, ListAndShowEscapeTextsAndNeverOverflow)
+{
+    const std::string file = DeviceFixture::Root() + "/escapes.json";
+    WriteText(file, "{\"cities\": [{\"locationId\": \"E\\u009b1\", \"cityNameEng\": \"Evil\\u001b[31m\\nX\\\\\", "
+                    "\"current\": {\"curTemperature\": 20}}]}");
+    ASSERT_EQ(Weatherctl({"import", file}).exit, 0);
+    ASSERT_TRUE(sqlite_test::ExecSql(WeatherDbPath(), "UPDATE CURRENT_WEATHER_TABLE SET curTemperature = 1e300;"));
+    for (const char* command : {"list", "show"}) {
+        const test_process::ToolRun run = Weatherctl({command});
+        EXPECT_EQ(run.exit, 0) << command;
+        EXPECT_NE(run.out.find("Evil\\x1b[31m\\nX\\\\"), std::string::npos) << command << ": " << run.out;
+        EXPECT_NE(run.out.find("E\\x9b1"), std::string::npos) << command << ": " << run.out;
+        EXPECT_EQ(run.out.find_first_of("\x1b\x9b"), std::string::npos) << command;
+        EXPECT_EQ(run.out.find("2147483"), std::string::npos) << command << ": " << run.out;
+    }
+    EXPECT_NE(Weatherctl({"list"}).out.find("--"), std::string::npos);
+    EXPECT_EQ(test_process::JsonValue(Weatherctl({"--json", "list"}).out, "$.cities[0].temperature"), "null");
 }
 
 TEST(WeatherctlFile, RefusedFileNamesThePlaceAndChangesNothing)
