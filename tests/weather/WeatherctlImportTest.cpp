@@ -137,7 +137,7 @@ TEST(WeatherctlImport, ReadOnlyDatabaseChangesNothing)
 TEST(WeatherctlImport, KilledImportLeavesOldOrNew)
 {
     const std::string root = DeviceFixture::Root();
-    const std::string files[2] = {CityFile(root + "/a.json", 80, "A"), CityFile(root + "/b.json", 80, "B")};
+    const std::string files[2] = {CityFile(root + "/a.json", 50, "A"), CityFile(root + "/b.json", 50, "B")};
     std::string exports[2];
     long long importUs = 0;
     for (int i = 0; i < 2; ++i) {
