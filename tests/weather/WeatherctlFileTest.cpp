@@ -1,7 +1,12 @@
 // weatherctl import and export: the sample file goes in and comes out the
-// same way every time, and a refused file changes nothing on the device.
+// same way every time, and a refused file (bad JSON, bad values, a special
+// file) changes nothing on the device.
 
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <map>
@@ -9,11 +14,17 @@
 
 #include <json-glib/json-glib.h>
 
+#include <device/preference.h>
+
 #include "DeviceFixture.h"
+#include "SqliteTestUtil.h"
 #include "WeatherctlRun.h"
 #include "db/IconMappingTable.h"
 
 namespace {
+
+constexpr const char* kIconConvertedKey =
+    "file/private/com.velurio.weather/is_weather_icon_converted_to_common_resource";
 
 void WriteText(const std::string& path, const std::string& text)
 {
@@ -27,6 +38,7 @@ TEST(WeatherctlFile, ExportImportExportIsStable)
     ASSERT_EQ(first.exit, 0);
     EXPECT_NE(first.out.find("\"cityNameEng\" : \"Tessaly Point\""), std::string::npos);
     EXPECT_NE(first.out.find("\"phaseText\" : \"waning crescent\""), std::string::npos); // moon phases kept
+    EXPECT_NE(first.out.find("\"curTemperature\" : 9999.0"), std::string::npos);         // markers kept
 
     const std::string exported = DeviceFixture::Root() + "/exported.json";
     WriteText(exported, first.out);
@@ -36,47 +48,159 @@ TEST(WeatherctlFile, ExportImportExportIsStable)
     EXPECT_EQ(Weatherctl({"export"}).out, first.out);
 }
 
-TEST(WeatherctlFile, RefusedFileNamesTheMemberAndWritesNothing)
+// Standard input for "-", and the example of the tool's README as written;
+// the import marks the icons as common numbers before its first show.
+TEST(WeatherctlFile, StandardInputAndTheReadmeExample)
+{
+    DeviceFixture::SetAppId("com.velurio.weather");
+    preference_remove(kIconConvertedKey);
+    DeviceFixture::Reset();
+
+    const std::string readme = ReadFileText(std::string(WEATHER_SOURCE_DIR) + "/tools/weatherctl/README.md");
+    const size_t begin = readme.find("```json\n");
+    ASSERT_NE(begin, std::string::npos);
+    const size_t end = readme.find("```", begin + 8);
+    const std::string example = DeviceFixture::Root() + "/readme-example.json";
+    WriteText(example, readme.substr(begin + 8, end - begin - 8));
+
+    const test_process::ToolRun run =
+        test_process::RunTool({std::string(WEATHER_BUILD_DIR) + "/tools/weatherctl", "import", "-"}, {}, [example] {
+            const int fd = open(example.c_str(), O_RDONLY);
+            dup2(fd, STDIN_FILENO);
+        });
+    ASSERT_EQ(run.exit, 0) << run.err;
+    EXPECT_EQ(run.out, "imported 1 city\n");
+    const std::string list = Weatherctl({"list"}).out;
+    EXPECT_NE(list.find("EXMP001:CurrentCity"), std::string::npos) << list;
+    EXPECT_NE(list.find("Example Harbour"), std::string::npos) << list;
+
+    DeviceFixture::SetAppId("com.velurio.weather");
+    bool converted = false;
+    EXPECT_EQ(preference_get_boolean(kIconConvertedKey, &converted), PREFERENCE_ERROR_NONE);
+    DeviceFixture::Reset();
+    EXPECT_TRUE(converted);
+}
+
+// Stored texts reach the terminal escaped, and a stored value no 32-bit
+// reader holds is shown as not known.
+TEST(WeatherctlFile, ListAndShowEscapeTextsAndNeverOverflow)
+{
+    const std::string file = DeviceFixture::Root() + "/escapes.json";
+    WriteText(file, "{\"cities\": [{\"locationId\": \"E\\u009b1\", \"cityNameEng\": \"Evil\\u001b[31m\\nX\\\\\", "
+                    "\"current\": {\"curTemperature\": 20}}]}");
+    ASSERT_EQ(Weatherctl({"import", file}).exit, 0);
+    ASSERT_TRUE(sqlite_test::ExecSql(WeatherDbPath(), "UPDATE CURRENT_WEATHER_TABLE SET curTemperature = 1e300;"));
+    for (const char* command : {"list", "show"}) {
+        const test_process::ToolRun run = Weatherctl({command});
+        EXPECT_EQ(run.exit, 0) << command;
+        EXPECT_NE(run.out.find("Evil\\x1b[31m\\nX\\\\"), std::string::npos) << command << ": " << run.out;
+        EXPECT_NE(run.out.find("E\\x9b1"), std::string::npos) << command << ": " << run.out;
+        EXPECT_EQ(run.out.find_first_of("\x1b\x9b"), std::string::npos) << command;
+        EXPECT_EQ(run.out.find("2147483"), std::string::npos) << command << ": " << run.out;
+    }
+    EXPECT_NE(Weatherctl({"list"}).out.find("--"), std::string::npos);
+    EXPECT_EQ(test_process::JsonValue(Weatherctl({"--json", "list"}).out, "$.cities[0].temperature"), "null");
+}
+
+TEST(WeatherctlFile, RefusedFileNamesThePlaceAndChangesNothing)
 {
     ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
     const std::string before = ReadFileText(WeatherDbPath());
     ASSERT_FALSE(before.empty());
     const std::string sample = ReadFileText(SampleCitiesPath());
+    const std::string root = DeviceFixture::Root();
 
-    // Each mutation replaces the first occurrence of a member in the sample.
+    // Each case replaces the first occurrence of `from` in the sample (or,
+    // with from empty, is the whole text).
     const struct {
-        const char* from;
-        const char* to;
-        const char* message;
+        std::string from;
+        std::string to;
+        std::string message;
     } cases[] = {
         {"\"humidity\": 62", "\"humidity\": \"62\"",
          "cities[0].lifeIndex.humidity: expected a whole number, found text"},
         {"\"humidity\": 62", "\"humidity\": 2147483648", "cities[0].lifeIndex.humidity: 2147483648 is outside"},
+        {"\"humidity\": 62", "\"humidity\": 0e0", "cities[0].lifeIndex.humidity: not an integer"},
+        {"\"serverWeatherIcon\": 30", "\"serverWeatherIcon\": 30.5",
+         "cities[0].current.serverWeatherIcon: not an integer"},
+        {"\"refreshedTime\": 0", "\"refreshedTime\": -1", "cities[3].refreshedTime: -1 is outside 0..4294967295"},
+        {"\"gmtOffset\": 5.5", "\"gmtOffset\": true", "cities[1].gmtOffset: expected a number, found true/false"},
+        {"\"curTemperature\": 14.6", "\"curTemperature\": 1e308",
+         "cities[0].current.curTemperature: 1e+308 is outside -214748364.7..214748364.7"},
+        {"\"curTemperature\": 14.6", "\"curTemperature\": 214748365",
+         "cities[0].current.curTemperature: 2.14748e+08 is outside"},
+        {"\"curTemperature\": 14.6", "\"curTemperature\": 1e400",
+         "cities[0].current.curTemperature: inf is not a finite number"},
         // Literals the JSON parser would read as some other number.
         {"\"humidity\": 62", "\"humidity\": 99999999999999999999",
          "(member humidity): 99999999999999999999 is outside the range"},
         {"\"humidity\": 62", "\"humidity\": 0x3E", "(member humidity): 0x3E is not a JSON number"},
-        {"\"refreshedTime\": 0", "\"refreshedTime\": -1", "cities[3].refreshedTime: -1 is outside 0..4294967295"},
+        {"\"humidity\": 62", "\"humidity\": 062", "(member humidity): 062 is not a JSON number"},
+        // Ids and positions.
+        {"\"pageIndex\": 1,", "\"pageIndex\": 5,", "cities[1].pageIndex: 5 is not the city's position 1"},
         {"\"locationId\": \"KRNH003\",", "", "cities[2].locationId: required member is missing"},
-        {"\"gmtOffset\": 5.5", "\"gmtOffset\": true", "cities[1].gmtOffset: expected a number, found true/false"},
-        {"\"serverWeatherIcon\": 30", "\"serverWeatherIcon\": 30.5",
-         "cities[0].current.serverWeatherIcon: expected a whole number"},
-        {"\"hourly\": [", "\"hourly\": {", "not JSON"},
-        {"\"cityName\": \"Marlowe Bay\"", "\"cityname\": \"Marlowe Bay\"", "cities[0].cityname: unknown member"},
+        {"\"locationId\": \"KRNH003\"", "\"locationId\": \"\"", "cities[2].locationId: an empty id"},
         {"\"locationId\": \"TSLP002\"", "\"locationId\": \"KRNH003\"",
          "cities[2].locationId: \"KRNH003\" is already used"},
+        {"",
+         "{\"cities\": [{\"locationId\": \"A\", \"isCurrentLocation\": true}, {\"locationId\": \"A:CurrentCity\"}]}",
+         "cities[1].locationId: \"A:CurrentCity\" is already used"},
+        // Strict JSON.
+        {"\"cityName\": \"Marlowe Bay\"", "\"cityName\": \"Good\\u0000Evil\"", "(member cityName): NUL in a string"},
+        {"\"cityName\": \"Marlowe Bay\"", std::string("\"cityName\": \"Good\0Evil\"", 23),
+         "(member cityName): NUL in a string"},
+        {"\"cityName\": \"Marlowe Bay\"", "\"cityName\": \"A\\q\"", "(member cityName): invalid escape \\q"},
+        {"\"cityName\": \"Marlowe Bay\"", "\"cityName\": \"\\ud800x\"", "(member cityName): lone surrogate"},
+        {"\"cityName\": \"Marlowe Bay\"", "\"cityName\": \"\\udc00\"", "(member cityName): lone surrogate"},
+        {"\"cityName\": \"Marlowe Bay\"", "\"cityName\": \"A\", \"cityName\": \"B\"",
+         "(member cityName): member given twice"},
+        {"\"cityName\": \"Marlowe Bay\"", "\"cityName\": \"A\", \"city\\u004eame\": \"B\"", "member given twice"},
+        {"", sample + "{\"cities\": []}", "content after the end of the document"},
+        {"\"cityName\": \"Marlowe Bay\"", "\"cityName\": \"Marlowe\xff\"", "not UTF-8"},
+        {"\"hourly\": [", "\"hourly\": {", "(member hourly): expected a member name"},
+        {"\"cityName\": \"Marlowe Bay\"", "\"cityname\": \"Marlowe Bay\"", "cities[0].cityname: unknown member"},
+        {"", "", "(top): the file is empty"},
     };
-    const std::string bad = DeviceFixture::Root() + "/bad.json";
+    const std::string bad = root + "/bad.json";
     for (const auto& c : cases) {
-        std::string text = sample;
-        const size_t at = text.find(c.from);
-        ASSERT_NE(at, std::string::npos) << c.from;
-        text.replace(at, std::string(c.from).size(), c.to);
+        std::string text = c.to;
+        if (!c.from.empty()) {
+            text = sample;
+            const size_t at = text.find(c.from);
+            ASSERT_NE(at, std::string::npos) << c.from;
+            text.replace(at, c.from.size(), c.to);
+        }
         WriteText(bad, text);
-        test_process::ToolRun run = Weatherctl({"import", bad});
-        EXPECT_EQ(run.exit, 1) << c.message;
-        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
-        EXPECT_EQ(ReadFileText(WeatherDbPath()), before) << c.message;
+        const std::string message = c.message != "not UTF-8"
+                                        ? c.message
+                                        : "byte " + std::to_string(text.find('\xff')) + ": the text is not UTF-8";
+        const test_process::ToolRun run = Weatherctl({"import", bad});
+        EXPECT_EQ(run.exit, 1) << message << "\n" << run.err;
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+        EXPECT_TRUE(ReadFileText(WeatherDbPath()) == before) << message;
+    }
+
+    // Files that are not regular files are refused at once, without a read.
+    ASSERT_EQ(mkfifo((root + "/fifo").c_str(), 0600), 0);
+    const std::string big = root + "/big.json";
+    WriteText(big, "{");
+    ASSERT_EQ(truncate(big.c_str(), (64 << 20) + 1), 0);
+    const struct {
+        std::string path;
+        std::string message;
+    } files[] = {
+        {root + "/fifo", "a FIFO, not a regular file"},
+        {"/dev/zero", "a device, not a regular file"},
+        {root, "a directory, not a regular file"},
+        {root + "/missing.json", "missing.json: No such file or directory"},
+        {big, "big.json: larger than 64 MiB"},
+    };
+    for (const auto& f : files) {
+        const test_process::ToolRun run = Weatherctl({"import", f.path});
+        EXPECT_EQ(run.exit, 2) << f.path;
+        EXPECT_NE(run.err.find("cannot read " + f.path), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(f.message), std::string::npos) << run.err;
+        EXPECT_TRUE(ReadFileText(WeatherDbPath()) == before) << f.path;
     }
 }
 

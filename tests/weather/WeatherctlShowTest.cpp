@@ -81,17 +81,17 @@ TEST(WeatherctlShow, EnglishTwcTwelveHour)
         "{\"type\":7,\"title\":\"UV "
         "index\",\"value\":\"Moderate\",\"icon\":\"weather_details_lifeindex_icon_uv.png\"}]}");
 
-    // Night at UTC+9: sunrise next, the night rain probability (none known).
+    // Night at UTC+9: sunrise next, the night rain probability (none known: null).
     const std::string korrin = CityJson(run.out, 2);
     EXPECT_NE(korrin.find("\"localTime\":\"9:00\u202fPM\""), std::string::npos) << korrin;
     EXPECT_NE(korrin.find("{\"type\":2,\"title\":\"Sunrise\",\"value\":\"6:30\u202fAM\""), std::string::npos) << korrin;
-    EXPECT_NE(korrin.find("\"rainProbability\":\"9999\""), std::string::npos) << korrin;
+    EXPECT_NE(korrin.find("\"rainProbability\":null"), std::string::npos) << korrin;
 
     // UTC-3:30, missing values and an unknown icon code.
     const std::string oxley = CityJson(run.out, 3);
     EXPECT_NE(oxley.find("\"localTime\":\"8:30\u202fAM\",\"localTimeLong\":\"Sun, Mar 15, 8:30\u202fAM\","
-                         "\"condition\":\"Sunny\",\"icon\":\"01.sunny_360x360.png\",\"temperature\":\"9999\","
-                         "\"high\":\"9999\",\"low\":\"9999\""),
+                         "\"condition\":\"Sunny\",\"icon\":\"01.sunny_360x360.png\",\"temperature\":null,"
+                         "\"high\":null,\"low\":null"),
               std::string::npos)
         << oxley;
     EXPECT_NE(oxley.find("{\"time\":\"9:00\u202fAM\",\"icon\":\"06.shower_360x360.png\",\"temperature\":\"-1\""),

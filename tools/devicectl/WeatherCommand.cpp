@@ -186,7 +186,7 @@ int Clock(const std::string& offsetText, bool summerTime)
         return Fail("GMT offset in hours between -24 and 24, not", offsetText);
     DataManager* dataManager = DataManager::GetInstance();
     dataManager->InitializeDB();
-    dataManager->LoadData();
+    dataManager->LoadDataForReading();
     auto city = City::Make();
     city->SetGmtOffset(offset);
     city->SetIsSummerTime(summerTime);
@@ -211,7 +211,7 @@ int Status(const std::string& codeText, bool isDay, const std::string& stored)
     tools::UseDeviceLocale();
     DataManager* dataManager = DataManager::GetInstance();
     dataManager->InitializeDB();
-    dataManager->LoadData();
+    dataManager->LoadDataForReading();
     auto city = City::Make();
     auto current = Current::Make();
     current->SetServerWeatherIcon(static_cast<int32_t>(code));

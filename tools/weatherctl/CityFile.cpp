@@ -4,6 +4,7 @@
 #include <cinttypes>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <set>
 #include <type_traits>
@@ -16,6 +17,7 @@ namespace weatherctl {
 namespace {
 
 constexpr int kFormatVersion = 1;
+constexpr const char* kCurrentCitySuffix = ":CurrentCity";
 // Deep enough for the format (4 levels) with room; deeper texts are refused
 // before JSON-GLib recurses into them.
 constexpr int kMaxDepth = 16;
@@ -236,6 +238,11 @@ const std::vector<Field<MoonPhase>>& MoonPhaseFields()
 
 // ---- reading ----
 
+bool HasMember(JsonNode* node, const char* name)
+{
+    return JSON_NODE_TYPE(node) == JSON_NODE_OBJECT && json_object_has_member(json_node_get_object(node), name);
+}
+
 std::string Found(JsonNode* node)
 {
     switch (JSON_NODE_TYPE(node)) {
@@ -265,6 +272,10 @@ bool ReadValue(JsonNode* node, Kind kind, Value& v, std::string& why)
     switch (kind) {
     case Kind::Int32:
     case Kind::Time: {
+        if (type == G_TYPE_DOUBLE) {
+            why = "not an integer (a number with a fraction or an exponent)";
+            return false;
+        }
         if (type != G_TYPE_INT64) {
             why = "expected a whole number, found " + Found(node);
             return false;
@@ -281,19 +292,29 @@ bool ReadValue(JsonNode* node, Kind kind, Value& v, std::string& why)
     }
     case Kind::Double:
     case Kind::Float:
-    case Kind::Temperature:
+    case Kind::Temperature: {
         if (type != G_TYPE_INT64 && type != G_TYPE_DOUBLE) {
             why = "expected a number, found " + Found(node);
             return false;
         }
         v.d = json_node_get_double(node); // converts an integer node as well
+        char number[32];
+        std::snprintf(number, sizeof number, "%g", v.d);
+        if (!std::isfinite(v.d)) {
+            why = std::string(number) + " is not a finite number";
+            return false;
+        }
         if (kind == Kind::Float && std::fabs(v.d) > FLT_MAX) {
-            char number[32];
-            std::snprintf(number, sizeof number, "%g", v.d);
             why = std::string("a single-precision field cannot hold ") + number;
             return false;
         }
+        // Tenths of a degree are what the device's readers take in 32 bits.
+        if (kind == Kind::Temperature && std::fabs(v.d) * 10.0 > std::numeric_limits<int32_t>::max()) {
+            why = std::string(number) + " is outside -214748364.7..214748364.7";
+            return false;
+        }
         return true;
+    }
     case Kind::Text:
         if (type != G_TYPE_STRING) {
             why = "expected text, found " + Found(node);
@@ -480,55 +501,246 @@ void AddList(JsonBuilder* builder, const char* name, const std::vector<Field<R>>
     json_builder_end_array(builder);
 }
 
-// JSON-GLib reads integer literals beyond 64 bits, hexadecimal and leading
-// zeros without an error (as -1, 16, octal), so a number the file writer did
-// not mean could pass every range check. This pass refuses such literals and
-// brackets nested too deep, with their line, column and member.
-std::string CheckLiterals(const std::string& text)
-{
-    int line = 1, column = 1, depth = 0;
-    std::string lastString, member;
-    auto at = [&](const std::string& why) {
-        return "line " + std::to_string(line) + ", column " + std::to_string(column) +
-               (member.empty() ? "" : " (member " + member + ")") + ": " + why;
-    };
-    for (size_t i = 0; i < text.size(); ++i, ++column) {
-        const char c = text[i];
-        if (c == '\n') {
-            ++line;
-            column = 0;
-        } else if (c == '"') {
-            const size_t begin = i + 1;
-            for (++i, ++column; i < text.size() && text[i] != '"'; ++i, ++column) {
-                if (text[i] == '\\')
-                    ++i, ++column;
-            }
-            lastString = text.substr(begin, i - begin);
-        } else if (c == ':') {
-            member = lastString;
-        } else if (c == '{' || c == '[') {
-            if (++depth > kMaxDepth)
-                return at("nesting deeper than " + std::to_string(kMaxDepth) + " levels");
-        } else if (c == '}' || c == ']') {
-            --depth;
-        } else if (c == '-' || (c >= '0' && c <= '9')) {
-            size_t end = i + 1;
-            while (end < text.size() &&
-                   (g_ascii_isalnum(text[end]) || text[end] == '.' || text[end] == '+' || text[end] == '-'))
-                ++end;
-            const std::string token = text.substr(i, end - i);
-            const std::string digits = token.substr(token[0] == '-' ? 1 : 0);
-            const bool integer = digits.find_first_not_of("0123456789") == std::string::npos;
-            if (digits.size() > 1 && digits[0] == '0' && (integer || g_ascii_isalpha(digits[1])))
-                return at(token + " is not a JSON number (leading zero or hexadecimal)");
-            if (integer && !digits.empty()) {
-                const char* limit = token[0] == '-' ? "9223372036854775808" : "9223372036854775807";
-                if (digits.size() > 19 || (digits.size() == 19 && digits > limit))
-                    return at(token + " is outside the range of any integer field");
-            }
-            column += static_cast<int>(end - i - 1);
-            i = end - 1;
+// JSON-GLib accepts texts that are not strict JSON (a NUL inside a string,
+// unknown escapes, lone surrogates, a member given twice, a second document,
+// hexadecimal or over-long integers) and reads them as something the writer
+// did not mean. This pass walks the text once by the JSON grammar and refuses
+// all of those, and brackets nested too deep, with their line, column and
+// member, before JSON-GLib sees it.
+class StrictScan {
+public:
+    explicit StrictScan(const std::string& text) : mText(text) {}
+
+    std::string Run()
+    {
+        Space();
+        if (mPos == mText.size())
+            return "(top): the file is empty";
+        if (Value()) {
+            Space();
+            if (mPos != mText.size())
+                Fail("content after the end of the document");
         }
+        return mError;
+    }
+
+private:
+    const std::string& mText;
+    size_t mPos = 0;
+    int mLine = 1;
+    size_t mLineStart = 0;
+    int mDepth = 0;
+    std::string mMember;
+    std::string mError;
+
+    bool Fail(const std::string& why)
+    {
+        if (mError.empty())
+            mError = "line " + std::to_string(mLine) + ", column " + std::to_string(mPos - mLineStart + 1) +
+                     (mMember.empty() ? "" : " (member " + mMember + ")") + ": " + why;
+        return false;
+    }
+
+    bool AtEnd() const { return mPos >= mText.size(); }
+    char Peek() const { return AtEnd() ? '\0' : mText[mPos]; }
+
+    void Space()
+    {
+        for (; !AtEnd(); ++mPos) {
+            const char c = mText[mPos];
+            if (c == '\n') {
+                ++mLine;
+                mLineStart = mPos + 1;
+            } else if (c != ' ' && c != '\t' && c != '\r') {
+                return;
+            }
+        }
+    }
+
+    bool Value()
+    {
+        const char c = Peek();
+        if (c == '{' || c == '[')
+            return Nested(c);
+        if (c == '"') {
+            std::string ignored;
+            return String(ignored);
+        }
+        if (c == '-' || (c >= '0' && c <= '9'))
+            return Number();
+        for (const char* word : {"true", "false", "null"}) {
+            if (mText.compare(mPos, std::strlen(word), word) == 0) {
+                mPos += std::strlen(word);
+                return true;
+            }
+        }
+        if (AtEnd())
+            return Fail("the text ends before a value");
+        return Fail(std::string("unexpected character '") + c + "'");
+    }
+
+    bool Nested(char open)
+    {
+        if (++mDepth > kMaxDepth)
+            return Fail("nesting deeper than " + std::to_string(kMaxDepth) + " levels");
+        const char close = open == '{' ? '}' : ']';
+        ++mPos;
+        Space();
+        std::set<std::string> names;
+        const std::string outer = mMember;
+        bool first = true;
+        while (Peek() != close) {
+            if (!first) {
+                if (Peek() != ',')
+                    return Fail(std::string("expected ',' or '") + close + "'");
+                ++mPos;
+                Space();
+            }
+            first = false;
+            if (open == '{') {
+                std::string name;
+                if (Peek() != '"')
+                    return Fail("expected a member name");
+                if (!String(name))
+                    return false;
+                mMember = name;
+                if (!names.insert(name).second)
+                    return Fail("member given twice");
+                Space();
+                if (Peek() != ':')
+                    return Fail("expected ':'");
+                ++mPos;
+                Space();
+            }
+            if (!Value())
+                return false;
+            Space();
+        }
+        ++mPos;
+        --mDepth;
+        mMember = outer;
+        return true;
+    }
+
+    static int Hex(char c) { return g_ascii_xdigit_value(c); }
+
+    bool Unicode(uint32_t& unit)
+    {
+        unit = 0;
+        for (size_t k = 0; k < 4; ++k) {
+            const int digit = mPos + 2 + k < mText.size() ? Hex(mText[mPos + 2 + k]) : -1;
+            if (digit < 0)
+                return Fail("invalid escape \\u" + mText.substr(mPos + 2, 4));
+            unit = unit * 16 + static_cast<uint32_t>(digit);
+        }
+        mPos += 6;
+        return true;
+    }
+
+    // Decodes the string at mPos into out (UTF-8).
+    bool String(std::string& out)
+    {
+        ++mPos;
+        while (true) {
+            if (AtEnd())
+                return Fail("the text ends inside a string");
+            const unsigned char c = static_cast<unsigned char>(mText[mPos]);
+            if (c == '"') {
+                ++mPos;
+                return true;
+            }
+            if (c == 0)
+                return Fail("NUL in a string");
+            if (c < 0x20)
+                return Fail("control character in a string (write it as an escape)");
+            if (c != '\\') {
+                out += static_cast<char>(c);
+                ++mPos;
+                continue;
+            }
+            const char e = mPos + 1 < mText.size() ? mText[mPos + 1] : '\0';
+            const char* simple = std::strchr("\"\\/bfnrt", e);
+            if (e != '\0' && simple != nullptr) {
+                out += "\"\\/\b\f\n\r\t"[simple - "\"\\/bfnrt"];
+                mPos += 2;
+                continue;
+            }
+            if (e != 'u')
+                return Fail(std::string("invalid escape \\") + (e == '\0' ? "" : std::string(1, e)));
+            uint32_t unit = 0;
+            if (!Unicode(unit))
+                return false;
+            if (unit >= 0xDC00 && unit <= 0xDFFF)
+                return Fail("lone surrogate in a string");
+            if (unit >= 0xD800 && unit <= 0xDBFF) {
+                uint32_t low = 0;
+                if (mText.compare(mPos, 2, "\\u") != 0 || !Unicode(low))
+                    return Fail("lone surrogate in a string");
+                if (low < 0xDC00 || low > 0xDFFF)
+                    return Fail("lone surrogate in a string");
+                unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+            }
+            if (unit == 0)
+                return Fail("NUL in a string");
+            char utf8[8];
+            out.append(utf8, static_cast<size_t>(g_unichar_to_utf8(unit, utf8)));
+        }
+    }
+
+    // The JSON number grammar, over the whole run of characters a number
+    // could be mistaken for, so "0x3E" or "01" is refused as one token.
+    bool Number()
+    {
+        size_t end = mPos;
+        while (end < mText.size() && (g_ascii_isalnum(mText[end]) || std::strchr(".+-", mText[end]) != nullptr))
+            ++end;
+        const std::string token = mText.substr(mPos, end - mPos);
+        size_t k = token[0] == '-' ? 1 : 0;
+        auto digits = [&] {
+            const size_t from = k;
+            while (k < token.size() && g_ascii_isdigit(token[k]))
+                ++k;
+            return k > from;
+        };
+        const size_t intStart = k;
+        bool valid = digits() && !(token[intStart] == '0' && k - intStart > 1);
+        const bool integer = valid && k == token.size();
+        const size_t intDigits = k - intStart;
+        if (valid && k < token.size() && token[k] == '.') {
+            ++k;
+            valid = digits();
+        }
+        if (valid && k < token.size() && (token[k] == 'e' || token[k] == 'E')) {
+            ++k;
+            if (k < token.size() && (token[k] == '+' || token[k] == '-'))
+                ++k;
+            valid = digits();
+        }
+        if (!valid || k != token.size())
+            return Fail(token + " is not a JSON number");
+        if (integer) {
+            const std::string magnitude = token.substr(intStart);
+            const char* limit = token[0] == '-' ? "9223372036854775808" : "9223372036854775807";
+            if (intDigits > 19 || (intDigits == 19 && magnitude > limit))
+                return Fail(token + " is outside the range of any integer field");
+        }
+        mPos = end;
+        return true;
+    }
+};
+
+// "" or where the text stops being UTF-8. NUL bytes are left to the scan,
+// which names them.
+std::string CheckUtf8(const std::string& text)
+{
+    size_t pos = 0;
+    while (pos < text.size()) {
+        const void* nul = std::memchr(text.data() + pos, '\0', text.size() - pos);
+        const size_t stop = nul ? static_cast<size_t>(static_cast<const char*>(nul) - text.data()) : text.size();
+        const gchar* bad = nullptr;
+        if (!g_utf8_validate(text.data() + pos, static_cast<gssize>(stop - pos), &bad))
+            return "byte " + std::to_string(bad - text.data()) + ": the text is not UTF-8";
+        pos = stop + 1;
     }
     return "";
 }
@@ -538,7 +750,9 @@ std::string CheckLiterals(const std::string& text)
 bool ReadCityFile(const std::string& text, CityPtrVector& cities, std::string& error)
 {
     cities.clear();
-    std::string refused = CheckLiterals(text);
+    std::string refused = CheckUtf8(text);
+    if (refused.empty())
+        refused = StrictScan(text).Run();
     if (!refused.empty()) {
         error = refused;
         return false;
@@ -596,6 +810,23 @@ bool ReadCityFile(const std::string& text, CityPtrVector& cities, std::string& e
             cities.clear();
             return false;
         }
+        if (city->GetLocationId().empty()) {
+            error = path + ".locationId: an empty id cannot be looked up";
+            cities.clear();
+            return false;
+        }
+        // Rows are numbered by position; another value would leave a gap a
+        // lookup by position never reaches.
+        if (city->GetPageIndex() != static_cast<int>(i) && HasMember(json_array_get_element(array, i), "pageIndex")) {
+            error = path + ".pageIndex: " + std::to_string(city->GetPageIndex()) + " is not the city's position " +
+                    std::to_string(i) + " in the list";
+            cities.clear();
+            return false;
+        }
+        city->SetPageIndex(static_cast<int>(i));
+        // The database marks the current-location city by this suffix.
+        if (city->GetIsCurrentLocation() && city->GetLocationId().find(kCurrentCitySuffix) == std::string::npos)
+            city->SetLocationId(city->GetLocationId() + kCurrentCitySuffix);
         // Lookups by location id take the first match: a second city with
         // the same id could never be reached.
         if (!ids.insert(city->GetLocationId()).second) {

@@ -103,6 +103,53 @@ void Member(JsonBuilder* b, const char* name, const std::string& value)
     json_builder_add_string_value(b, value.c_str());
 }
 
+// A value the data layer may give as the not-supplied marker: null then.
+void Supplied(JsonBuilder* b, const char* name, const std::string& value)
+{
+    if (value == UNSUPPORTED_TEXT || value == UNSUPPORTED_TEXT_NEGATIVE) {
+        json_builder_set_member_name(b, name);
+        json_builder_add_null_value(b);
+    } else {
+        Member(b, name, value);
+    }
+}
+
+// A stored text as the terminal may show it: control characters (C0, DEL,
+// C1) and bytes that are not UTF-8 come out as escapes, never raw.
+std::string Printable(const std::string& text)
+{
+    std::string out;
+    char escape[16];
+    const char* p = text.c_str();
+    const char* end = p + text.size();
+    while (p < end) {
+        const gunichar c = g_utf8_get_char_validated(p, end - p);
+        if (c == static_cast<gunichar>(-1) || c == static_cast<gunichar>(-2)) {
+            std::snprintf(escape, sizeof escape, "\\x%02x", static_cast<unsigned char>(*p));
+            out += escape;
+            ++p;
+            continue;
+        }
+        const char* next = g_utf8_next_char(p);
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (g_unichar_iscntrl(c)) {
+            std::snprintf(escape, sizeof escape, c < 0x100 ? "\\x%02x" : "\\u%04x", static_cast<unsigned>(c));
+            out += escape;
+        } else {
+            out.append(p, static_cast<size_t>(next - p));
+        }
+        p = next;
+    }
+    return out;
+}
+
 void AddDevice(JsonBuilder* b, const DeviceView& device)
 {
     json_builder_set_member_name(b, "device");
@@ -121,20 +168,20 @@ void AddCity(JsonBuilder* b, const CityView& v)
     Member(b, "name", v.name);
     Member(b, "localTime", v.localTime);
     Member(b, "localTimeLong", v.localTimeLong);
-    Member(b, "condition", v.condition);
-    Member(b, "icon", v.icon);
-    Member(b, "temperature", v.current);
-    Member(b, "high", v.high);
-    Member(b, "low", v.low);
-    Member(b, "rainProbability", v.rainProbability);
+    Supplied(b, "condition", v.condition);
+    Supplied(b, "icon", v.icon);
+    Supplied(b, "temperature", v.current);
+    Supplied(b, "high", v.high);
+    Supplied(b, "low", v.low);
+    Supplied(b, "rainProbability", v.rainProbability);
     json_builder_set_member_name(b, "hourly");
     json_builder_begin_array(b);
     for (const HourView& h : v.hours) {
         json_builder_begin_object(b);
         Member(b, "time", h.time);
-        Member(b, "icon", h.icon);
-        Member(b, "temperature", h.temperature);
-        Member(b, "condition", h.condition);
+        Supplied(b, "icon", h.icon);
+        Supplied(b, "temperature", h.temperature);
+        Supplied(b, "condition", h.condition);
         json_builder_end_object(b);
     }
     json_builder_end_array(b);
@@ -143,10 +190,10 @@ void AddCity(JsonBuilder* b, const CityView& v)
     for (const DayView& d : v.days) {
         json_builder_begin_object(b);
         Member(b, "weekday", d.weekday);
-        Member(b, "icon", d.icon);
-        Member(b, "high", d.high);
-        Member(b, "low", d.low);
-        Member(b, "condition", d.condition);
+        Supplied(b, "icon", d.icon);
+        Supplied(b, "high", d.high);
+        Supplied(b, "low", d.low);
+        Supplied(b, "condition", d.condition);
         json_builder_end_object(b);
     }
     json_builder_end_array(b);
@@ -157,8 +204,8 @@ void AddCity(JsonBuilder* b, const CityView& v)
         json_builder_set_member_name(b, "type");
         json_builder_add_int_value(b, l.type);
         Member(b, "title", l.title);
-        Member(b, "value", l.value);
-        Member(b, "icon", l.icon);
+        Supplied(b, "value", l.value);
+        Supplied(b, "icon", l.icon);
         json_builder_end_object(b);
     }
     json_builder_end_array(b);
@@ -200,9 +247,10 @@ std::string Degrees(const std::string& value, const DeviceView& device)
 
 void PrintCity(const CityView& v, const DeviceView& device)
 {
-    std::printf("%s  (%s)\n", v.name.c_str(), v.locationId.c_str());
-    std::printf("  %s  |  %s\n", v.localTime.c_str(), v.localTimeLong.c_str());
-    std::printf("  %s  [%s]\n", v.condition.c_str(), v.icon.c_str());
+    auto text = [](const std::string& value) { return Printable(value); };
+    std::printf("%s  (%s)\n", text(v.name).c_str(), text(v.locationId).c_str());
+    std::printf("  %s  |  %s\n", text(v.localTime).c_str(), text(v.localTimeLong).c_str());
+    std::printf("  %s  [%s]\n", text(v.condition).c_str(), text(v.icon).c_str());
     std::printf("  %s   high %s  low %s   rain %s%%\n", Degrees(v.current, device).c_str(),
                 Degrees(v.high, device).c_str(), Degrees(v.low, device).c_str(),
                 v.rainProbability == UNSUPPORTED_TEXT ? "--" : v.rainProbability.c_str());
@@ -210,16 +258,17 @@ void PrintCity(const CityView& v, const DeviceView& device)
         std::printf("  hourly:\n");
     for (const HourView& h : v.hours)
         std::printf("    %s %s %s  [%s]\n", Pad(h.time, 10).c_str(), Pad(Degrees(h.temperature, device), 8).c_str(),
-                    h.condition.c_str(), h.icon.c_str());
+                    text(h.condition).c_str(), text(h.icon).c_str());
     if (!v.days.empty())
         std::printf("  daily:\n");
     for (const DayView& d : v.days)
         std::printf("    %s %s / %s  %s  [%s]\n", Pad(d.weekday, 10).c_str(), Degrees(d.high, device).c_str(),
-                    Degrees(d.low, device).c_str(), d.condition.c_str(), d.icon.c_str());
+                    Degrees(d.low, device).c_str(), text(d.condition).c_str(), text(d.icon).c_str());
     if (!v.lifeIndices.empty())
         std::printf("  life index:\n");
     for (const LifeIndexView& l : v.lifeIndices)
-        std::printf("    %s %s [%s]\n", Pad(l.title, 28).c_str(), Pad(l.value, 16).c_str(), l.icon.c_str());
+        std::printf("    %s %s [%s]\n", Pad(text(l.title), 28).c_str(), Pad(text(l.value), 16).c_str(),
+                    text(l.icon).c_str());
 }
 
 } // namespace
@@ -247,12 +296,13 @@ int List(DataManager* dataManager, bool json)
             Member(b, "locationId", city->GetLocationId());
             Member(b, "name", name);
             Member(b, "localTime", time);
-            Member(b, "condition", condition);
-            Member(b, "temperature", temperature);
+            Supplied(b, "condition", condition);
+            Supplied(b, "temperature", temperature);
             json_builder_end_object(b);
         } else {
-            std::printf("%2d  %s %s %s %s %s\n", index, Pad(city->GetLocationId(), 22).c_str(), Pad(name, 20).c_str(),
-                        Pad(time, 10).c_str(), Pad(Degrees(temperature, device), 8).c_str(), condition.c_str());
+            std::printf("%2d  %s %s %s %s %s\n", index, Pad(Printable(city->GetLocationId()), 22).c_str(),
+                        Pad(Printable(name), 20).c_str(), Pad(time, 10).c_str(),
+                        Pad(Degrees(temperature, device), 8).c_str(), Printable(condition).c_str());
         }
         ++index;
     }

@@ -2,9 +2,14 @@
 // them back out, and shows what a watch would show for them. Everything goes
 // through the data layer, as the weather applications' own code does.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,14 +20,19 @@
 
 #include "CityFile.h"
 #include "WatchView.h"
+#include "db/WeatherDBController.h"
 #include "typedef/DataManager.h"
+#include "utils/PreferenceHelper.h"
 
 namespace {
 
 // The weather application owns the weather database; the tool acts as it.
 constexpr const char* kWeatherAppId = "com.velurio.weather";
 
-enum Exit { kExitOk = 0, kExitRefused = 1, kExitUsage = 2, kExitNoCity = 3 };
+enum Exit { kExitOk = 0, kExitRefused = 1, kExitUsage = 2, kExitNoCity = 3, kExitDatabase = 4 };
+
+// Far above any real city file; a larger file is refused before it is read.
+constexpr size_t kMaxFileBytes = 64u << 20;
 
 void Usage(FILE* out)
 {
@@ -33,8 +43,9 @@ void Usage(FILE* out)
                       "  show [CITY]     everything a watch shows for a city (location id or list\n"
                       "                  position; default: every city)\n"
                       "Texts follow the device's language, provider, temperature unit and 12/24-hour key.\n"
-                      "Exit: 0 done, 1 city file refused (nothing written), 2 usage or local error,\n"
-                      "3 no such city.\n"
+                      "FILE is a regular file of at most 64 MiB, or - for standard input.\n"
+                      "Exit: 0 done, 1 city file refused, 2 usage or local error, 3 no such city,\n"
+                      "4 the weather database refused the write; after 1, 2 and 4 nothing was changed.\n"
                       "The device root is $WEATHER_DEVICE_ROOT, else $HOME/.weather-device.\n");
 }
 
@@ -53,57 +64,132 @@ void PrintError(bool json, const std::string& message)
     std::fprintf(stderr, "weatherctl: %s\n", message.c_str());
 }
 
-bool ReadWholeFile(const std::string& path, std::string& text)
+// Owns a descriptor for the rest of a scope.
+class Fd {
+public:
+    explicit Fd(int fd) : mFd(fd) {}
+    ~Fd()
+    {
+        if (mFd >= 0)
+            close(mFd);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int Get() const { return mFd; }
+
+private:
+    int mFd;
+};
+
+const char* KindOf(mode_t mode)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    text = buffer.str();
-    return !in.bad();
+    if (S_ISDIR(mode))
+        return "a directory";
+    if (S_ISFIFO(mode))
+        return "a FIFO";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "a device";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "not a regular file";
 }
 
+// A regular file, or standard input for "-". The open never waits for a
+// FIFO's writer, and no more than the limit is ever read.
+bool ReadInput(const std::string& path, std::string& text, std::string& error)
+{
+    const bool standardInput = path == "-";
+    Fd owned(standardInput ? -1 : open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    const int fd = standardInput ? STDIN_FILENO : owned.Get();
+    const std::string name = standardInput ? "standard input" : path;
+    struct stat info;
+    if (fd < 0 || fstat(fd, &info) != 0) {
+        error = "cannot read " + name + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!standardInput && !S_ISREG(info.st_mode)) {
+        error = "cannot read " + name + ": " + KindOf(info.st_mode) + ", not a regular file";
+        return false;
+    }
+    if (S_ISREG(info.st_mode) && static_cast<unsigned long long>(info.st_size) > kMaxFileBytes) {
+        error = "cannot read " + name + ": larger than 64 MiB";
+        return false;
+    }
+    if (!standardInput)
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    text.clear();
+    char buffer[65536];
+    while (true) {
+        const ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            error = "cannot read " + name + ": " + std::strerror(errno);
+            return false;
+        }
+        if (got == 0)
+            return true;
+        if (text.size() + static_cast<size_t>(got) > kMaxFileBytes) {
+            error = "cannot read " + name + ": larger than 64 MiB";
+            return false;
+        }
+        text.append(buffer, static_cast<size_t>(got));
+    }
+}
+
+// The tools' reads load through the read path: the settings row is never
+// written back, so a change another process makes meanwhile stays.
 DataManager* OpenData()
 {
     DataManager* dataManager = DataManager::GetInstance();
     dataManager->InitializeDB();
-    dataManager->LoadData();
+    dataManager->LoadDataForReading();
     return dataManager;
+}
+
+bool SameCities(const CityPtrVector& expected, const CityPtrVectorPtr& stored)
+{
+    return weatherctl::WriteCityFile(expected) == weatherctl::WriteCityFile(stored ? *stored : CityPtrVector());
 }
 
 int Import(const std::string& path, bool json)
 {
     std::string text;
-    if (!ReadWholeFile(path, text)) {
-        PrintError(json, "cannot read " + path);
+    std::string error;
+    if (!ReadInput(path, text, error)) {
+        PrintError(json, error);
         return kExitUsage;
     }
     CityPtrVector cities;
-    std::string error;
     // The whole file is checked before the database is even opened.
     if (!weatherctl::ReadCityFile(text, cities, error)) {
-        PrintError(json, path + ": " + error);
+        PrintError(json, (path == "-" ? std::string("standard input") : path) + ": " + error);
         return kExitRefused;
     }
-    DataManager* dataManager = OpenData();
-    dataManager->SetCityPtrVector(std::make_shared<CityPtrVector>(cities));
-    // Moon phases are not part of a city's insert: drop the rows of cities
-    // that are gone, then write each city's own.
-    dataManager->DeleteUselessMoonPhase();
-    for (const CityPtr& city : cities)
-        dataManager->UpdateMoonPhase(city);
-    dataManager->LoadData();
-    const size_t stored = dataManager->GetCityPtrVector() ? dataManager->GetCityPtrVector()->size() : 0;
-    if (stored != cities.size()) {
-        PrintError(json, "the weather database kept " + std::to_string(stored) + " of " +
-                             std::to_string(cities.size()) + " cities (see the device log)");
-        return kExitUsage;
+    DataManager::GetInstance()->InitializeDB();
+    // The file's icons are common icon numbers, as the weather agent stores
+    // them once it has converted; the first show then draws what later ones do.
+    PreferenceHelper::GetInstance()->SetIsWeatherIconConvertedToCommonResource(true);
+
+    WeatherDBController* weatherDB = WeatherDBController::GetInstance();
+    std::string why;
+    if (!weatherDB->ReplaceAllCity(
+            cities, [&cities](const CityPtrVectorPtr& stored) { return SameCities(cities, stored); }, why)) {
+        PrintError(json, "the weather database refused the write (" + why + "); nothing was changed");
+        return kExitDatabase;
     }
+    // The commit itself can still be refused (a lock, a full disk): only what
+    // a new reading gives counts.
+    CityPtrVectorPtr stored = weatherDB->SelectAllCity();
+    if (!SameCities(cities, stored)) {
+        PrintError(json, "the weather database refused to commit the cities (see the device log); nothing was changed");
+        return kExitDatabase;
+    }
+    const size_t count = cities.size();
     if (json)
-        std::printf("{\"imported\":%zu}\n", stored);
+        std::printf("{\"imported\":%zu}\n", count);
     else
-        std::printf("imported %zu cit%s\n", stored, stored == 1 ? "y" : "ies");
+        std::printf("imported %zu cit%s\n", count, count == 1 ? "y" : "ies");
     return kExitOk;
 }
 
@@ -119,6 +205,9 @@ int Export()
 
 int main(int argc, char** argv)
 {
+    // A write past a file size limit fails with EFBIG, which an import rolls
+    // back, rather than killing the tool in the middle.
+    std::signal(SIGXFSZ, SIG_IGN);
     g_setenv(device::kAppIdEnv, kWeatherAppId, TRUE);
 
     bool json = false;

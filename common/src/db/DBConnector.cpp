@@ -84,6 +84,21 @@ bool DBConnector::DBFinalize()
     return CloseHandle() == SQLITE_OK;
 }
 
+bool DBConnector::DBRollback()
+{
+    FinalizeStatementCache();
+    if (mDBHandle == nullptr) {
+        LOGE("mDBHandle is NULL");
+        return false;
+    }
+    const bool rolledBack = ExecTransactionStatement("ROLLBACK TRANSACTION;");
+    if (!rolledBack)
+        LOGE("sqlite3_exec fail");
+    const int ret = sqlite3_close(mDBHandle);
+    mDBHandle = nullptr;
+    return rolledBack && ret == SQLITE_OK;
+}
+
 sqlite3_stmt* DBConnector::DBPrepareQuery(const char* query)
 {
     sqlite3_stmt* stmt = nullptr;

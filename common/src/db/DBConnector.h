@@ -38,6 +38,11 @@ public:
     // closes: afterwards the connector is closed in every case. False when it
     // was not open or the close failed.
     bool DBFinalize();
+    // Undoes this opening's transaction and closes the connection, for a
+    // caller that writes a whole set at once and finds it incomplete. False
+    // when nothing was open or SQLite could not roll back (closing the
+    // connection then rolls back instead).
+    bool DBRollback();
 
     // Success: a statement the caller finalizes. Failure: null; a missing
     // table also removes every database file of the data layer (the

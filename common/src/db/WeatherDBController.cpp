@@ -583,6 +583,95 @@ void WeatherDBController::DeleteAndInsertCity(const CityPtrVectorPtr& cityPtrVec
     }
 }
 
+namespace {
+
+// The connector keeps no reason for a failed opening; SQLite's answer to one
+// read of the file, without waiting, names it (a lock, an unreadable file).
+std::string OpeningFailure(const std::string& path)
+{
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master;", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return rc == SQLITE_OK ? "the weather database cannot be opened" : sqlite3_errstr(rc);
+}
+
+// SQLite rolls a transaction back by itself when a write fails with a full
+// disk or an I/O error, and the statements after it would each commit on
+// their own. The hooks refuse every commit but the last one and note the
+// rollback, so a set is never stored in part.
+struct WholeSetGuard {
+    bool commitAllowed = false;
+    bool rolledBack = false;
+
+    static int OnCommit(void* self) { return static_cast<WholeSetGuard*>(self)->commitAllowed ? 0 : 1; }
+    static void OnRollback(void* self) { static_cast<WholeSetGuard*>(self)->rolledBack = true; }
+};
+
+} // namespace
+
+bool WeatherDBController::ReplaceAllCity(const CityPtrVector& cities,
+                                         const std::function<bool(const CityPtrVectorPtr&)>& accept, std::string& why)
+{
+    DBConnector* dbConnector = DBConnector::GetInstance();
+    if (!dbConnector->DBInitialize(GetWeatherDBFilePath(), false)) {
+        why = OpeningFailure(GetWeatherDBFilePath());
+        return false;
+    }
+    // The first write takes the write lock (after the busy handler's waits),
+    // so a lock held elsewhere or a read-only file is told apart here.
+    WholeSetGuard guard;
+    const int rc = [dbConnector, &guard] {
+        Statement stmt = dbConnector->DBPrepareStatement("DELETE FROM MOON_PHASE_TABLE;");
+        if (sqlite3* db = sqlite3_db_handle(stmt.Get())) {
+            sqlite3_commit_hook(db, WholeSetGuard::OnCommit, &guard);
+            sqlite3_rollback_hook(db, WholeSetGuard::OnRollback, &guard);
+        }
+        return stmt.Step();
+    }();
+    if (rc != SQLITE_DONE) {
+        why = sqlite3_errstr(rc);
+        dbConnector->DBRollback();
+        return false;
+    }
+    DoDeleteAllCity();
+    CityDBController* cityDB = CityDBController::GetInstance();
+    for (size_t i = 0; i < cities.size() && !guard.rolledBack; ++i) {
+        const CityPtr& cityPtr = cities[i];
+        if (!cityPtr)
+            continue;
+        cityPtr->SetPageIndex(static_cast<int>(i));
+        DoInsertCity(cityPtr);
+        MoonPhaseDBController::GetInstance()->Insert(cityPtr->GetMoonPhasePtrVector(),
+                                                     cityDB->GetPrimaryKey(static_cast<int>(i)));
+    }
+    // A failed step is only logged by the table controllers: what the
+    // transaction holds now is the test.
+    if (guard.rolledBack || !accept(DoSelectAllCity())) {
+        why = guard.rolledBack ? "a write failed and SQLite rolled the set back (see the device log)"
+                               : "the database did not take every row (see the device log)";
+        dbConnector->DBRollback();
+        return false;
+    }
+    guard.commitAllowed = true;
+    dbConnector->DBFinalize();
+    if (guard.rolledBack) {
+        why = "the commit failed and SQLite rolled the set back (see the device log)";
+        return false;
+    }
+    return true;
+}
+
+void WeatherDBController::RollBackInterruptedWrite()
+{
+    // The usual case, not worth a log line.
+    if (!FileHelper::GetInstance()->IsExists(GetWeatherDBFilePath() + "-journal"))
+        return;
+    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
+    CityDBController::GetInstance()->GetNumberOfCities();
+}
+
 void WeatherDBController::ReorderCity(const CityPtrVectorPtr& cityPtrVector)
 {
     DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);

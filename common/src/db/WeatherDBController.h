@@ -1,6 +1,7 @@
 #ifndef WEATHER_COMMON_WEATHER_DB_CONTROLLER_H
 #define WEATHER_COMMON_WEATHER_DB_CONTROLLER_H
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +39,19 @@ public:
     void UpdateMoonPhase(const CityPtr& cityPtr);
     // Removes the phases of location IDs that no city has any more.
     void DeleteUselessMoonPhase();
+
+    // Replaces every city and every moon phase with cities, in one opening:
+    // either all of it is committed or nothing is. accept sees what the
+    // transaction holds before it is committed; a refusal there or a write
+    // the database refuses rolls the whole set back. False with the reason
+    // in why when nothing was written. Pages are the cities' positions.
+    bool ReplaceAllCity(const CityPtrVector& cities, const std::function<bool(const CityPtrVectorPtr&)>& accept,
+                        std::string& why);
+
+    // A writer killed inside its transaction leaves a hot journal, which a
+    // read-only opening cannot roll back (SQLite counts that as a write): a
+    // writable opening that reads once rolls it back, as the next writer would.
+    void RollBackInterruptedWrite();
 
     CityPtr SelectCity(int pageIndex);
     CityPtr SelectCity(const std::string& locationID);

@@ -47,7 +47,7 @@ void DataManager::InitializeDB()
     mVersionDataPtr->UpgradeDB(latestVersion);
 }
 
-void DataManager::LoadData()
+std::string DataManager::LoadSteps()
 {
     mWeatherDataPtr->LoadCity();
     mSettingDataPtr->LoadData();
@@ -56,7 +56,17 @@ void DataManager::LoadData()
     // The provider decision may read the settings loaded just above.
     CPType* cpType = CPType::GetInstance();
     cpType->Renew();
-    std::string newCpTypeStr = cpType->GetCPTypeString();
+    return cpType->GetCPTypeString();
+}
+
+void DataManager::LoadDataForReading()
+{
+    LoadSteps();
+}
+
+void DataManager::LoadData()
+{
+    std::string newCpTypeStr = LoadSteps();
     RETURN_IF(newCpTypeStr.empty());
     LOGE("newCpTypeStr : %s", newCpTypeStr.c_str());
     mSettingDataPtr->SetCpType(newCpTypeStr);

@@ -30,6 +30,10 @@ public:
     // Cities, settings, share targets; then the provider type is decided
     // again and written back with the whole settings row.
     void LoadData();
+    // The same loading steps for a process that only reads: the provider is
+    // decided again but the settings row is not written back, so a change
+    // another process makes meanwhile is never undone.
+    void LoadDataForReading();
 
     // Settings.
     int32_t GetTemperatureUnit() { return mSettingDataPtr->GetTemperatureUnit(); }
@@ -199,6 +203,10 @@ public:
 
 private:
     DataManager() = default;
+
+    // Loads cities, settings and share targets and decides the provider;
+    // the provider's name, or "" when none was decided.
+    std::string LoadSteps();
 
     bool IsCelsius()
     {

@@ -1,6 +1,7 @@
 #include "typedef/WeatherData.h"
 
 #include <cmath>
+#include <cstdint>
 #include <stdexcept>
 
 #include "db/IconMappingTable.h"
@@ -32,6 +33,7 @@ void WeatherData::UpgradeDB(double version)
 
 void WeatherData::LoadCity()
 {
+    WeatherDBController::GetInstance()->RollBackInterruptedWrite();
     mCityPtrVector = WeatherDBController::GetInstance()->SelectAllCity();
     if (!mCityPtrVector)
         mCityPtrVector = std::make_shared<CityPtrVector>();
@@ -226,7 +228,11 @@ double WeatherData::GetTemperature(const TemperaturePtr& temperaturePtr, bool is
 
 std::string WeatherData::GetTemperatureString(const TemperaturePtr& temperaturePtr, bool isCelsius)
 {
-    const int32_t temp = static_cast<int32_t>(GetTemperature(temperaturePtr, isCelsius));
+    const double value = GetTemperature(temperaturePtr, isCelsius);
+    // Another process may have stored anything: a value no int32_t holds
+    // (or NaN) is shown as not known rather than converted.
+    RETURN_IF(!(value >= INT32_MIN && value <= INT32_MAX), UNSUPPORTED_TEXT);
+    const int32_t temp = static_cast<int32_t>(value);
     RETURN_IF(temp == UNSUPPORTED_VALUE, UNSUPPORTED_TEXT);
     return ICUHelper::GetInstance()->ConvertNumberToLocaleString(temp);
 }
@@ -413,6 +419,14 @@ int WeatherData::GetCurrentTimeHourlyIndex(const CityPtr& cityPtr)
 }
 
 double WeatherData::GetRainProbability(const CityPtr& cityPtr)
+{
+    const double value = RawRainProbability(cityPtr);
+    // Callers take the percent as an int32_t: a stored value none holds is
+    // not known.
+    return value >= INT32_MIN && value <= INT32_MAX ? value : FLOAT_UNSUPPORTED_VALUE;
+}
+
+double WeatherData::RawRainProbability(const CityPtr& cityPtr)
 {
     if (!cityPtr)
         return FLOAT_UNSUPPORTED_VALUE;

@@ -153,6 +153,8 @@ public:
 private:
     WeatherData() = default;
 
+    double RawRainProbability(const CityPtr& cityPtr);
+
     CityPtrVectorPtr mCityPtrVector;
 };
 
