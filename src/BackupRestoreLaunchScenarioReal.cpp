@@ -97,6 +97,8 @@ bool ScenBackup::RegisterCallbacks(const char* func,
 {
     bool registered = false;
     do {
+        // `this` dangles once the launch callback returns (the scenario lives
+        // only that long): the callbacks test it for null and never follow it.
         BREAK_IF_AT(func, velurio_cloud_backup_record_set_preparation_cb(BackupPrepareCb, (void*)this) !=
                               VELURIO_CLOUD_ERROR_NONE);
         BREAK_IF_AT(func, velurio_cloud_backup_record_set_sending_keys_and_dates_cb(

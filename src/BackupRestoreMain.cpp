@@ -198,6 +198,8 @@ bool BackupRestoreMain::IsListedController(const BackupRestoreController* contro
     return false;
 }
 
+// Besides arming the timer, this is where a finished request's controller is
+// erased from the list and its cloned request destroyed.
 void BackupRestoreMain::StartServiceTerminateTimer(app_control_h appControl)
 {
     try {

@@ -64,6 +64,8 @@ void DataManager::LoadDataForReading()
     LoadSteps();
 }
 
+// Writes as well as reads: the provider just decided is stored with SetCpType,
+// which writes the whole settings row as loaded (LoadDataForReading does not).
 void DataManager::LoadData()
 {
     std::string newCpTypeStr = LoadSteps();
