@@ -283,6 +283,7 @@ void CancelUnansweredReplies()
 } // namespace device
 
 using namespace device::launch;
+using device::UniqueFd;
 
 extern "C" int app_control_send_launch_request(app_control_h app_control, app_control_reply_cb callback,
                                                void* user_data)
