@@ -79,6 +79,8 @@ TEST_F(AppLauncherTest, MessagesReachTheirApplications)
         {"com.velurio.weather-consumer", "SHOW_ON_DEVICE"},
         {"com.velurio.permissionpopup", "\"http://velurio.com/appcontrol/data/privacy_list\":[\"location\"]"},
         {"com.velurio.permissionpopup", "\"http://velurio.com/appcontrol/data/data_notice\":\"Use data network\""},
+        {"com.velurio.permissionpopup", "\"http://velurio.com/appcontrol/data/pkg_id\":\"com.velurio.weather\""},
+        {"com.velurio.permissionpopup", "\"http://velurio.com/appcontrol/data/app_id\":\"com.velurio.weather\""},
     };
     for (const auto& [appId, text] : expected)
         EXPECT_NE(Inbox(appId).find(text), std::string::npos) << appId << ": " << text;
