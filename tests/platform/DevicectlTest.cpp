@@ -25,8 +25,7 @@ protected:
     {
         DeviceFixture::Reset();
         mTool = std::string(WEATHER_BUILD_DIR) + "/tools/devicectl";
-        if (!g_file_test(mTool.c_str(), G_FILE_TEST_IS_EXECUTABLE))
-            GTEST_SKIP() << "devicectl not built";
+        ASSERT_TRUE(g_file_test(mTool.c_str(), G_FILE_TEST_IS_EXECUTABLE)) << "devicectl not built";
     }
     void TearDown() override { DeviceFixture::Reset(); }
 
@@ -91,4 +90,40 @@ TEST_F(DevicectlTest, LaunchToAnAppWithoutExecutableLandsInItsInbox)
     EXPECT_NE(inbox.out.find("\"caller\":null"), std::string::npos) << inbox.out;
     EXPECT_EQ(Devicectl({"launch", "com.velurio.weather-agent", "--as", "com.velurio.weather"}).exit, 2);
     EXPECT_EQ(Devicectl({"launch", "com.velurio.weather-agent", "--extra", "novalue"}).exit, 2);
+}
+
+// A running application's answer is printed with its extra data and decides the exit code.
+TEST_F(DevicectlTest, LaunchWaitsForTheAnswerOfARunningApp)
+{
+    const std::string app = "com.test.devicectl-target";
+    ASSERT_TRUE(device::InstallApp({app, "com.test.fixtures", "", WEATHER_FIXTURE_DIR "/fixture_recorder"}));
+    const struct {
+        std::vector<std::string> args;
+        int exit;
+        const char* out;
+    } cases[] = {
+        {{"--extra", "MESSAGE=hi", "--op", "http://example.test/op/echo"},
+         0,
+         "sent to com.test.devicectl-target\nreply: succeeded\n  echo = hi\n  pids (array)\n"},
+        {{"--extra", "noreply=1", "--wait", "1"}, 1, "sent to com.test.devicectl-target\nno reply within 1 s\n"},
+        {{"--extra", "noreply=1", "--wait", "0"}, 0, "sent to com.test.devicectl-target\n"},
+        {{"--wait", "soon"}, 2, ""},
+        {{"--extra", "=v"}, 2, ""},
+        {{"--uri", "x", "--extra", "exit=1"}, 0, nullptr},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"launch", app};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        ToolRun run = Devicectl(args);
+        EXPECT_EQ(run.exit, c.exit) << c.args[0] << " " << c.args[1] << run.err;
+        if (c.out)
+            EXPECT_EQ(run.out, c.out) << c.args[1];
+    }
+    ToolRun missing = Devicectl({"launch", "com.test.not-installed", "--wait", "1"});
+    EXPECT_EQ(missing.exit, 1);
+    EXPECT_NE(missing.err.find("launch of com.test.not-installed failed"), std::string::npos) << missing.err;
+    // The recorder ends after the request that asked it to.
+    for (int i = 0; i < 100 && device::IsAppRunning(app); ++i)
+        g_usleep(50 * 1000);
+    EXPECT_FALSE(device::IsAppRunning(app));
 }
