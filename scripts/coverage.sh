@@ -16,7 +16,7 @@ export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0${L
 if ! ctest --test-dir "$build" -j "$(nproc)" >"$build/coverage-ctest.log" 2>&1; then
   echo "some tests failed (see $build/coverage-ctest.log); coverage is of the run as it was"
 fi
-python3 - "$build" "$PWD" <<'EOF'
+/usr/bin/python3 - "$build" "$PWD" <<'EOF'
 import json
 import os
 import subprocess

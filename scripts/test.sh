@@ -14,7 +14,7 @@ junit="$(cd "$build" && pwd)/ctest-junit.xml"
 rm -f "$junit"
 status=0
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --output-junit "$junit" || status=$?
-python3 - "$junit" <<'EOF' || status=1
+/usr/bin/python3 - "$junit" <<'EOF' || status=1
 # A skipped test's output holds GoogleTest's "<file>:<line>: Skipped" line
 # followed by the reason given to GTEST_SKIP, up to the "[  SKIPPED ]" line.
 import sys

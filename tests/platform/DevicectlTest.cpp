@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <device/host.h>
+#include <device/log.h>
 #include <device/preference.h>
 #include <device/vconf.h>
 
@@ -116,8 +117,9 @@ TEST_F(DevicectlTest, LaunchWaitsForTheAnswerOfARunningApp)
         args.insert(args.end(), c.args.begin(), c.args.end());
         ToolRun run = Devicectl(args);
         EXPECT_EQ(run.exit, c.exit) << c.args[0] << " " << c.args[1] << run.err;
-        if (c.out)
+        if (c.out) {
             EXPECT_EQ(run.out, c.out) << c.args[1];
+        }
     }
     ToolRun missing = Devicectl({"launch", "com.test.not-installed", "--wait", "1"});
     EXPECT_EQ(missing.exit, 1);
@@ -126,4 +128,59 @@ TEST_F(DevicectlTest, LaunchWaitsForTheAnswerOfARunningApp)
     for (int i = 0; i < 100 && device::IsAppRunning(app); ++i)
         g_usleep(50 * 1000);
     EXPECT_FALSE(device::IsAppRunning(app));
+}
+
+// Each command in turn, as a script would use them: exit code and what is printed.
+TEST_F(DevicectlTest, CommandsInSequence)
+{
+    const std::string self = DeviceFixture::kDefaultAppId;
+    const struct {
+        std::vector<std::string> args;
+        int exit;
+        const char* out; // the whole output, or nullptr
+    } steps[] = {
+        {{"install", "org.tool.app", "--pkg", "org.tool", "--cert", "c1", "--version", "2.5"},
+         0,
+         "installed org.tool.app in package org.tool (c1)\n"},
+        {{"install", "org.tool.two", "--pkg", "org.tool"},
+         0,
+         "installed org.tool.two in package org.tool (unsigned)\n"},
+        {{"install", "org.tool.three"}, 2, ""},
+        {{"uninstall", "org.tool.two"}, 0, "uninstalled org.tool.two\n"},
+        {{"uninstall", "org.tool.two"}, 1, ""},
+        {{"uninstall"}, 2, ""},
+        {{"key", "set", "tool/k", "v"}, 0, nullptr},
+        {{"key", "get", "tool/k"}, 0, "tool/k (string) = v\n"},
+        {{"key", "set", "tool/k", "1.5", "--type", "double"}, 0, nullptr},
+        {{"key", "get", "tool/k"}, 0, "tool/k (double) = 1.5\n"},
+        {{"key", "set", "tool/k", "x", "--type", "blob"}, 2, ""},
+        {{"key", "unset", "tool/k"}, 0, "unset tool/k\n"},
+        {{"key", "unset", "tool/k"}, 1, ""},
+        {{"key", "frob", "tool/k"}, 2, ""},
+        {{"key"}, 2, ""},
+        {{"pref", "set", "--app", self, "tool/p", "true", "--type", "bool"}, 0, nullptr},
+        {{"pref", "get", "--app", self, "tool/p"}, 0, "tool/p (bool) = true\n"},
+        {{"pref", "get", "--app", self, "tool/none"}, 1, ""},
+        {{"pref", "set", "--app", self, "tool/p", "x", "--type", "blob"}, 2, ""},
+        {{"pref", "get", "tool/p"}, 2, ""},
+        {{"inbox", "org.nobody"}, 0, "no requests recorded for org.nobody\n"},
+        {{"inbox", "../x"}, 2, ""},
+        {{"log", "extra"}, 2, ""},
+        {{"help"}, 0, nullptr},
+    };
+    for (const auto& step : steps) {
+        ToolRun run = Devicectl(step.args);
+        std::string what;
+        for (const std::string& arg : step.args)
+            what += arg + " ";
+        EXPECT_EQ(run.exit, step.exit) << what << run.err;
+        if (step.out) {
+            EXPECT_EQ(run.out, step.out) << what;
+        }
+    }
+    const std::string apps = Devicectl({"apps"}).out;
+    EXPECT_NE(apps.find("org.tool.app"), std::string::npos) << apps;
+    EXPECT_EQ(apps.find("org.tool.two"), std::string::npos) << apps;
+    dlog_print(DLOG_INFO, "devicectl-test", "marker %d", 7);
+    EXPECT_NE(Devicectl({"log"}).out.find("I/devicectl-test"), std::string::npos);
 }
