@@ -4,11 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <glib.h>
+#include <glib/gstdio.h>
 
 #include <string>
 #include <vector>
 
+#include <device/host.h>
+
 #include "DeviceFixture.h"
+#include "SqliteTestUtil.h"
 #include "TestProcess.h"
 #include "cloud/CloudStore.h"
 
@@ -151,4 +155,52 @@ TEST(BackupctlTest, ListingAndCommandLines)
         EXPECT_NE(run.err.find(line.err), std::string::npos) << what << ": " << run.err;
     }
     EXPECT_EQ(Backupctl({"--help"}).out.rfind("usage: backupctl [--json] COMMAND", 0), 0u);
+
+    // No report could be written: refused before any request is sent.
+    DeviceFixture::RemoveTree(cloud::ReportsDir());
+    ASSERT_TRUE(g_file_set_contents(cloud::ReportsDir().c_str(), "", 0, nullptr));
+    ToolRun blocked = Backupctl({"info"});
+    EXPECT_EQ(blocked.exit, 7);
+    EXPECT_NE(blocked.err.find("no job report could be written"), std::string::npos) << blocked.err;
+    g_remove(cloud::ReportsDir().c_str());
+}
+
+// set takes each setting's own range; what it refuses changes nothing.
+TEST(BackupctlTest, SetChecksEachValueAgainstItsSetting)
+{
+    DeviceFixture::Ensure();
+    ASSERT_EQ(Backupctl({"info"}).exit, 0); // the service's first start creates the settings database
+    const struct {
+        const char* key;
+        const char* value;
+        int exit;
+        const char* err;
+    } cases[] = {
+        {"bogus", "1", 2, "unknown setting bogus"},
+        {"tempUnit", "", 2, "invalid value  for tempUnit (a 32-bit integer)"},
+        {"tempUnit", "2147483648", 2, "invalid value 2147483648"},
+        {"tempUnit", "1x", 2, "invalid value 1x"},
+        {"tempUnit", "-2147483648", 0, ""},
+        {"autoRefreshTimeInterval", "2147483647", 0, ""},
+        {"useNotification", "2", 2, "invalid value 2 for useNotification (true/false)"},
+        {"useNotification", "0", 0, ""},
+        {"useCurrentLocationAgreed", "true", 0, ""},
+    };
+    for (const auto& c : cases) {
+        ToolRun run = Backupctl({"set", c.key, c.value});
+        EXPECT_EQ(run.exit, c.exit) << c.key << "=" << c.value;
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(Backupctl({"settings"}).out, "tempUnit                  -2147483648\n"
+                                           "autoRefreshTimeInterval   2147483647\n"
+                                           "useCurrentLocationAgreed  true\n"
+                                           "useNotification           false (pop-up off)\n");
+
+    const std::string db = device::PackageSharedDataDir("com.velurio.weather") + "db/.setting.db";
+    ASSERT_TRUE(sqlite_test::ExecSql(db, "DELETE FROM SETTING_TABLE;"));
+    for (std::vector<std::string> args : {std::vector<std::string>{"settings"}, {"set", "tempUnit", "1"}}) {
+        ToolRun run = Backupctl(args);
+        EXPECT_EQ(run.exit, 2) << args[0];
+        EXPECT_NE(run.err.find("the settings table has no row"), std::string::npos) << run.err;
+    }
 }
