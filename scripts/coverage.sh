@@ -8,6 +8,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-coverage}
+# Counts of an earlier run would be merged into this one, or clash with
+# objects built anew.
+[ -d "$build" ] && find "$build" -name '*.gcda' -delete
 scripts/build.sh "$build" -DCMAKE_BUILD_TYPE=Debug -DWEATHER_BENCH=OFF -DWEATHER_SANITIZE=OFF \
   -DCMAKE_CXX_FLAGS="--coverage -O0" -DCMAKE_C_FLAGS="--coverage -O0" \
   -DCMAKE_EXE_LINKER_FLAGS="--coverage" -DCMAKE_SHARED_LINKER_FLAGS="--coverage"
@@ -45,7 +48,7 @@ for start in range(0, len(gcda), 50):
             rel = os.path.relpath(path, source)
             if rel.startswith("..") or rel.split(os.sep)[0] in ("tests", "bench", "fuzz", os.path.basename(build)):
                 continue
-            if rel.startswith("build"):
+            if not entry["lines"]:
                 continue
             seen = lines[rel]
             for line in entry["lines"]:
