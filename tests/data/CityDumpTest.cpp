@@ -72,8 +72,8 @@ TEST(CityDump, EachDumpLogsItsFields)
     city->PrintHourlyWeatherInfo();
     city->PrintLifeIndexWeatherInfo();
     const char* lines[] = {
-        "CityName : Kelvar", "CityNameEng : Kelvar E", "CountryName : Ostland", "LocationId : K-1",
-        "PageIndex : 3", "IsCurrentLocation : 1", "IsDayTime : 0", "IsSummerTime : 1", "GmtOffset : 5.500000",
+        "CityName : Kelvar", "CityNameEng : Kelvar E", "CountryName : Ostland", "LocationId : K-1", "PageIndex : 3",
+        "IsCurrentLocation : 1", "IsDayTime : 0", "IsSummerTime : 1", "GmtOffset : 5.500000",
         "RefreshedTime : 4000000000", "LocalTime : 1700000000", "NeedToUpdate : 0",
         // current
         "WeatherIcon : 12", "WeatherStatus : Fog", "CurTemperature : 12.3", "LowTemperature : -3.4",
