@@ -259,6 +259,10 @@ TEST(CloudHandlesTest, ListsOwnRecordsAndCursorStopsAtTheEnds)
     ASSERT_EQ(velurio_cloud_list_create(&list), VELURIO_CLOUD_ERROR_NONE);
     EXPECT_EQ(velurio_cloud_list_move_to_first(list), VELURIO_CLOUD_ERROR_NO_DATA);
     velurio_cloud_record_h first = nullptr, second = nullptr, current = nullptr;
+    // An empty list has no current record (nothing is read past its end).
+    current = reinterpret_cast<velurio_cloud_record_h>(&list);
+    EXPECT_EQ(velurio_cloud_list_get_current_record(list, &current), VELURIO_CLOUD_ERROR_NO_DATA);
+    EXPECT_EQ(current, nullptr);
     velurio_cloud_record_create(&first);
     velurio_cloud_record_create(&second);
     EXPECT_EQ(velurio_cloud_record_set_key(first, nullptr), VELURIO_CLOUD_ERROR_INVALID_PARAMETER);

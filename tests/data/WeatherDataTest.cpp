@@ -9,6 +9,8 @@
 #include "typedef/CPType.h"
 #include "typedef/DataManager.h"
 #include "DeviceFixture.h"
+#include "SqliteTestUtil.h"
+#include "db/SettingDBController.h"
 
 namespace {
 
@@ -80,31 +82,45 @@ TEST(WeatherAccess, ForecastIndexRules)
     EXPECT_TRUE(data->SelectNeedToUpdateCity()->empty());
 }
 
-TEST(WeatherAccess, ProviderTypeRenew)
+// Every load decides the provider anew from the device as it is then: the
+// country on a standalone watch or one paired with an "LO" host, else the
+// settings' provider (exact names, unknown ones are TWC). The settings keep
+// the decision.
+TEST(WeatherAccess, EachLoadDecidesTheProviderFromTheDeviceAsItIsThen)
 {
     DataManager* dm = DataManager::GetInstance();
-    CPType* cpType = CPType::GetInstance();
-    auto setting = Setting::Make();
-    setting->SetCpType("accuweather"); // the comparison is exact
-    dm->SetSetting(setting);
-    ASSERT_EQ(vconf_set_int(SYSKEY_STANDALONE, 0), VCONF_OK);
-    cpType->Renew();
-    EXPECT_EQ(cpType->GetCPType(), WEATHER_CP_TYPE_TWC);
-    setting->SetCpType("Kweather");
-    cpType->Renew();
-    EXPECT_EQ(cpType->GetCPTypeString(), "Kweather");
-
-    // Standalone: the country decides, whatever the settings say.
-    ASSERT_EQ(vconf_set_int(SYSKEY_STANDALONE, 1), VCONF_OK);
-    for (auto [country, type] : {std::make_pair("KR", 3), {"CN", 6}, {"JP", 4}, {"US", 5}}) {
-        ASSERT_EQ(vconf_set_str(SYSKEY_COUNTRY_ISO, country), VCONF_OK);
-        LogCapture log;
-        cpType->Renew();
-        EXPECT_EQ(cpType->GetCPType(), type) << country;
-        EXPECT_TRUE(log.Contains("CPType is renewed : " + std::to_string(type)));
+    dm->InitializeDB();
+    const std::string settings = SettingDBController::GetInstance()->GetSettingDBFilePath();
+    const struct {
+        int standalone;
+        const char* vendor;
+        const char* country;
+        const char* stored;
+        const char* decided;
+    } steps[] = {
+        {0, "", "KR", "Kweather", "Kweather"},       {0, "", "KR", "accuweather", "TWC"},
+        {0, "", "KR", "Accuweather", "Accuweather"}, {0, "LO", "KR", "Kweather", "weathernews_kr"},
+        {0, "LO", "CN", "Kweather", "WCN"},          {0, "LX", "CN", "cmaweather", "cmaweather"},
+        {1, "", "JP", "Kweather", "WeatherNews"},    {1, "", "DE", "WCN", "TWC"},
+        {0, "", "JP", "WeatherNews", "WeatherNews"}, {0, "", "JP", "weathernews_kr", "weathernews_kr"},
+    };
+    for (const auto& step : steps) {
+        ASSERT_EQ(vconf_set_int(SYSKEY_STANDALONE, step.standalone), VCONF_OK);
+        ASSERT_EQ(vconf_set_str(SYSKEY_HOST_VENDOR, step.vendor), VCONF_OK);
+        ASSERT_EQ(vconf_set_str(SYSKEY_COUNTRY_ISO, step.country), VCONF_OK);
+        ASSERT_TRUE(
+            sqlite_test::ExecSql(settings, std::string("UPDATE SETTING_TABLE SET CpType = '") + step.stored + "'"));
+        dm->LoadData();
+        const std::string what = std::to_string(step.standalone) + "/" + step.vendor + "/" + step.country;
+        EXPECT_EQ(CPType::GetInstance()->GetCPTypeString(), step.decided) << what;
+        EXPECT_EQ(sqlite_test::QueryRows(settings, "SELECT CpType FROM SETTING_TABLE"),
+                  (sqlite_test::Rows{{step.decided}}))
+            << what;
     }
-    ASSERT_EQ(vconf_set_int(SYSKEY_STANDALONE, 0), VCONF_OK);
-    EXPECT_EQ(cpType->ConvertWeatherCPTypeToString(7), "");
+    vconf_set_int(SYSKEY_STANDALONE, 0);
+    vconf_set_str(SYSKEY_HOST_VENDOR, "");
+    vconf_set_str(SYSKEY_COUNTRY_ISO, "US");
+    EXPECT_EQ(CPType::GetInstance()->ConvertWeatherCPTypeToString(7), "");
 }
 
 } // namespace

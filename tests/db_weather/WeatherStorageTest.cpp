@@ -184,6 +184,15 @@ TEST(WeatherStorage, CityLevelLookupsAndCounters)
     Db()->UpdateWidgetReferenceCount("loc-0", false);
     EXPECT_EQ(Db()->SelectCity(0)->GetWidgetReferenceCount(), 1);
 
+    // A city made with nothing but its ID is stored with the record's defaults.
+    CityPtr bare = City::Make();
+    bare->SetLocationId("loc-bare");
+    Db()->InsertCity(bare);
+    EXPECT_EQ(QueryRows(Db()->GetWeatherDBFilePath(),
+                        "SELECT pageIndex, isCurrentLocation, isDayTime, isSummerTime, gmtOffset, refreshedTime, "
+                        "localTime, widgetReferenceCount, needToUpdate FROM CITY_TABLE WHERE locationId = 'loc-bare'"),
+              (Rows{{"2", "0", "1", "0", "0.0", "0", "0", "0", "1"}}));
+
     CityPtr link = City::Make();
     link->SetLocationId("loc-0");
     link->SetWebsiteUrl("https://example.invalid/new");
@@ -211,8 +220,14 @@ TEST(WeatherStorage, MoonPhasesAreReplacedByLocationAndCleanedUpAfterDeletion)
     EXPECT_EQ(QueryRows(file, "SELECT locationID, COUNT(*) FROM MOON_PHASE_TABLE GROUP BY locationID"),
               (Rows{{"loc-0", "2"}}));
 
-    LogCapture capture;
+    // Deleting all cities empties every city table, and only those.
     Db()->DeleteAllCity();
+    for (const char* table : {"CITY_TABLE", "CURRENT_WEATHER_TABLE", "WEEKLY_WEATHER_TABLE", "HOURLY_WEATHER_TABLE",
+                              "LIFE_INDEX_WEATHER_TABLE", "YESTERDAY_WEATHER_TABLE"})
+        EXPECT_EQ(QueryRows(file, std::string("SELECT COUNT(*) FROM ") + table), (Rows{{"0"}})) << table;
+    EXPECT_EQ(QueryRows(file, "SELECT COUNT(*) FROM MOON_PHASE_TABLE"), (Rows{{"2"}}));
+
+    LogCapture capture;
     sqlite_test::ExecSql(file, "DELETE FROM MOON_PHASE_TABLE;");
     Db()->DeleteUselessMoonPhase();
     EXPECT_TRUE(capture.Contains("moonPhaseLocIdVector.size() < 1"));

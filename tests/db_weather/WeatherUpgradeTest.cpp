@@ -85,8 +85,10 @@ const Fact kWeatherFacts[] = {
      "SELECT group_concat(t) FROM (SELECT curTemperature t FROM HOURLY_WEATHER_TABLE WHERE FK_ID = $A ORDER BY "
      "hourlyIndex)",
      All("12.5,9999.0")},
-    {"daily 999.0 becomes 9999",
-     "SELECT highTemperature FROM WEEKLY_WEATHER_TABLE WHERE FK_ID = $A AND date = 1700086400", All("9999.0")},
+    {"daily 999.0 becomes 9999 in each temperature",
+     "SELECT group_concat(t, ',') FROM (SELECT curTemperature || '/' || lowTemperature || '/' || highTemperature t "
+     "FROM WEEKLY_WEATHER_TABLE WHERE FK_ID = $A AND date IN (1700086400, 1700172800) ORDER BY date)",
+     All("9999.0/11.5/9999.0,17.5/9999.0/22.5")},
     {"an empty yesterday leads the days",
      "SELECT weatherIcon FROM WEEKLY_WEATHER_TABLE WHERE FK_ID = $A AND weeklyIndex = 0", All("9999")},
     {"the first old day follows it", "SELECT date FROM WEEKLY_WEATHER_TABLE WHERE FK_ID = $A AND weeklyIndex = 1",

@@ -124,19 +124,25 @@ int SendAs(const char* caller, const std::string& operation)
 
 class ServiceE2ETest : public ::testing::Test {
 protected:
+    // Only records the outcome: a failed assertion here would turn every test
+    // of the suite into a skip. Each test checks it in SetUp.
     static void SetUpTestSuite()
     {
         DeviceFixture::Ensure();
         prctl(PR_SET_CHILD_SUBREAPER, 1);
         // The first start creates the databases edited here.
-        ASSERT_EQ(Backupctl({"info"}).exit, 0);
-        ASSERT_GT(ReapService(), 0);
+        sFirstInfoExit = Backupctl({"info"}).exit;
+        sFirstEnded = ReapService();
     }
     void SetUp() override
     {
         DeviceFixture::Reset();
+        ASSERT_EQ(sFirstInfoExit, 0) << "the first start of the service failed";
+        ASSERT_GT(sFirstEnded, 0) << "the first service did not end after its get-info job";
         ASSERT_EQ(ServicePid(), 0) << "a service of an earlier test is still running";
     }
+    static inline int sFirstInfoExit = -1;
+    static inline int64_t sFirstEnded = -1;
     void TearDown() override
     {
         g_unsetenv(device::kFaultsEnv);
@@ -188,6 +194,20 @@ TEST_F(ServiceE2ETest, BackupChangeRestoreAndGetInfo)
                                      GRegexCompileFlags(0), GRegexMatchFlags(0)));
     EXPECT_FALSE(g_file_test(BackupFile().c_str(), G_FILE_TEST_EXISTS));
     EXPECT_GT(ReapService(), 0);
+}
+
+// Each kind of job ends the service about a second after its report.
+TEST_F(ServiceE2ETest, TheServiceEndsAfterEachKindOfJob)
+{
+    ASSERT_EQ(Backupctl({"backup"}).exit, 0);
+    ASSERT_GT(ReapService(), 0);
+    for (const char* job : {"info", "backup", "restore"}) {
+        ToolRun run = Backupctl({"--json", job});
+        ASSERT_EQ(run.exit, 0) << job << run.out;
+        const int64_t exited = ReapService();
+        EXPECT_GT(exited, std::stoll(JsonValue(run.out, "$.ended_ms"))) << job;
+        EXPECT_LT(exited - std::stoll(JsonValue(run.out, "$.ended_ms")), 2600) << job;
+    }
 }
 
 TEST_F(ServiceE2ETest, OneProcessServesOverlappingAndLateRequests)

@@ -10,7 +10,7 @@ namespace {
 
 // Runs devicectl (under libfaketime at 2024-12-06 13:05:00 UTC when fixed);
 // stdout, or "exit N" when it failed.
-std::string Devicectl(std::vector<std::string> args, bool fixedClock = false, const std::string& shellEnv = "")
+std::string Devicectl(std::vector<std::string> args, bool fixedClock = false, std::vector<std::string> extraEnv = {})
 {
     std::vector<std::string> command;
     if (fixedClock)
@@ -19,8 +19,7 @@ std::string Devicectl(std::vector<std::string> args, bool fixedClock = false, co
     command.insert(command.end(), args.begin(), args.end());
     // libfaketime is preloaded ahead of the sanitizer runtime.
     std::vector<std::string> env = {"TZ=UTC0", "ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0"};
-    if (!shellEnv.empty())
-        env.push_back(shellEnv);
+    env.insert(env.end(), extraEnv.begin(), extraEnv.end());
     test_process::ToolRun run = test_process::RunTool(command, env);
     return run.exit == 0 ? run.out : "exit " + std::to_string(run.exit);
 }
@@ -130,9 +129,33 @@ TEST(DevicectlWeatherTest, TheDeviceLanguageRulesOverTheShell)
     ASSERT_EQ(Devicectl({"weather", "set", "provider", "cmaweather"}), "");
     for (const auto& c : cases) {
         ASSERT_EQ(Devicectl({"weather", "set", "language", c.language}), "") << c.language;
-        std::string output = Devicectl({"weather", "status", "2"}, false, c.shellEnv);
+        std::string output = Devicectl({"weather", "status", "2"}, false, {c.shellEnv});
         EXPECT_EQ(Line(output, "status"), c.text) << c.language << " " << c.shellEnv << "\n" << output;
     }
     for (auto [key, value] : {std::make_pair("language", "en_US.UTF-8"), {"provider", "TWC"}})
         Devicectl({"weather", "set", key, value});
+}
+
+// A setting the device refuses to store fails the command and changes nothing.
+TEST(DevicectlWeatherTest, RefusedWritesFailAndChangeNothing)
+{
+    const struct {
+        const char* name;
+        const char* before;
+        const char* after;
+        const char* fault;
+        const char* shownBefore;
+    } cases[] = {
+        {"language", "en_US.UTF-8", "ko_KR.UTF-8", "vconf_set_str=error", "en_US.UTF-8"},
+        {"retail", "off", "on", "vconf_set_int=error", "0 (1: on)"},
+        {"common-icons", "off", "on", "preference_set_boolean=error", "false (preference of com.velurio.weather)"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(Devicectl({"weather", "set", c.name, c.before}), "") << c.name;
+        EXPECT_EQ(
+            Devicectl({"weather", "set", c.name, c.after}, false, {std::string("WEATHER_DEVICE_FAULTS=") + c.fault}),
+            "exit 1")
+            << c.name;
+        EXPECT_EQ(Line(Devicectl({"weather"}), c.name), c.shownBefore);
+    }
 }

@@ -29,14 +29,20 @@ constexpr const char* kCloudClient = "com.velurio.cloud-backup-client";
 
 class AppsTest : public ::testing::Test {
 protected:
+    // Checked in SetUp: a failed assertion at suite level would read as skips.
     static void SetUpTestSuite()
     {
         DeviceFixture::Ensure();
-        ASSERT_TRUE(device::InstallApp({"org.stranger.app", "org.stranger", "stranger-cert", "", "2.1"}));
-        ASSERT_TRUE(device::InstallApp({"org.unsigned.one", "org.unsigned", "", "", "1.0.0"}));
-        ASSERT_TRUE(device::InstallApp({"org.unsigned.two", "org.unsigned", "", "", "1.0.0"}));
+        sInstalled = device::InstallApp({"org.stranger.app", "org.stranger", "stranger-cert", "", "2.1"}) &&
+                     device::InstallApp({"org.unsigned.one", "org.unsigned", "", "", "1.0.0"}) &&
+                     device::InstallApp({"org.unsigned.two", "org.unsigned", "", "", "1.0.0"});
     }
-    void SetUp() override { DeviceFixture::Reset(); }
+    void SetUp() override
+    {
+        DeviceFixture::Reset();
+        ASSERT_TRUE(sInstalled) << "the test applications could not be installed";
+    }
+    static inline bool sInstalled = false;
     void TearDown() override { DeviceFixture::Reset(); }
 
     // Runs a getter and returns {rc, text}, freeing the text.

@@ -128,8 +128,7 @@ TEST_F(StoresTest, ValuesPersistAcrossProcesses)
 
     // devicectl sees and changes the same store.
     const std::string tool = std::string(WEATHER_BUILD_DIR) + "/tools/devicectl";
-    if (!g_file_test(tool.c_str(), G_FILE_TEST_IS_EXECUTABLE))
-        GTEST_SKIP() << "devicectl not built";
+    ASSERT_TRUE(g_file_test(tool.c_str(), G_FILE_TEST_IS_EXECUTABLE)) << "devicectl not built";
     EXPECT_EQ(RunTool({tool, "key", "set", "test/persist/tool", "77", "--type", "int"}).exit, 0);
     EXPECT_EQ(vconf_get_int("test/persist/tool", &value), VCONF_OK);
     EXPECT_EQ(value, 77);

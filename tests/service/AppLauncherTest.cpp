@@ -5,6 +5,8 @@
 
 #include <device/host.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 
 #include "utils/AppLauncher.h"
@@ -79,6 +81,8 @@ TEST_F(AppLauncherTest, MessagesReachTheirApplications)
         {"com.velurio.weather-consumer", "SHOW_ON_DEVICE"},
         {"com.velurio.permissionpopup", "\"http://velurio.com/appcontrol/data/privacy_list\":[\"location\"]"},
         {"com.velurio.permissionpopup", "\"http://velurio.com/appcontrol/data/data_notice\":\"Use data network\""},
+        {"com.velurio.permissionpopup", "\"http://velurio.com/appcontrol/data/pkg_id\":\"com.velurio.weather\""},
+        {"com.velurio.permissionpopup", "\"http://velurio.com/appcontrol/data/app_id\":\"com.velurio.weather\""},
     };
     for (const auto& [appId, text] : expected)
         EXPECT_NE(Inbox(appId).find(text), std::string::npos) << appId << ": " << text;
@@ -92,4 +96,77 @@ TEST_F(AppLauncherTest, MessagesReachTheirApplications)
     EXPECT_EQ(launcher->GetAppControl(), nullptr);
     EXPECT_EQ(launcher->LaunchLocationSetting(), -1);
     EXPECT_EQ(launcher->GetAppControl(), nullptr);
+}
+
+// Each request reaches its own application, once, with what identifies it;
+// a step the platform refuses ends the request with -1 and sends nothing.
+TEST_F(AppLauncherTest, EachRequestReachesItsApplicationOnce)
+{
+    const char* const kApps[] = {"com.velurio.weather-consumer", "com.velurio.zarrel-popup",
+                                 "com.velurio.weather-widget-popup", "com.velurio.corvane-service",
+                                 "com.velurio.setting-location"};
+    for (const char* appId : kApps)
+        ASSERT_TRUE(device::InstallApp({appId, "com.velurio.siblings", "platform", ""}));
+    auto launcher = AppLauncher::Make();
+    const struct {
+        std::function<int(AppLauncher&)> send;
+        const char* appId;
+        const char* text;
+    } cases[] = {
+        {[](AppLauncher& l) { return l.RequestRefreshToAgent(); }, "com.velurio.weather-agent",
+         "\"MESSAGE\":\"REQUEST_ALL_WEATHER_INFO\""},
+        {[](AppLauncher& l) { return l.RequestCurrentLocationWeatherInfoToAgent(); }, "com.velurio.weather-agent",
+         "\"MESSAGE\":\"REQUEST_CURRENT_LOCATION_WEATHER_INFO\""},
+        {[](AppLauncher& l) { return l.LaunchAgentToRequestUpdateNecessaryWeatherInfo(); }, "com.velurio.weather-agent",
+         "\"MESSAGE\":\"REQUEST_NEED_TO_UPDATE_WEATHER_INFO\""},
+        {[](AppLauncher& l) { return l.SendCurrentLocationCityNameViaConsumer(); }, "com.velurio.weather-consumer",
+         "\"MESSAGE\":\"SEND_CURRENT_CITY_NAME\""},
+        {[](AppLauncher& l) { return l.SendNetworkErrorMessageViaConsumer(); }, "com.velurio.weather-consumer",
+         "\"MESSAGE\":\"SEND_NETWORK_ERROR_STATE\""},
+        {[](AppLauncher& l) {
+             l.RequestAddCurrentCityOnHostDevice();
+             return 0;
+         },
+         "com.velurio.weather-consumer", "\"MESSAGE\":\"ADD_CURRENT_CITY\""},
+        {[](AppLauncher& l) {
+             l.RequestBTConnectionQuestionPopup();
+             return 0;
+         },
+         "com.velurio.zarrel-popup", "\"http://velurio.com/appcontrol/data/connection_type\":\"bt_connect\""},
+        {[](AppLauncher& l) {
+             l.RequestWidgetPopup();
+             return 0;
+         },
+         "com.velurio.weather-widget-popup", "\"app_id\":\"com.velurio.weather-widget-popup\""},
+        {[](AppLauncher& l) { return l.RequestGetDataNetworkStatusOfHostDevice(nullptr); },
+         "com.velurio.corvane-service", "\"type\":\"host_datanetwork_req\""},
+        {[](AppLauncher& l) { return l.LaunchWeatherApp(); }, "com.velurio.weather",
+         "\"app_id\":\"com.velurio.weather\""},
+        {[](AppLauncher& l) { return l.LaunchLocationSetting(); }, "com.velurio.setting-location",
+         "\"operation\":\"http://velurio.com/appcontrol/operation/configure/location\""},
+        {[](AppLauncher& l) { return l.LaunchTavoSetting("", "http://example.test/op"); }, nullptr, nullptr},
+    };
+    for (const auto& c : cases) {
+        const std::string before = c.appId ? Inbox(c.appId) : "";
+        EXPECT_EQ(c.send(*launcher), c.appId ? 0 : -1) << (c.text ? c.text : "no target");
+        EXPECT_EQ(launcher->GetAppControl(), nullptr);
+        if (!c.appId)
+            continue;
+        const std::string added = Inbox(c.appId).substr(before.size());
+        EXPECT_EQ(std::count(added.begin(), added.end(), '\n'), 1) << c.appId << ": " << added;
+        EXPECT_NE(added.find(c.text), std::string::npos) << c.appId << ": " << added;
+    }
+
+    for (const char* step : {"app_control_set_app_id", "app_control_add_extra_data", "app_control_set_operation"}) {
+        const std::string before = Inbox("com.velurio.weather-agent") + Inbox("com.velurio.setting-location");
+        LogCapture log;
+        device::SetFault(step, device::Fault::Error);
+        const int result = std::string(step) == "app_control_set_operation" ? launcher->LaunchLocationSetting()
+                                                                            : launcher->RequestRefreshToAgent();
+        device::ClearFaults();
+        EXPECT_EQ(result, -1) << step;
+        EXPECT_TRUE(log.Contains(std::string("[Fail] ") + step)) << step;
+        EXPECT_EQ(Inbox("com.velurio.weather-agent") + Inbox("com.velurio.setting-location"), before) << step;
+        EXPECT_EQ(launcher->GetAppControl(), nullptr);
+    }
 }

@@ -125,6 +125,12 @@ ToolRun RunOwnTests(const std::string& filter, const std::vector<std::string>& e
     return RunTool(argv, env);
 }
 
+bool OwnTestsPassed(const ToolRun& run, int count)
+{
+    const std::string passed = "[  PASSED  ] " + std::to_string(count) + (count == 1 ? " test." : " tests.");
+    return run.exit == 0 && run.out.find(passed) != std::string::npos;
+}
+
 std::vector<std::string> JsonValues(const std::string& json, const std::string& path)
 {
     std::vector<std::string> values;

@@ -56,6 +56,10 @@ ToolRun RunTool(const std::vector<std::string>& argv, const std::vector<std::str
 ToolRun RunOwnTests(const std::string& filter, const std::vector<std::string>& env = {},
                     const std::vector<std::string>& wrapper = {});
 
+// Whether such a run ran `count` tests and all passed: a filter that matches
+// no test exits 0 as well.
+bool OwnTestsPassed(const ToolRun& run, int count);
+
 // Values at a JSONPath of a JSON text, each as text (strings bare, other
 // values and containers as JSON). Empty when the text does not parse.
 std::vector<std::string> JsonValues(const std::string& json, const std::string& path);

@@ -137,6 +137,46 @@ TEST_F(FileHelperTest, WriteToFileWritesZeroBytesAndTruncates)
     EXPECT_TRUE(HasLine(log, kFile, "RemoveFile", "[RemoveFile(): N] " + path + " [return]"));
 }
 
+// Each file lies in its own directory under its own name; this process runs as
+// the default service, whose package is the weather package.
+TEST_F(FileHelperTest, EachFileHasItsOwnPlace)
+{
+    const std::string data = device::PackageSharedDataDir("com.velurio.weather");
+    const std::string res = device::PackageSharedResourceDir("com.velurio.weather");
+    const std::pair<std::string, std::string> paths[] = {
+        {Files()->GetSharedDataDummyDBFilePath(), data + "db/.weather.db"},
+        {Files()->GetSharedDataDummySettingDBFilePath(), data + "db/.setting.db"},
+        {Files()->GetSharedDataDummyVersionDBFilePath(), data + "db/.version.db"},
+        {Files()->GetSharedDataDummySharedTargetDBFilePath(), data + "db/.share_target.db"},
+        {Files()->GetWeatherInfoJsonFilePath(), data + "db/.json.txt"},
+        {Files()->GetSharedResourceDummyDBFilePath(), res + "db/.weather.db"},
+        {Files()->GetSharedResourceDummySettingDBFilePath(), res + "db/.setting.db"},
+        {Files()->GetSharedResourceDummyVersionDBFilePath(), res + "db/.version.db"},
+        {Files()->GetSharedResourceDummySharedTargetDBFilePath(), res + "db/.share_target.db"},
+        {Files()->GetSharedTrustedDirectoryPath(), device::PackageSharedTrustedDir("com.velurio.weather")},
+        {Files()->GetSharedDataDirectoryPath("com.velurio.cloud-backup-client"),
+         device::PackageSharedDataDir("com.velurio.cloud-backup")},
+        {Files()->GetSharedDataDirectoryPath(""), ""},
+    };
+    for (const auto& [got, expected] : paths)
+        EXPECT_EQ(got, expected);
+}
+
+TEST_F(FileHelperTest, CopyFileCopiesBytesAndLogsWhatCannotBeOpened)
+{
+    const std::string content("x\0y", 3);
+    Files()->WriteToFile(content, mDir + "/from");
+    Files()->CopyFile(mDir + "/from", mDir + "/to");
+    EXPECT_EQ(sqlite_test::ReadFile(mDir + "/to"), content);
+
+    LogCapture log;
+    Files()->CopyFile(mDir + "/missing", mDir + "/to2");
+    EXPECT_TRUE(HasGuard(log, kFile, "CopyFile", "!inStream.is_open()"));
+    Files()->CopyFile(mDir + "/from", mDir + "/no/dir/to");
+    EXPECT_TRUE(HasGuard(log, kFile, "CopyFile", "!outStream.is_open()"));
+    EXPECT_EQ(sqlite_test::ReadFile(mDir + "/to"), content);
+}
+
 TEST_F(FileHelperTest, ReadLockWaitsForWriterAndGivesUpWhenInterrupted)
 {
     // A database file, so that the writer holds its lock until released.

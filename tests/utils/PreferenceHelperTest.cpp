@@ -118,3 +118,35 @@ TEST_F(PreferenceHelperTest, MissingKeysReadAsDefaultsAndAreCreated)
     EXPECT_FALSE(StoredFlag());
     preference_unset_changed_cb(kRefreshingKey);
 }
+
+// The permission pop-up flag: on until turned off, missing reads as on and is
+// stored so; failed store calls are logged and leave the answer at its default.
+TEST_F(PreferenceHelperTest, PermissionPopUpFlagDefaultsToOn)
+{
+    const char* const key = "file/private/com.velurio.weather/show_china_perm_pop_on";
+    preference_remove(key);
+    EXPECT_TRUE(Prefs()->GetShowChinaPermPopOn());
+    bool stored = false;
+    EXPECT_EQ(preference_get_boolean(key, &stored), PREFERENCE_ERROR_NONE);
+    EXPECT_TRUE(stored);
+    Prefs()->SetShowChinaPermPopOn(false);
+    EXPECT_FALSE(Prefs()->GetShowChinaPermPopOn());
+
+    LogCapture log;
+    const std::string failed = std::string("failed(") + key + ")";
+    device::SetFault("preference_get_boolean", device::Fault::Error);
+    EXPECT_TRUE(Prefs()->GetShowChinaPermPopOn());
+    device::SetFault("preference_set_boolean", device::Fault::Error);
+    Prefs()->SetShowChinaPermPopOn(true);
+    Prefs()->SetIsWeatherIconConvertedToCommonResource(true);
+    device::SetFault("preference_get_int", device::Fault::Error);
+    EXPECT_EQ(Prefs()->GetWeatherInfoRefreshingStartTime(), -1);
+    device::ClearFaults();
+    EXPECT_TRUE(HasLine(log, kFile, "GetShowChinaPermPopOn", "preference_get_boolean " + failed));
+    EXPECT_TRUE(HasLine(log, kFile, "SetShowChinaPermPopOn", "preference_set_boolean " + failed));
+    EXPECT_TRUE(
+        HasLine(log, kFile, "SetIsWeatherIconConvertedToCommonResource", "Failed to set preference [ret : -5]"));
+    EXPECT_TRUE(HasLine(log, kFile, "GetWeatherInfoRefreshingStartTime",
+                        std::string("preference_get_int failed(") + kStartTimeKey + ")"));
+    EXPECT_FALSE(Prefs()->GetShowChinaPermPopOn());
+}

@@ -116,9 +116,33 @@ TEST(StringHelperTest, ConversionsIgnoreTheProcessLocale)
     EXPECT_EQ(floatText, "1.5");
 }
 
-TEST(StringHelperTest, ReplaceAllDoesNotRescanItsReplacement)
+TEST(StringHelperTest, TextOperations)
 {
-    EXPECT_EQ("aaaaaa", Str()->ReplaceAll("aaa", "a", "aa"));
-    EXPECT_EQ("abc", Str()->ReplaceAll("a--b--c", "--", ""));
-    EXPECT_EQ("x", Str()->ReplaceAll("x", "", "y"));
+    const struct {
+        std::string got;
+        const char* expected;
+    } cases[] = {
+        {Str()->ReplaceAll("aaa", "a", "aa"), "aaaaaa"}, // the replacement is not scanned again
+        {Str()->ReplaceAll("a--b--c", "--", ""), "abc"},
+        {Str()->ReplaceAll("x", "", "y"), "x"},
+        {Str()->ReplaceFirst("a-b-c", "-", "+"), "a+b-c"},
+        {Str()->ReplaceFirst("abc", "", "+"), "abc"},
+        {Str()->ReplaceFirst("abc", "x", "+"), "abc"},
+        {Str()->RemoveFirst("a-b-c", "-"), "ab-c"},
+        {Str()->EraseString("abcdef", 1, 3), "aef"},
+        {Str()->RemoveCharacter("a,b,,c", ','), "abc"},
+        {Str()->ConvertNewLineToBreakTag("a\nb\n"), "a<br/>b<br/>"},
+        {Str()->ConvertNewLineToSpace("a\nb\nc"), "a b c"},
+        {Str()->MakeColorTag(255, 16, 1, 128, 24, "Hi", ""), "<color=#ff100180 font_size=24>Hi</color>"},
+        {Str()->MakeColorTag(0, 0, 0, 255, 9, "", "Sans"), "<color=#000000ff font_size=9 font=Sans></color>"},
+        {Str()->DoubleToFixedString(2.5, 0), "2.500000"},
+        {Str()->DoubleToFixedString(-0.125, 2), "-0.12"},
+        {Str()->DoubleToFixedString(1e300, 1).substr(0, 4), "1000"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.got, c.expected);
+    EXPECT_TRUE(Str()->Contains("weather", "the"));
+    EXPECT_FALSE(Str()->Contains("weather", "they"));
+    EXPECT_EQ(Str()->Split("a,,b,", ','), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_TRUE(Str()->Split("", ',').empty());
 }

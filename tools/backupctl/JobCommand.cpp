@@ -82,15 +82,63 @@ gboolean OnPoll(gpointer data)
     return G_SOURCE_REMOVE;
 }
 
+// A string member, or nullptr when it is missing, null or of another type.
 const char* Text(JsonObject* object, const char* member)
 {
-    JsonNode* node = json_object_get_member(object, member);
-    if (node == nullptr || JSON_NODE_HOLDS_NULL(node))
+    JsonNode* node = object ? json_object_get_member(object, member) : nullptr;
+    if (node == nullptr || JSON_NODE_TYPE(node) != JSON_NODE_VALUE || json_node_get_value_type(node) != G_TYPE_STRING)
         return nullptr;
     return json_node_get_string(node);
 }
 
-// Prints a report in human form; returns its status.
+const char* TextOr(JsonObject* object, const char* member, const char* fallback)
+{
+    const char* text = Text(object, member);
+    return text ? text : fallback;
+}
+
+// An array member, or nullptr when it is missing or of another type.
+JsonArray* Array(JsonObject* object, const char* member)
+{
+    JsonNode* node = json_object_get_member(object, member);
+    return node && JSON_NODE_HOLDS_ARRAY(node) ? json_node_get_array(node) : nullptr;
+}
+
+// The report in human form. Members of the wrong type read as absent: the
+// file is another process's output.
+void PrintHuman(JsonObject* report, const std::string& status)
+{
+    const char* error = Text(report, "error");
+    const char* backupId = Text(report, "backup_id");
+    std::printf("%s %s: %s%s%s\n", TextOr(report, "type", "(none)"), TextOr(report, "id", "(none)"), status.c_str(),
+                error && *error ? " - " : "", error ? error : "");
+    if (backupId && *backupId)
+        std::printf("  backup: %s\n", backupId);
+    JsonArray* calls = Array(report, "calls");
+    std::printf("  calls:");
+    for (guint i = 0; calls && i < json_array_get_length(calls); ++i) {
+        JsonNode* call = json_array_get_element(calls, i);
+        if (JSON_NODE_HOLDS_VALUE(call) && json_node_get_value_type(call) == G_TYPE_STRING)
+            std::printf(" %s", json_node_get_string(call));
+    }
+    std::printf("\n");
+    for (const char* member : {"keys", "records"}) {
+        JsonArray* records = Array(report, member);
+        for (guint i = 0; records && i < json_array_get_length(records); ++i) {
+            JsonNode* node = json_array_get_element(records, i);
+            if (!JSON_NODE_HOLDS_OBJECT(node))
+                continue;
+            JsonObject* r = json_node_get_object(node);
+            std::printf("  %s: key=%s date=%s", member, TextOr(r, "key", "(none)"), TextOr(r, "date", "(none)"));
+            if (json_object_has_member(r, "value"))
+                std::printf(" value=%s%s", TextOr(r, "value", "(none)"),
+                            json_object_get_boolean_member_with_default(r, "failed", FALSE) ? " [failed]" : "");
+            std::printf("\n");
+        }
+    }
+}
+
+// Prints a report; returns its status, empty when it cannot be read or has none.
 std::string PrintReport(const std::string& path, bool json)
 {
     std::string text;
@@ -98,47 +146,20 @@ std::string PrintReport(const std::string& path, bool json)
         std::fprintf(stderr, "backupctl: cannot read the report %s\n", path.c_str());
         return "";
     }
-    const char* contents = text.c_str();
-    JsonParser* parser = json_parser_new();
-    std::string status;
-    if (json_parser_load_from_data(parser, contents, -1, nullptr) &&
-        JSON_NODE_HOLDS_OBJECT(json_parser_get_root(parser))) {
-        JsonObject* report = json_node_get_object(json_parser_get_root(parser));
-        status = Text(report, "status") ? Text(report, "status") : "";
-        if (json) {
-            std::fputs(contents, stdout);
-        } else {
-            const char* error = Text(report, "error");
-            const char* backupId = Text(report, "backup_id");
-            std::printf("%s %s: %s%s%s\n", Text(report, "type"), Text(report, "id"), status.c_str(),
-                        error && *error ? " - " : "", error ? error : "");
-            if (backupId && *backupId)
-                std::printf("  backup: %s\n", backupId);
-            JsonArray* calls = json_object_get_array_member(report, "calls");
-            std::printf("  calls:");
-            for (guint i = 0; calls && i < json_array_get_length(calls); ++i)
-                std::printf(" %s", json_array_get_string_element(calls, i));
-            std::printf("\n");
-            for (const char* member : {"keys", "records"}) {
-                JsonArray* records = json_object_get_array_member(report, member);
-                for (guint i = 0; records && i < json_array_get_length(records); ++i) {
-                    JsonObject* r = json_array_get_object_element(records, i);
-                    const char* key = Text(r, "key");
-                    const char* date = Text(r, "date");
-                    std::printf("  %s: key=%s date=%s", member, key ? key : "(none)", date ? date : "(none)");
-                    if (json_object_has_member(r, "value")) {
-                        const char* value = Text(r, "value");
-                        std::printf(" value=%s%s", value ? value : "(none)",
-                                    json_object_get_boolean_member(r, "failed") ? " [failed]" : "");
-                    }
-                    std::printf("\n");
-                }
-            }
-        }
-    } else {
+    g_autoptr(JsonParser) parser = json_parser_new();
+    if (!json_parser_load_from_data(parser, text.c_str(), -1, nullptr) ||
+        !JSON_NODE_HOLDS_OBJECT(json_parser_get_root(parser))) {
         std::fprintf(stderr, "backupctl: %s is not a report\n", path.c_str());
+        return "";
     }
-    g_object_unref(parser);
+    JsonObject* report = json_node_get_object(json_parser_get_root(parser));
+    const std::string status = TextOr(report, "status", "");
+    if (json)
+        std::fputs(text.c_str(), stdout);
+    else
+        PrintHuman(report, status);
+    if (status.empty())
+        std::fprintf(stderr, "backupctl: the report %s has no status\n", path.c_str());
     return status;
 }
 

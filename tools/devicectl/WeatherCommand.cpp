@@ -17,6 +17,7 @@
 
 #include "ToolLocale.h"
 #include "db/IconMappingTable.h"
+#include "db/SettingDBController.h"
 #include "typedef/CPType.h"
 #include "typedef/City.h"
 #include "typedef/Current.h"
@@ -134,7 +135,7 @@ int Fail(const char* text, const std::string& value)
     return 2;
 }
 
-int Set(const std::string& name, const std::string& value)
+int Set(const std::string& app, const std::string& name, const std::string& value)
 {
     int flag = 0;
     int ret = VCONF_OK;
@@ -162,10 +163,16 @@ int Set(const std::string& name, const std::string& value)
         if (!known)
             return Fail("unknown provider", value);
         LoadSettings()->SetCpType(value);
+        // The data layer only logs a failed write: the stored row tells.
+        std::shared_ptr<Setting> stored = SettingDBController::GetInstance()->Select();
+        if (!stored || stored->GetCpType() != value)
+            ret = VCONF_ERROR;
     } else if (name == "common-icons") {
         if (!ParseOnOff(value, flag))
             return Fail("expected on or off, not", value);
         PreferenceHelper::GetInstance()->SetIsWeatherIconConvertedToCommonResource(flag == 1);
+        if (IconPreference(app) != (flag == 1 ? "true" : "false"))
+            ret = VCONF_ERROR;
     } else {
         return Fail("unknown setting", name);
     }
@@ -252,7 +259,7 @@ int Weather(const Args& args)
     if (pos.empty())
         return Show(app);
     if (pos[0] == "set" && pos.size() == 3)
-        return Set(pos[1], pos[2]);
+        return Set(app, pos[1], pos[2]);
     if (pos[0] == "clock" && pos.size() == 1 && !offset.empty())
         return Clock(offset, parsed.Has("--summer-time"));
     if (pos[0] == "status" && pos.size() == 1 && !offset.empty())
