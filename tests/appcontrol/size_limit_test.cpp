@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "../../platform/src/launch_common.h"
-#include "../../platform/src/launch_transport.h"
-#include "../../platform/src/launch_wire.h"
+#include "../../platform/src/launch/launch_common.h"
+#include "../../platform/src/launch/launch_transport.h"
+#include "../../platform/src/launch/launch_wire.h"
 #include "RecorderApps.h"
 
 namespace {
