@@ -21,7 +21,7 @@ std::string Payload(const std::string& appId, size_t blob)
     app_control_create(&request);
     app_control_set_app_id(request, appId.c_str());
     app_control_add_extra_data(request, "blob", std::string(blob, 'x').c_str());
-    std::string payload = Serialize(*request, "", "");
+    std::string payload = Serialize(*request, false, "");
     app_control_destroy(request);
     return payload;
 }
