@@ -28,8 +28,13 @@ function(weather_lean_link target)
   endif()
   weather_sqlite_by_target()
   set_property(TARGET ${target} PROPERTY WEATHER_STATIC_SQLITE ON)
-  # Sections per function and object, so that the linker can drop the unused ones.
+  # Sections per function and object, so that the linker can drop the unused
+  # ones; a library made of an object library's objects is compiled there.
   foreach(library ${ARGN})
+    get_target_property(objects ${library} WEATHER_OBJECT_LIBRARY)
+    if(objects)
+      set(library ${objects})
+    endif()
     target_compile_options(${library} PRIVATE -ffunction-sections -fdata-sections)
   endforeach()
   target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections)
