@@ -55,7 +55,7 @@ if(WEATHER_DEBIAN_PACKAGE)
     VERBATIM)
   add_custom_target(weather_debian_changelog ALL DEPENDS ${changelog})
   install(FILES ${CMAKE_SOURCE_DIR}/cmake/debian/copyright ${changelog}
-    DESTINATION ${CMAKE_INSTALL_DOCDIR})
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${WEATHER_PACKAGE})
 endif()
 
 set(CPACK_GENERATOR DEB)

@@ -28,5 +28,5 @@ rm -rf "$build/package"
 deb=$(ls "$build"/package/*.deb)
 dpkg-deb --info "$deb"
 dpkg-deb --contents "$deb"
-lintian --fail-on error --no-tag-display-limit "$deb"
+lintian --fail-on error --tag-display-limit 0 "$deb"
 echo "package: $deb"
