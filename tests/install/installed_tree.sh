@@ -23,7 +23,11 @@ fail() {
 cmake --install "$build" --prefix "$work/stage" >/dev/null
 mv "$work/stage" "$work/prefix"
 prefix=$work/prefix root=$work/root
-run() { env -i HOME="$work/home" PATH=/usr/bin:/bin WEATHER_DEVICE_ROOT="$root" "$@"; }
+# Nothing of the caller's environment but the sanitizers' options.
+run() {
+  env -i HOME="$work/home" PATH=/usr/bin:/bin WEATHER_DEVICE_ROOT="$root" ${LSAN_OPTIONS:+"LSAN_OPTIONS=$LSAN_OPTIONS"} \
+    ${UBSAN_OPTIONS:+"UBSAN_OPTIONS=$UBSAN_OPTIONS"} ${ASAN_OPTIONS:+"ASAN_OPTIONS=$ASAN_OPTIONS"} "$@"
+}
 tool() {
   local name=$1
   shift
@@ -80,6 +84,12 @@ if [[ $mode == tree ]]; then
 fi
 
 export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
+# Every installed header compiles with what pkg-config gives, so none needs
+# one that is not installed.
+(cd "$prefix/include" && find weather-common weather-device -name '*.h' | sed 's|^[^/]*/|#include <|; s|$|>|') \
+  >"$work/headers.cpp"
+c++ -std=c++17 -fsyntax-only $(pkg-config --cflags weather-common) "$work/headers.cpp" ||
+  fail "the installed headers do not compile on their own"
 for how in OFF ON; do
   log=$work/consumer-$how.log
   cmake -S "$source/tests/consumer" -B "$work/consumer-$how" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" \
