@@ -24,8 +24,13 @@ function(weather_lean_link target)
   else()
     message(STATUS "libsqlite3.a not found: the service links the shared SQLite")
   endif()
-  # Sections per function and object, so that the linker can drop the unused ones.
+  # Sections per function and object, so that the linker can drop the unused
+  # ones; a library made of an object library's objects is compiled there.
   foreach(library ${ARGN})
+    get_target_property(objects ${library} WEATHER_OBJECT_LIBRARY)
+    if(objects)
+      set(library ${objects})
+    endif()
     target_compile_options(${library} PRIVATE -ffunction-sections -fdata-sections)
   endforeach()
   target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections)

@@ -15,16 +15,7 @@
 
 #include "DeviceInternal.h"
 #include "KeyStore.h"
-
-#ifndef WEATHER_SERVICE_BINARY
-#define WEATHER_SERVICE_BINARY ""
-#endif
-#ifndef WEATHER_BACKUPCTL_BINARY
-#define WEATHER_BACKUPCTL_BINARY ""
-#endif
-#ifndef WEATHER_RES_STAGING_DIR
-#define WEATHER_RES_STAGING_DIR ""
-#endif
+#include "ProgramTree.h"
 
 namespace device {
 
@@ -36,13 +27,18 @@ constexpr const char* kCloudClientId = "com.velurio.cloud-backup-client";
 constexpr const char* kStagingEnv = "WEATHER_RES_STAGING_DIR";
 constexpr size_t kMaxResourceSize = 64u * 1024u * 1024u;
 
+// An installed program registers the installed binaries by their paths; a
+// build registers tokens, so that its roots work with any build directory.
 std::vector<AppInfo> DefaultApps()
 {
+    const internal::ProgramTree& tree = internal::OwnProgramTree();
+    const std::string service = tree.installed ? tree.service : kServiceBinaryToken;
+    const std::string backupctl = tree.installed ? tree.backupctl : kBackupctlToken;
     return {
         {"com.velurio.weather", kWeatherPkg, kPlatformCert, "", "1.0.0"},
         {"com.velurio.weather-agent", kWeatherPkg, kPlatformCert, "", "1.0.0"},
-        {"com.velurio.weather-backuprestore", kWeatherPkg, kPlatformCert, kServiceBinaryToken, "1.0.0"},
-        {kCloudClientId, "com.velurio.cloud-backup", kPlatformCert, kBackupctlToken, "1.0.0"},
+        {"com.velurio.weather-backuprestore", kWeatherPkg, kPlatformCert, service, "1.0.0"},
+        {kCloudClientId, "com.velurio.cloud-backup", kPlatformCert, backupctl, "1.0.0"},
     };
 }
 
@@ -111,19 +107,12 @@ AppInfo ReadApp(GKeyFile* file, const char* appId)
     return app;
 }
 
-// Canonical path of an executable of this build, never from the environment:
-// whoever starts a process chooses its environment.
+// Path of a registered executable, its tokens resolved in this program's tree,
+// never through the environment: whoever starts a process chooses its environment.
 std::string IdentityExecutable(const std::string& stored)
 {
-    std::string path = stored == kServiceBinaryToken ? WEATHER_SERVICE_BINARY
-                       : stored == kBackupctlToken   ? WEATHER_BACKUPCTL_BINARY
-                                                     : stored;
-    if (path.empty())
-        return "";
-    char* real = realpath(path.c_str(), nullptr);
-    std::string result = real ? real : path;
-    free(real);
-    return result;
+    const internal::ProgramTree& tree = internal::OwnProgramTree();
+    return stored == kServiceBinaryToken ? tree.service : stored == kBackupctlToken ? tree.backupctl : stored;
 }
 
 std::vector<AppInfo> AppsOf(GKeyFile* registry)
@@ -175,8 +164,8 @@ bool NewerThan(const GStatBuf& a, const GStatBuf& b)
     return a.st_mtim.tv_nsec > b.st_mtim.tv_nsec;
 }
 
-// Copies the build's staged resources into the weather package, refreshing
-// files that are newer in the staging directory.
+// Copies the tree's resources into the weather package, refreshing files
+// that are newer in the tree.
 bool CopyTree(const std::string& from, const std::string& to)
 {
     g_autoptr(GDir) dir = g_dir_open(from.c_str(), 0, nullptr);
@@ -209,7 +198,7 @@ bool CopyTree(const std::string& from, const std::string& to)
 std::string StagingDir()
 {
     const char* env = g_getenv(kStagingEnv);
-    return (env && *env) ? env : WEATHER_RES_STAGING_DIR;
+    return (env && *env) ? env : internal::OwnProgramTree().resources;
 }
 
 std::mutex gSetupMutex;
@@ -346,13 +335,13 @@ std::string OwnAppId()
 std::string ServiceBinary()
 {
     const char* env = g_getenv(kServiceBinaryEnv);
-    return (env && *env) ? env : WEATHER_SERVICE_BINARY;
+    return (env && *env) ? env : internal::OwnProgramTree().service;
 }
 
 std::string ResolveExecutable(const std::string& stored)
 {
     if (stored == kBackupctlToken)
-        return WEATHER_BACKUPCTL_BINARY;
+        return internal::OwnProgramTree().backupctl;
     return stored == kServiceBinaryToken ? ServiceBinary() : stored;
 }
 

@@ -105,7 +105,8 @@ pid_t ServicePid()
 
 // Sends a request to the service from a process of its own, which the device
 // knows as `caller` because it runs the executable installed for it (a copy
-// of fixture_sender); returns the platform's code.
+// of fixture_sender); returns the platform's code. The copy lies outside the
+// build tree, so it is told where the build's service is.
 int SendAs(const char* caller, const std::string& operation)
 {
     const std::string program = device::Root() + "/" + caller;
@@ -115,7 +116,11 @@ int SendAs(const char* caller, const std::string& operation)
     const bool platformSigned = std::string(caller) != kStranger;
     EXPECT_TRUE(
         device::InstallApp({caller, "com.test.senders", platformSigned ? "velurio-platform" : "other", program}));
-    const int exit = test_process::RunTool({program, kService, "--op", operation}).exit;
+    const int exit =
+        test_process::RunTool(
+            {"env", std::string(device::kServiceBinaryEnv) + "=" WEATHER_BUILD_DIR "/src/weather-backup-restore",
+             program, kService, "--op", operation})
+            .exit;
     return exit < 0    ? -1
            : exit == 0 ? APP_CONTROL_ERROR_NONE
            : exit == 3 ? APP_CONTROL_ERROR_TIMED_OUT

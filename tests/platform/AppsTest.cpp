@@ -216,7 +216,8 @@ TEST_F(AppsTest, RegistryResolvesTheServiceAndForgetsUninstalledApps)
 {
     auto service = device::FindApp(kService);
     ASSERT_TRUE(service.has_value());
-    EXPECT_EQ(service->executable, device::ServiceBinary());
+    // Found from this program's place in the build tree.
+    EXPECT_EQ(service->executable, WEATHER_BUILD_DIR "/src/weather-backup-restore");
     g_setenv(device::kServiceBinaryEnv, "/opt/other/weather-backup-restore", TRUE);
     EXPECT_EQ(device::FindApp(kService)->executable, "/opt/other/weather-backup-restore");
     g_unsetenv(device::kServiceBinaryEnv);

@@ -20,10 +20,12 @@ constexpr const char* kAppIdEnv = "WEATHER_DEVICE_APP_ID";         // identity o
 constexpr const char* kLogStderrEnv = "WEATHER_DEVICE_LOG_STDERR"; // "1": log lines also to stderr
 
 constexpr const char* kFaultsEnv = "WEATHER_DEVICE_FAULTS";         // "name=error,name2=null*2,name3=empty"
-constexpr const char* kServiceBinaryEnv = "WEATHER_SERVICE_BINARY"; // overrides the built service path
+constexpr const char* kServiceBinaryEnv = "WEATHER_SERVICE_BINARY"; // overrides the tree's service path
 
-// Registry token that stands for the service binary of the current build, so
-// one device root works with any build directory.
+// Registry token that stands for the service binary of the running program's
+// tree (its build directory or installed prefix, found from /proc/self/exe),
+// so one device root works with any build directory. A root made by an
+// installed program names the installed binaries instead.
 constexpr const char* kServiceBinaryToken = "@weather-backup-restore";
 // Same for the cloud backup client, which is backupctl on the host.
 constexpr const char* kBackupctlToken = "@backupctl";
@@ -62,7 +64,8 @@ constexpr size_t kMaxStoreFileSize = 4u * 1024u * 1024u; // registry, key stores
 // that is not this user's own or that others can write:
 // registry, package directories, default system keys; safe when processes
 // start together. The first call in a process also refreshes the weather package's
-// resources from the build's staging directory. Idempotent. A root this
+// resources from its tree (<build>/res, <prefix>/share/<package>/res, or
+// $WEATHER_RES_STAGING_DIR). Idempotent. A root this
 // process set up and that was removed since is not made again (false).
 bool EnsureDefaultDevice();
 
@@ -77,7 +80,7 @@ bool InstallApp(const AppInfo& app);
 // Removes the application from the registry (package directories stay).
 bool UninstallApp(const std::string& appId);
 
-// Path of the service binary: kServiceBinaryEnv, else the one this build made.
+// Path of the service binary: kServiceBinaryEnv, else the one of this program's tree.
 std::string ServiceBinary();
 // Executable as stored, with kServiceBinaryToken resolved.
 std::string ResolveExecutable(const std::string& stored);
