@@ -39,27 +39,21 @@ void Usage(FILE* out)
 
 std::string DateText(int64_t ms)
 {
-    GDateTime* time = g_date_time_new_from_unix_local(ms / 1000);
+    g_autoptr(GDateTime) time = g_date_time_new_from_unix_local(ms / 1000);
     if (time == nullptr)
         return "?";
-    gchar* text = g_date_time_format(time, "%Y-%m-%d %H:%M:%S");
-    std::string result = text ? text : "?";
-    g_free(text);
-    g_date_time_unref(time);
-    return result;
+    g_autofree gchar* text = g_date_time_format(time, "%Y-%m-%d %H:%M:%S");
+    return text ? text : "?";
 }
 
 void PrintJson(JsonBuilder* builder)
 {
-    JsonNode* root = json_builder_get_root(builder);
-    JsonGenerator* generator = json_generator_new();
+    g_autoptr(JsonNode) root = json_builder_get_root(builder);
+    g_autoptr(JsonGenerator) generator = json_generator_new();
     json_generator_set_root(generator, root);
     json_generator_set_pretty(generator, TRUE);
-    gchar* text = json_generator_to_data(generator, nullptr);
+    g_autofree gchar* text = json_generator_to_data(generator, nullptr);
     std::printf("%s\n", text);
-    g_free(text);
-    g_object_unref(generator);
-    json_node_unref(root);
 }
 
 void AddOptString(JsonBuilder* builder, const char* name, const std::optional<std::string>& text)
@@ -75,7 +69,7 @@ int List(bool json)
 {
     std::vector<cloud::StoredBackup> backups = cloud::ListBackups();
     if (json) {
-        JsonBuilder* builder = json_builder_new();
+        g_autoptr(JsonBuilder) builder = json_builder_new();
         json_builder_begin_array(builder);
         for (const cloud::StoredBackup& b : backups) {
             json_builder_begin_object(builder);
@@ -99,7 +93,6 @@ int List(bool json)
         }
         json_builder_end_array(builder);
         PrintJson(builder);
-        g_object_unref(builder);
         return 0;
     }
     if (backups.empty())

@@ -17,6 +17,7 @@
 #include <json-glib/json-glib.h>
 
 #include <device/host.h>
+#include <device/unique_fd.h>
 
 #include "CityFile.h"
 #include "WatchView.h"
@@ -64,23 +65,6 @@ void PrintError(bool json, const std::string& message)
     std::fprintf(stderr, "weatherctl: %s\n", message.c_str());
 }
 
-// Owns a descriptor for the rest of a scope.
-class Fd {
-public:
-    explicit Fd(int fd) : mFd(fd) {}
-    ~Fd()
-    {
-        if (mFd >= 0)
-            close(mFd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int Get() const { return mFd; }
-
-private:
-    int mFd;
-};
-
 const char* KindOf(mode_t mode)
 {
     if (S_ISDIR(mode))
@@ -99,7 +83,7 @@ const char* KindOf(mode_t mode)
 bool ReadInput(const std::string& path, std::string& text, std::string& error)
 {
     const bool standardInput = path == "-";
-    Fd owned(standardInput ? -1 : open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    device::UniqueFd owned(standardInput ? -1 : open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     const int fd = standardInput ? STDIN_FILENO : owned.Get();
     const std::string name = standardInput ? "standard input" : path;
     struct stat info;
