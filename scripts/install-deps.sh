@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project needs, only those that are missing.
+# Usage: scripts/install-deps.sh [extra package...]
+# Installs the Debian packages the project needs, and any named, only those
+# that are missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config libsqlite3-dev sqlite3 libglib2.0-dev libjson-glib-dev
-          libicu-dev libgtest-dev faketime libbenchmark-dev gettext clang libclang-rt-14-dev python3)
+          libicu-dev libgtest-dev faketime libbenchmark-dev gettext clang libclang-rt-14-dev python3 "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

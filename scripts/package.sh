@@ -6,17 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-package}
-scripts/install-deps.sh
-tools=(dpkg-dev file lintian)
-missing=()
-for p in "${tools[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  echo "installing: ${missing[*]}"
-  apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+scripts/install-deps.sh dpkg-dev file lintian
 
 # Only what the package holds is built; installing does not build the rest.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
