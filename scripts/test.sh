@@ -16,7 +16,8 @@ status=0
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" --output-junit "$junit" || status=$?
 /usr/bin/python3 - "$junit" <<'EOF' || status=1
 # A skipped test's output holds GoogleTest's "<file>:<line>: Skipped" line
-# followed by the reason given to GTEST_SKIP, up to the "[  SKIPPED ]" line.
+# followed by the reason given to GTEST_SKIP, up to the "[  SKIPPED ]" line;
+# a script test (exit 77) prints its reason on a line "skipped: <reason>".
 import sys
 import xml.etree.ElementTree as ET
 
@@ -37,6 +38,9 @@ for case in cases:
                 if rest.startswith("[  SKIPPED ]"):
                     break
                 reason.append(rest.strip())
+            break
+        if line.startswith("skipped: "):
+            reason.append(line[len("skipped: "):].strip())
             break
     reason = " ".join(part for part in reason if part)
     if reason:
