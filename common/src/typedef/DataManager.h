@@ -17,6 +17,14 @@
 // Owner of the data layer's access objects. Prepares the database files at
 // start, reloads the data on demand, and forwards the callers' reads and
 // writes so that nobody else holds the access objects.
+//
+// Ownership: the manager owns the access objects for the process's life. The
+// records and lists it hands out are the loaded ones, shared, not copies: a
+// caller may keep them, and they stay as they were until the next load
+// replaces them. Failure: no operation throws or returns an error; each logs.
+// A table that cannot be read leaves its records empty (readers then answer 0,
+// false or ""); a write that cannot be stored leaves the in-memory record
+// changed and the table as it was.
 class DataManager {
 public:
     DECLARE_SINGLETON(DataManager);
@@ -24,7 +32,9 @@ public:
     virtual bool Init();
     virtual ~DataManager() = default;
 
-    // Directory, creation of missing databases, schema upgrade.
+    // Directory, creation of missing databases, schema upgrade. A step that
+    // fails is logged and the next one still runs; a database file that is not
+    // a regular file is never opened.
     void InitializeDB();
     void MakeDBFileDirectory();
     // Cities, settings, share targets; then the provider type is decided

@@ -47,7 +47,8 @@ std::string SetupError();
 
 // Directories and files under the root for the host's own libraries: mkdir -p
 // 0700 with every level checked (see EnsureDefaultDevice), and atomic 0600
-// replacement of a file.
+// replacement of a file. False on failure, logged: directories made before
+// the failing level stay; a failed write leaves the old file whole.
 bool MakePrivateDirs(const std::string& path);
 bool WritePrivateFile(const std::string& path, const std::string& content);
 
