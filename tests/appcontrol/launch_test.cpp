@@ -171,14 +171,6 @@ size_t OpenFds()
     return count;
 }
 
-TEST_F(LaunchTest, OversizedRequestIsRefusedBeforeAnythingStarts)
-{
-    const std::string app = "com.test.rec-big";
-    InstallRecorder(app);
-    EXPECT_EQ(APP_CONTROL_ERROR_INVALID_PARAMETER, Send(app, {{"blob", std::string(300 * 1024, 'x')}}));
-    EXPECT_TRUE(Record(app).empty());
-}
-
 TEST_F(LaunchTest, UnknownTargetsAreAppNotFound)
 {
     EXPECT_EQ(APP_CONTROL_ERROR_APP_NOT_FOUND, Send("com.test.not-installed", {}));
