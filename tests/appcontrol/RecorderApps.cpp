@@ -43,6 +43,10 @@ void RecorderTest::TearDown()
     for (pid_t pid : pids)
         if (!WaitGone(pid))
             kill(pid, SIGKILL);
+    // Recorders share one executable, and a shared executable gives no
+    // identity: a later test must not see this one's apps.
+    for (const std::string& appId : mApps)
+        device::UninstallApp(appId);
     DeviceFixture::Reset();
 }
 
