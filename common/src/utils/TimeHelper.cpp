@@ -17,11 +17,13 @@ namespace {
 int HourMinuteOf(unsigned int seconds)
 {
     time_t t = static_cast<time_t>(seconds);
-    struct tm* timeInfo = localtime(&t);
-    if (timeInfo == NULL)
+    // The reentrant form: the weather processes that share this layer may
+    // ask from several threads at once.
+    struct tm timeInfo;
+    if (localtime_r(&t, &timeInfo) == NULL)
         return -1;
     char buffer[512] = {0};
-    if (strftime(buffer, sizeof(buffer), "%H%M", timeInfo) == 0)
+    if (strftime(buffer, sizeof(buffer), "%H%M", &timeInfo) == 0)
         return -1;
     // Base 10: a leading zero must not turn the text into octal.
     return static_cast<int>(strtol(buffer, NULL, 10));
@@ -53,9 +55,8 @@ struct tm TimeHelper::GetLocalTimeStruct()
     struct tm localTime;
     memset(&localTime, 0, sizeof(localTime));
     time_t now = time(NULL);
-    struct tm* timeInfo = localtime(&now);
-    if (timeInfo != NULL)
-        localTime = *timeInfo;
+    if (localtime_r(&now, &localTime) == NULL)
+        memset(&localTime, 0, sizeof(localTime));
     return localTime;
 }
 
