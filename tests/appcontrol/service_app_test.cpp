@@ -181,12 +181,15 @@ TEST_F(ServiceAppTest, LowMemoryEventRunsTheHandlerOnTheLoop)
     EXPECT_EQ(APP_ERROR_INVALID_PARAMETER, service_app_remove_event_handler(memory));
 }
 
-TEST_F(ServiceAppTest, WithoutAnAppIdTheServiceDoesNotStart)
+TEST_F(ServiceAppTest, WithoutAValidAppIdTheServiceDoesNotStart)
 {
-    DeviceFixture::SetAppId("");
-    ServiceRun run;
-    EXPECT_EQ(APP_ERROR_INVALID_CONTEXT, Main(&run));
-    EXPECT_TRUE(run.steps.empty());
+    for (const char* appId : {"", ".hidden", "a/b"}) {
+        DeviceFixture::SetAppId(appId);
+        ServiceRun run;
+        run.exitInCreate = true; // started anyway, it ends at once
+        EXPECT_EQ(APP_ERROR_INVALID_CONTEXT, Main(&run)) << appId;
+        EXPECT_TRUE(run.steps.empty()) << appId;
+    }
 }
 
 } // namespace

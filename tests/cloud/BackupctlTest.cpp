@@ -54,6 +54,16 @@ TEST(BackupctlTest, SettingsSurviveABackupAndRestoreRoundTrip)
     EXPECT_EQ(Backupctl({"restore", "no-such-backup"}).exit, 2);
     EXPECT_EQ(Backupctl({"set", "tempUnit", "x"}).exit, 2);
     EXPECT_EQ(Backupctl({"backup", "--fault", "bogus"}).exit, 2);
+
+    // A record stored under another key goes back under the service's, without a date.
+    const std::string older = cloud::StoreBackup(
+        {cloud::Record{std::string("an_older_key"), std::string("5"), std::string("{\"tempUnit\":1}"), false}},
+        cloud::NowMs());
+    ASSERT_FALSE(older.empty());
+    ToolRun restored = Backupctl({"--json", "restore", older});
+    ASSERT_EQ(restored.exit, 0) << restored.out;
+    EXPECT_EQ(JsonValue(restored.out, "$.records[0].key"), "backup_item_tavo_weather") << restored.out;
+    EXPECT_EQ(JsonValue(restored.out, "$.records[0].date"), "null") << restored.out;
 }
 
 // The job's report decides the exit code; one without a status, or that is no

@@ -223,8 +223,13 @@ TEST_F(ServiceE2ETest, OneProcessServesOverlappingAndLateRequests)
     preference_remove(iconKey);
     ASSERT_EQ(vconf_set_str("db/phonelink/host_vendor", "LO"), VCONF_OK);
     // Two requests in flight at once, then one during the 1-second wait.
+    const int64_t sentMs = g_get_real_time() / 1000;
     ASSERT_EQ(SendAs(kClient, kOpBase + "get_backup_info"), APP_CONTROL_ERROR_NONE);
     ASSERT_EQ(SendAs(kClient, kOpBase + "backup"), APP_CONTROL_ERROR_NONE);
+    // Each request keeps the CPU awake for 140 s from its arrival.
+    const auto locks = device::ActivePowerLocks();
+    ASSERT_EQ(locks.size(), 1u);
+    EXPECT_NEAR(static_cast<double>(locks[0].expiresAtMs - sentMs), 140000.0, 3000.0);
     g_usleep(300 * 1000);
     ToolRun late = Backupctl({"--json", "info"});
     ASSERT_EQ(late.exit, 0) << late.out;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <string>
 
 #include "DeviceFixture.h"
@@ -163,6 +164,11 @@ const unsigned kImageFamilies[24] = {
     Rain, Snow | Storm, Dust,        Storm | Wind,
 };
 
+// Images of the sun, shown by day only (18, 19, 6 and 10 are their night
+// images), and images of the night sky.
+const std::set<int32_t> kSunImages = {1, 2, 7, 11};
+const std::set<int32_t> kNightImages = {18, 19};
+
 // The status keys of the WeatherNews table ("IDS_WGT_" left off).
 const std::map<std::string, unsigned> kStatusFamilies = {
     {"POP_SUNNY", Sun},
@@ -260,6 +266,7 @@ TEST_F(IconMappingTest, WeatherNewsImagesShowTheWeatherOfTheirTexts)
                 EXPECT_NE(image, 0) << "no icon row";
             }
             ASSERT_TRUE(image >= 0 && image <= 23);
+            EXPECT_EQ((isDay ? kNightImages : kSunImages).count(image), 0u) << "an image of the other half of the day";
             if (key.rfind("IDS_WGT_", 0) == 0)
                 key = key.substr(8);
             auto text = kStatusFamilies.find(key);

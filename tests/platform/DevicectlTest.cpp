@@ -165,6 +165,7 @@ TEST_F(DevicectlTest, CommandsInSequence)
         {{"pref", "get", "tool/p"}, 2, ""},
         {{"inbox", "org.nobody"}, 0, "no requests recorded for org.nobody\n"},
         {{"inbox", "../x"}, 2, ""},
+        {{"inbox", ".."}, 2, ""},
         {{"log", "extra"}, 2, ""},
         {{"help"}, 0, nullptr},
     };

@@ -383,3 +383,20 @@ TEST_F(StoresTest, AStoreReadSeesEveryChangeAndRefusesWhatOthersCouldWrite)
     }
     unlink((path + ".copy").c_str());
 }
+
+// A store that does not parse is never written over: what it held can still
+// be recovered by hand.
+TEST_F(StoresTest, ADamagedStoreIsNeverWrittenOver)
+{
+    ASSERT_EQ(vconf_set_int("test/damaged", 1), VCONF_OK);
+    const std::string path = device::VconfStorePath();
+    const std::string damaged = "[test/damaged\ntype=int\nvalue=1\n";
+    ASSERT_TRUE(g_file_set_contents(path.c_str(), damaged.c_str(), -1, nullptr));
+    ASSERT_EQ(chmod(path.c_str(), 0600), 0);
+    int value = 0;
+    EXPECT_NE(vconf_get_int("test/damaged", &value), VCONF_OK);
+    EXPECT_NE(vconf_set_int("test/damaged", 2), VCONF_OK);
+    g_autofree gchar* raw = nullptr;
+    ASSERT_TRUE(g_file_get_contents(path.c_str(), &raw, nullptr, nullptr));
+    EXPECT_EQ(std::string(raw), damaged);
+}

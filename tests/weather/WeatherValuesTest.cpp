@@ -304,55 +304,60 @@ TEST(LifeIndexValues, EachGradedOperationReadsItsOwnField)
         int32_t cp;
         int32_t value;
         const char* key;
+        const char* icon; // after "weather_details_lifeindex_icon_", unless a whole name
     } cases[] = {
-        {"GetPM25String", &LifeIndexData::GetPM25String, LIFE_INDEX_PM25, &LifeIndex::SetPm25, kWcn, 120, "中度污染"},
-        {"GetPM10String", &LifeIndexData::GetPM10String, LIFE_INDEX_PM10, &LifeIndex::SetPm10, kWcn, 380, "重度污染"},
-        {"GetAQIString", &LifeIndexData::GetAQIString, LIFE_INDEX_AQI, &LifeIndex::SetAqi, kWcn, 320, "严重污染"},
+        {"GetPM25String", &LifeIndexData::GetPM25String, LIFE_INDEX_PM25, &LifeIndex::SetPm25, kWcn, 120, "中度污染",
+         "pm25"},
+        {"GetPM10String", &LifeIndexData::GetPM10String, LIFE_INDEX_PM10, &LifeIndex::SetPm10, kWcn, 380, "重度污染",
+         "pm"},
+        {"GetAQIString", &LifeIndexData::GetAQIString, LIFE_INDEX_AQI, &LifeIndex::SetAqi, kWcn, 320, "严重污染",
+         "aqi_"},
         {"GetOutdoorExcerciseString", &LifeIndexData::GetOutdoorExcerciseString, LIFE_INDEX_OUTDOOR_EXCERCISE,
-         &LifeIndex::SetOutdoorExcercise, kCma, 2, "较不宜"},
+         &LifeIndex::SetOutdoorExcercise, kCma, 2, "较不宜", "outdoor"},
         {"GetComfortString", &LifeIndexData::GetComfortString, LIFE_INDEX_COMFORT, &LifeIndex::SetComfort, kCma, 3,
-         "很不舒适"},
+         "很不舒适", "discomfort"},
         {"GetClothingString", &LifeIndexData::GetClothingString, LIFE_INDEX_CLOTHING, &LifeIndex::SetClothing, kCma, 5,
-         "冷"},
+         "冷", "clothing"},
         {"GetSkincareString", &LifeIndexData::GetSkincareString, LIFE_INDEX_SKINCARE, &LifeIndex::SetSkincare, kCma, 4,
-         "防脱水防晒"},
+         "防脱水防晒", "skincare"},
         {"GetCarwashString", &LifeIndexData::GetCarwashString, LIFE_INDEX_CARWASH, &LifeIndex::SetCarwash, kKw, 3,
-         "IDS_WGT_BODY_HIGH_M_AIR_QUALITY_INDEX"},
+         "IDS_WGT_BODY_HIGH_M_AIR_QUALITY_INDEX", "car_wash_index"},
         {"GetFoodPoisonString", &LifeIndexData::GetFoodPoisonString, LIFE_INDEX_FOOD_POISON, &LifeIndex::SetFoodPoison,
-         kKw, 45, "IDS_ST_POP_CAUTION"},
+         kKw, 45, "IDS_ST_POP_CAUTION", "food_poisoning"},
         {"GetHeatString", &LifeIndexData::GetHeatString, LIFE_INDEX_HEAT, &LifeIndex::SetHeat, kKw, 45,
-         "IDS_WGT_BODY_HIGH_M_LIFE_INDEX"},
+         "IDS_WGT_BODY_HIGH_M_LIFE_INDEX", "heat"},
         {"GetHeatStrokeString", &LifeIndexData::GetHeatStrokeString, LIFE_INDEX_HEAT_STROKE, &LifeIndex::SetHeatStroke,
-         kWn, 50, "IDS_WGT_BODY_HIGH_M_DISCOMFORTVALUE_ABB_JPN"},
+         kWn, 50, "IDS_WGT_BODY_HIGH_M_DISCOMFORTVALUE_ABB_JPN", "heat_stroke"},
         {"GetSpoiledFoodString", &LifeIndexData::GetSpoiledFoodString, LIFE_INDEX_SPOILED_FOOD,
-         &LifeIndex::SetSpoiledFood, kKw, 7, "IDS_WGT_BODY_HIGH_M_LIFE_INDEX"},
+         &LifeIndex::SetSpoiledFood, kKw, 7, "IDS_WGT_BODY_HIGH_M_LIFE_INDEX", "spoiled_food"},
         {"GetDiscomfortString", &LifeIndexData::GetDiscomfortString, LIFE_INDEX_DISCOMFORT, &LifeIndex::SetDiscomfort,
-         kKw, 77, "IDS_GN_BODY_HIGH_M_WEATHER_INDEX"},
+         kKw, 77, "IDS_GN_BODY_HIGH_M_WEATHER_INDEX", "discomfort"},
         {"GetFrozenPipesString", &LifeIndexData::GetFrozenPipesString, LIFE_INDEX_FROZEN_PIPES,
-         &LifeIndex::SetFrozenPipes, kKw, 80, "IDS_WGT_BODY_VERY_HIGH_M_LIFE_INDEX"},
+         &LifeIndex::SetFrozenPipes, kKw, 80, "IDS_WGT_BODY_VERY_HIGH_M_LIFE_INDEX", "risk_of_frozen"},
         {"GetFrostbiteString", &LifeIndexData::GetFrostbiteString, LIFE_INDEX_FROSTBITE, &LifeIndex::SetFrostbite, kKw,
-         -3, "IDS_WGT_SBODY_MODERATE_M_AIR_QUALITY_INDEX_CHN"},
-        {"GetColdString", &LifeIndexData::GetColdString, LIFE_INDEX_COLD, &LifeIndex::SetCold, kWcn, 2, "易发"},
+         -3, "IDS_WGT_SBODY_MODERATE_M_AIR_QUALITY_INDEX_CHN", "risk_of_frostbite"},
+        {"GetColdString", &LifeIndexData::GetColdString, LIFE_INDEX_COLD, &LifeIndex::SetCold, kWcn, 2, "易发",
+         "catching_cold"},
         {"GetPollenString", &LifeIndexData::GetPollenString, LIFE_INDEX_POLLEN, &LifeIndex::SetPollen, kWn, 40,
-         "IDS_WGT_BODY_HIGH_M_POLLEN_VALUE_ABB_JPN"},
+         "IDS_WGT_BODY_HIGH_M_POLLEN_VALUE_ABB_JPN", "pollen"},
         {"GetAirDustString", &LifeIndexData::GetAirDustString, LIFE_INDEX_AIR_DUST, &LifeIndex::SetAirDust, kWn, 1500,
-         "IDS_GN_BODY_VERY_HIGH_M_AMOUNT"},
+         "IDS_GN_BODY_VERY_HIGH_M_AMOUNT", "yellowdust"},
         {"GetDryskinString", &LifeIndexData::GetDryskinString, LIFE_INDEX_DRY_SKIN, &LifeIndex::SetDrySkin, kWn, 75,
-         "IDS_GN_BODY_VERY_HIGH_M_WEATHER_INDEX"},
+         "IDS_GN_BODY_VERY_HIGH_M_WEATHER_INDEX", "skincare"},
         {"GetAllergyString", &LifeIndexData::GetAllergyString, LIFE_INDEX_ALLERGY, &LifeIndex::SetAllergy, kCma, 1,
-         "不易发"},
+         "不易发", "allergy"},
         {"GetAirPolutionString", &LifeIndexData::GetAirPolutionString, LIFE_INDEX_AIR_POLUTION,
-         &LifeIndex::SetAirPolution, kCma, 3, "较差"},
+         &LifeIndex::SetAirPolution, kCma, 3, "较差", "air_pollution"},
         {"GetTrafficString", &LifeIndexData::GetTrafficString, LIFE_INDEX_TRAFFIC, &LifeIndex::SetTraffic, kCma, 2,
-         "一般"},
+         "一般", "skincare"},
         {"GetFishingString", &LifeIndexData::GetFishingString, LIFE_INDEX_FISHING, &LifeIndex::SetFishing, kCma, 3,
-         "不宜"},
+         "不宜", "weather_toast_popup_fail"},
         {"GetCosmeticString", &LifeIndexData::GetCosmeticString, LIFE_INDEX_COSMETIC, &LifeIndex::SetCosmetic, kCma, 2,
-         "去油防晒"},
+         "去油防晒", "skincare"},
         {"GetDryClothingString", &LifeIndexData::GetDryClothingString, LIFE_INDEX_DRY_CLOTHING,
-         &LifeIndex::SetDryClothing, kCma, 0, "极适宜"},
+         &LifeIndex::SetDryClothing, kCma, 0, "极适宜", "laundry"},
         {"GetKHAIString", &LifeIndexData::GetKHAIString, LIFE_INDEX_KHAI, &LifeIndex::SetKhai, kKw, 3,
-         "IDS_GN_BODY_BAD_M_OUTDOOR_CONDITION"},
+         "IDS_GN_BODY_BAD_M_OUTDOOR_CONDITION", "environmental_index"},
     };
     DataManager* dm = DataManager::GetInstance();
     auto data = LifeIndexData::Make();
@@ -367,6 +372,10 @@ TEST(LifeIndexValues, EachGradedOperationReadsItsOwnField)
         const std::string expected = dgettext("weather", c.key);
         EXPECT_EQ((data.get()->*c.op)(city), expected) << c.name;
         EXPECT_EQ(dm->GetLifeIndexValue(city, c.kind), expected) << c.name;
+        const std::string icon = c.icon;
+        EXPECT_EQ(data->GetLifeIndexIconName(city, c.kind),
+                  (icon.rfind("weather_", 0) == 0 ? icon : "weather_details_lifeindex_icon_" + icon) + ".png")
+            << c.name;
 
         // A value not supplied: the guard line carries the operation's name.
         (record.get()->*c.set)(UNSUPPORTED_VALUE);

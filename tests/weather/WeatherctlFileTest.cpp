@@ -48,6 +48,20 @@ TEST(WeatherctlFile, ExportImportExportIsStable)
     EXPECT_EQ(Weatherctl({"export"}).out, first.out);
 }
 
+// Values at the ends of their fields' ranges go in and come out unchanged.
+TEST(WeatherctlFile, TheLimitsOfEachFieldAreKept)
+{
+    const std::string file = DeviceFixture::Root() + "/limits.json";
+    WriteText(file, "{\"cities\": [{\"locationId\": \"L\", \"refreshedTime\": 4294967295, \"localTime\": 0, "
+                    "\"current\": {\"serverWeatherIcon\": -2147483648}, \"lifeIndex\": {\"humidity\": 2147483647}}]}");
+    const test_process::ToolRun run = Weatherctl({"import", file});
+    ASSERT_EQ(run.exit, 0) << run.err;
+    const std::string exported = Weatherctl({"export"}).out;
+    for (const char* kept : {"\"refreshedTime\" : 4294967295", "\"localTime\" : 0",
+                             "\"serverWeatherIcon\" : -2147483648", "\"humidity\" : 2147483647"})
+        EXPECT_NE(exported.find(kept), std::string::npos) << kept << "\n" << exported;
+}
+
 // Standard input for "-", and the example of the tool's README as written;
 // the import marks the icons as common numbers before its first show.
 TEST(WeatherctlFile, StandardInputAndTheReadmeExample)
