@@ -31,7 +31,6 @@ using test_process::JsonValues;
 constexpr const char* kKey = "backup_item_tavo_weather";
 
 // What the fake client saw, step by step.
-// What the fake client saw, step by step.
 struct FakeClient {
     std::string dir;
     std::string value = "{\"tempUnit\":1}";
@@ -45,7 +44,7 @@ struct FakeClient {
     std::vector<std::string> valuesSeen;
     int dateCounter = 0;
     // What happens to backup.dat between writing and answering its path.
-    enum class Write { Normal, FailsButPathAnswered, ReplacedAfterWrite } write = Write::Normal;
+    enum class Write { Normal, FailsButPathAnswered, ReplacedAfterWrite, AnsweredAsFailed } write = Write::Normal;
 };
 
 FakeClient* gClient = nullptr;
@@ -130,8 +129,9 @@ void BackupCb(velurio_cloud_list_h list, void*)
         cloud::WriteRecordsFile(path,
                                 {cloud::Record{std::string(kKey), std::string("1"), std::string("planted"), false}});
     velurio_cloud_list_destroy(list);
+    const bool ok = written && gClient->write != Write::AnsweredAsFailed;
     Later(
-        [path, written]() { velurio_cloud_backup_record_send_backup_path(written ? path.c_str() : nullptr, written); });
+        [path, written, ok]() { velurio_cloud_backup_record_send_backup_path(written ? path.c_str() : nullptr, ok); });
 }
 
 void RestorationPathCb()
@@ -374,6 +374,8 @@ TEST_F(CloudJobTest, RefusedOrMissingAnswersEndTheJobAsFailed)
     RunJobs(3);
     EXPECT_EQ(mClient.events, (Events{"preparation", "completed:0"}));
     EXPECT_NE(JsonValue(Reports()[2], "$.error").find("no answer"), std::string::npos);
+    EXPECT_GE(std::stoll(JsonValue(Reports()[2], "$.ended_ms")) - std::stoll(JsonValue(Reports()[2], "$.started_ms")),
+              100);
     EXPECT_EQ(velurio_cloud_backup_record_send_preparation_completed_response(true), VELURIO_CLOUD_ERROR_INVALID_STATE);
 
     // Completion never reported: the next queued job still runs.
@@ -458,6 +460,7 @@ TEST_F(CloudJobTest, OnlyABackupFileWrittenInTheSameJobIsStored)
     } cases[] = {
         {Write::FailsButPathAnswered, "failed", 0},
         {Write::ReplacedAfterWrite, "failed", 0},
+        {Write::AnsweredAsFailed, "failed", 0},
         {Write::Normal, "succeeded", 1},
     };
     for (const auto& c : cases) {

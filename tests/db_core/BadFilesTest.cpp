@@ -184,8 +184,9 @@ TEST(BadDatabaseFiles, FileOperationsRefuseAFifoAtOnce)
         int handle = -1;
         o["read"] = files->FileOpenForRead(fifo.c_str(), &handle) ? "opened" : "refused";
         o["special"] = Yes(files->IsSpecialFile(fifo)) + Yes(files->IsSpecialFile(plain)) +
-                       Yes(files->IsSpecialFile(dir + "/missing"));
+                       Yes(files->IsSpecialFile(dir + "/missing")) + Yes(files->IsSpecialFile(dir)) +
+                       Yes(files->IsSpecialFile("/dev/null"));
     });
-    EXPECT_EQ(seen, (Observations{{"read", "refused"}, {"special", "yesnono"}}));
+    EXPECT_EQ(seen, (Observations{{"read", "refused"}, {"special", "yesnonoyesyes"}}));
     EXPECT_EQ(ReadFile(plain), "kept");
 }

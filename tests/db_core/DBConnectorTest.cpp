@@ -58,6 +58,13 @@ TEST(DBConnector, OpensOneFileAtATimeInOneTransaction)
     EXPECT_FALSE(db->DBExecuteQuery("INSERT INTO T VALUES ("));
     EXPECT_TRUE(capture.Contains("Fail: sqlite3_exec Failed rc [1][incomplete input]"));
     EXPECT_TRUE(db->DBFinalize());
+
+    // A rollback drops what the opening wrote and closes the connection.
+    ASSERT_TRUE(db->DBInitialize(first, false));
+    EXPECT_TRUE(db->DBExecuteQuery("INSERT INTO T VALUES (8);"));
+    EXPECT_TRUE(db->DBRollback());
+    EXPECT_FALSE(db->DBIsOpen());
+    EXPECT_EQ(QueryRows(first, "SELECT v FROM T"), (Rows{{"7"}}));
 }
 
 TEST(DBConnector, MissingTableRemovesExactlyTheDataLayerFiles)

@@ -307,6 +307,17 @@ TEST(WeatherUpgradeMigrations, FreshDeviceRunsTheWholeChainHarmlessly)
     EXPECT_EQ(One(file, "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name LIKE '%TABLE'"), "7");
     EXPECT_EQ(One(dir + "/.version.db", "SELECT dbVersion FROM VERSION_TABLE"), "2.0");
 
+    // A file stored at a step's own version runs from the step after it.
+    const char* const versions[] = {"0.1", "0.2", "0.3", "0.4", "0.5", "0.6", "0.7", "0.8", "0.9",
+                                    "1.1", "1.2", "1.3", "1.4", "1.5", "1.7", "1.8", "1.9", "2.0"};
+    for (size_t i = 0; i + 1 < std::size(versions); ++i) {
+        LogCapture steps;
+        WeatherDBController::GetInstance()->UpgradeDB(std::stod(versions[i]));
+        const auto lines = sqlite_test::MessagesStartingWith(steps, "UpgradeDBTables < ");
+        ASSERT_FALSE(lines.empty()) << versions[i];
+        EXPECT_EQ(lines[0].substr(0, 21), std::string("UpgradeDBTables < ") + versions[i + 1]) << versions[i];
+    }
+
     // Nothing runs from the last step on, not even an opening of a missing file.
     std::string settingFile = SettingDBController::GetInstance()->GetSettingDBFilePath();
     unlink(settingFile.c_str());

@@ -39,6 +39,7 @@ TEST(WeatherctlFile, ExportImportExportIsStable)
     EXPECT_NE(first.out.find("\"cityNameEng\" : \"Tessaly Point\""), std::string::npos);
     EXPECT_NE(first.out.find("\"phaseText\" : \"waning crescent\""), std::string::npos); // moon phases kept
     EXPECT_NE(first.out.find("\"curTemperature\" : 9999.0"), std::string::npos);         // markers kept
+    EXPECT_NE(first.out.find("\"hour\" : 1773489600"), std::string::npos);               // yesterday hours kept
 
     const std::string exported = DeviceFixture::Root() + "/exported.json";
     WriteText(exported, first.out);
@@ -100,14 +101,14 @@ TEST(WeatherctlFile, StandardInputAndTheReadmeExample)
 TEST(WeatherctlFile, ListAndShowEscapeTextsAndNeverOverflow)
 {
     const std::string file = DeviceFixture::Root() + "/escapes.json";
-    WriteText(file, "{\"cities\": [{\"locationId\": \"E\\u009b1\", \"cityNameEng\": \"Evil\\u001b[31m\\nX\\\\\", "
+    WriteText(file, "{\"cities\": [{\"locationId\": \"E\\u009b1\", \"cityNameEng\": \"Evil\\u001b[31m\\n\\tX\\\\\", "
                     "\"current\": {\"curTemperature\": 20}}]}");
     ASSERT_EQ(Weatherctl({"import", file}).exit, 0);
     ASSERT_TRUE(sqlite_test::ExecSql(WeatherDbPath(), "UPDATE CURRENT_WEATHER_TABLE SET curTemperature = 1e300;"));
     for (const char* command : {"list", "show"}) {
         const test_process::ToolRun run = Weatherctl({command});
         EXPECT_EQ(run.exit, 0) << command;
-        EXPECT_NE(run.out.find("Evil\\x1b[31m\\nX\\\\"), std::string::npos) << command << ": " << run.out;
+        EXPECT_NE(run.out.find("Evil\\x1b[31m\\n\\tX\\\\"), std::string::npos) << command << ": " << run.out;
         EXPECT_NE(run.out.find("E\\x9b1"), std::string::npos) << command << ": " << run.out;
         EXPECT_EQ(run.out.find_first_of("\x1b\x9b"), std::string::npos) << command;
         EXPECT_EQ(run.out.find("2147483"), std::string::npos) << command << ": " << run.out;
