@@ -67,7 +67,8 @@ TEST(BackupctlTest, SettingsSurviveABackupAndRestoreRoundTrip)
 }
 
 // The job's report decides the exit code; one without a status, or that is no
-// report at all, is a report error. A stand-in service writes each report.
+// report at all, is a report error. A stand-in service writes each report;
+// one still at work when the wait ends is a time-out.
 TEST(BackupctlTest, TheReportDecidesTheExitCode)
 {
     DeviceFixture::Ensure();
@@ -115,6 +116,9 @@ TEST(BackupctlTest, TheReportDecidesTheExitCode)
                 EXPECT_EQ(run.out, shown) << c.report;
         }
     }
+    ToolRun late = Backupctl({"--timeout", "1", "backup"}, {stand_in, "REPORTER_STAY_MS=2500"});
+    EXPECT_EQ(late.exit, 4) << late.err;
+    EXPECT_NE(late.err.find("the service is still running"), std::string::npos) << late.err;
 }
 
 // Stored backups as the client lists them, and command lines it refuses.

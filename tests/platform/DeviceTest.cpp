@@ -168,7 +168,9 @@ TEST_F(DeviceTest, TwoProcessesSetUpOneFreshRootTogether)
     const std::string res = root + "/apps/com.velurio.weather/res/";
     EXPECT_EQ(ReadFile(res + "icon.db"), "v1");
     EXPECT_EQ(ReadFile(res + "locale/ko/LC_MESSAGES/weather.mo"), "mo");
-    EXPECT_TRUE(g_file_test((root + "/apps/com.velurio.cloud-backup/shared/trusted").c_str(), G_FILE_TEST_IS_DIR));
+    for (const char* dir :
+         {"/log", "/inbox", "/power", "/vconf", "/preference", "/apps/com.velurio.cloud-backup/shared/trusted"})
+        EXPECT_TRUE(g_file_test((root + dir).c_str(), G_FILE_TEST_IS_DIR)) << dir;
 
     // A newer staged file replaces the installed one at the next start; the
     // keys a user changed stay.
