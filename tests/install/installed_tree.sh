@@ -15,7 +15,19 @@ if [[ $mode == consumer && $sanitize == ON ]]; then
   exit 77
 fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/weather-install.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+# The installed service ends itself a moment after its last job and writes
+# its root until then: every program of the prefix must end within 10 s,
+# before the tree goes.
+settle() {
+  local i
+  for ((i = 0; i < 100; i++)); do
+    [[ -z $(find /proc/[0-9]*/exe -maxdepth 0 -lname "$work/prefix/*" 2>/dev/null || true) ]] && return 0
+    sleep 0.1
+  done
+  echo "FAIL: a program of the installed tree is still running after 10 s" >&2
+  exit 1
+}
+trap 'settle; rm -rf "$work"' EXIT
 fail() {
   echo "FAIL: $*" >&2
   exit 1
