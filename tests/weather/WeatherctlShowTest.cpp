@@ -97,6 +97,14 @@ TEST(WeatherctlShow, EnglishTwcTwelveHour)
     EXPECT_NE(oxley.find("{\"time\":\"9:00\u202fAM\",\"icon\":\"06.shower_360x360.png\",\"temperature\":\"-1\""),
               std::string::npos)
         << oxley;
+
+    // list: one row of each city, numbered from 0 in the order of show.
+    test_process::ToolRun list = Weatherctl({"--json", "list"}, kNoon);
+    ASSERT_EQ(list.exit, 0) << list.err;
+    EXPECT_EQ(CityJson(list.out, 0), "{\"index\":0,\"locationId\":\"MRLB001:CurrentCity\",\"name\":\"Marlowe Bay\","
+                                     "\"localTime\":\"12:00\u202fPM\",\"condition\":\"Partly cloudy\","
+                                     "\"temperature\":\"15\"}");
+    EXPECT_EQ(test_process::JsonValue(list.out, "$.cities[3].index"), "3");
 }
 
 TEST(WeatherctlShow, ChineseWcnTwentyFourHour)
