@@ -3,7 +3,8 @@
 # where it was installed, then checks that the installed tree works on its
 # own, with nothing of the build in its environment:
 #   tree:     layout, no host-only header, no path of the source or build
-#             tree (but the source files' names a sanitizer build keeps); devicectl init, backup through the installed service,
+#             tree (but the source files' names a sanitizer build keeps);
+#             devicectl init, backup through the installed service,
 #             restore, weatherctl show in zh_CN from the installed catalogues
 #   consumer: tests/consumer built with find_package and with pkg-config
 #             reads the settings of a root made by the installed devicectl

@@ -53,7 +53,6 @@ uint64_t TimeHelper::GetCurrentTimeMSec()
 struct tm TimeHelper::GetLocalTimeStruct()
 {
     struct tm localTime;
-    memset(&localTime, 0, sizeof(localTime));
     time_t now = time(NULL);
     if (localtime_r(&now, &localTime) == NULL)
         memset(&localTime, 0, sizeof(localTime));
