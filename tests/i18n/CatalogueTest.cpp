@@ -142,10 +142,20 @@ std::map<std::string, std::string> Texts(const PoFile& file)
     return texts;
 }
 
+// Languages not written in Latin letters: an English word among their texts
+// is a copy (a Latin-script language may share a word with English).
+bool WrittenInOtherLetters(const std::string& language)
+{
+    static const char* const kPrefixes[] = {"ar", "el", "he", "hi", "ja", "ko", "ru", "th", "uk", "zh"};
+    return std::any_of(std::begin(kPrefixes), std::end(kPrefixes),
+                       [&](const char* prefix) { return language.rfind(prefix, 0) == 0; });
+}
+
 // Checks one catalogue against its template; `english` is the en_US
 // catalogue of the same domain (empty when checking en_US itself).
+// `keysAreNames`: the template's ids are message keys, never shown as such.
 void CheckCatalogue(const std::string& language, const std::string& path, const PoFile& pot,
-                    const std::map<std::string, std::string>& english)
+                    const std::map<std::string, std::string>& english, bool keysAreNames = true)
 {
     SCOPED_TRACE(path);
     PoFile po = ReadPoFile(path);
@@ -194,7 +204,7 @@ void CheckCatalogue(const std::string& language, const std::string& path, const 
             if (text.empty())
                 continue;
             EXPECT_EQ(Conversions(text), expected) << language << " " << key.id << " = \"" << text << "\"";
-            if (en != english.end() && text == en->second) {
+            if (en != english.end() && text == en->second && WrittenInOtherLetters(language)) {
                 EXPECT_FALSE(HasEnglishWord(text)) << language << " copies the English of " << key.id;
             }
             for (const std::string& term : avoided)
@@ -206,7 +216,8 @@ void CheckCatalogue(const std::string& language, const std::string& path, const 
                     << language << " " << key.id << " = \"" << text << "\" writes " << c << " of the other script";
         }
         if (language == "en_US") {
-            EXPECT_FALSE(HasHan(e.strs[0]) || (key.id.find('_') != std::string::npos && e.strs[0] == key.id))
+            EXPECT_FALSE(HasHan(e.strs[0]) ||
+                         (keysAreNames && key.id.find('_') != std::string::npos && e.strs[0] == key.id))
                 << "en_US shows " << key.id << " as \"" << e.strs[0] << "\"";
         }
     }
@@ -235,7 +246,7 @@ TEST(CatalogueTest, EveryListedLanguageIsBuiltAndHasAGlossary)
 // Checks every listed language's catalogue of one domain; returns what is
 // not written yet (only the tool's domain may lack a template or catalogue
 // while its languages arrive one at a time).
-std::vector<std::string> CheckDomain(const std::string& name, const std::string& dir, bool mayLack)
+std::vector<std::string> CheckDomain(const std::string& name, const std::string& dir, bool mayLack, bool keysAreNames)
 {
     std::vector<std::string> missing;
     PoFile pot = ReadPoFile(SourcePath(dir + "/" + name + ".pot"));
@@ -252,7 +263,8 @@ std::vector<std::string> CheckDomain(const std::string& name, const std::string&
             missing.push_back(dir + "/" + language + ".po");
             continue;
         }
-        CheckCatalogue(language, path, pot, language == "en_US" ? std::map<std::string, std::string>() : english);
+        CheckCatalogue(language, path, pot, language == "en_US" ? std::map<std::string, std::string>() : english,
+                       keysAreNames);
     }
     return missing;
 }
@@ -261,12 +273,12 @@ std::vector<std::string> CheckDomain(const std::string& name, const std::string&
 // with the same format arguments, and nothing the template lacks.
 TEST(CatalogueTest, EveryWeatherCatalogueIsComplete)
 {
-    CheckDomain("weather", "common/po", false);
+    CheckDomain("weather", "common/po", false, true);
 }
 
 TEST(CatalogueTest, EveryToolCatalogueIsComplete)
 {
-    std::vector<std::string> missing = CheckDomain("weatherctl", "tools/weatherctl/po", true);
+    std::vector<std::string> missing = CheckDomain("weatherctl", "tools/weatherctl/po", true, false);
     if (!missing.empty()) {
         std::string list;
         for (const std::string& m : missing)
