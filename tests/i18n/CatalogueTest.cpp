@@ -38,9 +38,9 @@ std::string SourcePath(const std::string& relative)
 // The build's language list (common/po/LINGUAS, as the configure read it).
 std::vector<std::string> Languages()
 {
-    std::istringstream in(WEATHER_LANGUAGES);
+    std::istringstream in(WEATHER_LANGUAGE_LIST);
     std::vector<std::string> languages;
-    for (std::string name; in >> name;)
+    for (std::string name; std::getline(in, name, ':');)
         languages.push_back(name);
     return languages;
 }
