@@ -20,7 +20,7 @@ constexpr const char* kTextDomain = "weather";
 
 } // namespace
 
-void UseDeviceLocale()
+void UseDeviceLocale(const char* toolDomain)
 {
     device::AdoptDeviceLocale();
     std::string resourceDir = FileHelper::GetInstance()->GetResourceDirectoryPath();
@@ -29,17 +29,24 @@ void UseDeviceLocale()
     while (resourceDir.size() > 1 && resourceDir.back() == '/')
         resourceDir.pop_back();
     const std::string localeDir = resourceDir + "/locale";
-    // gettext opens its catalogues by path: every one it may try is checked
-    // first, and a language with a refused one is not used (a FIFO would
-    // block the tool, another user's file would speak for it).
-    std::vector<std::string> refusals;
-    const bool usable = device::KeepTrustedCatalogues(localeDir, kTextDomain, &refusals);
-    for (const std::string& refusal : refusals)
-        std::fprintf(stderr, "message catalogue not used: %s\n", refusal.c_str());
-    if (!usable)
-        return; // no catalogue to read: the keys are shown rather than a hang
-    bindtextdomain(kTextDomain, localeDir.c_str());
-    bind_textdomain_codeset(kTextDomain, "UTF-8");
+    std::vector<const char*> domains{kTextDomain};
+    if (toolDomain != nullptr)
+        domains.push_back(toolDomain);
+    // gettext opens its catalogues by path: every one it may try, of every
+    // domain, is checked first, and a language with a refused one is not
+    // used (a FIFO would block the tool, another user's file would speak for it).
+    for (const char* domain : domains) {
+        std::vector<std::string> refusals;
+        const bool usable = device::KeepTrustedCatalogues(localeDir, domain, &refusals);
+        for (const std::string& refusal : refusals)
+            std::fprintf(stderr, "message catalogue not used: %s\n", refusal.c_str());
+        if (!usable)
+            return; // no catalogue to read: the keys are shown rather than a hang
+    }
+    for (const char* domain : domains) {
+        bindtextdomain(domain, localeDir.c_str());
+        bind_textdomain_codeset(domain, "UTF-8");
+    }
 }
 
 } // namespace tools
