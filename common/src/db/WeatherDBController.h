@@ -86,8 +86,10 @@ private:
 
     void AddIndicationForCurrentCity();
     void AddYesterdayHourData();
+    // Reads every city, changes each until the change answers false, and
+    // writes them all back.
+    void RewriteEveryCity(const std::function<bool(const CityPtr&)>& change);
     void ResetUnSupportedValue();
-    bool ResetUnSupportedValueOfCity(const CityPtr& cityPtr, const char* func);
     void InsertYesterdayInfoAsEmpty();
     void InsertLifeIndexInfoAsEmpty();
     void DeleteLastWeeklyPtr();

@@ -11,6 +11,8 @@
 #include <device/app_common.h>
 #include <device/app_manager.h>
 
+#include "utils/DBFileNames.h"
+
 namespace {
 
 constexpr int ERR_OK = 0;
@@ -22,10 +24,10 @@ std::string sSharedResourceDirPath;
 std::string sSharedTrustedDirPath;
 
 const std::string kEdjResourceFile = "edje/Resources.edj";
-const std::string kWeatherDBFile = "db/.weather.db";
-const std::string kSettingDBFile = "db/.setting.db";
-const std::string kVersionDBFile = "db/.version.db";
-const std::string kShareTargetDBFile = "db/.share_target.db";
+const std::string kWeatherDBFile = std::string("db/") + DBFileName::kWeather;
+const std::string kSettingDBFile = std::string("db/") + DBFileName::kSetting;
+const std::string kVersionDBFile = std::string("db/") + DBFileName::kVersion;
+const std::string kShareTargetDBFile = std::string("db/") + DBFileName::kShareTarget;
 const std::string kWeatherInfoJsonFile = "db/.json.txt";
 
 } // namespace
