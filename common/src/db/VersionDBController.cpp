@@ -4,6 +4,7 @@
 
 #include "db/ColumnTable.h"
 #include "db/DBConnector.h"
+#include "db/WeatherDBController.h"
 #include "utils/DBFileNames.h"
 #include "utils/FileHelper.h"
 
@@ -82,16 +83,17 @@ double VersionDBController::GetCurrentDBVersion()
     return GetCurrentVersion();
 }
 
+// The weather database's upgrade chain ends at the data layer's version.
 double VersionDBController::GetLatestDBVersion()
 {
-    return kLatestDBVersion;
+    return WeatherDBController::GetLatestSchemaVersion();
 }
 
 bool VersionDBController::IsNeedToUpgrade()
 {
-    if (mCurrentVersion >= kLatestDBVersion)
+    if (mCurrentVersion >= GetLatestDBVersion())
         return false;
-    LOGE("Need to upgrade DB : CurrentVersion[%.1f], LastestVersion[%.1f]", mCurrentVersion, kLatestDBVersion);
+    LOGE("Need to upgrade DB : CurrentVersion[%.1f], LastestVersion[%.1f]", mCurrentVersion, GetLatestDBVersion());
     return true;
 }
 

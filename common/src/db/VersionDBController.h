@@ -16,9 +16,6 @@ public:
     virtual bool Init();
     virtual ~VersionDBController() = default;
 
-    // The schema version this build writes; the upgrade chains end there.
-    static constexpr double kLatestDBVersion = 2.0;
-
     std::string GetVersionDBFilePath();
     // Read in its own opening; 0.0 when the file cannot be opened.
     double GetCurrentDBVersion();

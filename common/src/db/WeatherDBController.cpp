@@ -13,7 +13,6 @@
 #include "db/CurrentWeatherDBController.h"
 #include "db/DBConnector.h"
 #include "db/Statement.h"
-#include "db/VersionDBController.h"
 #include "typedef/WeatherDataMarkers.h"
 #include "utils/DBFileNames.h"
 #include "utils/FileHelper.h"
@@ -57,7 +56,9 @@ constexpr const char* kServerWeatherIconQuery =
     "ALTER TABLE HOURLY_WEATHER_TABLE ADD serverWeatherIcon INTEGER DEFAULT 9999;"
     "ALTER TABLE YESTERDAY_WEATHER_TABLE ADD serverWeatherIcon INTEGER DEFAULT 9999;";
 
-// Ordered by threshold; there were no schema changes at 1.0 and 1.6.
+// Ordered by threshold; there were no schema changes at 1.0 and 1.6. The last
+// threshold is the data layer's schema version (a change of another database
+// adds a step that only logs, as 0.9 does).
 constexpr UpgradeStep kUpgradeSteps[] = {
     {0.1, "ALTER TABLE CITY_TABLE ADD countryNameEng TEXT DEFAULT '';", nullptr},
     // Older files kept the version table inside the weather file.
@@ -122,9 +123,6 @@ constexpr UpgradeStep kUpgradeSteps[] = {
      "ALTER TABLE LIFE_INDEX_WEATHER_TABLE ADD windNightCardinal TEXT DEFAULT '9999';",
      nullptr},
 };
-
-static_assert(kUpgradeSteps[std::size(kUpgradeSteps) - 1].threshold == VersionDBController::kLatestDBVersion,
-              "the upgrade chain ends at the latest schema version");
 
 // Old files marked missing values with 999, -999 or -1.
 constexpr int kOldUnsupported = 999;
@@ -218,6 +216,11 @@ void WeatherDBController::CreateTables()
     YesterdayWeatherDBController::GetInstance()->CreateTable();
 }
 
+double WeatherDBController::GetLatestSchemaVersion()
+{
+    return kUpgradeSteps[std::size(kUpgradeSteps) - 1].threshold;
+}
+
 std::string WeatherDBController::GetWeatherDBFilePath()
 {
     std::string ret = FileHelper::GetInstance()->GetSharedDataDirectoryPath();
@@ -256,7 +259,7 @@ void WeatherDBController::UpgradeDB(double version)
             DBConnector::GetInstance()->DBExecuteQuery(step.followUp);
         }
     }
-    if (version >= VersionDBController::kLatestDBVersion)
+    if (version >= GetLatestSchemaVersion())
         return;
     MigrateData();
 }

@@ -21,6 +21,9 @@ public:
     virtual ~WeatherDBController() = default;
 
     std::string GetWeatherDBFilePath();
+    // The schema version of the data layer's databases: where the upgrade
+    // chain ends.
+    static double GetLatestSchemaVersion();
     std::string GetWeatherNewsIconDBFilePath();
 
     // Runs every step above the stored version, then the data migrations.
