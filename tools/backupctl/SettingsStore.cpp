@@ -10,6 +10,8 @@
 
 #include <device/app_manager.h>
 
+#include "ToolText.h"
+
 namespace backupctl {
 namespace {
 
@@ -63,12 +65,13 @@ std::string SettingsDbPath()
 bool ReadSettings(const std::string& path, Settings& settings, std::string& error)
 {
     if (!g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR)) {
-        error = "no settings database at " + path + " (the service creates it when it first starts)";
+        error =
+            tools::Format(_("no settings database at %s (the service creates it when it first starts)"), path.c_str());
         return false;
     }
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        error = std::string("cannot open ") + path + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
+        error = tools::Format(_("cannot open %s: %s"), path.c_str(), db ? sqlite3_errmsg(db) : _("out of memory"));
         sqlite3_close(db);
         return false;
     }
@@ -79,9 +82,9 @@ bool ReadSettings(const std::string& path, Settings& settings, std::string& erro
                            "SELECT TemperatureUnit, AutoRefreshInterval, ShowCurrentCityAgreement, NotificationOn, "
                            "NotificationPopup FROM SETTING_TABLE LIMIT 1;",
                            -1, &stmt, nullptr) != SQLITE_OK) {
-        error = std::string("cannot read the settings: ") + sqlite3_errmsg(db);
+        error = tools::Format(_("cannot read the settings: %s"), sqlite3_errmsg(db));
     } else if (sqlite3_step(stmt) != SQLITE_ROW) {
-        error = "the settings table has no row";
+        error = _("the settings table has no row");
     } else {
         settings.tempUnit = sqlite3_column_int(stmt, 0);
         settings.autoRefreshTimeInterval = sqlite3_column_int(stmt, 1);
@@ -102,22 +105,26 @@ bool WriteSetting(const std::string& path, const std::string& key, const std::st
         if (key == c.key)
             column = &c;
     if (column == nullptr) {
-        error = "unknown setting " + key +
-                " (tempUnit, autoRefreshTimeInterval, useCurrentLocationAgreed, useNotification)";
+        error = tools::Format(
+            _("unknown setting %s (tempUnit, autoRefreshTimeInterval, useCurrentLocationAgreed, useNotification)"),
+            key.c_str());
         return false;
     }
     long long value = 0;
     if (!ParseValue(text, column->boolean, value)) {
-        error = "invalid value " + text + " for " + key + (column->boolean ? " (true/false)" : " (a 32-bit integer)");
+        error = tools::Format(column->boolean ? _("invalid value %s for %s (true/false)")
+                                              : _("invalid value %s for %s (a 32-bit integer)"),
+                              text.c_str(), key.c_str());
         return false;
     }
     if (!g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR)) {
-        error = "no settings database at " + path + " (the service creates it when it first starts)";
+        error =
+            tools::Format(_("no settings database at %s (the service creates it when it first starts)"), path.c_str());
         return false;
     }
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        error = std::string("cannot open ") + path + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
+        error = tools::Format(_("cannot open %s: %s"), path.c_str(), db ? sqlite3_errmsg(db) : _("out of memory"));
         sqlite3_close(db);
         return false;
     }
@@ -129,13 +136,13 @@ bool WriteSetting(const std::string& path, const std::string& key, const std::st
     sqlite3_stmt* stmt = nullptr;
     bool ok = false;
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-        error = std::string("cannot update the settings: ") + sqlite3_errmsg(db);
+        error = tools::Format(_("cannot update the settings: %s"), sqlite3_errmsg(db));
     } else {
         sqlite3_bind_int64(stmt, 1, value);
         if (sqlite3_step(stmt) != SQLITE_DONE)
-            error = std::string("cannot update the settings: ") + sqlite3_errmsg(db);
+            error = tools::Format(_("cannot update the settings: %s"), sqlite3_errmsg(db));
         else if (sqlite3_changes(db) == 0)
-            error = "the settings table has no row";
+            error = _("the settings table has no row");
         else
             ok = true;
     }
