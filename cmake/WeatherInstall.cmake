@@ -15,7 +15,10 @@ set(WEATHER_MAN_weatherctl "import, list and show the weather cities of the devi
 foreach(tool ${WEATHER_TOOLS})
   set(page ${CMAKE_BINARY_DIR}/man/${tool}.1.gz)
   add_custom_command(OUTPUT ${page}
-    COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:${tool}> -DNAME=${tool} "-DSUMMARY=${WEATHER_MAN_${tool}}"
+    # No device at all: the page is the English --help, whatever device the
+    # build's user has.
+    COMMAND ${CMAKE_COMMAND} -E env WEATHER_DEVICE_ROOT=${CMAKE_BINARY_DIR}/man/no-device
+            ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:${tool}> -DNAME=${tool} "-DSUMMARY=${WEATHER_MAN_${tool}}"
             -DVERSION=${PROJECT_VERSION} -DPACKAGE=${WEATHER_PACKAGE} -DOUTPUT=${page}
             -P ${CMAKE_SOURCE_DIR}/cmake/ManPage.cmake
     DEPENDS ${tool} ${CMAKE_SOURCE_DIR}/cmake/ManPage.cmake

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "utils/FileHelper.h"
 
@@ -17,10 +18,12 @@ namespace {
 
 constexpr const char* kTextDomain = "weather";
 
-// The entries of the catalogue list whose catalogue is absent or a regular
-// file: gettext would block opening a FIFO (or fail on a directory) in its
-// place, so such a catalogue is refused before the domain is bound.
-std::string UsableCatalogues(const std::string& localeDir, const std::string& list)
+// The entries of the catalogue list whose catalogues (of every domain) are
+// absent or regular files: gettext would block opening a FIFO (or fail on a
+// directory) in their place, so such a language is refused before the
+// domains are bound.
+std::string UsableCatalogues(const std::string& localeDir, const std::string& list,
+                             const std::vector<const char*>& domains)
 {
     std::string usable;
     size_t from = 0;
@@ -35,11 +38,13 @@ std::string UsableCatalogues(const std::string& localeDir, const std::string& li
         // gettext also tries the bare language ("ko" after "ko_KR").
         bool refused = false;
         for (const std::string& name : {language, language.substr(0, language.find_first_of("_.@"))}) {
-            const std::string path = localeDir + "/" + name + "/LC_MESSAGES/" + kTextDomain + ".mo";
-            struct stat info;
-            if (!refused && stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-                std::fprintf(stderr, "message catalogue %s is not a regular file: not used\n", path.c_str());
-                refused = true;
+            for (const char* domain : domains) {
+                const std::string path = localeDir + "/" + name + "/LC_MESSAGES/" + domain + ".mo";
+                struct stat info;
+                if (!refused && stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+                    std::fprintf(stderr, "message catalogue %s is not a regular file: not used\n", path.c_str());
+                    refused = true;
+                }
             }
         }
         if (!refused)
@@ -50,7 +55,7 @@ std::string UsableCatalogues(const std::string& localeDir, const std::string& li
 
 } // namespace
 
-void UseDeviceLocale()
+void UseDeviceLocale(const char* toolDomain)
 {
     device::AdoptDeviceLocale();
     std::string resourceDir = FileHelper::GetInstance()->GetResourceDirectoryPath();
@@ -60,14 +65,19 @@ void UseDeviceLocale()
         resourceDir.pop_back();
     const std::string localeDir = resourceDir + "/locale";
     const char* list = getenv("LANGUAGE");
-    const std::string usable = UsableCatalogues(localeDir, list ? list : "");
+    std::vector<const char*> domains{kTextDomain};
+    if (toolDomain != nullptr)
+        domains.push_back(toolDomain);
+    const std::string usable = UsableCatalogues(localeDir, list ? list : "", domains);
     if (list != nullptr && usable != list) {
         if (usable.empty())
             return; // no catalogue to read: the keys are shown rather than a hang
         setenv("LANGUAGE", usable.c_str(), 1);
     }
-    bindtextdomain(kTextDomain, localeDir.c_str());
-    bind_textdomain_codeset(kTextDomain, "UTF-8");
+    for (const char* domain : domains) {
+        bindtextdomain(domain, localeDir.c_str());
+        bind_textdomain_codeset(domain, "UTF-8");
+    }
 }
 
 } // namespace tools

@@ -55,11 +55,11 @@ CityView BuildCityView(DataManager* dataManager, const CityPtr& city, const Devi
 // empty); false when it names none.
 bool SelectCities(DataManager* dataManager, const std::string& city, CityPtrVector& selected);
 
-// A value, "--" when not supplied; a temperature with its unit, and a
-// percentage, the same.
-std::string OrDashes(const std::string& value);
+// A temperature with its unit, "--" when not supplied; a percentage the
+// same; a life index's value as shown (the felt temperature with its unit).
 std::string Degrees(const std::string& value, const DeviceView& device);
 std::string Percent(const std::string& value);
+std::string LifeIndexValue(const LifeIndexView& index, const DeviceView& device);
 // A stored text as a person may see it: control characters and bytes that
 // are not UTF-8 as escapes (\x01, \u0085), never raw.
 std::string PrintableText(const std::string& text);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "FaceImages.h"
+#include "ToolText.h"
 
 namespace weatherctl {
 
@@ -101,8 +102,14 @@ std::string Labelled(const char* kind, const std::string& label, const std::stri
            HtmlEscape(value) + "</div>";
 }
 
-std::string Heading(const std::string& label)
+// show's list headings end in a colon (or a full-width one); a screen's
+// heading stands alone.
+std::string Heading(std::string label)
 {
+    for (const std::string colon : {":", "\uFF1A"}) {
+        if (label.size() >= colon.size() && label.compare(label.size() - colon.size(), colon.size(), colon) == 0)
+            label.resize(label.size() - colon.size());
+    }
     return R"(<div class="t heading"><span class="label tool">)" + HtmlEscape(label) + "</span></div>";
 }
 
@@ -146,7 +153,7 @@ std::string DailyScreen(const CityView& v, const DeviceView& device, const ViewL
     return html + "</div>";
 }
 
-std::string LifeIndexScreens(const CityView& v, const ViewLabels& labels)
+std::string LifeIndexScreens(const CityView& v, const DeviceView& device, const ViewLabels& labels)
 {
     std::string html;
     for (size_t first = 0; first < v.lifeIndices.size(); first += kIndicesPerScreen) {
@@ -154,7 +161,7 @@ std::string LifeIndexScreens(const CityView& v, const ViewLabels& labels)
         for (size_t i = first; i < std::min(v.lifeIndices.size(), first + kIndicesPerScreen); ++i) {
             const LifeIndexView& l = v.lifeIndices[i];
             html += R"(<div class="index"><div class="t index-title"><span class="label">)" + HtmlEscape(l.title) +
-                    "</span></div>" + Text("index-value", OrDashes(l.value)) + "</div>";
+                    "</span></div>" + Text("index-value", LifeIndexValue(l, device)) + "</div>";
         }
         html += "</div>";
     }
@@ -198,7 +205,7 @@ std::string FaceSection(const DeviceView& device, const ViewLabels& labels, cons
     for (const CityView& v : cities) {
         html += R"(<div class="city" data-location=")" + HtmlEscape(v.locationId) + R"(">)" +
                 MainScreen(v, device, labels) + HourlyScreen(v, device, labels) + DailyScreen(v, device, labels) +
-                LifeIndexScreens(v, labels) + "</div>\n";
+                LifeIndexScreens(v, device, labels) + "</div>\n";
     }
     return html + "</section>\n";
 }
@@ -209,7 +216,9 @@ std::string FacePage(const std::vector<std::string>& sections)
                        // Nothing but the page itself may load.
                        "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; "
                        "style-src 'unsafe-inline'; script-src 'unsafe-inline'\">\n"
-                       "<title>Weather faces</title>\n<style>";
+                       "<title>";
+    html += HtmlEscape(_("Watch screens"));
+    html += "</title>\n<style>";
     html += kStyle;
     html += "</style>\n</head>\n<body>\n";
     html += FaceImageDefinitions();

@@ -11,6 +11,7 @@
 
 #include "CityView.h"
 #include "FacePage.h"
+#include "ToolText.h"
 #include "WatchView.h"
 
 namespace weatherctl {
@@ -62,9 +63,11 @@ RenderResult DrawLanguage(const std::string& self, const std::string* language, 
     const gboolean started = g_spawn_sync(nullptr, const_cast<gchar**>(argv.data()), environment, G_SPAWN_DEFAULT,
                                           nullptr, nullptr, &out, nullptr, &status, &error);
     g_strfreev(environment);
-    const std::string which = language ? *language : std::string("the device's language");
+    // TRANSLATORS: stands for a language name in "the screens in %s" when none was named.
+    const std::string which = language ? *language : std::string(_("the device's language"));
     if (!started) {
-        std::fprintf(stderr, "weatherctl: cannot draw the faces in %s: %s\n", which.c_str(), error->message);
+        std::fprintf(stderr, "weatherctl: %s\n",
+                     tools::Format(_("cannot draw the screens in %s: %s"), which.c_str(), error->message).c_str());
         return RenderResult::kLocalError;
     }
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
@@ -74,9 +77,12 @@ RenderResult DrawLanguage(const std::string& self, const std::string* language, 
     // The child has said which city it did not find.
     if (WIFEXITED(status) && WEXITSTATUS(status) == 3)
         return RenderResult::kNoSuchCity;
-    std::fprintf(stderr, "weatherctl: the faces in %s could not be drawn (%s %d)\n", which.c_str(),
-                 WIFEXITED(status) ? "exit status" : "signal",
-                 WIFEXITED(status) ? WEXITSTATUS(status) : WTERMSIG(status));
+    const std::string why =
+        WIFEXITED(status)
+            ? tools::Format(_("the screens in %s could not be drawn (exit status %d)"), which.c_str(),
+                            WEXITSTATUS(status))
+            : tools::Format(_("the screens in %s could not be drawn (signal %d)"), which.c_str(), WTERMSIG(status));
+    std::fprintf(stderr, "weatherctl: %s\n", why.c_str());
     return RenderResult::kLocalError;
 }
 
@@ -110,7 +116,7 @@ RenderResult RenderPage(const std::vector<std::string>& languages, const std::st
 {
     const std::string self = SelfPath();
     if (self.empty()) {
-        std::fprintf(stderr, "weatherctl: cannot find this program's own file to draw the faces\n");
+        std::fprintf(stderr, "weatherctl: %s\n", _("cannot find this program's own file to draw the screens"));
         return RenderResult::kLocalError;
     }
     std::vector<std::string> sections;
@@ -125,10 +131,11 @@ RenderResult RenderPage(const std::vector<std::string>& languages, const std::st
     const std::string page = FacePage(sections);
     g_autoptr(GError) error = nullptr;
     if (!g_file_set_contents(output.c_str(), page.data(), static_cast<gssize>(page.size()), &error)) {
-        std::fprintf(stderr, "weatherctl: cannot write %s: %s\n", output.c_str(), error->message);
+        std::fprintf(stderr, "weatherctl: %s\n",
+                     tools::Format(_("cannot write %s: %s"), output.c_str(), error->message).c_str());
         return RenderResult::kLocalError;
     }
-    std::printf("wrote %s (%zu language%s)\n", output.c_str(), count, count == 1 ? "" : "s");
+    std::printf(P_("wrote %s (%zu language)\n", "wrote %s (%zu languages)\n", count), output.c_str(), count);
     return RenderResult::kWritten;
 }
 

@@ -1,13 +1,16 @@
 #include "WatchView.h"
 
+#include <clocale>
 #include <cstdio>
 
 #include <json-glib/json-glib.h>
 
 #include "CityView.h"
 #include "ToolLocale.h"
+#include "ToolText.h"
 #include "typedef/CPType.h"
 #include "typedef/DataManager.h"
+#include "typedef/LifeIndexData.h"
 #include "typedef/WeatherDataMarkers.h"
 #include "utils/ICUHelper.h"
 #include "utils/LanguageHelper.h"
@@ -23,12 +26,17 @@ constexpr int kImageSize = 360;
 constexpr int kFormatHHmm = 9;
 constexpr int kFormathhmm = 10;
 constexpr int kFormatWeekday = 11;
+// A value the data layer did not have reads "--", as on the watch.
+constexpr const char* kMissing = "--";
 
 } // namespace
 
 void PrepareLocale()
 {
-    tools::UseDeviceLocale();
+    tools::UseDeviceLocale(WEATHER_TOOL_DOMAIN);
+    // Numbers the tool writes itself (city files, JSON) stay in C notation;
+    // the watch's numbers come from ICU in the device's language.
+    setlocale(LC_NUMERIC, "C");
 }
 
 DeviceView BuildDeviceView(DataManager* dataManager)
@@ -46,12 +54,13 @@ DeviceView BuildDeviceView(DataManager* dataManager)
 ViewLabels BuildLabels()
 {
     ViewLabels labels;
-    labels.high = "high";
-    labels.low = "low";
-    labels.rain = "rain";
-    labels.hourly = "hourly";
-    labels.daily = "daily";
-    labels.lifeIndex = "life index";
+    // TRANSLATORS: the day's highest and lowest temperature and the rain probability.
+    labels.high = _("high");
+    labels.low = _("low");
+    labels.rain = _("rain");
+    labels.hourly = _("hourly:");
+    labels.daily = _("daily:");
+    labels.lifeIndex = _("life index:");
     return labels;
 }
 
@@ -71,21 +80,6 @@ bool SelectCities(DataManager* dataManager, const std::string& city, CityPtrVect
         return false;
     selected.push_back(found);
     return true;
-}
-
-std::string OrDashes(const std::string& value)
-{
-    return value == UNSUPPORTED_TEXT ? "--" : value;
-}
-
-std::string Degrees(const std::string& value, const DeviceView& device)
-{
-    return value == UNSUPPORTED_TEXT ? OrDashes(value) : value + (device.isCelsius ? "°C" : "°F");
-}
-
-std::string Percent(const std::string& value)
-{
-    return value == UNSUPPORTED_TEXT ? OrDashes(value) : value + "%";
 }
 
 CityView BuildCityView(DataManager* dm, const CityPtr& city, const DeviceView& device)
@@ -297,19 +291,19 @@ void PrintCity(const CityView& v, const DeviceView& device, const ViewLabels& la
                 Degrees(v.high, device).c_str(), labels.low.c_str(), Degrees(v.low, device).c_str(),
                 labels.rain.c_str(), Percent(v.rainProbability).c_str());
     if (!v.hours.empty())
-        std::printf("  %s:\n", labels.hourly.c_str());
+        std::printf("  %s\n", labels.hourly.c_str());
     for (const HourView& h : v.hours)
         std::printf("    %s %s %s  [%s]\n", Pad(h.time, 10).c_str(), Pad(Degrees(h.temperature, device), 8).c_str(),
                     text(h.condition).c_str(), text(h.icon).c_str());
     if (!v.days.empty())
-        std::printf("  %s:\n", labels.daily.c_str());
+        std::printf("  %s\n", labels.daily.c_str());
     for (const DayView& d : v.days)
         std::printf("    %s %s / %s  %s  [%s]\n", Pad(d.weekday, 10).c_str(), Degrees(d.high, device).c_str(),
                     Degrees(d.low, device).c_str(), text(d.condition).c_str(), text(d.icon).c_str());
     if (!v.lifeIndices.empty())
-        std::printf("  %s:\n", labels.lifeIndex.c_str());
+        std::printf("  %s\n", labels.lifeIndex.c_str());
     for (const LifeIndexView& l : v.lifeIndices)
-        std::printf("    %s %s [%s]\n", Pad(text(l.title), 28).c_str(), Pad(text(l.value), 16).c_str(),
+        std::printf("    %s %s [%s]\n", Pad(text(l.title), 28).c_str(), Pad(LifeIndexValue(l, device), 16).c_str(),
                     text(l.icon).c_str());
 }
 
@@ -318,6 +312,23 @@ void PrintCity(const CityView& v, const DeviceView& device, const ViewLabels& la
 std::string PrintableText(const std::string& text)
 {
     return Printable(text);
+}
+
+std::string Degrees(const std::string& value, const DeviceView& device)
+{
+    return value == UNSUPPORTED_TEXT || value.empty() ? kMissing : value + (device.isCelsius ? "°C" : "°F");
+}
+
+std::string Percent(const std::string& value)
+{
+    // TRANSLATORS: a rain probability; %s is the number.
+    return value == UNSUPPORTED_TEXT || value.empty() ? kMissing : tools::Format(_("%s%%"), value.c_str());
+}
+
+// The felt temperature is a temperature: the unit's sign as for the others.
+std::string LifeIndexValue(const LifeIndexView& index, const DeviceView& device)
+{
+    return index.type == LIFE_INDEX_REALFEEL ? Degrees(index.value, device) : Printable(index.value);
 }
 
 int List(DataManager* dataManager, bool json)
@@ -358,7 +369,7 @@ int List(DataManager* dataManager, bool json)
     if (json)
         PrintJson(b);
     else if (index == 0)
-        std::printf("no city\n");
+        std::printf("%s\n", _("no city"));
     return 0;
 }
 

@@ -21,6 +21,7 @@
 
 #include "CityFile.h"
 #include "Render.h"
+#include "ToolText.h"
 #include "WatchView.h"
 #include "db/WeatherDBController.h"
 #include "typedef/DataManager.h"
@@ -38,25 +39,27 @@ constexpr size_t kMaxFileBytes = 64u << 20;
 
 void Usage(FILE* out)
 {
-    std::fprintf(out, "usage: weatherctl [--json] COMMAND [ARGS]\n"
-                      "  import FILE     replace the device's cities with those of a city file\n"
-                      "  export          write the device's cities as a city file\n"
-                      "  list            the cities: position, id, name, local time, temperature, condition\n"
-                      "  show [CITY]     everything a watch shows for a city (location id or list\n"
-                      "                  position; default: every city)\n"
-                      "  render [--lang LANG[,LANG...]] [-o FILE] [CITY]\n"
-                      "                  the watch screens of a city (default: every city) as one HTML\n"
-                      "                  page (default weather-faces.html), in each language side by side\n"
-                      "                  (ko_KR or ko_KR.UTF-8; default: the device's); the device's\n"
-                      "                  language stays as it is\n"
-                      "  render --section [CITY]\n"
-                      "                  only the page's part in the device's language, as render draws\n"
-                      "                  each language\n"
-                      "Texts follow the device's language, provider, temperature unit and 12/24-hour key.\n"
-                      "FILE is a regular file of at most 64 MiB, or - for standard input.\n"
-                      "Exit: 0 done, 1 city file refused, 2 usage or local error, 3 no such city,\n"
-                      "4 the weather database refused the write; after 1, 2 and 4 nothing was changed.\n"
-                      "The device root is $WEATHER_DEVICE_ROOT, else $HOME/.weather-device.\n");
+    std::fputs(_("usage: weatherctl [--json] COMMAND [ARGS]\n"), out);
+    std::fputs(_("  import FILE     replace the device's cities with those of a city file\n"
+                 "  export          write the device's cities as a city file\n"
+                 "  list            the cities: position, id, name, local time, temperature, condition\n"
+                 "  show [CITY]     everything a watch shows for a city (location id or list\n"
+                 "                  position; default: every city)\n"
+                 "Texts follow the device's language, provider, temperature unit and 12/24-hour key.\n"
+                 "FILE is a regular file of at most 64 MiB, or - for standard input.\n"
+                 "Exit: 0 done, 1 city file refused, 2 usage or local error, 3 no such city,\n"
+                 "4 the weather database refused the write; after 1, 2 and 4 nothing was changed.\n"
+                 "The device root is $WEATHER_DEVICE_ROOT, else $HOME/.weather-device.\n"),
+               out);
+    std::fputs(_("  render [--lang LANG[,LANG...]] [-o FILE] [CITY]\n"
+                 "                  the watch screens of a city (default: every city) as one HTML\n"
+                 "                  page (default weather-faces.html), in each language side by side\n"
+                 "                  (ko_KR or ko_KR.UTF-8; default: the device's); the device's\n"
+                 "                  language stays as it is; exit codes as show's\n"
+                 "  render --section [CITY]\n"
+                 "                  only the page's part in the device's language, as render draws\n"
+                 "                  each language\n"),
+               out);
 }
 
 void PrintError(bool json, const std::string& message)
@@ -77,14 +80,14 @@ void PrintError(bool json, const std::string& message)
 const char* KindOf(mode_t mode)
 {
     if (S_ISDIR(mode))
-        return "a directory";
+        return _("a directory");
     if (S_ISFIFO(mode))
-        return "a FIFO";
+        return _("a FIFO");
     if (S_ISCHR(mode) || S_ISBLK(mode))
-        return "a device";
+        return _("a device");
     if (S_ISSOCK(mode))
-        return "a socket";
-    return "not a regular file";
+        return _("a socket");
+    return _("not a regular file");
 }
 
 // A regular file, or standard input for "-". The open never waits for a
@@ -94,18 +97,18 @@ bool ReadInput(const std::string& path, std::string& text, std::string& error)
     const bool standardInput = path == "-";
     device::UniqueFd owned(standardInput ? -1 : open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     const int fd = standardInput ? STDIN_FILENO : owned.Get();
-    const std::string name = standardInput ? "standard input" : path;
+    const std::string name = standardInput ? _("standard input") : path;
     struct stat info;
     if (fd < 0 || fstat(fd, &info) != 0) {
-        error = "cannot read " + name + ": " + std::strerror(errno);
+        error = tools::Format(_("cannot read %s: %s"), name.c_str(), std::strerror(errno));
         return false;
     }
     if (!standardInput && !S_ISREG(info.st_mode)) {
-        error = "cannot read " + name + ": " + KindOf(info.st_mode) + ", not a regular file";
+        error = tools::Format(_("cannot read %s: %s, not a regular file"), name.c_str(), KindOf(info.st_mode));
         return false;
     }
     if (S_ISREG(info.st_mode) && static_cast<unsigned long long>(info.st_size) > kMaxFileBytes) {
-        error = "cannot read " + name + ": larger than 64 MiB";
+        error = tools::Format(_("cannot read %s: larger than 64 MiB"), name.c_str());
         return false;
     }
     if (!standardInput)
@@ -117,13 +120,13 @@ bool ReadInput(const std::string& path, std::string& text, std::string& error)
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
-            error = "cannot read " + name + ": " + std::strerror(errno);
+            error = tools::Format(_("cannot read %s: %s"), name.c_str(), std::strerror(errno));
             return false;
         }
         if (got == 0)
             return true;
         if (text.size() + static_cast<size_t>(got) > kMaxFileBytes) {
-            error = "cannot read " + name + ": larger than 64 MiB";
+            error = tools::Format(_("cannot read %s: larger than 64 MiB"), name.c_str());
             return false;
         }
         text.append(buffer, static_cast<size_t>(got));
@@ -156,7 +159,7 @@ int Import(const std::string& path, bool json)
     CityPtrVector cities;
     // The whole file is checked before the database is even opened.
     if (!weatherctl::ReadCityFile(text, cities, error)) {
-        PrintError(json, (path == "-" ? std::string("standard input") : path) + ": " + error);
+        PrintError(json, (path == "-" ? std::string(_("standard input")) : path) + ": " + error);
         return kExitRefused;
     }
     DataManager::GetInstance()->InitializeDB();
@@ -168,21 +171,23 @@ int Import(const std::string& path, bool json)
     std::string why;
     if (!weatherDB->ReplaceAllCity(
             cities, [&cities](const CityPtrVectorPtr& stored) { return SameCities(cities, stored); }, why)) {
-        PrintError(json, "the weather database refused the write (" + why + "); nothing was changed");
+        PrintError(json,
+                   tools::Format(_("the weather database refused the write (%s); nothing was changed"), why.c_str()));
         return kExitDatabase;
     }
     // The commit itself can still be refused (a lock, a full disk): only what
     // a new reading gives counts.
     CityPtrVectorPtr stored = weatherDB->SelectAllCity();
     if (!SameCities(cities, stored)) {
-        PrintError(json, "the weather database refused to commit the cities (see the device log); nothing was changed");
+        PrintError(json, _("the weather database refused to commit the cities (see the device log); nothing was "
+                           "changed"));
         return kExitDatabase;
     }
     const size_t count = cities.size();
     if (json)
         std::printf("{\"imported\":%zu}\n", count);
     else
-        std::printf("imported %zu cit%s\n", count, count == 1 ? "y" : "ies");
+        std::printf(P_("imported %zu city\n", "imported %zu cities\n", count), count);
     return kExitOk;
 }
 
@@ -202,6 +207,10 @@ int main(int argc, char** argv)
     // back, rather than killing the tool in the middle.
     std::signal(SIGXFSZ, SIG_IGN);
     g_setenv(device::kAppIdEnv, kWeatherAppId, TRUE);
+    // Every word in the device's language, once there is a device: --help
+    // and a refused command line never create one.
+    if (g_file_test(device::Root().c_str(), G_FILE_TEST_IS_DIR))
+        weatherctl::PrepareLocale();
 
     bool json = false;
     // render's options.
@@ -223,14 +232,14 @@ int main(int argc, char** argv)
             } else if (i + 1 < argc) {
                 value = argv[++i];
             } else {
-                std::fprintf(stderr, "weatherctl: %s needs a value\n", arg.c_str());
+                std::fprintf(stderr, "weatherctl: %s\n", tools::Format(_("%s needs a value"), arg.c_str()).c_str());
                 return kExitUsage;
             }
             pageOption = true;
             if (arg == "-o") {
                 output = value;
                 if (output.empty()) {
-                    std::fprintf(stderr, "weatherctl: -o needs a file name\n");
+                    std::fprintf(stderr, "weatherctl: %s\n", _("-o needs a file name"));
                     return kExitUsage;
                 }
                 continue;
@@ -239,7 +248,8 @@ int main(int argc, char** argv)
             for (gchar** name = names; *name; ++name) {
                 std::string language;
                 if (!weatherctl::NormaliseLanguage(*name, language)) {
-                    std::fprintf(stderr, "weatherctl: %s is no language name (e.g. ko_KR or ko_KR.UTF-8)\n", *name);
+                    std::fprintf(stderr, "weatherctl: %s\n",
+                                 tools::Format(_("%s is no language name (e.g. ko_KR or ko_KR.UTF-8)"), *name).c_str());
                     g_strfreev(names);
                     return kExitUsage;
                 }
@@ -254,7 +264,7 @@ int main(int argc, char** argv)
             Usage(stdout);
             return kExitOk;
         } else if (arg.rfind("--", 0) == 0) {
-            std::fprintf(stderr, "weatherctl: unknown option %s\n", arg.c_str());
+            std::fprintf(stderr, "weatherctl: %s\n", tools::Format(_("unknown option %s"), arg.c_str()).c_str());
             Usage(stderr);
             return kExitUsage;
         } else {
@@ -274,10 +284,13 @@ int main(int argc, char** argv)
         Usage(stderr);
         return kExitUsage;
     }
+    const bool deviceWasThere = g_file_test(device::Root().c_str(), G_FILE_TEST_IS_DIR);
     if (!device::EnsureDefaultDevice()) {
-        PrintError(json, "cannot set up the device under " + device::Root());
+        PrintError(json, tools::Format(_("cannot set up the device under %s"), device::Root().c_str()));
         return kExitUsage;
     }
+    if (!deviceWasThere)
+        weatherctl::PrepareLocale();
     if (command == "import")
         return Import(args[1], json);
     if (command == "export")
@@ -295,14 +308,13 @@ int main(int argc, char** argv)
         return kExitUsage;
     }
 
-    weatherctl::PrepareLocale();
     DataManager* dataManager = OpenData();
     if (command == "list")
         return weatherctl::List(dataManager, json);
     const int shown =
         command == "render" ? weatherctl::RenderSection(dataManager, city) : weatherctl::Show(dataManager, city, json);
     if (shown == weatherctl::kNoSuchCity) {
-        PrintError(json, "no city " + city + " on the device");
+        PrintError(json, tools::Format(_("no city %s on the device"), city.c_str()));
         return kExitNoCity;
     }
     return kExitOk;
