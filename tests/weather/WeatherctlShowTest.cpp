@@ -238,7 +238,7 @@ TEST(WeatherctlShow, CatalogueThatIsNoFileIsRefused)
             {"timeout", "30", std::string(WEATHER_BUILD_DIR) + "/tools/weatherctl", "list"}, {"TZ=UTC"});
         unlink(fifo.c_str());
         EXPECT_EQ(run.exit, 0) << run.err; // 124 after a hang
-        EXPECT_NE(run.err.find(std::string(name) + "/LC_MESSAGES/weather.mo is not a regular file"), std::string::npos)
+        EXPECT_NE(run.err.find(std::string(name) + "/LC_MESSAGES/weather.mo]: not a regular file"), std::string::npos)
             << run.err;
         EXPECT_NE(run.out.find("Marlowe Bay"), std::string::npos) << run.out;
         EXPECT_EQ(run.out.find("IDS_"), std::string::npos) << run.out;

@@ -9,6 +9,7 @@
 #include <sqlite3.h>
 
 #include <device/app_manager.h>
+#include <device/trusted_file.h>
 
 namespace backupctl {
 namespace {
@@ -60,12 +61,32 @@ std::string SettingsDbPath()
     return path;
 }
 
-bool ReadSettings(const std::string& path, Settings& settings, std::string& error)
+// SQLite opens the database and a journal beside it by path: both pass the
+// platform's file checks first, so a FIFO or another user's file planted
+// there is refused, never opened or rolled in.
+static bool Openable(const std::string& path, std::string& error)
 {
-    if (!g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR)) {
+    switch (device::CheckTrustedFile(path)) {
+    case device::FileTrust::Missing:
         error = "no settings database at " + path + " (the service creates it when it first starts)";
         return false;
+    case device::FileTrust::Refused:
+        error = device::LastTrustRefusal();
+        return false;
+    case device::FileTrust::Ok:
+        break;
     }
+    if (device::CheckTrustedFile(path + "-journal") == device::FileTrust::Refused) {
+        error = device::LastTrustRefusal();
+        return false;
+    }
+    return true;
+}
+
+bool ReadSettings(const std::string& path, Settings& settings, std::string& error)
+{
+    if (!Openable(path, error))
+        return false;
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
         error = std::string("cannot open ") + path + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
@@ -111,10 +132,8 @@ bool WriteSetting(const std::string& path, const std::string& key, const std::st
         error = "invalid value " + text + " for " + key + (column->boolean ? " (true/false)" : " (a 32-bit integer)");
         return false;
     }
-    if (!g_file_test(path.c_str(), G_FILE_TEST_IS_REGULAR)) {
-        error = "no settings database at " + path + " (the service creates it when it first starts)";
+    if (!Openable(path, error))
         return false;
-    }
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
         error = std::string("cannot open ") + path + ": " + (db ? sqlite3_errmsg(db) : "out of memory");

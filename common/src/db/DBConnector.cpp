@@ -14,9 +14,9 @@ namespace {
 constexpr int kBusyRetryLimit = 10;
 constexpr gulong kBusySleepStepUsec = 100000;
 
-bool IsSpecialFile(const std::string& path)
+bool IsUntrustedFile(const std::string& path)
 {
-    return FileHelper::GetInstance()->IsSpecialFile(path);
+    return FileHelper::GetInstance()->IsUntrustedFile(path);
 }
 
 // Every file of the data layer, relative to the shared data directory; the
@@ -170,9 +170,9 @@ int64_t DBConnector::DBGetLastInsertRowId()
 bool DBConnector::DBFileOpen(const std::string& dbFilePath, int flags)
 {
     RETURN_IF(dbFilePath.empty(), false);
-    // SQLite's open() of a FIFO or a device would block or read garbage; the
-    // journal is opened too when it exists (a hot journal is rolled back).
-    RETURN_IF(IsSpecialFile(dbFilePath) || IsSpecialFile(dbFilePath + "-journal"), false);
+    // SQLite opens by path: the database and its journal (a hot journal is
+    // rolled into the database) pass the platform's file checks first.
+    RETURN_IF(IsUntrustedFile(dbFilePath) || IsUntrustedFile(dbFilePath + "-journal"), false);
     int ret = sqlite3_open_v2(dbFilePath.c_str(), &mDBHandle, flags, nullptr);
     if (ret != SQLITE_OK) {
         LOGE("sqlite3_open_open failed. %d %p, %s", ret, static_cast<void*>(mDBHandle), dbFilePath.c_str());

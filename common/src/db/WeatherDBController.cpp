@@ -589,6 +589,10 @@ namespace {
 // read of the file, without waiting, names it (a lock, an unreadable file).
 std::string OpeningFailure(const std::string& path)
 {
+    // SQLite would open a planted journal (or database) by path and wait on a FIFO.
+    for (const std::string& file : {path, path + "-journal"})
+        if (FileHelper::GetInstance()->IsUntrustedFile(file))
+            return "refused " + file;
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
     if (rc == SQLITE_OK)
@@ -850,7 +854,9 @@ int WeatherDBController::GetWeatherNewsIcon(int iconNum, bool isDay)
 {
     std::string iconDBPath = GetWeatherNewsIconDBFilePath();
     RETURN_IF(iconDBPath.length() < 1, 0);
-    RETURN_IF(FileHelper::GetInstance()->IsSpecialFile(iconDBPath), 0);
+    RETURN_IF(FileHelper::GetInstance()->IsUntrustedFile(iconDBPath) ||
+                  FileHelper::GetInstance()->IsUntrustedFile(iconDBPath + "-journal"),
+              0);
 
     // Its own connection, closed on every way out after its statement.
     sqlite3* openedIconDB = nullptr;
