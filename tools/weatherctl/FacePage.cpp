@@ -95,11 +95,12 @@ std::string Text(const char* kind, const std::string& text)
 }
 
 // A value after its label. The tool's words and the data layer's (life
-// index titles) are marked apart from the data, for the browser test.
+// index titles) are marked apart from the data, for the browser test. The
+// value is isolated: after an Arabic label, "17°C" would read "C°17".
 std::string Labelled(const char* kind, const std::string& label, const std::string& value)
 {
-    return std::string(R"(<div class="t )") + kind + R"("><span class="label tool">)" + HtmlEscape(label) + "</span> " +
-           HtmlEscape(value) + "</div>";
+    return std::string(R"(<div class="t )") + kind + R"("><span class="label tool">)" + HtmlEscape(label) +
+           "</span> <bdi>" + HtmlEscape(value) + "</bdi></div>";
 }
 
 // show's list headings end in a colon (or a full-width one); a screen's
