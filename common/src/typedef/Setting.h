@@ -89,7 +89,7 @@ private:
     bool mShowNetworkPopup = false;
     bool mChinaDataGPSPerformPopupOn = false;
     bool mAutoScrollOn = false;
-    int32_t mAutoScrollInterval = 0;     // as the weather app stores it
+    int32_t mAutoScrollInterval = 0;            // as the weather app stores it
     std::string mLastUpdateLanguageCode = "en"; // language code
     std::string mCpType = "TWC";                // content provider type name
     std::string mDaemonType = "RI_DAEMON";      // refresh daemon type name
