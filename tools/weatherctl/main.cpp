@@ -21,6 +21,7 @@
 
 #include "CityFile.h"
 #include "WatchView.h"
+#include "db/DBConnector.h"
 #include "db/WeatherDBController.h"
 #include "typedef/DataManager.h"
 #include "utils/PreferenceHelper.h"
@@ -30,7 +31,7 @@ namespace {
 // The weather application owns the weather database; the tool acts as it.
 constexpr const char* kWeatherAppId = "com.velurio.weather";
 
-enum Exit { kExitOk = 0, kExitRefused = 1, kExitUsage = 2, kExitNoCity = 3, kExitDatabase = 4 };
+enum Exit { kExitOk = 0, kExitRefused = 1, kExitUsage = 2, kExitNoCity = 3, kExitDatabase = 4, kExitBusy = 5 };
 
 // Far above any real city file; a larger file is refused before it is read.
 constexpr size_t kMaxFileBytes = 64u << 20;
@@ -46,7 +47,8 @@ void Usage(FILE* out)
                       "Texts follow the device's language, provider, temperature unit and 12/24-hour key.\n"
                       "FILE is a regular file of at most 64 MiB, or - for standard input.\n"
                       "Exit: 0 done, 1 city file refused, 2 usage or local error, 3 no such city,\n"
-                      "4 the weather database refused the write; after 1, 2 and 4 nothing was changed.\n"
+                      "4 the weather database refused the write; after 1, 2 and 4 nothing was changed;\n"
+                      "5 a database stayed locked by another process (an import?) past the wait.\n"
                       "The device root is $WEATHER_DEVICE_ROOT, else $HOME/.weather-device.\n");
 }
 
@@ -122,18 +124,28 @@ bool ReadInput(const std::string& path, std::string& text, std::string& error)
 }
 
 // The tools' reads load through the read path: the settings row is never
-// written back, so a change another process makes meanwhile stays.
+// written back, so a change another process makes meanwhile stays. Null
+// when a read gave up on a database another process kept locked: the data
+// layer answers such a read like an empty one.
 DataManager* OpenData()
 {
+    const unsigned busyBefore = DBConnector::DBBusyGiveUps();
     DataManager* dataManager = DataManager::GetInstance();
     dataManager->InitializeDB();
     dataManager->LoadDataForReading();
-    return dataManager;
+    return DBConnector::DBBusyGiveUps() == busyBefore ? dataManager : nullptr;
+}
+
+int Busy(bool json)
+{
+    PrintError(json, "the weather databases stayed locked by another process (an import?) past the wait; "
+                     "nothing was read, try again");
+    return kExitBusy;
 }
 
 bool SameCities(const CityPtrVector& expected, const CityPtrVectorPtr& stored)
 {
-    return weatherctl::WriteCityFile(expected) == weatherctl::WriteCityFile(stored ? *stored : CityPtrVector());
+    return weatherctl::SameCities(expected, stored ? *stored : CityPtrVector());
 }
 
 int Import(const std::string& path, bool json)
@@ -150,6 +162,7 @@ int Import(const std::string& path, bool json)
         PrintError(json, (path == "-" ? std::string("standard input") : path) + ": " + error);
         return kExitRefused;
     }
+    std::string().swap(text); // the cities hold all of it now
     DataManager::GetInstance()->InitializeDB();
     // The file's icons are common icon numbers, as the weather agent stores
     // them once it has converted; the first show then draws what later ones do.
@@ -162,10 +175,9 @@ int Import(const std::string& path, bool json)
         PrintError(json, "the weather database refused the write (" + why + "); nothing was changed");
         return kExitDatabase;
     }
-    // The commit itself can still be refused (a lock, a full disk): only what
-    // a new reading gives counts.
-    CityPtrVectorPtr stored = weatherDB->SelectAllCity();
-    if (!SameCities(cities, stored)) {
+    // The set was read back whole before the commit, and a refused commit
+    // rolls back and says so; a count tells that nothing was lost after it.
+    if (weatherDB->GetNumberOfCities() != static_cast<int>(cities.size())) {
         PrintError(json, "the weather database refused to commit the cities (see the device log); nothing was changed");
         return kExitDatabase;
     }
@@ -177,9 +189,11 @@ int Import(const std::string& path, bool json)
     return kExitOk;
 }
 
-int Export()
+int Export(bool json)
 {
     DataManager* dataManager = OpenData();
+    if (!dataManager)
+        return Busy(json);
     CityPtrVectorPtr cities = dataManager->GetCityPtrVector();
     std::fputs(weatherctl::WriteCityFile(cities ? *cities : CityPtrVector()).c_str(), stdout);
     return kExitOk;
@@ -230,10 +244,12 @@ int main(int argc, char** argv)
     if (command == "import")
         return Import(args[1], json);
     if (command == "export")
-        return Export();
+        return Export(json);
 
     weatherctl::PrepareLocale();
     DataManager* dataManager = OpenData();
+    if (!dataManager)
+        return Busy(json);
     if (command == "list")
         return weatherctl::List(dataManager, json);
     const std::string city = extra == 1 ? args[1] : std::string();

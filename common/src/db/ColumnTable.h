@@ -178,6 +178,8 @@ public:
                                                  generator.MakeWhereClause(byKeyAndIndex));
         mSelectQuery = generator.MakeSelectQuery(mTableName, ColumnTable::Names(mColumns, 2),
                                                  generator.MakeWhereClause("FK_ID = ?"), "", "", "");
+        mSelectAllQuery =
+            generator.MakeSelectQuery(mTableName, ColumnTable::Names(mColumns, 2) + ",FK_ID", "", "", "", "");
     }
 
     std::string CreateText() const
@@ -240,6 +242,21 @@ public:
         return records;
     }
 
+    // Every row with its key, in stored order: one pass over the table,
+    // where a Select per city scans the whole table once per city.
+    template <typename Each> void SelectAll(Each each) const
+    {
+        Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mSelectAllQuery);
+        const int keyColumn = static_cast<int>(mColumns.size()) - 2;
+        while (stmt.Step() == SQLITE_ROW) {
+            std::shared_ptr<Record> record = Record::Make();
+            if (!record)
+                continue;
+            ColumnTable::Read(mColumns, 2, stmt, *record);
+            each(stmt.ColumnInt(keyColumn), std::move(record));
+        }
+    }
+
     const char* TableName() const { return mTableName; }
 
 private:
@@ -248,6 +265,7 @@ private:
     std::string mInsertQuery;
     std::string mUpdateQuery;
     std::string mSelectQuery;
+    std::string mSelectAllQuery;
 };
 
 // Column entries for a record with Get<Field>/Set<Field> accessors.

@@ -92,15 +92,11 @@ void CurrentWeatherDBController::DeleteAll()
     DeleteAllRows(kTableName);
 }
 
-CurrentPtr CurrentWeatherDBController::Select(int primaryKey)
+namespace {
+
+// The current record of a row of kSelectColumns.
+CurrentPtr ReadCurrent(const Statement& stmt)
 {
-    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mSelectQuery);
-    stmt.BindInt(1, primaryKey);
-    int rc = stmt.Step();
-    if (rc != SQLITE_ROW) {
-        LOGE("No result : %d", rc);
-        return nullptr;
-    }
     CurrentPtr currentPtr = Current::Make();
     if (currentPtr) {
         currentPtr->SetWeatherIcon(stmt.ColumnInt(0));
@@ -113,4 +109,28 @@ CurrentPtr CurrentWeatherDBController::Select(int primaryKey)
         currentPtr->SetServerWeatherIcon(stmt.ColumnInt(7));
     }
     return currentPtr;
+}
+
+} // namespace
+
+CurrentPtr CurrentWeatherDBController::Select(int primaryKey)
+{
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mSelectQuery);
+    stmt.BindInt(1, primaryKey);
+    int rc = stmt.Step();
+    if (rc != SQLITE_ROW) {
+        LOGE("No result : %d", rc);
+        return nullptr;
+    }
+    return ReadCurrent(stmt);
+}
+
+void CurrentWeatherDBController::SelectAll(const std::function<void(int primaryKey, CurrentPtr record)>& each)
+{
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(
+        mQueryGenerator->MakeSelectQuery(kTableName, std::string(kSelectColumns) + ",FK_ID", "", "", "", ""));
+    while (stmt.Step() == SQLITE_ROW) {
+        if (CurrentPtr currentPtr = ReadCurrent(stmt))
+            each(stmt.ColumnInt(8), std::move(currentPtr));
+    }
 }

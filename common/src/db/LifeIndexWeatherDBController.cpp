@@ -201,6 +201,22 @@ void LifeIndexWeatherDBController::DeleteAll()
     DeleteAllRows(kTableName);
 }
 
+namespace {
+
+// The life index of a row of kColumns[1..]; null when its parts cannot be made.
+LifeIndexPtr ReadLifeIndex(const Statement& stmt)
+{
+    // Init makes the realfeel, precipitation and wind records the row fills.
+    LifeIndexPtr lifeIndexPtr = LifeIndex::Make();
+    if (!lifeIndexPtr || !lifeIndexPtr->GetRealfeel() || !lifeIndexPtr->GetPrecipitation() || !lifeIndexPtr->GetWind())
+        return nullptr;
+    LifeIndexRow row{*lifeIndexPtr, *lifeIndexPtr->GetPrecipitation(), *lifeIndexPtr->GetWind()};
+    ColumnTable::Read(kColumns, 1, stmt, row);
+    return lifeIndexPtr;
+}
+
+} // namespace
+
 LifeIndexPtr LifeIndexWeatherDBController::Select(int primaryKey)
 {
     Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mSelectQuery);
@@ -210,11 +226,16 @@ LifeIndexPtr LifeIndexWeatherDBController::Select(int primaryKey)
         LOGE("No result : %d", rc);
         return nullptr;
     }
-    // Init makes the realfeel, precipitation and wind records the row fills.
-    LifeIndexPtr lifeIndexPtr = LifeIndex::Make();
-    if (!lifeIndexPtr || !lifeIndexPtr->GetRealfeel() || !lifeIndexPtr->GetPrecipitation() || !lifeIndexPtr->GetWind())
-        return nullptr;
-    LifeIndexRow row{*lifeIndexPtr, *lifeIndexPtr->GetPrecipitation(), *lifeIndexPtr->GetWind()};
-    ColumnTable::Read(kColumns, 1, stmt, row);
-    return lifeIndexPtr;
+    return ReadLifeIndex(stmt);
+}
+
+void LifeIndexWeatherDBController::SelectAll(const std::function<void(int primaryKey, LifeIndexPtr record)>& each)
+{
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(
+        mQueryGenerator->MakeSelectQuery(kTableName, ColumnTable::Names(kColumns, 1) + ",FK_ID", "", "", "", ""));
+    const int keyColumn = static_cast<int>(std::size(kColumns)) - 1;
+    while (stmt.Step() == SQLITE_ROW) {
+        if (LifeIndexPtr lifeIndexPtr = ReadLifeIndex(stmt))
+            each(stmt.ColumnInt(keyColumn), std::move(lifeIndexPtr));
+    }
 }
