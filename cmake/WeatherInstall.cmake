@@ -15,7 +15,10 @@ set(WEATHER_MAN_weatherctl "import, list and show the weather cities of the devi
 foreach(tool ${WEATHER_TOOLS})
   set(page ${CMAKE_BINARY_DIR}/man/${tool}.1.gz)
   add_custom_command(OUTPUT ${page}
-    COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:${tool}> -DNAME=${tool} "-DSUMMARY=${WEATHER_MAN_${tool}}"
+    # No device at all: the page is the English --help, whatever device the
+    # build's user has.
+    COMMAND ${CMAKE_COMMAND} -E env WEATHER_DEVICE_ROOT=${CMAKE_BINARY_DIR}/man/no-device
+            ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:${tool}> -DNAME=${tool} "-DSUMMARY=${WEATHER_MAN_${tool}}"
             -DVERSION=${PROJECT_VERSION} -DPACKAGE=${WEATHER_PACKAGE} -DOUTPUT=${page}
             -P ${CMAKE_SOURCE_DIR}/cmake/ManPage.cmake
     DEPENDS ${tool} ${CMAKE_SOURCE_DIR}/cmake/ManPage.cmake
@@ -62,6 +65,9 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${WEATHER_PACKAGE})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Weather developers <weather-dev@example.org>")
+# Apache-2.0, the licence of the whole project (LICENSE, cmake/debian/copyright).
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
+set(CPACK_RPM_PACKAGE_LICENSE "Apache-2.0")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "weather settings backup/restore service and weather data layer")
 set(CPACK_PACKAGE_DESCRIPTION
   "The headless service that backs up and restores the weather settings of the

@@ -9,6 +9,7 @@
 #include <device/app_common.h>
 #include <device/cloud.h>
 #include <device/power.h>
+#include <device/trusted_file.h>
 
 #include "BackupRestoreLaunchScenarioProxy.h"
 #include "typedef/DataManager.h"
@@ -105,7 +106,11 @@ void BackupRestoreMain::BindTextDomain()
     setlocale(LC_ALL, locale.c_str());
 
     std::string localeDirPath = resDirPath + "/locale";
-    const char* bindTextPath = bindtextdomain(kTextDomain, localeDirPath.c_str());
+    // gettext opens the catalogues by path: a refused one (a FIFO, a link,
+    // another user's file) leaves the domain unbound rather than read.
+    const char* bindTextPath = device::KeepTrustedCatalogues(localeDirPath, kTextDomain)
+                                   ? bindtextdomain(kTextDomain, localeDirPath.c_str())
+                                   : nullptr;
     LOGE("[bindTextPath : %s], [resDirPath : %s] ", bindTextPath ? bindTextPath : "", resDirPath.c_str());
 }
 

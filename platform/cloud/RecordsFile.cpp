@@ -176,14 +176,10 @@ int WriteRecordsFile(const std::string& path, const std::vector<Record>& records
     std::string image;
     if (!EncodeRecords(records, image))
         return VELURIO_CLOUD_ERROR_INVALID_PARAMETER;
-    GError* error = nullptr;
-    if (!g_file_set_contents_full(
-            path.c_str(), image.data(), static_cast<gssize>(image.size()),
-            static_cast<GFileSetContentsFlags>(G_FILE_SET_CONTENTS_CONSISTENT | G_FILE_SET_CONTENTS_ONLY_EXISTING),
-            0600, &error)) {
-        g_clear_error(&error);
+    // A fresh file renamed into place in a trusted directory: whatever was
+    // planted at the path is replaced, never written through.
+    if (!device::WritePrivateFile(path, image))
         return VELURIO_CLOUD_ERROR_IO_ERROR;
-    }
     return VELURIO_CLOUD_ERROR_NONE;
 }
 

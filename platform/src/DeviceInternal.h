@@ -9,6 +9,7 @@
 #include <string>
 
 #include <device/host.h>
+#include <device/trusted_file.h>
 #include <device/unique_fd.h>
 
 namespace device {
@@ -31,21 +32,41 @@ private:
 // Tag of the host layer's own log lines (refused files and directories).
 constexpr const char* kHostLogTag = "device-host";
 
+// Resolves `path` one link at a time, each link this user's or root's, every
+// directory on the way under the trusted-directory rule (see
+// device/trusted_file.h); levels that do not exist yet are kept as given.
+// False with the refusal naming the level that failed.
+bool ResolveTrusted(const std::string& path, std::string* resolved, std::string* refusal);
+
+// While one is alive on this thread, refusals are neither logged nor kept
+// as LastRefusal: the log opens its own file through the seam, in the middle
+// of logging another refusal.
+class QuietRefusals {
+public:
+    QuietRefusals();
+    ~QuietRefusals();
+    QuietRefusals(const QuietRefusals&) = delete;
+    QuietRefusals& operator=(const QuietRefusals&) = delete;
+
+private:
+    std::string mKept;
+};
+// OpenTrustedFile without a log line.
+FileTrust OpenQuietly(const std::string& path, int flags, UniqueFd* fd, mode_t mode);
+
 // The root as this process uses it: made absolute, with the links of this
 // user (or root's, above the root) resolved, once per configured path for the
 // life of the process. A link of another user is not followed; the root it
 // gives is then refused by CheckRoot.
 std::string ResolveRoot(const std::string& configured);
-// The root must be a directory (not a link) owned by this user that nobody
-// else can write, under ancestors of this user or root that others can write
-// only with the sticky bit; a refusal is logged with the path.
+// The root must be a trusted directory (not a link) that neither group nor
+// others may even enter; a refusal is logged with the path.
 bool CheckRoot(const std::string& root);
 // The last refusal of a directory or a file of this thread, as logged.
 std::string LastRefusal();
 void ForgetLastRefusal();
 // mkdir -p with mode 0700 whatever the umask; every level below the root is
-// checked like the root (no link, owned by this user, not writable by
-// others). True when the directory exists and passed.
+// checked as a trusted directory. True when the directory exists and passed.
 bool MakeDirs(const std::string& path);
 // While one is alive on this thread, MakeDirs makes and checks each
 // directory once: setting a device up asks for the same parents many times.

@@ -2,6 +2,8 @@
 
 #include <glib.h>
 
+#include <device/no_destructor.h>
+
 #ifndef WEATHER_TREE_BINDIR
 #define WEATHER_TREE_BINDIR "bin"
 #endif
@@ -74,10 +76,10 @@ const ProgramTree& OwnProgramTree()
 {
     // The executable of a process never changes; never destroyed, so that
     // threads still running at exit can read it.
-    static const ProgramTree* tree = [] {
+    static NoDestructor<const ProgramTree> tree([] {
         g_autofree gchar* self = g_file_read_link("/proc/self/exe", nullptr);
-        return new ProgramTree(FindProgramTree(self ? self : ""));
-    }();
+        return FindProgramTree(self ? self : "");
+    }());
     return *tree;
 }
 

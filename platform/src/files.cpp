@@ -1,11 +1,12 @@
-// Files and directories under the device root: private to the user whatever
-// the umask, and read only when they are what they claim to be.
+// The one seam through which files of the device root and of the program
+// tree are opened, and the trusted-directory rule under it.
 
 #include "DeviceInternal.h"
 
 #include <device/host.h>
 #include <device/no_destructor.h>
 #include <device/log_line.h>
+#include <device/trusted_file.h>
 #include <device/unique_fd.h>
 
 #include <fcntl.h>
@@ -14,10 +15,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <map>
 #include <mutex>
 
@@ -32,72 +35,175 @@ namespace internal {
 namespace {
 
 thread_local std::string tLastRefusal;
+// The log opens its own file through the seam: its refusals are kept, never logged.
+thread_local int tQuiet = 0;
 
 #define REFUSE(fmt, ...)                                                                                               \
     do {                                                                                                               \
         g_autofree gchar* reason_ = g_strdup_printf(fmt, ##__VA_ARGS__);                                               \
         ::device::internal::tLastRefusal = reason_;                                                                    \
-        FILES_LOG("%s", reason_);                                                                                      \
+        if (::device::internal::tQuiet == 0)                                                                           \
+            FILES_LOG("%s", reason_);                                                                                  \
     } while (0)
 
-// Directory check shared by the root and everything made under it. Never
-// follows a final link: the root was resolved once (ResolveRoot), so a link
-// found there now is one somebody planted since.
-bool CheckDir(const std::string& path)
+// The directory whose files are trusted (Final), or one above it (Above),
+// where a root-owned sticky directory such as /tmp is accepted: nobody else
+// can rename or remove what the user keeps in it.
+enum class Level { Final, Above };
+
+// Why a directory fails the rule, "" when it passes.
+std::string DirVerdict(const struct stat& info, Level level)
 {
-    struct stat info;
-    if (lstat(path.c_str(), &info) != 0) {
-        REFUSE("refused directory [%s]: %s", path.c_str(), g_strerror(errno));
-        return false;
-    }
-    if (!S_ISDIR(info.st_mode)) {
-        REFUSE("refused directory [%s]: %s", path.c_str(),
-               S_ISLNK(info.st_mode) ? "a symbolic link" : "not a directory");
-        return false;
-    }
-    if (info.st_uid != geteuid()) {
-        REFUSE("refused directory [%s]: owned by uid %u, not by this user (uid %u)", path.c_str(),
-               static_cast<unsigned>(info.st_uid), static_cast<unsigned>(geteuid()));
-        return false;
-    }
+    if (S_ISLNK(info.st_mode))
+        return "a symbolic link";
+    if (!S_ISDIR(info.st_mode))
+        return "not a directory";
+    if (info.st_uid != geteuid() && info.st_uid != 0)
+        return "owned by uid " + std::to_string(info.st_uid) + ", neither this user (uid " + std::to_string(geteuid()) +
+               ") nor root";
     if (info.st_mode & (S_IWGRP | S_IWOTH)) {
-        REFUSE("refused directory [%s]: writable by others (mode %03o)", path.c_str(),
-               static_cast<unsigned>(info.st_mode & 07777));
-        return false;
+        if (level == Level::Above && info.st_uid == 0 && (info.st_mode & S_ISVTX))
+            return "";
+        char mode[8];
+        g_snprintf(mode, sizeof mode, "%03o", static_cast<unsigned>(info.st_mode & 07777));
+        return std::string(level == Level::Above ? "writable by others without being root's with the sticky bit"
+                                                 : "writable by others") +
+               " (mode " + mode + ")";
     }
-    return true;
+    return "";
 }
 
-// Whoever may rename an ancestor of the root may swap the whole device: each
-// must be a real directory of this user or root, and one that others can
-// write needs the sticky bit (as /tmp has).
-bool CheckAncestors(const std::string& root)
+// Absolute, without empty or "." levels; ".." taken back lexically (no
+// level may be a link, so it names the same directory).
+std::string Normalized(const std::string& path)
 {
-    for (size_t at = root.find('/', 1); at != std::string::npos && at < root.size(); at = root.find('/', at + 1)) {
-        const std::string level = root.substr(0, at);
+    std::string absolute = path;
+    if (absolute.empty() || absolute[0] != '/') {
+        g_autofree gchar* cwd = g_get_current_dir();
+        absolute = std::string(cwd) + "/" + absolute;
+    }
+    std::string out;
+    size_t at = 0;
+    while (at < absolute.size()) {
+        const size_t next = std::min(absolute.find('/', at + 1), absolute.size());
+        const std::string part = absolute.substr(at + 1, next - at - 1);
+        at = next;
+        if (part.empty() || part == ".")
+            continue;
+        if (part == "..") {
+            out.erase(std::min(out.size(), out.rfind('/')));
+            continue;
+        }
+        out += "/" + part;
+    }
+    return out.empty() ? "/" : out;
+}
+
+std::string Parent(const std::string& normalized)
+{
+    const size_t slash = normalized.rfind('/');
+    return slash == 0 || slash == std::string::npos ? "/" : normalized.substr(0, slash);
+}
+
+// Directories whose ancestors passed, with the identity they had then.
+std::mutex gTrustedMutex;
+std::map<std::string, std::pair<dev_t, ino_t>>& TrustedDirs()
+{
+    static NoDestructor<std::map<std::string, std::pair<dev_t, ino_t>>> dirs;
+    return *dirs;
+}
+
+// The rule for a normalized path: its own level looked at every time, the
+// levels above once per process (again when the directory is another one).
+FileTrust TrustedDir(const std::string& dir, Level level)
+{
+    struct stat info;
+    if (lstat(dir.c_str(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return FileTrust::Missing;
+        REFUSE("refused directory [%s]: %s", dir.c_str(), g_strerror(errno));
+        return FileTrust::Refused;
+    }
+    const std::string verdict = DirVerdict(info, level);
+    if (!verdict.empty()) {
+        REFUSE("refused directory [%s]: %s", dir.c_str(), verdict.c_str());
+        return FileTrust::Refused;
+    }
+    if (dir == "/")
+        return FileTrust::Ok;
+    {
+        std::lock_guard<std::mutex> guard(gTrustedMutex);
+        auto found = TrustedDirs().find(dir);
+        if (found != TrustedDirs().end() && found->second == std::make_pair(info.st_dev, info.st_ino))
+            return FileTrust::Ok;
+    }
+    const FileTrust above = TrustedDir(Parent(dir), Level::Above);
+    if (above != FileTrust::Ok)
+        return above;
+    std::lock_guard<std::mutex> guard(gTrustedMutex);
+    TrustedDirs()[dir] = {info.st_dev, info.st_ino};
+    return FileTrust::Ok;
+}
+
+FileTrust OpenChecked(const std::string& path, int flags, mode_t mode, UniqueFd* out)
+{
+    out->Reset();
+    const std::string file = Normalized(path);
+    const FileTrust dir = TrustedDir(Parent(file), Level::Final);
+    if (dir != FileTrust::Ok)
+        return dir;
+    // O_NONBLOCK: a FIFO never waits for its other end; O_TRUNC only once
+    // the file is known to be ours.
+    UniqueFd fd(open(path.c_str(), (flags & ~O_TRUNC) | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, mode));
+    if (!fd) {
+        const int error = errno;
+        if (error == ENOENT)
+            return FileTrust::Missing;
         struct stat info;
-        if (lstat(level.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-            REFUSE("refused directory [%s]: not a directory any more", level.c_str());
-            return false;
+        if (error == ELOOP || error == ENXIO || error == EISDIR || error == ENOTDIR || error == EOPNOTSUPP) {
+            if (lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+                REFUSE("refused file [%s]: %s", file.c_str(),
+                       S_ISLNK(info.st_mode) ? "a symbolic link" : "not a regular file");
+                return FileTrust::Refused;
+            }
         }
-        if (info.st_uid != geteuid() && info.st_uid != 0) {
-            REFUSE("refused directory [%s]: owned by uid %u, neither this user (uid %u) nor root", level.c_str(),
-                   static_cast<unsigned>(info.st_uid), static_cast<unsigned>(geteuid()));
-            return false;
-        }
-        if ((info.st_mode & (S_IWGRP | S_IWOTH)) && !(info.st_mode & S_ISVTX)) {
-            REFUSE("refused directory [%s]: writable by others without the sticky bit (mode %03o)", level.c_str(),
-                   static_cast<unsigned>(info.st_mode & 07777));
-            return false;
-        }
+        REFUSE("refused file [%s]: %s", path.c_str(), g_strerror(error));
+        return FileTrust::Refused;
     }
-    struct stat top;
-    if (lstat("/", &top) == 0 && (top.st_mode & (S_IWGRP | S_IWOTH)) && !(top.st_mode & S_ISVTX)) {
-        REFUSE("refused directory [/]: writable by others without the sticky bit (mode %03o)",
-               static_cast<unsigned>(top.st_mode & 07777));
-        return false;
+    struct stat info;
+    const bool wantDir = (flags & O_DIRECTORY) != 0;
+    if (fstat(fd.Get(), &info) != 0 || (wantDir ? !S_ISDIR(info.st_mode) : !S_ISREG(info.st_mode))) {
+        REFUSE("refused file [%s]: %s", path.c_str(), wantDir ? "not a directory" : "not a regular file");
+        return FileTrust::Refused;
     }
-    return true;
+    // What these files say decides what runs and whom to trust: only this
+    // user (or root, for what an installation put there) may have written it.
+    if (info.st_uid != geteuid() && info.st_uid != 0) {
+        REFUSE("refused file [%s]: owned by uid %u, neither this user (uid %u) nor root", file.c_str(),
+               static_cast<unsigned>(info.st_uid), static_cast<unsigned>(geteuid()));
+        return FileTrust::Refused;
+    }
+    if (info.st_mode & (S_IWGRP | S_IWOTH)) {
+        REFUSE("refused file [%s]: writable by others (mode %03o)", file.c_str(),
+               static_cast<unsigned>(info.st_mode & 07777));
+        return FileTrust::Refused;
+    }
+    if ((flags & O_TRUNC) && !wantDir && ftruncate(fd.Get(), 0) != 0) {
+        REFUSE("cannot truncate [%s]: %s", path.c_str(), g_strerror(errno));
+        return FileTrust::Refused;
+    }
+    if (!(flags & O_NONBLOCK))
+        fcntl(fd.Get(), F_SETFL, fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
+    *out = std::move(fd);
+    return FileTrust::Ok;
+}
+
+bool CheckDir(const std::string& path)
+{
+    const FileTrust trust = TrustedDir(Normalized(path), Level::Final);
+    if (trust == FileTrust::Missing)
+        REFUSE("refused directory [%s]: missing", path.c_str());
+    return trust == FileTrust::Ok;
 }
 
 bool MakeOne(const std::string& path)
@@ -137,45 +243,90 @@ std::map<std::string, Resolution>& Resolutions()
     return *resolutions;
 }
 
-Resolution Resolve(const std::string& configured)
+std::deque<std::string> Levels(const std::string& path)
 {
-    Resolution result;
-    std::string path = configured;
-    if (path.front() != '/') {
-        g_autofree gchar* cwd = g_get_current_dir();
-        path = std::string(cwd) + "/" + path;
-    }
-    // Walk the levels that exist: a link is followed only when it is this
-    // user's (or, above the root, root's): another user could point it
-    // elsewhere at any time.
-    std::string done;
+    std::deque<std::string> levels;
     size_t at = 0;
     while (at < path.size()) {
-        const size_t next = std::min(path.find('/', at + 1), path.size());
-        const std::string level = path.substr(0, next);
-        struct stat info;
-        if (lstat(level.c_str(), &info) != 0)
-            break;
-        const bool last = next == path.size();
-        if (S_ISLNK(info.st_mode) && info.st_uid != geteuid() && (last || info.st_uid != 0)) {
-            result.refusal = "refused directory [" + level + "]: a symbolic link of uid " +
-                             std::to_string(info.st_uid) + ", not of this user (uid " + std::to_string(geteuid()) + ")";
-            result.resolved = configured;
-            return result;
-        }
-        done = level;
-        at = next;
+        size_t next = path.find('/', at);
+        if (next == std::string::npos)
+            next = path.size();
+        if (next > at)
+            levels.push_back(path.substr(at, next - at));
+        at = next + 1;
     }
-    // The levels that exist made canonical, the missing ones as given.
-    char* real = done.empty() ? nullptr : realpath(done.c_str(), nullptr);
-    result.resolved = real ? std::string(real) + path.substr(done.size()) : path;
-    free(real);
-    while (result.resolved.size() > 1 && result.resolved.back() == '/')
-        result.resolved.pop_back();
-    return result;
+    return levels;
 }
 
 } // namespace
+
+// One link at a time, each the user's or root's, and every directory passed
+// under the rule: a link of the user's pointing at another user's link is
+// refused there, not followed to wherever that one points.
+bool ResolveTrusted(const std::string& path, std::string* resolved, std::string* refusal)
+{
+    std::string start = path;
+    if (start.empty() || start[0] != '/') {
+        g_autofree gchar* cwd = g_get_current_dir();
+        start = std::string(cwd) + "/" + start;
+    }
+    std::deque<std::string> todo = Levels(start);
+    std::string done; // "" stands for "/"
+    int links = 0;
+    auto refuse = [&](const std::string& level, const std::string& why) {
+        *refusal = "refused directory [" + level + "]: " + why;
+        return false;
+    };
+    struct stat top;
+    if (lstat("/", &top) == 0 && !DirVerdict(top, Level::Above).empty())
+        return refuse("/", DirVerdict(top, Level::Above));
+    while (!todo.empty()) {
+        const std::string part = todo.front();
+        todo.pop_front();
+        if (part == ".")
+            continue;
+        if (part == "..") {
+            done = done.substr(0, std::min(done.size(), done.rfind('/')));
+            continue;
+        }
+        const std::string level = done + "/" + part;
+        struct stat info;
+        if (lstat(level.c_str(), &info) != 0) {
+            if (errno != ENOENT)
+                return refuse(level, g_strerror(errno));
+            done = level; // what does not exist yet is made under the rule later
+            for (const std::string& rest : todo)
+                if (rest != ".")
+                    done = rest == ".." ? done.substr(0, std::min(done.size(), done.rfind('/'))) : done + "/" + rest;
+            break;
+        }
+        if (S_ISLNK(info.st_mode)) {
+            if (info.st_uid != geteuid() && info.st_uid != 0)
+                return refuse(level, "a symbolic link of uid " + std::to_string(info.st_uid) +
+                                         ", neither this user (uid " + std::to_string(geteuid()) + ") nor root");
+            g_autofree gchar* target = g_file_read_link(level.c_str(), nullptr);
+            if (!target || ++links > 40)
+                return refuse(level, "a symbolic link that cannot be followed");
+            std::deque<std::string> more = Levels(target);
+            todo.insert(todo.begin(), more.begin(), more.end());
+            if (target[0] == '/')
+                done.clear();
+            continue;
+        }
+        if (!S_ISDIR(info.st_mode)) {
+            if (!todo.empty())
+                return refuse(level, "not a directory");
+            done = level;
+            break;
+        }
+        const std::string verdict = DirVerdict(info, todo.empty() ? Level::Final : Level::Above);
+        if (!verdict.empty())
+            return refuse(level, verdict);
+        done = level;
+    }
+    *resolved = done.empty() ? "/" : done;
+    return true;
+}
 
 std::string ResolveRoot(const std::string& configured)
 {
@@ -183,8 +334,12 @@ std::string ResolveRoot(const std::string& configured)
         return configured;
     std::lock_guard<std::mutex> guard(gResolutionMutex);
     auto found = Resolutions().find(configured);
-    if (found == Resolutions().end())
-        found = Resolutions().emplace(configured, Resolve(configured)).first;
+    if (found == Resolutions().end()) {
+        Resolution resolution;
+        if (!ResolveTrusted(configured, &resolution.resolved, &resolution.refusal))
+            resolution.resolved = Normalized(configured);
+        found = Resolutions().emplace(configured, resolution).first;
+    }
     return found->second.resolved;
 }
 
@@ -208,38 +363,65 @@ void ForgetLastRefusal()
     tLastRefusal.clear();
 }
 
-FileLock::FileLock(const std::string& path)
-    : mFd(open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600))
+QuietRefusals::QuietRefusals() : mKept(tLastRefusal)
 {
-    if (!mFd)
+    ++tQuiet;
+}
+
+QuietRefusals::~QuietRefusals()
+{
+    --tQuiet;
+    tLastRefusal = mKept;
+}
+
+FileLock::FileLock(const std::string& path)
+{
+    if (OpenChecked(path, O_RDWR | O_CREAT, 0600, &mFd) != FileTrust::Ok) {
+        mFd.Reset();
         return;
-    struct stat info;
-    int rc = fstat(mFd.Get(), &info) == 0 && S_ISREG(info.st_mode) ? 0 : -1;
-    if (rc != 0)
-        FILES_LOG("refused lock file [%s]: not a regular file", path.c_str());
-    while (rc == 0 && (rc = flock(mFd.Get(), LOCK_EX)) != 0 && errno == EINTR)
-        rc = 0;
+    }
+    int rc;
+    while ((rc = flock(mFd.Get(), LOCK_EX)) != 0 && errno == EINTR) {
+    }
     if (rc != 0)
         mFd.Reset();
 }
 
 FileLock::~FileLock() = default; // closing the descriptor drops the flock
 
-bool CheckRoot(const std::string& root)
+namespace {
+
+// False, logged, when resolving the configured root met a level it refused.
+bool ResolvedWithoutRefusal(const std::string& root)
 {
-    if (root.empty())
-        return false;
-    {
-        std::lock_guard<std::mutex> guard(gResolutionMutex);
-        for (const auto& entry : Resolutions()) {
-            if (entry.second.resolved == root && !entry.second.refusal.empty()) {
-                tLastRefusal = entry.second.refusal;
-                FILES_LOG("%s", tLastRefusal.c_str());
-                return false;
-            }
+    std::lock_guard<std::mutex> guard(gResolutionMutex);
+    for (const auto& entry : Resolutions()) {
+        if (entry.second.resolved == root && !entry.second.refusal.empty()) {
+            tLastRefusal = entry.second.refusal;
+            FILES_LOG("%s", tLastRefusal.c_str());
+            return false;
         }
     }
-    return CheckAncestors(root) && CheckDir(root);
+    return true;
+}
+
+} // namespace
+
+bool CheckRoot(const std::string& root)
+{
+    if (root.empty() || !ResolvedWithoutRefusal(root))
+        return false;
+    if (!CheckDir(root))
+        return false;
+    // The root is one user's: another user may not even look up a name in
+    // it, whatever modes the files inside were given.
+    struct stat info;
+    if (lstat(root.c_str(), &info) == 0 && (info.st_mode & (S_IXGRP | S_IXOTH))) {
+        REFUSE("refused directory [%s]: others may enter it (mode %03o)", root.c_str(),
+               static_cast<unsigned>(info.st_mode & 07777));
+        return false;
+    }
+    return true;
 }
 
 bool MakeDirs(const std::string& path)
@@ -255,6 +437,9 @@ bool MakeDirs(const std::string& path)
     const bool underRoot =
         dir.size() > root.size() && dir.compare(0, root.size(), root) == 0 && dir[root.size()] == '/';
     if (!underRoot) {
+        // Nothing is made through a level the root's resolution refused.
+        if (dir == root && !ResolvedWithoutRefusal(root))
+            return false;
         if (g_mkdir_with_parents(dir.c_str(), 0700) != 0 && errno != EEXIST)
             return false;
         return dir == root ? CheckRoot(dir) : CheckDir(dir);
@@ -284,8 +469,11 @@ bool MakeDir(const std::string& path)
 
 bool WriteFileAtomic(const std::string& path, const std::string& content)
 {
+    if (TrustedDir(Parent(Normalized(path)), Level::Final) != FileTrust::Ok)
+        return false;
+    // A fresh name (O_EXCL): nothing planted can be opened in its place.
     std::string tmp = path + ".XXXXXX";
-    UniqueFd fd(g_mkstemp_full(&tmp[0], O_WRONLY | O_CLOEXEC, 0600));
+    UniqueFd fd(g_mkstemp_full(&tmp[0], O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!fd)
         return false;
     size_t done = 0;
@@ -308,6 +496,12 @@ bool WriteFileAtomic(const std::string& path, const std::string& content)
     return ok;
 }
 
+FileTrust OpenQuietly(const std::string& path, int flags, UniqueFd* fd, mode_t mode)
+{
+    QuietRefusals quiet;
+    return OpenChecked(path, flags, mode, fd);
+}
+
 } // namespace internal
 
 bool MakePrivateDirs(const std::string& path)
@@ -320,32 +514,128 @@ bool WritePrivateFile(const std::string& path, const std::string& content)
     return internal::WriteFileAtomic(path, content);
 }
 
+bool IsTrustedDirectory(const std::string& dir)
+{
+    internal::tLastRefusal.clear();
+    const std::string normalized = internal::Normalized(dir);
+    const FileTrust trust = internal::TrustedDir(normalized, internal::Level::Final);
+    if (trust == FileTrust::Missing)
+        REFUSE("refused directory [%s]: missing", normalized.c_str());
+    return trust == FileTrust::Ok;
+}
+
+FileTrust OpenTrustedFile(const std::string& path, int flags, UniqueFd* fd, mode_t mode)
+{
+    internal::tLastRefusal.clear();
+    return internal::OpenChecked(path, flags, mode, fd);
+}
+
+FileTrust CheckTrustedFile(const std::string& path)
+{
+    UniqueFd fd;
+    return OpenTrustedFile(path, O_RDONLY, &fd);
+}
+
+std::string LastTrustRefusal()
+{
+    return internal::tLastRefusal;
+}
+
+std::vector<std::string> CatalogueNames(const std::string& language)
+{
+    // language[_territory][.codeset][@modifier], as gettext takes it apart:
+    // every combination of the optional parts, the codeset also normalized
+    // (lower case, letters and digits only), most specific first.
+    const size_t at = language.find('@');
+    const std::string modifier = at == std::string::npos ? "" : language.substr(at);
+    const std::string rest = language.substr(0, std::min(at, language.size()));
+    const size_t dot = rest.find('.');
+    const std::string codeset = dot == std::string::npos ? "" : rest.substr(dot);
+    const std::string head = rest.substr(0, std::min(dot, rest.size()));
+    const size_t underscore = head.find('_');
+    const std::string territory = underscore == std::string::npos ? "" : head.substr(underscore);
+    const std::string ll = head.substr(0, std::min(underscore, head.size()));
+    std::string normalized;
+    for (char c : codeset.empty() ? std::string() : codeset.substr(1))
+        if (g_ascii_isalnum(c))
+            normalized += g_ascii_tolower(c);
+    if (!normalized.empty() && g_ascii_isdigit(normalized[0]))
+        normalized = "iso" + normalized;
+    std::vector<std::string> names;
+    auto add = [&](const std::string& name) {
+        if (!name.empty() && std::find(names.begin(), names.end(), name) == names.end())
+            names.push_back(name);
+    };
+    for (const std::string& t : {territory, std::string()})
+        for (const std::string& m : {modifier, std::string()})
+            for (const std::string& c : {codeset, normalized.empty() ? "" : "." + normalized, std::string()})
+                add(ll + t + c + m);
+    return names;
+}
+
+namespace {
+
+bool CataloguesOfLanguageTrusted(const std::string& localeDir, const std::string& domain, const std::string& language,
+                                 std::vector<std::string>* refusals)
+{
+    bool trusted = true;
+    auto check = [&](const std::string& path, int flags) {
+        UniqueFd fd;
+        if (OpenTrustedFile(path, flags, &fd) != FileTrust::Refused)
+            return;
+        trusted = false;
+        if (refusals)
+            refusals->push_back(LastTrustRefusal());
+    };
+    for (const std::string& name : CatalogueNames(language)) {
+        check(localeDir + "/" + name, O_RDONLY | O_DIRECTORY);
+        check(localeDir + "/" + name + "/LC_MESSAGES", O_RDONLY | O_DIRECTORY);
+        check(localeDir + "/" + name + "/LC_MESSAGES/" + domain + ".mo", O_RDONLY);
+    }
+    return trusted;
+}
+
+} // namespace
+
+bool KeepTrustedCatalogues(const std::string& localeDir, const std::string& domain, std::vector<std::string>* refusals)
+{
+    const char* current = setlocale(LC_MESSAGES, nullptr);
+    const std::string messages = current ? current : "C";
+    // Under the "C" locale gettext opens no catalogue at all.
+    if (messages == "C" || messages == "POSIX")
+        return true;
+    const char* env = g_getenv("LANGUAGE");
+    const std::string list = env ? env : "";
+    if (list.empty())
+        return CataloguesOfLanguageTrusted(localeDir, domain, messages, refusals);
+    std::string kept;
+    g_auto(GStrv) languages = g_strsplit(list.c_str(), ":", -1);
+    for (gchar** language = languages; *language; ++language) {
+        if (**language && CataloguesOfLanguageTrusted(localeDir, domain, *language, refusals))
+            kept += (kept.empty() ? "" : ":") + std::string(*language);
+    }
+    if (kept.empty())
+        return false;
+    if (kept != list)
+        g_setenv("LANGUAGE", kept.c_str(), TRUE);
+    return true;
+}
+
 ReadStatus ReadRegularFile(const std::string& path, size_t maxSize, std::string* content)
 {
     content->clear();
-    // O_NONBLOCK: opening a FIFO never waits for a writer; it is refused below.
-    UniqueFd fd(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (!fd) {
-        if (errno == ENOENT || errno == ENOTDIR)
-            return ReadStatus::Missing;
-        REFUSE("refused file [%s]: %s", path.c_str(), errno == ELOOP ? "a symbolic link" : g_strerror(errno));
+    UniqueFd fd;
+    switch (internal::OpenChecked(path, O_RDONLY, 0, &fd)) {
+    case FileTrust::Missing:
+        return ReadStatus::Missing;
+    case FileTrust::Refused:
         return ReadStatus::Refused;
+    case FileTrust::Ok:
+        break;
     }
     struct stat info;
-    if (fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        REFUSE("refused file [%s]: not a regular file", path.c_str());
-        return ReadStatus::Refused;
-    }
-    // What these files say decides what runs and whom to trust: only this
-    // user (or root, for what an installation put there) may have written it.
-    if (info.st_uid != geteuid() && info.st_uid != 0) {
-        REFUSE("refused file [%s]: owned by uid %u, neither this user (uid %u) nor root", path.c_str(),
-               static_cast<unsigned>(info.st_uid), static_cast<unsigned>(geteuid()));
-        return ReadStatus::Refused;
-    }
-    if (info.st_mode & (S_IWGRP | S_IWOTH)) {
-        REFUSE("refused file [%s]: writable by others (mode %03o)", path.c_str(),
-               static_cast<unsigned>(info.st_mode & 07777));
+    if (fstat(fd.Get(), &info) != 0) {
+        REFUSE("cannot read [%s]: %s", path.c_str(), g_strerror(errno));
         return ReadStatus::Refused;
     }
     if (static_cast<unsigned long long>(info.st_size) > maxSize) {

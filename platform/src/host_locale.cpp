@@ -3,11 +3,69 @@
 #include <device/system_keys.h>
 #include <device/vconf.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
 
 namespace device {
+
+namespace {
+
+// Regions that read another region's catalogue of their language rather
+// than the language's first one: Hong Kong and Macau write traditional Chinese.
+constexpr struct {
+    const char* region;
+    const char* catalogue;
+} kNearestCatalogue[] = {
+    {"zh_HK", "zh_TW"}, {"zh_MO", "zh_TW"}, {"zh_SG", "zh_CN"}, {"de_AT", "de_DE"}, {"de_CH", "de_DE"},
+};
+
+// The build's catalogues ("en_US:ko_KR:..."), the language's first one being
+// its catalogue for every region without its own.
+constexpr const char* kCatalogues = WEATHER_CATALOGUE_LANGUAGES;
+
+std::vector<std::string> Catalogues()
+{
+    std::vector<std::string> names;
+    for (const char* p = kCatalogues; *p;) {
+        const char* end = std::strchr(p, ':');
+        names.emplace_back(p, end ? end - p : std::strlen(p));
+        p = end ? end + 1 : p + std::strlen(p);
+    }
+    return names;
+}
+
+} // namespace
+
+std::string CatalogueList(const std::string& language)
+{
+    const std::string own = language.substr(0, language.find_first_of(".@"));
+    std::vector<std::string> list{own};
+    const std::vector<std::string> catalogues = Catalogues();
+    if (std::find(catalogues.begin(), catalogues.end(), own) == catalogues.end()) {
+        for (const auto& nearest : kNearestCatalogue) {
+            if (own == nearest.region)
+                list.push_back(nearest.catalogue);
+        }
+        const std::string prefix = own.substr(0, own.find('_')) + "_";
+        for (const std::string& catalogue : catalogues) {
+            if (list.size() == 1 && catalogue.rfind(prefix, 0) == 0)
+                list.push_back(catalogue);
+        }
+    }
+    // Never the message keys: English when nothing nearer exists.
+    list.push_back("en_US");
+    std::string text;
+    std::vector<std::string> seen;
+    for (const std::string& name : list) {
+        if (name.empty() || std::find(seen.begin(), seen.end(), name) != seen.end())
+            continue;
+        seen.push_back(name);
+        text += (text.empty() ? "" : ":") + name;
+    }
+    return text;
+}
 
 std::vector<std::pair<std::string, std::string>> DeviceLocaleEnvironment()
 {
@@ -16,10 +74,7 @@ std::vector<std::pair<std::string, std::string>> DeviceLocaleEnvironment()
     std::free(language);
     if (value.empty())
         return {};
-    // gettext's own fallback: the language's catalogue, else the English one,
-    // never the message keys.
-    const std::string catalogue = value.substr(0, value.find('.'));
-    return {{"LC_TIME", value}, {"LC_MESSAGES", value}, {"LANGUAGE", catalogue + ":en_US"}};
+    return {{"LC_TIME", value}, {"LC_MESSAGES", value}, {"LANGUAGE", CatalogueList(value)}};
 }
 
 void AdoptDeviceLocale()

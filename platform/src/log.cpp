@@ -17,6 +17,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -71,15 +72,19 @@ LogFile& File()
 bool OpenLog(LogFile& file, const std::string& path)
 {
     file.fd.Reset();
-    const int flags = O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
-    device::UniqueFd fd(open(path.c_str(), flags, 0600));
-    if (!fd && errno == ENOENT) {
+    // Through the seam like every file of the root, but a refusal here is
+    // not logged: that line would come back to this file.
+    device::internal::QuietRefusals quiet;
+    const int flags = O_WRONLY | O_APPEND | O_CREAT;
+    device::UniqueFd fd;
+    device::FileTrust trust = device::internal::OpenQuietly(path, flags, &fd, 0600);
+    if (trust == device::FileTrust::Missing) {
         g_autofree gchar* dir = g_path_get_dirname(path.c_str());
         device::internal::MakeDir(dir);
-        fd.Reset(open(path.c_str(), flags, 0600));
+        trust = device::internal::OpenQuietly(path, flags, &fd, 0600);
     }
     struct stat info;
-    if (!fd || fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (trust != device::FileTrust::Ok || fstat(fd.Get(), &info) != 0)
         return false;
     file.fd = std::move(fd);
     file.path = path;
@@ -120,8 +125,9 @@ bool AppendLine(const std::string& line)
 // The local zone is looked up once per process, not per line.
 GTimeZone* LocalZone()
 {
-    static GTimeZone* zone = g_time_zone_new_local();
-    return zone;
+    static NoDestructor<std::unique_ptr<GTimeZone, decltype(&g_time_zone_unref)>> zone(g_time_zone_new_local(),
+                                                                                       &g_time_zone_unref);
+    return zone->get();
 }
 
 // ISO 8601 local time as GDateTime prints it ("%C%y-%m-%dT%H:%M:%S", then

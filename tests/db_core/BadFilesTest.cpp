@@ -4,6 +4,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <functional>
+
+#include <glib.h>
 
 #include "DeviceFixture.h"
 #include "db/SettingDBController.h"
@@ -138,35 +141,85 @@ TEST(BadDatabaseFiles, UnwritableDirectoryFailsInitUntilItIsFixed)
                                   {"fatalAgain", "no"}}));
 }
 
-// A FIFO at a database path of a device that has started before: opening it
-// (or, for a journal, SQLite's hot-journal check) would block the start for
-// good. It is refused at once and left in place, and nothing is removed.
-TEST(BadDatabaseFiles, SpecialFileIsRefusedAtOnceWhenTheDataLayerStarts)
+// Whatever sits at a database path of a device that has started before, in
+// place of the file or of its journal: a FIFO (its open, or SQLite's
+// hot-journal check, would block the start for good), another user's file
+// (their settings would be backed up, their hot journal rolled into yours),
+// one others can write, a link. Each is refused at once and left in place,
+// nothing is removed, and the refusal names the file. So is every database
+// once others can write the "db" directory.
+TEST(BadDatabaseFiles, FilesOthersCouldHaveWrittenAreRefusedWhenTheDataLayerStarts)
 {
-    for (const char* name : {".setting.db", ".setting.db-journal", ".version.db", ".weather.db"}) {
-        SCOPED_TRACE(name);
-        const std::string dir = FreshDbDir();
-        RunIsolated([](Observations&) { DataManager::GetInstance()->InitializeDB(); });
-        const std::string fifo = dir + "/" + name;
-        unlink(fifo.c_str());
-        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-        Observations seen = RunIsolated([](Observations& o) {
-            alarm(10); // a blocked open ends the child, which fails the test
-            LogCapture capture;
-            auto start = std::chrono::steady_clock::now();
-            DataManager::GetInstance()->InitializeDB();
-            DataManager::GetInstance()->LoadData();
-            o["prompt"] = Yes(std::chrono::steady_clock::now() - start < std::chrono::seconds(2));
-            o["refused"] = Yes(
-                capture.Contains("(IsSpecialFile(dbFilePath) || IsSpecialFile(dbFilePath + \"-journal\")) [return]"));
-            o["recovered"] = Yes(capture.Contains("Recovered"));
-        });
-        EXPECT_EQ(seen, (Observations{{"prompt", "yes"}, {"refused", "yes"}, {"recovered", "no"}}));
-        struct stat info = {};
-        EXPECT_TRUE(lstat(fifo.c_str(), &info) == 0 && S_ISFIFO(info.st_mode));
-        for (const char* file : kDataLayerFiles)
-            EXPECT_TRUE(Exists(dir + "/" + file)) << file;
+    constexpr uid_t kOtherUid = 65534;
+    const bool root = geteuid() == 0;
+    struct Variant {
+        const char* what;
+        bool needsRoot;
+        std::function<bool(const std::string& path)> plant; // path: the file, or the directory for "dir"
+    };
+    const std::string theirs = std::string(g_get_tmp_dir()) + "/weather-theirs-" + std::to_string(getpid());
+    const Variant variants[] = {
+        {"fifo", false, [](const std::string& p) { return mkfifo(p.c_str(), 0600) == 0; }},
+        {"other user's file", true,
+         [&](const std::string& p) {
+             return WriteRawFile(p, std::string(600, 'x')) && chown(p.c_str(), kOtherUid, kOtherUid) == 0;
+         }},
+        {"writable by the group", false,
+         [&](const std::string& p) { return WriteRawFile(p, std::string(600, 'x')) && chmod(p.c_str(), 0660) == 0; }},
+        {"link to another user's file", true,
+         [&](const std::string& p) {
+             return WriteRawFile(theirs, std::string(600, 'x')) && chown(theirs.c_str(), kOtherUid, kOtherUid) == 0 &&
+                    symlink(theirs.c_str(), p.c_str()) == 0;
+         }},
+        {"link to /dev/zero", false, [](const std::string& p) { return symlink("/dev/zero", p.c_str()) == 0; }},
+    };
+    for (const Variant& variant : variants) {
+        if (variant.needsRoot && !root) {
+            std::printf("[  SKIPPED ] %s: another user's file needs root\n", variant.what);
+            continue;
+        }
+        for (const char* name : {".setting.db", ".setting.db-journal", ".version.db", ".weather.db"}) {
+            SCOPED_TRACE(std::string(variant.what) + " at " + name);
+            const std::string dir = FreshDbDir();
+            RunIsolated([](Observations&) { DataManager::GetInstance()->InitializeDB(); });
+            const std::string planted = dir + "/" + name;
+            unlink(planted.c_str());
+            ASSERT_TRUE(variant.plant(planted));
+            Observations seen = RunIsolated([&](Observations& o) {
+                alarm(10); // a blocked open ends the child, which fails the test
+                LogCapture capture;
+                auto start = std::chrono::steady_clock::now();
+                DataManager::GetInstance()->InitializeDB();
+                DataManager::GetInstance()->LoadData();
+                o["prompt"] = Yes(std::chrono::steady_clock::now() - start < std::chrono::seconds(2));
+                o["refused"] = Yes(capture.Contains(
+                    "(IsUntrustedFile(dbFilePath) || IsUntrustedFile(dbFilePath + \"-journal\")) [return]"));
+                o["named"] = Yes(capture.Contains("refused file [" + planted + "]"));
+                o["recovered"] = Yes(capture.Contains("Recovered"));
+            });
+            EXPECT_EQ(seen,
+                      (Observations{{"prompt", "yes"}, {"refused", "yes"}, {"named", "yes"}, {"recovered", "no"}}));
+            struct stat info = {};
+            EXPECT_EQ(lstat(planted.c_str(), &info), 0);
+            for (const char* file : kDataLayerFiles)
+                EXPECT_TRUE(Exists(dir + "/" + file) || std::string(file) == name) << file;
+            unlink(theirs.c_str());
+        }
     }
+    // The directory itself, made writable by a shared group.
+    const std::string dir = FreshDbDir();
+    RunIsolated([](Observations&) { DataManager::GetInstance()->InitializeDB(); });
+    ASSERT_EQ(chmod(dir.c_str(), 0775), 0);
+    Observations seen = RunIsolated([&](Observations& o) {
+        LogCapture capture;
+        DataManager::GetInstance()->InitializeDB();
+        o["named"] = Yes(capture.Contains("refused directory [" + dir + "]: writable by others (mode 775)"));
+        o["recovered"] = Yes(capture.Contains("Recovered"));
+    });
+    chmod(dir.c_str(), 0755);
+    EXPECT_EQ(seen, (Observations{{"named", "yes"}, {"recovered", "no"}}));
+    for (const char* file : kDataLayerFiles)
+        EXPECT_TRUE(Exists(dir + "/" + file)) << file;
 }
 
 TEST(BadDatabaseFiles, FileOperationsRefuseAFifoAtOnce)
@@ -183,9 +236,9 @@ TEST(BadDatabaseFiles, FileOperationsRefuseAFifoAtOnce)
         files->CopyFile(plain, fifo);
         int handle = -1;
         o["read"] = files->FileOpenForRead(fifo.c_str(), &handle) ? "opened" : "refused";
-        o["special"] = Yes(files->IsSpecialFile(fifo)) + Yes(files->IsSpecialFile(plain)) +
-                       Yes(files->IsSpecialFile(dir + "/missing")) + Yes(files->IsSpecialFile(dir)) +
-                       Yes(files->IsSpecialFile("/dev/null"));
+        o["special"] = Yes(files->IsUntrustedFile(fifo)) + Yes(files->IsUntrustedFile(plain)) +
+                       Yes(files->IsUntrustedFile(dir + "/missing")) + Yes(files->IsUntrustedFile(dir)) +
+                       Yes(files->IsUntrustedFile("/dev/null"));
     });
     EXPECT_EQ(seen, (Observations{{"read", "refused"}, {"special", "yesnonoyesyes"}}));
     EXPECT_EQ(ReadFile(plain), "kept");

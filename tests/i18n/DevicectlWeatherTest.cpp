@@ -111,8 +111,8 @@ TEST(DevicectlWeatherTest, StatusTextsInTheDeviceLanguage)
 }
 
 // The device's language key rules over the shell's locale variables; a
-// language without a catalogue, or without a generated system locale, reads
-// English words, never a message key.
+// language with a catalogue reads it even without a generated system locale,
+// one without a catalogue reads English words, never a message key.
 TEST(DevicectlWeatherTest, TheDeviceLanguageRulesOverTheShell)
 {
     const struct {
@@ -123,7 +123,9 @@ TEST(DevicectlWeatherTest, TheDeviceLanguageRulesOverTheShell)
         {"zh_CN.UTF-8", "LC_ALL=C.UTF-8", "阴"},
         {"zh_CN.UTF-8", "LANGUAGE=en_US", "阴"},
         {"en_US.UTF-8", "LC_ALL=zh_CN.UTF-8", "Overcast"},
-        {"fr_FR.UTF-8", "LANGUAGE=zh_CN", "Overcast"}, // no catalogue, locale not generated
+        {"fr_FR.UTF-8", "LANGUAGE=zh_CN", "Couvert"},  // catalogue, locale not generated
+        {"ar_AE.UTF-8", "LC_ALL=C", "ملبد بالغيوم"},   // catalogue, locale generated
+        {"it_IT.UTF-8", "LANGUAGE=zh_CN", "Overcast"}, // no catalogue, locale not generated
         {"pa_IN.UTF-8", "LC_ALL=C", "Overcast"},       // no catalogue, locale generated
     };
     ASSERT_EQ(Devicectl({"weather", "set", "provider", "cmaweather"}), "");

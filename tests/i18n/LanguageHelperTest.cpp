@@ -46,3 +46,32 @@ TEST(DeviceLocaleTest, EnvironmentFollowsTheLanguageKey)
     EXPECT_TRUE(device::DeviceLocaleEnvironment().empty());
     ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, "en_US.UTF-8"), VCONF_OK);
 }
+
+// A language without its own catalogue reads the nearest one that exists,
+// never English first: Hong Kong and Macau the traditional Chinese one.
+TEST(DeviceLocaleTest, CatalogueListGoesToTheNearestLanguage)
+{
+    const struct {
+        const char* language;
+        const char* list;
+    } cases[] = {
+        {"ko_KR.UTF-8", "ko_KR:en_US"},
+        {"zh_TW.UTF-8", "zh_TW:en_US"},
+        {"en_US.UTF-8", "en_US"},
+        {"zh_HK.UTF-8", "zh_HK:zh_TW:en_US"},
+        {"zh_MO", "zh_MO:zh_TW:en_US"},
+        {"zh_SG.UTF-8", "zh_SG:zh_CN:en_US"},
+        {"de_AT.UTF-8", "de_AT:de_DE:en_US"},
+        {"de_CH.UTF-8", "de_CH:de_DE:en_US"},
+        {"ko_KP.UTF-8", "ko_KP:ko_KR:en_US"},
+        {"ja_XX", "ja_XX:ja_JP:en_US"},
+        {"en_GB.UTF-8", "en_GB:en_US"},
+        {"pa_IN.UTF-8", "pa_IN:en_US"},
+        {"zh_HK.UTF-8@stroke", "zh_HK:zh_TW:en_US"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(device::CatalogueList(c.language), c.list) << c.language;
+    ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, "zh_HK.UTF-8"), VCONF_OK);
+    EXPECT_EQ(device::DeviceLocaleEnvironment().back().second, "zh_HK:zh_TW:en_US");
+    ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, "en_US.UTF-8"), VCONF_OK);
+}

@@ -187,7 +187,8 @@ TEST_F(TrustTest, AnotherUserNeverRunsTheirProgramAsYou)
              EXPECT_NE(text.find(token), std::string::npos);
              text.replace(text.find(token), token.size(), "executable=" + program);
              EXPECT_TRUE(WriteAsOtherUser(registry, text));
-             return std::make_pair(device, registry);
+             // A root others may enter is refused before anything in it is read.
+             return std::make_pair(device, device);
          }},
         {"your root behind a link of theirs",
          [&](const std::string& device) {

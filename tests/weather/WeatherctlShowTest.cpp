@@ -173,10 +173,11 @@ TEST(WeatherctlShow, MonthRowOfTheLocalMonth)
     ASSERT_EQ(vconf_set_int(SYSKEY_STANDALONE, 0), VCONF_OK);
 }
 
-// Every language reads words: the languages with a catalogue and two without
-// one (fr_FR's system locale is not generated here, pa_IN's is), which read
-// English. A message key may show only where the catalogue gives the key
-// itself, or as a condition text the provider stored ("多云" in the sample).
+// Every language reads words: the languages with a catalogue (fr_FR, es_ES and
+// ru_RU without a generated system locale) and two without one (it_IT's system
+// locale is not generated here, pa_IN's is), which read English. A message key
+// may show only where the catalogue gives the key itself, or as a condition
+// text the provider stored ("多云" in the sample).
 TEST(WeatherctlShow, EveryLanguageReadsWords)
 {
     std::set<std::string> keys;
@@ -194,7 +195,9 @@ TEST(WeatherctlShow, EveryLanguageReadsWords)
         const char* catalogue;
     } cases[] = {
         {"ko_KR.UTF-8", "KR", "ko_KR"}, {"ja_JP.UTF-8", "JP", "ja_JP"}, {"zh_TW.UTF-8", "CN", "zh_TW"},
-        {"fr_FR.UTF-8", "US", "en_US"}, {"pa_IN.UTF-8", "KR", "en_US"},
+        {"de_DE.UTF-8", "US", "de_DE"}, {"fr_FR.UTF-8", "US", "fr_FR"}, {"es_ES.UTF-8", "US", "es_ES"},
+        {"ru_RU.UTF-8", "US", "ru_RU"}, {"ar_AE.UTF-8", "US", "ar_AE"}, {"it_IT.UTF-8", "US", "en_US"},
+        {"pa_IN.UTF-8", "KR", "en_US"},
     };
     ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
     for (const auto& c : cases) {
@@ -235,7 +238,7 @@ TEST(WeatherctlShow, CatalogueThatIsNoFileIsRefused)
             {"timeout", "30", std::string(WEATHER_BUILD_DIR) + "/tools/weatherctl", "list"}, {"TZ=UTC"});
         unlink(fifo.c_str());
         EXPECT_EQ(run.exit, 0) << run.err; // 124 after a hang
-        EXPECT_NE(run.err.find(std::string(name) + "/LC_MESSAGES/weather.mo is not a regular file"), std::string::npos)
+        EXPECT_NE(run.err.find(std::string(name) + "/LC_MESSAGES/weather.mo]: not a regular file"), std::string::npos)
             << run.err;
         EXPECT_NE(run.out.find("Marlowe Bay"), std::string::npos) << run.out;
         EXPECT_EQ(run.out.find("IDS_"), std::string::npos) << run.out;

@@ -1,13 +1,14 @@
 #include "ToolLocale.h"
 
 #include <libintl.h>
-#include <sys/stat.h>
 
 #include <device/host_locale.h>
+#include <device/trusted_file.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "utils/FileHelper.h"
 
@@ -17,40 +18,9 @@ namespace {
 
 constexpr const char* kTextDomain = "weather";
 
-// The entries of the catalogue list whose catalogue is absent or a regular
-// file: gettext would block opening a FIFO (or fail on a directory) in its
-// place, so such a catalogue is refused before the domain is bound.
-std::string UsableCatalogues(const std::string& localeDir, const std::string& list)
-{
-    std::string usable;
-    size_t from = 0;
-    while (from <= list.size()) {
-        size_t end = list.find(':', from);
-        if (end == std::string::npos)
-            end = list.size();
-        const std::string language = list.substr(from, end - from);
-        from = end + 1;
-        if (language.empty())
-            continue;
-        // gettext also tries the bare language ("ko" after "ko_KR").
-        bool refused = false;
-        for (const std::string& name : {language, language.substr(0, language.find_first_of("_.@"))}) {
-            const std::string path = localeDir + "/" + name + "/LC_MESSAGES/" + kTextDomain + ".mo";
-            struct stat info;
-            if (!refused && stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-                std::fprintf(stderr, "message catalogue %s is not a regular file: not used\n", path.c_str());
-                refused = true;
-            }
-        }
-        if (!refused)
-            usable += (usable.empty() ? "" : ":") + language;
-    }
-    return usable;
-}
-
 } // namespace
 
-void UseDeviceLocale()
+void UseDeviceLocale(const char* toolDomain)
 {
     device::AdoptDeviceLocale();
     std::string resourceDir = FileHelper::GetInstance()->GetResourceDirectoryPath();
@@ -59,15 +29,24 @@ void UseDeviceLocale()
     while (resourceDir.size() > 1 && resourceDir.back() == '/')
         resourceDir.pop_back();
     const std::string localeDir = resourceDir + "/locale";
-    const char* list = getenv("LANGUAGE");
-    const std::string usable = UsableCatalogues(localeDir, list ? list : "");
-    if (list != nullptr && usable != list) {
-        if (usable.empty())
+    std::vector<const char*> domains{kTextDomain};
+    if (toolDomain != nullptr)
+        domains.push_back(toolDomain);
+    // gettext opens its catalogues by path: every one it may try, of every
+    // domain, is checked first, and a language with a refused one is not
+    // used (a FIFO would block the tool, another user's file would speak for it).
+    for (const char* domain : domains) {
+        std::vector<std::string> refusals;
+        const bool usable = device::KeepTrustedCatalogues(localeDir, domain, &refusals);
+        for (const std::string& refusal : refusals)
+            std::fprintf(stderr, "message catalogue not used: %s\n", refusal.c_str());
+        if (!usable)
             return; // no catalogue to read: the keys are shown rather than a hang
-        setenv("LANGUAGE", usable.c_str(), 1);
     }
-    bindtextdomain(kTextDomain, localeDir.c_str());
-    bind_textdomain_codeset(kTextDomain, "UTF-8");
+    for (const char* domain : domains) {
+        bindtextdomain(domain, localeDir.c_str());
+        bind_textdomain_codeset(domain, "UTF-8");
+    }
 }
 
 } // namespace tools

@@ -2,8 +2,11 @@
 
 #include <device/host.h>
 #include <device/preference.h>
+#include <device/trusted_file.h>
+#include <device/unique_fd.h>
 #include <device/vconf.h>
 
+#include <fcntl.h>
 #include <glib.h>
 #include <unistd.h>
 
@@ -401,7 +404,22 @@ int Log(const Args& args)
         return 2;
     }
     const std::string path = device::LogPath();
-    FILE* file = std::fopen(path.c_str(), "r");
+    // Through the seam like every file of the root: a FIFO or a link planted
+    // there is refused, never read.
+    auto open = [&path]() -> FILE* {
+        device::UniqueFd fd;
+        if (device::OpenTrustedFile(path, O_RDONLY, &fd) != device::FileTrust::Ok)
+            return nullptr;
+        FILE* stream = fdopen(fd.Get(), "r");
+        if (stream)
+            fd.Release();
+        return stream;
+    };
+    FILE* file = open();
+    if (!file && !device::LastTrustRefusal().empty()) {
+        std::fprintf(stderr, "%s\n", device::LastTrustRefusal().c_str());
+        return 1;
+    }
     if (!file && !parsed.Has("-f")) {
         std::printf("no log yet at %s\n", path.c_str());
         return 0;
@@ -419,7 +437,7 @@ int Log(const Args& args)
             break;
         g_usleep(200 * 1000);
         if (!file)
-            file = std::fopen(path.c_str(), "r");
+            file = open();
     }
     if (file)
         std::fclose(file);

@@ -12,6 +12,8 @@
 
 #include <json-glib/json-glib.h>
 
+#include "ToolText.h"
+
 namespace weatherctl {
 
 namespace {
@@ -247,9 +249,9 @@ std::string Found(JsonNode* node)
 {
     switch (JSON_NODE_TYPE(node)) {
     case JSON_NODE_OBJECT:
-        return "an object";
+        return _("an object");
     case JSON_NODE_ARRAY:
-        return "an array";
+        return _("an array");
     case JSON_NODE_NULL:
         return "null";
     case JSON_NODE_VALUE:
@@ -257,12 +259,12 @@ std::string Found(JsonNode* node)
     }
     GType type = json_node_get_value_type(node);
     if (type == G_TYPE_STRING)
-        return "text";
+        return _("text");
     if (type == G_TYPE_BOOLEAN)
-        return "true/false";
+        return _("true/false");
     if (type == G_TYPE_DOUBLE)
-        return "a number with a fraction";
-    return "a whole number";
+        return _("a number with a fraction");
+    return _("a whole number");
 }
 
 bool ReadValue(JsonNode* node, Kind kind, Value& v, std::string& why)
@@ -273,11 +275,11 @@ bool ReadValue(JsonNode* node, Kind kind, Value& v, std::string& why)
     case Kind::Int32:
     case Kind::Time: {
         if (type == G_TYPE_DOUBLE) {
-            why = "not an integer (a number with a fraction or an exponent)";
+            why = _("not an integer (a number with a fraction or an exponent)");
             return false;
         }
         if (type != G_TYPE_INT64) {
-            why = "expected a whole number, found " + Found(node);
+            why = tools::Format(_("expected a whole number, found %s"), Found(node).c_str());
             return false;
         }
         v.i = json_node_get_int(node);
@@ -285,7 +287,8 @@ bool ReadValue(JsonNode* node, Kind kind, Value& v, std::string& why)
         const int64_t high =
             kind == Kind::Int32 ? std::numeric_limits<int32_t>::max() : std::numeric_limits<uint32_t>::max();
         if (v.i < low || v.i > high) {
-            why = std::to_string(v.i) + " is outside " + std::to_string(low) + ".." + std::to_string(high);
+            why = tools::Format(_("%s is outside %s"), std::to_string(v.i).c_str(),
+                                (std::to_string(low) + ".." + std::to_string(high)).c_str());
             return false;
         }
         return true;
@@ -294,37 +297,37 @@ bool ReadValue(JsonNode* node, Kind kind, Value& v, std::string& why)
     case Kind::Float:
     case Kind::Temperature: {
         if (type != G_TYPE_INT64 && type != G_TYPE_DOUBLE) {
-            why = "expected a number, found " + Found(node);
+            why = tools::Format(_("expected a number, found %s"), Found(node).c_str());
             return false;
         }
         v.d = json_node_get_double(node); // converts an integer node as well
         char number[32];
         std::snprintf(number, sizeof number, "%g", v.d);
         if (!std::isfinite(v.d)) {
-            why = std::string(number) + " is not a finite number";
+            why = tools::Format(_("%s is not a finite number"), number);
             return false;
         }
         if (kind == Kind::Float && std::fabs(v.d) > FLT_MAX) {
-            why = std::string("a single-precision field cannot hold ") + number;
+            why = tools::Format(_("a single-precision field cannot hold %s"), number);
             return false;
         }
         // Tenths of a degree are what the device's readers take in 32 bits.
         if (kind == Kind::Temperature && std::fabs(v.d) * 10.0 > std::numeric_limits<int32_t>::max()) {
-            why = std::string(number) + " is outside -214748364.7..214748364.7";
+            why = tools::Format(_("%s is outside %s"), number, "-214748364.7..214748364.7");
             return false;
         }
         return true;
     }
     case Kind::Text:
         if (type != G_TYPE_STRING) {
-            why = "expected text, found " + Found(node);
+            why = tools::Format(_("expected text, found %s"), Found(node).c_str());
             return false;
         }
         v.s = json_node_get_string(node);
         return true;
     case Kind::Bool:
         if (type != G_TYPE_BOOLEAN) {
-            why = "expected true or false, found " + Found(node);
+            why = tools::Format(_("expected true or false, found %s"), Found(node).c_str());
             return false;
         }
         v.b = json_node_get_boolean(node);
@@ -345,7 +348,7 @@ struct Reader {
     JsonObject* Object(JsonNode* node, const std::string& path)
     {
         if (JSON_NODE_TYPE(node) != JSON_NODE_OBJECT) {
-            Fail(path, "expected an object, found " + Found(node));
+            Fail(path, tools::Format(_("expected an object, found %s"), Found(node).c_str()));
             return nullptr;
         }
         return json_node_get_object(node);
@@ -373,13 +376,13 @@ struct Reader {
         }
         g_list_free(names);
         if (!unknown.empty())
-            return Fail(path + "." + unknown, "unknown member");
+            return Fail(path + "." + unknown, _("unknown member"));
 
         for (const Field<R>& f : fields) {
             JsonNode* member = json_object_get_member(object, f.name);
             if (member == nullptr) {
                 if (f.required)
-                    return Fail(path + "." + f.name, "required member is missing");
+                    return Fail(path + "." + f.name, _("required member is missing"));
                 continue;
             }
             Value v;
@@ -401,7 +404,7 @@ struct Reader {
             return true;
         const std::string listPath = path + "." + name;
         if (JSON_NODE_TYPE(node) != JSON_NODE_ARRAY)
-            return Fail(listPath, "expected an array, found " + Found(node));
+            return Fail(listPath, tools::Format(_("expected an array, found %s"), Found(node).c_str()));
         JsonArray* array = json_node_get_array(node);
         for (guint i = 0; i < json_array_get_length(array); ++i) {
             std::shared_ptr<R> record = make();
@@ -596,11 +599,11 @@ public:
     {
         Space();
         if (mPos == mText.size())
-            return "(top): the file is empty";
+            return std::string("(top): ") + _("the file is empty");
         if (Value()) {
             Space();
             if (mPos != mText.size())
-                Fail("content after the end of the document");
+                Fail(_("content after the end of the document"));
         }
         return mError;
     }
@@ -617,8 +620,10 @@ private:
     bool Fail(const std::string& why)
     {
         if (mError.empty())
-            mError = "line " + std::to_string(mLine) + ", column " + std::to_string(mPos - mLineStart + 1) +
-                     (mMember.empty() ? "" : " (member " + mMember + ")") + ": " + why;
+            mError = mMember.empty()
+                         ? tools::Format(_("line %d, column %zu: %s"), mLine, mPos - mLineStart + 1, why.c_str())
+                         : tools::Format(_("line %d, column %zu (member %s): %s"), mLine, mPos - mLineStart + 1,
+                                         mMember.c_str(), why.c_str());
         return false;
     }
 
@@ -656,14 +661,14 @@ private:
             }
         }
         if (AtEnd())
-            return Fail("the text ends before a value");
-        return Fail(std::string("unexpected character '") + c + "'");
+            return Fail(_("the text ends before a value"));
+        return Fail(tools::Format(_("unexpected character '%c'"), c));
     }
 
     bool Nested(char open)
     {
         if (++mDepth > kMaxDepth)
-            return Fail("nesting deeper than " + std::to_string(kMaxDepth) + " levels");
+            return Fail(tools::Format(_("nesting deeper than %d levels"), kMaxDepth));
         const char close = open == '{' ? '}' : ']';
         ++mPos;
         Space();
@@ -673,7 +678,7 @@ private:
         while (Peek() != close) {
             if (!first) {
                 if (Peek() != ',')
-                    return Fail(std::string("expected ',' or '") + close + "'");
+                    return Fail(tools::Format(_("expected ',' or '%c'"), close));
                 ++mPos;
                 Space();
             }
@@ -681,15 +686,15 @@ private:
             if (open == '{') {
                 std::string name;
                 if (Peek() != '"')
-                    return Fail("expected a member name");
+                    return Fail(_("expected a member name"));
                 if (!String(name))
                     return false;
                 mMember = name;
                 if (!names.insert(name).second)
-                    return Fail("member given twice");
+                    return Fail(_("member given twice"));
                 Space();
                 if (Peek() != ':')
-                    return Fail("expected ':'");
+                    return Fail(_("expected ':'"));
                 ++mPos;
                 Space();
             }
@@ -711,7 +716,7 @@ private:
         for (size_t k = 0; k < 4; ++k) {
             const int digit = mPos + 2 + k < mText.size() ? Hex(mText[mPos + 2 + k]) : -1;
             if (digit < 0)
-                return Fail("invalid escape \\u" + mText.substr(mPos + 2, 4));
+                return Fail(tools::Format(_("invalid escape %s"), ("\\u" + mText.substr(mPos + 2, 4)).c_str()));
             unit = unit * 16 + static_cast<uint32_t>(digit);
         }
         mPos += 6;
@@ -724,16 +729,16 @@ private:
         ++mPos;
         while (true) {
             if (AtEnd())
-                return Fail("the text ends inside a string");
+                return Fail(_("the text ends inside a string"));
             const unsigned char c = static_cast<unsigned char>(mText[mPos]);
             if (c == '"') {
                 ++mPos;
                 return true;
             }
             if (c == 0)
-                return Fail("NUL in a string");
+                return Fail(_("NUL in a string"));
             if (c < 0x20)
-                return Fail("control character in a string (write it as an escape)");
+                return Fail(_("control character in a string (write it as an escape)"));
             if (c != '\\') {
                 out += static_cast<char>(c);
                 ++mPos;
@@ -747,22 +752,23 @@ private:
                 continue;
             }
             if (e != 'u')
-                return Fail(std::string("invalid escape \\") + (e == '\0' ? "" : std::string(1, e)));
+                return Fail(tools::Format(_("invalid escape %s"),
+                                          ("\\" + (e == '\0' ? std::string() : std::string(1, e))).c_str()));
             uint32_t unit = 0;
             if (!Unicode(unit))
                 return false;
             if (unit >= 0xDC00 && unit <= 0xDFFF)
-                return Fail("lone surrogate in a string");
+                return Fail(_("lone surrogate in a string"));
             if (unit >= 0xD800 && unit <= 0xDBFF) {
                 uint32_t low = 0;
                 if (mText.compare(mPos, 2, "\\u") != 0 || !Unicode(low))
-                    return Fail("lone surrogate in a string");
+                    return Fail(_("lone surrogate in a string"));
                 if (low < 0xDC00 || low > 0xDFFF)
-                    return Fail("lone surrogate in a string");
+                    return Fail(_("lone surrogate in a string"));
                 unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
             }
             if (unit == 0)
-                return Fail("NUL in a string");
+                return Fail(_("NUL in a string"));
             char utf8[8];
             out.append(utf8, static_cast<size_t>(g_unichar_to_utf8(unit, utf8)));
         }
@@ -798,12 +804,12 @@ private:
             valid = digits();
         }
         if (!valid || k != token.size())
-            return Fail(token + " is not a JSON number");
+            return Fail(tools::Format(_("%s is not a JSON number"), token.c_str()));
         if (integer) {
             const std::string magnitude = token.substr(intStart);
             const char* limit = token[0] == '-' ? "9223372036854775808" : "9223372036854775807";
             if (intDigits > 19 || (intDigits == 19 && magnitude > limit))
-                return Fail(token + " is outside the range of any integer field");
+                return Fail(tools::Format(_("%s is outside the range of any integer field"), token.c_str()));
         }
         mPos = end;
         return true;
@@ -820,7 +826,7 @@ std::string CheckUtf8(const std::string& text)
         const size_t stop = nul ? static_cast<size_t>(static_cast<const char*>(nul) - text.data()) : text.size();
         const gchar* bad = nullptr;
         if (!g_utf8_validate(text.data() + pos, static_cast<gssize>(stop - pos), &bad))
-            return "byte " + std::to_string(bad - text.data()) + ": the text is not UTF-8";
+            return tools::Format(_("byte %td: the text is not UTF-8"), bad - text.data());
         pos = stop + 1;
     }
     return "";
@@ -841,13 +847,13 @@ bool ReadCityFile(const std::string& text, CityPtrVector& cities, std::string& e
     g_autoptr(JsonParser) parser = json_parser_new();
     g_autoptr(GError) parseError = nullptr;
     if (!json_parser_load_from_data(parser, text.data(), static_cast<gssize>(text.size()), &parseError)) {
-        error = std::string("not JSON: ") + (parseError ? parseError->message : "unreadable");
+        error = tools::Format(_("not JSON: %s"), parseError ? parseError->message : _("unreadable"));
         return false;
     }
     JsonNode* root = json_parser_get_root(parser);
     Reader reader;
     if (root == nullptr) {
-        error = "(top): the file is empty";
+        error = std::string("(top): ") + _("the file is empty");
         return false;
     }
     JsonObject* top = reader.Object(root, "(top)");
@@ -859,7 +865,7 @@ bool ReadCityFile(const std::string& text, CityPtrVector& cities, std::string& e
     for (GList* l = names; l != nullptr && error.empty(); l = l->next) {
         std::string name = static_cast<const char*>(l->data);
         if (name != "version" && name != "cities")
-            error = name + ": unknown member";
+            error = name + ": " + _("unknown member");
     }
     g_list_free(names);
     if (!error.empty())
@@ -868,17 +874,17 @@ bool ReadCityFile(const std::string& text, CityPtrVector& cities, std::string& e
         Value v;
         std::string why;
         if (!ReadValue(version, Kind::Int32, v, why) || v.i != kFormatVersion) {
-            error = "version: " + (why.empty() ? "only version " + std::to_string(kFormatVersion) + " is known" : why);
+            error = "version: " + (why.empty() ? tools::Format(_("only version %d is known"), kFormatVersion) : why);
             return false;
         }
     }
     JsonNode* list = json_object_get_member(top, "cities");
     if (list == nullptr) {
-        error = "cities: required member is missing";
+        error = std::string("cities: ") + _("required member is missing");
         return false;
     }
     if (JSON_NODE_TYPE(list) != JSON_NODE_ARRAY) {
-        error = "cities: expected an array, found " + Found(list);
+        error = "cities: " + tools::Format(_("expected an array, found %s"), Found(list).c_str());
         return false;
     }
     JsonArray* array = json_node_get_array(list);
@@ -897,15 +903,15 @@ bool ReadCityFile(const std::string& text, CityPtrVector& cities, std::string& e
             return false;
         }
         if (city->GetLocationId().empty()) {
-            error = path + ".locationId: an empty id cannot be looked up";
+            error = path + ".locationId: " + _("an empty id cannot be looked up");
             cities.clear();
             return false;
         }
         // Rows are numbered by position; another value would leave a gap a
         // lookup by position never reaches.
         if (city->GetPageIndex() != static_cast<int>(i) && HasMember(json_array_get_element(array, i), "pageIndex")) {
-            error = path + ".pageIndex: " + std::to_string(city->GetPageIndex()) + " is not the city's position " +
-                    std::to_string(i) + " in the list";
+            error = path + ".pageIndex: " +
+                    tools::Format(_("%d is not the city's position %u in the list"), city->GetPageIndex(), i);
             cities.clear();
             return false;
         }
@@ -916,7 +922,8 @@ bool ReadCityFile(const std::string& text, CityPtrVector& cities, std::string& e
         // Lookups by location id take the first match: a second city with
         // the same id could never be reached.
         if (!ids.insert(city->GetLocationId()).second) {
-            error = path + ".locationId: \"" + city->GetLocationId() + "\" is already used by an earlier city";
+            error = path + ".locationId: " +
+                    tools::Format(_("\"%s\" is already used by an earlier city"), city->GetLocationId().c_str());
             cities.clear();
             return false;
         }

@@ -1,13 +1,16 @@
 #include "WatchView.h"
 
+#include <clocale>
 #include <cstdio>
 
 #include <json-glib/json-glib.h>
 
 #include "CityView.h"
 #include "ToolLocale.h"
+#include "ToolText.h"
 #include "typedef/CPType.h"
 #include "typedef/DataManager.h"
+#include "typedef/LifeIndexData.h"
 #include "typedef/WeatherDataMarkers.h"
 #include "utils/ICUHelper.h"
 #include "utils/VconfUtilFactory.h"
@@ -27,7 +30,10 @@ constexpr int kFormatWeekday = 11;
 
 void PrepareLocale()
 {
-    tools::UseDeviceLocale();
+    tools::UseDeviceLocale(WEATHER_TOOL_DOMAIN);
+    // Numbers the tool writes itself (city files, JSON) stay in C notation;
+    // the watch's numbers come from ICU in the device's language.
+    setlocale(LC_NUMERIC, "C");
 }
 
 DeviceView BuildDeviceView(DataManager* dataManager)
@@ -240,9 +246,24 @@ std::string Pad(const std::string& text, size_t columns)
     return width >= columns ? text : text + std::string(columns - width, ' ');
 }
 
+// A value the data layer did not have reads "--", as on the watch.
+constexpr const char* kMissing = "--";
+
 std::string Degrees(const std::string& value, const DeviceView& device)
 {
-    return value == UNSUPPORTED_TEXT ? "--" : value + (device.isCelsius ? "°C" : "°F");
+    return value == UNSUPPORTED_TEXT || value.empty() ? kMissing : value + (device.isCelsius ? "°C" : "°F");
+}
+
+std::string Percent(const std::string& value)
+{
+    // TRANSLATORS: a rain probability; %s is the number.
+    return value == UNSUPPORTED_TEXT || value.empty() ? kMissing : tools::Format(_("%s%%"), value.c_str());
+}
+
+// The felt temperature is a temperature: the unit's sign as for the others.
+std::string LifeIndexValue(const LifeIndexView& index, const DeviceView& device)
+{
+    return index.type == LIFE_INDEX_REALFEEL ? Degrees(index.value, device) : Printable(index.value);
 }
 
 void PrintCity(const CityView& v, const DeviceView& device)
@@ -251,23 +272,24 @@ void PrintCity(const CityView& v, const DeviceView& device)
     std::printf("%s  (%s)\n", text(v.name).c_str(), text(v.locationId).c_str());
     std::printf("  %s  |  %s\n", text(v.localTime).c_str(), text(v.localTimeLong).c_str());
     std::printf("  %s  [%s]\n", text(v.condition).c_str(), text(v.icon).c_str());
-    std::printf("  %s   high %s  low %s   rain %s%%\n", Degrees(v.current, device).c_str(),
-                Degrees(v.high, device).c_str(), Degrees(v.low, device).c_str(),
-                v.rainProbability == UNSUPPORTED_TEXT ? "--" : v.rainProbability.c_str());
+    // TRANSLATORS: the day's highest and lowest temperature and the rain probability.
+    std::printf("  %s   %s %s  %s %s   %s %s\n", Degrees(v.current, device).c_str(), _("high"),
+                Degrees(v.high, device).c_str(), _("low"), Degrees(v.low, device).c_str(), _("rain"),
+                Percent(v.rainProbability).c_str());
     if (!v.hours.empty())
-        std::printf("  hourly:\n");
+        std::printf("  %s\n", _("hourly:"));
     for (const HourView& h : v.hours)
         std::printf("    %s %s %s  [%s]\n", Pad(h.time, 10).c_str(), Pad(Degrees(h.temperature, device), 8).c_str(),
                     text(h.condition).c_str(), text(h.icon).c_str());
     if (!v.days.empty())
-        std::printf("  daily:\n");
+        std::printf("  %s\n", _("daily:"));
     for (const DayView& d : v.days)
         std::printf("    %s %s / %s  %s  [%s]\n", Pad(d.weekday, 10).c_str(), Degrees(d.high, device).c_str(),
                     Degrees(d.low, device).c_str(), text(d.condition).c_str(), text(d.icon).c_str());
     if (!v.lifeIndices.empty())
-        std::printf("  life index:\n");
+        std::printf("  %s\n", _("life index:"));
     for (const LifeIndexView& l : v.lifeIndices)
-        std::printf("    %s %s [%s]\n", Pad(text(l.title), 28).c_str(), Pad(text(l.value), 16).c_str(),
+        std::printf("    %s %s [%s]\n", Pad(text(l.title), 28).c_str(), Pad(LifeIndexValue(l, device), 16).c_str(),
                     text(l.icon).c_str());
 }
 
@@ -311,7 +333,7 @@ int List(DataManager* dataManager, bool json)
     if (json)
         PrintJson(b);
     else if (index == 0)
-        std::printf("no city\n");
+        std::printf("%s\n", _("no city"));
     return 0;
 }
 

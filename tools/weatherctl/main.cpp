@@ -20,6 +20,7 @@
 #include <device/unique_fd.h>
 
 #include "CityFile.h"
+#include "ToolText.h"
 #include "WatchView.h"
 #include "db/DBConnector.h"
 #include "db/WeatherDBController.h"
@@ -38,18 +39,18 @@ constexpr size_t kMaxFileBytes = 64u << 20;
 
 void Usage(FILE* out)
 {
-    std::fprintf(out, "usage: weatherctl [--json] COMMAND [ARGS]\n"
-                      "  import FILE     replace the device's cities with those of a city file\n"
-                      "  export          write the device's cities as a city file\n"
-                      "  list            the cities: position, id, name, local time, temperature, condition\n"
-                      "  show [CITY]     everything a watch shows for a city (location id or list\n"
-                      "                  position; default: every city)\n"
-                      "Texts follow the device's language, provider, temperature unit and 12/24-hour key.\n"
-                      "FILE is a regular file of at most 64 MiB, or - for standard input.\n"
-                      "Exit: 0 done, 1 city file refused, 2 usage or local error, 3 no such city,\n"
-                      "4 the weather database refused the write; after 1, 2 and 4 nothing was changed;\n"
-                      "5 a database stayed locked by another process (an import?) past the wait.\n"
-                      "The device root is $WEATHER_DEVICE_ROOT, else $HOME/.weather-device.\n");
+    std::fputs(_("usage: weatherctl [--json] COMMAND [ARGS]\n"), out);
+    std::fputs(_("  import FILE     replace the device's cities with those of a city file\n"
+                 "  export          write the device's cities as a city file\n"
+                 "  list            the cities: position, id, name, local time, temperature, condition\n"
+                 "  show [CITY]     everything a watch shows for a city (location id or list\n"
+                 "                  position; default: every city)\n"
+                 "Texts follow the device's language, provider, temperature unit and 12/24-hour key.\n"
+                 "FILE is a regular file of at most 64 MiB, or - for standard input.\n"
+                 "Exit: 0 done, 1 city file refused, 2 usage or local error, 3 no such city,\n"
+                 "4 the weather database refused the write; after 1, 2 and 4 nothing was changed.\n"
+                 "The device root is $WEATHER_DEVICE_ROOT, else $HOME/.weather-device.\n"),
+               out);
 }
 
 void PrintError(bool json, const std::string& message)
@@ -70,14 +71,14 @@ void PrintError(bool json, const std::string& message)
 const char* KindOf(mode_t mode)
 {
     if (S_ISDIR(mode))
-        return "a directory";
+        return _("a directory");
     if (S_ISFIFO(mode))
-        return "a FIFO";
+        return _("a FIFO");
     if (S_ISCHR(mode) || S_ISBLK(mode))
-        return "a device";
+        return _("a device");
     if (S_ISSOCK(mode))
-        return "a socket";
-    return "not a regular file";
+        return _("a socket");
+    return _("not a regular file");
 }
 
 // A regular file, or standard input for "-". The open never waits for a
@@ -87,18 +88,18 @@ bool ReadInput(const std::string& path, std::string& text, std::string& error)
     const bool standardInput = path == "-";
     device::UniqueFd owned(standardInput ? -1 : open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     const int fd = standardInput ? STDIN_FILENO : owned.Get();
-    const std::string name = standardInput ? "standard input" : path;
+    const std::string name = standardInput ? _("standard input") : path;
     struct stat info;
     if (fd < 0 || fstat(fd, &info) != 0) {
-        error = "cannot read " + name + ": " + std::strerror(errno);
+        error = tools::Format(_("cannot read %s: %s"), name.c_str(), std::strerror(errno));
         return false;
     }
     if (!standardInput && !S_ISREG(info.st_mode)) {
-        error = "cannot read " + name + ": " + KindOf(info.st_mode) + ", not a regular file";
+        error = tools::Format(_("cannot read %s: %s, not a regular file"), name.c_str(), KindOf(info.st_mode));
         return false;
     }
     if (S_ISREG(info.st_mode) && static_cast<unsigned long long>(info.st_size) > kMaxFileBytes) {
-        error = "cannot read " + name + ": larger than 64 MiB";
+        error = tools::Format(_("cannot read %s: larger than 64 MiB"), name.c_str());
         return false;
     }
     if (!standardInput)
@@ -110,13 +111,13 @@ bool ReadInput(const std::string& path, std::string& text, std::string& error)
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
-            error = "cannot read " + name + ": " + std::strerror(errno);
+            error = tools::Format(_("cannot read %s: %s"), name.c_str(), std::strerror(errno));
             return false;
         }
         if (got == 0)
             return true;
         if (text.size() + static_cast<size_t>(got) > kMaxFileBytes) {
-            error = "cannot read " + name + ": larger than 64 MiB";
+            error = tools::Format(_("cannot read %s: larger than 64 MiB"), name.c_str());
             return false;
         }
         text.append(buffer, static_cast<size_t>(got));
@@ -159,7 +160,7 @@ int Import(const std::string& path, bool json)
     CityPtrVector cities;
     // The whole file is checked before the database is even opened.
     if (!weatherctl::ReadCityFile(text, cities, error)) {
-        PrintError(json, (path == "-" ? std::string("standard input") : path) + ": " + error);
+        PrintError(json, (path == "-" ? std::string(_("standard input")) : path) + ": " + error);
         return kExitRefused;
     }
     std::string().swap(text); // the cities hold all of it now
@@ -172,20 +173,22 @@ int Import(const std::string& path, bool json)
     std::string why;
     if (!weatherDB->ReplaceAllCity(
             cities, [&cities](const CityPtrVectorPtr& stored) { return SameCities(cities, stored); }, why)) {
-        PrintError(json, "the weather database refused the write (" + why + "); nothing was changed");
+        PrintError(json,
+                   tools::Format(_("the weather database refused the write (%s); nothing was changed"), why.c_str()));
         return kExitDatabase;
     }
     // The set was read back whole before the commit, and a refused commit
     // rolls back and says so; a count tells that nothing was lost after it.
     if (weatherDB->GetNumberOfCities() != static_cast<int>(cities.size())) {
-        PrintError(json, "the weather database refused to commit the cities (see the device log); nothing was changed");
+        PrintError(json, _("the weather database refused to commit the cities (see the device log); nothing was "
+                           "changed"));
         return kExitDatabase;
     }
     const size_t count = cities.size();
     if (json)
         std::printf("{\"imported\":%zu}\n", count);
     else
-        std::printf("imported %zu cit%s\n", count, count == 1 ? "y" : "ies");
+        std::printf(P_("imported %zu city\n", "imported %zu cities\n", count), count);
     return kExitOk;
 }
 
@@ -207,6 +210,10 @@ int main(int argc, char** argv)
     // back, rather than killing the tool in the middle.
     std::signal(SIGXFSZ, SIG_IGN);
     g_setenv(device::kAppIdEnv, kWeatherAppId, TRUE);
+    // Every word in the device's language, once there is a device: --help
+    // and a refused command line never create one.
+    if (g_file_test(device::Root().c_str(), G_FILE_TEST_IS_DIR))
+        weatherctl::PrepareLocale();
 
     bool json = false;
     std::vector<std::string> args;
@@ -218,7 +225,7 @@ int main(int argc, char** argv)
             Usage(stdout);
             return kExitOk;
         } else if (arg.rfind("--", 0) == 0) {
-            std::fprintf(stderr, "weatherctl: unknown option %s\n", arg.c_str());
+            std::fprintf(stderr, "weatherctl: %s\n", tools::Format(_("unknown option %s"), arg.c_str()).c_str());
             Usage(stderr);
             return kExitUsage;
         } else {
@@ -237,16 +244,18 @@ int main(int argc, char** argv)
         Usage(stderr);
         return kExitUsage;
     }
+    const bool deviceWasThere = g_file_test(device::Root().c_str(), G_FILE_TEST_IS_DIR);
     if (!device::EnsureDefaultDevice()) {
-        PrintError(json, "cannot set up the device under " + device::Root());
+        PrintError(json, tools::Format(_("cannot set up the device under %s"), device::Root().c_str()));
         return kExitUsage;
     }
+    if (!deviceWasThere)
+        weatherctl::PrepareLocale();
     if (command == "import")
         return Import(args[1], json);
     if (command == "export")
         return Export(json);
 
-    weatherctl::PrepareLocale();
     DataManager* dataManager = OpenData();
     if (!dataManager)
         return Busy(json);
@@ -254,7 +263,7 @@ int main(int argc, char** argv)
         return weatherctl::List(dataManager, json);
     const std::string city = extra == 1 ? args[1] : std::string();
     if (weatherctl::Show(dataManager, city, json) == weatherctl::kNoSuchCity) {
-        PrintError(json, "no city " + city + " on the device");
+        PrintError(json, tools::Format(_("no city %s on the device"), city.c_str()));
         return kExitNoCity;
     }
     return kExitOk;

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "utils/DBFileNames.h"
 #include "utils/FileHelper.h"
 #include "utils/StringHelper.h"
 
@@ -16,17 +17,10 @@ constexpr gulong kBusySleepStepUsec = 100000;
 
 unsigned sBusyGiveUps = 0;
 
-bool IsSpecialFile(const std::string& path)
+bool IsUntrustedFile(const std::string& path)
 {
-    return FileHelper::GetInstance()->IsSpecialFile(path);
+    return FileHelper::GetInstance()->IsUntrustedFile(path);
 }
-
-// Every file of the data layer, relative to the shared data directory; the
-// recovery removes them in this order.
-constexpr const char* kDBFiles[] = {
-    "/db/.weather.db",      "/db/.weather.db-journal",      "/db/.setting.db", "/db/.setting.db-journal",
-    "/db/.share_target.db", "/db/.share_target.db-journal", "/db/.version.db", "/db/.version.db-journal",
-};
 
 } // namespace
 
@@ -119,8 +113,11 @@ sqlite3_stmt* DBConnector::DBPrepareQuery(const char* query)
         LOGE("Recovered and initialized database : <it causes crash soon>");
         std::string sharedDataDirectory = FileHelper::GetInstance()->GetSharedDataDirectoryPath();
         RETURN_IF(sharedDataDirectory.length() < 1, nullptr);
-        for (const char* file : kDBFiles)
-            FileHelper::GetInstance()->RemoveFile(sharedDataDirectory + file);
+        for (const char* name : DBFileName::kAll) {
+            const std::string path = sharedDataDirectory + "/db/" + name;
+            FileHelper::GetInstance()->RemoveFile(path);
+            FileHelper::GetInstance()->RemoveFile(path + DBFileName::kJournalSuffix);
+        }
     }
     return nullptr;
 }
@@ -172,9 +169,9 @@ int64_t DBConnector::DBGetLastInsertRowId()
 bool DBConnector::DBFileOpen(const std::string& dbFilePath, int flags)
 {
     RETURN_IF(dbFilePath.empty(), false);
-    // SQLite's open() of a FIFO or a device would block or read garbage; the
-    // journal is opened too when it exists (a hot journal is rolled back).
-    RETURN_IF(IsSpecialFile(dbFilePath) || IsSpecialFile(dbFilePath + "-journal"), false);
+    // SQLite opens by path: the database and its journal (a hot journal is
+    // rolled into the database) pass the platform's file checks first.
+    RETURN_IF(IsUntrustedFile(dbFilePath) || IsUntrustedFile(dbFilePath + "-journal"), false);
     int ret = sqlite3_open_v2(dbFilePath.c_str(), &mDBHandle, flags, nullptr);
     if (ret != SQLITE_OK) {
         LOGE("sqlite3_open_open failed. %d %p, %s", ret, static_cast<void*>(mDBHandle), dbFilePath.c_str());

@@ -4,12 +4,15 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <device/app_common.h>
 #include <device/app_manager.h>
+#include <device/trusted_file.h>
+#include <device/unique_fd.h>
+
+#include "utils/DBFileNames.h"
 
 namespace {
 
@@ -22,10 +25,10 @@ std::string sSharedResourceDirPath;
 std::string sSharedTrustedDirPath;
 
 const std::string kEdjResourceFile = "edje/Resources.edj";
-const std::string kWeatherDBFile = "db/.weather.db";
-const std::string kSettingDBFile = "db/.setting.db";
-const std::string kVersionDBFile = "db/.version.db";
-const std::string kShareTargetDBFile = "db/.share_target.db";
+const std::string kWeatherDBFile = std::string("db/") + DBFileName::kWeather;
+const std::string kSettingDBFile = std::string("db/") + DBFileName::kSetting;
+const std::string kVersionDBFile = std::string("db/") + DBFileName::kVersion;
+const std::string kShareTargetDBFile = std::string("db/") + DBFileName::kShareTarget;
 const std::string kWeatherInfoJsonFile = "db/.json.txt";
 
 } // namespace
@@ -187,13 +190,12 @@ bool FileHelper::IsExists(const std::string& fullName)
     return access(fullName.c_str(), F_OK) == 0;
 }
 
-bool FileHelper::IsSpecialFile(const std::string& path)
+bool FileHelper::IsUntrustedFile(const std::string& path)
 {
-    // stat does not open the file, so it cannot block on a FIFO. A file
-    // swapped for a FIFO between this check and the open still blocks: the
-    // directories are the user's own, so only the user can do that.
-    struct stat info = {};
-    return stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
+    // Opened without following a link and without waiting, then checked on
+    // the descriptor; inside a trusted directory only the user could swap it
+    // before the library's own open.
+    return device::CheckTrustedFile(path) == device::FileTrust::Refused;
 }
 
 bool FileHelper::MakeDirectory(const std::string& path)
@@ -215,10 +217,36 @@ void FileHelper::RemoveFile(const std::string& filePath)
         LOG_RETURN_NOTE("%s", filePath.c_str());
 }
 
+namespace {
+
+// A stream over a file opened through the seam, or null.
+FILE* OpenStream(const std::string& path, int flags, mode_t mode, const char* streamMode)
+{
+    device::UniqueFd fd;
+    if (device::OpenTrustedFile(path, flags, &fd, mode) != device::FileTrust::Ok)
+        return NULL;
+    FILE* stream = fdopen(fd.Get(), streamMode);
+    if (stream != NULL)
+        fd.Release();
+    return stream;
+}
+
+// fopen's "w" and "r", with fopen's creation mode (the umask applies).
+FILE* OpenForWrite(const std::string& path)
+{
+    return OpenStream(path, O_WRONLY | O_CREAT | O_TRUNC, 0666, "w");
+}
+
+FILE* OpenForRead(const std::string& path)
+{
+    return OpenStream(path, O_RDONLY, 0, "r");
+}
+
+} // namespace
+
 void FileHelper::WriteToFile(const std::string& content, const std::string& filePath)
 {
-    RETURN_IF(IsSpecialFile(filePath));
-    FILE* fp = fopen(filePath.c_str(), "w");
+    FILE* fp = OpenForWrite(filePath);
     if (fp == NULL) {
         LOGE("[Failed] fopen function. file pointer is null point");
         return;
@@ -230,24 +258,30 @@ void FileHelper::WriteToFile(const std::string& content, const std::string& file
 
 void FileHelper::CopyFile(const std::string& srcPath, const std::string& dstPath)
 {
-    RETURN_IF(IsSpecialFile(srcPath) || IsSpecialFile(dstPath));
-    std::ifstream inStream(srcPath, std::ios::in | std::ios::binary);
-    std::ofstream outStream(dstPath, std::ios::out | std::ios::binary | std::ios::trunc);
-    if (!inStream.is_open())
+    FILE* in = OpenForRead(srcPath);
+    FILE* out = in != NULL ? OpenForWrite(dstPath) : NULL;
+    if (in == NULL) {
         LOG_RETURN_GUARD_AT(__func__, "!inStream.is_open()");
-    else if (!outStream.is_open())
+    } else if (out == NULL) {
         LOG_RETURN_GUARD_AT(__func__, "!outStream.is_open()");
-    else
-        outStream << inStream.rdbuf();
-    // Both streams close when they leave scope, on every path.
+    } else {
+        char buffer[65536];
+        size_t n;
+        while ((n = fread(buffer, 1, sizeof buffer, in)) > 0 && fwrite(buffer, 1, n, out) == n) {
+        }
+    }
+    // Both close on every path.
+    if (in != NULL)
+        fclose(in);
+    if (out != NULL)
+        fclose(out);
 }
 
 FILE* FileHelper::FileOpenForRead(const char* filename, int* fileHandle)
 {
     RETURN_IF(NULL == filename || NULL == fileHandle, NULL);
-    RETURN_IF(IsSpecialFile(filename), NULL);
 
-    FILE* fd = fopen(filename, "r");
+    FILE* fd = OpenForRead(filename);
     RETURN_IF(NULL == fd, NULL);
 
     *fileHandle = fileno(fd);

@@ -35,13 +35,14 @@ public:
     std::string GetSharedResourceDummySharedTargetDBFilePath();
 
     bool IsExists(const std::string& fullName);
-    // True when path exists and is not a regular file (a FIFO, a device, a
-    // directory, a socket): opening it could block or read garbage.
-    bool IsSpecialFile(const std::string& path);
+    // True when path exists and fails the platform's file checks (a link, a
+    // FIFO, a directory, another user's file, one others can write, one in a
+    // directory others can write): checked before a library opens it by path.
+    bool IsUntrustedFile(const std::string& path);
     // True only when the directory was created by this call.
     bool MakeDirectory(const std::string& path);
     void RemoveFile(const std::string& filePath);
-    // These refuse a path that is a special file (see IsSpecialFile).
+    // These open through the platform's file seam and refuse what it refuses.
     void WriteToFile(const std::string& content, const std::string& filePath);
     void CopyFile(const std::string& srcPath, const std::string& dstPath);
 

@@ -125,9 +125,9 @@ int AppendToInbox(const app_control_s& request, const std::string& appId)
         return APP_CONTROL_ERROR_IO_ERROR;
     }
     // One write() with O_APPEND: lines of concurrent senders never mix.
-    UniqueFd fd(open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
-    if (!fd.Valid()) {
-        LAUNCH_LOG("cannot open [%s]: %s", path.c_str(), g_strerror(errno));
+    UniqueFd fd;
+    if (OpenTrustedFile(path, O_WRONLY | O_APPEND | O_CREAT, &fd) != FileTrust::Ok) {
+        LAUNCH_LOG("cannot open [%s]", path.c_str());
         return APP_CONTROL_ERROR_IO_ERROR;
     }
     ssize_t written;
@@ -165,7 +165,18 @@ bool Start(const AppInfo& app)
     UniqueFd arrivals(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
     if (arrivals.Valid() && inotify_add_watch(arrivals.Get(), RunDir().c_str(), IN_MOVED_TO | IN_CREATE) < 0)
         arrivals.Reset();
-    gchar* argv[] = {const_cast<gchar*>(app.executable.c_str()), const_cast<gchar*>(kStartArg), nullptr};
+    // Nothing another user could have written is run: the program and every
+    // directory above it pass the seam's rules (links resolved one at a time).
+    std::string program, refusal;
+    if (!internal::ResolveTrusted(app.executable, &program, &refusal)) {
+        LAUNCH_LOG("cannot start [%s]: %s", app.appId.c_str(), refusal.c_str());
+        return false;
+    }
+    if (CheckTrustedFile(program) != FileTrust::Ok) {
+        LAUNCH_LOG("cannot start [%s]: its program [%s] is refused", app.appId.c_str(), program.c_str());
+        return false;
+    }
+    gchar* argv[] = {const_cast<gchar*>(program.c_str()), const_cast<gchar*>(kStartArg), nullptr};
     g_auto(GStrv) envp = g_get_environ();
     envp = g_environ_setenv(envp, kRootEnv, Root().c_str(), TRUE);
     envp = g_environ_setenv(envp, kAppIdEnv, app.appId.c_str(), TRUE);

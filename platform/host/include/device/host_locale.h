@@ -11,8 +11,14 @@
 
 namespace device {
 
+// The catalogues gettext tries for a language ("zh_HK.UTF-8"), nearest
+// first: its own, else the nearest region's (zh_HK and zh_MO: zh_TW; zh_SG:
+// zh_CN; de_AT and de_CH: de_DE) or else the language's first catalogue of
+// the build, then en_US ("zh_HK:zh_TW:en_US", "fr_CA:fr_FR:en_US").
+std::string CatalogueList(const std::string& language);
+
 // LC_TIME and LC_MESSAGES, each set to the language key's value
-// ("ko_KR.UTF-8"), and LANGUAGE, the catalogue list ("ko_KR:en_US"); empty
+// ("ko_KR.UTF-8"), and LANGUAGE, its CatalogueList ("ko_KR:en_US"); empty
 // when the key is unset or empty.
 std::vector<std::pair<std::string, std::string>> DeviceLocaleEnvironment();
 
