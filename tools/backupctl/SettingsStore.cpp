@@ -11,6 +11,7 @@
 #include <device/app_manager.h>
 #include <device/trusted_file.h>
 
+#include "ToolText.h"
 #include "utils/DBFileNames.h"
 
 namespace backupctl {
@@ -65,7 +66,8 @@ static bool Openable(const std::string& path, std::string& error)
 {
     switch (device::CheckTrustedFile(path)) {
     case device::FileTrust::Missing:
-        error = "no settings database at " + path + " (the service creates it when it first starts)";
+        error =
+            tools::Format(_("no settings database at %s (the service creates it when it first starts)"), path.c_str());
         return false;
     case device::FileTrust::Refused:
         error = device::LastTrustRefusal();
@@ -86,7 +88,7 @@ bool ReadSettings(const std::string& path, Settings& settings, std::string& erro
         return false;
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        error = std::string("cannot open ") + path + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
+        error = tools::Format(_("cannot open %s: %s"), path.c_str(), db ? sqlite3_errmsg(db) : _("out of memory"));
         sqlite3_close(db);
         return false;
     }
@@ -101,9 +103,9 @@ bool ReadSettings(const std::string& path, Settings& settings, std::string& erro
     sqlite3_stmt* stmt = nullptr;
     bool ok = false;
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-        error = std::string("cannot read the settings: ") + sqlite3_errmsg(db);
+        error = tools::Format(_("cannot read the settings: %s"), sqlite3_errmsg(db));
     } else if (sqlite3_step(stmt) != SQLITE_ROW) {
-        error = "the settings table has no row";
+        error = _("the settings table has no row");
     } else {
         settings.clear();
         int index = 0;
@@ -132,20 +134,22 @@ bool WriteSetting(const std::string& path, const std::string& key, const std::st
         if (key == s.key)
             setting = &s;
     if (setting == nullptr) {
-        error = "unknown setting " + key + " (" + SettingKeys() + ")";
+        error = tools::Format(_("unknown setting %s (%s)"), key.c_str(), SettingKeys().c_str());
         return false;
     }
     const bool boolean = setting->type == BackupValueType::Boolean;
     long long value = 0;
     if (!ParseValue(text, boolean, value)) {
-        error = "invalid value " + text + " for " + key + (boolean ? " (true/false)" : " (a 32-bit integer)");
+        error = tools::Format(boolean ? _("invalid value %s for %s (true/false)")
+                                      : _("invalid value %s for %s (a 32-bit integer)"),
+                              text.c_str(), key.c_str());
         return false;
     }
     if (!Openable(path, error))
         return false;
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        error = std::string("cannot open ") + path + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
+        error = tools::Format(_("cannot open %s: %s"), path.c_str(), db ? sqlite3_errmsg(db) : _("out of memory"));
         sqlite3_close(db);
         return false;
     }
@@ -157,13 +161,13 @@ bool WriteSetting(const std::string& path, const std::string& key, const std::st
     sqlite3_stmt* stmt = nullptr;
     bool ok = false;
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-        error = std::string("cannot update the settings: ") + sqlite3_errmsg(db);
+        error = tools::Format(_("cannot update the settings: %s"), sqlite3_errmsg(db));
     } else {
         sqlite3_bind_int64(stmt, 1, value);
         if (sqlite3_step(stmt) != SQLITE_DONE)
-            error = std::string("cannot update the settings: ") + sqlite3_errmsg(db);
+            error = tools::Format(_("cannot update the settings: %s"), sqlite3_errmsg(db));
         else if (sqlite3_changes(db) == 0)
-            error = "the settings table has no row";
+            error = _("the settings table has no row");
         else
             ok = true;
     }

@@ -14,6 +14,7 @@
 
 #include "JobCommand.h"
 #include "SettingsStore.h"
+#include "ToolText.h"
 
 namespace {
 
@@ -21,21 +22,21 @@ constexpr const char* kClientAppId = "com.velurio.cloud-backup-client";
 
 void Usage(FILE* out)
 {
+    std::fputs(_("usage: backupctl [--json] COMMAND [ARGS]\n"), out);
     std::fprintf(out,
-                 "usage: backupctl [--json] COMMAND [ARGS]\n"
-                 "  backup [--fault NAME]...          back the settings up into a new stored backup\n"
-                 "  restore [ID] [--fault NAME]...    restore a stored backup (default: the newest)\n"
-                 "  info [--fault NAME]...            ask which records a backup would hold\n"
-                 "  list                              stored backups with dates, sizes and values\n"
-                 "  settings                          the backed-up settings in the settings database\n"
-                 "  set KEY VALUE                     change one of them, KEY one of\n"
-                 "                                    %s\n"
-                 "Job options: --timeout SECONDS (default 30). Faults: list_create move_first move_next\n"
-                 "get_current no_key no_value two_records empty_file complete_failed complete_never.\n"
-                 "Exit: 0 done, 1 job failed, 2 usage or local error, 3 refused by the service,\n"
-                 "4 no report in time (service still running), 5 request not delivered, 6 service ended\n"
-                 "without finishing the job, 7 report directory not writable or report unreadable.\n"
-                 "The device root is $WEATHER_DEVICE_ROOT, else $HOME/.weather-device.\n",
+                 _("  backup [--fault NAME]...          back the settings up into a new stored backup\n"
+                   "  restore [ID] [--fault NAME]...    restore a stored backup (default: the newest)\n"
+                   "  info [--fault NAME]...            ask which records a backup would hold\n"
+                   "  list                              stored backups with dates, sizes and values\n"
+                   "  settings                          the backed-up settings in the settings database\n"
+                   "  set KEY VALUE                     change one of them, KEY one of\n"
+                   "                                    %s\n"
+                   "Job options: --timeout SECONDS (default 30). Faults: list_create move_first move_next\n"
+                   "get_current no_key no_value two_records empty_file complete_failed complete_never.\n"
+                   "Exit: 0 done, 1 job failed, 2 usage or local error, 3 refused by the service,\n"
+                   "4 no report in time (service still running), 5 request not delivered, 6 service ended\n"
+                   "without finishing the job, 7 report directory not writable or report unreadable.\n"
+                   "The device root is $WEATHER_DEVICE_ROOT, else $HOME/.weather-device.\n"),
                  backupctl::SettingKeys().c_str());
 }
 
@@ -98,9 +99,9 @@ int List(bool json)
         return 0;
     }
     if (backups.empty())
-        std::printf("no stored backup\n");
+        std::printf(_("no stored backup\n"));
     for (const cloud::StoredBackup& b : backups) {
-        std::printf("%s  %s  %lld bytes  %zu record(s)\n", b.id.c_str(), DateText(b.createdMs).c_str(),
+        std::printf(_("%s  %s  %lld bytes  %zu record(s)\n"), b.id.c_str(), DateText(b.createdMs).c_str(),
                     static_cast<long long>(b.fileSize), b.records.size());
         for (const cloud::Record& r : b.records)
             std::printf("  key=%s date=%s value=%s\n", r.key ? r.key->c_str() : "(none)",
@@ -181,7 +182,7 @@ int ParseArguments(int argc, char** argv, Invocation& invocation)
             } else {
                 invocation.options.timeoutSeconds = atoi(value.c_str());
                 if (invocation.options.timeoutSeconds <= 0 || invocation.options.timeoutSeconds > 3600) {
-                    std::fprintf(stderr, "backupctl: invalid timeout %s\n", value.c_str());
+                    std::fprintf(stderr, _("backupctl: invalid timeout %s\n"), value.c_str());
                     return backupctl::kExitUsage;
                 }
             }
@@ -189,7 +190,7 @@ int ParseArguments(int argc, char** argv, Invocation& invocation)
             Usage(stdout);
             return 0;
         } else if (arg.rfind("--", 0) == 0) {
-            std::fprintf(stderr, "backupctl: unknown option %s\n", arg.c_str());
+            std::fprintf(stderr, _("backupctl: unknown option %s\n"), arg.c_str());
             Usage(stderr);
             return backupctl::kExitUsage;
         } else {
@@ -203,7 +204,7 @@ int ParseArguments(int argc, char** argv, Invocation& invocation)
     std::vector<std::string> unknown;
     invocation.options.faults = cloud::ParseFaults(invocation.faultText, &unknown);
     if (!unknown.empty()) {
-        std::fprintf(stderr, "backupctl: unknown fault %s\n", unknown.front().c_str());
+        std::fprintf(stderr, _("backupctl: unknown fault %s\n"), unknown.front().c_str());
         return backupctl::kExitUsage;
     }
     invocation.options.json = invocation.json;
@@ -225,7 +226,7 @@ int RunCommand(Invocation& invocation)
         if (extra == 1) {
             options.backupId = args[1];
             if (!cloud::LoadBackup(options.backupId)) {
-                std::fprintf(stderr, "backupctl: no stored backup %s\n", options.backupId.c_str());
+                std::fprintf(stderr, _("backupctl: no stored backup %s\n"), options.backupId.c_str());
                 return backupctl::kExitUsage;
             }
         }
@@ -260,7 +261,7 @@ int main(int argc, char** argv)
     if (parsed >= 0)
         return parsed;
     if (!device::EnsureDefaultDevice()) {
-        std::fprintf(stderr, "backupctl: cannot use the device: %s\n", device::SetupError().c_str());
+        std::fprintf(stderr, _("backupctl: cannot use the device: %s\n"), device::SetupError().c_str());
         return backupctl::kExitUsage;
     }
     device::AdoptDeviceLocale();
