@@ -17,9 +17,13 @@
 #include <random>
 #include <thread>
 
+#include <glib.h>
+#include <sqlite3.h>
+
 #include "DeviceFixture.h"
 #include "SqliteTestUtil.h"
 #include "WeatherctlRun.h"
+#include "typedef/DataManager.h"
 
 extern char** environ;
 
@@ -250,6 +254,48 @@ TEST(WeatherctlImport, ReadsNeverUndoASettingsChange)
     readers.clear();
     std::cout << "settings changes undone by a read: " << undone << " of " << rounds << "\n";
     EXPECT_EQ(undone, 0);
+}
+
+// A writer that died in its transaction: the weather database's journal is
+// left hot, with the cities deleted in the file itself.
+void LeaveHotJournal()
+{
+    ASSERT_EQ(test_process::RunInChild([] {
+                  sqlite3* db = nullptr;
+                  if (sqlite3_open(WeatherDbPath().c_str(), &db) != SQLITE_OK)
+                      return 1;
+                  // A one-page cache spills the deletions into the file before the commit.
+                  const char* sql = "PRAGMA cache_size = 1; BEGIN; DELETE FROM CITY_TABLE; DELETE FROM "
+                                    "HOURLY_WEATHER_TABLE; DELETE FROM WEEKLY_WEATHER_TABLE;";
+                  if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+                      return 2;
+                  _exit(0); // no rollback, no close
+              }),
+              0);
+    ASSERT_TRUE(g_file_test((WeatherDbPath() + "-journal").c_str(), G_FILE_TEST_EXISTS));
+}
+
+// The data layer's LoadCity only selects; the tool, at its own start, rolls
+// an interrupted write back, so every read shows the cities of before.
+TEST(WeatherctlImport, AnInterruptedWriteIsRolledBackByTheToolNotByLoadCity)
+{
+    ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
+    const std::string before = Export();
+    ASSERT_NE(before.find("MRLB001"), std::string::npos);
+
+    LeaveHotJournal();
+    DataManager::GetInstance()->InitializeDB();
+    WeatherData::Make()->LoadCity();
+    EXPECT_TRUE(g_file_test((WeatherDbPath() + "-journal").c_str(), G_FILE_TEST_EXISTS)) << "LoadCity wrote";
+
+    for (const char* command : {"export", "list", "show"}) {
+        LeaveHotJournal();
+        const test_process::ToolRun run = Weatherctl({command});
+        EXPECT_EQ(run.exit, 0) << command << run.err;
+        EXPECT_NE(run.out.find("Marlowe Bay"), std::string::npos) << command << run.out;
+        EXPECT_FALSE(g_file_test((WeatherDbPath() + "-journal").c_str(), G_FILE_TEST_EXISTS)) << command;
+    }
+    EXPECT_EQ(Export(), before);
 }
 
 // On a fresh device the first read creates the four databases, as the

@@ -143,6 +143,9 @@ DataManager* OpenData()
     const unsigned busyBefore = DBConnector::DBBusyGiveUps();
     DataManager* dataManager = DataManager::GetInstance();
     dataManager->InitializeDB();
+    // An import killed mid-write leaves a hot journal that the read-only
+    // openings of a read cannot roll back: the tool does it once, here.
+    WeatherDBController::GetInstance()->RollBackInterruptedWrite();
     dataManager->LoadDataForReading();
     return DBConnector::DBBusyGiveUps() == busyBefore ? dataManager : nullptr;
 }
