@@ -75,6 +75,9 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ${WEATHER_PACKAGE})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Weather developers <weather-dev@example.org>")
+# Apache-2.0, the licence of the whole project (LICENSE, cmake/debian/copyright).
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
+set(CPACK_RPM_PACKAGE_LICENSE "Apache-2.0")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "weather settings backup/restore service and weather data layer")
 set(CPACK_PACKAGE_DESCRIPTION
   "The headless service that backs up and restores the weather settings of the

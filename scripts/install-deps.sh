@@ -3,8 +3,11 @@
 # Installs the Debian packages the project needs, and any named, only those
 # that are missing.
 set -euo pipefail
+# chromium and the Noto fonts: weatherctl render's pages are checked in the
+# browser, with a font for every script of the catalogues and Burmese.
 packages=(cmake ninja-build g++ pkg-config libsqlite3-dev sqlite3 libglib2.0-dev libjson-glib-dev
-          libicu-dev libgtest-dev faketime libbenchmark-dev gettext clang libclang-rt-14-dev python3 "$@")
+          libicu-dev libgtest-dev faketime libbenchmark-dev gettext clang libclang-rt-14-dev python3
+          chromium fonts-noto-core fonts-noto-cjk "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -10,6 +10,7 @@
 #include "CloudOperation.h"
 #include "json/WeatherJsonBuilder.h"
 #include "parser/RestoreMessageParser.h"
+#include "typedef/BackedUpSettings.h"
 #include "typedef/DataManager.h"
 #include "utils/AppLauncher.h"
 #include "utils/FileHelper.h"
@@ -240,15 +241,16 @@ void ScenRestore::RestoreRecordCb(const char* path, void* user_data)
                 auto parserPtr = RestoreMessageParser::Make(value, static_cast<int>(strlen(value)));
                 DataManager* dataManager = DataManager::GetInstance();
                 if (parserPtr) {
-                    dataManager->SetTemperatureUnit(parserPtr->GetTempUnit());
-                    dataManager->SetAutoRefreshInterval(parserPtr->GetAutoRefreshTimeInterval());
-                    dataManager->SetShowCurrentCityAgreement(parserPtr->GetUseCurrentLocationAgreed());
-                    dataManager->SetNotificationOn(parserPtr->GetUseNotification());
-                    dataManager->SetNotificationPopup(parserPtr->GetUseNotification());
-                    LOGE("restore data, tempUnit:%d, autoRefreshTimeInterval:%d, useCurrentLocationAgreed:%d, "
-                         "useNotification:%d",
-                         parserPtr->GetTempUnit(), parserPtr->GetAutoRefreshTimeInterval(),
-                         parserPtr->GetUseCurrentLocationAgreed(), parserPtr->GetUseNotification());
+                    // Each write reads its value from the record again.
+                    std::string restored = "restore data";
+                    for (const BackedUpSetting& setting : kBackedUpSettings) {
+                        setting.restore(*dataManager, parserPtr->Read(setting));
+                        if (setting.alsoRestore)
+                            setting.alsoRestore(*dataManager, parserPtr->Read(setting));
+                    }
+                    for (const BackedUpSetting& setting : kBackedUpSettings)
+                        restored += std::string(", ") + setting.key + ":" + std::to_string(parserPtr->Read(setting));
+                    LOGE("%s", restored.c_str());
                 }
                 CLOUD_CALL(velurio_cloud_record_set_key, record, kBackupItemKey);
                 CLOUD_CALL(velurio_cloud_record_set_date, record, nullptr);

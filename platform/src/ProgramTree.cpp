@@ -1,5 +1,6 @@
 #include "ProgramTree.h"
 
+#include <device/no_destructor.h>
 #include <device/trusted_file.h>
 #include <device/unique_fd.h>
 
@@ -134,14 +135,14 @@ const ProgramTree& OwnProgramTree()
 {
     // The executable of a process never changes; never destroyed, so that
     // threads still running at exit can read it.
-    static const ProgramTree* tree = [] {
+    static NoDestructor<const ProgramTree> tree([] {
         g_autofree gchar* self = g_file_read_link("/proc/self/exe", nullptr);
         const std::string executable = self ? self : "";
         ProgramTree found = FindProgramTree(executable, "");
         if (!found.installed && found.refusal.empty())
             found = FindProgramTree(executable, BuildTopOf(executable));
-        return new ProgramTree(found);
-    }();
+        return found;
+    }());
     return *tree;
 }
 

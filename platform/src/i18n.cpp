@@ -28,6 +28,7 @@
 #include <device/host.h>
 #include <device/i18n.h>
 #include <device/log.h>
+#include <device/no_destructor.h>
 
 namespace {
 
@@ -92,8 +93,8 @@ struct GeneratorHandle {
     UDateTimePatternGenerator* shared = nullptr;
 };
 
-auto* const gGenerators = new std::map<std::string, UDateTimePatternGenerator*>();
-auto* const gBestPatterns = new std::map<std::u16string, std::u16string>();
+NoDestructor<std::map<std::string, UDateTimePatternGenerator*>> gGenerators;
+NoDestructor<std::map<std::u16string, std::u16string>> gBestPatterns;
 constexpr size_t kMaxBestPatterns = 512;
 
 // Opened date and number formatters by everything they were opened with.
@@ -112,8 +113,8 @@ struct FormatterHandle {
     KeptFormatter* kept = nullptr; // null: the handle's own formatter
 };
 
-auto* const gDateFormatters = new std::map<std::string, KeptFormatter>();
-auto* const gNumberFormatters = new std::map<std::string, KeptFormatter>();
+NoDestructor<std::map<std::string, KeptFormatter>> gDateFormatters;
+NoDestructor<std::map<std::string, KeptFormatter>> gNumberFormatters;
 // Device zones and locales change rarely; the bound only stops a process that
 // goes through many of them from growing without end.
 constexpr size_t kMaxKeptFormatters = 128;
@@ -145,7 +146,7 @@ void AddTextKeyPart(std::string* key, const i18n_uchar* text, int32_t length)
 
 // Lends the kept formatter of a key, or keeps a newly opened one. Returns null
 // when the caller has to open a formatter of its own (the kept one is lent).
-KeptFormatter* Borrow(std::map<std::string, KeptFormatter>* kept, const std::string& key, void (*close)(void*))
+KeptFormatter* Borrow(std::map<std::string, KeptFormatter>* kept, const std::string& key, void (*closeFormatter)(void*))
 {
     std::lock_guard<std::mutex> guard(gCacheMutex);
     auto found = kept->find(key);
@@ -160,7 +161,7 @@ KeptFormatter* Borrow(std::map<std::string, KeptFormatter>* kept, const std::str
             if (it->second.lent) {
                 ++it;
             } else {
-                close(it->second.formatter);
+                closeFormatter(it->second.formatter);
                 it = kept->erase(it);
             }
         }
@@ -241,17 +242,17 @@ void CloseNumberFormatter(void* formatter)
 // (opened with open() when the key has none yet), or a formatter of its own
 // when there is no key or the kept one is lent already.
 template <typename Open>
-int MakeFormatterHandle(std::map<std::string, KeptFormatter>* cache, const std::string* key, void (*close)(void*),
-                        Open open, FormatterHandle** handle)
+int MakeFormatterHandle(std::map<std::string, KeptFormatter>* cache, const std::string* key,
+                        void (*closeFormatter)(void*), Open open, FormatterHandle** handle)
 {
-    KeptFormatter* kept = key ? Borrow(cache, *key, close) : nullptr;
+    KeptFormatter* kept = key ? Borrow(cache, *key, closeFormatter) : nullptr;
     void* formatter = kept ? kept->formatter : nullptr;
     if (formatter == nullptr) {
         UErrorCode status = U_ZERO_ERROR;
         formatter = open(&status);
         if (U_FAILURE(status)) {
             if (formatter)
-                close(formatter);
+                closeFormatter(formatter);
             if (kept)
                 Forget(cache, kept);
             return FromIcu(status);
@@ -264,7 +265,7 @@ int MakeFormatterHandle(std::map<std::string, KeptFormatter>* cache, const std::
 }
 
 // A kept formatter goes back to its cache; a handle's own one is closed.
-int DestroyFormatterHandle(void* handle, void (*close)(void*))
+int DestroyFormatterHandle(void* handle, void (*closeFormatter)(void*))
 {
     if (handle == nullptr)
         return I18N_ERROR_INVALID_PARAMETER;
@@ -272,7 +273,7 @@ int DestroyFormatterHandle(void* handle, void (*close)(void*))
     if (owned->kept)
         GiveBack(owned->kept);
     else
-        close(owned->formatter);
+        closeFormatter(owned->formatter);
     return I18N_ERROR_NONE;
 }
 
@@ -446,7 +447,7 @@ int i18n_udate_create(i18n_udate_format_style_e timeStyle, i18n_udate_format_sty
     }
     FormatterHandle* handle = nullptr;
     const int ret = MakeFormatterHandle(
-        gDateFormatters, key.empty() ? nullptr : &key, CloseDateFormatter,
+        gDateFormatters.get(), key.empty() ? nullptr : &key, CloseDateFormatter,
         [&](UErrorCode* status) {
             return icu->udat_open_(static_cast<UDateFormatStyle>(timeStyle), static_cast<UDateFormatStyle>(dateStyle),
                                    locale, AsIcu(tzId), tzIdLen, AsIcu(pattern), patternLen, status);
@@ -493,7 +494,7 @@ int i18n_unumber_create(i18n_unumber_format_style_e style, const i18n_uchar* pat
     }
     FormatterHandle* handle = nullptr;
     const int ret = MakeFormatterHandle(
-        gNumberFormatters, key.empty() ? nullptr : &key, CloseNumberFormatter,
+        gNumberFormatters.get(), key.empty() ? nullptr : &key, CloseNumberFormatter,
         [&](UErrorCode* status) {
             return icu->unum_open_(static_cast<UNumberFormatStyle>(style), AsIcu(pattern), patternLen, locale, nullptr,
                                    status);

@@ -17,6 +17,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -124,8 +125,9 @@ bool AppendLine(const std::string& line)
 // The local zone is looked up once per process, not per line.
 GTimeZone* LocalZone()
 {
-    static GTimeZone* zone = g_time_zone_new_local();
-    return zone;
+    static NoDestructor<std::unique_ptr<GTimeZone, decltype(&g_time_zone_unref)>> zone(g_time_zone_new_local(),
+                                                                                       &g_time_zone_unref);
+    return zone->get();
 }
 
 // ISO 8601 local time as GDateTime prints it ("%C%y-%m-%dT%H:%M:%S", then

@@ -3,6 +3,9 @@
 #include <device/host.h>
 #include <device/vconf.h>
 
+#include <glib.h>
+
+#include <optional>
 #include <string>
 
 #include "DeviceInternal.h"
@@ -45,6 +48,28 @@ int ToVconfError(StoreResult result)
     return VCONF_ERROR_FILE_BUSY;
 }
 
+enum class Overlay { None, Value, Broken };
+
+// Whether the process's key overlay names key, and its value when it does. An
+// overlay that does not parse hides every key: the device's own value would
+// pass for the overlay's.
+Overlay Overlaid(const char* key, std::string* value)
+{
+    const char* text = g_getenv(device::kKeyOverlayEnv);
+    if (text == nullptr || *text == '\0')
+        return Overlay::None;
+    g_autoptr(GKeyFile) file = g_key_file_new();
+    if (!g_key_file_load_from_data(file, text, static_cast<gsize>(-1), G_KEY_FILE_NONE, nullptr))
+        return Overlay::Broken;
+    if (!g_key_file_has_group(file, key))
+        return Overlay::None;
+    g_autofree gchar* stored = g_key_file_get_string(file, key, "value", nullptr);
+    if (stored == nullptr)
+        return Overlay::Broken;
+    *value = stored;
+    return Overlay::Value;
+}
+
 // The typed value of key, or VCONF_ERROR for a missing key or another type.
 int Read(const char* function, const char* key, ValueType type, KeyValue* value)
 {
@@ -52,15 +77,33 @@ int Read(const char* function, const char* key, ValueType type, KeyValue* value)
         return VCONF_ERROR;
     if (device::ActiveFault(function, key) != Fault::None)
         return VCONF_ERROR;
+    std::string overlaid;
+    switch (Overlaid(key, &overlaid)) {
+    case Overlay::Broken:
+        return VCONF_ERROR;
+    case Overlay::Value:
+        *value = KeyValue::String(overlaid);
+        return type == ValueType::String ? VCONF_OK : VCONF_ERROR;
+    case Overlay::None:
+        break;
+    }
     StoreResult result = Store().Get(key, value);
     if (result != StoreResult::Ok)
         return ToVconfError(result);
     return value->type == type ? VCONF_OK : VCONF_ERROR;
 }
 
+// An overlaid key is the device's to change, never a process's that sees
+// another value.
+bool WriteRefused(const char* key)
+{
+    std::string ignored;
+    return key == nullptr || Overlaid(key, &ignored) != Overlay::None;
+}
+
 int Write(const char* function, const char* key, const KeyValue& value)
 {
-    if (!key)
+    if (WriteRefused(key))
         return VCONF_ERROR;
     if (device::ActiveFault(function, key) != Fault::None)
         return VCONF_ERROR;
@@ -126,7 +169,7 @@ extern "C" int vconf_set_str(const char* key, const char* strval)
 
 extern "C" int vconf_unset(const char* key)
 {
-    if (!key || device::ActiveFault("vconf_unset", key) != Fault::None)
+    if (WriteRefused(key) || device::ActiveFault("vconf_unset", key) != Fault::None)
         return VCONF_ERROR;
     KeyStore store = Store();
     return ToVconfError(ChangeAndNotify(store, [key](KeyStore& s) { return s.Remove(key); }));
@@ -200,4 +243,13 @@ extern "C" char* vconf_keynode_get_str(keynode_t* keynode)
     // Borrowed from the node, as on the device: valid during the callback.
     return keynode && keynode->value.type == ValueType::String ? const_cast<char*>(keynode->value.stringValue.c_str())
                                                                : nullptr;
+}
+
+std::string device::StringKeyOverlay(const std::vector<std::pair<std::string, std::string>>& keys)
+{
+    g_autoptr(GKeyFile) file = g_key_file_new();
+    for (const auto& [key, value] : keys)
+        g_key_file_set_string(file, key.c_str(), "value", value.c_str());
+    g_autofree gchar* text = g_key_file_to_data(file, nullptr, nullptr);
+    return text ? text : "";
 }

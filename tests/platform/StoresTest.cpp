@@ -400,3 +400,40 @@ TEST_F(StoresTest, ADamagedStoreIsNeverWrittenOver)
     ASSERT_TRUE(g_file_get_contents(path.c_str(), &raw, nullptr, nullptr));
     EXPECT_EQ(std::string(raw), damaged);
 }
+
+// A process with a key overlay reads the overlay's value of the keys it
+// names and the device's of the others, and cannot change an overlaid key;
+// the device keeps its own value for every other process.
+TEST_F(StoresTest, AKeyOverlayShowsItsValuesAndProtectsTheDevice)
+{
+    unlink(device::VconfStorePath().c_str()); // whatever an earlier test left
+    ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, "en_US.UTF-8"), VCONF_OK);
+    ASSERT_EQ(vconf_set_str(SYSKEY_COUNTRY_ISO, "KR"), VCONF_OK);
+    const std::string overlay = device::StringKeyOverlay({{SYSKEY_LANGUAGE, "ar_AE.UTF-8"}, {"test/text", "a=b;[c]"}});
+    ASSERT_TRUE(g_setenv(device::kKeyOverlayEnv, overlay.c_str(), TRUE));
+    auto text = [](const char* key) {
+        g_autofree char* value = vconf_get_str(key);
+        return std::string(value ? value : "(none)");
+    };
+    int number = 0;
+    struct Case {
+        const char* what;
+        bool ok;
+    } cases[] = {
+        {"overlaid language", text(SYSKEY_LANGUAGE) == "ar_AE.UTF-8"},
+        {"overlaid text kept whole", text("test/text") == "a=b;[c]"},
+        {"other key from the device", text(SYSKEY_COUNTRY_ISO) == "KR"},
+        {"overlaid key read as another type", vconf_get_int(SYSKEY_LANGUAGE, &number) == VCONF_ERROR},
+        {"overlaid key not written", vconf_set_str(SYSKEY_LANGUAGE, "ko_KR.UTF-8") == VCONF_ERROR},
+        {"overlaid key not removed", vconf_unset(SYSKEY_LANGUAGE) == VCONF_ERROR},
+        {"other key still written", vconf_set_str(SYSKEY_COUNTRY_ISO, "JP") == VCONF_OK},
+    };
+    ASSERT_TRUE(g_setenv(device::kKeyOverlayEnv, "[unterminated", TRUE));
+    const bool brokenHidesAll = text(SYSKEY_COUNTRY_ISO) == "(none)";
+    g_unsetenv(device::kKeyOverlayEnv);
+    for (const Case& c : cases)
+        EXPECT_TRUE(c.ok) << c.what;
+    EXPECT_TRUE(brokenHidesAll) << "an overlay that does not parse must hide the device's keys";
+    EXPECT_EQ(text(SYSKEY_LANGUAGE), "en_US.UTF-8");
+    EXPECT_EQ(text(SYSKEY_COUNTRY_ISO), "JP");
+}

@@ -122,15 +122,16 @@ struct Listener {
     void (VconfUtil::*remove)(vconf_callback_fn);
 };
 
+// Each listener and the system key whose change it hears, as the platform
+// names the keys.
 const Listener kListeners[] = {
-    {SYSKEY_TIME_CHANGED, &VconfUtil::AddTimeChangedListener, &VconfUtil::RemoveTimeChangedListener},
-    {SYSKEY_TIMEZONE_ID, &VconfUtil::AddTimeZoneListener, &VconfUtil::RemoveTimeZoneListener},
-    {SYSKEY_DATE_FORMAT, &VconfUtil::AddDateFormatListener, &VconfUtil::RemoveDateFormatListener},
-    {SYSKEY_TIME_FORMAT_1224, &VconfUtil::AddTimeFormatListener, &VconfUtil::RemoveTimeFormatListener},
-    {SYSKEY_RETAIL_MODE_ENABLED, &VconfUtil::AddRetailModeEnabledListener, &VconfUtil::RemoveRetailModeEnabledListener},
-    {SYSKEY_RETAIL_MODE_RES_PATH, &VconfUtil::AddRetailModeResPathListener,
-     &VconfUtil::RemoveRetailModeResPathListener},
-    {SYSKEY_HOST_CONNECTED, &VconfUtil::AddHostConnectedListener, &VconfUtil::RemoveHostConnectedListener},
+    {"memory/system/timechanged", &VconfUtil::AddTimeChangedListener, &VconfUtil::RemoveTimeChangedListener},
+    {"db/setting/timezone_id", &VconfUtil::AddTimeZoneListener, &VconfUtil::RemoveTimeZoneListener},
+    {"db/setting/date_format", &VconfUtil::AddDateFormatListener, &VconfUtil::RemoveDateFormatListener},
+    {"db/menu_widget/regionformat_time1224", &VconfUtil::AddTimeFormatListener, &VconfUtil::RemoveTimeFormatListener},
+    {"db/retailmode/enabled", &VconfUtil::AddRetailModeEnabledListener, &VconfUtil::RemoveRetailModeEnabledListener},
+    {"db/retailmode/res_path", &VconfUtil::AddRetailModeResPathListener, &VconfUtil::RemoveRetailModeResPathListener},
+    {"memory/phonelink/host_connected", &VconfUtil::AddHostConnectedListener, &VconfUtil::RemoveHostConnectedListener},
 };
 
 void Heard(keynode_t* node, void* data)

@@ -13,6 +13,8 @@
 #include <device/app_control.h>
 #include <device/host.h>
 
+#include "ToolText.h"
+
 namespace backupctl {
 namespace {
 
@@ -113,7 +115,7 @@ void PrintHuman(JsonObject* report, const std::string& status)
     std::printf("%s %s: %s%s%s\n", TextOr(report, "type", "(none)"), TextOr(report, "id", "(none)"), status.c_str(),
                 error && *error ? " - " : "", error ? error : "");
     if (backupId && *backupId)
-        std::printf("  backup: %s\n", backupId);
+        std::printf(_("  backup: %s\n"), backupId);
     JsonArray* calls = Array(report, "calls");
     std::printf("  calls:");
     for (guint i = 0; calls && i < json_array_get_length(calls); ++i) {
@@ -143,13 +145,13 @@ std::string PrintReport(const std::string& path, bool json)
 {
     std::string text;
     if (device::ReadRegularFile(path, kMaxReportSize, &text) != device::ReadStatus::Ok) {
-        std::fprintf(stderr, "backupctl: cannot read the report %s\n", path.c_str());
+        std::fprintf(stderr, _("backupctl: cannot read the report %s\n"), path.c_str());
         return "";
     }
     g_autoptr(JsonParser) parser = json_parser_new();
     if (!json_parser_load_from_data(parser, text.c_str(), -1, nullptr) ||
         !JSON_NODE_HOLDS_OBJECT(json_parser_get_root(parser))) {
-        std::fprintf(stderr, "backupctl: %s is not a report\n", path.c_str());
+        std::fprintf(stderr, _("backupctl: %s is not a report\n"), path.c_str());
         return "";
     }
     JsonObject* report = json_node_get_object(json_parser_get_root(parser));
@@ -159,7 +161,7 @@ std::string PrintReport(const std::string& path, bool json)
     else
         PrintHuman(report, status);
     if (status.empty())
-        std::fprintf(stderr, "backupctl: the report %s has no status\n", path.c_str());
+        std::fprintf(stderr, _("backupctl: the report %s has no status\n"), path.c_str());
     return status;
 }
 
@@ -167,9 +169,9 @@ std::string PrintReport(const std::string& path, bool json)
 std::string ReportDirProblem(const std::string& dir)
 {
     if (!device::MakePrivateDirs(dir))
-        return "cannot create " + dir;
+        return tools::Format(_("cannot create %s"), dir.c_str());
     if (access(dir.c_str(), W_OK | X_OK) != 0)
-        return dir + " is not writable: " + g_strerror(errno);
+        return tools::Format(_("%s is not writable: %s"), dir.c_str(), g_strerror(errno));
     return "";
 }
 
@@ -179,8 +181,9 @@ std::string FileSizeLimitNote()
     struct rlimit limit {};
     if (getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
         return "";
-    return " (this shell limits file sizes to " + std::to_string(static_cast<unsigned long long>(limit.rlim_cur)) +
-           " bytes, and a service started from here inherits the limit)";
+    return tools::Format(
+        _(" (this shell limits file sizes to %llu bytes, and a service started from here inherits the limit)"),
+        static_cast<unsigned long long>(limit.rlim_cur));
 }
 
 } // namespace
@@ -191,7 +194,7 @@ int RunJob(const JobOptions& options)
     // report that cannot be written would only end in a time-out.
     const std::string problem = ReportDirProblem(cloud::ReportsDir());
     if (!problem.empty()) {
-        std::fprintf(stderr, "backupctl: no job report could be written: %s\n", problem.c_str());
+        std::fprintf(stderr, _("backupctl: no job report could be written: %s\n"), problem.c_str());
         return kExitReportError;
     }
     cloud::JobParameters parameters;
@@ -212,18 +215,18 @@ int RunJob(const JobOptions& options)
     int ret = app_control_send_launch_request(request, OnReply, &wait);
     if (ret == APP_CONTROL_ERROR_LAUNCH_REJECTED) {
         app_control_destroy(request);
-        std::fprintf(stderr, "backupctl: the service rejected the %s request\n", cloud::JobTypeName(options.type));
+        std::fprintf(stderr, _("backupctl: the service rejected the %s request\n"), cloud::JobTypeName(options.type));
         return kExitRefused;
     }
     if (ret == APP_CONTROL_ERROR_LAUNCH_FAILED) {
         app_control_destroy(request);
-        std::fprintf(stderr, "backupctl: the service could not start or ended before it took the %s request%s\n",
+        std::fprintf(stderr, _("backupctl: the service could not start or ended before it took the %s request%s\n"),
                      cloud::JobTypeName(options.type), FileSizeLimitNote().c_str());
         return kExitServiceDied;
     }
     if (ret != APP_CONTROL_ERROR_NONE) {
         app_control_destroy(request);
-        std::fprintf(stderr, "backupctl: the %s request did not reach the service (error %d)\n",
+        std::fprintf(stderr, _("backupctl: the %s request did not reach the service (error %d)\n"),
                      cloud::JobTypeName(options.type), ret);
         return kExitNotDelivered;
     }
@@ -235,16 +238,16 @@ int RunJob(const JobOptions& options)
 
     if (!wait.haveReport) {
         if (wait.refusedAt != 0) {
-            std::fprintf(stderr, "backupctl: the service refused the %s request (reply %d)\n",
+            std::fprintf(stderr, _("backupctl: the service refused the %s request (reply %d)\n"),
                          cloud::JobTypeName(options.type), static_cast<int>(wait.result));
             return kExitRefused;
         }
         if (wait.gone) {
-            std::fprintf(stderr, "backupctl: the service ended without finishing job %s%s\n", parameters.id.c_str(),
+            std::fprintf(stderr, _("backupctl: the service ended without finishing job %s%s\n"), parameters.id.c_str(),
                          FileSizeLimitNote().c_str());
             return kExitServiceDied;
         }
-        std::fprintf(stderr, "backupctl: no report of job %s within %d s; the service is still running\n",
+        std::fprintf(stderr, _("backupctl: no report of job %s within %d s; the service is still running\n"),
                      parameters.id.c_str(), options.timeoutSeconds);
         return kExitTimedOut;
     }

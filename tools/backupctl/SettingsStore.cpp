@@ -11,24 +11,14 @@
 #include <device/app_manager.h>
 #include <device/trusted_file.h>
 
+#include "ToolText.h"
+#include "utils/DBFileNames.h"
+
 namespace backupctl {
 namespace {
 
 constexpr const char* kServiceAppId = "com.velurio.weather-backuprestore";
 constexpr int kBusyTimeoutMs = 2000;
-
-struct Column {
-    const char* key;
-    const char* columns[2]; // columns written for the key
-    bool boolean;
-};
-
-constexpr Column kColumns[] = {
-    {"tempUnit", {"TemperatureUnit", nullptr}, false},
-    {"autoRefreshTimeInterval", {"AutoRefreshInterval", nullptr}, false},
-    {"useCurrentLocationAgreed", {"ShowCurrentCityAgreement", nullptr}, true},
-    {"useNotification", {"NotificationOn", "NotificationPopup"}, true},
-};
 
 bool ParseValue(const std::string& text, bool boolean, long long& value)
 {
@@ -51,12 +41,20 @@ bool ParseValue(const std::string& text, bool boolean, long long& value)
 
 } // namespace
 
+std::string SettingKeys()
+{
+    std::string keys;
+    for (const BackedUpSetting& setting : kBackedUpSettings)
+        keys += (keys.empty() ? "" : ", ") + std::string(setting.key);
+    return keys;
+}
+
 std::string SettingsDbPath()
 {
     char* dir = nullptr;
     if (app_manager_get_shared_data_path(kServiceAppId, &dir) != APP_MANAGER_ERROR_NONE || dir == nullptr)
         return "";
-    std::string path = std::string(dir) + "db/.setting.db";
+    std::string path = std::string(dir) + "db/" + DBFileName::kSetting;
     free(dir);
     return path;
 }
@@ -68,7 +66,8 @@ static bool Openable(const std::string& path, std::string& error)
 {
     switch (device::CheckTrustedFile(path)) {
     case device::FileTrust::Missing:
-        error = "no settings database at " + path + " (the service creates it when it first starts)";
+        error =
+            tools::Format(_("no settings database at %s (the service creates it when it first starts)"), path.c_str());
         return false;
     case device::FileTrust::Refused:
         error = device::LastTrustRefusal();
@@ -89,26 +88,38 @@ bool ReadSettings(const std::string& path, Settings& settings, std::string& erro
         return false;
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        error = std::string("cannot open ") + path + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
+        error = tools::Format(_("cannot open %s: %s"), path.c_str(), db ? sqlite3_errmsg(db) : _("out of memory"));
         sqlite3_close(db);
         return false;
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    std::string columns;
+    for (const BackedUpSetting& setting : kBackedUpSettings) {
+        columns += (columns.empty() ? "" : ", ") + std::string(setting.column);
+        if (setting.alsoColumn)
+            columns += std::string(", ") + setting.alsoColumn;
+    }
+    const std::string sql = "SELECT " + columns + " FROM SETTING_TABLE LIMIT 1;";
     sqlite3_stmt* stmt = nullptr;
     bool ok = false;
-    if (sqlite3_prepare_v2(db,
-                           "SELECT TemperatureUnit, AutoRefreshInterval, ShowCurrentCityAgreement, NotificationOn, "
-                           "NotificationPopup FROM SETTING_TABLE LIMIT 1;",
-                           -1, &stmt, nullptr) != SQLITE_OK) {
-        error = std::string("cannot read the settings: ") + sqlite3_errmsg(db);
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+        error = tools::Format(_("cannot read the settings: %s"), sqlite3_errmsg(db));
     } else if (sqlite3_step(stmt) != SQLITE_ROW) {
-        error = "the settings table has no row";
+        error = _("the settings table has no row");
     } else {
-        settings.tempUnit = sqlite3_column_int(stmt, 0);
-        settings.autoRefreshTimeInterval = sqlite3_column_int(stmt, 1);
-        settings.useCurrentLocationAgreed = sqlite3_column_int(stmt, 2) != 0;
-        settings.useNotification = sqlite3_column_int(stmt, 3) != 0;
-        settings.notificationPopup = sqlite3_column_int(stmt, 4) != 0;
+        settings.clear();
+        int index = 0;
+        for (const BackedUpSetting& setting : kBackedUpSettings) {
+            const bool boolean = setting.type == BackupValueType::Boolean;
+            StoredSetting stored{&setting, sqlite3_column_int(stmt, index++), 0};
+            if (setting.alsoColumn)
+                stored.alsoValue = sqlite3_column_int(stmt, index++);
+            if (boolean) {
+                stored.value = stored.value != 0;
+                stored.alsoValue = stored.alsoValue != 0;
+            }
+            settings.push_back(stored);
+        }
         ok = true;
     }
     sqlite3_finalize(stmt);
@@ -118,43 +129,45 @@ bool ReadSettings(const std::string& path, Settings& settings, std::string& erro
 
 bool WriteSetting(const std::string& path, const std::string& key, const std::string& text, std::string& error)
 {
-    const Column* column = nullptr;
-    for (const Column& c : kColumns)
-        if (key == c.key)
-            column = &c;
-    if (column == nullptr) {
-        error = "unknown setting " + key +
-                " (tempUnit, autoRefreshTimeInterval, useCurrentLocationAgreed, useNotification)";
+    const BackedUpSetting* setting = nullptr;
+    for (const BackedUpSetting& s : kBackedUpSettings)
+        if (key == s.key)
+            setting = &s;
+    if (setting == nullptr) {
+        error = tools::Format(_("unknown setting %s (%s)"), key.c_str(), SettingKeys().c_str());
         return false;
     }
+    const bool boolean = setting->type == BackupValueType::Boolean;
     long long value = 0;
-    if (!ParseValue(text, column->boolean, value)) {
-        error = "invalid value " + text + " for " + key + (column->boolean ? " (true/false)" : " (a 32-bit integer)");
+    if (!ParseValue(text, boolean, value)) {
+        error = tools::Format(boolean ? _("invalid value %s for %s (true/false)")
+                                      : _("invalid value %s for %s (a 32-bit integer)"),
+                              text.c_str(), key.c_str());
         return false;
     }
     if (!Openable(path, error))
         return false;
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
-        error = std::string("cannot open ") + path + ": " + (db ? sqlite3_errmsg(db) : "out of memory");
+        error = tools::Format(_("cannot open %s: %s"), path.c_str(), db ? sqlite3_errmsg(db) : _("out of memory"));
         sqlite3_close(db);
         return false;
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
-    std::string sql = std::string("UPDATE SETTING_TABLE SET ") + column->columns[0] + " = ?1";
-    if (column->columns[1])
-        sql += std::string(", ") + column->columns[1] + " = ?1";
+    std::string sql = std::string("UPDATE SETTING_TABLE SET ") + setting->column + " = ?1";
+    if (setting->alsoColumn)
+        sql += std::string(", ") + setting->alsoColumn + " = ?1";
     sql += ";";
     sqlite3_stmt* stmt = nullptr;
     bool ok = false;
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-        error = std::string("cannot update the settings: ") + sqlite3_errmsg(db);
+        error = tools::Format(_("cannot update the settings: %s"), sqlite3_errmsg(db));
     } else {
         sqlite3_bind_int64(stmt, 1, value);
         if (sqlite3_step(stmt) != SQLITE_DONE)
-            error = std::string("cannot update the settings: ") + sqlite3_errmsg(db);
+            error = tools::Format(_("cannot update the settings: %s"), sqlite3_errmsg(db));
         else if (sqlite3_changes(db) == 0)
-            error = "the settings table has no row";
+            error = _("the settings table has no row");
         else
             ok = true;
     }

@@ -1,30 +1,37 @@
 #ifndef BACKUPCTL_SETTINGS_STORE_H
 #define BACKUPCTL_SETTINGS_STORE_H
 
-// The four backed-up settings as they sit in the weather settings database,
-// read and written with plain SQL so that the tool shows the stored truth,
-// not what some cache believes.
+// The backed-up settings (typedef/BackedUpSettings.h) as they sit in the
+// weather settings database, read and written with plain SQL so that the tool
+// shows the stored truth, not what some cache believes.
 
 #include <string>
+#include <vector>
+
+#include "typedef/BackedUpSettings.h"
 
 namespace backupctl {
 
-struct Settings {
-    long long tempUnit = 0;
-    long long autoRefreshTimeInterval = 0;
-    bool useCurrentLocationAgreed = false;
-    bool useNotification = false;
-    bool notificationPopup = false; // written together with useNotification by a restore
+// One backed-up setting as stored: its column and, when a restore sets a
+// second column with it, that one too.
+struct StoredSetting {
+    const BackedUpSetting* setting;
+    long long value;
+    long long alsoValue;
 };
+using Settings = std::vector<StoredSetting>;
 
 // <weather shared data dir>/db/.setting.db, or empty when the device does not
 // know the weather package.
 std::string SettingsDbPath();
 
 bool ReadSettings(const std::string& path, Settings& settings, std::string& error);
-// `key` is one of the four document member names; booleans accept
-// true/false/1/0. useNotification also sets the notification pop-up, as a
-// restore does.
+// The document member names, joined by ", ".
+std::string SettingKeys();
+// `key` is a backed-up setting's document member name; booleans accept
+// true/false/1/0. A setting a restore writes to two columns sets both, as a
+// restore does. Only those columns change: the service's setters write the
+// whole row, which would undo other processes' changes.
 bool WriteSetting(const std::string& path, const std::string& key, const std::string& value, std::string& error);
 
 } // namespace backupctl

@@ -14,6 +14,7 @@
 
 #include "JobCommand.h"
 #include "SettingsStore.h"
+#include "ToolText.h"
 
 namespace {
 
@@ -21,20 +22,22 @@ constexpr const char* kClientAppId = "com.velurio.cloud-backup-client";
 
 void Usage(FILE* out)
 {
-    std::fprintf(out, "usage: backupctl [--json] COMMAND [ARGS]\n"
-                      "  backup [--fault NAME]...          back the settings up into a new stored backup\n"
-                      "  restore [ID] [--fault NAME]...    restore a stored backup (default: the newest)\n"
-                      "  info [--fault NAME]...            ask which records a backup would hold\n"
-                      "  list                              stored backups with dates, sizes and values\n"
-                      "  settings                          the four backed-up settings in the settings database\n"
-                      "  set KEY VALUE                     change one of them (tempUnit, autoRefreshTimeInterval,\n"
-                      "                                    useCurrentLocationAgreed, useNotification)\n"
-                      "Job options: --timeout SECONDS (default 30). Faults: list_create move_first move_next\n"
-                      "get_current no_key no_value two_records empty_file complete_failed complete_never.\n"
-                      "Exit: 0 done, 1 job failed, 2 usage or local error, 3 refused by the service,\n"
-                      "4 no report in time (service still running), 5 request not delivered, 6 service ended\n"
-                      "without finishing the job, 7 report directory not writable or report unreadable.\n"
-                      "The device root is $WEATHER_DEVICE_ROOT, else $HOME/.weather-device.\n");
+    std::fputs(_("usage: backupctl [--json] COMMAND [ARGS]\n"), out);
+    std::fprintf(out,
+                 _("  backup [--fault NAME]...          back the settings up into a new stored backup\n"
+                   "  restore [ID] [--fault NAME]...    restore a stored backup (default: the newest)\n"
+                   "  info [--fault NAME]...            ask which records a backup would hold\n"
+                   "  list                              stored backups with dates, sizes and values\n"
+                   "  settings                          the backed-up settings in the settings database\n"
+                   "  set KEY VALUE                     change one of them, KEY one of\n"
+                   "                                    %s\n"
+                   "Job options: --timeout SECONDS (default 30). Faults: list_create move_first move_next\n"
+                   "get_current no_key no_value two_records empty_file complete_failed complete_never.\n"
+                   "Exit: 0 done, 1 job failed, 2 usage or local error, 3 refused by the service,\n"
+                   "4 no report in time (service still running), 5 request not delivered, 6 service ended\n"
+                   "without finishing the job, 7 report directory not writable or report unreadable.\n"
+                   "The device root is $WEATHER_DEVICE_ROOT, else $HOME/.weather-device.\n"),
+                 backupctl::SettingKeys().c_str());
 }
 
 std::string DateText(int64_t ms)
@@ -96,9 +99,9 @@ int List(bool json)
         return 0;
     }
     if (backups.empty())
-        std::printf("no stored backup\n");
+        std::printf(_("no stored backup\n"));
     for (const cloud::StoredBackup& b : backups) {
-        std::printf("%s  %s  %lld bytes  %zu record(s)\n", b.id.c_str(), DateText(b.createdMs).c_str(),
+        std::printf(_("%s  %s  %lld bytes  %zu record(s)\n"), b.id.c_str(), DateText(b.createdMs).c_str(),
                     static_cast<long long>(b.fileSize), b.records.size());
         for (const cloud::Record& r : b.records)
             std::printf("  key=%s date=%s value=%s\n", r.key ? r.key->c_str() : "(none)",
@@ -107,52 +110,79 @@ int List(bool json)
     return 0;
 }
 
+// "NotificationPopup" -> "notificationPopup": a second column's JSON name.
+std::string JsonName(const char* column)
+{
+    std::string name = column;
+    if (!name.empty())
+        name[0] = static_cast<char>(g_ascii_tolower(name[0]));
+    return name;
+}
+
+std::string ValueText(const backupctl::StoredSetting& stored, long long value, const char* yes, const char* no)
+{
+    if (stored.setting->type == BackupValueType::Boolean)
+        return value ? yes : no;
+    return std::to_string(value);
+}
+
 int ShowSettings(bool json)
 {
-    backupctl::Settings s;
+    backupctl::Settings settings;
     std::string error;
-    if (!backupctl::ReadSettings(backupctl::SettingsDbPath(), s, error)) {
+    if (!backupctl::ReadSettings(backupctl::SettingsDbPath(), settings, error)) {
         std::fprintf(stderr, "backupctl: %s\n", error.c_str());
         return backupctl::kExitUsage;
     }
-    if (json) {
-        std::printf("{\"tempUnit\":%lld,\"autoRefreshTimeInterval\":%lld,\"useCurrentLocationAgreed\":%s,"
-                    "\"useNotification\":%s,\"notificationPopup\":%s}\n",
-                    s.tempUnit, s.autoRefreshTimeInterval, s.useCurrentLocationAgreed ? "true" : "false",
-                    s.useNotification ? "true" : "false", s.notificationPopup ? "true" : "false");
-    } else {
-        std::printf("tempUnit                  %lld\nautoRefreshTimeInterval   %lld\n"
-                    "useCurrentLocationAgreed  %s\nuseNotification           %s (pop-up %s)\n",
-                    s.tempUnit, s.autoRefreshTimeInterval, s.useCurrentLocationAgreed ? "true" : "false",
-                    s.useNotification ? "true" : "false", s.notificationPopup ? "on" : "off");
+    std::string out;
+    for (const backupctl::StoredSetting& stored : settings) {
+        const BackedUpSetting& setting = *stored.setting;
+        if (json) {
+            out += std::string(out.empty() ? "{" : ",") + "\"" + setting.key +
+                   "\":" + ValueText(stored, stored.value, "true", "false");
+            if (setting.alsoColumn)
+                out +=
+                    ",\"" + JsonName(setting.alsoColumn) + "\":" + ValueText(stored, stored.alsoValue, "true", "false");
+        } else {
+            char line[128];
+            std::snprintf(line, sizeof(line), "%-26s%s", setting.key,
+                          ValueText(stored, stored.value, "true", "false").c_str());
+            out += line;
+            if (setting.alsoColumn)
+                out += std::string(" (") + setting.alsoLabel + " " + ValueText(stored, stored.alsoValue, "on", "off") +
+                       ")";
+            out += "\n";
+        }
     }
+    if (json)
+        out += "}\n";
+    std::fputs(out.c_str(), stdout);
     return 0;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
-{
-    // Its own files are the client's; the service knows it as the client
-    // because the device registers this executable for that application.
-    g_setenv(device::kAppIdEnv, kClientAppId, TRUE);
-
+// What the command line asks for.
+struct Invocation {
     bool json = false;
     std::vector<std::string> args;
     backupctl::JobOptions options;
     std::string faultText;
+};
+
+// -1 to go on; otherwise the exit code (help shown, or a usage error).
+int ParseArguments(int argc, char** argv, Invocation& invocation)
+{
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--json") {
-            json = true;
+            invocation.json = true;
         } else if ((arg == "--fault" || arg == "--timeout") && i + 1 < argc) {
             std::string value = argv[++i];
             if (arg == "--fault") {
-                faultText += value + ",";
+                invocation.faultText += value + ",";
             } else {
-                options.timeoutSeconds = atoi(value.c_str());
-                if (options.timeoutSeconds <= 0 || options.timeoutSeconds > 3600) {
-                    std::fprintf(stderr, "backupctl: invalid timeout %s\n", value.c_str());
+                invocation.options.timeoutSeconds = atoi(value.c_str());
+                if (invocation.options.timeoutSeconds <= 0 || invocation.options.timeoutSeconds > 3600) {
+                    std::fprintf(stderr, _("backupctl: invalid timeout %s\n"), value.c_str());
                     return backupctl::kExitUsage;
                 }
             }
@@ -160,30 +190,31 @@ int main(int argc, char** argv)
             Usage(stdout);
             return 0;
         } else if (arg.rfind("--", 0) == 0) {
-            std::fprintf(stderr, "backupctl: unknown option %s\n", arg.c_str());
+            std::fprintf(stderr, _("backupctl: unknown option %s\n"), arg.c_str());
             Usage(stderr);
             return backupctl::kExitUsage;
         } else {
-            args.push_back(arg);
+            invocation.args.push_back(arg);
         }
     }
-    if (args.empty()) {
+    if (invocation.args.empty()) {
         Usage(stderr);
         return backupctl::kExitUsage;
     }
     std::vector<std::string> unknown;
-    options.faults = cloud::ParseFaults(faultText, &unknown);
+    invocation.options.faults = cloud::ParseFaults(invocation.faultText, &unknown);
     if (!unknown.empty()) {
-        std::fprintf(stderr, "backupctl: unknown fault %s\n", unknown.front().c_str());
+        std::fprintf(stderr, _("backupctl: unknown fault %s\n"), unknown.front().c_str());
         return backupctl::kExitUsage;
     }
-    options.json = json;
-    if (!device::EnsureDefaultDevice()) {
-        std::fprintf(stderr, "backupctl: cannot use the device: %s\n", device::SetupError().c_str());
-        return backupctl::kExitUsage;
-    }
-    device::AdoptDeviceLocale();
+    invocation.options.json = invocation.json;
+    return -1;
+}
 
+int RunCommand(Invocation& invocation)
+{
+    const std::vector<std::string>& args = invocation.args;
+    backupctl::JobOptions& options = invocation.options;
     const std::string& command = args[0];
     const size_t extra = args.size() - 1;
     if ((command == "backup" || command == "info") && extra == 0) {
@@ -195,24 +226,44 @@ int main(int argc, char** argv)
         if (extra == 1) {
             options.backupId = args[1];
             if (!cloud::LoadBackup(options.backupId)) {
-                std::fprintf(stderr, "backupctl: no stored backup %s\n", options.backupId.c_str());
+                std::fprintf(stderr, _("backupctl: no stored backup %s\n"), options.backupId.c_str());
                 return backupctl::kExitUsage;
             }
         }
         return backupctl::RunJob(options);
     }
     if (command == "list" && extra == 0)
-        return List(json);
+        return List(invocation.json);
     if (command == "settings" && extra == 0)
-        return ShowSettings(json);
+        return ShowSettings(invocation.json);
     if (command == "set" && extra == 2) {
         std::string error;
         if (!backupctl::WriteSetting(backupctl::SettingsDbPath(), args[1], args[2], error)) {
             std::fprintf(stderr, "backupctl: %s\n", error.c_str());
             return backupctl::kExitUsage;
         }
-        return ShowSettings(json);
+        return ShowSettings(invocation.json);
     }
     Usage(stderr);
     return backupctl::kExitUsage;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Its own files are the client's; the service knows it as the client
+    // because the device registers this executable for that application.
+    g_setenv(device::kAppIdEnv, kClientAppId, TRUE);
+
+    Invocation invocation;
+    const int parsed = ParseArguments(argc, argv, invocation);
+    if (parsed >= 0)
+        return parsed;
+    if (!device::EnsureDefaultDevice()) {
+        std::fprintf(stderr, _("backupctl: cannot use the device: %s\n"), device::SetupError().c_str());
+        return backupctl::kExitUsage;
+    }
+    device::AdoptDeviceLocale();
+    return RunCommand(invocation);
 }

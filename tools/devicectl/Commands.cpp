@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "ToolText.h"
+
 namespace devicectl {
 
 namespace {
@@ -76,21 +78,21 @@ int SetTyped(const std::string& type, const std::string& key, const std::string&
     if (type == "int") {
         int value;
         if (!ParseInt(text, &value)) {
-            std::fprintf(stderr, "devicectl: '%s' is not an int\n", text.c_str());
+            std::fprintf(stderr, _("devicectl: '%s' is not an int\n"), text.c_str());
             return 2;
         }
         rc = setters.Int(key, value);
     } else if (type == "bool") {
         bool value;
         if (!ParseBool(text, &value)) {
-            std::fprintf(stderr, "devicectl: '%s' is not a bool (true/false/1/0)\n", text.c_str());
+            std::fprintf(stderr, _("devicectl: '%s' is not a bool (true/false/1/0)\n"), text.c_str());
             return 2;
         }
         rc = setters.Bool(key, value);
     } else if (type == "double") {
         double value;
         if (!ParseDouble(text, &value)) {
-            std::fprintf(stderr, "devicectl: '%s' is not a number\n", text.c_str());
+            std::fprintf(stderr, _("devicectl: '%s' is not a number\n"), text.c_str());
             return 2;
         }
         rc = setters.Double(key, value);
@@ -98,7 +100,7 @@ int SetTyped(const std::string& type, const std::string& key, const std::string&
         rc = setters.String(key, text);
     }
     if (rc != 0) {
-        std::fprintf(stderr, "devicectl: cannot set %s (error %d)\n", key.c_str(), rc);
+        std::fprintf(stderr, _("devicectl: cannot set %s (error %d)\n"), key.c_str(), rc);
         return 1;
     }
     std::printf("%s (%s) = %s\n", key.c_str(), type.c_str(), text.c_str());
@@ -135,7 +137,7 @@ void PrintApps()
 {
     auto apps = device::InstalledApps();
     if (apps.empty()) {
-        std::printf("  (none)\n");
+        std::printf(_("  (none)\n"));
         return;
     }
     for (const auto& app : apps) {
@@ -194,12 +196,12 @@ ParsedArgs ParseArgs(const Args& args, const std::vector<std::string>& valued, c
                 parsed.options.emplace_back(arg, "");
             } else if (std::find(valued.begin(), valued.end(), arg) != valued.end()) {
                 if (i + 1 >= args.size()) {
-                    parsed.error = arg + " needs a value";
+                    parsed.error = tools::Format(_("%s needs a value"), arg.c_str());
                     return parsed;
                 }
                 parsed.options.emplace_back(arg, args[++i]);
             } else {
-                parsed.error = "unknown option " + arg;
+                parsed.error = tools::Format(_("unknown option %s"), arg.c_str());
                 return parsed;
             }
         } else {
@@ -212,22 +214,22 @@ ParsedArgs ParseArgs(const Args& args, const std::vector<std::string>& valued, c
 int Init()
 {
     if (!device::EnsureDefaultDevice()) {
-        std::fprintf(stderr, "devicectl: cannot use the device: %s\n", device::SetupError().c_str());
+        std::fprintf(stderr, _("devicectl: cannot use the device: %s\n"), device::SetupError().c_str());
         return 1;
     }
-    std::printf("device ready at %s\n", device::Root().c_str());
+    std::printf(_("device ready at %s\n"), device::Root().c_str());
     return 0;
 }
 
 int Show()
 {
     if (!device::EnsureDefaultDevice()) {
-        std::fprintf(stderr, "devicectl: cannot use the device: %s\n", device::SetupError().c_str());
+        std::fprintf(stderr, _("devicectl: cannot use the device: %s\n"), device::SetupError().c_str());
         return 1;
     }
     const std::string root = device::Root();
-    std::printf("Device root: %s\n\n", root.c_str());
-    std::printf("Layout:\n");
+    std::printf(_("Device root: %s\n\n"), root.c_str());
+    std::printf(_("Layout:\n"));
     std::printf("  registry      %s\n", device::RegistryPath().c_str());
     std::printf("  log           %s\n", device::LogPath().c_str());
     std::printf("  system keys   %s\n", device::VconfStorePath().c_str());
@@ -237,26 +239,26 @@ int Show()
     std::printf("  packages      %s/apps/<pkg>/{data,res,shared/data,shared/res,shared/trusted}/\n", root.c_str());
     std::printf("  service       %s\n\n", device::ServiceBinary().c_str());
 
-    std::printf("Installed applications:\n");
+    std::printf(_("Installed applications:\n"));
     PrintApps();
 
-    std::printf("\nSystem keys:\n");
+    std::printf(_("\nSystem keys:\n"));
     PrintKeys(device::SystemKeys(), "  ");
 
-    std::printf("\nPower locks:\n");
+    std::printf(_("\nPower locks:\n"));
     auto locks = device::ActivePowerLocks();
     if (locks.empty())
-        std::printf("  (none)\n");
+        std::printf(_("  (none)\n"));
     for (const auto& lock : locks) {
         long long left = lock.expiresAtMs ? lock.expiresAtMs - g_get_real_time() / 1000 : 0;
         std::printf("  %-11s pid %d  %s  %s\n", lock.type.c_str(), lock.pid, Shown(lock.appId).c_str(),
                     lock.expiresAtMs ? (std::to_string(left) + " ms left").c_str() : "until released");
     }
 
-    std::printf("\nPreferences:\n");
+    std::printf(_("\nPreferences:\n"));
     auto owners = device::PreferenceOwners();
     if (owners.empty())
-        std::printf("  (none)\n");
+        std::printf(_("  (none)\n"));
     for (const auto& owner : owners) {
         std::printf("  %s\n", owner.c_str());
         PrintKeys(device::Preferences(owner), "    ");
@@ -274,16 +276,16 @@ int Install(const Args& args)
 {
     ParsedArgs parsed = ParseArgs(args, {"--pkg", "--cert", "--exec", "--version"}, {});
     if (!parsed.error.empty() || parsed.positional.size() != 1 || !parsed.Has("--pkg")) {
-        std::fprintf(stderr, "usage: devicectl install APP --pkg PKG [--cert CERT] [--exec PATH] [--version V]\n");
+        std::fprintf(stderr, _("usage: devicectl install APP --pkg PKG [--cert CERT] [--exec PATH] [--version V]\n"));
         return 2;
     }
     device::AppInfo app{parsed.positional[0], parsed.Get("--pkg"), parsed.Get("--cert"), parsed.Get("--exec"),
                         parsed.Get("--version", "1.0.0")};
     if (!device::InstallApp(app)) {
-        std::fprintf(stderr, "devicectl: cannot install %s\n", app.appId.c_str());
+        std::fprintf(stderr, _("devicectl: cannot install %s\n"), app.appId.c_str());
         return 1;
     }
-    std::printf("installed %s in package %s (%s)\n", app.appId.c_str(), app.pkgId.c_str(),
+    std::printf(_("installed %s in package %s (%s)\n"), app.appId.c_str(), app.pkgId.c_str(),
                 app.certificate.empty() ? "unsigned" : app.certificate.c_str());
     return 0;
 }
@@ -291,14 +293,14 @@ int Install(const Args& args)
 int Uninstall(const Args& args)
 {
     if (args.size() != 1) {
-        std::fprintf(stderr, "usage: devicectl uninstall APP\n");
+        std::fprintf(stderr, _("usage: devicectl uninstall APP\n"));
         return 2;
     }
     if (!device::UninstallApp(args[0])) {
-        std::fprintf(stderr, "devicectl: %s is not installed\n", args[0].c_str());
+        std::fprintf(stderr, _("devicectl: %s is not installed\n"), args[0].c_str());
         return 1;
     }
-    std::printf("uninstalled %s\n", args[0].c_str());
+    std::printf(_("uninstalled %s\n"), args[0].c_str());
     return 0;
 }
 
@@ -307,7 +309,7 @@ int Key(const Args& args)
     ParsedArgs parsed = ParseArgs(args, {"--type"}, {});
     const auto& pos = parsed.positional;
     if (!parsed.error.empty() || pos.empty()) {
-        std::fprintf(stderr, "usage: devicectl key get KEY | key set KEY VALUE [--type T] | key unset KEY\n");
+        std::fprintf(stderr, _("usage: devicectl key get KEY | key set KEY VALUE [--type T] | key unset KEY\n"));
         return 2;
     }
     device::EnsureDefaultDevice();
@@ -319,7 +321,7 @@ int Key(const Args& args)
                 return 0;
             }
         }
-        std::fprintf(stderr, "devicectl: no system key %s\n", pos[1].c_str());
+        std::fprintf(stderr, _("devicectl: no system key %s\n"), pos[1].c_str());
         return 1;
     }
     if (pos[0] == "set" && pos.size() == 3) {
@@ -327,20 +329,20 @@ int Key(const Args& args)
         if (type.empty())
             type = "string";
         if (!ValidType(type)) {
-            std::fprintf(stderr, "devicectl: unknown type %s\n", type.c_str());
+            std::fprintf(stderr, _("devicectl: unknown type %s\n"), type.c_str());
             return 2;
         }
         return SetTyped(type, pos[1], pos[2], VconfSetters());
     }
     if (pos[0] == "unset" && pos.size() == 2) {
         if (vconf_unset(pos[1].c_str()) != VCONF_OK) {
-            std::fprintf(stderr, "devicectl: no system key %s\n", pos[1].c_str());
+            std::fprintf(stderr, _("devicectl: no system key %s\n"), pos[1].c_str());
             return 1;
         }
-        std::printf("unset %s\n", pos[1].c_str());
+        std::printf(_("unset %s\n"), pos[1].c_str());
         return 0;
     }
-    std::fprintf(stderr, "usage: devicectl key get KEY | key set KEY VALUE [--type T] | key unset KEY\n");
+    std::fprintf(stderr, _("usage: devicectl key get KEY | key set KEY VALUE [--type T] | key unset KEY\n"));
     return 2;
 }
 
@@ -351,11 +353,11 @@ int Pref(const Args& args)
     const std::string app = parsed.Get("--app");
     if (!parsed.error.empty() || pos.empty() || app.empty() ||
         !((pos[0] == "get" && pos.size() == 2) || (pos[0] == "set" && pos.size() == 3))) {
-        std::fprintf(stderr, "usage: devicectl pref get --app APP KEY | pref set --app APP KEY VALUE [--type T]\n");
+        std::fprintf(stderr, _("usage: devicectl pref get --app APP KEY | pref set --app APP KEY VALUE [--type T]\n"));
         return 2;
     }
     if (!SafeName(app)) {
-        std::fprintf(stderr, "devicectl: bad application id %s\n", app.c_str());
+        std::fprintf(stderr, _("devicectl: bad application id %s\n"), app.c_str());
         return 2;
     }
     // Preferences belong to the calling application: act as APP.
@@ -368,14 +370,14 @@ int Pref(const Args& args)
                 return 0;
             }
         }
-        std::fprintf(stderr, "devicectl: %s has no preference %s\n", app.c_str(), pos[1].c_str());
+        std::fprintf(stderr, _("devicectl: %s has no preference %s\n"), app.c_str(), pos[1].c_str());
         return 1;
     }
     std::string type = parsed.Get("--type", FindType(prefs, pos[1]));
     if (type.empty())
         type = "string";
     if (!ValidType(type)) {
-        std::fprintf(stderr, "devicectl: unknown type %s\n", type.c_str());
+        std::fprintf(stderr, _("devicectl: unknown type %s\n"), type.c_str());
         return 2;
     }
     return SetTyped(type, pos[1], pos[2], PreferenceSetters());
@@ -384,12 +386,12 @@ int Pref(const Args& args)
 int Inbox(const Args& args)
 {
     if (args.size() != 1 || !SafeName(args[0])) {
-        std::fprintf(stderr, "usage: devicectl inbox APP\n");
+        std::fprintf(stderr, _("usage: devicectl inbox APP\n"));
         return 2;
     }
     std::string content;
     if (!ReadFile(device::InboxDir() + args[0] + ".jsonl", &content)) {
-        std::printf("no requests recorded for %s\n", args[0].c_str());
+        std::printf(_("no requests recorded for %s\n"), args[0].c_str());
         return 0;
     }
     std::fwrite(content.data(), 1, content.size(), stdout);
@@ -400,7 +402,7 @@ int Log(const Args& args)
 {
     ParsedArgs parsed = ParseArgs(args, {}, {"-f"});
     if (!parsed.error.empty() || !parsed.positional.empty()) {
-        std::fprintf(stderr, "usage: devicectl log [-f]\n");
+        std::fprintf(stderr, _("usage: devicectl log [-f]\n"));
         return 2;
     }
     const std::string path = device::LogPath();
@@ -421,7 +423,7 @@ int Log(const Args& args)
         return 1;
     }
     if (!file && !parsed.Has("-f")) {
-        std::printf("no log yet at %s\n", path.c_str());
+        std::printf(_("no log yet at %s\n"), path.c_str());
         return 0;
     }
     char buffer[4096];

@@ -1,6 +1,7 @@
 // devicectl launch: sends an application-control request like an app would.
 
 #include "Commands.h"
+#include "ToolText.h"
 
 #include <device/app_control.h>
 #include <device/host.h>
@@ -72,14 +73,15 @@ int Launch(const Args& args)
 {
     ParsedArgs parsed = ParseArgs(args, {"--op", "--uri", "--extra", "--wait"}, {});
     if (!parsed.error.empty() || parsed.positional.size() != 1) {
-        std::fprintf(stderr, "usage: devicectl launch APP [--op OP] [--uri URI] [--extra K=V]... [--wait SECONDS]\n");
+        std::fprintf(stderr,
+                     _("usage: devicectl launch APP [--op OP] [--uri URI] [--extra K=V]... [--wait SECONDS]\n"));
         return 2;
     }
     const std::string target = parsed.positional[0];
     gint64 waitSeconds = 10;
     if (parsed.Has("--wait") &&
         !g_ascii_string_to_signed(parsed.Get("--wait").c_str(), 10, 0, 3600, &waitSeconds, nullptr)) {
-        std::fprintf(stderr, "devicectl: --wait takes seconds (0 sends without waiting)\n");
+        std::fprintf(stderr, _("devicectl: --wait takes seconds (0 sends without waiting)\n"));
         return 2;
     }
     device::EnsureDefaultDevice();
@@ -93,7 +95,7 @@ int Launch(const Args& args)
 
     app_control_h request = nullptr;
     if (app_control_create(&request) != APP_CONTROL_ERROR_NONE) {
-        std::fprintf(stderr, "devicectl: cannot create the request\n");
+        std::fprintf(stderr, _("devicectl: cannot create the request\n"));
         return 1;
     }
     int rc = app_control_set_app_id(request, target.c_str());
@@ -106,14 +108,14 @@ int Launch(const Args& args)
         if (rc != APP_CONTROL_ERROR_NONE)
             break;
         if (eq == std::string::npos || eq == 0) {
-            std::fprintf(stderr, "devicectl: --extra takes KEY=VALUE, got '%s'\n", extra.c_str());
+            std::fprintf(stderr, _("devicectl: --extra takes KEY=VALUE, got '%s'\n"), extra.c_str());
             app_control_destroy(request);
             return 2;
         }
         rc = app_control_add_extra_data(request, extra.substr(0, eq).c_str(), extra.substr(eq + 1).c_str());
     }
     if (rc != APP_CONTROL_ERROR_NONE) {
-        std::fprintf(stderr, "devicectl: cannot build the request (error %d)\n", rc);
+        std::fprintf(stderr, _("devicectl: cannot build the request (error %d)\n"), rc);
         app_control_destroy(request);
         return 1;
     }
@@ -123,15 +125,16 @@ int Launch(const Args& args)
     rc = app_control_send_launch_request(request, waitSeconds > 0 ? OnReply : nullptr, &wait);
     int exitCode = 0;
     if (rc != APP_CONTROL_ERROR_NONE) {
-        std::fprintf(stderr, "devicectl: launch of %s failed (error %d)\n", target.c_str(), rc);
+        std::fprintf(stderr, _("devicectl: launch of %s failed (error %d)\n"), target.c_str(), rc);
         exitCode = 1;
     } else {
-        std::printf("sent to %s%s\n", target.c_str(), app && app->executable.empty() ? " (recorded in its inbox)" : "");
+        std::printf(_("sent to %s%s\n"), target.c_str(),
+                    app && app->executable.empty() ? _(" (recorded in its inbox)") : "");
         if (waitSeconds > 0) {
             guint timer = g_timeout_add_seconds(static_cast<guint>(waitSeconds), OnTimeout, &wait);
             g_main_loop_run(wait.loop);
             if (!wait.answered) {
-                std::printf("no reply within %lld s\n", static_cast<long long>(waitSeconds));
+                std::printf(_("no reply within %lld s\n"), static_cast<long long>(waitSeconds));
                 exitCode = 1;
             } else {
                 g_source_remove(timer);

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "ToolLocale.h"
+#include "ToolText.h"
 #include "db/IconMappingTable.h"
 #include "db/SettingDBController.h"
 #include "typedef/CPType.h"
@@ -37,21 +38,21 @@ namespace {
 constexpr const char* kWeatherAppId = "com.velurio.weather";
 constexpr const char* kIconPreferenceSuffix = "is_weather_icon_converted_to_common_resource";
 
-const char* const kUsage = "usage: devicectl weather [--app APP]                 what the weather rules read\n"
-                           "       devicectl weather set NAME VALUE [--app APP]\n"
-                           "         language TEXT        e.g. ko_KR.UTF-8 (display locale of the apps and tools)\n"
-                           "         time-format 12|24\n"
-                           "         retail on|off        retail (demonstration) mode\n"
-                           "         standalone on|off\n"
-                           "         country CODE         e.g. KR, CN, JP, US\n"
-                           "         vendor TEXT          host phone vendor (\"LO\" selects the common icons)\n"
-                           "         provider NAME        settings' provider: Accuweather, cmaweather, Kweather,\n"
-                           "                              weathernews_kr, WeatherNews, TWC, WCN\n"
-                           "         common-icons on|off  preference of APP (default com.velurio.weather)\n"
-                           "       devicectl weather clock GMT_OFFSET_HOURS [--summer-time]\n"
-                           "                              a city's clock as a weather app shows it now\n"
-                           "       devicectl weather status PROVIDER_CODE [--night] [--text STORED]\n"
-                           "                              condition text and image of a provider's icon code\n";
+const char* const kUsage = N_("usage: devicectl weather [--app APP]                 what the weather rules read\n"
+                              "       devicectl weather set NAME VALUE [--app APP]\n"
+                              "         language TEXT        e.g. ko_KR.UTF-8 (display locale of the apps and tools)\n"
+                              "         time-format 12|24\n"
+                              "         retail on|off        retail (demonstration) mode\n"
+                              "         standalone on|off\n"
+                              "         country CODE         e.g. KR, CN, JP, US\n"
+                              "         vendor TEXT          host phone vendor (\"LO\" selects the common icons)\n"
+                              "         provider NAME        settings' provider: Accuweather, cmaweather, Kweather,\n"
+                              "                              weathernews_kr, WeatherNews, TWC, WCN\n"
+                              "         common-icons on|off  preference of APP (default com.velurio.weather)\n"
+                              "       devicectl weather clock GMT_OFFSET_HOURS [--summer-time]\n"
+                              "                              a city's clock as a weather app shows it now\n"
+                              "       devicectl weather status PROVIDER_CODE [--night] [--text STORED]\n"
+                              "                              condition text and image of a provider's icon code\n");
 
 std::string StringKey(const char* key)
 {
@@ -141,15 +142,15 @@ int Set(const std::string& app, const std::string& name, const std::string& valu
     int ret = VCONF_OK;
     if (name == "language") {
         if (value.empty())
-            return Fail("empty language", value);
+            return Fail(_("empty language"), value);
         ret = vconf_set_str(SYSKEY_LANGUAGE, value.c_str());
     } else if (name == "time-format") {
         if (value != "12" && value != "24")
-            return Fail("time-format is 12 or 24, not", value);
+            return Fail(_("time-format is 12 or 24, not"), value);
         ret = vconf_set_int(SYSKEY_TIME_FORMAT_1224, value == "12" ? 1 : 0);
     } else if (name == "retail" || name == "standalone") {
         if (!ParseOnOff(value, flag))
-            return Fail("expected on or off, not", value);
+            return Fail(_("expected on or off, not"), value);
         ret = vconf_set_int(name == "retail" ? SYSKEY_RETAIL_MODE_ENABLED : SYSKEY_STANDALONE, flag);
     } else if (name == "country") {
         ret = vconf_set_str(SYSKEY_COUNTRY_ISO, value.c_str());
@@ -161,7 +162,7 @@ int Set(const std::string& app, const std::string& name, const std::string& valu
         for (const auto& known_name : *names)
             known = known || known_name == value;
         if (!known)
-            return Fail("unknown provider", value);
+            return Fail(_("unknown provider"), value);
         LoadSettings()->SetCpType(value);
         // The data layer only logs a failed write: the stored row tells.
         std::shared_ptr<Setting> stored = SettingDBController::GetInstance()->Select();
@@ -169,15 +170,15 @@ int Set(const std::string& app, const std::string& name, const std::string& valu
             ret = VCONF_ERROR;
     } else if (name == "common-icons") {
         if (!ParseOnOff(value, flag))
-            return Fail("expected on or off, not", value);
+            return Fail(_("expected on or off, not"), value);
         PreferenceHelper::GetInstance()->SetIsWeatherIconConvertedToCommonResource(flag == 1);
         if (IconPreference(app) != (flag == 1 ? "true" : "false"))
             ret = VCONF_ERROR;
     } else {
-        return Fail("unknown setting", name);
+        return Fail(_("unknown setting"), name);
     }
     if (ret != VCONF_OK) {
-        std::fprintf(stderr, "devicectl: cannot set %s (%d)\n", name.c_str(), ret);
+        std::fprintf(stderr, _("devicectl: cannot set %s (%d)\n"), name.c_str(), ret);
         return 1;
     }
     return 0;
@@ -190,7 +191,7 @@ int Clock(const std::string& offsetText, bool summerTime)
     char* end = nullptr;
     double offset = std::strtod(offsetText.c_str(), &end);
     if (offsetText.empty() || *end != '\0' || offset < -24 || offset > 24)
-        return Fail("GMT offset in hours between -24 and 24, not", offsetText);
+        return Fail(_("GMT offset in hours between -24 and 24, not"), offsetText);
     DataManager* dataManager = DataManager::GetInstance();
     dataManager->InitializeDB();
     dataManager->LoadDataForReading();
@@ -214,7 +215,7 @@ int Status(const std::string& codeText, bool isDay, const std::string& stored)
     char* end = nullptr;
     long code = std::strtol(codeText.c_str(), &end, 10);
     if (codeText.empty() || *end != '\0' || code < INT32_MIN || code > INT32_MAX)
-        return Fail("provider icon code expected, not", codeText);
+        return Fail(_("provider icon code expected, not"), codeText);
     tools::UseDeviceLocale();
     DataManager* dataManager = DataManager::GetInstance();
     dataManager->InitializeDB();
@@ -252,7 +253,7 @@ int Weather(const Args& args)
     const auto& pos = parsed.positional;
     const std::string app = parsed.Get("--app", kWeatherAppId);
     if (!parsed.error.empty() || !ValidAppId(app)) {
-        std::fputs(kUsage, stderr);
+        std::fputs(_(kUsage), stderr);
         return 2;
     }
     ActAs(app);
@@ -264,7 +265,7 @@ int Weather(const Args& args)
         return Clock(offset, parsed.Has("--summer-time"));
     if (pos[0] == "status" && pos.size() == 1 && !offset.empty())
         return Status(offset, !parsed.Has("--night"), parsed.Get("--text"));
-    std::fputs(kUsage, stderr);
+    std::fputs(_(kUsage), stderr);
     return 2;
 }
 

@@ -8,27 +8,29 @@
 #include <device/host_locale.h>
 
 #include "Commands.h"
+#include "ToolText.h"
 
 namespace {
 
 void Usage(FILE* out)
 {
-    std::fprintf(out, "usage: devicectl COMMAND [ARGS]\n"
-                      "  show                               root, layout, apps, system keys, locks, preferences\n"
-                      "  init                               create the default device (idempotent)\n"
-                      "  apps                               installed applications\n"
-                      "  install APP --pkg PKG [--cert CERT] [--exec PATH] [--version V]\n"
-                      "  uninstall APP\n"
-                      "  key get KEY\n"
-                      "  key set KEY VALUE [--type int|bool|double|string]\n"
-                      "  key unset KEY\n"
-                      "  pref get --app APP KEY\n"
-                      "  pref set --app APP KEY VALUE [--type int|bool|double|string]\n"
-                      "  launch APP [--op OP] [--uri URI] [--extra K=V]... [--wait SECONDS]\n"
-                      "  inbox APP                          requests recorded for an app without executable\n"
-                      "  log [-f]                           print (and follow) the device log\n"
-                      "  weather [set NAME VALUE | clock GMT_OFFSET]  weather settings by name (weather --help)\n"
-                      "The device root is $WEATHER_DEVICE_ROOT, else $HOME/.weather-device.\n");
+    std::fputs(_("usage: devicectl COMMAND [ARGS]\n"), out);
+    std::fputs(_("  show                               root, layout, apps, system keys, locks, preferences\n"
+                 "  init                               create the default device (idempotent)\n"
+                 "  apps                               installed applications\n"
+                 "  install APP --pkg PKG [--cert CERT] [--exec PATH] [--version V]\n"
+                 "  uninstall APP\n"
+                 "  key get KEY\n"
+                 "  key set KEY VALUE [--type int|bool|double|string]\n"
+                 "  key unset KEY\n"
+                 "  pref get --app APP KEY\n"
+                 "  pref set --app APP KEY VALUE [--type int|bool|double|string]\n"
+                 "  launch APP [--op OP] [--uri URI] [--extra K=V]... [--wait SECONDS]\n"
+                 "  inbox APP                          requests recorded for an app without executable\n"
+                 "  log [-f]                           print (and follow) the device log\n"
+                 "  weather [set NAME VALUE | clock GMT_OFFSET]  weather settings by name (weather --help)\n"
+                 "The device root is $WEATHER_DEVICE_ROOT, else $HOME/.weather-device.\n"),
+               out);
 }
 
 } // namespace
@@ -68,7 +70,7 @@ int main(int argc, char** argv)
         return devicectl::Weather(args);
     if (command == "log")
         return devicectl::Log(args);
-    std::fprintf(stderr, "devicectl: unknown command '%s'\n", command.c_str());
+    std::fprintf(stderr, _("devicectl: unknown command '%s'\n"), command.c_str());
     Usage(stderr);
     return 2;
 }

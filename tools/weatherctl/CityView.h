@@ -18,6 +18,12 @@ struct DeviceView {
     std::string provider;
     bool isCelsius = true;
     bool is12Hour = false;
+    bool isRightToLeft = false; // as the language helper answers for the language
+};
+
+// The words a watch puts around the values, in the device's language.
+struct ViewLabels {
+    std::string high, low, rain, hourly, daily, lifeIndex;
 };
 
 struct HourView {
@@ -42,7 +48,21 @@ struct CityView {
 };
 
 DeviceView BuildDeviceView(DataManager* dataManager);
+ViewLabels BuildLabels();
 CityView BuildCityView(DataManager* dataManager, const CityPtr& city, const DeviceView& device);
+
+// The cities `city` names (location id or list position; every city when
+// empty); false when it names none.
+bool SelectCities(DataManager* dataManager, const std::string& city, CityPtrVector& selected);
+
+// A temperature with its unit, "--" when not supplied; a percentage the
+// same; a life index's value as shown (the felt temperature with its unit).
+std::string Degrees(const std::string& value, const DeviceView& device);
+std::string Percent(const std::string& value);
+std::string LifeIndexValue(const LifeIndexView& index, const DeviceView& device);
+// A stored text as a person may see it: control characters and bytes that
+// are not UTF-8 as escapes (\x01, \u0085), never raw.
+std::string PrintableText(const std::string& text);
 
 } // namespace weatherctl
 

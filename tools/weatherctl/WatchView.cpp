@@ -13,6 +13,7 @@
 #include "typedef/LifeIndexData.h"
 #include "typedef/WeatherDataMarkers.h"
 #include "utils/ICUHelper.h"
+#include "utils/LanguageHelper.h"
 #include "utils/VconfUtilFactory.h"
 
 namespace weatherctl {
@@ -25,6 +26,8 @@ constexpr int kImageSize = 360;
 constexpr int kFormatHHmm = 9;
 constexpr int kFormathhmm = 10;
 constexpr int kFormatWeekday = 11;
+// A value the data layer did not have reads "--", as on the watch.
+constexpr const char* kMissing = "--";
 
 } // namespace
 
@@ -44,7 +47,39 @@ DeviceView BuildDeviceView(DataManager* dataManager)
     device.is12Hour = vconfUtil && vconfUtil->GetTimeFormat() == 1;
     device.provider = CPType::GetInstance()->GetCPTypeString();
     device.isCelsius = dataManager->GetTemperatureUnit() == 1;
+    device.isRightToLeft = LanguageHelper::GetInstance()->GetIsRTLLanguage();
     return device;
+}
+
+ViewLabels BuildLabels()
+{
+    ViewLabels labels;
+    // TRANSLATORS: the day's highest and lowest temperature and the rain probability.
+    labels.high = _("high");
+    labels.low = _("low");
+    labels.rain = _("rain");
+    labels.hourly = _("hourly:");
+    labels.daily = _("daily:");
+    labels.lifeIndex = _("life index:");
+    return labels;
+}
+
+bool SelectCities(DataManager* dataManager, const std::string& city, CityPtrVector& selected)
+{
+    selected.clear();
+    if (city.empty()) {
+        if (CityPtrVectorPtr all = dataManager->GetCityPtrVector())
+            selected = *all;
+        return true;
+    }
+    CityPtr found = dataManager->GetCityPtr(city);
+    // A number that is no location id names a list position.
+    if (!found && city.size() <= 9 && city.find_first_not_of("0123456789") == std::string::npos)
+        found = dataManager->GetCityPtr(std::stoi(city));
+    if (!found)
+        return false;
+    selected.push_back(found);
+    return true;
 }
 
 CityView BuildCityView(DataManager* dm, const CityPtr& city, const DeviceView& device)
@@ -246,8 +281,38 @@ std::string Pad(const std::string& text, size_t columns)
     return width >= columns ? text : text + std::string(columns - width, ' ');
 }
 
-// A value the data layer did not have reads "--", as on the watch.
-constexpr const char* kMissing = "--";
+void PrintCity(const CityView& v, const DeviceView& device, const ViewLabels& labels)
+{
+    auto text = [](const std::string& value) { return Printable(value); };
+    std::printf("%s  (%s)\n", text(v.name).c_str(), text(v.locationId).c_str());
+    std::printf("  %s  |  %s\n", text(v.localTime).c_str(), text(v.localTimeLong).c_str());
+    std::printf("  %s  [%s]\n", text(v.condition).c_str(), text(v.icon).c_str());
+    std::printf("  %s   %s %s  %s %s   %s %s\n", Degrees(v.current, device).c_str(), labels.high.c_str(),
+                Degrees(v.high, device).c_str(), labels.low.c_str(), Degrees(v.low, device).c_str(),
+                labels.rain.c_str(), Percent(v.rainProbability).c_str());
+    if (!v.hours.empty())
+        std::printf("  %s\n", labels.hourly.c_str());
+    for (const HourView& h : v.hours)
+        std::printf("    %s %s %s  [%s]\n", Pad(h.time, 10).c_str(), Pad(Degrees(h.temperature, device), 8).c_str(),
+                    text(h.condition).c_str(), text(h.icon).c_str());
+    if (!v.days.empty())
+        std::printf("  %s\n", labels.daily.c_str());
+    for (const DayView& d : v.days)
+        std::printf("    %s %s / %s  %s  [%s]\n", Pad(d.weekday, 10).c_str(), Degrees(d.high, device).c_str(),
+                    Degrees(d.low, device).c_str(), text(d.condition).c_str(), text(d.icon).c_str());
+    if (!v.lifeIndices.empty())
+        std::printf("  %s\n", labels.lifeIndex.c_str());
+    for (const LifeIndexView& l : v.lifeIndices)
+        std::printf("    %s %s [%s]\n", Pad(text(l.title), 28).c_str(), Pad(LifeIndexValue(l, device), 16).c_str(),
+                    text(l.icon).c_str());
+}
+
+} // namespace
+
+std::string PrintableText(const std::string& text)
+{
+    return Printable(text);
+}
 
 std::string Degrees(const std::string& value, const DeviceView& device)
 {
@@ -265,35 +330,6 @@ std::string LifeIndexValue(const LifeIndexView& index, const DeviceView& device)
 {
     return index.type == LIFE_INDEX_REALFEEL ? Degrees(index.value, device) : Printable(index.value);
 }
-
-void PrintCity(const CityView& v, const DeviceView& device)
-{
-    auto text = [](const std::string& value) { return Printable(value); };
-    std::printf("%s  (%s)\n", text(v.name).c_str(), text(v.locationId).c_str());
-    std::printf("  %s  |  %s\n", text(v.localTime).c_str(), text(v.localTimeLong).c_str());
-    std::printf("  %s  [%s]\n", text(v.condition).c_str(), text(v.icon).c_str());
-    // TRANSLATORS: the day's highest and lowest temperature and the rain probability.
-    std::printf("  %s   %s %s  %s %s   %s %s\n", Degrees(v.current, device).c_str(), _("high"),
-                Degrees(v.high, device).c_str(), _("low"), Degrees(v.low, device).c_str(), _("rain"),
-                Percent(v.rainProbability).c_str());
-    if (!v.hours.empty())
-        std::printf("  %s\n", _("hourly:"));
-    for (const HourView& h : v.hours)
-        std::printf("    %s %s %s  [%s]\n", Pad(h.time, 10).c_str(), Pad(Degrees(h.temperature, device), 8).c_str(),
-                    text(h.condition).c_str(), text(h.icon).c_str());
-    if (!v.days.empty())
-        std::printf("  %s\n", _("daily:"));
-    for (const DayView& d : v.days)
-        std::printf("    %s %s / %s  %s  [%s]\n", Pad(d.weekday, 10).c_str(), Degrees(d.high, device).c_str(),
-                    Degrees(d.low, device).c_str(), text(d.condition).c_str(), text(d.icon).c_str());
-    if (!v.lifeIndices.empty())
-        std::printf("  %s\n", _("life index:"));
-    for (const LifeIndexView& l : v.lifeIndices)
-        std::printf("    %s %s [%s]\n", Pad(text(l.title), 28).c_str(), Pad(LifeIndexValue(l, device), 16).c_str(),
-                    text(l.icon).c_str());
-}
-
-} // namespace
 
 int List(DataManager* dataManager, bool json)
 {
@@ -340,19 +376,10 @@ int List(DataManager* dataManager, bool json)
 int Show(DataManager* dataManager, const std::string& city, bool json)
 {
     CityPtrVector selected;
-    if (city.empty()) {
-        if (CityPtrVectorPtr all = dataManager->GetCityPtrVector())
-            selected = *all;
-    } else {
-        CityPtr found = dataManager->GetCityPtr(city);
-        // A number that is no location id names a list position.
-        if (!found && city.size() <= 9 && city.find_first_not_of("0123456789") == std::string::npos)
-            found = dataManager->GetCityPtr(std::stoi(city));
-        if (!found)
-            return kNoSuchCity;
-        selected.push_back(found);
-    }
+    if (!SelectCities(dataManager, city, selected))
+        return kNoSuchCity;
     const DeviceView device = BuildDeviceView(dataManager);
+    const ViewLabels labels = BuildLabels();
     g_autoptr(JsonBuilder) builder = json_builder_new();
     JsonBuilder* b = builder;
     json_builder_begin_object(b);
@@ -366,7 +393,7 @@ int Show(DataManager* dataManager, const std::string& city, bool json)
         if (json)
             AddCity(b, view);
         else
-            PrintCity(view, device);
+            PrintCity(view, device, labels);
     }
     json_builder_end_array(b);
     json_builder_end_object(b);

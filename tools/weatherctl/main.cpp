@@ -20,6 +20,7 @@
 #include <device/unique_fd.h>
 
 #include "CityFile.h"
+#include "Render.h"
 #include "ToolText.h"
 #include "WatchView.h"
 #include "db/WeatherDBController.h"
@@ -49,6 +50,15 @@ void Usage(FILE* out)
                  "Exit: 0 done, 1 city file refused, 2 usage or local error, 3 no such city,\n"
                  "4 the weather database refused the write; after 1, 2 and 4 nothing was changed.\n"
                  "The device root is $WEATHER_DEVICE_ROOT, else $HOME/.weather-device.\n"),
+               out);
+    std::fputs(_("  render [--lang LANG[,LANG...]] [-o FILE] [CITY]\n"
+                 "                  the watch screens of a city (default: every city) as one HTML\n"
+                 "                  page (default weather-faces.html), in each language side by side\n"
+                 "                  (ko_KR or ko_KR.UTF-8; default: the device's); the device's\n"
+                 "                  language stays as it is; exit codes as show's\n"
+                 "  render --section [CITY]\n"
+                 "                  only the page's part in the device's language, as render draws\n"
+                 "                  each language\n"),
                out);
 }
 
@@ -203,11 +213,53 @@ int main(int argc, char** argv)
         weatherctl::PrepareLocale();
 
     bool json = false;
+    // render's options.
+    bool section = false;
+    bool pageOption = false;
+    std::string output = "weather-faces.html";
+    std::vector<std::string> languages;
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--json") {
             json = true;
+        } else if (arg == "--section") {
+            section = true;
+        } else if (arg == "-o" || arg == "--lang" || arg.rfind("--lang=", 0) == 0) {
+            std::string value;
+            if (arg.rfind("--lang=", 0) == 0) {
+                value = arg.substr(7);
+            } else if (i + 1 < argc) {
+                value = argv[++i];
+            } else {
+                std::fprintf(stderr, "weatherctl: %s\n", tools::Format(_("%s needs a value"), arg.c_str()).c_str());
+                return kExitUsage;
+            }
+            pageOption = true;
+            if (arg == "-o") {
+                output = value;
+                if (output.empty()) {
+                    std::fprintf(stderr, "weatherctl: %s\n", _("-o needs a file name"));
+                    return kExitUsage;
+                }
+                continue;
+            }
+            gchar** names = g_strsplit(value.c_str(), ",", -1);
+            for (gchar** name = names; *name; ++name) {
+                std::string language;
+                if (!weatherctl::NormaliseLanguage(*name, language)) {
+                    std::fprintf(stderr, "weatherctl: %s\n",
+                                 tools::Format(_("%s is no language name (e.g. ko_KR or ko_KR.UTF-8)"), *name).c_str());
+                    g_strfreev(names);
+                    return kExitUsage;
+                }
+                bool seen = false;
+                for (const std::string& earlier : languages)
+                    seen = seen || earlier == language;
+                if (!seen)
+                    languages.push_back(language);
+            }
+            g_strfreev(names);
         } else if (arg == "-h" || arg == "--help") {
             Usage(stdout);
             return kExitOk;
@@ -226,8 +278,9 @@ int main(int argc, char** argv)
     const std::string& command = args[0];
     const size_t extra = args.size() - 1;
     const bool known = (command == "import" && extra == 1) || (command == "export" && extra == 0) ||
-                       (command == "list" && extra == 0) || (command == "show" && extra <= 1);
-    if (!known) {
+                       (command == "list" && extra == 0) || (command == "show" && extra <= 1) ||
+                       (command == "render" && extra <= 1 && !json && !(section && pageOption));
+    if (!known || ((section || pageOption) && command != "render")) {
         Usage(stderr);
         return kExitUsage;
     }
@@ -242,12 +295,25 @@ int main(int argc, char** argv)
         return Import(args[1], json);
     if (command == "export")
         return Export();
+    const std::string city = extra == 1 ? args[1] : std::string();
+    if (command == "render" && !section) {
+        switch (weatherctl::RenderPage(languages, city, output)) {
+        case weatherctl::RenderResult::kWritten:
+            return kExitOk;
+        case weatherctl::RenderResult::kNoSuchCity:
+            return kExitNoCity;
+        case weatherctl::RenderResult::kLocalError:
+            break;
+        }
+        return kExitUsage;
+    }
 
     DataManager* dataManager = OpenData();
     if (command == "list")
         return weatherctl::List(dataManager, json);
-    const std::string city = extra == 1 ? args[1] : std::string();
-    if (weatherctl::Show(dataManager, city, json) == weatherctl::kNoSuchCity) {
+    const int shown =
+        command == "render" ? weatherctl::RenderSection(dataManager, city) : weatherctl::Show(dataManager, city, json);
+    if (shown == weatherctl::kNoSuchCity) {
         PrintError(json, tools::Format(_("no city %s on the device"), city.c_str()));
         return kExitNoCity;
     }

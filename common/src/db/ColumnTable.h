@@ -60,25 +60,25 @@ template <typename Columns> std::string CreateText(const Columns& columns, const
     return text + ");";
 }
 
-// The names of columns[from..] joined by ",".
-template <typename Columns> std::string Names(const Columns& columns, size_t from)
+// The names of columns[from..] joined by separator.
+template <typename Columns> std::string Names(const Columns& columns, size_t from, const char* separator = ",")
 {
     std::string text;
     for (size_t i = from; i < std::size(columns); i++) {
         if (i > from)
-            text += ",";
+            text += separator;
         text += columns[i].name;
     }
     return text;
 }
 
-// "<name> = ?" for columns[from..] joined by ",".
-template <typename Columns> std::string Assignments(const Columns& columns, size_t from)
+// "<name> = ?" for columns[from..] joined by separator.
+template <typename Columns> std::string Assignments(const Columns& columns, size_t from, const char* separator = ",")
 {
     std::string text;
     for (size_t i = from; i < std::size(columns); i++) {
         if (i > from)
-            text += ",";
+            text += separator;
         text += columns[i].name;
         text += " = ?";
     }
@@ -250,33 +250,130 @@ private:
     std::string mSelectQuery;
 };
 
-// Column entries for a record with Get<Field>/Set<Field> accessors.
+// The one body of the tables that hold one row per city (current weather,
+// life index): columns[0] is FK_ID, the rest the row's values. Expects the
+// connection to be open on the weather file.
+template <typename Row> class CityRowTable {
+public:
+    // updateCondition: the key's condition in the UPDATE text, as the table has
+    // always written it.
+    template <size_t N>
+    CityRowTable(const char* tableName, const Column<Row> (&columns)[N], const char* updateCondition)
+        : mTableName(tableName), mColumns{columns, N}, mUpdateCondition(updateCondition)
+    {
+    }
+
+    // Builds the statement texts once.
+    void MakeQueries(QueryGenernator& generator)
+    {
+        mInsertQuery = generator.MakeInsertQuery(mTableName, ColumnTable::Names(mColumns, 0),
+                                                 ColumnTable::Placeholders(mColumns.size()));
+        mUpdateQuery = generator.MakeUpdateQuery(mTableName, ColumnTable::Assignments(mColumns, 1),
+                                                 generator.MakeWhereClause(mUpdateCondition));
+        mSelectQuery = generator.MakeSelectQuery(mTableName, ColumnTable::Names(mColumns, 1),
+                                                 generator.MakeWhereClause("FK_ID = ?"), "", "", "");
+    }
+
+    std::string CreateText() const
+    {
+        return ColumnTable::CreateText(
+            mColumns, "FOREIGN KEY(FK_ID) REFERENCES CITY_TABLE(PK_ID) ON DELETE CASCADE ON UPDATE CASCADE");
+    }
+    void CreateTable() const { ColumnTable::CreateTable(CreateText().c_str(), mTableName); }
+
+    // The key at 1, the values after it; the step's result is not examined.
+    void Insert(const Row& row, int primaryKey) const
+    {
+        Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mInsertQuery);
+        stmt.BindInt(1, primaryKey);
+        ColumnTable::Bind(mColumns, 1, stmt, 2, row);
+        stmt.Step();
+    }
+
+    // The values at 1 .. N - 1, the key last.
+    void Update(const Row& row, int primaryKey) const
+    {
+        Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mUpdateQuery);
+        ColumnTable::Bind(mColumns, 1, stmt, 1, row);
+        stmt.BindInt(static_cast<int>(mColumns.size()), primaryKey);
+        stmt.Step();
+    }
+
+    // False when the statement did not finish.
+    bool Delete(int primaryKey) const { return ColumnTable::DeleteRowsOfKey(mTableName, primaryKey); }
+    void DeleteAll() const { ColumnTable::DeleteAllRows(mTableName); }
+
+    // The key's row, stepped once: the step's result, and stmt on the row
+    // when it is SQLITE_ROW (read it with Read).
+    int SelectRow(int primaryKey, Statement& stmt) const
+    {
+        stmt = DBConnector::GetInstance()->DBPrepareStatement(mSelectQuery);
+        stmt.BindInt(1, primaryKey);
+        return stmt.Step();
+    }
+    void Read(const Statement& stmt, Row& row) const { ColumnTable::Read(mColumns, 1, stmt, row); }
+
+    size_t ValueCount() const { return mColumns.size() - 1; }
+
+private:
+    const char* mTableName;
+    ColumnSpan<Row> mColumns;
+    const char* mUpdateCondition;
+    std::string mInsertQuery;
+    std::string mUpdateQuery;
+    std::string mSelectQuery;
+};
+
+// Column entries for a record with Get<Field>/Set<Field> accessors, reached
+// as row.Get<Field>() (INT_COLUMN) or, for a row made of parts, as
+// row.part.Get<Field>() (INT_COLUMN_OF).
+#define ACCESSOR_COLUMN(Row, path, name, declaration, Field, bindAs, readAs)                                           \
+    {                                                                                                                  \
+        name, declaration, [](Statement& s, int i, const Row& r) { s.bindAs(i, r path Get##Field()); },                \
+            [](const Statement& s, int i, Row& r) { r path Set##Field(readAs); }                                       \
+    }
 #define KEY_COLUMN(name, declaration)                                                                                  \
     {                                                                                                                  \
         name, declaration, nullptr, nullptr                                                                            \
     }
-#define INT_COLUMN(Row, name, declaration, Field)                                                                      \
-    {                                                                                                                  \
-        name, declaration, [](Statement& s, int i, const Row& r) { s.BindInt(i, r.Get##Field()); },                    \
-            [](const Statement& s, int i, Row& r) { r.Set##Field(s.ColumnInt(i)); }                                    \
-    }
-#define TIME_COLUMN(Row, name, declaration, Field)                                                                     \
-    {                                                                                                                  \
-        name, declaration, [](Statement& s, int i, const Row& r) { s.BindTime(i, r.Get##Field()); },                   \
-            [](const Statement& s, int i, Row& r) { r.Set##Field(s.ColumnTime(i)); }                                   \
-    }
-#define DOUBLE_COLUMN(Row, name, declaration, Field)                                                                   \
-    {                                                                                                                  \
-        name, declaration, [](Statement& s, int i, const Row& r) { s.BindDouble(i, r.Get##Field()); },                 \
-            [](const Statement& s, int i, Row& r) { r.Set##Field(s.ColumnDouble(i)); }                                 \
-    }
-#define TEXT_COLUMN(Row, name, declaration, Field)                                                                     \
-    {                                                                                                                  \
-        name, declaration, [](Statement& s, int i, const Row& r) { s.BindText(i, r.Get##Field()); },                   \
-            [](const Statement& s, int i, Row& r) { r.Set##Field(s.ColumnText(i)); }                                   \
-    }
+#define INT_COLUMN_OF(Row, part, name, declaration, Field)                                                             \
+    ACCESSOR_COLUMN(Row, .part., name, declaration, Field, BindInt, s.ColumnInt(i))
+#define INT64_COLUMN_OF(Row, part, name, declaration, Field)                                                           \
+    ACCESSOR_COLUMN(Row, .part., name, declaration, Field, BindInt64, s.ColumnInt64(i))
+// Stored as 0 and 1; any non-zero value reads as true.
+#define BOOL_COLUMN_OF(Row, part, name, declaration, Field)                                                            \
+    ACCESSOR_COLUMN(Row, .part., name, declaration, Field, BindBool, s.ColumnBool(i))
+// A 32-bit unsigned value in a 64-bit column, zero-extended.
+#define TIME_COLUMN_OF(Row, part, name, declaration, Field)                                                            \
+    ACCESSOR_COLUMN(Row, .part., name, declaration, Field, BindTime, s.ColumnTime(i))
+#define DOUBLE_COLUMN_OF(Row, part, name, declaration, Field)                                                          \
+    ACCESSOR_COLUMN(Row, .part., name, declaration, Field, BindDouble, s.ColumnDouble(i))
+// A float in memory, a double in the table.
+#define FLOAT_COLUMN_OF(Row, part, name, declaration, Field)                                                           \
+    ACCESSOR_COLUMN(Row, .part., name, declaration, Field, BindDouble, static_cast<float>(s.ColumnDouble(i)))
+#define TEXT_COLUMN_OF(Row, part, name, declaration, Field)                                                            \
+    ACCESSOR_COLUMN(Row, .part., name, declaration, Field, BindText, s.ColumnText(i))
 // Stored in Celsius rounded half up to one decimal; read into the record's own
 // temperature, both scales set.
+#define TEMPERATURE_COLUMN_OF(Row, part, name, declaration, Field)                                                     \
+    {                                                                                                                  \
+        name, declaration,                                                                                             \
+            [](Statement& s, int i, const Row& r) { ColumnTable::BindTemperature(s, i, r.part.Get##Field()); },        \
+            [](const Statement& s, int i, Row& r) { ColumnTable::SetColumnTemperature(r.part.Get##Field(), s, i); }    \
+    }
+
+#define INT_COLUMN(Row, name, declaration, Field)                                                                      \
+    ACCESSOR_COLUMN(Row, ., name, declaration, Field, BindInt, s.ColumnInt(i))
+#define INT64_COLUMN(Row, name, declaration, Field)                                                                    \
+    ACCESSOR_COLUMN(Row, ., name, declaration, Field, BindInt64, s.ColumnInt64(i))
+#define BOOL_COLUMN(Row, name, declaration, Field)                                                                     \
+    ACCESSOR_COLUMN(Row, ., name, declaration, Field, BindBool, s.ColumnBool(i))
+#define TIME_COLUMN(Row, name, declaration, Field)                                                                     \
+    ACCESSOR_COLUMN(Row, ., name, declaration, Field, BindTime, s.ColumnTime(i))
+#define DOUBLE_COLUMN(Row, name, declaration, Field)                                                                   \
+    ACCESSOR_COLUMN(Row, ., name, declaration, Field, BindDouble, s.ColumnDouble(i))
+#define TEXT_COLUMN(Row, name, declaration, Field)                                                                     \
+    ACCESSOR_COLUMN(Row, ., name, declaration, Field, BindText, s.ColumnText(i))
 #define TEMPERATURE_COLUMN(Row, name, declaration, Field)                                                              \
     {                                                                                                                  \
         name, declaration,                                                                                             \

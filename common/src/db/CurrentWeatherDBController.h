@@ -29,9 +29,6 @@ private:
     CurrentWeatherDBController() = default;
 
     std::shared_ptr<QueryGenernator> mQueryGenerator;
-    std::string mInsertQuery;
-    std::string mUpdateQuery;
-    std::string mSelectQuery;
 };
 
 #endif

@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "utils/DBFileNames.h"
 #include "utils/FileHelper.h"
 #include "utils/StringHelper.h"
 
@@ -18,13 +19,6 @@ bool IsUntrustedFile(const std::string& path)
 {
     return FileHelper::GetInstance()->IsUntrustedFile(path);
 }
-
-// Every file of the data layer, relative to the shared data directory; the
-// recovery removes them in this order.
-constexpr const char* kDBFiles[] = {
-    "/db/.weather.db",      "/db/.weather.db-journal",      "/db/.setting.db", "/db/.setting.db-journal",
-    "/db/.share_target.db", "/db/.share_target.db-journal", "/db/.version.db", "/db/.version.db-journal",
-};
 
 } // namespace
 
@@ -117,8 +111,11 @@ sqlite3_stmt* DBConnector::DBPrepareQuery(const char* query)
         LOGE("Recovered and initialized database : <it causes crash soon>");
         std::string sharedDataDirectory = FileHelper::GetInstance()->GetSharedDataDirectoryPath();
         RETURN_IF(sharedDataDirectory.length() < 1, nullptr);
-        for (const char* file : kDBFiles)
-            FileHelper::GetInstance()->RemoveFile(sharedDataDirectory + file);
+        for (const char* name : DBFileName::kAll) {
+            const std::string path = sharedDataDirectory + "/db/" + name;
+            FileHelper::GetInstance()->RemoveFile(path);
+            FileHelper::GetInstance()->RemoveFile(path + DBFileName::kJournalSuffix);
+        }
     }
     return nullptr;
 }

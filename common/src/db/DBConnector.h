@@ -128,16 +128,4 @@ private:
     bool mOpen;
 };
 
-// Opens the connection on path until the end of the enclosing scope through
-// the local DBOpening dbOpening_ (so one per scope). A failed open logs the
-// guard "dbConnector->DBInitialize(<path>, <readOnly>) == false" in the
-// caller's name and returns the remaining arguments.
-#define DB_OPEN_OR_RETURN(path, readOnly, ...)                                                                         \
-    DBOpening dbOpening_((path), (readOnly));                                                                          \
-    RETURN_IF_MSG(!dbOpening_.IsOpen(), "dbConnector->DBInitialize(" #path ", " #readOnly ") == false", ##__VA_ARGS__)
-
-#define DB_OPEN_FOR_CREATE_TABLE_OR_RETURN(path, ...)                                                                  \
-    DBOpening dbOpening_((path), DBOpening::ForCreateTable{});                                                         \
-    RETURN_IF_MSG(!dbOpening_.IsOpen(), "dbConnector->DBInitializeForCreateTable(" #path ") == false", ##__VA_ARGS__)
-
 #endif

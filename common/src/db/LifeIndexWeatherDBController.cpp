@@ -7,8 +7,6 @@
 #include "db/ColumnTable.h"
 #include "db/DBConnector.h"
 
-using namespace ColumnTable;
-
 namespace {
 
 constexpr const char* kTableName = "LIFE_INDEX_WEATHER_TABLE";
@@ -21,117 +19,74 @@ struct LifeIndexRow {
     Wind& wind;
 };
 
-#define LI_INT_COLUMN(name, declaration, part, Field)                                                                  \
-    {                                                                                                                  \
-        name, declaration, [](Statement& s, int i, const LifeIndexRow& r) { s.BindInt(i, r.part.Get##Field()); },      \
-            [](const Statement& s, int i, LifeIndexRow& r) { r.part.Set##Field(s.ColumnInt(i)); }                      \
-    }
-#define LI_TIME_COLUMN(name, declaration, part, Field)                                                                 \
-    {                                                                                                                  \
-        name, declaration, [](Statement& s, int i, const LifeIndexRow& r) { s.BindTime(i, r.part.Get##Field()); },     \
-            [](const Statement& s, int i, LifeIndexRow& r) { r.part.Set##Field(s.ColumnTime(i)); }                     \
-    }
-#define LI_DOUBLE_COLUMN(name, declaration, part, Field)                                                               \
-    {                                                                                                                  \
-        name, declaration, [](Statement& s, int i, const LifeIndexRow& r) { s.BindDouble(i, r.part.Get##Field()); },   \
-            [](const Statement& s, int i, LifeIndexRow& r) { r.part.Set##Field(s.ColumnDouble(i)); }                   \
-    }
-// Wind values are floats in memory and doubles in the table.
-#define LI_FLOAT_COLUMN(name, declaration, part, Field)                                                                \
-    {                                                                                                                  \
-        name, declaration, [](Statement& s, int i, const LifeIndexRow& r) { s.BindDouble(i, r.part.Get##Field()); },   \
-            [](const Statement& s, int i, LifeIndexRow& r) {                                                           \
-                r.part.Set##Field(static_cast<float>(s.ColumnDouble(i)));                                              \
-            }                                                                                                          \
-    }
-#define LI_TEXT_COLUMN(name, declaration, part, Field)                                                                 \
-    {                                                                                                                  \
-        name, declaration, [](Statement& s, int i, const LifeIndexRow& r) { s.BindText(i, r.part.Get##Field()); },     \
-            [](const Statement& s, int i, LifeIndexRow& r) { r.part.Set##Field(s.ColumnText(i)); }                     \
-    }
-// Realfeel is a temperature: rounded like one when written, both scales set when read.
-#define LI_REALFEEL_COLUMN(name, declaration)                                                                          \
-    {                                                                                                                  \
-        name, declaration,                                                                                             \
-            [](Statement& s, int i, const LifeIndexRow& r) { BindTemperature(s, i, r.lifeIndex.GetRealfeel()); },      \
-            [](const Statement& s, int i, LifeIndexRow& r) { SetColumnTemperature(r.lifeIndex.GetRealfeel(), s, i); }  \
-    }
-
 // FK_ID, then the 56 values in the stored order.
 const Column<LifeIndexRow> kColumns[] = {
     KEY_COLUMN("FK_ID", " INTEGER"),
-    LI_INT_COLUMN("humidity", "\tINTEGER", lifeIndex, Humidity),
-    LI_TIME_COLUMN("sunsetTime", "\tINT64", lifeIndex, SunsetTime),
-    LI_TIME_COLUMN("sunriseTime", "\tINT64", lifeIndex, SunriseTime),
-    LI_INT_COLUMN("pm25", "\tINTEGER", lifeIndex, Pm25),
-    LI_INT_COLUMN("pm10", "\tINTEGER", lifeIndex, Pm10),
-    LI_INT_COLUMN("aqi", "\tINTEGER", lifeIndex, Aqi),
-    LI_INT_COLUMN("uvIndex", "\tINTEGER", lifeIndex, UvIndex),
-    LI_INT_COLUMN("outdoorExcercise", "\tINTEGER", lifeIndex, OutdoorExcercise),
-    LI_INT_COLUMN("comfort", "\tINTEGER", lifeIndex, Comfort),
-    LI_INT_COLUMN("clothing", "\tINTEGER", lifeIndex, Clothing),
-    LI_INT_COLUMN("skincare", "\tINTEGER", lifeIndex, Skincare),
-    LI_INT_COLUMN("carwash", "\tINTEGER", lifeIndex, Carwash),
-    LI_INT_COLUMN("foodPoison", "\tINTEGER", lifeIndex, FoodPoison),
-    LI_INT_COLUMN("heat", "\tINTEGER", lifeIndex, Heat),
-    LI_INT_COLUMN("spoiledFood", "\tINTEGER", lifeIndex, SpoiledFood),
-    LI_INT_COLUMN("discomfort", "\tINTEGER", lifeIndex, Discomfort),
-    LI_INT_COLUMN("frozenPipes", "\tINTEGER", lifeIndex, FrozenPipes),
-    LI_INT_COLUMN("frostbite", "\tINTEGER", lifeIndex, Frostbite),
-    LI_INT_COLUMN("cold", "\t\tINTEGER", lifeIndex, Cold),
-    LI_INT_COLUMN("pollen", "\tINTEGER", lifeIndex, Pollen),
-    LI_INT_COLUMN("airDust", "\tINTEGER", lifeIndex, AirDust),
-    LI_INT_COLUMN("drySkin", "\tINTEGER", lifeIndex, DrySkin),
-    LI_REALFEEL_COLUMN("realfeel", "\tDOUBLE"),
-    LI_INT_COLUMN("precType", "\tINTEGER", precipitation, PrecType),
-    LI_DOUBLE_COLUMN("precProbability", "\tDOUBLE", precipitation, PrecProbability),
-    LI_DOUBLE_COLUMN("precAmount", "\tDOUBLE", precipitation, PrecAmount),
-    LI_DOUBLE_COLUMN("precProbabilityNight", "\tDOUBLE", precipitation, PrecProbabilityNight),
-    LI_DOUBLE_COLUMN("precAmountNight", "\tDOUBLE", precipitation, PrecAmountNight),
-    LI_TEXT_COLUMN("uvIndexText", "\tTEXT", lifeIndex, UvIndexText),
-    LI_DOUBLE_COLUMN("pressure", "\tDOUBLE", lifeIndex, Pressure),
-    LI_FLOAT_COLUMN("windDirection", "\tDOUBLE", wind, WindDirection),
-    LI_FLOAT_COLUMN("windSpeed", "\tDOUBLE", wind, WindSpeed),
-    LI_INT_COLUMN("windSpeedUnit", "\tINTEGER", wind, WindSpeedUnit),
-    LI_TEXT_COLUMN("windCardinal", "\tTEXT", wind, WindCardinal),
-    LI_DOUBLE_COLUMN("rainProbability", "\tDOUBLE", precipitation, RainProbability),
-    LI_DOUBLE_COLUMN("rainProbabilityNight", "\tDOUBLE", precipitation, RainProbabilityNight),
-    LI_DOUBLE_COLUMN("snowProbability", "\tDOUBLE", precipitation, SnowProbability),
-    LI_DOUBLE_COLUMN("snowProbabilityNight", "\tDOUBLE", precipitation, SnowProbabilityNight),
-    LI_DOUBLE_COLUMN("iceProbability", "\tDOUBLE", precipitation, IceProbability),
-    LI_DOUBLE_COLUMN("iceProbabilityNight", "\tDOUBLE", precipitation, IceProbabilityNight),
-    LI_DOUBLE_COLUMN("precAmountSnow", "\tDOUBLE", precipitation, PrecAmountSnow),
-    LI_DOUBLE_COLUMN("precAmountSnowNight", "\tDOUBLE", precipitation, PrecAmountSnowNight),
-    LI_DOUBLE_COLUMN("precAmountIce", "\tDOUBLE", precipitation, PrecAmountIce),
-    LI_DOUBLE_COLUMN("precAmountIceNight", "\tDOUBLE", precipitation, PrecAmountIceNight),
-    LI_INT_COLUMN("allergy", "\t\tINTEGER", lifeIndex, Allergy),
-    LI_INT_COLUMN("airPolution", "\t\tINTEGER", lifeIndex, AirPolution),
-    LI_INT_COLUMN("traffic", "\t\tINTEGER", lifeIndex, Traffic),
-    LI_INT_COLUMN("fishing", "\t\tINTEGER", lifeIndex, Fishing),
-    LI_INT_COLUMN("dryClothing", "\t\tINTEGER", lifeIndex, DryClothing),
-    LI_INT_COLUMN("cosmetic", "\t\tINTEGER", lifeIndex, Cosmetic),
-    LI_DOUBLE_COLUMN("visibility", "\t\tDOUBLE", lifeIndex, Visibility),
-    LI_INT_COLUMN("heatStroke", "\tINTEGER", lifeIndex, HeatStroke),
-    LI_INT_COLUMN("khai", "\t\tINTEGER", lifeIndex, Khai),
-    LI_FLOAT_COLUMN("windNightSpeed", "\tDOUBLE", wind, WindNightSpeed),
-    LI_FLOAT_COLUMN("windNightDirection", "\tDOUBLE", wind, WindNightDirection),
-    LI_TEXT_COLUMN("windNightCardinal", "\tTEXT", wind, WindNightCardinal),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "humidity", "\tINTEGER", Humidity),
+    TIME_COLUMN_OF(LifeIndexRow, lifeIndex, "sunsetTime", "\tINT64", SunsetTime),
+    TIME_COLUMN_OF(LifeIndexRow, lifeIndex, "sunriseTime", "\tINT64", SunriseTime),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "pm25", "\tINTEGER", Pm25),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "pm10", "\tINTEGER", Pm10),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "aqi", "\tINTEGER", Aqi),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "uvIndex", "\tINTEGER", UvIndex),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "outdoorExcercise", "\tINTEGER", OutdoorExcercise),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "comfort", "\tINTEGER", Comfort),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "clothing", "\tINTEGER", Clothing),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "skincare", "\tINTEGER", Skincare),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "carwash", "\tINTEGER", Carwash),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "foodPoison", "\tINTEGER", FoodPoison),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "heat", "\tINTEGER", Heat),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "spoiledFood", "\tINTEGER", SpoiledFood),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "discomfort", "\tINTEGER", Discomfort),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "frozenPipes", "\tINTEGER", FrozenPipes),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "frostbite", "\tINTEGER", Frostbite),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "cold", "\t\tINTEGER", Cold),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "pollen", "\tINTEGER", Pollen),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "airDust", "\tINTEGER", AirDust),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "drySkin", "\tINTEGER", DrySkin),
+    TEMPERATURE_COLUMN_OF(LifeIndexRow, lifeIndex, "realfeel", "\tDOUBLE", Realfeel),
+    INT_COLUMN_OF(LifeIndexRow, precipitation, "precType", "\tINTEGER", PrecType),
+    DOUBLE_COLUMN_OF(LifeIndexRow, precipitation, "precProbability", "\tDOUBLE", PrecProbability),
+    DOUBLE_COLUMN_OF(LifeIndexRow, precipitation, "precAmount", "\tDOUBLE", PrecAmount),
+    DOUBLE_COLUMN_OF(LifeIndexRow, precipitation, "precProbabilityNight", "\tDOUBLE", PrecProbabilityNight),
+    DOUBLE_COLUMN_OF(LifeIndexRow, precipitation, "precAmountNight", "\tDOUBLE", PrecAmountNight),
+    TEXT_COLUMN_OF(LifeIndexRow, lifeIndex, "uvIndexText", "\tTEXT", UvIndexText),
+    DOUBLE_COLUMN_OF(LifeIndexRow, lifeIndex, "pressure", "\tDOUBLE", Pressure),
+    FLOAT_COLUMN_OF(LifeIndexRow, wind, "windDirection", "\tDOUBLE", WindDirection),
+    FLOAT_COLUMN_OF(LifeIndexRow, wind, "windSpeed", "\tDOUBLE", WindSpeed),
+    INT_COLUMN_OF(LifeIndexRow, wind, "windSpeedUnit", "\tINTEGER", WindSpeedUnit),
+    TEXT_COLUMN_OF(LifeIndexRow, wind, "windCardinal", "\tTEXT", WindCardinal),
+    DOUBLE_COLUMN_OF(LifeIndexRow, precipitation, "rainProbability", "\tDOUBLE", RainProbability),
+    DOUBLE_COLUMN_OF(LifeIndexRow, precipitation, "rainProbabilityNight", "\tDOUBLE", RainProbabilityNight),
+    DOUBLE_COLUMN_OF(LifeIndexRow, precipitation, "snowProbability", "\tDOUBLE", SnowProbability),
+    DOUBLE_COLUMN_OF(LifeIndexRow, precipitation, "snowProbabilityNight", "\tDOUBLE", SnowProbabilityNight),
+    DOUBLE_COLUMN_OF(LifeIndexRow, precipitation, "iceProbability", "\tDOUBLE", IceProbability),
+    DOUBLE_COLUMN_OF(LifeIndexRow, precipitation, "iceProbabilityNight", "\tDOUBLE", IceProbabilityNight),
+    DOUBLE_COLUMN_OF(LifeIndexRow, precipitation, "precAmountSnow", "\tDOUBLE", PrecAmountSnow),
+    DOUBLE_COLUMN_OF(LifeIndexRow, precipitation, "precAmountSnowNight", "\tDOUBLE", PrecAmountSnowNight),
+    DOUBLE_COLUMN_OF(LifeIndexRow, precipitation, "precAmountIce", "\tDOUBLE", PrecAmountIce),
+    DOUBLE_COLUMN_OF(LifeIndexRow, precipitation, "precAmountIceNight", "\tDOUBLE", PrecAmountIceNight),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "allergy", "\t\tINTEGER", Allergy),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "airPolution", "\t\tINTEGER", AirPolution),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "traffic", "\t\tINTEGER", Traffic),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "fishing", "\t\tINTEGER", Fishing),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "dryClothing", "\t\tINTEGER", DryClothing),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "cosmetic", "\t\tINTEGER", Cosmetic),
+    DOUBLE_COLUMN_OF(LifeIndexRow, lifeIndex, "visibility", "\t\tDOUBLE", Visibility),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "heatStroke", "\tINTEGER", HeatStroke),
+    INT_COLUMN_OF(LifeIndexRow, lifeIndex, "khai", "\t\tINTEGER", Khai),
+    FLOAT_COLUMN_OF(LifeIndexRow, wind, "windNightSpeed", "\tDOUBLE", WindNightSpeed),
+    FLOAT_COLUMN_OF(LifeIndexRow, wind, "windNightDirection", "\tDOUBLE", WindNightDirection),
+    TEXT_COLUMN_OF(LifeIndexRow, wind, "windNightCardinal", "\tTEXT", WindNightCardinal),
 };
 
-#undef LI_INT_COLUMN
-#undef LI_TIME_COLUMN
-#undef LI_DOUBLE_COLUMN
-#undef LI_FLOAT_COLUMN
-#undef LI_TEXT_COLUMN
-#undef LI_REALFEEL_COLUMN
+static_assert(sizeof(kColumns) / sizeof(kColumns[0]) == 57, "the life index table stores 56 values after FK_ID");
 
-constexpr size_t kValueCount = sizeof(kColumns) / sizeof(kColumns[0]) - 1;
-static_assert(kValueCount == 56, "the life index table stores 56 values after FK_ID");
+CityRowTable<LifeIndexRow> sTable(kTableName, kColumns, "FK_ID = ?");
 
-constexpr const char* kForeignKey =
-    "FOREIGN KEY(FK_ID) REFERENCES CITY_TABLE(PK_ID) ON DELETE CASCADE ON UPDATE CASCADE";
-
-void BindValues(Statement& stmt, int first, const LifeIndexPtr& lifeIndexPtr)
+// Writes the record as one row; missing sub-records are written as their
+// defaults. Nothing is written when those cannot be made.
+template <typename Write> void WithRow(const LifeIndexPtr& lifeIndexPtr, Write write)
 {
     PrecipitationPtr precipitationPtr = lifeIndexPtr->GetPrecipitation();
     if (!precipitationPtr)
@@ -141,8 +96,7 @@ void BindValues(Statement& stmt, int first, const LifeIndexPtr& lifeIndexPtr)
         windPtr = Wind::Make();
     if (!precipitationPtr || !windPtr)
         return;
-    const LifeIndexRow row{*lifeIndexPtr, *precipitationPtr, *windPtr};
-    ColumnTable::Bind(kColumns, 1, stmt, first, row);
+    write(LifeIndexRow{*lifeIndexPtr, *precipitationPtr, *windPtr});
 }
 
 } // namespace
@@ -154,58 +108,47 @@ bool LifeIndexWeatherDBController::Init()
     mQueryGenerator = QueryGenernator::Make();
     if (!mQueryGenerator)
         return false;
-    const std::string byKey = mQueryGenerator->MakeWhereClause("FK_ID = ?");
-    mInsertQuery = mQueryGenerator->MakeInsertQuery(kTableName, ColumnTable::Names(kColumns, 0),
-                                                    ColumnTable::Placeholders(kValueCount + 1));
-    mUpdateQuery = mQueryGenerator->MakeUpdateQuery(kTableName, ColumnTable::Assignments(kColumns, 1), byKey);
-    mSelectQuery = mQueryGenerator->MakeSelectQuery(kTableName, ColumnTable::Names(kColumns, 1), byKey, "", "", "");
+    sTable.MakeQueries(*mQueryGenerator);
     return true;
 }
 
 std::string LifeIndexWeatherDBController::GetCreateTableText()
 {
-    return ColumnTable::CreateText(kColumns, kForeignKey);
+    return sTable.CreateText();
 }
 
 void LifeIndexWeatherDBController::CreateTable()
 {
-    ColumnTable::CreateTable(GetCreateTableText().c_str(), kTableName);
+    sTable.CreateTable();
 }
 
 void LifeIndexWeatherDBController::Insert(const LifeIndexPtr& lifeIndexPtr, int primaryKey)
 {
     RETURN_IF(!lifeIndexPtr);
-    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mInsertQuery);
-    stmt.BindInt(1, primaryKey);
-    BindValues(stmt, 2, lifeIndexPtr);
-    stmt.Step();
+    WithRow(lifeIndexPtr, [primaryKey](const LifeIndexRow& row) { sTable.Insert(row, primaryKey); });
 }
 
 void LifeIndexWeatherDBController::Update(const LifeIndexPtr& lifeIndexPtr, int primaryKey)
 {
     RETURN_IF(!lifeIndexPtr);
-    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mUpdateQuery);
-    BindValues(stmt, 1, lifeIndexPtr);
-    stmt.BindInt(static_cast<int>(kValueCount) + 1, primaryKey);
-    stmt.Step();
+    WithRow(lifeIndexPtr, [primaryKey](const LifeIndexRow& row) { sTable.Update(row, primaryKey); });
 }
 
 void LifeIndexWeatherDBController::Delete(int primaryKey)
 {
-    if (!DeleteRowsOfKey(kTableName, primaryKey))
+    if (!sTable.Delete(primaryKey))
         LOGE("Fail to Delete");
 }
 
 void LifeIndexWeatherDBController::DeleteAll()
 {
-    DeleteAllRows(kTableName);
+    sTable.DeleteAll();
 }
 
 LifeIndexPtr LifeIndexWeatherDBController::Select(int primaryKey)
 {
-    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mSelectQuery);
-    stmt.BindInt(1, primaryKey);
-    int rc = stmt.Step();
+    Statement stmt;
+    int rc = sTable.SelectRow(primaryKey, stmt);
     if (rc != SQLITE_ROW) {
         LOGE("No result : %d", rc);
         return nullptr;
@@ -215,6 +158,6 @@ LifeIndexPtr LifeIndexWeatherDBController::Select(int primaryKey)
     if (!lifeIndexPtr || !lifeIndexPtr->GetRealfeel() || !lifeIndexPtr->GetPrecipitation() || !lifeIndexPtr->GetWind())
         return nullptr;
     LifeIndexRow row{*lifeIndexPtr, *lifeIndexPtr->GetPrecipitation(), *lifeIndexPtr->GetWind()};
-    ColumnTable::Read(kColumns, 1, stmt, row);
+    sTable.Read(stmt, row);
     return lifeIndexPtr;
 }

@@ -32,9 +32,6 @@ private:
     LifeIndexWeatherDBController() = default;
 
     std::shared_ptr<QueryGenernator> mQueryGenerator;
-    std::string mInsertQuery;
-    std::string mUpdateQuery;
-    std::string mSelectQuery;
 };
 
 #endif

@@ -1,10 +1,17 @@
 #include "db/SettingDBController.h"
 
+#include "db/ColumnTable.h"
 #include "db/DBConnector.h"
+#include "utils/DBFileNames.h"
 #include "utils/FileHelper.h"
 #include "utils/VconfUtilFactory.h"
 
 namespace {
+
+// A failed opening's guard names the opening as these texts write it.
+constexpr const char* kOpenForCreating = "dbConnector->DBInitializeForCreateTable(GetSettingDBFilePath()) == false";
+constexpr const char* kOpenForReading = "dbConnector->DBInitialize(GetSettingDBFilePath(), true) == false";
+constexpr const char* kOpenForWriting = "dbConnector->DBInitialize(GetSettingDBFilePath(), false) == false";
 
 constexpr const char* kTableName = "SETTING_TABLE";
 
@@ -17,24 +24,39 @@ constexpr const char* kCreateTable =
     "LastUpdateLanguageCode TEXT, CpType TEXT, DaemonType TEXT, IsNowRefreshing INT, IsSupportManualRefresh INT, "
     "RefreshingStartTime INT64, NotificationPopup INT);";
 
-constexpr const char* kColumns =
-    "CurrentCityIndex, CurrentCityLocationId, TemperatureUnit, LastRefreshedTime, "
-    "CurrentLocationAreaRefreshedTime, IsFirstLaunch, AutoRefreshOn, AutoRefreshInterval, UseCurrentLocationOn, "
-    "ShowCurrentCityAgreement, RefreshOnOpeningOn, RefreshOnOpeningOnAgreement, NotificationOn, NotificationTime, "
-    "NetworkPositionPopupAgreement, ShowNetworkPopup, ChinaDataGPSPerformPopupOn, AutoScrollOn, AutoScrollInterval, "
-    "LastUpdateLanguageCode, CpType, DaemonType, IsNowRefreshing, IsSupportManualRefresh, RefreshingStartTime, "
-    "NotificationPopup";
-
-constexpr const char* kPlaceholders = "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?";
-
-constexpr const char* kAssignments =
-    "CurrentCityIndex = ?, CurrentCityLocationId = ?, TemperatureUnit = ?, LastRefreshedTime = ?, "
-    "CurrentLocationAreaRefreshedTime = ?, IsFirstLaunch = ?, AutoRefreshOn = ?, AutoRefreshInterval = ?, "
-    "UseCurrentLocationOn = ?, ShowCurrentCityAgreement = ?, RefreshOnOpeningOn = ?, RefreshOnOpeningOnAgreement = "
-    "?, NotificationOn = ?, NotificationTime = ?, NetworkPositionPopupAgreement = ?, ShowNetworkPopup = ?, "
-    "ChinaDataGPSPerformPopupOn = ?, AutoScrollOn = ?, AutoScrollInterval = ?, LastUpdateLanguageCode = ?, CpType = "
-    "?, DaemonType = ?, IsNowRefreshing = ?, IsSupportManualRefresh = ?, RefreshingStartTime = ?, NotificationPopup "
-    "= ?";
+// The row's columns in table order, each stored from and read into the Setting
+// field of the same name. Their types are those of the CREATE text above, which
+// stays literal for the stored schema's irregular spacing.
+#define SETTING_COLUMN(KIND, Field) KIND##_COLUMN(Setting, #Field, nullptr, Field)
+const Column<Setting> kColumns[] = {
+    SETTING_COLUMN(INT, CurrentCityIndex),
+    SETTING_COLUMN(TEXT, CurrentCityLocationId),
+    SETTING_COLUMN(INT, TemperatureUnit),
+    SETTING_COLUMN(INT64, LastRefreshedTime),
+    SETTING_COLUMN(INT64, CurrentLocationAreaRefreshedTime),
+    SETTING_COLUMN(BOOL, IsFirstLaunch),
+    SETTING_COLUMN(BOOL, AutoRefreshOn),
+    SETTING_COLUMN(INT, AutoRefreshInterval),
+    SETTING_COLUMN(BOOL, UseCurrentLocationOn),
+    SETTING_COLUMN(BOOL, ShowCurrentCityAgreement),
+    SETTING_COLUMN(BOOL, RefreshOnOpeningOn),
+    SETTING_COLUMN(BOOL, RefreshOnOpeningOnAgreement),
+    SETTING_COLUMN(BOOL, NotificationOn),
+    SETTING_COLUMN(TIME, NotificationTime),
+    SETTING_COLUMN(BOOL, NetworkPositionPopupAgreement),
+    SETTING_COLUMN(BOOL, ShowNetworkPopup),
+    SETTING_COLUMN(BOOL, ChinaDataGPSPerformPopupOn),
+    SETTING_COLUMN(BOOL, AutoScrollOn),
+    SETTING_COLUMN(INT, AutoScrollInterval),
+    SETTING_COLUMN(TEXT, LastUpdateLanguageCode),
+    SETTING_COLUMN(TEXT, CpType),
+    SETTING_COLUMN(TEXT, DaemonType),
+    SETTING_COLUMN(BOOL, IsNowRefreshing),
+    SETTING_COLUMN(BOOL, IsSupportManualRefresh),
+    SETTING_COLUMN(INT64, RefreshingStartTime),
+    SETTING_COLUMN(BOOL, NotificationPopup),
+};
+#undef SETTING_COLUMN
 
 constexpr const char* kAddNotificationPopup = "ALTER TABLE SETTING_TABLE ADD NotificationPopup INT;";
 
@@ -48,7 +70,8 @@ bool SettingDBController::Init()
     // An existing file is used as it is; a missing table shows at the first read.
     RETURN_IF(FileHelper::GetInstance()->IsExists(GetSettingDBFilePath()) == true, true);
 
-    DB_OPEN_FOR_CREATE_TABLE_OR_RETURN(GetSettingDBFilePath(), false);
+    DBOpening opening(GetSettingDBFilePath(), DBOpening::ForCreateTable{});
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForCreating, false);
     CreateTable();
     InsertDefaultSetting();
     return true;
@@ -58,14 +81,12 @@ std::string SettingDBController::GetSettingDBFilePath()
 {
     std::string ret = FileHelper::GetInstance()->GetSharedDataDirectoryPath();
     RETURN_IF(ret.length() < 1, "");
-    return ret + "db/.setting.db";
+    return ret + "db/" + DBFileName::kSetting;
 }
 
 void SettingDBController::CreateTable()
 {
-    char* query = sqlite3_mprintf(kCreateTable, kTableName);
-    DBConnector::GetInstance()->DBExecuteQuery(query);
-    sqlite3_free(query);
+    ColumnTable::CreateTable(kCreateTable, kTableName);
 }
 
 void SettingDBController::InsertDefaultSetting()
@@ -86,19 +107,20 @@ void SettingDBController::InsertDefaultSetting()
 
 void SettingDBController::Insert(const std::shared_ptr<Setting>& settingPtr)
 {
-    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(
-        mQueryGenerator->MakeInsertQuery(kTableName, kColumns, kPlaceholders));
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mQueryGenerator->MakeInsertQuery(
+        kTableName, ColumnTable::Names(kColumns, 0, ", "), ColumnTable::Placeholders(std::size(kColumns))));
     BindSetting(stmt, *settingPtr);
     stmt.Step();
 }
 
 std::shared_ptr<Setting> SettingDBController::Select()
 {
-    DB_OPEN_OR_RETURN(GetSettingDBFilePath(), true, nullptr);
+    DBOpening opening(GetSettingDBFilePath(), true);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForReading, nullptr);
 
     std::shared_ptr<Setting> settingPtr = Setting::Make();
     Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(
-        mQueryGenerator->MakeSelectQuery(kTableName, kColumns, "", "", "", ""));
+        mQueryGenerator->MakeSelectQuery(kTableName, ColumnTable::Names(kColumns, 0, ", "), "", "", "", ""));
     int ret = stmt.Step();
     if (ret == SQLITE_ROW && settingPtr) {
         ReadSetting(stmt, *settingPtr);
@@ -112,17 +134,19 @@ std::shared_ptr<Setting> SettingDBController::Select()
 void SettingDBController::Update(const std::shared_ptr<Setting>& settingPtr)
 {
     RETURN_IF(!settingPtr);
-    DB_OPEN_OR_RETURN(GetSettingDBFilePath(), false);
+    DBOpening opening(GetSettingDBFilePath(), false);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForWriting);
 
-    Statement stmt =
-        DBConnector::GetInstance()->DBPrepareStatement(mQueryGenerator->MakeUpdateQuery(kTableName, kAssignments, ""));
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(
+        mQueryGenerator->MakeUpdateQuery(kTableName, ColumnTable::Assignments(kColumns, 0, ", "), ""));
     BindSetting(stmt, *settingPtr);
     stmt.Step();
 }
 
 void SettingDBController::UpdateLocationIdOfDisplayCity(const std::string& locationId)
 {
-    DB_OPEN_OR_RETURN(GetSettingDBFilePath(), false);
+    DBOpening opening(GetSettingDBFilePath(), false);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForWriting);
 
     Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(
         mQueryGenerator->MakeUpdateQuery(kTableName, "CurrentCityLocationId = ?", ""));
@@ -156,68 +180,18 @@ void SettingDBController::UpgradeDB(double version)
         return;
     LOGE("UpgradeDBTables < 1.0 : %s", kAddNotificationPopup);
 
-    DB_OPEN_OR_RETURN(GetSettingDBFilePath(), false);
+    DBOpening opening(GetSettingDBFilePath(), false);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForWriting);
     // On a table that already has the column this fails and is only logged.
     DBConnector::GetInstance()->DBExecuteQuery(kAddNotificationPopup);
 }
 
 void SettingDBController::BindSetting(Statement& stmt, const Setting& setting)
 {
-    stmt.BindInt(1, setting.GetCurrentCityIndex());
-    stmt.BindText(2, setting.GetCurrentCityLocationId());
-    stmt.BindInt(3, setting.GetTemperatureUnit());
-    stmt.BindInt64(4, setting.GetLastRefreshedTime());
-    stmt.BindInt64(5, setting.GetCurrentLocationAreaRefreshedTime());
-    stmt.BindBool(6, setting.GetIsFirstLaunch());
-    stmt.BindBool(7, setting.GetAutoRefreshOn());
-    stmt.BindInt(8, setting.GetAutoRefreshInterval());
-    stmt.BindBool(9, setting.GetUseCurrentLocationOn());
-    stmt.BindBool(10, setting.GetShowCurrentCityAgreement());
-    stmt.BindBool(11, setting.GetRefreshOnOpeningOn());
-    stmt.BindBool(12, setting.GetRefreshOnOpeningOnAgreement());
-    stmt.BindBool(13, setting.GetNotificationOn());
-    // Zero-extended: 4294967295 stays 4294967295, not -1.
-    stmt.BindInt64(14, static_cast<sqlite3_int64>(setting.GetNotificationTime()));
-    stmt.BindBool(15, setting.GetNetworkPositionPopupAgreement());
-    stmt.BindBool(16, setting.GetShowNetworkPopup());
-    stmt.BindBool(17, setting.GetChinaDataGPSPerformPopupOn());
-    stmt.BindBool(18, setting.GetAutoScrollOn());
-    stmt.BindInt(19, setting.GetAutoScrollInterval());
-    stmt.BindText(20, setting.GetLastUpdateLanguageCode());
-    stmt.BindText(21, setting.GetCpType());
-    stmt.BindText(22, setting.GetDaemonType());
-    stmt.BindBool(23, setting.GetIsNowRefreshing());
-    stmt.BindBool(24, setting.GetIsSupportManualRefresh());
-    stmt.BindInt64(25, setting.GetRefreshingStartTime());
-    stmt.BindBool(26, setting.GetNotificationPopup());
+    ColumnTable::Bind(kColumns, 0, stmt, 1, setting);
 }
 
 void SettingDBController::ReadSetting(const Statement& stmt, Setting& setting)
 {
-    setting.SetCurrentCityIndex(stmt.ColumnInt(0));
-    setting.SetCurrentCityLocationId(stmt.ColumnText(1));
-    setting.SetTemperatureUnit(stmt.ColumnInt(2));
-    setting.SetLastRefreshedTime(stmt.ColumnInt64(3));
-    setting.SetCurrentLocationAreaRefreshedTime(stmt.ColumnInt64(4));
-    setting.SetIsFirstLaunch(stmt.ColumnBool(5));
-    setting.SetAutoRefreshOn(stmt.ColumnBool(6));
-    setting.SetAutoRefreshInterval(stmt.ColumnInt(7));
-    setting.SetUseCurrentLocationOn(stmt.ColumnBool(8));
-    setting.SetShowCurrentCityAgreement(stmt.ColumnBool(9));
-    setting.SetRefreshOnOpeningOn(stmt.ColumnBool(10));
-    setting.SetRefreshOnOpeningOnAgreement(stmt.ColumnBool(11));
-    setting.SetNotificationOn(stmt.ColumnBool(12));
-    setting.SetNotificationTime(stmt.ColumnTime(13));
-    setting.SetNetworkPositionPopupAgreement(stmt.ColumnBool(14));
-    setting.SetShowNetworkPopup(stmt.ColumnBool(15));
-    setting.SetChinaDataGPSPerformPopupOn(stmt.ColumnBool(16));
-    setting.SetAutoScrollOn(stmt.ColumnBool(17));
-    setting.SetAutoScrollInterval(stmt.ColumnInt(18));
-    setting.SetLastUpdateLanguageCode(stmt.ColumnText(19));
-    setting.SetCpType(stmt.ColumnText(20));
-    setting.SetDaemonType(stmt.ColumnText(21));
-    setting.SetIsNowRefreshing(stmt.ColumnBool(22));
-    setting.SetIsSupportManualRefresh(stmt.ColumnBool(23));
-    setting.SetRefreshingStartTime(stmt.ColumnInt64(24));
-    setting.SetNotificationPopup(stmt.ColumnBool(25));
+    ColumnTable::Read(kColumns, 0, stmt, setting);
 }

@@ -2,10 +2,18 @@
 
 #include <sqlite3.h>
 
+#include "db/ColumnTable.h"
 #include "db/DBConnector.h"
+#include "utils/DBFileNames.h"
 #include "utils/FileHelper.h"
 
 namespace {
+
+// A failed opening's guard names the opening as these texts write it.
+constexpr const char* kOpenForCreating =
+    "dbConnector->DBInitializeForCreateTable(GetShareTargetDataDBFilePath()) == false";
+constexpr const char* kOpenForReading = "dbConnector->DBInitialize(GetShareTargetDataDBFilePath(), true) == false";
+constexpr const char* kOpenForWriting = "dbConnector->DBInitialize(GetShareTargetDataDBFilePath(), false) == false";
 
 constexpr const char* kTableName = "SHARE_TARGET_TABLE";
 
@@ -18,7 +26,8 @@ bool ShareTargetDBController::Init()
     mQueryGenerator = QueryGenernator::Make();
     RETURN_IF(FileHelper::GetInstance()->IsExists(GetShareTargetDataDBFilePath()) == true, true);
 
-    DB_OPEN_FOR_CREATE_TABLE_OR_RETURN(GetShareTargetDataDBFilePath(), false);
+    DBOpening opening(GetShareTargetDataDBFilePath(), DBOpening::ForCreateTable{});
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForCreating, false);
     CreateTable();
     return true;
 }
@@ -27,22 +36,21 @@ std::string ShareTargetDBController::GetShareTargetDataDBFilePath()
 {
     std::string ret = FileHelper::GetInstance()->GetSharedDataDirectoryPath();
     RETURN_IF(ret.length() < 1, "");
-    return ret + "db/.share_target.db";
+    return ret + "db/" + DBFileName::kShareTarget;
 }
 
 void ShareTargetDBController::CreateTable()
 {
-    char* query = sqlite3_mprintf(
+    ColumnTable::CreateTable(
         "CREATE TABLE IF NOT EXISTS %q (PK_ID\tINTEGER NOT NULL PRIMARY KEY AUTOINCREMENT,AppID\tTEXT, PortID\tTEXT);",
         kTableName);
-    DBConnector::GetInstance()->DBExecuteQuery(query);
-    sqlite3_free(query);
 }
 
 void ShareTargetDBController::Insert(const std::shared_ptr<ShareTarget>& shareTargetPtr)
 {
     RETURN_IF(!shareTargetPtr);
-    DB_OPEN_OR_RETURN(GetShareTargetDataDBFilePath(), false);
+    DBOpening opening(GetShareTargetDataDBFilePath(), false);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForWriting);
 
     Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(
         mQueryGenerator->MakeInsertQuery(kTableName, "AppID, PortID", "?, ?"));
@@ -54,7 +62,8 @@ void ShareTargetDBController::Insert(const std::shared_ptr<ShareTarget>& shareTa
 void ShareTargetDBController::Update(const std::shared_ptr<ShareTarget>& shareTargetPtr)
 {
     RETURN_IF(!shareTargetPtr);
-    DB_OPEN_OR_RETURN(GetShareTargetDataDBFilePath(), false);
+    DBOpening opening(GetShareTargetDataDBFilePath(), false);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForWriting);
 
     Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mQueryGenerator->MakeUpdateQuery(
         kTableName, "AppID = ?, PortID = ?", mQueryGenerator->MakeWhereClause("AppID = ?;")));
@@ -66,7 +75,8 @@ void ShareTargetDBController::Update(const std::shared_ptr<ShareTarget>& shareTa
 
 std::shared_ptr<ShareTargetPtrVector> ShareTargetDBController::SelectAll()
 {
-    DB_OPEN_OR_RETURN(GetShareTargetDataDBFilePath(), true, nullptr);
+    DBOpening opening(GetShareTargetDataDBFilePath(), true);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForReading, nullptr);
 
     auto shareTargets = std::make_shared<ShareTargetPtrVector>();
     Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(

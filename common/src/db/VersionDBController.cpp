@@ -2,13 +2,20 @@
 
 #include <sqlite3.h>
 
+#include "db/ColumnTable.h"
 #include "db/DBConnector.h"
+#include "db/WeatherDBController.h"
+#include "utils/DBFileNames.h"
 #include "utils/FileHelper.h"
 
 namespace {
 
+// A failed opening's guard names the opening as these texts write it.
+constexpr const char* kOpenForCreating = "dbConnector->DBInitializeForCreateTable(GetVersionDBFilePath()) == false";
+constexpr const char* kOpenForReading = "dbConnector->DBInitialize(GetVersionDBFilePath(), true) == false";
+constexpr const char* kOpenForWriting = "dbConnector->DBInitialize(GetVersionDBFilePath(), false) == false";
+
 constexpr const char* kTableName = "VERSION_TABLE";
-constexpr double kLatestDBVersion = 2.0;
 constexpr double kNoVersionRow = -1.0;
 
 } // namespace
@@ -19,7 +26,8 @@ bool VersionDBController::Init()
 {
     mQueryGenerator = QueryGenernator::Make();
 
-    DB_OPEN_FOR_CREATE_TABLE_OR_RETURN(GetVersionDBFilePath(), false);
+    DBOpening opening(GetVersionDBFilePath(), DBOpening::ForCreateTable{});
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForCreating, false);
     CreateTable();
     mCurrentVersion = GetCurrentVersion();
     // A new table starts at 0.0 in the file; mCurrentVersion keeps -1.0 so
@@ -33,14 +41,12 @@ std::string VersionDBController::GetVersionDBFilePath()
 {
     std::string ret = FileHelper::GetInstance()->GetSharedDataDirectoryPath();
     RETURN_IF(ret.length() < 1, "");
-    return ret + "db/.version.db";
+    return ret + "db/" + DBFileName::kVersion;
 }
 
 void VersionDBController::CreateTable()
 {
-    char* query = sqlite3_mprintf("CREATE TABLE IF NOT EXISTS %q (dbVersion DOUBLE);", kTableName);
-    DBConnector::GetInstance()->DBExecuteQuery(query);
-    sqlite3_free(query);
+    ColumnTable::CreateTable("CREATE TABLE IF NOT EXISTS %q (dbVersion DOUBLE);", kTableName);
 }
 
 double VersionDBController::GetCurrentVersion()
@@ -72,25 +78,28 @@ void VersionDBController::UpdateVersion(double version)
 
 double VersionDBController::GetCurrentDBVersion()
 {
-    DB_OPEN_OR_RETURN(GetVersionDBFilePath(), true, 0.0);
+    DBOpening opening(GetVersionDBFilePath(), true);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForReading, 0.0);
     return GetCurrentVersion();
 }
 
+// The weather database's upgrade chain ends at the data layer's version.
 double VersionDBController::GetLatestDBVersion()
 {
-    return kLatestDBVersion;
+    return WeatherDBController::GetLatestSchemaVersion();
 }
 
 bool VersionDBController::IsNeedToUpgrade()
 {
-    if (mCurrentVersion >= kLatestDBVersion)
+    if (mCurrentVersion >= GetLatestDBVersion())
         return false;
-    LOGE("Need to upgrade DB : CurrentVersion[%.1f], LastestVersion[%.1f]", mCurrentVersion, kLatestDBVersion);
+    LOGE("Need to upgrade DB : CurrentVersion[%.1f], LastestVersion[%.1f]", mCurrentVersion, GetLatestDBVersion());
     return true;
 }
 
 void VersionDBController::UpgradeDB(double version)
 {
-    DB_OPEN_OR_RETURN(GetVersionDBFilePath(), false);
+    DBOpening opening(GetVersionDBFilePath(), false);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForWriting);
     UpdateVersion(version);
 }

@@ -3,6 +3,8 @@
 #include <sqlite3.h>
 
 #include <cmath>
+#include <functional>
+#include <iterator>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -12,6 +14,7 @@
 #include "db/DBConnector.h"
 #include "db/Statement.h"
 #include "typedef/WeatherDataMarkers.h"
+#include "utils/DBFileNames.h"
 #include "utils/FileHelper.h"
 #include "db/HourlyWeatherDBController.h"
 #include "db/LifeIndexWeatherDBController.h"
@@ -21,14 +24,18 @@
 
 namespace {
 
+// A failed opening's guard names the opening as these texts write it.
+constexpr const char* kOpenForCreating = "dbConnector->DBInitializeForCreateTable(GetWeatherDBFilePath()) == false";
+constexpr const char* kOpenForReading = "dbConnector->DBInitialize(GetWeatherDBFilePath(), true) == false";
+constexpr const char* kOpenForWriting = "dbConnector->DBInitialize(GetWeatherDBFilePath(), false) == false";
+
 constexpr const char* kCurrentCitySuffix = ":CurrentCity";
 constexpr int kYesterdayHours = 24;
 constexpr size_t kWeeklyDays = 8;
 
 // One step of the schema upgrade chain. A step without query only logs.
 struct UpgradeStep {
-    double threshold;
-    const char* name;
+    double threshold; // logged with one decimal
     const char* query;
     const char* followUp; // run in an opening of its own after query
 };
@@ -49,24 +56,26 @@ constexpr const char* kServerWeatherIconQuery =
     "ALTER TABLE HOURLY_WEATHER_TABLE ADD serverWeatherIcon INTEGER DEFAULT 9999;"
     "ALTER TABLE YESTERDAY_WEATHER_TABLE ADD serverWeatherIcon INTEGER DEFAULT 9999;";
 
-// Ordered by threshold; there were no schema changes at 1.0 and 1.6.
-const UpgradeStep kUpgradeSteps[] = {
-    {0.1, "0.1", "ALTER TABLE CITY_TABLE ADD countryNameEng TEXT DEFAULT '';", nullptr},
+// Ordered by threshold; there were no schema changes at 1.0 and 1.6. The last
+// threshold is the data layer's schema version (a change of another database
+// adds a step that only logs, as 0.9 does).
+constexpr UpgradeStep kUpgradeSteps[] = {
+    {0.1, "ALTER TABLE CITY_TABLE ADD countryNameEng TEXT DEFAULT '';", nullptr},
     // Older files kept the version table inside the weather file.
-    {0.2, "0.2", "ALTER TABLE HOURLY_WEATHER_TABLE ADD websiteUrl TEXT DEFAULT '';", "DROP TABLE VERSION_TABLE;"},
-    {0.3, "0.3",
+    {0.2, "ALTER TABLE HOURLY_WEATHER_TABLE ADD websiteUrl TEXT DEFAULT '';", "DROP TABLE VERSION_TABLE;"},
+    {0.3,
      "ALTER TABLE EXTRA_WEATHER_TABLE ADD aqi INTEGER DEFAULT 9999;"
      "ALTER TABLE EXTRA_WEATHER_TABLE ADD pm25 INTEGER DEFAULT 9999;",
      nullptr},
-    {0.4, "0.4",
+    {0.4,
      "ALTER TABLE EXTRA_WEATHER_TABLE ADD outdoorExcercise INTEGER DEFAULT 9999;"
      "ALTER TABLE EXTRA_WEATHER_TABLE ADD comfort INTEGER DEFAULT 9999;"
      "ALTER TABLE EXTRA_WEATHER_TABLE ADD clothing INTEGER DEFAULT 9999;"
      "ALTER TABLE EXTRA_WEATHER_TABLE ADD skincare INTEGER DEFAULT 9999;"
      "ALTER TABLE EXTRA_WEATHER_TABLE ADD carwash INTEGER DEFAULT 9999;",
      nullptr},
-    {0.5, "0.5", "ALTER TABLE CITY_TABLE ADD needToUpdate INTEGER DEFAULT 9999;", nullptr},
-    {0.6, "0.6",
+    {0.5, "ALTER TABLE CITY_TABLE ADD needToUpdate INTEGER DEFAULT 9999;", nullptr},
+    {0.6,
      "ALTER TABLE EXTRA_WEATHER_TABLE ADD foodPoison INTEGER DEFAULT 9999;"
      "ALTER TABLE EXTRA_WEATHER_TABLE ADD heat INTEGER DEFAULT 9999;"
      "ALTER TABLE EXTRA_WEATHER_TABLE ADD spoiledFood INTEGER DEFAULT 9999;"
@@ -78,26 +87,26 @@ const UpgradeStep kUpgradeSteps[] = {
      "ALTER TABLE EXTRA_WEATHER_TABLE ADD airDust INTEGER DEFAULT 9999;"
      "ALTER TABLE EXTRA_WEATHER_TABLE ADD dryskin INTEGER DEFAULT 9999;",
      nullptr},
-    {0.7, "0.7", "ALTER TABLE CITY_TABLE ADD isSummerTime INTEGER DEFAULT 9999;", nullptr},
-    {0.8, "0.8",
+    {0.7, "ALTER TABLE CITY_TABLE ADD isSummerTime INTEGER DEFAULT 9999;", nullptr},
+    {0.8,
      "ALTER TABLE EXTRA_WEATHER_TABLE ADD precProbabilityNight DOUBLE DEFAULT 9999.0;"
      "ALTER TABLE EXTRA_WEATHER_TABLE ADD precAmountNight DOUBLE DEFAULT 9999.0;",
      nullptr},
-    {0.9, "0.9", nullptr, nullptr},
-    {1.1, "1.1", "ALTER TABLE EXTRA_WEATHER_TABLE ADD uvIndexText TEXT DEFAULT '';", nullptr},
-    {1.2, "1.2", "ALTER TABLE EXTRA_WEATHER_TABLE ADD pressure DOUBLE DEFAULT 9999.0;", nullptr},
-    {1.3, "1.3", "ALTER TABLE HOURLY_WEATHER_TABLE ADD precProbability DOUBLE DEFAULT 9999.0;", nullptr},
-    {1.4, "1.4",
+    {0.9, nullptr, nullptr},
+    {1.1, "ALTER TABLE EXTRA_WEATHER_TABLE ADD uvIndexText TEXT DEFAULT '';", nullptr},
+    {1.2, "ALTER TABLE EXTRA_WEATHER_TABLE ADD pressure DOUBLE DEFAULT 9999.0;", nullptr},
+    {1.3, "ALTER TABLE HOURLY_WEATHER_TABLE ADD precProbability DOUBLE DEFAULT 9999.0;", nullptr},
+    {1.4,
      "ALTER TABLE EXTRA_WEATHER_TABLE ADD windDirection DOUBLE DEFAULT 9999.0;"
      "ALTER TABLE EXTRA_WEATHER_TABLE ADD windSpeed DOUBLE DEFAULT 9999.0;"
      "ALTER TABLE EXTRA_WEATHER_TABLE ADD windSpeedUnit INTEGER DEFAULT 9999;",
      nullptr},
-    {1.5, "1.5", "ALTER TABLE EXTRA_WEATHER_TABLE ADD windCardinal TEXT DEFAULT '';", nullptr},
-    {1.7, "1.7", kServerWeatherIconQuery, nullptr},
+    {1.5, "ALTER TABLE EXTRA_WEATHER_TABLE ADD windCardinal TEXT DEFAULT '';", nullptr},
+    {1.7, kServerWeatherIconQuery, nullptr},
     // Repeats 1.7 for files that skipped it; fails harmlessly on the others.
-    {1.8, "1.8", kServerWeatherIconQuery, nullptr},
-    {1.9, "1.9", "ALTER TABLE EXTRA_WEATHER_TABLE RENAME TO LIFE_INDEX_WEATHER_TABLE;", nullptr},
-    {2.0, "2.0",
+    {1.8, kServerWeatherIconQuery, nullptr},
+    {1.9, "ALTER TABLE EXTRA_WEATHER_TABLE RENAME TO LIFE_INDEX_WEATHER_TABLE;", nullptr},
+    {2.0,
      "ALTER TABLE CITY_TABLE ADD stateName TEXT DEFAULT '';"
      "ALTER TABLE CITY_TABLE ADD stateNameEng TEXT DEFAULT '';"
      "ALTER TABLE LIFE_INDEX_WEATHER_TABLE ADD allergy INTEGER DEFAULT 9999;"
@@ -114,8 +123,6 @@ const UpgradeStep kUpgradeSteps[] = {
      "ALTER TABLE LIFE_INDEX_WEATHER_TABLE ADD windNightCardinal TEXT DEFAULT '9999';",
      nullptr},
 };
-
-constexpr double kLatestVersion = 2.0;
 
 // Old files marked missing values with 999, -999 or -1.
 constexpr int kOldUnsupported = 999;
@@ -192,7 +199,8 @@ bool WeatherDBController::Init()
 {
     RETURN_IF(FileHelper::GetInstance()->IsExists(GetWeatherDBFilePath()) == true, true);
 
-    DB_OPEN_FOR_CREATE_TABLE_OR_RETURN(GetWeatherDBFilePath(), false);
+    DBOpening opening(GetWeatherDBFilePath(), DBOpening::ForCreateTable{});
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForCreating, false);
     CreateTables();
     return true;
 }
@@ -208,11 +216,16 @@ void WeatherDBController::CreateTables()
     YesterdayWeatherDBController::GetInstance()->CreateTable();
 }
 
+double WeatherDBController::GetLatestSchemaVersion()
+{
+    return kUpgradeSteps[std::size(kUpgradeSteps) - 1].threshold;
+}
+
 std::string WeatherDBController::GetWeatherDBFilePath()
 {
     std::string ret = FileHelper::GetInstance()->GetSharedDataDirectoryPath();
     RETURN_IF(ret.length() < 1, "");
-    return ret + "db/.weather.db";
+    return ret + "db/" + DBFileName::kWeather;
 }
 
 std::string WeatherDBController::GetWeatherNewsIconDBFilePath()
@@ -228,23 +241,25 @@ void WeatherDBController::UpgradeDB(double version)
         if (step.threshold <= version)
             continue;
         if (step.query == nullptr) {
-            LOGE("UpgradeDBTables < 0.9");
+            LOGE("UpgradeDBTables < %.1f", step.threshold);
             continue;
         }
-        LOGE("UpgradeDBTables < %s : %s", step.name, step.query);
+        LOGE("UpgradeDBTables < %.1f : %s", step.threshold, step.query);
         {
             // A failed open abandons the chain. A statement that finds its
             // change already made fails and is only logged.
-            DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
+            DBOpening opening(GetWeatherDBFilePath(), false);
+            RETURN_IF_MSG(!opening.IsOpen(), kOpenForWriting);
             DBConnector::GetInstance()->DBExecuteQuery(step.query);
         }
         if (step.followUp != nullptr) {
             LOGE("UpgradeDBTables : %s", step.followUp);
-            DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
+            DBOpening opening(GetWeatherDBFilePath(), false);
+            RETURN_IF_MSG(!opening.IsOpen(), kOpenForWriting);
             DBConnector::GetInstance()->DBExecuteQuery(step.followUp);
         }
     }
-    if (version >= kLatestVersion)
+    if (version >= GetLatestSchemaVersion())
         return;
     MigrateData();
 }
@@ -282,7 +297,8 @@ void WeatherDBController::AddYesterdayHourData()
     CityPtrVectorPtr cityPtrVector = SelectAllCity();
     if (!cityPtrVector)
         return;
-    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
+    DBOpening opening(GetWeatherDBFilePath(), false);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForWriting);
     for (const CityPtr& cityPtr : *cityPtrVector) {
         BREAK_IF_NOTE(!cityPtr, "cityPtr is null");
         HourlyPtrVectorPtr yesterdayPtrVector = cityPtr->GetYesterdayHourPtrVector();
@@ -299,92 +315,126 @@ void WeatherDBController::AddYesterdayHourData()
     }
 }
 
-bool WeatherDBController::ResetUnSupportedValueOfCity(const CityPtr& cityPtr, const char* func)
+namespace {
+
+// In a per-city step of a migration: log the "[break]" line in the
+// migration's name (func) and end the walk over the cities.
+#define STOP_WALK_IF_NOTE(cond, message)                                                                               \
+    do {                                                                                                               \
+        if (cond) {                                                                                                    \
+            LOG_BREAK_NOTE_AT(func, message);                                                                          \
+            return false;                                                                                              \
+        }                                                                                                              \
+    } while (0)
+#define STOP_WALK_IF_NULL(ptr) STOP_WALK_IF_NOTE(!(ptr), #ptr " is null")
+
+bool ResetCurrent(const CityPtr& cityPtr, const char* func)
 {
-#define RESET_BREAK_IF_NULL(ptr)                                                                                       \
-    if (!(ptr)) {                                                                                                      \
-        LOG_BREAK_NOTE_AT(func, #ptr " is null");                                                                      \
-        return false;                                                                                                  \
-    }
-
-    RESET_BREAK_IF_NULL(cityPtr);
-
     CurrentPtr currentPtr = cityPtr->GetCurrent();
-    RESET_BREAK_IF_NULL(currentPtr);
+    STOP_WALK_IF_NULL(currentPtr);
     TemperaturePtr highTempPtr = currentPtr->GetHighTemperature();
-    RESET_BREAK_IF_NULL(highTempPtr);
+    STOP_WALK_IF_NULL(highTempPtr);
     TemperaturePtr lowTempPtr = currentPtr->GetLowTemperature();
-    RESET_BREAK_IF_NULL(lowTempPtr);
+    STOP_WALK_IF_NULL(lowTempPtr);
     TemperaturePtr curTempPtr = currentPtr->GetCurTemperature();
-    RESET_BREAK_IF_NULL(curTempPtr);
+    STOP_WALK_IF_NULL(curTempPtr);
     ResetTemperature(curTempPtr, kOldUnsupportedDouble);
     ResetTemperature(lowTempPtr, kOldUnsupportedDouble);
     ResetTemperature(highTempPtr, kOldUnsupportedDouble);
+    return true;
+}
 
+bool ResetHourly(const CityPtr& cityPtr, const char* func)
+{
     HourlyPtrVectorPtr hourlyPtrVector = cityPtr->GetHourlyPtrVector();
-    RESET_BREAK_IF_NULL(hourlyPtrVector);
+    STOP_WALK_IF_NULL(hourlyPtrVector);
     for (const HourlyPtr& hourlyPtr : *hourlyPtrVector) {
-        RESET_BREAK_IF_NULL(hourlyPtr);
+        STOP_WALK_IF_NULL(hourlyPtr);
         TemperaturePtr hourlyCurTempPtr = hourlyPtr->GetCurTemperature();
-        RESET_BREAK_IF_NULL(hourlyCurTempPtr);
+        STOP_WALK_IF_NULL(hourlyCurTempPtr);
         if (Temperature::RoundToOneDecimal(hourlyCurTempPtr->GetCelsius()) == kOldUnsupportedDouble) {
             hourlyCurTempPtr->SetCelsius(FLOAT_UNSUPPORTED_VALUE);
             hourlyCurTempPtr->SetFahrenheit(FLOAT_UNSUPPORTED_VALUE);
         }
     }
+    return true;
+}
 
+bool ResetWeekly(const CityPtr& cityPtr, const char* func)
+{
     WeeklyPtrVectorPtr weeklyPtrVector = cityPtr->GetWeeklyPtrVector();
-    RESET_BREAK_IF_NULL(weeklyPtrVector);
+    STOP_WALK_IF_NULL(weeklyPtrVector);
     for (const WeeklyPtr& weeklyPtr : *weeklyPtrVector) {
-        RESET_BREAK_IF_NULL(weeklyPtr);
+        STOP_WALK_IF_NULL(weeklyPtr);
         TemperaturePtr weeklyCurTempPtr = weeklyPtr->GetCurTemperature();
-        RESET_BREAK_IF_NULL(weeklyCurTempPtr);
+        STOP_WALK_IF_NULL(weeklyCurTempPtr);
         ResetTemperature(weeklyCurTempPtr, kOldUnsupportedDouble);
         ResetTemperature(weeklyPtr->GetLowTemperature(), kOldUnsupportedDouble);
         ResetTemperature(weeklyPtr->GetHighTemperature(), kOldUnsupportedDouble);
     }
+    return true;
+}
 
-    LifeIndexPtr lifeIndexPtr = cityPtr->GetLifeIndex();
-    RESET_BREAK_IF_NULL(lifeIndexPtr);
-    LifeIndex& lifeIndex = *lifeIndexPtr;
+void ResetLifeIndexNumbers(LifeIndex& lifeIndex)
+{
     if (lifeIndex.GetHumidity() == -999 || lifeIndex.GetHumidity() == -1)
         lifeIndex.SetHumidity(UNSUPPORTED_VALUE);
     ResetInt(lifeIndex.GetPm10(), -999, &LifeIndex::SetPm10, lifeIndex);
-    ResetInt(lifeIndex.GetPm25(), kOldUnsupported, &LifeIndex::SetPm25, lifeIndex);
-    ResetInt(lifeIndex.GetAqi(), kOldUnsupported, &LifeIndex::SetAqi, lifeIndex);
-    ResetInt(lifeIndex.GetOutdoorExcercise(), kOldUnsupported, &LifeIndex::SetOutdoorExcercise, lifeIndex);
-    ResetInt(lifeIndex.GetComfort(), kOldUnsupported, &LifeIndex::SetComfort, lifeIndex);
-    ResetInt(lifeIndex.GetClothing(), kOldUnsupported, &LifeIndex::SetClothing, lifeIndex);
-    ResetInt(lifeIndex.GetSkincare(), kOldUnsupported, &LifeIndex::SetSkincare, lifeIndex);
-    ResetInt(lifeIndex.GetCarwash(), kOldUnsupported, &LifeIndex::SetCarwash, lifeIndex);
-    ResetInt(lifeIndex.GetFoodPoison(), kOldUnsupported, &LifeIndex::SetFoodPoison, lifeIndex);
-    ResetInt(lifeIndex.GetHeat(), kOldUnsupported, &LifeIndex::SetHeat, lifeIndex);
-    ResetInt(lifeIndex.GetSpoiledFood(), kOldUnsupported, &LifeIndex::SetSpoiledFood, lifeIndex);
-    ResetInt(lifeIndex.GetDiscomfort(), kOldUnsupported, &LifeIndex::SetDiscomfort, lifeIndex);
-    ResetInt(lifeIndex.GetFrozenPipes(), kOldUnsupported, &LifeIndex::SetFrozenPipes, lifeIndex);
-    ResetInt(lifeIndex.GetFrostbite(), kOldUnsupported, &LifeIndex::SetFrostbite, lifeIndex);
-    ResetInt(lifeIndex.GetCold(), kOldUnsupported, &LifeIndex::SetCold, lifeIndex);
-    ResetInt(lifeIndex.GetPollen(), kOldUnsupported, &LifeIndex::SetPollen, lifeIndex);
-    ResetInt(lifeIndex.GetAirDust(), kOldUnsupported, &LifeIndex::SetAirDust, lifeIndex);
-    ResetInt(lifeIndex.GetDrySkin(), kOldUnsupported, &LifeIndex::SetDrySkin, lifeIndex);
+    struct IntField {
+        int32_t (LifeIndex::*get)() const;
+        void (LifeIndex::*set)(int32_t);
+    };
+    static const IntField fields[] = {
+        {&LifeIndex::GetPm25, &LifeIndex::SetPm25},
+        {&LifeIndex::GetAqi, &LifeIndex::SetAqi},
+        {&LifeIndex::GetOutdoorExcercise, &LifeIndex::SetOutdoorExcercise},
+        {&LifeIndex::GetComfort, &LifeIndex::SetComfort},
+        {&LifeIndex::GetClothing, &LifeIndex::SetClothing},
+        {&LifeIndex::GetSkincare, &LifeIndex::SetSkincare},
+        {&LifeIndex::GetCarwash, &LifeIndex::SetCarwash},
+        {&LifeIndex::GetFoodPoison, &LifeIndex::SetFoodPoison},
+        {&LifeIndex::GetHeat, &LifeIndex::SetHeat},
+        {&LifeIndex::GetSpoiledFood, &LifeIndex::SetSpoiledFood},
+        {&LifeIndex::GetDiscomfort, &LifeIndex::SetDiscomfort},
+        {&LifeIndex::GetFrozenPipes, &LifeIndex::SetFrozenPipes},
+        {&LifeIndex::GetFrostbite, &LifeIndex::SetFrostbite},
+        {&LifeIndex::GetCold, &LifeIndex::SetCold},
+        {&LifeIndex::GetPollen, &LifeIndex::SetPollen},
+        {&LifeIndex::GetAirDust, &LifeIndex::SetAirDust},
+        {&LifeIndex::GetDrySkin, &LifeIndex::SetDrySkin},
+    };
+    for (const IntField& field : fields)
+        ResetInt((lifeIndex.*field.get)(), kOldUnsupported, field.set, lifeIndex);
     // The UV text had no marker of its own; the current one for texts is empty.
     if (lifeIndex.GetUvIndexText() == "999")
         lifeIndex.SetUvIndexText("");
+}
+
+bool ResetLifeIndex(const CityPtr& cityPtr, const char* func)
+{
+    LifeIndexPtr lifeIndexPtr = cityPtr->GetLifeIndex();
+    STOP_WALK_IF_NULL(lifeIndexPtr);
+    LifeIndex& lifeIndex = *lifeIndexPtr;
+    ResetLifeIndexNumbers(lifeIndex);
 
     TemperaturePtr prePtr = lifeIndex.GetRealfeel();
-    RESET_BREAK_IF_NULL(prePtr);
+    STOP_WALK_IF_NULL(prePtr);
     ResetTemperature(prePtr, -kOldUnsupportedDouble);
     {
         PrecipitationPtr prePtr = lifeIndex.GetPrecipitation();
-        RESET_BREAK_IF_NULL(prePtr);
+        STOP_WALK_IF_NULL(prePtr);
         ResetPrecipitation(*prePtr);
     }
     WindPtr windPtr = lifeIndex.GetWind();
-    RESET_BREAK_IF_NULL(windPtr);
+    STOP_WALK_IF_NULL(windPtr);
     ResetWind(*windPtr);
+    return true;
+}
 
+bool ResetYesterday(const CityPtr& cityPtr, const char* func)
+{
     HourlyPtrVectorPtr yesterdayPtrVector = cityPtr->GetYesterdayHourPtrVector();
-    RESET_BREAK_IF_NULL(yesterdayPtrVector);
+    STOP_WALK_IF_NULL(yesterdayPtrVector);
     for (const HourlyPtr& yesterdayPtr : *yesterdayPtrVector) {
         if (!yesterdayPtr)
             continue;
@@ -393,72 +443,82 @@ bool WeatherDBController::ResetUnSupportedValueOfCity(const CityPtr& cityPtr, co
         if (yesterdayPtr->GetWeatherIcon() == kOldUnsupported)
             yesterdayPtr->SetWeatherIcon(UNSUPPORTED_VALUE);
         TemperaturePtr yesterTempPtr = yesterdayPtr->GetCurTemperature();
-        RESET_BREAK_IF_NULL(yesterTempPtr);
+        STOP_WALK_IF_NULL(yesterTempPtr);
         ResetTemperature(yesterTempPtr, kOldUnsupportedDouble);
     }
     return true;
-#undef RESET_BREAK_IF_NULL
 }
 
-void WeatherDBController::ResetUnSupportedValue()
+// The old markers of one city, part by part in the stored order; false (after
+// the "[break]" line) at the first missing part.
+bool ResetUnSupportedValueOfCity(const CityPtr& cityPtr, const char* func)
+{
+    STOP_WALK_IF_NULL(cityPtr);
+    return ResetCurrent(cityPtr, func) && ResetHourly(cityPtr, func) && ResetWeekly(cityPtr, func) &&
+           ResetLifeIndex(cityPtr, func) && ResetYesterday(cityPtr, func);
+}
+
+} // namespace
+
+void WeatherDBController::RewriteEveryCity(const std::function<bool(const CityPtr&)>& change)
 {
     // Null on a device without cities: nothing to migrate.
     CityPtrVectorPtr cityPtrVector = SelectAllCity();
     if (!cityPtrVector)
         return;
     for (const CityPtr& cityPtr : *cityPtrVector) {
-        if (!ResetUnSupportedValueOfCity(cityPtr, __func__))
+        if (!change(cityPtr))
             break;
     }
     DeleteAndInsertCity(cityPtrVector);
 }
 
+void WeatherDBController::ResetUnSupportedValue()
+{
+    const char* func = __func__;
+    RewriteEveryCity([func](const CityPtr& cityPtr) { return ResetUnSupportedValueOfCity(cityPtr, func); });
+}
+
 void WeatherDBController::InsertYesterdayInfoAsEmpty()
 {
-    // Null on a device without cities: nothing to migrate.
-    CityPtrVectorPtr cityPtrVector = SelectAllCity();
-    if (!cityPtrVector)
-        return;
-    for (const CityPtr& cityPtr : *cityPtrVector) {
+    const char* func = __func__;
+    RewriteEveryCity([func](const CityPtr& cityPtr) {
         WeeklyPtrVectorPtr weeklyPtrVector = cityPtr ? cityPtr->GetWeeklyPtrVector() : nullptr;
-        BREAK_IF_NOTE(!weeklyPtrVector, "there is no weeklyPtr vector");
+        STOP_WALK_IF_NOTE(!weeklyPtrVector, "there is no weeklyPtr vector");
         WeeklyPtr weeklyPtr = Weekly::Make();
         if (weeklyPtr)
             weeklyPtrVector->insert(weeklyPtrVector->begin(), weeklyPtr);
-    }
-    DeleteAndInsertCity(cityPtrVector);
+        return true;
+    });
 }
 
 void WeatherDBController::InsertLifeIndexInfoAsEmpty()
 {
-    // Null on a device without cities: nothing to migrate.
-    CityPtrVectorPtr cityPtrVector = SelectAllCity();
-    if (!cityPtrVector)
-        return;
-    for (const CityPtr& cityPtr : *cityPtrVector) {
-        BREAK_IF_NOTE(!cityPtr || cityPtr->GetLifeIndex(), "there is no LifeIndexPtr");
+    const char* func = __func__;
+    RewriteEveryCity([func](const CityPtr& cityPtr) {
+        STOP_WALK_IF_NOTE(!cityPtr || cityPtr->GetLifeIndex(), "there is no LifeIndexPtr");
         LifeIndexPtr lifeIndexPtr = LifeIndex::Make();
         if (lifeIndexPtr)
             cityPtr->SetLifeIndex(lifeIndexPtr);
-    }
-    DeleteAndInsertCity(cityPtrVector);
+        return true;
+    });
 }
 
 void WeatherDBController::DeleteLastWeeklyPtr()
 {
-    // Null on a device without cities: nothing to migrate.
-    CityPtrVectorPtr cityPtrVector = SelectAllCity();
-    if (!cityPtrVector)
-        return;
-    for (const CityPtr& cityPtr : *cityPtrVector) {
+    const char* func = __func__;
+    RewriteEveryCity([func](const CityPtr& cityPtr) {
         WeeklyPtrVectorPtr weeklyPtrVector = cityPtr ? cityPtr->GetWeeklyPtrVector() : nullptr;
-        BREAK_IF_NOTE(!weeklyPtrVector, "there is no weeklyPtr vector");
-        BREAK_IF_NOTE(weeklyPtrVector->size() < kWeeklyDays, "nomal weeklyPtr vector");
+        STOP_WALK_IF_NOTE(!weeklyPtrVector, "there is no weeklyPtr vector");
+        STOP_WALK_IF_NOTE(weeklyPtrVector->size() < kWeeklyDays, "nomal weeklyPtr vector");
         LOGE("there are 8 weekly ptr. so delete last one");
         weeklyPtrVector->pop_back();
-    }
-    DeleteAndInsertCity(cityPtrVector);
+        return true;
+    });
 }
+
+#undef STOP_WALK_IF_NULL
+#undef STOP_WALK_IF_NOTE
 
 void WeatherDBController::DoInsertCity(const CityPtr& cityPtr)
 {
@@ -480,7 +540,8 @@ void WeatherDBController::DoInsertCity(const CityPtr& cityPtr)
 
 void WeatherDBController::InsertCity(const CityPtr& cityPtr)
 {
-    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
+    DBOpening opening(GetWeatherDBFilePath(), false);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForWriting);
     try {
         bool sameCityExists = false;
         CityPtrVectorPtr cityPtrVector = DoSelectAllCity();
@@ -530,7 +591,8 @@ void WeatherDBController::DoUpdateCity(const CityPtr& cityPtr)
 
 void WeatherDBController::UpdateCity(const CityPtr& cityPtr)
 {
-    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
+    DBOpening opening(GetWeatherDBFilePath(), false);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForWriting);
     DoUpdateCity(cityPtr);
 }
 
@@ -546,13 +608,15 @@ void WeatherDBController::DoDeleteCity(int primaryKey)
 
 void WeatherDBController::DeleteCity(int pageIndex)
 {
-    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
+    DBOpening opening(GetWeatherDBFilePath(), false);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForWriting);
     DoDeleteCity(CityDBController::GetInstance()->GetPrimaryKey(pageIndex));
 }
 
 void WeatherDBController::DeleteCity(const std::string& locationID)
 {
-    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
+    DBOpening opening(GetWeatherDBFilePath(), false);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForWriting);
     DoDeleteCity(CityDBController::GetInstance()->GetPrimaryKey(locationID));
 }
 
@@ -569,13 +633,15 @@ void WeatherDBController::DoDeleteAllCity()
 
 void WeatherDBController::DeleteAllCity()
 {
-    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
+    DBOpening opening(GetWeatherDBFilePath(), false);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForWriting);
     DoDeleteAllCity();
 }
 
 void WeatherDBController::DeleteAndInsertCity(const CityPtrVectorPtr& cityPtrVector)
 {
-    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
+    DBOpening opening(GetWeatherDBFilePath(), false);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForWriting);
     DoDeleteAllCity();
     if (cityPtrVector) {
         for (const CityPtr& cityPtr : *cityPtrVector)
@@ -672,19 +738,22 @@ void WeatherDBController::RollBackInterruptedWrite()
     // The usual case, not worth a log line.
     if (!FileHelper::GetInstance()->IsExists(GetWeatherDBFilePath() + "-journal"))
         return;
-    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
+    DBOpening opening(GetWeatherDBFilePath(), false);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForWriting);
     CityDBController::GetInstance()->GetNumberOfCities();
 }
 
 void WeatherDBController::ReorderCity(const CityPtrVectorPtr& cityPtrVector)
 {
-    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
+    DBOpening opening(GetWeatherDBFilePath(), false);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForWriting);
     CityDBController::GetInstance()->Reorder(cityPtrVector);
 }
 
 void WeatherDBController::UpdateWidgetReferenceCount(const std::string& locationID, bool increase)
 {
-    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
+    DBOpening opening(GetWeatherDBFilePath(), false);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForWriting);
     CityDBController* cityDB = CityDBController::GetInstance();
     CityPtr cityPtr = cityDB->Select(locationID);
     if (cityPtr) {
@@ -697,7 +766,8 @@ void WeatherDBController::UpdateWidgetReferenceCount(const std::string& location
 void WeatherDBController::UpdateMobileLink(const CityPtr& cityPtr)
 {
     RETURN_IF(!cityPtr);
-    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
+    DBOpening opening(GetWeatherDBFilePath(), false);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForWriting);
     CityDBController* cityDB = CityDBController::GetInstance();
     if (cityPtr->GetPageIndex() < 0)
         cityPtr->SetPageIndex(cityDB->GetPageIndexWithLocationID(cityPtr->GetLocationId()));
@@ -707,7 +777,8 @@ void WeatherDBController::UpdateMobileLink(const CityPtr& cityPtr)
 void WeatherDBController::UpdateMoonPhase(const CityPtr& cityPtr)
 {
     RETURN_IF(!cityPtr);
-    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
+    DBOpening opening(GetWeatherDBFilePath(), false);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForWriting);
     CityDBController* cityDB = CityDBController::GetInstance();
     if (cityPtr->GetPageIndex() < 0)
         cityPtr->SetPageIndex(cityDB->GetPageIndexWithLocationID(cityPtr->GetLocationId()));
@@ -719,7 +790,8 @@ void WeatherDBController::UpdateMoonPhase(const CityPtr& cityPtr)
 
 void WeatherDBController::DeleteUselessMoonPhase()
 {
-    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), false);
+    DBOpening opening(GetWeatherDBFilePath(), false);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForWriting);
     MoonPhaseDBController* moonPhaseDB = MoonPhaseDBController::GetInstance();
     std::vector<std::string> moonPhaseLocIdVector = moonPhaseDB->SelectAllLocationId();
     if (moonPhaseLocIdVector.size() < 1) {
@@ -776,56 +848,65 @@ CityPtrVectorPtr WeatherDBController::DoSelectAllCity()
 
 CityPtr WeatherDBController::SelectCity(int pageIndex)
 {
-    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), true, nullptr);
+    DBOpening opening(GetWeatherDBFilePath(), true);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForReading, nullptr);
     return DoSelectCity(pageIndex);
 }
 
 CityPtr WeatherDBController::SelectCity(const std::string& locationID)
 {
-    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), true, nullptr);
+    DBOpening opening(GetWeatherDBFilePath(), true);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForReading, nullptr);
     return DoSelectCity(locationID);
 }
 
 CityPtrVectorPtr WeatherDBController::SelectAllCity()
 {
-    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), true, nullptr);
+    DBOpening opening(GetWeatherDBFilePath(), true);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForReading, nullptr);
     return DoSelectAllCity();
 }
 
 int WeatherDBController::GetNumberOfCities()
 {
-    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), true, -1);
+    DBOpening opening(GetWeatherDBFilePath(), true);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForReading, -1);
     return CityDBController::GetInstance()->GetNumberOfCities();
 }
 
 int WeatherDBController::GetPageIndexOfCurrentCity()
 {
-    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), true, -1);
+    DBOpening opening(GetWeatherDBFilePath(), true);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForReading, -1);
     return CityDBController::GetInstance()->GetPageIndexOfCurrentCity();
 }
 
 int WeatherDBController::GetPageIndexWithLocationID(const std::string& locationID)
 {
-    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), true, -1);
+    DBOpening opening(GetWeatherDBFilePath(), true);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForReading, -1);
     return CityDBController::GetInstance()->GetPageIndexWithLocationID(locationID);
 }
 
 bool WeatherDBController::IsCurrentLocationExist()
 {
-    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), true, false);
+    DBOpening opening(GetWeatherDBFilePath(), true);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForReading, false);
     return CityDBController::GetInstance()->IsCurrentLocationExist();
 }
 
 std::string WeatherDBController::GetLocationIdOfCurrentCity()
 {
-    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), true, "");
+    DBOpening opening(GetWeatherDBFilePath(), true);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForReading, "");
     return CityDBController::GetInstance()->GetLocationIdOfCurrentCity();
 }
 
 std::vector<std::string> WeatherDBController::SelectNeedToUpdateLocationID()
 {
     std::vector<std::string> locationIDs;
-    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), true, locationIDs);
+    DBOpening opening(GetWeatherDBFilePath(), true);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForReading, locationIDs);
     CityPtrVectorPtr cityPtrVector = DoSelectAllCity();
     if (cityPtrVector) {
         for (const CityPtr& cityPtr : *cityPtrVector) {
@@ -838,7 +919,8 @@ std::vector<std::string> WeatherDBController::SelectNeedToUpdateLocationID()
 
 std::shared_ptr<std::vector<std::string>> WeatherDBController::SelectAllLocationID()
 {
-    DB_OPEN_OR_RETURN(GetWeatherDBFilePath(), true, nullptr);
+    DBOpening opening(GetWeatherDBFilePath(), true);
+    RETURN_IF_MSG(!opening.IsOpen(), kOpenForReading, nullptr);
     CityDBController* cityDB = CityDBController::GetInstance();
     int numberOfCities = cityDB->GetNumberOfCities();
     std::shared_ptr<std::vector<std::string>> locationIDs;

@@ -21,6 +21,9 @@ public:
     virtual ~WeatherDBController() = default;
 
     std::string GetWeatherDBFilePath();
+    // The schema version of the data layer's databases: where the upgrade
+    // chain ends.
+    static double GetLatestSchemaVersion();
     std::string GetWeatherNewsIconDBFilePath();
 
     // Runs every step above the stored version, then the data migrations.
@@ -86,8 +89,10 @@ private:
 
     void AddIndicationForCurrentCity();
     void AddYesterdayHourData();
+    // Reads every city, changes each until the change answers false, and
+    // writes them all back.
+    void RewriteEveryCity(const std::function<bool(const CityPtr&)>& change);
     void ResetUnSupportedValue();
-    bool ResetUnSupportedValueOfCity(const CityPtr& cityPtr, const char* func);
     void InsertYesterdayInfoAsEmpty();
     void InsertLifeIndexInfoAsEmpty();
     void DeleteLastWeeklyPtr();

@@ -2,6 +2,7 @@
 
 #include <json-glib/json-glib.h>
 
+#include "typedef/BackedUpSettings.h"
 #include "typedef/DataManager.h"
 #include "utils/StringHelper.h"
 
@@ -11,11 +12,14 @@ std::string BackupDataJsonBuilder::BuildBackupData()
     g_autoptr(JsonNode) root = json_node_new(JSON_NODE_OBJECT);
     json_node_take_object(root, object); // the node owns the object from here
 
-    json_object_set_int_member(object, "tempUnit", DataManager::GetInstance()->GetTemperatureUnit());
-    json_object_set_int_member(object, "autoRefreshTimeInterval", DataManager::GetInstance()->GetAutoRefreshInterval());
-    json_object_set_boolean_member(object, "useCurrentLocationAgreed",
-                                   DataManager::GetInstance()->GetShowCurrentCityAgreement());
-    json_object_set_boolean_member(object, "useNotification", DataManager::GetInstance()->GetNotificationOn());
+    for (const BackedUpSetting& setting : kBackedUpSettings) {
+        // Fetched afresh for each read: the first fetch may run the manager's Init.
+        const int32_t value = setting.read(*DataManager::GetInstance());
+        if (setting.type == BackupValueType::Boolean)
+            json_object_set_boolean_member(object, setting.key, value != 0);
+        else
+            json_object_set_int_member(object, setting.key, value);
+    }
 
     g_autoptr(JsonGenerator) generator = json_generator_new();
     json_generator_set_root(generator, root);

@@ -16,22 +16,30 @@ int32_t RestoreMessageParser::ReadInt(const char* key)
     return StringHelper::GetInstance()->StringToInt(mJsonUtilPtr->GetValueFromObject(key));
 }
 
+int32_t RestoreMessageParser::Read(const BackedUpSetting& setting)
+{
+    const int32_t value = ReadInt(setting.key);
+    if (setting.type == BackupValueType::Boolean)
+        return value != 0;
+    return value;
+}
+
 int32_t RestoreMessageParser::GetTempUnit()
 {
-    return ReadInt("tempUnit");
+    return Read(kTempUnitSetting);
 }
 
 int32_t RestoreMessageParser::GetAutoRefreshTimeInterval()
 {
-    return ReadInt("autoRefreshTimeInterval");
+    return Read(kAutoRefreshSetting);
 }
 
 bool RestoreMessageParser::GetUseCurrentLocationAgreed()
 {
-    return ReadInt("useCurrentLocationAgreed") != 0;
+    return Read(kCurrentLocationAgreedSetting) != 0;
 }
 
 bool RestoreMessageParser::GetUseNotification()
 {
-    return ReadInt("useNotification") != 0;
+    return Read(kNotificationSetting) != 0;
 }

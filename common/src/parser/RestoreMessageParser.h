@@ -6,6 +6,7 @@
 #include <string>
 
 #include "json/JsonUtil.h"
+#include "typedef/BackedUpSettings.h"
 #include "utils/Pattern.h"
 #include "utils/Ref.h"
 
@@ -23,6 +24,8 @@ public:
     int32_t GetAutoRefreshTimeInterval();
     bool GetUseCurrentLocationAgreed();
     bool GetUseNotification();
+    // The value of one backed-up setting; a boolean reads as 0 or 1.
+    int32_t Read(const BackedUpSetting& setting);
 
 private:
     RestoreMessageParser() = default;

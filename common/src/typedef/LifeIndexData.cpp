@@ -23,13 +23,13 @@ std::string Localized(const std::string& key)
     return dgettext(kTextDomain, key.c_str());
 }
 
-bool IsDayNow(const CityPtr& cityPtr)
+} // namespace
+
+bool LifeIndexData::IsDayNow(const CityPtr& cityPtr)
 {
     TimeHelper* timeHelper = TimeHelper::GetInstance();
     return timeHelper->GetIsDay(cityPtr, timeHelper->GetCurrentTime());
 }
-
-} // namespace
 
 bool LifeIndexData::Init()
 {
@@ -76,81 +76,11 @@ std::string LifeIndexData::GetLifeIndexValue(const CityPtr& cityPtr, int lifeInd
     RETURN_IF(!cityPtr, UNSUPPORTED_TEXT);
     LifeIndexPtr lifeIndexPtr = cityPtr->GetLifeIndex();
     RETURN_IF(!lifeIndexPtr, UNSUPPORTED_TEXT);
-    switch (lifeIndexType) {
-    case LIFE_INDEX_SUNSET:
-        return GetSunsetTimeString(cityPtr);
-    case LIFE_INDEX_SUNRISE:
-        return GetSunriseTimeString(cityPtr);
-    case LIFE_INDEX_NEXT_SUN_EVENT:
-        return IsDayNow(cityPtr) ? GetSunsetTimeString(cityPtr) : GetSunriseTimeString(cityPtr);
-    case LIFE_INDEX_HUMIDITY:
-        return GetHumidityString(cityPtr);
-    case LIFE_INDEX_PM25:
-        return GetPM25String(cityPtr);
-    case LIFE_INDEX_PM10:
-        return GetPM10String(cityPtr);
-    case LIFE_INDEX_AQI:
-        return GetAQIString(cityPtr);
-    case LIFE_INDEX_UV:
-        return GetUVindexString(cityPtr);
-    case LIFE_INDEX_PRECIPITATION:
-        return GetPrecipitationString(cityPtr, IsDayNow(cityPtr));
-    case LIFE_INDEX_REALFEEL:
-        return GetRealFeelString(cityPtr);
-    case LIFE_INDEX_OUTDOOR_EXCERCISE:
-        return GetOutdoorExcerciseString(cityPtr);
-    case LIFE_INDEX_COMFORT:
-        return GetComfortString(cityPtr);
-    case LIFE_INDEX_CLOTHING:
-        return GetClothingString(cityPtr);
-    case LIFE_INDEX_SKINCARE:
-        return GetSkincareString(cityPtr);
-    case LIFE_INDEX_CARWASH:
-        return GetCarwashString(cityPtr);
-    case LIFE_INDEX_FOOD_POISON:
-        return GetFoodPoisonString(cityPtr);
-    case LIFE_INDEX_HEAT:
-        return GetHeatString(cityPtr);
-    case LIFE_INDEX_HEAT_STROKE:
-        return GetHeatStrokeString(cityPtr);
-    case LIFE_INDEX_SPOILED_FOOD:
-        return GetSpoiledFoodString(cityPtr);
-    case LIFE_INDEX_DISCOMFORT:
-        return GetDiscomfortString(cityPtr);
-    case LIFE_INDEX_FROZEN_PIPES:
-        return GetFrozenPipesString(cityPtr);
-    case LIFE_INDEX_FROSTBITE:
-        return GetFrostbiteString(cityPtr);
-    case LIFE_INDEX_COLD:
-        return GetColdString(cityPtr);
-    case LIFE_INDEX_POLLEN:
-        return GetPollenString(cityPtr);
-    case LIFE_INDEX_AIR_DUST:
-        return GetAirDustString(cityPtr);
-    case LIFE_INDEX_DRY_SKIN:
-        return GetDryskinString(cityPtr);
-    case LIFE_INDEX_WIND:
-        return GetWindSpeedString(cityPtr, IsDayNow(cityPtr));
-    case LIFE_INDEX_VISIBILITY:
-        return GetVisibilityString(cityPtr);
-    case LIFE_INDEX_ALLERGY:
-        return GetAllergyString(cityPtr);
-    case LIFE_INDEX_AIR_POLUTION:
-        return GetAirPolutionString(cityPtr);
-    case LIFE_INDEX_TRAFFIC:
-        return GetTrafficString(cityPtr);
-    case LIFE_INDEX_FISHING:
-        return GetFishingString(cityPtr);
-    case LIFE_INDEX_COSMETIC:
-        return GetCosmeticString(cityPtr);
-    case LIFE_INDEX_DRY_CLOTHING:
-        return GetDryClothingString(cityPtr);
-    case LIFE_INDEX_KHAI:
-        return GetKHAIString(cityPtr);
-    default:
-        LOGE("unsupported value");
-        return UNSUPPORTED_TEXT;
-    }
+    const ValueText text = ValueTextOf(lifeIndexType);
+    if (text)
+        return text(*this, cityPtr);
+    LOGE("unsupported value");
+    return UNSUPPORTED_TEXT;
 }
 
 namespace {
@@ -285,6 +215,12 @@ std::string LifeIndexData::GetUVindexString(const CityPtr& cityPtr)
     }
     std::string key = GradeKey(LIFE_INDEX_UV, cpType, value, LanguageHelper::GetInstance()->GetLanguage(), __func__);
     return key == UNSUPPORTED_TEXT ? key : Localized(key);
+}
+
+std::string LifeIndexData::GetGradeString(const CityPtr& cityPtr, int lifeIndexType,
+                                          int32_t (LifeIndex::*field)() const, const char* func)
+{
+    return GradeString(func, cityPtr, lifeIndexType, field);
 }
 
 #define GRADE_STRING(OPERATION, KIND, FIELD)                                                                           \

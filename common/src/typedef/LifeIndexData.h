@@ -107,6 +107,11 @@ public:
     std::string GetDryClothingString(const CityPtr& cityPtr);
     std::string GetKHAIString(const CityPtr& cityPtr);
 
+    // The grade text of a graded kind whose value field holds; func names the
+    // operation in the guard lines (the named operations above use it).
+    std::string GetGradeString(const CityPtr& cityPtr, int lifeIndexType, int32_t (LifeIndex::*field)() const,
+                               const char* func = "GetLifeIndexValue");
+
     // Base name without ".png"; "9999" when the wind is not known.
     std::string GetWindDirectionIconName(const CityPtr& cityPtr, bool isDay);
 
@@ -124,6 +129,12 @@ public:
 
 private:
     LifeIndexData() = default;
+
+    // The value text of one kind (LifeIndexDataTables.cpp); null for a kind
+    // that has none.
+    using ValueText = std::string (*)(LifeIndexData& data, const CityPtr& cityPtr);
+    static ValueText ValueTextOf(int lifeIndexType);
+    static bool IsDayNow(const CityPtr& cityPtr);
 };
 
 #endif

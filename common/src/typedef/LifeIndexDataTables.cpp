@@ -400,3 +400,60 @@ std::vector<std::string> LifeIndexData::GetCatalogueKeys()
     }
     return std::vector<std::string>(keys.begin(), keys.end());
 }
+
+LifeIndexData::ValueText LifeIndexData::ValueTextOf(int lifeIndexType)
+{
+    // A graded kind without an operation of its own reads through
+    // d.GetGradeString(c, <kind>, &LifeIndex::Get<Field>).
+    struct Entry {
+        int kind;
+        ValueText text;
+    };
+    static const Entry kEntries[] = {
+        {LIFE_INDEX_SUNSET, [](LifeIndexData& d, const CityPtr& c) { return d.GetSunsetTimeString(c); }},
+        {LIFE_INDEX_SUNRISE, [](LifeIndexData& d, const CityPtr& c) { return d.GetSunriseTimeString(c); }},
+        {LIFE_INDEX_NEXT_SUN_EVENT,
+         [](LifeIndexData& d, const CityPtr& c) {
+             return IsDayNow(c) ? d.GetSunsetTimeString(c) : d.GetSunriseTimeString(c);
+         }},
+        {LIFE_INDEX_HUMIDITY, [](LifeIndexData& d, const CityPtr& c) { return d.GetHumidityString(c); }},
+        {LIFE_INDEX_PM25, [](LifeIndexData& d, const CityPtr& c) { return d.GetPM25String(c); }},
+        {LIFE_INDEX_PM10, [](LifeIndexData& d, const CityPtr& c) { return d.GetPM10String(c); }},
+        {LIFE_INDEX_AQI, [](LifeIndexData& d, const CityPtr& c) { return d.GetAQIString(c); }},
+        {LIFE_INDEX_UV, [](LifeIndexData& d, const CityPtr& c) { return d.GetUVindexString(c); }},
+        {LIFE_INDEX_PRECIPITATION,
+         [](LifeIndexData& d, const CityPtr& c) { return d.GetPrecipitationString(c, IsDayNow(c)); }},
+        {LIFE_INDEX_REALFEEL, [](LifeIndexData& d, const CityPtr& c) { return d.GetRealFeelString(c); }},
+        {LIFE_INDEX_OUTDOOR_EXCERCISE,
+         [](LifeIndexData& d, const CityPtr& c) { return d.GetOutdoorExcerciseString(c); }},
+        {LIFE_INDEX_COMFORT, [](LifeIndexData& d, const CityPtr& c) { return d.GetComfortString(c); }},
+        {LIFE_INDEX_CLOTHING, [](LifeIndexData& d, const CityPtr& c) { return d.GetClothingString(c); }},
+        {LIFE_INDEX_SKINCARE, [](LifeIndexData& d, const CityPtr& c) { return d.GetSkincareString(c); }},
+        {LIFE_INDEX_CARWASH, [](LifeIndexData& d, const CityPtr& c) { return d.GetCarwashString(c); }},
+        {LIFE_INDEX_FOOD_POISON, [](LifeIndexData& d, const CityPtr& c) { return d.GetFoodPoisonString(c); }},
+        {LIFE_INDEX_HEAT, [](LifeIndexData& d, const CityPtr& c) { return d.GetHeatString(c); }},
+        {LIFE_INDEX_HEAT_STROKE, [](LifeIndexData& d, const CityPtr& c) { return d.GetHeatStrokeString(c); }},
+        {LIFE_INDEX_SPOILED_FOOD, [](LifeIndexData& d, const CityPtr& c) { return d.GetSpoiledFoodString(c); }},
+        {LIFE_INDEX_DISCOMFORT, [](LifeIndexData& d, const CityPtr& c) { return d.GetDiscomfortString(c); }},
+        {LIFE_INDEX_FROZEN_PIPES, [](LifeIndexData& d, const CityPtr& c) { return d.GetFrozenPipesString(c); }},
+        {LIFE_INDEX_FROSTBITE, [](LifeIndexData& d, const CityPtr& c) { return d.GetFrostbiteString(c); }},
+        {LIFE_INDEX_COLD, [](LifeIndexData& d, const CityPtr& c) { return d.GetColdString(c); }},
+        {LIFE_INDEX_POLLEN, [](LifeIndexData& d, const CityPtr& c) { return d.GetPollenString(c); }},
+        {LIFE_INDEX_AIR_DUST, [](LifeIndexData& d, const CityPtr& c) { return d.GetAirDustString(c); }},
+        {LIFE_INDEX_DRY_SKIN, [](LifeIndexData& d, const CityPtr& c) { return d.GetDryskinString(c); }},
+        {LIFE_INDEX_WIND, [](LifeIndexData& d, const CityPtr& c) { return d.GetWindSpeedString(c, IsDayNow(c)); }},
+        {LIFE_INDEX_VISIBILITY, [](LifeIndexData& d, const CityPtr& c) { return d.GetVisibilityString(c); }},
+        {LIFE_INDEX_ALLERGY, [](LifeIndexData& d, const CityPtr& c) { return d.GetAllergyString(c); }},
+        {LIFE_INDEX_AIR_POLUTION, [](LifeIndexData& d, const CityPtr& c) { return d.GetAirPolutionString(c); }},
+        {LIFE_INDEX_TRAFFIC, [](LifeIndexData& d, const CityPtr& c) { return d.GetTrafficString(c); }},
+        {LIFE_INDEX_FISHING, [](LifeIndexData& d, const CityPtr& c) { return d.GetFishingString(c); }},
+        {LIFE_INDEX_COSMETIC, [](LifeIndexData& d, const CityPtr& c) { return d.GetCosmeticString(c); }},
+        {LIFE_INDEX_DRY_CLOTHING, [](LifeIndexData& d, const CityPtr& c) { return d.GetDryClothingString(c); }},
+        {LIFE_INDEX_KHAI, [](LifeIndexData& d, const CityPtr& c) { return d.GetKHAIString(c); }},
+    };
+    for (const Entry& entry : kEntries) {
+        if (entry.kind == lifeIndexType)
+            return entry.text;
+    }
+    return nullptr;
+}

@@ -12,6 +12,8 @@
 #include <device/trusted_file.h>
 #include <device/unique_fd.h>
 
+#include "utils/DBFileNames.h"
+
 namespace {
 
 constexpr int ERR_OK = 0;
@@ -23,10 +25,10 @@ std::string sSharedResourceDirPath;
 std::string sSharedTrustedDirPath;
 
 const std::string kEdjResourceFile = "edje/Resources.edj";
-const std::string kWeatherDBFile = "db/.weather.db";
-const std::string kSettingDBFile = "db/.setting.db";
-const std::string kVersionDBFile = "db/.version.db";
-const std::string kShareTargetDBFile = "db/.share_target.db";
+const std::string kWeatherDBFile = std::string("db/") + DBFileName::kWeather;
+const std::string kSettingDBFile = std::string("db/") + DBFileName::kSetting;
+const std::string kVersionDBFile = std::string("db/") + DBFileName::kVersion;
+const std::string kShareTargetDBFile = std::string("db/") + DBFileName::kShareTarget;
 const std::string kWeatherInfoJsonFile = "db/.json.txt";
 
 } // namespace

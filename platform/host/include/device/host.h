@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace device {
@@ -21,6 +22,10 @@ constexpr const char* kLogStderrEnv = "WEATHER_DEVICE_LOG_STDERR"; // "1": log l
 
 constexpr const char* kFaultsEnv = "WEATHER_DEVICE_FAULTS";         // "name=error,name2=null*2,name3=empty"
 constexpr const char* kServiceBinaryEnv = "WEATHER_SERVICE_BINARY"; // overrides the tree's service path
+// String system keys this process reads in place of the device's, which it
+// may not write: lets a tool show the device in another language while the
+// device keeps its own keys. Made by StringKeyOverlay.
+constexpr const char* kKeyOverlayEnv = "WEATHER_DEVICE_KEY_OVERLAY";
 
 // Registry token that stands for the service binary of the running program's
 // tree (its build directory or installed prefix, found from /proc/self/exe),
@@ -29,6 +34,9 @@ constexpr const char* kServiceBinaryEnv = "WEATHER_SERVICE_BINARY"; // overrides
 constexpr const char* kServiceBinaryToken = "@weather-backup-restore";
 // Same for the cloud backup client, which is backupctl on the host.
 constexpr const char* kBackupctlToken = "@backupctl";
+
+// The kKeyOverlayEnv value that gives each key its value.
+std::string StringKeyOverlay(const std::vector<std::pair<std::string, std::string>>& keys);
 
 struct AppInfo {
     std::string appId;
