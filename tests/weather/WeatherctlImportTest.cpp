@@ -115,8 +115,9 @@ TEST(WeatherctlImport, ReadOnlyDatabaseChangesNothing)
     const std::string directory = WeatherDbPath().substr(0, WeatherDbPath().rfind('/'));
     constexpr int kNoNamespace = 77;
     const bool root = geteuid() == 0;
-    if (!root)
+    if (!root) {
         ASSERT_EQ(chmod(WeatherDbPath().c_str(), 0444), 0);
+    }
     const test_process::ToolRun run =
         test_process::RunTool({WeatherctlPath(), "import", SampleCitiesPath()}, {}, [root, directory] {
             if (root && (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
@@ -197,6 +198,31 @@ TEST(WeatherctlImport, ReadsNeverUndoASettingsChange)
     readers.clear();
     std::cout << "settings changes undone by a read: " << undone << " of " << rounds << "\n";
     EXPECT_EQ(undone, 0);
+}
+
+// On a fresh device the first read creates the four databases, as the
+// service does at its start; later reads leave every byte of them as it is.
+TEST(WeatherctlImport, FirstReadCreatesTheDatabasesLaterReadsChangeNothing)
+{
+    const char* const files[] = {".setting.db", ".version.db", ".weather.db", ".share_target.db"};
+    for (const char* command : {"list", "show", "export"}) {
+        const std::string root = DeviceFixture::Root() + "/fresh-" + command;
+        const std::string db = root + "/apps/com.velurio.weather/shared/data/db/";
+        auto read = [&] {
+            const test_process::ToolRun run =
+                test_process::RunTool({WeatherctlPath(), command}, {"WEATHER_DEVICE_ROOT=" + root, "TZ=UTC"});
+            EXPECT_EQ(run.exit, 0) << command << run.err;
+        };
+        read();
+        std::vector<std::string> first;
+        for (const char* file : files) {
+            first.push_back(ReadFileText(db + file));
+            EXPECT_FALSE(first.back().empty()) << command << " did not create " << file;
+        }
+        read();
+        for (size_t i = 0; i < first.size(); ++i)
+            EXPECT_EQ(ReadFileText(db + files[i]), first[i]) << command << " changed " << files[i];
+    }
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "typedef/WeatherDataMarkers.h"
 #include "typedef/WeatherStatus.h"
 #include "utils/ICUHelper.h"
+#include "utils/LanguageRules.h"
 #include "utils/Log.h"
 #include "utils/TimeHelper.h"
 #include "utils/VconfUtilFactory.h"
@@ -293,16 +294,16 @@ std::string WeatherData::GetCityName(const CityPtr& cityPtr)
     const int32_t cpType = CPType::GetInstance()->GetCPType();
     const std::string& local = cityPtr->GetCityName().empty() ? cityPtr->GetCityNameEng() : cityPtr->GetCityName();
     const std::string& english = cityPtr->GetCityNameEng();
+    // Without a language the Korean providers keep their own names.
     const bool shortLanguage = language.length() < 2;
-    auto startsWith = [&language](const char* prefix) { return language.rfind(prefix, 0) == 0; };
     switch (cpType) {
     case WEATHER_CP_TYPE_KWEATHER:
     case WEATHER_CP_TYPE_WEATHERNEWS_KR:
-        return shortLanguage || startsWith("ko") ? local : english;
+        return shortLanguage || LanguageHas(language, kKoreanProviderTexts) ? local : english;
     case WEATHER_CP_TYPE_WEATHERNEWS:
-        return shortLanguage || (!startsWith("ja") && !startsWith("ko")) ? english : local;
+        return LanguageHas(language, kJapaneseProviderNames) ? local : english;
     case WEATHER_CP_TYPE_WCN:
-        return shortLanguage || !startsWith("zh") ? english : local;
+        return LanguageHas(language, kChineseProviderTexts) ? local : english;
     default:
         return local;
     }
