@@ -164,10 +164,24 @@ const unsigned kImageFamilies[24] = {
     Rain, Snow | Storm, Dust,        Storm | Wind,
 };
 
-// Images of the sun, shown by day only (18, 19, 6 and 10 are their night
-// images), and images of the night sky.
-const std::set<int32_t> kSunImages = {1, 2, 7, 11};
+// Images of the sun or of heat, shown by day only (18, 19, 6 and 10 are the
+// night images of the sun's), and images of the night sky.
+const std::set<int32_t> kDayOnlyImages = {1, 2, 7, 11, 15};
 const std::set<int32_t> kNightImages = {18, 19};
+
+// What an image may show of a text at that time of day: at night there is no
+// heat to show, and a night that is only hot is a clear one.
+unsigned Showable(unsigned families, bool isDay)
+{
+    if (isDay || !(families & Heat))
+        return families;
+    return families == Heat ? Sun : families & ~Heat;
+}
+
+bool Allowed(int32_t image, bool isDay)
+{
+    return (isDay ? kNightImages : kDayOnlyImages).count(image) == 0;
+}
 
 // The status keys of the WeatherNews table ("IDS_WGT_" left off).
 const std::map<std::string, unsigned> kStatusFamilies = {
@@ -244,8 +258,10 @@ const std::map<std::string, unsigned> kStatusFamilies = {
 } // namespace
 
 // Every WeatherNews code, by day and by night: the image of its icon row
-// shows only weather that its status text names. A code with a text has a
-// row; one without shows the fallback text's weather.
+// shows only weather that its status text names, the rain or snow it names
+// always, and exactly what it names where one image shows exactly that; by
+// night never the sun or heat. Codes with the same text show the same image.
+// A code with a text has a row; one without shows the fallback text's weather.
 TEST_F(IconMappingTest, WeatherNewsImagesShowTheWeatherOfTheirTexts)
 {
     ScopedMessageLocale keys("C");
@@ -253,6 +269,7 @@ TEST_F(IconMappingTest, WeatherNewsImagesShowTheWeatherOfTheirTexts)
     UseProvider(WEATHER_CP_TYPE_WEATHERNEWS);
     auto status = WeatherStatus::Make();
     int withText = 0;
+    std::map<std::pair<std::string, bool>, std::pair<int32_t, int32_t>> imageOfText; // -> image, first code
     for (int32_t code = 100; code <= 884; ++code) {
         for (bool isDay : {true, false}) {
             LogCapture log;
@@ -266,12 +283,24 @@ TEST_F(IconMappingTest, WeatherNewsImagesShowTheWeatherOfTheirTexts)
                 EXPECT_NE(image, 0) << "no icon row";
             }
             ASSERT_TRUE(image >= 0 && image <= 23);
-            EXPECT_EQ((isDay ? kNightImages : kSunImages).count(image), 0u) << "an image of the other half of the day";
+            EXPECT_TRUE(Allowed(image, isDay)) << "an image of the other half of the day";
             if (key.rfind("IDS_WGT_", 0) == 0)
                 key = key.substr(8);
             auto text = kStatusFamilies.find(key);
             ASSERT_NE(text, kStatusFamilies.end()) << "no family for the key";
-            EXPECT_EQ(kImageFamilies[image] & ~text->second, 0u) << "the image shows weather the text does not name";
+            const unsigned named = Showable(text->second, isDay);
+            const unsigned shown = kImageFamilies[image];
+            EXPECT_EQ(shown & ~named, 0u) << "the image shows weather the text does not name";
+            EXPECT_EQ(shown & (Rain | Snow), named & (Rain | Snow)) << "the image leaves out rain or snow";
+            for (int32_t other = 1; other <= 23; ++other) {
+                if (Allowed(other, isDay) && kImageFamilies[other] == named) {
+                    EXPECT_EQ(shown, named) << "image " << other << " shows exactly what the text names";
+                }
+            }
+            if (hasText) {
+                auto first = imageOfText.emplace(std::make_pair(key, isDay), std::make_pair(image, code)).first;
+                EXPECT_EQ(image, first->second.first) << "code " << first->second.second << " has the same text";
+            }
         }
     }
     EXPECT_EQ(withText, 153);

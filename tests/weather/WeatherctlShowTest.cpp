@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <map>
 #include <set>
 #include <string>
@@ -242,6 +243,106 @@ TEST(WeatherctlShow, CatalogueThatIsNoFileIsRefused)
             << run.err;
         EXPECT_NE(run.out.find("Marlowe Bay"), std::string::npos) << run.out;
         EXPECT_EQ(run.out.find("IDS_"), std::string::npos) << run.out;
+    }
+    ASSERT_EQ(vconf_set_int(SYSKEY_STANDALONE, 0), VCONF_OK);
+    ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, "en_US.UTF-8"), VCONF_OK);
+}
+
+// The weather families a condition text or an image shows.
+enum Family : unsigned { Sun = 1, Cloud = 2, Rain = 4, Snow = 8, Storm = 16, Fog = 32, Wind = 64, Heat = 128 };
+
+// Common image numbers 0 to 23 (0 shows the sunny image).
+const unsigned kImageFamilies[24] = {
+    Sun,  Sun,         Sun | Cloud, Cloud, Rain, Fog,  Rain, Sun | Rain,  Storm, Sun | Storm, Snow, Sun | Snow,
+    Snow, Rain | Snow, Rain | Snow, Heat,  0,    Wind, Sun,  Sun | Cloud, Rain,  Snow,        Wind, Storm | Wind,
+};
+
+// The condition keys the sample's codes reach under its providers ("IDS_WGT_"
+// left off), and the texts the sample stores as its providers sent them.
+const std::map<std::string, unsigned> kKeyFamilies = {
+    {"POP_SUNNY", Sun},
+    {"POP_CLEAR", Sun},
+    {"POP_PARTLY_SUNNY", Sun | Cloud},
+    {"POP_PARTLY_CLOUDY", Sun | Cloud},
+    {"POP_MOSTLY_CLEAR", Sun | Cloud},
+    {"POP_CLOUDY", Cloud},
+    {"POP_MOSTLY_CLOUDY", Cloud},
+    {"POP_OVERCAST", Cloud},
+    {"POP_RAIN", Rain},
+    {"POP_LIGHT_RAIN", Rain},
+    {"POP_SHOWERS", Rain},
+    {"BODY_MODERATE_RAIN", Rain},
+    {"POP_MOSTLY_CLOUDY_WITH_SHOWERS", Cloud | Rain},
+    {"POP_THUNDERSTORMS", Storm | Rain},
+    {"POP_RAIN_AND_SNOW_MIXED", Rain | Snow},
+    {"WDS_AW_BODY_HURRICANE", Storm | Wind},
+};
+const std::map<std::string, unsigned> kStoredFamilies = {
+    {"Partly cloudy", Sun | Cloud}, {"晴", Sun},         {"多云", Sun | Cloud},         {"阴", Cloud}, {"小雨", Rain},
+    {"구름조금", Sun | Cloud},      {"구름많음", Cloud}, {"구름많고 비", Cloud | Rain},
+};
+
+// The families a shown condition text names: a stored text as the sample
+// has it, else the key whose catalogue text it is.
+unsigned TextFamilies(const std::string& text, const std::map<std::string, std::string>& catalogue)
+{
+    auto stored = kStoredFamilies.find(text);
+    if (stored != kStoredFamilies.end())
+        return stored->second;
+    for (const auto& [key, words] : catalogue) {
+        if (words != text)
+            continue;
+        auto found = kKeyFamilies.find(key.rfind("IDS_WGT_", 0) == 0 ? key.substr(8) : key);
+        if (found != kKeyFamilies.end())
+            return found->second;
+    }
+    return 0;
+}
+
+// What a newcomer sees first, `show` on a default device (TWC), and each city
+// under the provider whose codes it carries (tools/weatherctl/README.md): every
+// condition text beside an image of the same weather, and the image shows the
+// rain or snow the text names and no other.
+TEST(WeatherctlShow, SampleTextsAgreeWithTheirImages)
+{
+    const struct {
+        const char* provider;
+        const char* country;
+        const char* language;
+        const char* catalogue;
+        std::vector<const char*> cities;
+    } cases[] = {
+        {"TWC", "US", "en_US.UTF-8", "en_US", {"MRLB001:CurrentCity", "TSLP002", "KRNH003", "OXLR004"}},
+        {"WCN", "CN", "zh_CN.UTF-8", "zh_CN", {"TSLP002"}},
+        {"weathernews_kr", "KR", "ko_KR.UTF-8", "ko_KR", {"KRNH003"}},
+    };
+    ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
+    for (const auto& c : cases) {
+        SetUpDevice(c.language, c.country, 0);
+        const std::map<std::string, std::string> catalogue = ReadCatalogue(c.catalogue);
+        for (const char* city : c.cities) {
+            test_process::ToolRun run = Weatherctl({"--json", "show", city}, kNoon);
+            ASSERT_EQ(run.exit, 0) << run.err;
+            ASSERT_NE(run.out.find(std::string("\"provider\" : \"") + c.provider + "\""), std::string::npos) << run.out;
+            int records = 0;
+            for (const char* record : {"$.cities[0]", "$.cities[0].hourly[*]", "$.cities[0].daily[*]"}) {
+                const auto texts = test_process::JsonValues(run.out, std::string(record) + ".condition");
+                const auto icons = test_process::JsonValues(run.out, std::string(record) + ".icon");
+                ASSERT_EQ(texts.size(), icons.size()) << run.out;
+                for (size_t i = 0; i < texts.size(); ++i, ++records) {
+                    const std::string trace = std::string(c.provider) + " " + city + " " + record + " " +
+                                              std::to_string(i) + ": " + texts[i] + " beside " + icons[i];
+                    const unsigned named = TextFamilies(texts[i], catalogue);
+                    ASSERT_NE(named, 0u) << trace << ": a text of unknown weather";
+                    const int image = std::atoi(icons[i].c_str());
+                    ASSERT_TRUE(image >= 0 && image <= 23) << trace;
+                    const unsigned shown = kImageFamilies[image];
+                    EXPECT_NE(shown & named, 0u) << trace;
+                    EXPECT_EQ(shown & (Rain | Snow), named & (Rain | Snow)) << trace;
+                }
+            }
+            EXPECT_GE(records, 3) << city;
+        }
     }
     ASSERT_EQ(vconf_set_int(SYSKEY_STANDALONE, 0), VCONF_OK);
     ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, "en_US.UTF-8"), VCONF_OK);

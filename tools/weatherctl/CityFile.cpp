@@ -504,6 +504,87 @@ void AddList(JsonBuilder* builder, const char* name, const std::vector<Field<R>>
     json_builder_end_array(builder);
 }
 
+// ---- comparing ----
+
+// As the writer would tell them apart; a stored -0.0 reads back as 0.0,
+// which is the same number.
+bool SameValue(Kind kind, const Value& a, const Value& b)
+{
+    switch (kind) {
+    case Kind::Int32:
+    case Kind::Time:
+        return a.i == b.i;
+    case Kind::Double:
+    case Kind::Float:
+    case Kind::Temperature:
+        return a.d == b.d;
+    case Kind::Text:
+        return a.s == b.s;
+    case Kind::Bool:
+        return a.b == b.b;
+    }
+    return false;
+}
+
+template <class R> bool SameMembers(const std::vector<Field<R>>& fields, const R& a, const R& b)
+{
+    for (const Field<R>& f : fields) {
+        Value va, vb;
+        f.get(a, va);
+        f.get(b, vb);
+        if (!SameValue(f.kind, va, vb))
+            return false;
+    }
+    return true;
+}
+
+// A record never loaded is left out, as AddObject leaves it out.
+template <class R>
+bool SameObject(const std::vector<Field<R>>& fields, const std::shared_ptr<R>& a, const std::shared_ptr<R>& b)
+{
+    if (!a || !b)
+        return !a && !b;
+    return SameMembers(fields, *a, *b);
+}
+
+// Pairs the entries that are not null, in order, as the writer skips null ones.
+template <class T, class Same>
+bool SameEntries(const std::vector<std::shared_ptr<T>>& left, const std::vector<std::shared_ptr<T>>& right, Same same)
+{
+    size_t i = 0, j = 0;
+    while (true) {
+        while (i < left.size() && !left[i])
+            ++i;
+        while (j < right.size() && !right[j])
+            ++j;
+        if (i == left.size() || j == right.size())
+            return i == left.size() && j == right.size();
+        if (!same(*left[i++], *right[j++]))
+            return false;
+    }
+}
+
+// A missing list is written as an empty one.
+template <class R>
+bool SameList(const std::vector<Field<R>>& fields, const std::shared_ptr<std::vector<std::shared_ptr<R>>>& a,
+              const std::shared_ptr<std::vector<std::shared_ptr<R>>>& b)
+{
+    static const std::vector<std::shared_ptr<R>> kNone;
+    return SameEntries(a ? *a : kNone, b ? *b : kNone,
+                       [&fields](const R& x, const R& y) { return SameMembers(fields, x, y); });
+}
+
+bool SameCity(const City& a, const City& b)
+{
+    return SameMembers(CityFields(), a, b) &&
+           SameObject(DatedWeatherFields<Current>(), a.GetCurrent(), b.GetCurrent()) &&
+           SameList(DatedWeatherFields<Weekly>(), a.GetWeeklyPtrVector(), b.GetWeeklyPtrVector()) &&
+           SameList(HourlyFields(), a.GetHourlyPtrVector(), b.GetHourlyPtrVector()) &&
+           SameList(YesterdayFields(), a.GetYesterdayHourPtrVector(), b.GetYesterdayHourPtrVector()) &&
+           SameObject(LifeIndexFields(), a.GetLifeIndex(), b.GetLifeIndex()) &&
+           SameList(MoonPhaseFields(), a.GetMoonPhasePtrVector(), b.GetMoonPhasePtrVector());
+}
+
 // JSON-GLib accepts texts that are not strict JSON (a NUL inside a string,
 // unknown escapes, lone surrogates, a member given twice, a second document,
 // hexadecimal or over-long integers) and reads them as something the writer
@@ -753,32 +834,32 @@ std::string CheckUtf8(const std::string& text)
 
 } // namespace
 
-bool ReadCityFile(const std::string& text, CityPtrVector& cities, std::string& error)
+namespace {
+
+// The file's "cities" array: the text passes the checks of its bytes and
+// nesting, parses, and its top object holds only known members and the known
+// version. Null, with error set, otherwise.
+JsonArray* CitiesOfFile(JsonParser* parser, const std::string& text, Reader& reader, std::string& error)
 {
-    cities.clear();
-    std::string refused = CheckUtf8(text);
-    if (refused.empty())
-        refused = StrictScan(text).Run();
-    if (!refused.empty()) {
-        error = refused;
-        return false;
-    }
-    g_autoptr(JsonParser) parser = json_parser_new();
+    error = CheckUtf8(text);
+    if (error.empty())
+        error = StrictScan(text).Run();
+    if (!error.empty())
+        return nullptr;
     g_autoptr(GError) parseError = nullptr;
     if (!json_parser_load_from_data(parser, text.data(), static_cast<gssize>(text.size()), &parseError)) {
         error = tools::Format(_("not JSON: %s"), parseError ? parseError->message : _("unreadable"));
-        return false;
+        return nullptr;
     }
     JsonNode* root = json_parser_get_root(parser);
-    Reader reader;
     if (root == nullptr) {
         error = std::string("(top): ") + _("the file is empty");
-        return false;
+        return nullptr;
     }
     JsonObject* top = reader.Object(root, "(top)");
     if (top == nullptr) {
         error = reader.error;
-        return false;
+        return nullptr;
     }
     GList* names = json_object_get_members(top);
     for (GList* l = names; l != nullptr && error.empty(); l = l->next) {
@@ -788,56 +869,78 @@ bool ReadCityFile(const std::string& text, CityPtrVector& cities, std::string& e
     }
     g_list_free(names);
     if (!error.empty())
-        return false;
+        return nullptr;
     if (JsonNode* version = json_object_get_member(top, "version")) {
         Value v;
         std::string why;
         if (!ReadValue(version, Kind::Int32, v, why) || v.i != kFormatVersion) {
             error = "version: " + (why.empty() ? tools::Format(_("only version %d is known"), kFormatVersion) : why);
-            return false;
+            return nullptr;
         }
     }
     JsonNode* list = json_object_get_member(top, "cities");
     if (list == nullptr) {
         error = std::string("cities: ") + _("required member is missing");
-        return false;
+        return nullptr;
     }
     if (JSON_NODE_TYPE(list) != JSON_NODE_ARRAY) {
         error = "cities: " + tools::Format(_("expected an array, found %s"), Found(list).c_str());
-        return false;
+        return nullptr;
     }
     JsonArray* array = json_node_get_array(list);
+    if (json_array_get_length(array) > kMaxCities) {
+        error = "cities: " + std::to_string(json_array_get_length(array)) + " cities, more than the " +
+                std::to_string(kMaxCities) + " a watch keeps";
+        return nullptr;
+    }
+    return array;
+}
+
+// Makes the city read at position i of the list storable (its position, the
+// current-location suffix); an error text when it cannot be stored. ids holds
+// the location ids of the cities before it.
+std::string SettleCity(const CityPtr& city, JsonNode* node, guint i, const std::string& path,
+                       std::set<std::string>& ids)
+{
+    if (city->GetLocationId().empty())
+        return path + ".locationId: " + _("an empty id cannot be looked up");
+    // Rows are numbered by position; another value would leave a gap a
+    // lookup by position never reaches.
+    if (city->GetPageIndex() != static_cast<int>(i) && HasMember(node, "pageIndex"))
+        return path + ".pageIndex: " +
+               tools::Format(_("%d is not the city's position %u in the list"), city->GetPageIndex(), i);
+    city->SetPageIndex(static_cast<int>(i));
+    // The database marks the current-location city by this suffix.
+    if (city->GetIsCurrentLocation() && city->GetLocationId().find(kCurrentCitySuffix) == std::string::npos)
+        city->SetLocationId(city->GetLocationId() + kCurrentCitySuffix);
+    // Lookups by location id take the first match: a second city with
+    // the same id could never be reached.
+    if (!ids.insert(city->GetLocationId()).second)
+        return path + ".locationId: " +
+               tools::Format(_("\"%s\" is already used by an earlier city"), city->GetLocationId().c_str());
+    return "";
+}
+
+} // namespace
+
+bool ReadCityFile(const std::string& text, CityPtrVector& cities, std::string& error)
+{
+    cities.clear();
+    g_autoptr(JsonParser) parser = json_parser_new();
+    Reader reader;
+    JsonArray* array = CitiesOfFile(parser, text, reader, error);
+    if (array == nullptr)
+        return false;
     std::set<std::string> ids;
     for (guint i = 0; i < json_array_get_length(array); ++i) {
         const std::string path = "cities[" + std::to_string(i) + "]";
+        JsonNode* node = json_array_get_element(array, i);
         CityPtr city;
-        if (!reader.ReadCity(json_array_get_element(array, i), path, city)) {
+        if (!reader.ReadCity(node, path, city))
             error = reader.error;
-            cities.clear();
-            return false;
-        }
-        if (city->GetLocationId().empty()) {
-            error = path + ".locationId: " + _("an empty id cannot be looked up");
-            cities.clear();
-            return false;
-        }
-        // Rows are numbered by position; another value would leave a gap a
-        // lookup by position never reaches.
-        if (city->GetPageIndex() != static_cast<int>(i) && HasMember(json_array_get_element(array, i), "pageIndex")) {
-            error = path + ".pageIndex: " +
-                    tools::Format(_("%d is not the city's position %u in the list"), city->GetPageIndex(), i);
-            cities.clear();
-            return false;
-        }
-        city->SetPageIndex(static_cast<int>(i));
-        // The database marks the current-location city by this suffix.
-        if (city->GetIsCurrentLocation() && city->GetLocationId().find(kCurrentCitySuffix) == std::string::npos)
-            city->SetLocationId(city->GetLocationId() + kCurrentCitySuffix);
-        // Lookups by location id take the first match: a second city with
-        // the same id could never be reached.
-        if (!ids.insert(city->GetLocationId()).second) {
-            error = path + ".locationId: " +
-                    tools::Format(_("\"%s\" is already used by an earlier city"), city->GetLocationId().c_str());
+        else
+            error = SettleCity(city, node, i, path, ids);
+        if (!error.empty()) {
             cities.clear();
             return false;
         }
@@ -878,6 +981,11 @@ std::string WriteCityFile(const CityPtrVector& cities)
     json_generator_set_indent(generator, 2);
     g_autofree gchar* text = json_generator_to_data(generator, nullptr);
     return std::string(text ? text : "") + "\n";
+}
+
+bool SameCities(const CityPtrVector& expected, const CityPtrVector& stored)
+{
+    return SameEntries(expected, stored, SameCity);
 }
 
 } // namespace weatherctl

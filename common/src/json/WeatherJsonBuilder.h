@@ -7,16 +7,16 @@
 #include "utils/Pattern.h"
 #include "utils/Ref.h"
 
-// Makes the value of the backup record: the four backed-up settings as one
-// compact JSON object, read through the data manager.
+// Makes the value of the backup record: the backed-up settings
+// (typedef/BackedUpSettings.h) as one compact JSON object, in the table's
+// order, read through the data manager.
 class BackupDataJsonBuilder : public Ref {
 public:
     DECLARE_MAKE_NAMED(BackupDataJsonBuilder, "WeatherJsonBuilder.h")
 
     ~BackupDataJsonBuilder() override = default;
 
-    // {"tempUnit":<int>,"autoRefreshTimeInterval":<int>,
-    //  "useCurrentLocationAgreed":<bool>,"useNotification":<bool>}
+    // {"<key>":<int or bool>,...}, on one line without spaces.
     std::string BuildBackupData();
 
 private:

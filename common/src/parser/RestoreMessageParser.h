@@ -10,7 +10,8 @@
 #include "utils/Pattern.h"
 #include "utils/Ref.h"
 
-// Reads the four settings out of one backup record value. Validates nothing:
+// Reads the backed-up settings (typedef/BackedUpSettings.h) out of one backup
+// record value. Validates nothing:
 // whatever cannot be read is 0 or false.
 class RestoreMessageParser : public Ref {
 public:

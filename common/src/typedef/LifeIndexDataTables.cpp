@@ -10,6 +10,7 @@
 #include "typedef/CPType.h"
 #include "typedef/LifeIndexData.h"
 #include "typedef/WeatherDataMarkers.h"
+#include "utils/LanguageRules.h"
 #include "utils/Log.h"
 
 namespace {
@@ -217,7 +218,7 @@ bool Matches(const GradeRow& row, int32_t v)
 
 bool IsTraditionalChinese(const std::string& language)
 {
-    return language.find("zh_TW") != std::string::npos || language.find("zh_HK") != std::string::npos;
+    return LanguageHas(language, kTraditionalChinese);
 }
 
 struct KindText {

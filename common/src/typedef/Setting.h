@@ -89,11 +89,11 @@ private:
     bool mShowNetworkPopup = false;
     bool mChinaDataGPSPerformPopupOn = false;
     bool mAutoScrollOn = false;
-    int32_t mAutoScrollInterval = 0;     // as the weather app stores it
-    std::string mLastUpdateLanguageCode; // language code, "en" by default
-    std::string mCpType;                 // content provider type name, "TWC" by default
-    std::string mDaemonType;             // refresh daemon type name, "RI_DAEMON" by default
-    std::string mCurrentCityLocationId;  // location id of the city on display
+    int32_t mAutoScrollInterval = 0;            // as the weather app stores it
+    std::string mLastUpdateLanguageCode = "en"; // language code
+    std::string mCpType = "TWC";                // content provider type name
+    std::string mDaemonType = "RI_DAEMON";      // refresh daemon type name
+    std::string mCurrentCityLocationId;         // location id of the city on display
     bool mIsNowRefreshing = false;
     bool mIsSupportManualRefresh = false;
     int64_t mRefreshingStartTime = 0; // time stamp of the refresh in progress

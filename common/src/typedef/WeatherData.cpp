@@ -10,6 +10,7 @@
 #include "typedef/WeatherDataMarkers.h"
 #include "typedef/WeatherStatus.h"
 #include "utils/ICUHelper.h"
+#include "utils/LanguageRules.h"
 #include "utils/Log.h"
 #include "utils/TimeHelper.h"
 #include "utils/VconfUtilFactory.h"
@@ -33,7 +34,6 @@ void WeatherData::UpgradeDB(double version)
 
 void WeatherData::LoadCity()
 {
-    WeatherDBController::GetInstance()->RollBackInterruptedWrite();
     mCityPtrVector = WeatherDBController::GetInstance()->SelectAllCity();
     if (!mCityPtrVector)
         mCityPtrVector = std::make_shared<CityPtrVector>();
@@ -50,8 +50,7 @@ void WeatherData::InsertCity(const CityPtr& cityPtr)
 
 void WeatherData::UpdateCity(const CityPtr& cityPtr)
 {
-    RETURN_IF(!cityPtr);
-    if (mCityPtrVector) {
+    if (cityPtr && mCityPtrVector) {
         for (CityPtr& entry : *mCityPtrVector) {
             if (entry && entry->GetLocationId() == cityPtr->GetLocationId()) {
                 entry = cityPtr;
@@ -293,16 +292,16 @@ std::string WeatherData::GetCityName(const CityPtr& cityPtr)
     const int32_t cpType = CPType::GetInstance()->GetCPType();
     const std::string& local = cityPtr->GetCityName().empty() ? cityPtr->GetCityNameEng() : cityPtr->GetCityName();
     const std::string& english = cityPtr->GetCityNameEng();
+    // Without a language the Korean providers keep their own names.
     const bool shortLanguage = language.length() < 2;
-    auto startsWith = [&language](const char* prefix) { return language.rfind(prefix, 0) == 0; };
     switch (cpType) {
     case WEATHER_CP_TYPE_KWEATHER:
     case WEATHER_CP_TYPE_WEATHERNEWS_KR:
-        return shortLanguage || startsWith("ko") ? local : english;
+        return shortLanguage || LanguageHas(language, kKoreanProviderTexts) ? local : english;
     case WEATHER_CP_TYPE_WEATHERNEWS:
-        return shortLanguage || (!startsWith("ja") && !startsWith("ko")) ? english : local;
+        return LanguageHas(language, kJapaneseProviderNames) ? local : english;
     case WEATHER_CP_TYPE_WCN:
-        return shortLanguage || !startsWith("zh") ? english : local;
+        return LanguageHas(language, kChineseProviderTexts) ? local : english;
     default:
         return local;
     }
@@ -360,9 +359,9 @@ std::string WeatherData::GetWeeklyWeatherIcon(const CityPtr& cityPtr, int weekly
 std::string WeatherData::GetHourlyWeatherIcon(const CityPtr& cityPtr, int hourlyIndex, int width, int height)
 {
     RETURN_IF(!cityPtr, UNSUPPORTED_TEXT);
+    // No entry: GetWeatherIcon's own guard answers.
     HourlyPtr hourlyPtr = GetHourlyPtr(cityPtr, hourlyIndex);
-    RETURN_IF(!hourlyPtr, UNSUPPORTED_TEXT);
-    const bool isDay = TimeHelper::GetInstance()->GetIsDayForHourlyForecast(cityPtr, hourlyPtr->GetHour());
+    const bool isDay = hourlyPtr && TimeHelper::GetInstance()->GetIsDayForHourlyForecast(cityPtr, hourlyPtr->GetHour());
     return GetWeatherIcon(hourlyPtr, isDay, width, height);
 }
 
@@ -433,11 +432,13 @@ double WeatherData::RawRainProbability(const CityPtr& cityPtr)
     const int32_t cpType = CPType::GetInstance()->GetCPType();
     if (cpType == WEATHER_CP_TYPE_KWEATHER || cpType == WEATHER_CP_TYPE_WEATHERNEWS_KR ||
         cpType == WEATHER_CP_TYPE_WCN) {
+        // The index logs a missing list itself.
+        const int hourlyIndex = GetCurrentTimeHourlyIndex(cityPtr);
         HourlyPtrVectorPtr hourlyPtrVector = cityPtr->GetHourlyPtrVector();
         if (!hourlyPtrVector)
             return FLOAT_UNSUPPORTED_VALUE;
         try {
-            HourlyPtr hourlyPtr = hourlyPtrVector->at(static_cast<size_t>(GetCurrentTimeHourlyIndex(cityPtr)));
+            HourlyPtr hourlyPtr = hourlyPtrVector->at(static_cast<size_t>(hourlyIndex));
             return hourlyPtr ? hourlyPtr->GetPrecProbability() : FLOAT_UNSUPPORTED_VALUE;
         } catch (const std::out_of_range&) {
             LOGE("exception caught: out of range");

@@ -7,6 +7,7 @@
 #include "db/IconMappingTable.h"
 #include "typedef/CPType.h"
 #include "utils/LanguageHelper.h"
+#include "utils/LanguageRules.h"
 #include "utils/VconfUtilFactory.h"
 
 namespace {
@@ -300,15 +301,9 @@ std::string Text(const char* key)
     return dgettext(kTextDomain, key);
 }
 
-bool StartsWith(const std::string& text, const char* prefix)
-{
-    return text.rfind(prefix, 0) == 0;
-}
-
 bool IsChineseLanguage()
 {
-    const std::string& language = LanguageHelper::GetInstance()->GetLanguage();
-    return language.length() >= 2 && StartsWith(language, "zh");
+    return LanguageHas(LanguageHelper::GetInstance()->GetLanguage(), kChineseProviderTexts);
 }
 
 bool IsRetailMode()
@@ -372,7 +367,7 @@ std::string WeatherStatus::GetMappingString(const CityPtr& cityPtr, bool isDay)
         return CMAWeatherMappingString(iconNum, isDay);
     case WEATHER_CP_TYPE_KWEATHER:
     case WEATHER_CP_TYPE_WEATHERNEWS_KR:
-        if (StartsWith(LanguageHelper::GetInstance()->GetLanguage(), "ko") && !stored.empty())
+        if (LanguageHas(LanguageHelper::GetInstance()->GetLanguage(), kKoreanProviderTexts) && !stored.empty())
             return stored;
         return WeathernewsKRMappingString(iconNum, isDay);
     case WEATHER_CP_TYPE_WCN:

@@ -9,6 +9,8 @@
 
 #include <device/i18n.h>
 
+#include "utils/LanguageRules.h"
+
 namespace {
 
 constexpr int32_t kBufferUnits = 64;
@@ -45,17 +47,10 @@ bool FillPatternBuffer(const char* pattern)
 // Locales whose best pattern for a skeleton is not the one wanted.
 const char* FixedPattern(int format, const std::string& locale)
 {
-    if (format == ICU_FORMAT_MMDD) {
-        if (locale == "ko_KR")
-            return "MM/dd";
-        if (locale == "lo_LA")
-            return "dd/MM";
-    } else if (format == ICU_FORMAT_EEE) {
-        if (locale == "pa_IN")
-            return "EEE";
-        if (locale == "zh_CN")
-            return "ccc";
-    }
+    if (format == ICU_FORMAT_MMDD)
+        return LocaleMonthDayPattern(locale);
+    if (format == ICU_FORMAT_EEE)
+        return LocaleWeekdayPattern(locale);
     return NULL;
 }
 

@@ -1,5 +1,7 @@
 #include "utils/LanguageHelper.h"
 
+#include "utils/LanguageRules.h"
+
 #include "utils/VconfUtilFactory.h"
 
 DEFINE_SINGLETON(LanguageHelper)
@@ -21,16 +23,15 @@ const std::string& LanguageHelper::GetLanguage()
 
 bool LanguageHelper::GetIsRTLLanguage()
 {
-    const std::string& language = GetLanguage();
-    return language == "ar_AE.UTF-8" || language == "ur_PK.UTF-8";
+    return LanguageHas(GetLanguage(), kRightToLeft);
 }
 
 bool LanguageHelper::GetIsHebrew()
 {
-    return GetLanguage() == "he_IL.UTF-8";
+    return LanguageHas(GetLanguage(), kHebrew);
 }
 
 bool LanguageHelper::GetIsArabic()
 {
-    return GetLanguage() == "ar_AE.UTF-8";
+    return LanguageHas(GetLanguage(), kArabic);
 }
