@@ -453,6 +453,16 @@ bool EnsureDevice(std::string* root)
     return EnsureDefaultDevice();
 }
 
+void AdoptSendersDevice()
+{
+    std::lock_guard<std::mutex> guard(gSetupMutex);
+    const std::string root = Root();
+    if (root.empty() || !g_file_test(RegistryPath().c_str(), G_FILE_TEST_IS_REGULAR))
+        return;
+    gSetupRoot = root;
+    gSetupTrusted = true;
+}
+
 // No lock: stores report from under the setup itself.
 void DeviceMayBeGone()
 {

@@ -247,6 +247,8 @@ extern "C" int service_app_main(int argc, char** argv, service_app_lifecycle_cal
         return APP_ERROR_INVALID_CONTEXT;
     }
 
+    if (startedForRequest)
+        device::internal::AdoptSendersDevice();
     state.running = true;
     state.callbacks = *callback;
     state.userData = user_data;

@@ -109,6 +109,58 @@ TEST(WeatherctlImport, FileSizeLimitChangesNothing)
     EXPECT_TRUE(Export() == sampleExport);
 }
 
+// A reader that cannot get the weather database within the busy handler's
+// waits says so with exit 5; it never shows an empty list as if there were
+// no city.
+TEST(WeatherctlImport, ReadersOfALockedDatabaseSaySo)
+{
+    ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
+    sqlite_test::WriteLockHolder held;
+    ASSERT_TRUE(held.Start(WeatherDbPath(), -1));
+    const std::vector<std::vector<std::string>> commands = {{"list"}, {"--json", "show"}, {"export"}};
+    std::vector<test_process::ToolRun> runs(commands.size());
+    std::vector<std::thread> readers;
+    for (size_t i = 0; i < commands.size(); ++i)
+        readers.emplace_back([&runs, &commands, i] { runs[i] = Weatherctl(commands[i]); });
+    for (std::thread& reader : readers)
+        reader.join();
+    held.Release();
+    EXPECT_EQ(held.Wait(), 0);
+    for (size_t i = 0; i < commands.size(); ++i) {
+        EXPECT_EQ(runs[i].exit, 5) << commands[i].back() << ": " << runs[i].out;
+        EXPECT_NE(runs[i].err.find("stayed locked by another process"), std::string::npos) << runs[i].err;
+        EXPECT_EQ(runs[i].out.find("no city"), std::string::npos) << runs[i].out;
+        EXPECT_EQ(runs[i].out.find("TSLP002"), std::string::npos) << runs[i].out;
+    }
+    EXPECT_NE(test_process::JsonValue(runs[1].out, "$.error").find("stayed locked"), std::string::npos) << runs[1].out;
+    // Free again, the same reads show the cities.
+    const test_process::ToolRun list = Weatherctl({"list"});
+    EXPECT_EQ(list.exit, 0);
+    EXPECT_NE(list.out.find("TSLP002"), std::string::npos) << list.out;
+}
+
+// A backup needs only the settings database: started while an import holds
+// the weather database, it waits out the lock where it loads the cities and
+// succeeds with the settings as stored.
+TEST(WeatherctlImport, ABackupDuringAnImportSucceeds)
+{
+    const std::string backupctl = std::string(WEATHER_BUILD_DIR) + "/tools/backupctl";
+    ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
+    ASSERT_EQ(test_process::RunTool({backupctl, "set", "tempUnit", "0"}).exit, 0);
+    const std::string log = DeviceFixture::Root() + "/log/device.log";
+    const size_t logBefore = ReadFileText(log).size();
+
+    sqlite_test::WriteLockHolder import;
+    ASSERT_TRUE(import.Start(WeatherDbPath(), 1500, "DELETE FROM HOURLY_WEATHER_TABLE;"));
+    const test_process::ToolRun backup = test_process::RunTool({backupctl, "--json", "backup"});
+    EXPECT_EQ(import.Wait(), 0);
+    EXPECT_EQ(backup.exit, 0) << backup.out << backup.err;
+    EXPECT_NE(backup.out.find("\\\"tempUnit\\\":0"), std::string::npos) << backup.out;
+    const std::string logged = ReadFileText(log).substr(logBefore);
+    EXPECT_NE(logged.find("Busy Handler Called! : CNT(1)"), std::string::npos) << "the backup never met the lock:\n"
+                                                                               << logged.substr(0, 2000);
+}
+
 // Read-only by mode for a user; for root (whom modes do not stop) by a
 // read-only bind mount of the database directory in the tool's own mount
 // namespace.
