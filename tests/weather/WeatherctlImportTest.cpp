@@ -324,3 +324,21 @@ TEST(WeatherctlImport, FirstReadCreatesTheDatabasesLaterReadsChangeNothing)
 }
 
 } // namespace
+
+// A FIFO planted as the weather database's journal: the import refuses it,
+// and so does the look at why the opening failed (SQLite would open the
+// journal by path and wait for a writer); nothing hangs or changes.
+TEST(WeatherctlImport, PlantedJournalIsRefusedNotWaitedOn)
+{
+    ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
+    const std::string before = ReadFileText(WeatherDbPath());
+    const std::string journal = WeatherDbPath() + "-journal";
+    ASSERT_EQ(mkfifo(journal.c_str(), 0600), 0);
+    const test_process::ToolRun run =
+        test_process::RunTool({"timeout", "-s", "KILL", "10", WeatherctlPath(), "import", SampleCitiesPath()}, {});
+    unlink(journal.c_str());
+    EXPECT_NE(run.exit, -1) << "hung and was killed";
+    EXPECT_NE(run.exit, 0);
+    EXPECT_NE(run.err.find(journal), std::string::npos) << run.err;
+    EXPECT_TRUE(ReadFileText(WeatherDbPath()) == before);
+}

@@ -248,6 +248,35 @@ TEST(WeatherctlShow, CatalogueThatIsNoFileIsRefused)
     ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, "en_US.UTF-8"), VCONF_OK);
 }
 
+// A language key with a modifier: a FIFO at any catalogue name gettext may
+// try (ll_CC@mod, ll_CC, ll@mod, ll) hangs nothing, and one on the list the
+// tool walks (the modifier is not part of it) is refused by name.
+TEST(WeatherctlShow, EveryCatalogueOfALanguageWithAModifierIsChecked)
+{
+    ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
+    SetUpDevice("ko_KR@latin", "KR", 1);
+    struct Case {
+        const char* name;
+        bool walked;
+    };
+    for (const Case& c : {Case{"ko_KR@latin", false}, Case{"ko_KR", true}, Case{"ko@latin", false}, Case{"ko", true}}) {
+        const char* name = c.name;
+        const std::string dir = DeviceFixture::Root() + "/apps/com.velurio.weather/res/locale/" + name + "/LC_MESSAGES";
+        ASSERT_EQ(g_mkdir_with_parents(dir.c_str(), 0755), 0);
+        const std::string fifo = dir + "/weather.mo";
+        unlink(fifo.c_str());
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0) << fifo;
+        test_process::ToolRun run = test_process::RunTool(
+            {"timeout", "-s", "KILL", "10", std::string(WEATHER_BUILD_DIR) + "/tools/weatherctl", "list"}, {"TZ=UTC"});
+        unlink(fifo.c_str());
+        EXPECT_EQ(run.exit, 0) << name << ": " << run.err; // -1 after a hang
+        EXPECT_EQ(run.err.find(fifo + "]: not a regular file") != std::string::npos, c.walked) << run.err;
+        EXPECT_NE(run.out.find("Marlowe Bay"), std::string::npos) << run.out;
+    }
+    ASSERT_EQ(vconf_set_int(SYSKEY_STANDALONE, 0), VCONF_OK);
+    ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, "en_US.UTF-8"), VCONF_OK);
+}
+
 // The weather families a condition text or an image shows.
 enum Family : unsigned { Sun = 1, Cloud = 2, Rain = 4, Snow = 8, Storm = 16, Fog = 32, Wind = 64, Heat = 128 };
 

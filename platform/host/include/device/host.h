@@ -148,6 +148,10 @@ void SetDispatchingRequest(app_control_h request);
 // that run service_app_main inside their own process, where nobody sends a
 // start request, allow it here (in code: nothing a requester can set).
 void AllowServiceWithoutStartRequest(bool allow);
+// A running service ends, with one log line and without its terminate
+// callback, this long after the last request it accepted (150 s), even when
+// its main loop is blocked. Tests shorten it for services in their process.
+void SetLastResortAlarmMs(int ms);
 
 // Fault injection, per process. A fault named after a platform function
 // ("app_manager_get_shared_data_path", "vconf_get_int", ...) makes that
