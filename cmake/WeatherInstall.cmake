@@ -5,6 +5,16 @@
 install(TARGETS weather-backup-restore RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR})
 set(WEATHER_TOOLS devicectl backupctl weatherctl)
 install(TARGETS ${WEATHER_TOOLS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Installed programs carry no way to a build (see weather_build_top_of).
+foreach(program ${CMAKE_INSTALL_LIBEXECDIR}/weather-backup-restore ${CMAKE_INSTALL_BINDIR}/devicectl
+    ${CMAKE_INSTALL_BINDIR}/backupctl ${CMAKE_INSTALL_BINDIR}/weatherctl)
+  install(CODE "
+    execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section ${WEATHER_BUILD_TOP_SECTION}
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${program}\" RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0)
+      message(FATAL_ERROR \"cannot remove the build's top from ${program}\")
+    endif()")
+endforeach()
 install(FILES ${CMAKE_SOURCE_DIR}/tools/weatherctl/samples/sample-cities.json
   DESTINATION ${WEATHER_INSTALL_DATADIR}/samples)
 

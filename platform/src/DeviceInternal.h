@@ -106,6 +106,11 @@ inline char* DupString(const std::string& text)
 // `root`, when given, gets the root it was about (saves the caller another
 // look at the environment).
 bool EnsureDevice(std::string* root = nullptr);
+// A process the device started for a request: its sender set the root up,
+// directories and resources, just before it spawned it. The root counts as
+// set up when its registry is there, so that the first request does not
+// redo the set-up (a lock, some forty directories, the resource tree).
+void AdoptSendersDevice();
 // A store of the root was found missing or could not be written.
 void DeviceMayBeGone();
 

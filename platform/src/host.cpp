@@ -302,7 +302,15 @@ std::string PreferenceStorePath(const std::string& appId)
 
 std::string internal::PreferenceStoreUnder(const std::string& root, const std::string& appId)
 {
-    return root + "/preference/" + appId + ".ini";
+    // The applications of one package share one store, whose keys name the
+    // package; an application the registry does not know is its own package.
+    std::string owner = appId;
+    for (const AppInfo& app : RegistryApps()) {
+        if (app.appId == appId && !app.pkgId.empty() && app.pkgId.find('/') == std::string::npos && app.pkgId != "." &&
+            app.pkgId != "..")
+            owner = app.pkgId;
+    }
+    return root + "/preference/" + owner + ".ini";
 }
 
 std::string PackageDataDir(const std::string& pkgId)
@@ -379,6 +387,11 @@ bool EnsureDefaultDevice()
         gSetupError = "no device root: set WEATHER_DEVICE_ROOT or HOME";
         return false;
     }
+    // A program whose own tree others could change registers nothing.
+    if (!internal::OwnProgramTree().refusal.empty()) {
+        gSetupError = internal::OwnProgramTree().refusal;
+        return false;
+    }
     if (!internal::MakeDirs(root)) {
         gSetupError = internal::LastRefusal();
         if (gSetupError.empty())
@@ -393,7 +406,8 @@ bool EnsureDefaultDevice()
     bool ok = true;
     for (const char* sub : {"/log", "/inbox", "/power", "/vconf", "/preference", "/apps"})
         ok = internal::MakeDirs(root + sub) && ok;
-    if (!g_file_test(RegistryPath().c_str(), G_FILE_TEST_EXISTS)) {
+    const bool fresh = !g_file_test(RegistryPath().c_str(), G_FILE_TEST_EXISTS);
+    if (fresh) {
         internal::KeyStore keys(VconfStorePath());
         ok = keys.SetMissing(DefaultSystemKeys()) == internal::StoreResult::Ok && ok;
         g_autoptr(GKeyFile) registry = g_key_file_new();
@@ -401,7 +415,10 @@ bool EnsureDefaultDevice()
             ok = MakePackageDirs(app.pkgId) && ok;
             WriteApp(registry, app);
         }
-        // The registry comes last: its presence means the device is complete.
+        ok = CopyTree(StagingDir(), PackageResourceDir(kWeatherPkg)) && ok;
+        // The registry comes last, only once everything else succeeded: its
+        // presence means the device is complete, and a failed set-up leaves
+        // no program registered.
         ok = ok && SaveRegistry(registry);
     } else if (g_autoptr(GKeyFile) registry = LoadRegistry()) {
         bool clientWithoutExecutable = false;
@@ -418,7 +435,8 @@ bool EnsureDefaultDevice()
     } else {
         ok = false; // a registry that is not this user's: its refusal is the error
     }
-    ok = CopyTree(StagingDir(), PackageResourceDir(kWeatherPkg)) && ok;
+    if (!fresh)
+        ok = CopyTree(StagingDir(), PackageResourceDir(kWeatherPkg)) && ok;
     if (ok)
         gSetupRoot = root;
     gSetupTrusted = ok;
@@ -443,6 +461,16 @@ bool EnsureDevice(std::string* root)
             return true;
     }
     return EnsureDefaultDevice();
+}
+
+void AdoptSendersDevice()
+{
+    std::lock_guard<std::mutex> guard(gSetupMutex);
+    const std::string root = Root();
+    if (root.empty() || !g_file_test(RegistryPath().c_str(), G_FILE_TEST_IS_REGULAR))
+        return;
+    gSetupRoot = root;
+    gSetupTrusted = true;
 }
 
 // No lock: stores report from under the setup itself.

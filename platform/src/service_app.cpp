@@ -15,6 +15,9 @@
 #include <glib/gstdio.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <ctime>
 
 #include <algorithm>
 #include <atomic>
@@ -81,6 +84,61 @@ std::list<app_event_handler>& Handlers()
     return *handlers;
 }
 
+// Last resort: a call blocked in the kernel (a file swapped between its check
+// and its open) would keep a service alive for good, and every later request
+// would fail. A timer of its own thread ends the process a while after the
+// last accepted request, past the backup service's 142 s self-kill and the
+// 5.5 s a busy database may add; only accepted requests re-arm it. It writes
+// one line and ends the process as a crash would: no terminate callback.
+std::atomic<int> gLastResortMs{150 * 1000};
+std::string gLastResortAppId;
+
+struct LastResort {
+    timer_t timer{};
+    bool armed = false;
+};
+
+LastResort& Alarm()
+{
+    static LastResort alarm;
+    return alarm;
+}
+
+void OnLastResort(union sigval)
+{
+    LAUNCH_LOG("service [%s] still runs %d ms after its last accepted request: ended without its terminate callback",
+               gLastResortAppId.c_str(), gLastResortMs.load());
+    _exit(EXIT_FAILURE);
+}
+
+void ArmLastResort()
+{
+    LastResort& alarm = Alarm();
+    if (!alarm.armed) {
+        struct sigevent event {};
+        event.sigev_notify = SIGEV_THREAD;
+        event.sigev_notify_function = OnLastResort;
+        if (timer_create(CLOCK_MONOTONIC, &event, &alarm.timer) != 0) {
+            LAUNCH_LOG("cannot create the last-resort timer: %s", g_strerror(errno));
+            return;
+        }
+        alarm.armed = true;
+    }
+    const int ms = gLastResortMs;
+    struct itimerspec when {};
+    when.it_value.tv_sec = ms / 1000;
+    when.it_value.tv_nsec = static_cast<long>(ms % 1000) * 1000000L;
+    timer_settime(alarm.timer, 0, &when, nullptr);
+}
+
+void DisarmLastResort()
+{
+    LastResort& alarm = Alarm();
+    if (alarm.armed)
+        timer_delete(alarm.timer);
+    alarm.armed = false;
+}
+
 gboolean DispatchOne(gpointer)
 {
     ServiceState& state = State();
@@ -92,6 +150,7 @@ gboolean DispatchOne(gpointer)
     state.queue.pop_front();
     if (next.ticket)
         state.server->Answer(next.ticket, Verdict::Accept, next.wantsReply);
+    ArmLastResort();
     if (next.wantsReply)
         next.handle->replyTicket = next.ticket;
     device::SetDispatchingRequest(next.handle);
@@ -214,6 +273,11 @@ void AllowServiceWithoutStartRequest(bool allow)
     gAllowWithoutStartRequest = allow;
 }
 
+void SetLastResortAlarmMs(int ms)
+{
+    launch::gLastResortMs = ms;
+}
+
 app_control_h DispatchingRequest()
 {
     return gDispatching;
@@ -247,6 +311,8 @@ extern "C" int service_app_main(int argc, char** argv, service_app_lifecycle_cal
         return APP_ERROR_INVALID_CONTEXT;
     }
 
+    if (startedForRequest)
+        device::internal::AdoptSendersDevice();
     state.running = true;
     state.callbacks = *callback;
     state.userData = user_data;
@@ -267,6 +333,10 @@ extern "C" int service_app_main(int argc, char** argv, service_app_lifecycle_cal
     state.holdDispatch = true;
     const bool haveRequest = !startedForRequest || WaitForStartRequest(state);
     state.holdDispatch = false;
+    // The start request is accepted: from here the process ends in bounded time.
+    gLastResortAppId = appId;
+    if (haveRequest)
+        ArmLastResort();
     if (!haveRequest) {
         LAUNCH_LOG("service [%s] ends before it starts: %s", appId.c_str(),
                    state.exitRequested ? "asked to exit" : "no valid start request within the start time");
@@ -284,6 +354,7 @@ extern "C" int service_app_main(int argc, char** argv, service_app_lifecycle_cal
         }
     }
     Shutdown(state);
+    DisarmLastResort();
     if (result == APP_ERROR_NONE && state.callbacks.terminate)
         state.callbacks.terminate(user_data);
     CancelUnansweredReplies();

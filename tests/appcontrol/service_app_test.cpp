@@ -7,6 +7,11 @@
 
 #include <glib.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdlib>
 #include <string>
@@ -193,3 +198,107 @@ TEST_F(ServiceAppTest, WithoutAValidAppIdTheServiceDoesNotStart)
 }
 
 } // namespace
+
+namespace {
+
+// Waits up to `seconds` for the child; its wait status, or -1 if it still runs.
+int WaitFor(pid_t child, double seconds)
+{
+    const gint64 until = g_get_monotonic_time() + static_cast<gint64>(seconds * G_USEC_PER_SEC);
+    int status = 0;
+    while (g_get_monotonic_time() < until) {
+        if (waitpid(child, &status, WNOHANG) == child)
+            return status;
+        g_usleep(10000);
+    }
+    return -1;
+}
+
+std::string DeviceLog()
+{
+    gchar* data = nullptr;
+    std::string text;
+    if (g_file_get_contents(device::LogPath().c_str(), &data, nullptr, nullptr))
+        text = data;
+    g_free(data);
+    return text;
+}
+
+} // namespace
+
+// A service whose main loop is blocked in the kernel still ends, a bounded
+// time after the last request it accepted: one log line, no terminate
+// callback (the lock and the cloud library are left as a crash leaves them).
+// Each accepted request starts that time again.
+TEST_F(ServiceAppTest, ABlockedServiceEndsAfterItsLastAcceptedRequest)
+{
+    const std::string fifo = DeviceFixture::Root() + "/blocking-fifo", terminated = fifo + ".terminated";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    struct Case {
+        const char* what;
+        bool blockInCreate; // else block in the request after `requests` requests
+        int requests;       // sent 150 ms apart
+        int alarmMs;
+    };
+    const Case cases[] = {
+        {"blocked while created", true, 0, 400},
+        {"blocked by its fifth request", false, 5, 500},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        unlink(terminated.c_str());
+        static int sBlockAfter = 0;
+        static const char* sFifo = nullptr;
+        static const char* sTerminated = nullptr;
+        sBlockAfter = c.blockInCreate ? 0 : c.requests;
+        sFifo = fifo.c_str();
+        sTerminated = terminated.c_str();
+        const pid_t child = fork();
+        if (child == 0) {
+            device::SetLastResortAlarmMs(c.alarmMs);
+            service_app_lifecycle_callback_s callbacks = {
+                [](void*) {
+                    if (sBlockAfter == 0)
+                        (void)!open(sFifo, O_RDONLY); // no writer ever comes
+                    return true;
+                },
+                [](void*) { (void)!g_file_set_contents(sTerminated, "", 0, nullptr); },
+                [](app_control_h, void*) {
+                    static int seen = 0;
+                    if (++seen == sBlockAfter)
+                        (void)!open(sFifo, O_RDONLY);
+                }};
+            char name[] = "service";
+            char* argv[] = {name, nullptr};
+            _exit(service_app_main(1, argv, &callbacks, nullptr) == APP_ERROR_NONE ? 0 : 3);
+        }
+        ASSERT_GT(child, 0);
+        const gint64 start = g_get_monotonic_time();
+        gint64 lastAccepted = start;
+        for (int i = 0; i < c.requests; ++i) {
+            g_usleep(150000);
+            for (int n = 0; n < 500 && !g_file_test(SocketPath().c_str(), G_FILE_TEST_EXISTS); ++n)
+                g_usleep(2000);
+            app_control_h request = nullptr;
+            app_control_create(&request);
+            app_control_set_app_id(request, kApp);
+            EXPECT_EQ(APP_CONTROL_ERROR_NONE, app_control_send_launch_request(request, nullptr, nullptr)) << i;
+            app_control_destroy(request);
+            lastAccepted = g_get_monotonic_time();
+        }
+        const int status = WaitFor(child, 10);
+        const double afterLast = static_cast<double>(g_get_monotonic_time() - lastAccepted) / G_USEC_PER_SEC;
+        if (status == -1) {
+            kill(child, SIGKILL);
+            waitpid(child, nullptr, 0);
+        }
+        ASSERT_NE(status, -1) << "still running 10 s after its last request";
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == EXIT_FAILURE) << status;
+        EXPECT_GE(afterLast, c.alarmMs / 1000.0 - 0.05) << "ended before its time";
+        EXPECT_FALSE(g_file_test(terminated.c_str(), G_FILE_TEST_EXISTS)) << "the terminate callback ran";
+        const std::string line = "service [" + std::string(kApp) + "] still runs " + std::to_string(c.alarmMs) +
+                                 " ms after its last accepted request: ended without its terminate callback";
+        EXPECT_NE(DeviceLog().find(line), std::string::npos) << line;
+    }
+    unlink(fifo.c_str());
+}

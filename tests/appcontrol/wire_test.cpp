@@ -156,6 +156,8 @@ TEST(LaunchTransport, SenderIsTheProgramAtTheFramesEndAndNoneWhenItChangedMidFra
     const Case cases[] = {
         {"whole frame, no exec", frame.size(), false, self, false},
         {"rest written after an exec", kFrameHeaderSize + 2, true, "", true},
+        // A flood of them cannot rotate the log: one line per kind and window.
+        {"the same again at once", kFrameHeaderSize + 2, true, "", false},
     };
     for (const Case& c : cases) {
         LogCapture log;

@@ -6,6 +6,10 @@
 #include <glib.h>
 #include <glib/gstdio.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -216,5 +220,49 @@ TEST(BackupctlTest, SetChecksEachValueAgainstItsSetting)
         ToolRun run = Backupctl(args);
         EXPECT_EQ(run.exit, 2) << args[0];
         EXPECT_NE(run.err.find("the settings table has no row"), std::string::npos) << run.err;
+    }
+}
+
+// SQLite opens a journal beside the database by path (a hot one is rolled
+// in): one planted there, a FIFO or another user's, is refused by name and
+// never waited on or used, and the settings stay as they were.
+TEST(BackupctlTest, APlantedJournalIsRefusedByName)
+{
+    DeviceFixture::Ensure();
+    ASSERT_EQ(Backupctl({"info"}).exit, 0); // the service creates the databases
+    ASSERT_EQ(Backupctl({"set", "autoRefreshTimeInterval", "6"}).exit, 0);
+    const std::string journal = DeviceFixture::Root() + "/apps/com.velurio.weather/shared/data/db/.setting.db-journal";
+    struct Case {
+        const char* what;
+        bool needsRoot;
+        std::function<bool()> plant;
+    };
+    const Case cases[] = {
+        {"a FIFO", false, [&] { return mkfifo(journal.c_str(), 0600) == 0; }},
+        {"another user's file", true,
+         [&] {
+             return g_file_set_contents(journal.c_str(), "THEIR-JOURNAL", -1, nullptr) &&
+                    chown(journal.c_str(), 65534, 65534) == 0;
+         }},
+    };
+    for (const Case& c : cases) {
+        if (c.needsRoot && geteuid() != 0) {
+            std::printf("[  SKIPPED ] %s: another user's file needs root\n", c.what);
+            continue;
+        }
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(c.plant());
+        for (const std::vector<std::string>& args :
+             {std::vector<std::string>{"settings"}, std::vector<std::string>{"set", "autoRefreshTimeInterval", "12"}}) {
+            std::vector<std::string> run = {"timeout", "-s", "KILL", "10",
+                                            std::string(WEATHER_BUILD_DIR) + "/tools/backupctl"};
+            run.insert(run.end(), args.begin(), args.end());
+            const ToolRun result = test_process::RunTool(run, {});
+            EXPECT_NE(result.exit, 0) << args[0];
+            EXPECT_NE(result.exit, -1) << args[0] << ": hung and was killed";
+            EXPECT_NE(result.err.find("refused file [" + journal + "]"), std::string::npos) << result.err;
+        }
+        unlink(journal.c_str());
+        EXPECT_EQ(JsonValue(Backupctl({"--json", "settings"}).out, "$.autoRefreshTimeInterval"), "6");
     }
 }

@@ -58,20 +58,49 @@ TEST(JsonUtil, LengthArgumentAndLoadFailures)
     EXPECT_TRUE(log.Contains("Failed to json_parser_load_from_data. <data>:1:"));
 }
 
-TEST(JsonPrescan, NestingLimitRespectsStrings)
+TEST(JsonPrescan, NestingLimitCountsOnlyWhatTheLibraryReadsAsStructure)
 {
     const int limit = JsonUtil::kMaxNestingDepth;
     auto refused = [limit](const std::string& text) { return !JsonPrescan(text.c_str(), text.size(), limit).empty(); };
     auto nested = [](int depth) { return std::string(depth, '[') + std::string(depth, ']'); };
-    EXPECT_FALSE(refused(nested(limit)));
-    EXPECT_TRUE(refused(nested(limit + 1)));
-    // Brackets inside strings, also after escaped quotes and backslashes, do not count.
-    EXPECT_FALSE(refused("{\"k\":\"" + std::string(2 * limit, '[') + "\\\"" + std::string(limit, '{') + "\\\\\"}"));
-    EXPECT_TRUE(refused("[\"\\\\\"" + nested(limit) + "]"));
+    const std::string deep(limit + 1, '[');
+    const struct {
+        std::string text;
+        bool refused;
+    } cases[] = {
+        {nested(limit), false},
+        {nested(limit + 1), true},
+        // Brackets in strings, also after escaped quotes and backslashes.
+        {"{\"k\":\"" + deep + "\\\"" + deep + "\\\\\"}", false},
+        {"[\"\\\\\"" + nested(limit) + "]", true},
+        // Single-quoted strings have no escapes; a double quote in one is a character.
+        {"{'k':'" + deep + "\"" + deep + "'}", false},
+        {"['\\'" + nested(limit) + "]", true},
+        // A /* */ comment, also one left open; "//" starts none.
+        {"{\"k\":/*" + deep + "*/1}", false},
+        {"{\"k\":1}/*" + deep, false},
+        {"{\"k\":1}//" + deep, true},
+        {"{\"k\":\"/*\"," + deep, true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(refused(c.text), c.refused) << c.text.substr(0, 40);
+}
 
-    // A refused document reads like a failed load; JSON-GLib never sees it.
+// What the library reads is read: a restore record with a comment or a
+// single-quoted string full of brackets keeps its settings; only a document
+// deep enough to threaten the stack reads like a failed load.
+TEST(JsonUtil, CommentsAndSingleQuotesAreTheLibrarysToRead)
+{
+    const std::string brackets(2 * JsonUtil::kMaxNestingDepth, '[');
+    for (const std::string& text : {"{\"tempUnit\":1,/*" + brackets + "*/\"useNotification\":true}",
+                                    "{'note':'" + brackets + "',\"tempUnit\":1,\"useNotification\":true}"}) {
+        auto util = Parse(text);
+        EXPECT_EQ(util->GetValueFromObject("tempUnit"), "1") << text.substr(0, 30);
+        EXPECT_EQ(util->GetValueFromObject("useNotification"), "1") << text.substr(0, 30);
+    }
     LogCapture log;
-    EXPECT_EQ(Parse("{\"a\":" + nested(1000000) + "}")->GetValueFromObject("a"), "");
+    const std::string deep(1000000, '[');
+    EXPECT_EQ(Parse("{\"a\":" + deep + std::string(1000000, ']') + "}")->GetValueFromObject("a"), "");
     EXPECT_TRUE(log.Contains("Failed to json_parser_load_from_data. nesting deeper than"));
 }
 

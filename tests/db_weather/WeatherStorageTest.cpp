@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "SqliteTestUtil.h"
+#include "db/DBConnector.h"
 #include "db/WeatherDBController.h"
 #include "WeatherTestSupport.h"
 
@@ -76,6 +77,48 @@ TEST(WeatherStorage, EveryFieldOfEveryTableSurvivesAWriteAndARead)
     EXPECT_DOUBLE_EQ(stored->GetLifeIndex()->GetRealfeel()->GetCelsius(), 30.5);
     EXPECT_DOUBLE_EQ(stored->GetLifeIndex()->GetPressure(), 1013.123456789);
     EXPECT_EQ(QueryRows(file, "SELECT realfeel FROM LIFE_INDEX_WEATHER_TABLE WHERE FK_ID = 3"), (Rows{{"30.5"}}));
+}
+
+// The one-pass read of a whole set gives, city by city, what the read per
+// city gives: records in stored order, the first row of a one-row table, and
+// no record or list where a table has no row of the city.
+TEST(WeatherStorage, ReadingEachTableOnceGivesWhatReadingPerCityGives)
+{
+    std::string file = FreshWeatherFile();
+    auto cities = std::make_shared<CityPtrVector>();
+    cities->push_back(MakeFullCity(1, 8, 24, 24, 3));
+    cities->push_back(MakeFullCity(2, 0, 5, 0, 0));
+    cities->push_back(MakeFullCity(3, 2, 0, 1, 2));
+    Db()->DeleteAndInsertCity(cities);
+    for (const CityPtr& city : *cities)
+        Db()->UpdateMoonPhase(city);
+    ASSERT_TRUE(sqlite_test::ExecSql(file,
+                                     "DELETE FROM CURRENT_WEATHER_TABLE WHERE FK_ID = 2;"
+                                     "DELETE FROM LIFE_INDEX_WEATHER_TABLE WHERE FK_ID = 3;"
+                                     "INSERT INTO CURRENT_WEATHER_TABLE (FK_ID, weatherIcon) VALUES (1, 77);"
+                                     "INSERT INTO HOURLY_WEATHER_TABLE (FK_ID, hourlyIndex, hour) VALUES (9, 0, 5);"
+                                     "UPDATE CITY_TABLE SET pageIndex = 2 - pageIndex;"));
+
+    DBConnector* connector = DBConnector::GetInstance();
+    ASSERT_TRUE(connector->DBInitialize(file, true));
+    CityPtrVectorPtr perCity = Db()->DoSelectAllCity();
+    CityPtrVectorPtr onePass = Db()->DoSelectAllCityInOnePass();
+    connector->DBFinalize();
+    ASSERT_TRUE(perCity && onePass);
+    ASSERT_EQ(onePass->size(), 3u);
+    ASSERT_EQ(perCity->size(), 3u);
+    for (size_t i = 0; i < 3; i++)
+        ExpectCityEq(onePass->at(i), perCity->at(i));
+    EXPECT_EQ(onePass->at(0)->GetLocationId(), "loc-3");
+    EXPECT_FALSE(onePass->at(0)->GetLifeIndex());
+    EXPECT_FALSE(onePass->at(1)->GetCurrent());
+    EXPECT_FALSE(onePass->at(1)->GetWeeklyPtrVector());
+    EXPECT_NE(onePass->at(2)->GetCurrent()->GetWeatherIcon(), 77);
+
+    FreshWeatherFile();
+    ASSERT_TRUE(connector->DBInitialize(file, true));
+    EXPECT_FALSE(Db()->DoSelectAllCityInOnePass());
+    connector->DBFinalize();
 }
 
 TEST(WeatherStorage, UpdateReplacesHoursAndUpdatesOnlyTheStoredDays)

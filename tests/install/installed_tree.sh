@@ -70,6 +70,11 @@ if [[ $mode == tree ]]; then
     readelf -d "$prefix/$libdir/lib$lib.so" | grep -qF "Library soname: [lib$lib.so.1]" ||
       fail "lib$lib.so has no SONAME lib$lib.so.1"
   done
+  # A program of the build finds the build's top through this section; an
+  # installed one must never look for a build.
+  for f in bin/devicectl bin/backupctl bin/weatherctl libexec/weather-backup-restore; do
+    ! readelf -S -W "$prefix/$f" | grep -qF .weather_build_top || fail "$f still carries the way to the build"
+  done
   readelf -d "$prefix/$libdir/libweather-common.so" | grep -qF "Shared library: [libweather-device.so.1]" ||
     fail "libweather-common.so does not link the shared platform layer"
   [[ -z $(find "$prefix" -name 'host*.h') ]] || fail "a host-only header is installed"

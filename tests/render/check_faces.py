@@ -240,8 +240,9 @@ def run(command, env, what):
 
 def draw_page(build, source, work):
     """A fresh device with the sample cities and a long-named one, drawn in every language."""
-    env = dict(os.environ, WEATHER_DEVICE_ROOT=os.path.join(work, "device"), TZ="UTC",
-               ASAN_OPTIONS="verify_asan_link_order=0")
+    # libfaketime is preloaded before the sanitizer runtime of a sanitizer build.
+    asan = ":".join(filter(None, [os.environ.get("ASAN_OPTIONS"), "verify_asan_link_order=0"]))
+    env = dict(os.environ, WEATHER_DEVICE_ROOT=os.path.join(work, "device"), TZ="UTC", ASAN_OPTIONS=asan)
     env.pop("WEATHER_DEVICE_KEY_OVERLAY", None)
     with open(os.path.join(source, "tools/weatherctl/samples/sample-cities.json"), encoding="utf-8") as f:
         cities = json.load(f)

@@ -384,6 +384,12 @@ TEST(LifeIndexValues, EachGradedOperationReadsItsOwnField)
         EXPECT_EQ((data.get()->*c.op)(city), emptyWhenMissing ? "" : "9999") << c.name;
         EXPECT_TRUE(log.Contains(std::string("[") + c.name + "(): ")) << c.name;
         EXPECT_TRUE(log.Contains("(value == UNSUPPORTED_VALUE) [return]")) << c.name;
+
+        // No city, or no life index record: "9999" for every kind, the
+        // empty text being only for a stored 9999.
+        EXPECT_EQ((data.get()->*c.op)(nullptr), "9999") << c.name;
+        city->SetLifeIndex(nullptr);
+        EXPECT_EQ((data.get()->*c.op)(city), "9999") << c.name;
     }
 }
 
@@ -414,6 +420,38 @@ TEST(LifeIndexValues, UnsupportedValuesLogUnderTheOperationsName)
     log.Clear();
     EXPECT_EQ(data->GetRealFeelString(nullptr), "9999");
     EXPECT_TRUE(log.Contains("[GetRealFeelString(): ")) << "!cityPtr";
+}
+
+// Guards as the operations state them: a missing hourly entry reaches the
+// icon's own guard, an update always reaches the controller, the rain
+// probability of an hourly provider takes its index (and that index's line)
+// even without a list.
+TEST(WeatherAccess, GuardsAsTheOperationsSayThem)
+{
+    SelectProvider(WEATHER_CP_TYPE_TWC);
+    auto data = WeatherData::Make();
+    LogCapture log;
+
+    CityPtr city = City::Make();
+    city->GetHourlyPtrVector()->push_back(HourAt(0));
+    EXPECT_EQ(data->GetHourlyWeatherIcon(city, 5, 360, 360), "9999");
+    EXPECT_TRUE(log.Contains("[GetWeatherIcon(): ")) << "the entry is passed through";
+    EXPECT_TRUE(log.Contains("(!weatherPtr) [return]"));
+    EXPECT_FALSE(log.Contains("(!hourlyPtr)"));
+
+    log.Clear();
+    data->UpdateCity(nullptr);
+    EXPECT_TRUE(log.Contains("WeatherDBController.cpp: UpdateCity(")) << "the controller's UpdateCity is called";
+
+    for (int32_t provider : {WEATHER_CP_TYPE_KWEATHER, WEATHER_CP_TYPE_WEATHERNEWS_KR, WEATHER_CP_TYPE_WCN}) {
+        SelectProvider(provider);
+        CityPtr listless = City::Make();
+        listless->SetHourlyPtrVector(nullptr);
+        log.Clear();
+        EXPECT_EQ(data->GetRainProbability(listless), FLOAT_UNSUPPORTED_VALUE) << provider;
+        EXPECT_EQ(log.Count("exception caught: !hourlyPtrVector"), 1u) << provider;
+        EXPECT_EQ(log.Messages().size(), 1u) << provider << ": a line of the rain probability's own";
+    }
 }
 
 } // namespace

@@ -117,6 +117,32 @@ TEST(WeatherctlFile, ListAndShowEscapeTextsAndNeverOverflow)
     EXPECT_EQ(test_process::JsonValue(Weatherctl({"--json", "list"}).out, "$.cities[0].temperature"), "null");
 }
 
+// A watch keeps at most 1,000 cities: a file of one more is refused whole,
+// naming the count and the limit, and the device keeps what it had.
+TEST(WeatherctlFile, AFileOfMoreThanAThousandCitiesIsRefused)
+{
+    ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
+    const std::string before = Weatherctl({"export"}).out;
+    const std::string root = DeviceFixture::Root();
+    for (const int count : {1000, 1001}) {
+        std::string text = "{\"cities\": [";
+        for (int c = 0; c < count; ++c)
+            text += std::string(c ? "," : "") + "{\"locationId\": \"N" + std::to_string(c) + "\"}";
+        const std::string file = root + "/cities-" + std::to_string(count) + ".json";
+        WriteText(file, text + "]}");
+        const test_process::ToolRun run = Weatherctl({"import", file});
+        if (count == 1000) {
+            EXPECT_EQ(run.exit, 0) << run.err;
+            EXPECT_EQ(run.out, "imported 1000 cities\n");
+            ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
+            continue;
+        }
+        EXPECT_EQ(run.exit, 1);
+        EXPECT_NE(run.err.find("cities: 1001 cities, more than the 1000 a watch keeps"), std::string::npos) << run.err;
+        EXPECT_TRUE(Weatherctl({"export"}).out == before);
+    }
+}
+
 TEST(WeatherctlFile, RefusedFileNamesThePlaceAndChangesNothing)
 {
     ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);

@@ -17,9 +17,13 @@
 #include <random>
 #include <thread>
 
+#include <glib.h>
+#include <sqlite3.h>
+
 #include "DeviceFixture.h"
 #include "SqliteTestUtil.h"
 #include "WeatherctlRun.h"
+#include "typedef/DataManager.h"
 
 extern char** environ;
 
@@ -103,6 +107,58 @@ TEST(WeatherctlImport, FileSizeLimitChangesNothing)
     EXPECT_NE(run.err.find("refused"), std::string::npos) << run.err;
     EXPECT_TRUE(ReadFileText(WeatherDbPath()) == before);
     EXPECT_TRUE(Export() == sampleExport);
+}
+
+// A reader that cannot get the weather database within the busy handler's
+// waits says so with exit 5; it never shows an empty list as if there were
+// no city.
+TEST(WeatherctlImport, ReadersOfALockedDatabaseSaySo)
+{
+    ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
+    sqlite_test::WriteLockHolder held;
+    ASSERT_TRUE(held.Start(WeatherDbPath(), -1));
+    const std::vector<std::vector<std::string>> commands = {{"list"}, {"--json", "show"}, {"export"}};
+    std::vector<test_process::ToolRun> runs(commands.size());
+    std::vector<std::thread> readers;
+    for (size_t i = 0; i < commands.size(); ++i)
+        readers.emplace_back([&runs, &commands, i] { runs[i] = Weatherctl(commands[i]); });
+    for (std::thread& reader : readers)
+        reader.join();
+    held.Release();
+    EXPECT_EQ(held.Wait(), 0);
+    for (size_t i = 0; i < commands.size(); ++i) {
+        EXPECT_EQ(runs[i].exit, 5) << commands[i].back() << ": " << runs[i].out;
+        EXPECT_NE(runs[i].err.find("stayed locked by another process"), std::string::npos) << runs[i].err;
+        EXPECT_EQ(runs[i].out.find("no city"), std::string::npos) << runs[i].out;
+        EXPECT_EQ(runs[i].out.find("TSLP002"), std::string::npos) << runs[i].out;
+    }
+    EXPECT_NE(test_process::JsonValue(runs[1].out, "$.error").find("stayed locked"), std::string::npos) << runs[1].out;
+    // Free again, the same reads show the cities.
+    const test_process::ToolRun list = Weatherctl({"list"});
+    EXPECT_EQ(list.exit, 0);
+    EXPECT_NE(list.out.find("TSLP002"), std::string::npos) << list.out;
+}
+
+// A backup needs only the settings database: started while an import holds
+// the weather database, it waits out the lock where it loads the cities and
+// succeeds with the settings as stored.
+TEST(WeatherctlImport, ABackupDuringAnImportSucceeds)
+{
+    const std::string backupctl = std::string(WEATHER_BUILD_DIR) + "/tools/backupctl";
+    ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
+    ASSERT_EQ(test_process::RunTool({backupctl, "set", "tempUnit", "0"}).exit, 0);
+    const std::string log = DeviceFixture::Root() + "/log/device.log";
+    const size_t logBefore = ReadFileText(log).size();
+
+    sqlite_test::WriteLockHolder import;
+    ASSERT_TRUE(import.Start(WeatherDbPath(), 1500, "DELETE FROM HOURLY_WEATHER_TABLE;"));
+    const test_process::ToolRun backup = test_process::RunTool({backupctl, "--json", "backup"});
+    EXPECT_EQ(import.Wait(), 0);
+    EXPECT_EQ(backup.exit, 0) << backup.out << backup.err;
+    EXPECT_NE(backup.out.find("\\\"tempUnit\\\":0"), std::string::npos) << backup.out;
+    const std::string logged = ReadFileText(log).substr(logBefore);
+    EXPECT_NE(logged.find("Busy Handler Called! : CNT(1)"), std::string::npos) << "the backup never met the lock:\n"
+                                                                               << logged.substr(0, 2000);
 }
 
 // Read-only by mode for a user; for root (whom modes do not stop) by a
@@ -200,6 +256,48 @@ TEST(WeatherctlImport, ReadsNeverUndoASettingsChange)
     EXPECT_EQ(undone, 0);
 }
 
+// A writer that died in its transaction: the weather database's journal is
+// left hot, with the cities deleted in the file itself.
+void LeaveHotJournal()
+{
+    ASSERT_EQ(test_process::RunInChild([] {
+                  sqlite3* db = nullptr;
+                  if (sqlite3_open(WeatherDbPath().c_str(), &db) != SQLITE_OK)
+                      return 1;
+                  // A one-page cache spills the deletions into the file before the commit.
+                  const char* sql = "PRAGMA cache_size = 1; BEGIN; DELETE FROM CITY_TABLE; DELETE FROM "
+                                    "HOURLY_WEATHER_TABLE; DELETE FROM WEEKLY_WEATHER_TABLE;";
+                  if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+                      return 2;
+                  _exit(0); // no rollback, no close
+              }),
+              0);
+    ASSERT_TRUE(g_file_test((WeatherDbPath() + "-journal").c_str(), G_FILE_TEST_EXISTS));
+}
+
+// The data layer's LoadCity only selects; the tool, at its own start, rolls
+// an interrupted write back, so every read shows the cities of before.
+TEST(WeatherctlImport, AnInterruptedWriteIsRolledBackByTheToolNotByLoadCity)
+{
+    ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
+    const std::string before = Export();
+    ASSERT_NE(before.find("MRLB001"), std::string::npos);
+
+    LeaveHotJournal();
+    DataManager::GetInstance()->InitializeDB();
+    WeatherData::Make()->LoadCity();
+    EXPECT_TRUE(g_file_test((WeatherDbPath() + "-journal").c_str(), G_FILE_TEST_EXISTS)) << "LoadCity wrote";
+
+    for (const char* command : {"export", "list", "show"}) {
+        LeaveHotJournal();
+        const test_process::ToolRun run = Weatherctl({command});
+        EXPECT_EQ(run.exit, 0) << command << run.err;
+        EXPECT_NE(run.out.find("Marlowe Bay"), std::string::npos) << command << run.out;
+        EXPECT_FALSE(g_file_test((WeatherDbPath() + "-journal").c_str(), G_FILE_TEST_EXISTS)) << command;
+    }
+    EXPECT_EQ(Export(), before);
+}
+
 // On a fresh device the first read creates the four databases, as the
 // service does at its start; later reads leave every byte of them as it is.
 TEST(WeatherctlImport, FirstReadCreatesTheDatabasesLaterReadsChangeNothing)
@@ -226,3 +324,21 @@ TEST(WeatherctlImport, FirstReadCreatesTheDatabasesLaterReadsChangeNothing)
 }
 
 } // namespace
+
+// A FIFO planted as the weather database's journal: the import refuses it,
+// and so does the look at why the opening failed (SQLite would open the
+// journal by path and wait for a writer); nothing hangs or changes.
+TEST(WeatherctlImport, PlantedJournalIsRefusedNotWaitedOn)
+{
+    ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
+    const std::string before = ReadFileText(WeatherDbPath());
+    const std::string journal = WeatherDbPath() + "-journal";
+    ASSERT_EQ(mkfifo(journal.c_str(), 0600), 0);
+    const test_process::ToolRun run =
+        test_process::RunTool({"timeout", "-s", "KILL", "10", WeatherctlPath(), "import", SampleCitiesPath()}, {});
+    unlink(journal.c_str());
+    EXPECT_NE(run.exit, -1) << "hung and was killed";
+    EXPECT_NE(run.exit, 0);
+    EXPECT_NE(run.err.find(journal), std::string::npos) << run.err;
+    EXPECT_TRUE(ReadFileText(WeatherDbPath()) == before);
+}

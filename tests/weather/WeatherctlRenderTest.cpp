@@ -7,6 +7,7 @@
 #include <glib.h>
 #include <unistd.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,27 @@ TEST(WeatherctlRender, LanguageNamesAreTakenAsTheDeviceKeyTakesThem)
     EXPECT_EQ(Weatherctl({"show", "-o", PagePath("x.html")}).exit, 2);
     EXPECT_EQ(Weatherctl({"list", "--lang", "ko_KR"}).exit, 2);
     EXPECT_EQ(Language(), "en_US.UTF-8");
+}
+
+// A stored name is data, never markup: it reaches the page as text, its
+// control characters as show prints them.
+TEST(WeatherctlRender, StoredTextsAreEscaped)
+{
+    const std::string cities = DeviceFixture::Root() + "/markup.json";
+    std::ofstream(cities, std::ios::binary)
+        << R"({"cities": [{"locationId": "<i>M&amp;</i>", "cityName": "<script>alert('x')</script>\u0007\"",)"
+           R"( "cityNameEng": "<script>alert('x')</script>\u0007\"", "current": {"weatherIcon": 1}}]})";
+    ASSERT_EQ(Weatherctl({"import", cities}).exit, 0);
+    ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, "ja_JP.UTF-8"), VCONF_OK);
+    const std::string page = PagePath("markup.html");
+    test_process::ToolRun run = Weatherctl({"render", "-o", page}, kNoon);
+    ASSERT_EQ(run.exit, 0) << run.err;
+    const std::string html = ReadFileText(page);
+    for (const char* raw : {"<script>alert", "<i>", "\a"})
+        EXPECT_EQ(html.find(raw), std::string::npos) << raw;
+    for (const char* escaped :
+         {"&lt;i&gt;M&amp;amp;&lt;/i&gt;", "&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt;\\x07&quot;"})
+        EXPECT_NE(html.find(escaped), std::string::npos) << escaped;
 }
 
 } // namespace

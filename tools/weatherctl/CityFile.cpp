@@ -504,6 +504,87 @@ void AddList(JsonBuilder* builder, const char* name, const std::vector<Field<R>>
     json_builder_end_array(builder);
 }
 
+// ---- comparing ----
+
+// As the writer would tell them apart; a stored -0.0 reads back as 0.0,
+// which is the same number.
+bool SameValue(Kind kind, const Value& a, const Value& b)
+{
+    switch (kind) {
+    case Kind::Int32:
+    case Kind::Time:
+        return a.i == b.i;
+    case Kind::Double:
+    case Kind::Float:
+    case Kind::Temperature:
+        return a.d == b.d;
+    case Kind::Text:
+        return a.s == b.s;
+    case Kind::Bool:
+        return a.b == b.b;
+    }
+    return false;
+}
+
+template <class R> bool SameMembers(const std::vector<Field<R>>& fields, const R& a, const R& b)
+{
+    for (const Field<R>& f : fields) {
+        Value va, vb;
+        f.get(a, va);
+        f.get(b, vb);
+        if (!SameValue(f.kind, va, vb))
+            return false;
+    }
+    return true;
+}
+
+// A record never loaded is left out, as AddObject leaves it out.
+template <class R>
+bool SameObject(const std::vector<Field<R>>& fields, const std::shared_ptr<R>& a, const std::shared_ptr<R>& b)
+{
+    if (!a || !b)
+        return !a && !b;
+    return SameMembers(fields, *a, *b);
+}
+
+// Pairs the entries that are not null, in order, as the writer skips null ones.
+template <class T, class Same>
+bool SameEntries(const std::vector<std::shared_ptr<T>>& left, const std::vector<std::shared_ptr<T>>& right, Same same)
+{
+    size_t i = 0, j = 0;
+    while (true) {
+        while (i < left.size() && !left[i])
+            ++i;
+        while (j < right.size() && !right[j])
+            ++j;
+        if (i == left.size() || j == right.size())
+            return i == left.size() && j == right.size();
+        if (!same(*left[i++], *right[j++]))
+            return false;
+    }
+}
+
+// A missing list is written as an empty one.
+template <class R>
+bool SameList(const std::vector<Field<R>>& fields, const std::shared_ptr<std::vector<std::shared_ptr<R>>>& a,
+              const std::shared_ptr<std::vector<std::shared_ptr<R>>>& b)
+{
+    static const std::vector<std::shared_ptr<R>> kNone;
+    return SameEntries(a ? *a : kNone, b ? *b : kNone,
+                       [&fields](const R& x, const R& y) { return SameMembers(fields, x, y); });
+}
+
+bool SameCity(const City& a, const City& b)
+{
+    return SameMembers(CityFields(), a, b) &&
+           SameObject(DatedWeatherFields<Current>(), a.GetCurrent(), b.GetCurrent()) &&
+           SameList(DatedWeatherFields<Weekly>(), a.GetWeeklyPtrVector(), b.GetWeeklyPtrVector()) &&
+           SameList(HourlyFields(), a.GetHourlyPtrVector(), b.GetHourlyPtrVector()) &&
+           SameList(YesterdayFields(), a.GetYesterdayHourPtrVector(), b.GetYesterdayHourPtrVector()) &&
+           SameObject(LifeIndexFields(), a.GetLifeIndex(), b.GetLifeIndex()) &&
+           SameList(MoonPhaseFields(), a.GetMoonPhasePtrVector(), b.GetMoonPhasePtrVector());
+}
+
 // JSON-GLib accepts texts that are not strict JSON (a NUL inside a string,
 // unknown escapes, lone surrogates, a member given twice, a second document,
 // hexadecimal or over-long integers) and reads them as something the writer
@@ -806,7 +887,13 @@ JsonArray* CitiesOfFile(JsonParser* parser, const std::string& text, Reader& rea
         error = "cities: " + tools::Format(_("expected an array, found %s"), Found(list).c_str());
         return nullptr;
     }
-    return json_node_get_array(list);
+    JsonArray* array = json_node_get_array(list);
+    if (json_array_get_length(array) > kMaxCities) {
+        error = "cities: " + std::to_string(json_array_get_length(array)) + " cities, more than the " +
+                std::to_string(kMaxCities) + " a watch keeps";
+        return nullptr;
+    }
+    return array;
 }
 
 // Makes the city read at position i of the list storable (its position, the
@@ -894,6 +981,11 @@ std::string WriteCityFile(const CityPtrVector& cities)
     json_generator_set_indent(generator, 2);
     g_autofree gchar* text = json_generator_to_data(generator, nullptr);
     return std::string(text ? text : "") + "\n";
+}
+
+bool SameCities(const CityPtrVector& expected, const CityPtrVector& stored)
+{
+    return SameEntries(expected, stored, SameCity);
 }
 
 } // namespace weatherctl

@@ -23,6 +23,7 @@
 #include "Render.h"
 #include "ToolText.h"
 #include "WatchView.h"
+#include "db/DBConnector.h"
 #include "db/WeatherDBController.h"
 #include "typedef/DataManager.h"
 #include "utils/PreferenceHelper.h"
@@ -32,7 +33,7 @@ namespace {
 // The weather application owns the weather database; the tool acts as it.
 constexpr const char* kWeatherAppId = "com.velurio.weather";
 
-enum Exit { kExitOk = 0, kExitRefused = 1, kExitUsage = 2, kExitNoCity = 3, kExitDatabase = 4 };
+enum Exit { kExitOk = 0, kExitRefused = 1, kExitUsage = 2, kExitNoCity = 3, kExitDatabase = 4, kExitBusy = 5 };
 
 // Far above any real city file; a larger file is refused before it is read.
 constexpr size_t kMaxFileBytes = 64u << 20;
@@ -134,18 +135,31 @@ bool ReadInput(const std::string& path, std::string& text, std::string& error)
 }
 
 // The tools' reads load through the read path: the settings row is never
-// written back, so a change another process makes meanwhile stays.
+// written back, so a change another process makes meanwhile stays. Null
+// when a read gave up on a database another process kept locked: the data
+// layer answers such a read like an empty one.
 DataManager* OpenData()
 {
+    const unsigned busyBefore = DBConnector::DBBusyGiveUps();
     DataManager* dataManager = DataManager::GetInstance();
     dataManager->InitializeDB();
+    // An import killed mid-write leaves a hot journal that the read-only
+    // openings of a read cannot roll back: the tool does it once, here.
+    WeatherDBController::GetInstance()->RollBackInterruptedWrite();
     dataManager->LoadDataForReading();
-    return dataManager;
+    return DBConnector::DBBusyGiveUps() == busyBefore ? dataManager : nullptr;
+}
+
+int Busy(bool json)
+{
+    PrintError(json, "the weather databases stayed locked by another process (an import?) past the wait; "
+                     "nothing was read, try again");
+    return kExitBusy;
 }
 
 bool SameCities(const CityPtrVector& expected, const CityPtrVectorPtr& stored)
 {
-    return weatherctl::WriteCityFile(expected) == weatherctl::WriteCityFile(stored ? *stored : CityPtrVector());
+    return weatherctl::SameCities(expected, stored ? *stored : CityPtrVector());
 }
 
 int Import(const std::string& path, bool json)
@@ -162,6 +176,7 @@ int Import(const std::string& path, bool json)
         PrintError(json, (path == "-" ? std::string(_("standard input")) : path) + ": " + error);
         return kExitRefused;
     }
+    std::string().swap(text); // the cities hold all of it now
     DataManager::GetInstance()->InitializeDB();
     // The file's icons are common icon numbers, as the weather agent stores
     // them once it has converted; the first show then draws what later ones do.
@@ -175,10 +190,9 @@ int Import(const std::string& path, bool json)
                    tools::Format(_("the weather database refused the write (%s); nothing was changed"), why.c_str()));
         return kExitDatabase;
     }
-    // The commit itself can still be refused (a lock, a full disk): only what
-    // a new reading gives counts.
-    CityPtrVectorPtr stored = weatherDB->SelectAllCity();
-    if (!SameCities(cities, stored)) {
+    // The set was read back whole before the commit, and a refused commit
+    // rolls back and says so; a count tells that nothing was lost after it.
+    if (weatherDB->GetNumberOfCities() != static_cast<int>(cities.size())) {
         PrintError(json, _("the weather database refused to commit the cities (see the device log); nothing was "
                            "changed"));
         return kExitDatabase;
@@ -191,9 +205,11 @@ int Import(const std::string& path, bool json)
     return kExitOk;
 }
 
-int Export()
+int Export(bool json)
 {
     DataManager* dataManager = OpenData();
+    if (!dataManager)
+        return Busy(json);
     CityPtrVectorPtr cities = dataManager->GetCityPtrVector();
     std::fputs(weatherctl::WriteCityFile(cities ? *cities : CityPtrVector()).c_str(), stdout);
     return kExitOk;
@@ -294,7 +310,7 @@ int main(int argc, char** argv)
     if (command == "import")
         return Import(args[1], json);
     if (command == "export")
-        return Export();
+        return Export(json);
     const std::string city = extra == 1 ? args[1] : std::string();
     if (command == "render" && !section) {
         switch (weatherctl::RenderPage(languages, city, output)) {
@@ -309,6 +325,8 @@ int main(int argc, char** argv)
     }
 
     DataManager* dataManager = OpenData();
+    if (!dataManager)
+        return Busy(json);
     if (command == "list")
         return weatherctl::List(dataManager, json);
     const int shown =

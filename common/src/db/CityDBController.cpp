@@ -246,6 +246,16 @@ CityPtr CityDBController::Select(const std::string& locationID)
     return SelectWith("locationId = ?;", 0, &locationID);
 }
 
+std::vector<int> CityDBController::GetPrimaryKeysInPageOrder()
+{
+    Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(
+        mQueryGenerator->MakeSelectQuery(kTableName, "PK_ID", "ORDER BY pageIndex ASC", "", "", ""));
+    std::vector<int> keys;
+    while (stmt.Step() == SQLITE_ROW)
+        keys.push_back(stmt.ColumnInt(0));
+    return keys;
+}
+
 int CityDBController::GetLastInsertedPrimaryKey()
 {
     Statement stmt = DBConnector::GetInstance()->DBPrepareStatement("SELECT MAX(PK_ID) FROM CITY_TABLE;");

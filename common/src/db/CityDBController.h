@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "typedef/City.h"
 #include "utils/Pattern.h"
@@ -33,6 +34,8 @@ public:
     CityPtr Select(int primaryKey);
     CityPtr Select(const std::string& locationID);
     int GetLastInsertedPrimaryKey();
+    // Every key, in page order.
+    std::vector<int> GetPrimaryKeysInPageOrder();
     int GetPrimaryKey(int pageIndex);
     int GetPrimaryKey(const std::string& locationID);
     int GetNumberOfCities();

@@ -178,6 +178,8 @@ public:
                                                  generator.MakeWhereClause(byKeyAndIndex));
         mSelectQuery = generator.MakeSelectQuery(mTableName, ColumnTable::Names(mColumns, 2),
                                                  generator.MakeWhereClause("FK_ID = ?"), "", "", "");
+        mSelectAllQuery =
+            generator.MakeSelectQuery(mTableName, ColumnTable::Names(mColumns, 2) + ",FK_ID", "", "", "", "");
     }
 
     std::string CreateText() const
@@ -240,6 +242,21 @@ public:
         return records;
     }
 
+    // Every row with its key, in stored order: one pass over the table,
+    // where a Select per city scans the whole table once per city.
+    template <typename Each> void SelectAll(Each each) const
+    {
+        Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mSelectAllQuery);
+        const int keyColumn = static_cast<int>(mColumns.size()) - 2;
+        while (stmt.Step() == SQLITE_ROW) {
+            std::shared_ptr<Record> record = Record::Make();
+            if (!record)
+                continue;
+            ColumnTable::Read(mColumns, 2, stmt, *record);
+            each(stmt.ColumnInt(keyColumn), std::move(record));
+        }
+    }
+
     const char* TableName() const { return mTableName; }
 
 private:
@@ -248,6 +265,7 @@ private:
     std::string mInsertQuery;
     std::string mUpdateQuery;
     std::string mSelectQuery;
+    std::string mSelectAllQuery;
 };
 
 // The one body of the tables that hold one row per city (current weather,
@@ -272,6 +290,8 @@ public:
                                                  generator.MakeWhereClause(mUpdateCondition));
         mSelectQuery = generator.MakeSelectQuery(mTableName, ColumnTable::Names(mColumns, 1),
                                                  generator.MakeWhereClause("FK_ID = ?"), "", "", "");
+        mSelectAllQuery =
+            generator.MakeSelectQuery(mTableName, ColumnTable::Names(mColumns, 1) + ",FK_ID", "", "", "", "");
     }
 
     std::string CreateText() const
@@ -313,6 +333,17 @@ public:
     }
     void Read(const Statement& stmt, Row& row) const { ColumnTable::Read(mColumns, 1, stmt, row); }
 
+    // Every row in stored order, in one pass: each(key, stmt) with stmt on
+    // the row (read it with Read), where a SelectRow per city scans the whole
+    // table once per city.
+    template <typename Each> void SelectAll(Each each) const
+    {
+        Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mSelectAllQuery);
+        const int keyColumn = static_cast<int>(mColumns.size()) - 1;
+        while (stmt.Step() == SQLITE_ROW)
+            each(stmt.ColumnInt(keyColumn), stmt);
+    }
+
     size_t ValueCount() const { return mColumns.size() - 1; }
 
 private:
@@ -322,6 +353,7 @@ private:
     std::string mInsertQuery;
     std::string mUpdateQuery;
     std::string mSelectQuery;
+    std::string mSelectAllQuery;
 };
 
 // Column entries for a record with Get<Field>/Set<Field> accessors, reached

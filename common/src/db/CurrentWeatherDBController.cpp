@@ -80,3 +80,14 @@ CurrentPtr CurrentWeatherDBController::Select(int primaryKey)
         sTable.Read(stmt, *currentPtr);
     return currentPtr;
 }
+
+void CurrentWeatherDBController::SelectAll(const std::function<void(int primaryKey, CurrentPtr record)>& each)
+{
+    sTable.SelectAll([&each](int primaryKey, const Statement& stmt) {
+        CurrentPtr currentPtr = Current::Make();
+        if (!currentPtr)
+            return;
+        sTable.Read(stmt, *currentPtr);
+        each(primaryKey, std::move(currentPtr));
+    });
+}

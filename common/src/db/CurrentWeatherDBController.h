@@ -1,6 +1,7 @@
 #ifndef WEATHER_COMMON_CURRENT_WEATHER_DB_CONTROLLER_H
 #define WEATHER_COMMON_CURRENT_WEATHER_DB_CONTROLLER_H
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -24,6 +25,8 @@ public:
     void DeleteAll();
     // Null when the key has no row.
     CurrentPtr Select(int primaryKey);
+    // Every row with its city's key, in stored order, in one pass.
+    void SelectAll(const std::function<void(int primaryKey, CurrentPtr record)>& each);
 
 private:
     CurrentWeatherDBController() = default;

@@ -15,6 +15,8 @@ namespace {
 constexpr int kBusyRetryLimit = 10;
 constexpr gulong kBusySleepStepUsec = 100000;
 
+unsigned sBusyGiveUps = 0;
+
 bool IsUntrustedFile(const std::string& path)
 {
     return FileHelper::GetInstance()->IsUntrustedFile(path);
@@ -275,11 +277,17 @@ int DBConnector::DBUtilBusyHandler(void* context, int count)
     (void)context;
     if (count >= kBusyRetryLimit) {
         LOGE("Busy Handler will be returned SQLITE_BUSY error");
+        ++sBusyGiveUps;
         return 0;
     }
     LOGE("Busy Handler Called! : CNT(%d)\n", count + 1);
     g_usleep(kBusySleepStepUsec * static_cast<gulong>(count + 1));
     return 1;
+}
+
+unsigned DBConnector::DBBusyGiveUps()
+{
+    return sBusyGiveUps;
 }
 
 bool DBOpening::Open(const std::string& dbFilePath, bool forCreateTable, bool readOnly)

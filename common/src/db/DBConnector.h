@@ -76,6 +76,11 @@ public:
 
     // SQLite busy callback: 1 retries after a growing sleep, 0 gives up.
     static int DBUtilBusyHandler(void* context, int count);
+    // How many times the busy callback gave up in this process. A statement
+    // failed then with SQLITE_BUSY, which a read answers like "no row": a
+    // caller that must tell a locked database from an empty one compares
+    // the count before and after its reads.
+    static unsigned DBBusyGiveUps();
 
 private:
     DBConnector() = default;

@@ -72,3 +72,8 @@ HourlyPtrVectorPtr HourlyWeatherDBController::Select(int primaryKey)
 {
     return sTable.Select(primaryKey);
 }
+
+void HourlyWeatherDBController::SelectAll(const std::function<void(int primaryKey, HourlyPtr record)>& each)
+{
+    sTable.SelectAll(each);
+}

@@ -145,6 +145,22 @@ void LifeIndexWeatherDBController::DeleteAll()
     sTable.DeleteAll();
 }
 
+namespace {
+
+// The life index of the row stmt is on; null when its parts cannot be made.
+LifeIndexPtr ReadLifeIndex(const Statement& stmt)
+{
+    // Init makes the realfeel, precipitation and wind records the row fills.
+    LifeIndexPtr lifeIndexPtr = LifeIndex::Make();
+    if (!lifeIndexPtr || !lifeIndexPtr->GetRealfeel() || !lifeIndexPtr->GetPrecipitation() || !lifeIndexPtr->GetWind())
+        return nullptr;
+    LifeIndexRow row{*lifeIndexPtr, *lifeIndexPtr->GetPrecipitation(), *lifeIndexPtr->GetWind()};
+    sTable.Read(stmt, row);
+    return lifeIndexPtr;
+}
+
+} // namespace
+
 LifeIndexPtr LifeIndexWeatherDBController::Select(int primaryKey)
 {
     Statement stmt;
@@ -153,11 +169,13 @@ LifeIndexPtr LifeIndexWeatherDBController::Select(int primaryKey)
         LOGE("No result : %d", rc);
         return nullptr;
     }
-    // Init makes the realfeel, precipitation and wind records the row fills.
-    LifeIndexPtr lifeIndexPtr = LifeIndex::Make();
-    if (!lifeIndexPtr || !lifeIndexPtr->GetRealfeel() || !lifeIndexPtr->GetPrecipitation() || !lifeIndexPtr->GetWind())
-        return nullptr;
-    LifeIndexRow row{*lifeIndexPtr, *lifeIndexPtr->GetPrecipitation(), *lifeIndexPtr->GetWind()};
-    sTable.Read(stmt, row);
-    return lifeIndexPtr;
+    return ReadLifeIndex(stmt);
+}
+
+void LifeIndexWeatherDBController::SelectAll(const std::function<void(int primaryKey, LifeIndexPtr record)>& each)
+{
+    sTable.SelectAll([&each](int primaryKey, const Statement& stmt) {
+        if (LifeIndexPtr lifeIndexPtr = ReadLifeIndex(stmt))
+            each(primaryKey, std::move(lifeIndexPtr));
+    });
 }

@@ -1,6 +1,7 @@
 #ifndef WEATHER_COMMON_LIFE_INDEX_WEATHER_DB_CONTROLLER_H
 #define WEATHER_COMMON_LIFE_INDEX_WEATHER_DB_CONTROLLER_H
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,6 +28,8 @@ public:
     void DeleteAll();
     // Null when the key has no row.
     LifeIndexPtr Select(int primaryKey);
+    // Every row with its city's key, in stored order, in one pass.
+    void SelectAll(const std::function<void(int primaryKey, LifeIndexPtr record)>& each);
 
 private:
     LifeIndexWeatherDBController() = default;

@@ -70,6 +70,11 @@ MoonPhasePtrVectorPtr MoonPhaseDBController::Select(int primaryKey)
     return sTable.Select(primaryKey);
 }
 
+void MoonPhaseDBController::SelectAll(const std::function<void(int primaryKey, MoonPhasePtr record)>& each)
+{
+    sTable.SelectAll(each);
+}
+
 void MoonPhaseDBController::Delete(const std::string& locationID)
 {
     Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(std::string("DELETE FROM ") + kTableName +

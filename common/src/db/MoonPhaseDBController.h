@@ -1,6 +1,7 @@
 #ifndef WEATHER_COMMON_MOON_PHASE_DB_CONTROLLER_H
 #define WEATHER_COMMON_MOON_PHASE_DB_CONTROLLER_H
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,6 +30,8 @@ public:
     void DeleteAll();
     // Null when the key has no rows.
     MoonPhasePtrVectorPtr Select(int primaryKey);
+    // Every row with its city's key, in stored order, in one pass.
+    void SelectAll(const std::function<void(int primaryKey, MoonPhasePtr record)>& each);
     // One ID per city that has a first day stored.
     std::vector<std::string> SelectAllLocationId();
 

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
+#include <unordered_map>
 
 #include "db/CityDBController.h"
 #include "db/CurrentWeatherDBController.h"
@@ -713,12 +714,14 @@ bool WeatherDBController::ReplaceAllCity(const CityPtrVector& cities,
             continue;
         cityPtr->SetPageIndex(static_cast<int>(i));
         DoInsertCity(cityPtr);
+        // The city just inserted has the highest key; a lookup by page index
+        // would scan the city table once per city.
         MoonPhaseDBController::GetInstance()->Insert(cityPtr->GetMoonPhasePtrVector(),
-                                                     cityDB->GetPrimaryKey(static_cast<int>(i)));
+                                                     cityDB->GetLastInsertedPrimaryKey());
     }
     // A failed step is only logged by the table controllers: what the
     // transaction holds now is the test.
-    if (guard.rolledBack || !accept(DoSelectAllCity())) {
+    if (guard.rolledBack || !accept(DoSelectAllCityInOnePass())) {
         why = guard.rolledBack ? "a write failed and SQLite rolled the set back (see the device log)"
                                : "the database did not take every row (see the device log)";
         dbConnector->DBRollback();
@@ -843,6 +846,80 @@ CityPtrVectorPtr WeatherDBController::DoSelectAllCity()
     }
     if (cityPtrVector->empty())
         return nullptr;
+    return cityPtrVector;
+}
+
+namespace {
+
+// Appends a record to the city's vector, made when the city has none yet.
+template <typename Vector, typename Record>
+void Append(const CityPtr& cityPtr, std::shared_ptr<Vector> (City::*get)() const,
+            void (City::*set)(std::shared_ptr<Vector>), Record record)
+{
+    std::shared_ptr<Vector> records = ((*cityPtr).*get)();
+    if (!records) {
+        records = std::make_shared<Vector>();
+        ((*cityPtr).*set)(records);
+    }
+    records->push_back(std::move(record));
+}
+
+} // namespace
+
+CityPtrVectorPtr WeatherDBController::DoSelectAllCityInOnePass()
+{
+    CityDBController* cityDB = CityDBController::GetInstance();
+    auto cityPtrVector = std::make_shared<CityPtrVector>();
+    std::unordered_map<int, CityPtr> byKey;
+    for (int primaryKey : cityDB->GetPrimaryKeysInPageOrder()) {
+        CityPtr cityPtr = cityDB->Select(primaryKey);
+        if (!cityPtr) {
+            LOGE("invalid cityPtr");
+            continue;
+        }
+        // As DoSelectCity leaves them: absent until a row is read.
+        cityPtr->SetCurrent(nullptr);
+        cityPtr->SetWeeklyPtrVector(nullptr);
+        cityPtr->SetHourlyPtrVector(nullptr);
+        cityPtr->SetLifeIndex(nullptr);
+        cityPtr->SetMoonPhasePtrVector(nullptr);
+        cityPtr->SetYesterdayHourPtrVector(nullptr);
+        byKey.emplace(primaryKey, cityPtr);
+        cityPtrVector->push_back(cityPtr);
+    }
+    if (cityPtrVector->empty())
+        return nullptr;
+    auto cityOf = [&byKey](int primaryKey) {
+        auto found = byKey.find(primaryKey);
+        return found == byKey.end() ? nullptr : found->second;
+    };
+    // A one-row table's first row of a key is the one a Select of the key reads.
+    CurrentWeatherDBController::GetInstance()->SelectAll([&cityOf](int primaryKey, CurrentPtr record) {
+        CityPtr cityPtr = cityOf(primaryKey);
+        if (cityPtr && !cityPtr->GetCurrent())
+            cityPtr->SetCurrent(std::move(record));
+    });
+    LifeIndexWeatherDBController::GetInstance()->SelectAll([&cityOf](int primaryKey, LifeIndexPtr record) {
+        CityPtr cityPtr = cityOf(primaryKey);
+        if (cityPtr && !cityPtr->GetLifeIndex())
+            cityPtr->SetLifeIndex(std::move(record));
+    });
+    WeeklyWeatherDBController::GetInstance()->SelectAll([&cityOf](int primaryKey, WeeklyPtr record) {
+        if (CityPtr cityPtr = cityOf(primaryKey))
+            Append(cityPtr, &City::GetWeeklyPtrVector, &City::SetWeeklyPtrVector, std::move(record));
+    });
+    HourlyWeatherDBController::GetInstance()->SelectAll([&cityOf](int primaryKey, HourlyPtr record) {
+        if (CityPtr cityPtr = cityOf(primaryKey))
+            Append(cityPtr, &City::GetHourlyPtrVector, &City::SetHourlyPtrVector, std::move(record));
+    });
+    MoonPhaseDBController::GetInstance()->SelectAll([&cityOf](int primaryKey, MoonPhasePtr record) {
+        if (CityPtr cityPtr = cityOf(primaryKey))
+            Append(cityPtr, &City::GetMoonPhasePtrVector, &City::SetMoonPhasePtrVector, std::move(record));
+    });
+    YesterdayWeatherDBController::GetInstance()->SelectAll([&cityOf](int primaryKey, HourlyPtr record) {
+        if (CityPtr cityPtr = cityOf(primaryKey))
+            Append(cityPtr, &City::GetYesterdayHourPtrVector, &City::SetYesterdayHourPtrVector, std::move(record));
+    });
     return cityPtrVector;
 }
 

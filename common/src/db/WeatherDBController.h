@@ -80,6 +80,10 @@ public:
     CityPtr DoSelectCity(int pageIndex);
     CityPtr DoSelectCity(const std::string& locationID);
     CityPtrVectorPtr DoSelectAllCity();
+    // The same cities as DoSelectAllCity for a list paged 0, 1, ... (as
+    // ReplaceAllCity stores it), with each table read once instead of once
+    // per city: linear in the number of rows, for reading a whole set back.
+    CityPtrVectorPtr DoSelectAllCityInOnePass();
 
 private:
     WeatherDBController() = default;

@@ -88,3 +88,8 @@ WeeklyPtrVectorPtr WeeklyWeatherDBController::Select(int primaryKey)
 {
     return sTable.Select(primaryKey);
 }
+
+void WeeklyWeatherDBController::SelectAll(const std::function<void(int primaryKey, WeeklyPtr record)>& each)
+{
+    sTable.SelectAll(each);
+}

@@ -69,3 +69,8 @@ HourlyPtrVectorPtr YesterdayWeatherDBController::Select(int primaryKey)
 {
     return sTable.Select(primaryKey);
 }
+
+void YesterdayWeatherDBController::SelectAll(const std::function<void(int primaryKey, HourlyPtr record)>& each)
+{
+    sTable.SelectAll(each);
+}

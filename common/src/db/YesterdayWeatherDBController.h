@@ -1,6 +1,7 @@
 #ifndef WEATHER_COMMON_YESTERDAY_WEATHER_DB_CONTROLLER_H
 #define WEATHER_COMMON_YESTERDAY_WEATHER_DB_CONTROLLER_H
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,8 @@ public:
     void DeleteAll();
     // Rows in stored order; null when the key has none.
     HourlyPtrVectorPtr Select(int primaryKey);
+    // Every row with its city's key, in stored order, in one pass.
+    void SelectAll(const std::function<void(int primaryKey, HourlyPtr record)>& each);
 
 private:
     YesterdayWeatherDBController() = default;

@@ -21,7 +21,8 @@ bool JsonUtil::Init(const char* data, int dataLen)
 
     // Deliberately not every text reaches the library: bare JSON-GLib 1.6 recurses
     // once per nesting level and dies with SIGSEGV on 100,000 nested arrays, so
-    // only nesting too deep for that recursion is refused here, as a failed load.
+    // only nesting too deep for that recursion is refused here, as a failed load;
+    // every other text is the library's to read or refuse.
     std::string refusal = JsonPrescan(data, static_cast<size_t>(dataLen), kMaxNestingDepth);
     if (!refusal.empty()) {
         LOGE("Failed to json_parser_load_from_data. %s", refusal.c_str());

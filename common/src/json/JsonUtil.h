@@ -27,9 +27,11 @@ public:
     JsonObject* GetObjectFromNode(JsonNode* node);
     JsonArray* GetArrayFromRootNode();
 
-    // JSON-GLib recurses once per nesting level and has no limit of its own;
-    // deeper documents are refused before they reach it.
-    static constexpr int kMaxNestingDepth = 512;
+    // JSON-GLib recurses once per nesting level (about 100 bytes of stack
+    // each) and has no limit of its own: only a document deep enough to
+    // threaten the stack is refused before it reaches the library, far
+    // beyond any record the library would otherwise read.
+    static constexpr int kMaxNestingDepth = 4096;
 
 private:
     JsonUtil() = default;

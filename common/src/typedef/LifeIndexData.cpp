@@ -120,14 +120,14 @@ std::string DoubleString(const char* func, double value)
 
 std::string GradeString(const char* func, const CityPtr& cityPtr, int kind, int32_t (LifeIndex::*field)() const)
 {
-    // Fishing and cosmetic answer an empty text for a value not supplied.
-    const bool emptyWhenMissing = kind == LIFE_INDEX_FISHING || kind == LIFE_INDEX_COSMETIC;
-    const std::string missing = emptyWhenMissing ? std::string() : std::string(UNSUPPORTED_TEXT);
     LifeIndexPtr lifeIndexPtr = RecordOf(func, cityPtr);
     if (!lifeIndexPtr)
-        return missing;
+        return UNSUPPORTED_TEXT;
     const int32_t value = ((*lifeIndexPtr).*field)();
-    RETURN_IF_AT(func, value == UNSUPPORTED_VALUE, missing);
+    // Fishing and cosmetic answer an empty text for a stored 9999, the
+    // others keep "9999".
+    const bool emptyWhenStored = kind == LIFE_INDEX_FISHING || kind == LIFE_INDEX_COSMETIC;
+    RETURN_IF_AT(func, value == UNSUPPORTED_VALUE, emptyWhenStored ? std::string() : std::string(UNSUPPORTED_TEXT));
     std::string key = LifeIndexData::GradeKey(kind, CPType::GetInstance()->GetCPType(), value,
                                               LanguageHelper::GetInstance()->GetLanguage(), func);
     return key == UNSUPPORTED_TEXT ? key : Localized(key);

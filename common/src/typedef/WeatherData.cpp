@@ -34,7 +34,6 @@ void WeatherData::UpgradeDB(double version)
 
 void WeatherData::LoadCity()
 {
-    WeatherDBController::GetInstance()->RollBackInterruptedWrite();
     mCityPtrVector = WeatherDBController::GetInstance()->SelectAllCity();
     if (!mCityPtrVector)
         mCityPtrVector = std::make_shared<CityPtrVector>();
@@ -51,8 +50,7 @@ void WeatherData::InsertCity(const CityPtr& cityPtr)
 
 void WeatherData::UpdateCity(const CityPtr& cityPtr)
 {
-    RETURN_IF(!cityPtr);
-    if (mCityPtrVector) {
+    if (cityPtr && mCityPtrVector) {
         for (CityPtr& entry : *mCityPtrVector) {
             if (entry && entry->GetLocationId() == cityPtr->GetLocationId()) {
                 entry = cityPtr;
@@ -361,9 +359,9 @@ std::string WeatherData::GetWeeklyWeatherIcon(const CityPtr& cityPtr, int weekly
 std::string WeatherData::GetHourlyWeatherIcon(const CityPtr& cityPtr, int hourlyIndex, int width, int height)
 {
     RETURN_IF(!cityPtr, UNSUPPORTED_TEXT);
+    // No entry: GetWeatherIcon's own guard answers.
     HourlyPtr hourlyPtr = GetHourlyPtr(cityPtr, hourlyIndex);
-    RETURN_IF(!hourlyPtr, UNSUPPORTED_TEXT);
-    const bool isDay = TimeHelper::GetInstance()->GetIsDayForHourlyForecast(cityPtr, hourlyPtr->GetHour());
+    const bool isDay = hourlyPtr && TimeHelper::GetInstance()->GetIsDayForHourlyForecast(cityPtr, hourlyPtr->GetHour());
     return GetWeatherIcon(hourlyPtr, isDay, width, height);
 }
 
@@ -434,11 +432,13 @@ double WeatherData::RawRainProbability(const CityPtr& cityPtr)
     const int32_t cpType = CPType::GetInstance()->GetCPType();
     if (cpType == WEATHER_CP_TYPE_KWEATHER || cpType == WEATHER_CP_TYPE_WEATHERNEWS_KR ||
         cpType == WEATHER_CP_TYPE_WCN) {
+        // The index logs a missing list itself.
+        const int hourlyIndex = GetCurrentTimeHourlyIndex(cityPtr);
         HourlyPtrVectorPtr hourlyPtrVector = cityPtr->GetHourlyPtrVector();
         if (!hourlyPtrVector)
             return FLOAT_UNSUPPORTED_VALUE;
         try {
-            HourlyPtr hourlyPtr = hourlyPtrVector->at(static_cast<size_t>(GetCurrentTimeHourlyIndex(cityPtr)));
+            HourlyPtr hourlyPtr = hourlyPtrVector->at(static_cast<size_t>(hourlyIndex));
             return hourlyPtr ? hourlyPtr->GetPrecProbability() : FLOAT_UNSUPPORTED_VALUE;
         } catch (const std::out_of_range&) {
             LOGE("exception caught: out of range");

@@ -133,8 +133,8 @@ Delivery ConnectTo(const std::string& path, int timeoutMs, bool logRefusal, Uniq
     ucred server{};
     if (!CredentialsOf(fd.Get(), &server) || server.uid != geteuid()) {
         if (logRefusal)
-            LAUNCH_LOG("refused socket [%s]: served by uid %u, not by this user", path.c_str(),
-                       static_cast<unsigned>(server.uid));
+            LAUNCH_REFUSAL("refused socket [%s]: served by uid %u, not by this user", path.c_str(),
+                           static_cast<unsigned>(server.uid));
         return Delivery::Refused;
     }
     *out = std::move(fd);
@@ -330,7 +330,9 @@ void FrameServer::Finish(Connection* connection)
     } else if (connection->peer.exe.Known() && !(ExecutableOf(connection->peer.pid) == connection->peer.exe)) {
         // A process that connected and then executed another program keeps
         // the connection but loses the identity of the first one.
-        LAUNCH_LOG("caller pid %d changed its executable while connected", static_cast<int>(connection->peer.pid));
+        // Any process can do it again and again: counted like every line
+        // about a peer's frame or identity.
+        LAUNCH_REFUSAL("caller pid %d changed its executable while connected", static_cast<int>(connection->peer.pid));
         connection->peer.exe = Executable();
     }
     const std::string payload = connection->reader.TakePayload();

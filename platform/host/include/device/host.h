@@ -120,10 +120,12 @@ std::string RegistryPath(); // <root>/registry.ini
 std::string LogPath();      // <root>/log/device.log
 // The log is rotated past this size into LogPath() + ".1" (one generation).
 constexpr size_t kMaxLogBytes = 1024u * 1024u;
-std::string InboxDir();                                    // <root>/inbox/
-std::string PowerDir();                                    // <root>/power/
-std::string VconfStorePath();                              // <root>/vconf/keys.ini
-std::string PreferenceStorePath(const std::string& appId); // <root>/preference/<app>.ini
+std::string InboxDir();       // <root>/inbox/
+std::string PowerDir();       // <root>/power/
+std::string VconfStorePath(); // <root>/vconf/keys.ini
+// <root>/preference/<package>.ini: the store of the application's package,
+// which all applications of the package share (<app> when not registered).
+std::string PreferenceStorePath(const std::string& appId);
 
 // Contents of the typed stores, for tools: type is "int", "bool", "double"
 // or "string".
@@ -148,6 +150,10 @@ void SetDispatchingRequest(app_control_h request);
 // that run service_app_main inside their own process, where nobody sends a
 // start request, allow it here (in code: nothing a requester can set).
 void AllowServiceWithoutStartRequest(bool allow);
+// A running service ends, with one log line and without its terminate
+// callback, this long after the last request it accepted (150 s), even when
+// its main loop is blocked. Tests shorten it for services in their process.
+void SetLastResortAlarmMs(int ms);
 
 // Fault injection, per process. A fault named after a platform function
 // ("app_manager_get_shared_data_path", "vconf_get_int", ...) makes that
