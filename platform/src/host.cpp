@@ -302,7 +302,15 @@ std::string PreferenceStorePath(const std::string& appId)
 
 std::string internal::PreferenceStoreUnder(const std::string& root, const std::string& appId)
 {
-    return root + "/preference/" + appId + ".ini";
+    // The applications of one package share one store, whose keys name the
+    // package; an application the registry does not know is its own package.
+    std::string owner = appId;
+    for (const AppInfo& app : RegistryApps()) {
+        if (app.appId == appId && !app.pkgId.empty() && app.pkgId.find('/') == std::string::npos && app.pkgId != "." &&
+            app.pkgId != "..")
+            owner = app.pkgId;
+    }
+    return root + "/preference/" + owner + ".ini";
 }
 
 std::string PackageDataDir(const std::string& pkgId)

@@ -1,4 +1,4 @@
-// Per-application preferences: one KeyStore per application id.
+// Preferences: one KeyStore per package, shared by its applications.
 
 #include <device/host.h>
 #include <device/preference.h>
@@ -22,7 +22,7 @@ using device::internal::ValueType;
 
 namespace {
 
-// The calling application's store; false without an identity.
+// The store of the calling application's package; false without an identity.
 bool OwnStore(std::string* path)
 {
     std::string root;

@@ -2,9 +2,8 @@
 
 #include <sqlite3.h>
 
-#include <regex>
-
 #include "DeviceFixture.h"
+#include "Regex.h"
 #include "SqliteTestUtil.h"
 #include "db/SettingDBController.h"
 #include "db/ShareTargetDBController.h"

@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -14,6 +13,7 @@
 #include "DeviceFixture.h"
 #include "I18nTestSupport.h"
 #include "PoFile.h"
+#include "Regex.h"
 #include "typedef/CPType.h"
 #include "typedef/LifeIndexData.h"
 #include "typedef/WeatherStatus.h"

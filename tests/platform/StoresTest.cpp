@@ -211,7 +211,7 @@ TEST_F(StoresTest, VconfCallbacksSeeLocalAndForeignChanges)
     EXPECT_EQ(seen.calls, 2);
 }
 
-TEST_F(StoresTest, PreferencesAreTypedAndPerApplication)
+TEST_F(StoresTest, PreferencesAreTypedAndPerPackage)
 {
     int i = 0;
     bool b = false;
@@ -238,8 +238,11 @@ TEST_F(StoresTest, PreferencesAreTypedAndPerApplication)
     EXPECT_EQ(preference_is_existing("pref/str", &exists), PREFERENCE_ERROR_NONE);
     EXPECT_TRUE(exists);
 
-    // Another application has its own store.
+    // The applications of one package share its store; another package has its own.
     DeviceFixture::SetAppId("com.velurio.weather");
+    EXPECT_EQ(preference_get_int("pref/int", &i), PREFERENCE_ERROR_NONE);
+    EXPECT_EQ(i, 3);
+    DeviceFixture::SetAppId("com.velurio.cloud-backup-client");
     EXPECT_EQ(preference_get_int("pref/int", &i), PREFERENCE_ERROR_NO_KEY);
     DeviceFixture::SetAppId(DeviceFixture::kDefaultAppId);
 

@@ -150,3 +150,30 @@ TEST_F(PreferenceHelperTest, PermissionPopUpFlagDefaultsToOn)
                         std::string("preference_get_int failed(") + kStartTimeKey + ")"));
     EXPECT_FALSE(Prefs()->GetShowChinaPermPopOn());
 }
+
+// The store is the package's: the icon flag the service sets at its start is
+// what the weather application and its agent read, and another package's
+// applications do not see it.
+TEST_F(PreferenceHelperTest, TheServicesIconFlagIsTheWeatherAppsFlag)
+{
+    const char* const kService = "com.velurio.weather-backuprestore";
+    const struct {
+        bool set;
+    } cases[] = {{true}, {false}, {true}};
+    for (const auto& c : cases) {
+        DeviceFixture::SetAppId(kService);
+        Prefs()->SetIsWeatherIconConvertedToCommonResource(c.set);
+        for (const char* reader : {"com.velurio.weather", "com.velurio.weather-agent", kService}) {
+            DeviceFixture::SetAppId(reader);
+            EXPECT_EQ(Prefs()->GetIsWeatherIconConvertedToCommonResource(), c.set) << reader;
+        }
+    }
+    EXPECT_EQ(device::PreferenceStorePath(kService), device::PreferenceStorePath("com.velurio.weather"));
+    DeviceFixture::SetAppId("com.velurio.cloud-backup-client");
+    bool value = false;
+    EXPECT_EQ(
+        preference_get_boolean("file/private/com.velurio.weather/is_weather_icon_converted_to_common_resource", &value),
+        PREFERENCE_ERROR_NO_KEY);
+    EXPECT_EQ(preference_remove_all(), PREFERENCE_ERROR_NONE);
+    DeviceFixture::SetAppId("com.velurio.weather");
+}

@@ -229,17 +229,21 @@ TEST(WeatherctlShow, CatalogueThatIsNoFileIsRefused)
 {
     ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
     SetUpDevice("my_MM.UTF-8", "JP", 1);
-    // gettext would open the language's own catalogue, then the bare language's.
-    for (const char* name : {"my_MM", "my"}) {
+    // gettext would open the language's own catalogue, then the bare
+    // language's, of the weather domain and of the tool's own.
+    using Case = std::pair<const char*, const char*>;
+    for (const auto& [name, domain] :
+         {Case{"my_MM", "weather"}, Case{"my", "weather"}, Case{"my_MM", "weatherctl"}, Case{"my", "weatherctl"}}) {
         const std::string dir = DeviceFixture::Root() + "/apps/com.velurio.weather/res/locale/" + name + "/LC_MESSAGES";
         ASSERT_EQ(g_mkdir_with_parents(dir.c_str(), 0755), 0);
-        const std::string fifo = dir + "/weather.mo";
+        const std::string fifo = dir + "/" + domain + ".mo";
         ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0) << fifo;
         test_process::ToolRun run = test_process::RunTool(
             {"timeout", "30", std::string(WEATHER_BUILD_DIR) + "/tools/weatherctl", "list"}, {"TZ=UTC"});
         unlink(fifo.c_str());
         EXPECT_EQ(run.exit, 0) << run.err; // 124 after a hang
-        EXPECT_NE(run.err.find(std::string(name) + "/LC_MESSAGES/weather.mo]: not a regular file"), std::string::npos)
+        EXPECT_NE(run.err.find(std::string(name) + "/LC_MESSAGES/" + domain + ".mo]: not a regular file"),
+                  std::string::npos)
             << run.err;
         EXPECT_NE(run.out.find("Marlowe Bay"), std::string::npos) << run.out;
         EXPECT_EQ(run.out.find("IDS_"), std::string::npos) << run.out;

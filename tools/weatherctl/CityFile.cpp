@@ -889,8 +889,10 @@ JsonArray* CitiesOfFile(JsonParser* parser, const std::string& text, Reader& rea
     }
     JsonArray* array = json_node_get_array(list);
     if (json_array_get_length(array) > kMaxCities) {
-        error = "cities: " + std::to_string(json_array_get_length(array)) + " cities, more than the " +
-                std::to_string(kMaxCities) + " a watch keeps";
+        const size_t count = json_array_get_length(array);
+        error = "cities: " + tools::Format(P_("%zu city, more than the %zu a watch keeps",
+                                              "%zu cities, more than the %zu a watch keeps", count),
+                                           count, kMaxCities);
         return nullptr;
     }
     return array;

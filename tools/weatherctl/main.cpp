@@ -61,6 +61,9 @@ void Usage(FILE* out)
                  "                  only the page's part in the device's language, as render draws\n"
                  "                  each language\n"),
                out);
+    std::fputs(_("Exit 5: the weather databases stayed locked by another process past the wait;\n"
+                 "nothing was read.\n"),
+               out);
 }
 
 void PrintError(bool json, const std::string& message)
@@ -152,8 +155,8 @@ DataManager* OpenData()
 
 int Busy(bool json)
 {
-    PrintError(json, "the weather databases stayed locked by another process (an import?) past the wait; "
-                     "nothing was read, try again");
+    PrintError(json, _("the weather databases stayed locked by another process (an import?) past the wait; "
+                       "nothing was read, try again"));
     return kExitBusy;
 }
 

@@ -120,10 +120,12 @@ std::string RegistryPath(); // <root>/registry.ini
 std::string LogPath();      // <root>/log/device.log
 // The log is rotated past this size into LogPath() + ".1" (one generation).
 constexpr size_t kMaxLogBytes = 1024u * 1024u;
-std::string InboxDir();                                    // <root>/inbox/
-std::string PowerDir();                                    // <root>/power/
-std::string VconfStorePath();                              // <root>/vconf/keys.ini
-std::string PreferenceStorePath(const std::string& appId); // <root>/preference/<app>.ini
+std::string InboxDir();       // <root>/inbox/
+std::string PowerDir();       // <root>/power/
+std::string VconfStorePath(); // <root>/vconf/keys.ini
+// <root>/preference/<package>.ini: the store of the application's package,
+// which all applications of the package share (<app> when not registered).
+std::string PreferenceStorePath(const std::string& appId);
 
 // Contents of the typed stores, for tools: type is "int", "bool", "double"
 // or "string".
