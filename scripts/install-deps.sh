@@ -4,10 +4,11 @@
 # that are missing.
 set -euo pipefail
 # chromium and the Noto fonts: weatherctl render's pages are checked in the
-# browser, with a font for every script of the catalogues and Burmese.
+# browser, with a font for every script of the catalogues and Burmese. strace:
+# the hostile-file matrix finds the paths the programs touch by tracing them.
 packages=(cmake ninja-build g++ pkg-config libsqlite3-dev sqlite3 libglib2.0-dev libjson-glib-dev
           libicu-dev libgtest-dev faketime libbenchmark-dev gettext clang libclang-rt-14-dev python3
-          chromium fonts-noto-core fonts-noto-cjk "$@")
+          chromium fonts-noto-core fonts-noto-cjk strace "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -35,8 +35,9 @@ constexpr const char* kHostLogTag = "device-host";
 // Resolves `path` one link at a time, each link this user's or root's, every
 // directory on the way under the trusted-directory rule (see
 // device/trusted_file.h); levels that do not exist yet are kept as given.
-// False with the refusal naming the level that failed.
-bool ResolveTrusted(const std::string& path, std::string* resolved, std::string* refusal);
+// False with the refusal naming the level that failed, or `path` when it
+// must be a `directory` and leads to something else.
+bool ResolveTrusted(const std::string& path, std::string* resolved, std::string* refusal, bool directory);
 
 // While one is alive on this thread, refusals are neither logged nor kept
 // as LastRefusal: the log opens its own file through the seam, in the middle

@@ -263,7 +263,7 @@ std::deque<std::string> Levels(const std::string& path)
 // One link at a time, each the user's or root's, and every directory passed
 // under the rule: a link of the user's pointing at another user's link is
 // refused there, not followed to wherever that one points.
-bool ResolveTrusted(const std::string& path, std::string* resolved, std::string* refusal)
+bool ResolveTrusted(const std::string& path, std::string* resolved, std::string* refusal, bool directory)
 {
     std::string start = path;
     if (start.empty() || start[0] != '/') {
@@ -316,6 +316,8 @@ bool ResolveTrusted(const std::string& path, std::string* resolved, std::string*
         if (!S_ISDIR(info.st_mode)) {
             if (!todo.empty())
                 return refuse(level, "not a directory");
+            if (directory)
+                return refuse(start, level == start ? "not a directory" : "leads to [" + level + "], not a directory");
             done = level;
             break;
         }
@@ -336,7 +338,7 @@ std::string ResolveRoot(const std::string& configured)
     auto found = Resolutions().find(configured);
     if (found == Resolutions().end()) {
         Resolution resolution;
-        if (!ResolveTrusted(configured, &resolution.resolved, &resolution.refusal))
+        if (!ResolveTrusted(configured, &resolution.resolved, &resolution.refusal, true))
             resolution.resolved = Normalized(configured);
         found = Resolutions().emplace(configured, resolution).first;
     }
@@ -489,8 +491,11 @@ bool WriteFileAtomic(const std::string& path, const std::string& content)
     // power loss, and an fsync per key write made the stores slow.
     bool ok = fchmod(fd.Get(), 0600) == 0;
     ok = fd.Reset() == 0 && ok && done == content.size();
-    if (ok)
-        ok = rename(tmp.c_str(), path.c_str()) == 0;
+    if (ok && rename(tmp.c_str(), path.c_str()) != 0) {
+        // Whatever sits there (a directory) is never written through: named, and left.
+        REFUSE("cannot replace [%s]: %s", path.c_str(), g_strerror(errno));
+        ok = false;
+    }
     if (!ok)
         unlink(tmp.c_str());
     return ok;

@@ -168,12 +168,14 @@ bool Start(const AppInfo& app)
     // Nothing another user could have written is run: the program and every
     // directory above it pass the seam's rules (links resolved one at a time).
     std::string program, refusal;
-    if (!internal::ResolveTrusted(app.executable, &program, &refusal)) {
-        LAUNCH_LOG("cannot start [%s]: %s", app.appId.c_str(), refusal.c_str());
+    if (!internal::ResolveTrusted(app.executable, &program, &refusal, false)) {
+        LAUNCH_LOG("cannot start [%s]: its program [%s] is refused: %s", app.appId.c_str(), app.executable.c_str(),
+                   refusal.c_str());
         return false;
     }
     if (CheckTrustedFile(program) != FileTrust::Ok) {
-        LAUNCH_LOG("cannot start [%s]: its program [%s] is refused", app.appId.c_str(), program.c_str());
+        LAUNCH_LOG("cannot start [%s]: its program [%s] is refused%s", app.appId.c_str(), app.executable.c_str(),
+                   program == app.executable ? "" : (" (it leads to [" + program + "])").c_str());
         return false;
     }
     gchar* argv[] = {const_cast<gchar*>(program.c_str()), const_cast<gchar*>(kStartArg), nullptr};
