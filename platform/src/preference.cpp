@@ -34,19 +34,21 @@ namespace {
 std::string PackageStorePath(const std::string& root, const std::string& appId)
 {
     struct Kept {
-        std::string root, appId, path;
+        std::string root, appId, path, registryPath;
         device::internal::FileStamp registry;
     };
     static NoDestructor<std::optional<Kept>> kept;
     static std::mutex mutex;
-    // Taken before the read, so a registry changed meanwhile is read again.
-    const std::optional<device::internal::FileStamp> stamp = device::internal::StampOf(device::RegistryPath());
     std::lock_guard<std::mutex> guard(mutex);
-    if (*kept && stamp && (*kept)->registry == *stamp && (*kept)->root == root && (*kept)->appId == appId)
+    const bool same = *kept && (*kept)->root == root && (*kept)->appId == appId;
+    // Taken before the read, so a registry changed meanwhile is read again.
+    const std::optional<device::internal::FileStamp> stamp =
+        device::internal::StampOf(same ? (*kept)->registryPath : device::RegistryPath());
+    if (same && stamp && (*kept)->registry == *stamp)
         return (*kept)->path;
     std::string path = device::internal::PreferenceStoreUnder(root, appId);
     if (stamp && device::internal::Settled(*stamp))
-        *kept = Kept{root, appId, path, *stamp};
+        *kept = Kept{root, appId, path, device::RegistryPath(), *stamp};
     else
         kept->reset();
     return path;
