@@ -55,14 +55,6 @@ StartResult RunStart(const std::string& root, const std::string& standaloneCount
     return result;
 }
 
-std::string MakeRoot()
-{
-    gchar* dir = g_dir_make_tmp("weather-start-XXXXXX", nullptr);
-    std::string root = dir ? dir : "";
-    g_free(dir);
-    return root;
-}
-
 std::string Cell(const std::string& db, const std::string& sql)
 {
     sqlite_test::Rows rows = sqlite_test::QueryRows(db, sql);
@@ -76,7 +68,8 @@ bool Has(const std::string& log, const std::string& text)
 
 TEST(DataManagerStart, FreshDeviceThenSecondStart)
 {
-    std::string root = MakeRoot();
+    const TempDir rootDir("weather-start");
+    const std::string& root = rootDir.Path();
     StartResult first = RunStart(root, "");
     ASSERT_FALSE(first.dataDir.empty());
     const std::string db = first.dataDir + "db/";
@@ -103,21 +96,19 @@ TEST(DataManagerStart, FreshDeviceThenSecondStart)
     EXPECT_TRUE(Has(second.log, "weather data loaded"));
     EXPECT_EQ(sqlite_test::QueryRows(db + ".version.db", "SELECT dbVersion FROM VERSION_TABLE"), version);
     EXPECT_EQ(second.document, first.document);
-    DeviceFixture::RemoveTree(root);
 }
 
 TEST(DataManagerStart, StandaloneDeviceSetsUnitByCountry)
 {
     for (const char* country : {"US", "KR"}) {
-        std::string root = MakeRoot();
-        StartResult start = RunStart(root, country);
+        const TempDir root("weather-start");
+        StartResult start = RunStart(root.Path(), country);
         const std::string settingDb = start.dataDir + "db/.setting.db";
         const bool us = std::string(country) == "US";
         EXPECT_EQ(Cell(settingDb, "SELECT TemperatureUnit FROM SETTING_TABLE"), us ? "0" : "1") << country;
         // The provider is decided by the country and written back with the whole row.
         EXPECT_EQ(Cell(settingDb, "SELECT CpType FROM SETTING_TABLE"), us ? "TWC" : "weathernews_kr") << country;
         EXPECT_EQ(start.document.rfind(us ? "{\"tempUnit\":0," : "{\"tempUnit\":1,", 0), 0u) << start.document;
-        DeviceFixture::RemoveTree(root);
     }
 }
 

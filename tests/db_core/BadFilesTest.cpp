@@ -150,7 +150,6 @@ TEST(BadDatabaseFiles, UnwritableDirectoryFailsInitUntilItIsFixed)
 // once others can write the "db" directory.
 TEST(BadDatabaseFiles, FilesOthersCouldHaveWrittenAreRefusedWhenTheDataLayerStarts)
 {
-    constexpr uid_t kOtherUid = 65534;
     const bool root = geteuid() == 0;
     struct Variant {
         const char* what;

@@ -29,25 +29,6 @@ protected:
     void TearDown() override { DeviceFixture::Reset(); }
 };
 
-std::string ReadFile(const std::string& path)
-{
-    gchar* data = nullptr;
-    gsize length = 0;
-    if (!g_file_get_contents(path.c_str(), &data, &length, nullptr))
-        return "";
-    std::string text(data, length);
-    g_free(data);
-    return text;
-}
-
-std::string MakeTempDir()
-{
-    gchar* dir = g_dir_make_tmp("weather-platform-XXXXXX", nullptr);
-    std::string path = dir ? dir : "";
-    g_free(dir);
-    return path;
-}
-
 bool HasCpuLockOf(pid_t pid)
 {
     for (const auto& lock : device::ActivePowerLocks()) {
@@ -71,14 +52,14 @@ TEST_F(DeviceTest, LogLineReachesHookAndFile)
     EXPECT_EQ(capture.Lines()[0].priority, DLOG_ERROR);
     EXPECT_TRUE(capture.Contains("weather-test", unique));
 
-    const std::string log = ReadFile(device::LogPath());
+    const std::string log = ReadText(device::LogPath());
     const std::string line = "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[^ ]* E/weather-test\\(" +
                              std::to_string(getpid()) + "\\): " + unique + " 7%\n";
     EXPECT_TRUE(g_regex_match_simple(line.c_str(), log.c_str(), G_REGEX_MULTILINE, GRegexMatchFlags(0))) << log;
 
     // A message that ends its line is written as one line.
     dlog_print(DLOG_WARN, "weather-test", "%s tail\n", unique.c_str());
-    const std::string after = ReadFile(device::LogPath());
+    const std::string after = ReadText(device::LogPath());
     EXPECT_EQ(after.find(unique + " tail\n\n"), std::string::npos);
     EXPECT_NE(after.find(unique + " tail\n"), std::string::npos);
     EXPECT_EQ(capture.Lines().back().message, unique + " tail\n");
@@ -151,8 +132,8 @@ TEST_F(DeviceTest, CpuLockIsVisibleAndExpires)
 
 TEST_F(DeviceTest, TwoProcessesSetUpOneFreshRootTogether)
 {
-    const std::string root = MakeTempDir() + "/device";
-    const std::string staging = MakeTempDir();
+    const TempDir parent("weather-platform"), stagingDir("weather-platform");
+    const std::string root = parent.Path() + "/device", staging = stagingDir.Path();
     ASSERT_TRUE(g_file_set_contents((staging + "/icon.db").c_str(), "v1", -1, nullptr));
     ASSERT_EQ(g_mkdir_with_parents((staging + "/locale/ko/LC_MESSAGES").c_str(), 0755), 0);
     ASSERT_TRUE(g_file_set_contents((staging + "/locale/ko/LC_MESSAGES/weather.mo").c_str(), "mo", -1, nullptr));
@@ -168,8 +149,8 @@ TEST_F(DeviceTest, TwoProcessesSetUpOneFreshRootTogether)
     EXPECT_EQ(b.Wait(), 0);
 
     const std::string res = root + "/apps/com.velurio.weather/res/";
-    EXPECT_EQ(ReadFile(res + "icon.db"), "v1");
-    EXPECT_EQ(ReadFile(res + "locale/ko/LC_MESSAGES/weather.mo"), "mo");
+    EXPECT_EQ(ReadText(res + "icon.db"), "v1");
+    EXPECT_EQ(ReadText(res + "locale/ko/LC_MESSAGES/weather.mo"), "mo");
     for (const char* dir :
          {"/log", "/inbox", "/power", "/vconf", "/preference", "/apps/com.velurio.cloud-backup/shared/trusted"})
         EXPECT_TRUE(g_file_test((root + dir).c_str(), G_FILE_TEST_IS_DIR)) << dir;
@@ -193,17 +174,15 @@ TEST_F(DeviceTest, TwoProcessesSetUpOneFreshRootTogether)
                   return kept ? 0 : 2;
               }),
               0);
-    EXPECT_EQ(ReadFile(res + "icon.db"), "v2");
-    DeviceFixture::RemoveTree(staging);
-    DeviceFixture::RemoveTree(root.substr(0, root.rfind('/')));
+    EXPECT_EQ(ReadText(res + "icon.db"), "v2");
 }
 
 TEST_F(DeviceTest, ARemovedRootStaysRemoved)
 {
     // A process that outlives its device (a service still shutting down when
     // the test that started it cleaned up) must not bring the root back.
-    const std::string parent = MakeTempDir();
-    const std::string root = parent + "/device";
+    const TempDir parent("weather-platform");
+    const std::string root = parent.Path() + "/device";
     EXPECT_EQ(RunInChild([&] {
                   g_setenv(device::kRootEnv, root.c_str(), TRUE);
                   if (!device::EnsureDefaultDevice())
@@ -216,7 +195,6 @@ TEST_F(DeviceTest, ARemovedRootStaysRemoved)
               }),
               0);
     EXPECT_FALSE(g_file_test(root.c_str(), G_FILE_TEST_EXISTS));
-    DeviceFixture::RemoveTree(parent);
 }
 
 // Run by LogTimeIsTheLocalIso8601Time with TZ set: the time of a line reads
@@ -228,7 +206,7 @@ TEST_F(DeviceTest, DISABLED_LogTimeInThisZone)
     const gint64 before = g_get_real_time();
     dlog_print(DLOG_INFO, "weather-test", "%s", unique.c_str());
     const gint64 after = g_get_real_time();
-    const std::string log = ReadFile(device::LogPath());
+    const std::string log = ReadText(device::LogPath());
     const size_t end = log.find(" I/weather-test(" + std::to_string(getpid()) + "): " + unique + "\n");
     ASSERT_NE(end, std::string::npos);
     const std::string stamp = log.substr(log.rfind('\n', end) + 1, end - log.rfind('\n', end) - 1);
@@ -258,8 +236,8 @@ TEST_F(DeviceTest, LogTimeIsTheLocalIso8601Time)
 // root is still followed, and a removed root is not brought back.
 TEST_F(DeviceTest, KeyReadsFollowTheRootAndNeverBringItBack)
 {
-    const std::string parent = MakeTempDir();
-    const std::string first = parent + "/first", second = parent + "/second";
+    const TempDir parent("weather-platform");
+    const std::string first = parent.Path() + "/first", second = parent.Path() + "/second";
     EXPECT_EQ(RunInChild([&] {
                   int value = 0;
                   g_setenv(device::kRootEnv, first.c_str(), TRUE);
@@ -282,7 +260,6 @@ TEST_F(DeviceTest, KeyReadsFollowTheRootAndNeverBringItBack)
               0);
     EXPECT_FALSE(g_file_test(first.c_str(), G_FILE_TEST_EXISTS));
     EXPECT_TRUE(g_file_test((second + "/registry.ini").c_str(), G_FILE_TEST_EXISTS));
-    DeviceFixture::RemoveTree(parent);
 }
 
 // A process parses the registry once and keeps the parse while the file

@@ -21,8 +21,6 @@
 
 namespace {
 
-constexpr uid_t kOtherUid = 65534; // nobody
-
 bool MakeDirs(const std::string& dir, const std::vector<std::string>& subs)
 {
     for (const std::string& sub : subs)
@@ -33,16 +31,8 @@ bool MakeDirs(const std::string& dir, const std::vector<std::string>& subs)
 
 class ProgramTreeTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        gchar* dir = g_dir_make_tmp("weather-tree-XXXXXX", nullptr);
-        ASSERT_NE(dir, nullptr);
-        mTemp = dir;
-        g_free(dir);
-        g_chmod(mTemp.c_str(), 0755);
-    }
-    void TearDown() override { DeviceFixture::RemoveTree(mTemp); }
-    std::string mTemp;
+    const TempDir mDir{"weather-tree", 0755};
+    const std::string& mTemp = mDir.Path();
 };
 
 // The tree is found at the one place the program's own layout puts it, and

@@ -25,40 +25,13 @@
 
 namespace {
 
-constexpr uid_t kOtherUid = 65534; // nobody
-
 bool Write(const std::string& path, const std::string& text, mode_t mode = 0600)
 {
     return g_file_set_contents(path.c_str(), text.c_str(), -1, nullptr) && chmod(path.c_str(), mode) == 0;
 }
 
-std::string Read(const std::string& path)
-{
-    gchar* data = nullptr;
-    gsize length = 0;
-    std::string text;
-    if (g_file_get_contents(path.c_str(), &data, &length, nullptr))
-        text.assign(data, length);
-    g_free(data);
-    return text;
-}
-
 class SeamTest : public ::testing::Test {
 public:
-    void SetUp() override
-    {
-        gchar* dir = g_dir_make_tmp("weather-seam-XXXXXX", nullptr);
-        ASSERT_NE(dir, nullptr);
-        mTemp = dir;
-        g_free(dir);
-        mTheirs = mTemp + "-theirs";
-        ASSERT_EQ(g_mkdir(mTheirs.c_str(), 0755), 0);
-    }
-    void TearDown() override
-    {
-        DeviceFixture::RemoveTree(mTemp);
-        DeviceFixture::RemoveTree(mTheirs);
-    }
     bool Root() const { return geteuid() == 0; }
     // A file of another user outside the tree, with a marker in it.
     std::string TheirFile()
@@ -68,7 +41,8 @@ public:
         EXPECT_EQ(chown(path.c_str(), kOtherUid, kOtherUid), 0);
         return path;
     }
-    std::string mTemp, mTheirs;
+    const TempDir mDir{"weather-seam"}, mTheirsDir{"weather-seam-theirs", 0755};
+    const std::string &mTemp = mDir.Path(), &mTheirs = mTheirsDir.Path();
 };
 
 // Each hostile variant at a file's place is refused at once, by name, and
@@ -139,7 +113,7 @@ TEST_F(SeamTest, EveryHostileFileIsRefusedAtOnceByName)
                 unlink(path.c_str());
         }
         if (c.needsRoot) {
-            EXPECT_EQ(Read(mTheirs + "/file"), "THEIR-MARKER") << "a refused file was truncated";
+            EXPECT_EQ(ReadText(mTheirs + "/file"), "THEIR-MARKER") << "a refused file was truncated";
         }
     }
 }

@@ -30,7 +30,6 @@
 
 namespace {
 
-constexpr uid_t kOtherUid = 65534;        // nobody
 constexpr const char* kKilled = "killed"; // err text of a run that hung and was killed
 
 struct ToolRun {
@@ -72,34 +71,13 @@ ToolRun Tool(const std::string& tool, const std::string& root, std::vector<std::
     return run;
 }
 
-std::string ReadText(const std::string& path)
-{
-    std::string text;
-    gchar* data = nullptr;
-    gsize length = 0;
-    if (g_file_get_contents(path.c_str(), &data, &length, nullptr))
-        text.assign(data, length);
-    g_free(data);
-    return text;
-}
-
 class TrustTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        DeviceFixture::Reset();
-        gchar* dir = g_dir_make_tmp("weather-trust-XXXXXX", nullptr);
-        ASSERT_NE(dir, nullptr);
-        mTemp = dir;
-        g_free(dir);
-        g_chmod(mTemp.c_str(), 0755); // others may pass through to the roots under it
-    }
-    void TearDown() override
-    {
-        DeviceFixture::RemoveTree(mTemp);
-        DeviceFixture::Reset();
-    }
-    std::string mTemp;
+    void SetUp() override { DeviceFixture::Reset(); }
+    void TearDown() override { DeviceFixture::Reset(); }
+    // Others may pass through to the roots under it.
+    const TempDir mDir{"weather-trust", 0755};
+    const std::string& mTemp = mDir.Path();
 };
 
 TEST_F(TrustTest, RootsAndDirectoriesOfOthersAreRefusedWithTheirPath)

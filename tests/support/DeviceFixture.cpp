@@ -3,6 +3,7 @@
 #include <device/host.h>
 
 #include <glib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -93,6 +94,28 @@ void DeviceFixture::SetAppId(const std::string& appId)
 void DeviceFixture::RemoveTree(const std::string& path)
 {
     ::RemoveTree(path);
+}
+
+TempDir::TempDir(const char* prefix, mode_t mode)
+{
+    gchar* dir = g_dir_make_tmp((std::string(prefix) + "-XXXXXX").c_str(), nullptr);
+    if (!dir || chmod(dir, mode) != 0) {
+        std::perror(prefix);
+        std::abort();
+    }
+    mPath = dir;
+    g_free(dir);
+}
+
+std::string ReadText(const std::string& path)
+{
+    gchar* data = nullptr;
+    gsize length = 0;
+    std::string text;
+    if (g_file_get_contents(path.c_str(), &data, &length, nullptr))
+        text.assign(data, length);
+    g_free(data);
+    return text;
 }
 
 void DeviceFixture::Reset()

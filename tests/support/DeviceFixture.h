@@ -10,11 +10,15 @@
 // (children inherit them), the default device installed. The root is removed
 // when the process that made it exits; WEATHER_TEST_KEEP_ROOT=1 keeps it.
 //
+// TempDir: a scratch directory a test owns, removed with all it holds.
+//
 // LogCapture: records every device log line while alive. Captures nest.
 
 #include <gtest/gtest.h>
 
 #include <device/log.h>
+
+#include <sys/types.h>
 
 #include <mutex>
 #include <string>
@@ -46,6 +50,28 @@ namespace device_fixture_detail {
 // Registered once per test program, whichever test files include the header.
 inline const bool kEnvironmentRegistered = (::testing::AddGlobalTestEnvironment(new DeviceFixture::Environment), true);
 } // namespace device_fixture_detail
+
+// The other user of the tests that need one (nobody).
+constexpr uid_t kOtherUid = 65534;
+
+// A fresh directory /tmp/<prefix>-XXXXXX with the given mode (0755 lets
+// other users pass through to what a test makes under it); aborts the test
+// program when it cannot be made.
+class TempDir {
+public:
+    explicit TempDir(const char* prefix, mode_t mode = 0700);
+    ~TempDir() { DeviceFixture::RemoveTree(mPath); }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return mPath; }
+
+private:
+    std::string mPath;
+};
+
+// A file's whole content; "" when it cannot be read.
+std::string ReadText(const std::string& path);
 
 class LogCapture {
 public:

@@ -152,36 +152,11 @@ inline void CreateTable(const char* statement, const char* tableName)
 
 } // namespace ColumnTable
 
-// The one body of the tables that hold a city's record vector (hourly,
-// yesterday, weekly, moon phase): columns[0] is FK_ID, columns[1] the
-// position in the vector (named indexName), the rest the record's values.
-// Each record is prepared, bound and stepped on its own, so an empty vector
-// runs nothing; null records are skipped; step results are not examined.
+// What the tables of a city's rows share: columns[0] is FK_ID, the next
+// keyCount - 1 columns the rest of a row's key, the others its values.
 // Expects the connection to be open on the weather file.
-template <typename Record> class CityRecordsTable {
+template <typename Row> class CityKeyedTable {
 public:
-    using Records = std::vector<std::shared_ptr<Record>>;
-
-    template <size_t N>
-    CityRecordsTable(const char* tableName, const Column<Record> (&columns)[N])
-        : mTableName(tableName), mColumns{columns, N}
-    {
-    }
-
-    // Builds the statement texts once.
-    void MakeQueries(QueryGenernator& generator)
-    {
-        const std::string byKeyAndIndex = std::string("FK_ID = ? AND ") + mColumns[1].name + " = ?;";
-        mInsertQuery = generator.MakeInsertQuery(mTableName, ColumnTable::Names(mColumns, 0),
-                                                 ColumnTable::Placeholders(mColumns.size()));
-        mUpdateQuery = generator.MakeUpdateQuery(mTableName, ColumnTable::Assignments(mColumns, 2),
-                                                 generator.MakeWhereClause(byKeyAndIndex));
-        mSelectQuery = generator.MakeSelectQuery(mTableName, ColumnTable::Names(mColumns, 2),
-                                                 generator.MakeWhereClause("FK_ID = ?"), "", "", "");
-        mSelectAllQuery =
-            generator.MakeSelectQuery(mTableName, ColumnTable::Names(mColumns, 2) + ",FK_ID", "", "", "", "");
-    }
-
     std::string CreateText() const
     {
         return ColumnTable::CreateText(
@@ -189,15 +164,89 @@ public:
     }
     void CreateTable() const { ColumnTable::CreateTable(CreateText().c_str(), mTableName); }
 
+    // Builds the statement texts once.
+    void MakeQueries(QueryGenernator& generator)
+    {
+        mInsertQuery = generator.MakeInsertQuery(mTableName, ColumnTable::Names(mColumns, 0),
+                                                 ColumnTable::Placeholders(mColumns.size()));
+        mUpdateQuery = generator.MakeUpdateQuery(mTableName, ColumnTable::Assignments(mColumns, mKeyCount),
+                                                 generator.MakeWhereClause(mUpdateCondition));
+        mSelectQuery = generator.MakeSelectQuery(mTableName, ColumnTable::Names(mColumns, mKeyCount),
+                                                 generator.MakeWhereClause("FK_ID = ?"), "", "", "");
+        mSelectAllQuery =
+            generator.MakeSelectQuery(mTableName, ColumnTable::Names(mColumns, mKeyCount) + ",FK_ID", "", "", "", "");
+    }
+
+    // Removes the key's rows; logs when the statement does not finish.
+    void Delete(int primaryKey) const
+    {
+        if (!ColumnTable::DeleteRowsOfKey(mTableName, primaryKey))
+            LOGE("Fail to Delete");
+    }
+    void DeleteAll() const { ColumnTable::DeleteAllRows(mTableName); }
+
+protected:
+    // updateCondition: the key's condition in the UPDATE text, as the table
+    // has always written it.
+    CityKeyedTable(const char* tableName, ColumnSpan<Row> columns, size_t keyCount, std::string updateCondition)
+        : mTableName(tableName), mColumns(columns), mKeyCount(keyCount), mUpdateCondition(std::move(updateCondition))
+    {
+    }
+
+    // Every row in stored order, in one pass: each(key, stmt) with stmt on
+    // the row's values, where a select per city scans the whole table once
+    // per city.
+    template <typename Each> void EachRow(Each each) const
+    {
+        Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mSelectAllQuery);
+        const int keyColumn = static_cast<int>(mColumns.size() - mKeyCount);
+        while (stmt.Step() == SQLITE_ROW)
+            each(stmt.ColumnInt(keyColumn), stmt);
+    }
+
+    // The key's rows, bound and not yet stepped.
+    Statement SelectOfKey(int primaryKey) const
+    {
+        Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mSelectQuery);
+        stmt.BindInt(1, primaryKey);
+        return stmt;
+    }
+
+    const char* mTableName;
+    ColumnSpan<Row> mColumns;
+    size_t mKeyCount;
+    std::string mUpdateCondition;
+    std::string mInsertQuery;
+    std::string mUpdateQuery;
+    std::string mSelectQuery;
+    std::string mSelectAllQuery;
+};
+
+// The tables that hold a city's record vector (hourly, yesterday, weekly,
+// moon phase): columns[1] is the position in the vector. Each record is
+// prepared, bound and stepped on its own, so an empty vector runs nothing;
+// null records are skipped; step results are not examined.
+template <typename Record> class CityRecordsTable : public CityKeyedTable<Record> {
+    using Base = CityKeyedTable<Record>;
+
+public:
+    using Records = std::vector<std::shared_ptr<Record>>;
+
+    template <size_t N>
+    CityRecordsTable(const char* tableName, const Column<Record> (&columns)[N])
+        : Base(tableName, {columns, N}, 2, std::string("FK_ID = ? AND ") + columns[1].name + " = ?;")
+    {
+    }
+
     void Insert(const Records& records, int primaryKey) const
     {
         for (size_t i = 0; i < records.size(); i++) {
             if (!records[i])
                 continue;
-            Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mInsertQuery);
+            Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(this->mInsertQuery);
             stmt.BindInt(1, primaryKey);
             stmt.BindInt(2, static_cast<int>(i));
-            ColumnTable::Bind(mColumns, 2, stmt, 3, *records[i]);
+            ColumnTable::Bind(this->mColumns, 2, stmt, 3, *records[i]);
             stmt.Step();
         }
     }
@@ -206,154 +255,114 @@ public:
     // stored positions change; extra records or rows stay as they are.
     void Update(const Records& records, int primaryKey) const
     {
-        const int count = static_cast<int>(mColumns.size());
+        const int count = static_cast<int>(this->mColumns.size());
         for (size_t i = 0; i < records.size(); i++) {
             if (!records[i])
                 continue;
-            Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mUpdateQuery);
-            ColumnTable::Bind(mColumns, 2, stmt, 1, *records[i]);
+            Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(this->mUpdateQuery);
+            ColumnTable::Bind(this->mColumns, 2, stmt, 1, *records[i]);
             stmt.BindInt(count - 1, primaryKey);
             stmt.BindInt(count, static_cast<int>(i));
             stmt.Step();
         }
     }
 
-    // False when the statement did not finish.
-    bool Delete(int primaryKey) const { return ColumnTable::DeleteRowsOfKey(mTableName, primaryKey); }
-    void DeleteAll() const { ColumnTable::DeleteAllRows(mTableName); }
-
     // The rows of the key in stored order, each made through the record's
     // Make (a failed Init is logged there and the row skipped); null when
     // there are none.
     std::shared_ptr<Records> Select(int primaryKey) const
     {
-        Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mSelectQuery);
-        stmt.BindInt(1, primaryKey);
+        Statement stmt = this->SelectOfKey(primaryKey);
         std::shared_ptr<Records> records;
         while (stmt.Step() == SQLITE_ROW) {
-            std::shared_ptr<Record> record = Record::Make();
-            if (!record)
-                continue;
-            ColumnTable::Read(mColumns, 2, stmt, *record);
-            if (!records)
-                records = std::make_shared<Records>();
-            records->push_back(std::move(record));
+            if (std::shared_ptr<Record> record = Read(stmt)) {
+                if (!records)
+                    records = std::make_shared<Records>();
+                records->push_back(std::move(record));
+            }
         }
         return records;
     }
 
-    // Every row with its key, in stored order: one pass over the table,
-    // where a Select per city scans the whole table once per city.
+    // Every row with its key, in stored order.
     template <typename Each> void SelectAll(Each each) const
     {
-        Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mSelectAllQuery);
-        const int keyColumn = static_cast<int>(mColumns.size()) - 2;
-        while (stmt.Step() == SQLITE_ROW) {
-            std::shared_ptr<Record> record = Record::Make();
-            if (!record)
-                continue;
-            ColumnTable::Read(mColumns, 2, stmt, *record);
-            each(stmt.ColumnInt(keyColumn), std::move(record));
-        }
+        this->EachRow([this, &each](int primaryKey, const Statement& stmt) {
+            if (std::shared_ptr<Record> record = Read(stmt))
+                each(primaryKey, std::move(record));
+        });
     }
-
-    const char* TableName() const { return mTableName; }
 
 private:
-    const char* mTableName;
-    ColumnSpan<Record> mColumns;
-    std::string mInsertQuery;
-    std::string mUpdateQuery;
-    std::string mSelectQuery;
-    std::string mSelectAllQuery;
+    std::shared_ptr<Record> Read(const Statement& stmt) const
+    {
+        std::shared_ptr<Record> record = Record::Make();
+        if (record)
+            ColumnTable::Read(this->mColumns, 2, stmt, *record);
+        return record;
+    }
 };
 
-// The one body of the tables that hold one row per city (current weather,
-// life index): columns[0] is FK_ID, the rest the row's values. Expects the
-// connection to be open on the weather file.
-template <typename Row> class CityRowTable {
+// The tables that hold one row per city (current weather, life index), read
+// through readRecord(stmt, table), which makes the record and fills it with
+// Read; a null result drops the row.
+template <typename Row, typename RecordPtr> class CityRowTable : public CityKeyedTable<Row> {
+    using Base = CityKeyedTable<Row>;
+
 public:
-    // updateCondition: the key's condition in the UPDATE text, as the table has
-    // always written it.
+    using ReadRecord = RecordPtr (*)(const Statement& stmt, const CityRowTable& table);
+
     template <size_t N>
-    CityRowTable(const char* tableName, const Column<Row> (&columns)[N], const char* updateCondition)
-        : mTableName(tableName), mColumns{columns, N}, mUpdateCondition(updateCondition)
+    CityRowTable(const char* tableName, const Column<Row> (&columns)[N], const char* updateCondition,
+                 ReadRecord readRecord)
+        : Base(tableName, {columns, N}, 1, updateCondition), mReadRecord(readRecord)
     {
     }
-
-    // Builds the statement texts once.
-    void MakeQueries(QueryGenernator& generator)
-    {
-        mInsertQuery = generator.MakeInsertQuery(mTableName, ColumnTable::Names(mColumns, 0),
-                                                 ColumnTable::Placeholders(mColumns.size()));
-        mUpdateQuery = generator.MakeUpdateQuery(mTableName, ColumnTable::Assignments(mColumns, 1),
-                                                 generator.MakeWhereClause(mUpdateCondition));
-        mSelectQuery = generator.MakeSelectQuery(mTableName, ColumnTable::Names(mColumns, 1),
-                                                 generator.MakeWhereClause("FK_ID = ?"), "", "", "");
-        mSelectAllQuery =
-            generator.MakeSelectQuery(mTableName, ColumnTable::Names(mColumns, 1) + ",FK_ID", "", "", "", "");
-    }
-
-    std::string CreateText() const
-    {
-        return ColumnTable::CreateText(
-            mColumns, "FOREIGN KEY(FK_ID) REFERENCES CITY_TABLE(PK_ID) ON DELETE CASCADE ON UPDATE CASCADE");
-    }
-    void CreateTable() const { ColumnTable::CreateTable(CreateText().c_str(), mTableName); }
 
     // The key at 1, the values after it; the step's result is not examined.
     void Insert(const Row& row, int primaryKey) const
     {
-        Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mInsertQuery);
+        Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(this->mInsertQuery);
         stmt.BindInt(1, primaryKey);
-        ColumnTable::Bind(mColumns, 1, stmt, 2, row);
+        ColumnTable::Bind(this->mColumns, 1, stmt, 2, row);
         stmt.Step();
     }
 
     // The values at 1 .. N - 1, the key last.
     void Update(const Row& row, int primaryKey) const
     {
-        Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mUpdateQuery);
-        ColumnTable::Bind(mColumns, 1, stmt, 1, row);
-        stmt.BindInt(static_cast<int>(mColumns.size()), primaryKey);
+        Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(this->mUpdateQuery);
+        ColumnTable::Bind(this->mColumns, 1, stmt, 1, row);
+        stmt.BindInt(static_cast<int>(this->mColumns.size()), primaryKey);
         stmt.Step();
     }
 
-    // False when the statement did not finish.
-    bool Delete(int primaryKey) const { return ColumnTable::DeleteRowsOfKey(mTableName, primaryKey); }
-    void DeleteAll() const { ColumnTable::DeleteAllRows(mTableName); }
-
-    // The key's row, stepped once: the step's result, and stmt on the row
-    // when it is SQLITE_ROW (read it with Read).
-    int SelectRow(int primaryKey, Statement& stmt) const
+    // The key's row; null, with "No result : <step result>" logged, when
+    // there is none.
+    RecordPtr Select(int primaryKey) const
     {
-        stmt = DBConnector::GetInstance()->DBPrepareStatement(mSelectQuery);
-        stmt.BindInt(1, primaryKey);
-        return stmt.Step();
+        Statement stmt = this->SelectOfKey(primaryKey);
+        int rc = stmt.Step();
+        if (rc != SQLITE_ROW) {
+            LOGE("No result : %d", rc);
+            return nullptr;
+        }
+        return mReadRecord(stmt, *this);
     }
-    void Read(const Statement& stmt, Row& row) const { ColumnTable::Read(mColumns, 1, stmt, row); }
 
-    // Every row in stored order, in one pass: each(key, stmt) with stmt on
-    // the row (read it with Read), where a SelectRow per city scans the whole
-    // table once per city.
+    // Every row with its key, in stored order.
     template <typename Each> void SelectAll(Each each) const
     {
-        Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mSelectAllQuery);
-        const int keyColumn = static_cast<int>(mColumns.size()) - 1;
-        while (stmt.Step() == SQLITE_ROW)
-            each(stmt.ColumnInt(keyColumn), stmt);
+        this->EachRow([this, &each](int primaryKey, const Statement& stmt) {
+            if (RecordPtr record = mReadRecord(stmt, *this))
+                each(primaryKey, std::move(record));
+        });
     }
 
-    size_t ValueCount() const { return mColumns.size() - 1; }
+    void Read(const Statement& stmt, Row& row) const { ColumnTable::Read(this->mColumns, 1, stmt, row); }
 
 private:
-    const char* mTableName;
-    ColumnSpan<Row> mColumns;
-    const char* mUpdateCondition;
-    std::string mInsertQuery;
-    std::string mUpdateQuery;
-    std::string mSelectQuery;
-    std::string mSelectAllQuery;
+    ReadRecord mReadRecord;
 };
 
 // Column entries for a record with Get<Field>/Set<Field> accessors, reached

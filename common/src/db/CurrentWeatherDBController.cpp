@@ -24,7 +24,15 @@ const Column<Current> kColumns[] = {
     INT_COLUMN(Current, "serverWeatherIcon", "\tINTEGER", ServerWeatherIcon),
 };
 
-CityRowTable<Current> sTable(kTableName, kColumns, "FK_ID = ?;");
+CurrentPtr ReadCurrent(const Statement& stmt, const CityRowTable<Current, CurrentPtr>& table)
+{
+    CurrentPtr currentPtr = Current::Make();
+    if (currentPtr)
+        table.Read(stmt, *currentPtr);
+    return currentPtr;
+}
+
+CityRowTable<Current, CurrentPtr> sTable(kTableName, kColumns, "FK_ID = ?;", ReadCurrent);
 
 } // namespace
 
@@ -58,8 +66,7 @@ void CurrentWeatherDBController::Update(const CurrentPtr& currentPtr, int primar
 
 void CurrentWeatherDBController::Delete(int primaryKey)
 {
-    if (!sTable.Delete(primaryKey))
-        LOGE("Fail to Delete");
+    sTable.Delete(primaryKey);
 }
 
 void CurrentWeatherDBController::DeleteAll()
@@ -69,25 +76,10 @@ void CurrentWeatherDBController::DeleteAll()
 
 CurrentPtr CurrentWeatherDBController::Select(int primaryKey)
 {
-    Statement stmt;
-    int rc = sTable.SelectRow(primaryKey, stmt);
-    if (rc != SQLITE_ROW) {
-        LOGE("No result : %d", rc);
-        return nullptr;
-    }
-    CurrentPtr currentPtr = Current::Make();
-    if (currentPtr)
-        sTable.Read(stmt, *currentPtr);
-    return currentPtr;
+    return sTable.Select(primaryKey);
 }
 
 void CurrentWeatherDBController::SelectAll(const std::function<void(int primaryKey, CurrentPtr record)>& each)
 {
-    sTable.SelectAll([&each](int primaryKey, const Statement& stmt) {
-        CurrentPtr currentPtr = Current::Make();
-        if (!currentPtr)
-            return;
-        sTable.Read(stmt, *currentPtr);
-        each(primaryKey, std::move(currentPtr));
-    });
+    sTable.SelectAll(each);
 }

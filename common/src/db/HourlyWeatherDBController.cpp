@@ -59,8 +59,7 @@ void HourlyWeatherDBController::Update(const HourlyPtrVectorPtr& hourlyPtrVector
 
 void HourlyWeatherDBController::Delete(int primaryKey)
 {
-    if (!sTable.Delete(primaryKey))
-        LOGE("Fail to Delete");
+    sTable.Delete(primaryKey);
 }
 
 void HourlyWeatherDBController::DeleteAll()

@@ -82,7 +82,19 @@ const Column<LifeIndexRow> kColumns[] = {
 
 static_assert(sizeof(kColumns) / sizeof(kColumns[0]) == 57, "the life index table stores 56 values after FK_ID");
 
-CityRowTable<LifeIndexRow> sTable(kTableName, kColumns, "FK_ID = ?");
+// The life index of the row stmt is on; null when its parts cannot be made.
+LifeIndexPtr ReadLifeIndex(const Statement& stmt, const CityRowTable<LifeIndexRow, LifeIndexPtr>& table)
+{
+    // Init makes the realfeel, precipitation and wind records the row fills.
+    LifeIndexPtr lifeIndexPtr = LifeIndex::Make();
+    if (!lifeIndexPtr || !lifeIndexPtr->GetRealfeel() || !lifeIndexPtr->GetPrecipitation() || !lifeIndexPtr->GetWind())
+        return nullptr;
+    LifeIndexRow row{*lifeIndexPtr, *lifeIndexPtr->GetPrecipitation(), *lifeIndexPtr->GetWind()};
+    table.Read(stmt, row);
+    return lifeIndexPtr;
+}
+
+CityRowTable<LifeIndexRow, LifeIndexPtr> sTable(kTableName, kColumns, "FK_ID = ?", ReadLifeIndex);
 
 // Writes the record as one row; missing sub-records are written as their
 // defaults. Nothing is written when those cannot be made.
@@ -136,8 +148,7 @@ void LifeIndexWeatherDBController::Update(const LifeIndexPtr& lifeIndexPtr, int 
 
 void LifeIndexWeatherDBController::Delete(int primaryKey)
 {
-    if (!sTable.Delete(primaryKey))
-        LOGE("Fail to Delete");
+    sTable.Delete(primaryKey);
 }
 
 void LifeIndexWeatherDBController::DeleteAll()
@@ -145,37 +156,12 @@ void LifeIndexWeatherDBController::DeleteAll()
     sTable.DeleteAll();
 }
 
-namespace {
-
-// The life index of the row stmt is on; null when its parts cannot be made.
-LifeIndexPtr ReadLifeIndex(const Statement& stmt)
-{
-    // Init makes the realfeel, precipitation and wind records the row fills.
-    LifeIndexPtr lifeIndexPtr = LifeIndex::Make();
-    if (!lifeIndexPtr || !lifeIndexPtr->GetRealfeel() || !lifeIndexPtr->GetPrecipitation() || !lifeIndexPtr->GetWind())
-        return nullptr;
-    LifeIndexRow row{*lifeIndexPtr, *lifeIndexPtr->GetPrecipitation(), *lifeIndexPtr->GetWind()};
-    sTable.Read(stmt, row);
-    return lifeIndexPtr;
-}
-
-} // namespace
-
 LifeIndexPtr LifeIndexWeatherDBController::Select(int primaryKey)
 {
-    Statement stmt;
-    int rc = sTable.SelectRow(primaryKey, stmt);
-    if (rc != SQLITE_ROW) {
-        LOGE("No result : %d", rc);
-        return nullptr;
-    }
-    return ReadLifeIndex(stmt);
+    return sTable.Select(primaryKey);
 }
 
 void LifeIndexWeatherDBController::SelectAll(const std::function<void(int primaryKey, LifeIndexPtr record)>& each)
 {
-    sTable.SelectAll([&each](int primaryKey, const Statement& stmt) {
-        if (LifeIndexPtr lifeIndexPtr = ReadLifeIndex(stmt))
-            each(primaryKey, std::move(lifeIndexPtr));
-    });
+    sTable.SelectAll(each);
 }

@@ -56,8 +56,7 @@ void MoonPhaseDBController::Update(const MoonPhasePtrVectorPtr& moonPhasePtrVect
 
 void MoonPhaseDBController::Delete(int primaryKey)
 {
-    if (!sTable.Delete(primaryKey))
-        LOGE("Fail to Delete");
+    sTable.Delete(primaryKey);
 }
 
 void MoonPhaseDBController::DeleteAll()

@@ -75,8 +75,7 @@ void WeeklyWeatherDBController::Update(const WeeklyPtrVectorPtr& weeklyPtrVector
 
 void WeeklyWeatherDBController::Delete(int primaryKey)
 {
-    if (!sTable.Delete(primaryKey))
-        LOGE("Fail to Delete");
+    sTable.Delete(primaryKey);
 }
 
 void WeeklyWeatherDBController::DeleteAll()

@@ -56,8 +56,7 @@ void YesterdayWeatherDBController::Update(const HourlyPtrVectorPtr& hourlyPtrVec
 
 void YesterdayWeatherDBController::Delete(int primaryKey)
 {
-    if (!sTable.Delete(primaryKey))
-        LOGE("Fail to Delete");
+    sTable.Delete(primaryKey);
 }
 
 void YesterdayWeatherDBController::DeleteAll()
