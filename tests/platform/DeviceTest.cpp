@@ -63,6 +63,14 @@ TEST_F(DeviceTest, LogLineReachesHookAndFile)
     EXPECT_EQ(after.find(unique + " tail\n\n"), std::string::npos);
     EXPECT_NE(after.find(unique + " tail\n"), std::string::npos);
     EXPECT_EQ(capture.Lines().back().message, unique + " tail\n");
+
+    // Messages around the length a line is first formatted in arrive whole.
+    for (size_t length : {510u, 511u, 512u, 513u, 4000u}) {
+        const std::string text = unique + std::string(length - unique.size(), 'x');
+        EXPECT_EQ(dlog_print(DLOG_INFO, "weather-test", "%s", text.c_str()), static_cast<int>(length));
+        EXPECT_EQ(capture.Lines().back().message, text) << length;
+        EXPECT_NE(ReadText(device::LogPath()).find("): " + text + "\n"), std::string::npos) << length;
+    }
 }
 
 TEST_F(DeviceTest, NestedCapturesAndUnwritableRoot)
@@ -275,7 +283,7 @@ TEST_F(DeviceTest, AppLookupsSeeEachChangeOfAKeptRegistry)
         return app ? app->version : std::string("(none)");
     };
     auto inPlace = [&] { // same inode, same size
-        const std::string text = ReadFile(path);
+        const std::string text = ReadText(path);
         const size_t at = text.find("version=1.0.0", text.find("[" + appId + "]"));
         if (at == std::string::npos)
             return false;
