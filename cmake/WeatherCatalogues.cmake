@@ -1,28 +1,26 @@
-# weather_catalogues(DOMAIN PO_DIR ALL_LANGUAGES|EXISTING_LANGUAGES)
-# Compiles PO_DIR/<language>.po of each language of WEATHER_LANGUAGES into
-# res/locale/<language>/LC_MESSAGES/DOMAIN.mo of the resource staging
-# directory, which the device set-up installs into the weather package, and
-# installs it there. ALL_LANGUAGES: every language must have its catalogue;
-# EXISTING_LANGUAGES: those that have one so far (en_US always). Target:
-# DOMAIN_catalogue.
+# weather_catalogues(DOMAIN PO_DIR)
+# Compiles PO_DIR/<language>.po of each language of WEATHER_LANGUAGES that
+# has one (en_US always) into res/locale/<language>/LC_MESSAGES/DOMAIN.mo of
+# the resource staging directory, which the device set-up installs into the
+# weather package, and installs it there. Target: DOMAIN_catalogue.
 find_program(MSGFMT_EXECUTABLE msgfmt REQUIRED)
 
-function(weather_catalogues domain po_dir which)
+function(weather_catalogues domain po_dir)
   set(outputs)
   # A catalogue added later configures again.
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${po_dir})
-  # A catalogue of a language the build does not list would never be built.
+  # A catalogue of a language the device does not speak would never be built.
   file(GLOB sources ${po_dir}/*.po)
   foreach(po ${sources})
     get_filename_component(lang ${po} NAME_WE)
     if(NOT lang IN_LIST WEATHER_LANGUAGES)
-      message(FATAL_ERROR "${po}: ${lang} is not in WEATHER_LANGUAGES")
+      message(FATAL_ERROR "${po}: ${lang} has no catalogue of the weather domain (common/po/${lang}.po)")
     endif()
   endforeach()
   foreach(lang ${WEATHER_LANGUAGES})
     set(po ${po_dir}/${lang}.po)
     if(NOT EXISTS ${po})
-      if(which STREQUAL "ALL_LANGUAGES" OR lang STREQUAL "en_US")
+      if(lang STREQUAL "en_US")
         message(FATAL_ERROR "${po}: the ${domain} catalogue of ${lang} is missing")
       endif()
       continue()

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <set>
 #include <sstream>
@@ -35,7 +36,8 @@ std::string SourcePath(const std::string& relative)
     return std::string(WEATHER_SOURCE_DIR) + "/" + relative;
 }
 
-// The build's language list (common/po/LINGUAS, as the configure read it).
+// The build's language list (the catalogues of common/po, as the configure
+// found them).
 std::vector<std::string> Languages()
 {
     std::istringstream in(WEATHER_LANGUAGE_LIST);
@@ -227,46 +229,74 @@ void CheckCatalogue(const std::string& language, const std::string& path, const 
 
 } // namespace
 
-// The language list itself: every language has its catalogue, its compiled
-// catalogue in the build and its glossary.
-TEST(CatalogueTest, EveryListedLanguageIsBuiltAndHasAGlossary)
+// The names <name><extension> of a source directory holds, in name order.
+std::vector<std::string> NamesIn(const std::string& dir, const std::string& extension)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(SourcePath(dir)))
+        if (entry.path().extension() == extension)
+            names.push_back(entry.path().stem().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The language list itself: it is the catalogues present (a configure that
+// missed one would not build it); each language is compiled, and it and its
+// glossary come together.
+TEST(CatalogueTest, EveryCatalogueIsALanguageBuiltWithItsGlossary)
 {
     const std::vector<std::string> languages = Languages();
     for (const char* expected : {"en_US", "zh_CN", "zh_TW", "ko_KR", "ja_JP"})
         EXPECT_NE(std::find(languages.begin(), languages.end(), expected), languages.end()) << expected;
-    for (const std::string& language : languages) {
+    EXPECT_EQ(languages, NamesIn("common/po", ".po")) << "configure again: the catalogues changed";
+    EXPECT_EQ(NamesIn("common/po/glossary", ".md"), languages) << "a glossary without its catalogue, or the reverse";
+    for (const std::string& language : languages)
         EXPECT_TRUE(std::filesystem::is_regular_file(std::string(WEATHER_BUILD_DIR) + "/res/locale/" + language +
                                                      "/LC_MESSAGES/weather.mo"))
             << language << " is not compiled";
-        EXPECT_TRUE(std::filesystem::is_regular_file(SourcePath("common/po/glossary/" + language + ".md")))
-            << language << " has no glossary";
-    }
 }
 
-// Checks every listed language's catalogue of one domain against its template.
-void CheckDomain(const std::string& name, const std::string& dir, bool keysAreNames)
+// Checks the catalogues of one domain against its template, each of a
+// language of the build. The weather domain's ids are keys and every language
+// has its catalogue; a tool's hold texts and its catalogues are those written
+// so far (en_US always). Returns the number checked.
+size_t CheckDomain(const std::string& name, const std::string& dir, bool weatherDomain)
 {
     PoFile pot = ReadPoFile(SourcePath(dir + "/" + name + ".pot"));
-    ASSERT_TRUE(pot.opened) << "no template " << dir << "/" << name << ".pot";
+    EXPECT_TRUE(pot.opened) << "no template " << dir << "/" << name << ".pot";
     EXPECT_TRUE(pot.errors.empty()) << pot.errors.front();
     EXPECT_GT(pot.entries.size(), 10u) << name;
     const std::map<std::string, std::string> english = Texts(ReadPoFile(SourcePath(dir + "/en_US.po")));
-    for (const std::string& language : Languages())
-        CheckCatalogue(language, SourcePath(dir + "/" + language + ".po"), pot,
-                       language == "en_US" ? std::map<std::string, std::string>() : english, keysAreNames);
+    const std::vector<std::string> languages = Languages();
+    for (const std::string& language : NamesIn(dir, ".po"))
+        EXPECT_NE(std::find(languages.begin(), languages.end(), language), languages.end())
+            << dir << "/" << language << ".po: the device does not speak " << language;
+    size_t checked = 0;
+    for (const std::string& language : languages) {
+        const std::string path = SourcePath(dir + "/" + language + ".po");
+        if (!weatherDomain && language != "en_US" && !std::filesystem::exists(path)) {
+            std::cout << "note: no " << name << " catalogue for " << language << " yet: it reads English there\n";
+            continue;
+        }
+        CheckCatalogue(language, path, pot, language == "en_US" ? std::map<std::string, std::string>() : english,
+                       weatherDomain);
+        checked++;
+    }
+    return checked;
 }
 
 // Every catalogue holds every key of its template, translated, not fuzzy,
 // with the same format arguments, and nothing the template lacks.
 TEST(CatalogueTest, EveryWeatherCatalogueIsComplete)
 {
-    CheckDomain("weather", "common/po", true);
+    EXPECT_EQ(CheckDomain("weather", "common/po", true), Languages().size());
 }
 
-// The tool's words: its template holds texts, not keys.
+// The tool's words, a product of their own: its template holds texts, not
+// keys, and a language may have no catalogue of them yet.
 TEST(CatalogueTest, EveryToolCatalogueIsComplete)
 {
-    CheckDomain("weatherctl", "tools/weatherctl/po", false);
+    EXPECT_GT(CheckDomain("weatherctl", "tools/weatherctl/po", false), 1u);
 }
 
 // A key the data layer looks up and the template lacks would show as the key.

@@ -6,13 +6,20 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <set>
-#include <type_traits>
 #include <vector>
 
 #include <json-glib/json-glib.h>
 
 #include "ToolText.h"
+#include "db/CityDBController.h"
+#include "db/CurrentWeatherDBController.h"
+#include "db/HourlyWeatherDBController.h"
+#include "db/LifeIndexWeatherDBController.h"
+#include "db/MoonPhaseDBController.h"
+#include "db/WeeklyWeatherDBController.h"
+#include "db/YesterdayWeatherDBController.h"
 
 namespace weatherctl {
 
@@ -24,217 +31,80 @@ constexpr const char* kCurrentCitySuffix = ":CurrentCity";
 // before JSON-GLib recurses into them.
 constexpr int kMaxDepth = 16;
 
-enum class Kind { Int32, Time, Double, Float, Text, Bool, Temperature };
-
-struct Value {
-    int64_t i = 0;
-    double d = 0.0;
-    std::string s;
-    bool b = false;
-};
-
-// One member of a record: its JSON name, what it holds, and how it is read
-// from and written to the record. The tables below list exactly the fields
-// the weather database keeps, so an export always reads back the same.
+// One member of a record: a field the weather database keeps, as its table
+// describes it, and whether the file must give it. Only stored fields are
+// members, so an export always reads back the same.
 template <class R> struct Field {
     const char* name;
-    Kind kind;
+    ColumnKind kind;
     bool required;
-    void (*get)(const R&, Value&);
-    void (*set)(R&, const Value&);
+    void (*get)(const R&, ColumnValue&);
+    void (*set)(R&, const ColumnValue&);
 };
 
-#define ACCESS(R, Name, member, type)                                                                                  \
-    [](const R& r, Value& v) { v.member = r.Get##Name(); },                                                            \
-        [](R& r, const Value& v) { r.Set##Name(static_cast<type>(v.member)); }
-#define SUB_ACCESS(R, Sub, Name, member, type)                                                                         \
-    [](const R& r, Value& v) { v.member = r.Get##Sub()->Get##Name(); },                                                \
-        [](R& r, const Value& v) { r.Get##Sub()->Set##Name(static_cast<type>(v.member)); }
-
-#define F_INT(R, json, Name)                                                                                           \
-    {                                                                                                                  \
-        json, Kind::Int32, false, ACCESS(R, Name, i, int32_t)                                                          \
-    }
-#define F_TIME(R, json, Name, req)                                                                                     \
-    {                                                                                                                  \
-        json, Kind::Time, req, ACCESS(R, Name, i, uint32_t)                                                            \
-    }
-#define F_DBL(R, json, Name)                                                                                           \
-    {                                                                                                                  \
-        json, Kind::Double, false, ACCESS(R, Name, d, double)                                                          \
-    }
-#define F_TEXT(R, json, Name, req)                                                                                     \
-    {                                                                                                                  \
-        json, Kind::Text, req, ACCESS(R, Name, s, std::string)                                                         \
-    }
-#define F_BOOL(R, json, Name)                                                                                          \
-    {                                                                                                                  \
-        json, Kind::Bool, false, ACCESS(R, Name, b, bool)                                                              \
-    }
-#define F_TEMP(R, json, Name)                                                                                          \
-    {                                                                                                                  \
-        json, Kind::Temperature, false, [](const R& r, Value& v) { v.d = r.Get##Name()->GetCelsius(); },               \
-            [](R& r, const Value& v) { r.Get##Name()->SetTemperature(v.d); }                                           \
-    }
-#define F_SUB_INT(R, json, Sub, Name)                                                                                  \
-    {                                                                                                                  \
-        json, Kind::Int32, false, SUB_ACCESS(R, Sub, Name, i, int32_t)                                                 \
-    }
-#define F_SUB_DBL(R, json, Sub, Name)                                                                                  \
-    {                                                                                                                  \
-        json, Kind::Double, false, SUB_ACCESS(R, Sub, Name, d, double)                                                 \
-    }
-#define F_SUB_FLT(R, json, Sub, Name)                                                                                  \
-    {                                                                                                                  \
-        json, Kind::Float, false, SUB_ACCESS(R, Sub, Name, d, float)                                                   \
-    }
-#define F_SUB_TEXT(R, json, Sub, Name)                                                                                 \
-    {                                                                                                                  \
-        json, Kind::Text, false, SUB_ACCESS(R, Sub, Name, s, std::string)                                              \
-    }
-
-const std::vector<Field<City>>& CityFields()
+// A table's stored fields in its order; `required` names the one that places
+// a record (none when null).
+template <class R> std::vector<Field<R>> FieldsOf(ColumnSpan<R> columns, const char* required = nullptr)
 {
-    static const std::vector<Field<City>> fields = {
-        F_TEXT(City, "locationId", LocationId, true),
-        F_TEXT(City, "cityName", CityName, false),
-        F_TEXT(City, "cityNameEng", CityNameEng, false),
-        F_TEXT(City, "countryName", CountryName, false),
-        F_TEXT(City, "countryNameEng", CountryNameEng, false),
-        F_TEXT(City, "stateName", StateName, false),
-        F_TEXT(City, "stateNameEng", StateNameEng, false),
-        F_INT(City, "pageIndex", PageIndex),
-        F_BOOL(City, "isCurrentLocation", IsCurrentLocation),
-        F_BOOL(City, "isSummerTime", IsSummerTime),
-        F_BOOL(City, "isDayTime", IsDayTime),
-        F_DBL(City, "gmtOffset", GmtOffset),
-        F_TIME(City, "refreshedTime", RefreshedTime, false),
-        F_TIME(City, "localTime", LocalTime, false),
-        F_INT(City, "widgetReferenceCount", WidgetReferenceCount),
-        F_BOOL(City, "needToUpdate", NeedToUpdate),
-        F_TEXT(City, "websiteUrl", WebsiteUrl, false),
-    };
+    std::vector<Field<R>> fields;
+    for (const Column<R>& c : columns) {
+        if (c.get)
+            fields.push_back({c.name, c.kind, required && std::strcmp(c.name, required) == 0, c.get, c.set});
+    }
     return fields;
 }
 
-// Current and daily entries keep the same columns.
-template <class R> const std::vector<Field<R>>& DatedWeatherFields()
+const std::vector<Field<City>>& CityFields()
 {
-    // A daily entry is placed by its date; the current record may lack one.
-    constexpr bool kDateRequired = std::is_same<R, Weekly>::value;
-    static const std::vector<Field<R>> fields = {
-        F_TIME(R, "date", Date, kDateRequired),           F_INT(R, "weatherIcon", WeatherIcon),
-        F_INT(R, "serverWeatherIcon", ServerWeatherIcon), F_TEXT(R, "weatherStatus", WeatherStatus, false),
-        F_TEMP(R, "curTemperature", CurTemperature),      F_TEMP(R, "lowTemperature", LowTemperature),
-        F_TEMP(R, "highTemperature", HighTemperature),    F_TEXT(R, "websiteUrl", WebsiteUrl, false),
-    };
+    static const std::vector<Field<City>> fields = FieldsOf(CityDBController::Columns(), "locationId");
+    return fields;
+}
+
+// The current record may lack a date; a daily entry is placed by its date.
+const std::vector<Field<Current>>& CurrentFields()
+{
+    static const std::vector<Field<Current>> fields = FieldsOf(CurrentWeatherDBController::Columns());
+    return fields;
+}
+
+const std::vector<Field<Weekly>>& DailyFields()
+{
+    static const std::vector<Field<Weekly>> fields = FieldsOf(WeeklyWeatherDBController::Columns(), "date");
     return fields;
 }
 
 const std::vector<Field<Hourly>>& HourlyFields()
 {
-    static const std::vector<Field<Hourly>> fields = {
-        F_TIME(Hourly, "hour", Hour, true),
-        F_INT(Hourly, "weatherIcon", WeatherIcon),
-        F_INT(Hourly, "serverWeatherIcon", ServerWeatherIcon),
-        F_TEXT(Hourly, "weatherStatus", WeatherStatus, false),
-        F_TEMP(Hourly, "curTemperature", CurTemperature),
-        F_TEMP(Hourly, "lowTemperature", LowTemperature),
-        F_TEMP(Hourly, "highTemperature", HighTemperature),
-        F_DBL(Hourly, "precProbability", PrecProbability),
-        F_TEXT(Hourly, "websiteUrl", WebsiteUrl, false),
-    };
+    static const std::vector<Field<Hourly>> fields = FieldsOf(HourlyWeatherDBController::Columns(), "hour");
     return fields;
 }
 
 // Yesterday's hours keep fewer columns than the forecast hours.
 const std::vector<Field<Hourly>>& YesterdayFields()
 {
-    static const std::vector<Field<Hourly>> fields = {
-        F_TIME(Hourly, "hour", Hour, true),
-        F_INT(Hourly, "weatherIcon", WeatherIcon),
-        F_INT(Hourly, "serverWeatherIcon", ServerWeatherIcon),
-        F_TEXT(Hourly, "weatherStatus", WeatherStatus, false),
-        F_TEMP(Hourly, "curTemperature", CurTemperature),
-        F_TEXT(Hourly, "websiteUrl", WebsiteUrl, false),
-    };
+    static const std::vector<Field<Hourly>> fields = FieldsOf(YesterdayWeatherDBController::Columns(), "hour");
     return fields;
 }
 
-const std::vector<Field<LifeIndex>>& LifeIndexFields()
+const std::vector<Field<LifeIndexRow>>& LifeIndexFields()
 {
-    using L = LifeIndex;
-    static const std::vector<Field<L>> fields = {
-        F_INT(L, "humidity", Humidity),
-        F_TIME(L, "sunriseTime", SunriseTime, false),
-        F_TIME(L, "sunsetTime", SunsetTime, false),
-        F_INT(L, "pm25", Pm25),
-        F_INT(L, "pm10", Pm10),
-        F_INT(L, "aqi", Aqi),
-        F_INT(L, "uvIndex", UvIndex),
-        F_TEXT(L, "uvIndexText", UvIndexText, false),
-        F_TEMP(L, "realfeel", Realfeel),
-        F_DBL(L, "visibility", Visibility),
-        F_DBL(L, "pressure", Pressure),
-        F_INT(L, "outdoorExcercise", OutdoorExcercise),
-        F_INT(L, "comfort", Comfort),
-        F_INT(L, "clothing", Clothing),
-        F_INT(L, "skincare", Skincare),
-        F_INT(L, "carwash", Carwash),
-        F_INT(L, "allergy", Allergy),
-        F_INT(L, "airPolution", AirPolution),
-        F_INT(L, "traffic", Traffic),
-        F_INT(L, "fishing", Fishing),
-        F_INT(L, "dryClothing", DryClothing),
-        F_INT(L, "cosmetic", Cosmetic),
-        F_INT(L, "foodPoison", FoodPoison),
-        F_INT(L, "spoiledFood", SpoiledFood),
-        F_INT(L, "frozenPipes", FrozenPipes),
-        F_INT(L, "frostbite", Frostbite),
-        F_INT(L, "cold", Cold),
-        F_INT(L, "khai", Khai),
-        F_INT(L, "airDust", AirDust),
-        F_INT(L, "drySkin", DrySkin),
-        F_INT(L, "heatStroke", HeatStroke),
-        F_INT(L, "heat", Heat),
-        F_INT(L, "discomfort", Discomfort),
-        F_INT(L, "pollen", Pollen),
-        F_SUB_INT(L, "precType", Precipitation, PrecType),
-        F_SUB_DBL(L, "precProbability", Precipitation, PrecProbability),
-        F_SUB_DBL(L, "precProbabilityNight", Precipitation, PrecProbabilityNight),
-        F_SUB_DBL(L, "precAmount", Precipitation, PrecAmount),
-        F_SUB_DBL(L, "precAmountNight", Precipitation, PrecAmountNight),
-        F_SUB_DBL(L, "precAmountSnow", Precipitation, PrecAmountSnow),
-        F_SUB_DBL(L, "precAmountSnowNight", Precipitation, PrecAmountSnowNight),
-        F_SUB_DBL(L, "precAmountIce", Precipitation, PrecAmountIce),
-        F_SUB_DBL(L, "precAmountIceNight", Precipitation, PrecAmountIceNight),
-        F_SUB_DBL(L, "rainProbability", Precipitation, RainProbability),
-        F_SUB_DBL(L, "rainProbabilityNight", Precipitation, RainProbabilityNight),
-        F_SUB_DBL(L, "snowProbability", Precipitation, SnowProbability),
-        F_SUB_DBL(L, "snowProbabilityNight", Precipitation, SnowProbabilityNight),
-        F_SUB_DBL(L, "iceProbability", Precipitation, IceProbability),
-        F_SUB_DBL(L, "iceProbabilityNight", Precipitation, IceProbabilityNight),
-        F_SUB_FLT(L, "windDirection", Wind, WindDirection),
-        F_SUB_FLT(L, "windSpeed", Wind, WindSpeed),
-        F_SUB_TEXT(L, "windCardinal", Wind, WindCardinal),
-        F_SUB_FLT(L, "windNightDirection", Wind, WindNightDirection),
-        F_SUB_FLT(L, "windNightSpeed", Wind, WindNightSpeed),
-        F_SUB_TEXT(L, "windNightCardinal", Wind, WindNightCardinal),
-        F_SUB_INT(L, "windSpeedUnit", Wind, WindSpeedUnit),
-    };
+    static const std::vector<Field<LifeIndexRow>> fields = FieldsOf(LifeIndexWeatherDBController::Columns());
     return fields;
+}
+
+// The life index as its table's row, over the sub-records its Make gives it;
+// null when it has none of them.
+std::unique_ptr<LifeIndexRow> RowOf(const LifeIndexPtr& lifeIndex)
+{
+    if (!lifeIndex || !lifeIndex->GetPrecipitation() || !lifeIndex->GetWind())
+        return nullptr;
+    return std::make_unique<LifeIndexRow>(
+        LifeIndexRow{*lifeIndex, *lifeIndex->GetPrecipitation(), *lifeIndex->GetWind()});
 }
 
 const std::vector<Field<MoonPhase>>& MoonPhaseFields()
 {
-    static const std::vector<Field<MoonPhase>> fields = {
-        F_TIME(MoonPhase, "date", Date, true),
-        F_TEXT(MoonPhase, "locationID", LocationID, false),
-        F_TIME(MoonPhase, "moonRiseTime", MoonRiseTime, false),
-        F_TIME(MoonPhase, "moonSetTime", MoonSetTime, false),
-        F_TEXT(MoonPhase, "phaseText", PhaseText, false),
-        F_INT(MoonPhase, "age", Age),
-    };
+    static const std::vector<Field<MoonPhase>> fields = FieldsOf(MoonPhaseDBController::Columns(), "date");
     return fields;
 }
 
@@ -267,13 +137,14 @@ std::string Found(JsonNode* node)
     return _("a whole number");
 }
 
-bool ReadValue(JsonNode* node, Kind kind, Value& v, std::string& why)
+bool ReadValue(JsonNode* node, ColumnKind kind, ColumnValue& v, std::string& why)
 {
     const bool isValue = JSON_NODE_TYPE(node) == JSON_NODE_VALUE;
     const GType type = isValue ? json_node_get_value_type(node) : G_TYPE_INVALID;
     switch (kind) {
-    case Kind::Int32:
-    case Kind::Time: {
+    case ColumnKind::Int32:
+    case ColumnKind::Int64:
+    case ColumnKind::Time: {
         if (type == G_TYPE_DOUBLE) {
             why = _("not an integer (a number with a fraction or an exponent)");
             return false;
@@ -283,9 +154,12 @@ bool ReadValue(JsonNode* node, Kind kind, Value& v, std::string& why)
             return false;
         }
         v.i = json_node_get_int(node);
-        const int64_t low = kind == Kind::Int32 ? std::numeric_limits<int32_t>::min() : 0;
-        const int64_t high =
-            kind == Kind::Int32 ? std::numeric_limits<int32_t>::max() : std::numeric_limits<uint32_t>::max();
+        const int64_t low = kind == ColumnKind::Int32   ? std::numeric_limits<int32_t>::min()
+                            : kind == ColumnKind::Int64 ? std::numeric_limits<int64_t>::min()
+                                                        : 0;
+        const int64_t high = kind == ColumnKind::Int32   ? std::numeric_limits<int32_t>::max()
+                             : kind == ColumnKind::Int64 ? std::numeric_limits<int64_t>::max()
+                                                         : std::numeric_limits<uint32_t>::max();
         if (v.i < low || v.i > high) {
             why = tools::Format(_("%s is outside %s"), std::to_string(v.i).c_str(),
                                 (std::to_string(low) + ".." + std::to_string(high)).c_str());
@@ -293,9 +167,9 @@ bool ReadValue(JsonNode* node, Kind kind, Value& v, std::string& why)
         }
         return true;
     }
-    case Kind::Double:
-    case Kind::Float:
-    case Kind::Temperature: {
+    case ColumnKind::Double:
+    case ColumnKind::Float:
+    case ColumnKind::Temperature: {
         if (type != G_TYPE_INT64 && type != G_TYPE_DOUBLE) {
             why = tools::Format(_("expected a number, found %s"), Found(node).c_str());
             return false;
@@ -307,25 +181,25 @@ bool ReadValue(JsonNode* node, Kind kind, Value& v, std::string& why)
             why = tools::Format(_("%s is not a finite number"), number);
             return false;
         }
-        if (kind == Kind::Float && std::fabs(v.d) > FLT_MAX) {
+        if (kind == ColumnKind::Float && std::fabs(v.d) > FLT_MAX) {
             why = tools::Format(_("a single-precision field cannot hold %s"), number);
             return false;
         }
         // Tenths of a degree are what the device's readers take in 32 bits.
-        if (kind == Kind::Temperature && std::fabs(v.d) * 10.0 > std::numeric_limits<int32_t>::max()) {
+        if (kind == ColumnKind::Temperature && std::fabs(v.d) * 10.0 > std::numeric_limits<int32_t>::max()) {
             why = tools::Format(_("%s is outside %s"), number, "-214748364.7..214748364.7");
             return false;
         }
         return true;
     }
-    case Kind::Text:
+    case ColumnKind::Text:
         if (type != G_TYPE_STRING) {
             why = tools::Format(_("expected text, found %s"), Found(node).c_str());
             return false;
         }
         v.s = json_node_get_string(node);
         return true;
-    case Kind::Bool:
+    case ColumnKind::Bool:
         if (type != G_TYPE_BOOLEAN) {
             why = tools::Format(_("expected true or false, found %s"), Found(node).c_str());
             return false;
@@ -385,7 +259,7 @@ struct Reader {
                     return Fail(path + "." + f.name, _("required member is missing"));
                 continue;
             }
-            Value v;
+            ColumnValue v;
             std::string why;
             if (!ReadValue(member, f.kind, v, why))
                 return Fail(path + "." + f.name, why);
@@ -423,15 +297,16 @@ struct Reader {
             return false;
         JsonObject* object = json_node_get_object(node);
         if (JsonNode* current = json_object_get_member(object, "current")) {
-            if (!Record(current, DatedWeatherFields<Current>(), *city->GetCurrent(), path + ".current"))
+            if (!Record(current, CurrentFields(), *city->GetCurrent(), path + ".current"))
                 return false;
         }
         if (JsonNode* lifeIndex = json_object_get_member(object, "lifeIndex")) {
-            if (!Record(lifeIndex, LifeIndexFields(), *city->GetLifeIndex(), path + ".lifeIndex"))
+            // A made city's life index has both sub-records (City and LifeIndex Init).
+            std::unique_ptr<LifeIndexRow> row = RowOf(city->GetLifeIndex());
+            if (row && !Record(lifeIndex, LifeIndexFields(), *row, path + ".lifeIndex"))
                 return false;
         }
-        return List(object, "daily", DatedWeatherFields<Weekly>(), path, *city->GetWeeklyPtrVector(),
-                    [] { return Weekly::Make(); }) &&
+        return List(object, "daily", DailyFields(), path, *city->GetWeeklyPtrVector(), [] { return Weekly::Make(); }) &&
                List(object, "hourly", HourlyFields(), path, *city->GetHourlyPtrVector(),
                     [] { return Hourly::Make(); }) &&
                List(object, "yesterday", YesterdayFields(), path, *city->GetYesterdayHourPtrVector(),
@@ -443,22 +318,23 @@ struct Reader {
 
 // ---- writing ----
 
-void AddValue(JsonBuilder* builder, Kind kind, const Value& v)
+void AddValue(JsonBuilder* builder, ColumnKind kind, const ColumnValue& v)
 {
     switch (kind) {
-    case Kind::Int32:
-    case Kind::Time:
+    case ColumnKind::Int32:
+    case ColumnKind::Int64:
+    case ColumnKind::Time:
         json_builder_add_int_value(builder, v.i);
         break;
-    case Kind::Double:
-    case Kind::Float:
-    case Kind::Temperature:
+    case ColumnKind::Double:
+    case ColumnKind::Float:
+    case ColumnKind::Temperature:
         json_builder_add_double_value(builder, v.d);
         break;
-    case Kind::Text:
+    case ColumnKind::Text:
         json_builder_add_string_value(builder, v.s.c_str());
         break;
-    case Kind::Bool:
+    case ColumnKind::Bool:
         json_builder_add_boolean_value(builder, v.b);
         break;
     }
@@ -467,16 +343,15 @@ void AddValue(JsonBuilder* builder, Kind kind, const Value& v)
 template <class R> void AddMembers(JsonBuilder* builder, const std::vector<Field<R>>& fields, const R& record)
 {
     for (const Field<R>& f : fields) {
-        Value v;
+        ColumnValue v;
         f.get(record, v);
         json_builder_set_member_name(builder, f.name);
         AddValue(builder, f.kind, v);
     }
 }
 
-template <class R>
-void AddObject(JsonBuilder* builder, const char* name, const std::vector<Field<R>>& fields,
-               const std::shared_ptr<R>& record)
+template <class R, class Pointer>
+void AddObject(JsonBuilder* builder, const char* name, const std::vector<Field<R>>& fields, const Pointer& record)
 {
     if (!record)
         return; // never loaded: the member is left out, as on input
@@ -508,19 +383,20 @@ void AddList(JsonBuilder* builder, const char* name, const std::vector<Field<R>>
 
 // As the writer would tell them apart; a stored -0.0 reads back as 0.0,
 // which is the same number.
-bool SameValue(Kind kind, const Value& a, const Value& b)
+bool SameValue(ColumnKind kind, const ColumnValue& a, const ColumnValue& b)
 {
     switch (kind) {
-    case Kind::Int32:
-    case Kind::Time:
+    case ColumnKind::Int32:
+    case ColumnKind::Int64:
+    case ColumnKind::Time:
         return a.i == b.i;
-    case Kind::Double:
-    case Kind::Float:
-    case Kind::Temperature:
+    case ColumnKind::Double:
+    case ColumnKind::Float:
+    case ColumnKind::Temperature:
         return a.d == b.d;
-    case Kind::Text:
+    case ColumnKind::Text:
         return a.s == b.s;
-    case Kind::Bool:
+    case ColumnKind::Bool:
         return a.b == b.b;
     }
     return false;
@@ -529,7 +405,7 @@ bool SameValue(Kind kind, const Value& a, const Value& b)
 template <class R> bool SameMembers(const std::vector<Field<R>>& fields, const R& a, const R& b)
 {
     for (const Field<R>& f : fields) {
-        Value va, vb;
+        ColumnValue va, vb;
         f.get(a, va);
         f.get(b, vb);
         if (!SameValue(f.kind, va, vb))
@@ -539,8 +415,8 @@ template <class R> bool SameMembers(const std::vector<Field<R>>& fields, const R
 }
 
 // A record never loaded is left out, as AddObject leaves it out.
-template <class R>
-bool SameObject(const std::vector<Field<R>>& fields, const std::shared_ptr<R>& a, const std::shared_ptr<R>& b)
+template <class R, class Pointer>
+bool SameObject(const std::vector<Field<R>>& fields, const Pointer& a, const Pointer& b)
 {
     if (!a || !b)
         return !a && !b;
@@ -576,12 +452,11 @@ bool SameList(const std::vector<Field<R>>& fields, const std::shared_ptr<std::ve
 
 bool SameCity(const City& a, const City& b)
 {
-    return SameMembers(CityFields(), a, b) &&
-           SameObject(DatedWeatherFields<Current>(), a.GetCurrent(), b.GetCurrent()) &&
-           SameList(DatedWeatherFields<Weekly>(), a.GetWeeklyPtrVector(), b.GetWeeklyPtrVector()) &&
+    return SameMembers(CityFields(), a, b) && SameObject(CurrentFields(), a.GetCurrent(), b.GetCurrent()) &&
+           SameList(DailyFields(), a.GetWeeklyPtrVector(), b.GetWeeklyPtrVector()) &&
            SameList(HourlyFields(), a.GetHourlyPtrVector(), b.GetHourlyPtrVector()) &&
            SameList(YesterdayFields(), a.GetYesterdayHourPtrVector(), b.GetYesterdayHourPtrVector()) &&
-           SameObject(LifeIndexFields(), a.GetLifeIndex(), b.GetLifeIndex()) &&
+           SameObject(LifeIndexFields(), RowOf(a.GetLifeIndex()), RowOf(b.GetLifeIndex())) &&
            SameList(MoonPhaseFields(), a.GetMoonPhasePtrVector(), b.GetMoonPhasePtrVector());
 }
 
@@ -871,9 +746,9 @@ JsonArray* CitiesOfFile(JsonParser* parser, const std::string& text, Reader& rea
     if (!error.empty())
         return nullptr;
     if (JsonNode* version = json_object_get_member(top, "version")) {
-        Value v;
+        ColumnValue v;
         std::string why;
-        if (!ReadValue(version, Kind::Int32, v, why) || v.i != kFormatVersion) {
+        if (!ReadValue(version, ColumnKind::Int32, v, why) || v.i != kFormatVersion) {
             error = "version: " + (why.empty() ? tools::Format(_("only version %d is known"), kFormatVersion) : why);
             return nullptr;
         }
@@ -965,11 +840,11 @@ std::string WriteCityFile(const CityPtrVector& cities)
             continue;
         json_builder_begin_object(b);
         AddMembers(b, CityFields(), *city);
-        AddObject(b, "current", DatedWeatherFields<Current>(), city->GetCurrent());
-        AddList(b, "daily", DatedWeatherFields<Weekly>(), city->GetWeeklyPtrVector());
+        AddObject(b, "current", CurrentFields(), city->GetCurrent());
+        AddList(b, "daily", DailyFields(), city->GetWeeklyPtrVector());
         AddList(b, "hourly", HourlyFields(), city->GetHourlyPtrVector());
         AddList(b, "yesterday", YesterdayFields(), city->GetYesterdayHourPtrVector());
-        AddObject(b, "lifeIndex", LifeIndexFields(), city->GetLifeIndex());
+        AddObject(b, "lifeIndex", LifeIndexFields(), RowOf(city->GetLifeIndex()));
         AddList(b, "moonPhases", MoonPhaseFields(), city->GetMoonPhasePtrVector());
         json_builder_end_object(b);
     }

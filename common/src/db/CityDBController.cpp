@@ -21,60 +21,44 @@ constexpr const char* kCreateTable =
     "widgetReferenceCount\tINTEGER, needToUpdate\t\tINTEGER, websiteUrl \t\tTEXT, stateName\t\t\tTEXT, "
     "stateNameEng\t\tTEXT);";
 
-constexpr const char* kColumns =
-    "pageIndex,locationId,cityName,cityNameEng,countryName,countryNameEng,isCurrentLocation,isDayTime,"
-    "isSummerTime,gmtOffset,refreshedTime,localTime,widgetReferenceCount,needToUpdate,websiteUrl,stateName,"
-    "stateNameEng";
-constexpr const char* kPlaceholders = "?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?";
-constexpr const char* kAssignments =
-    "pageIndex = ?,locationId = ?,cityName = ?,cityNameEng = ?,countryName = ?,countryNameEng = ?,"
-    "isCurrentLocation = ?,isDayTime = ?,isSummerTime = ?,gmtOffset = ?,refreshedTime = ?,localTime = ?,"
-    "needToUpdate = ?,websiteUrl = ?,stateName = ?,stateNameEng = ?";
+// The row's values in the order of the column list that INSERT and SELECT
+// share (not the CREATE text's, which stays literal for its spacing).
+const Column<City> kColumns[] = {
+    INT_COLUMN(City, "pageIndex", nullptr, PageIndex),
+    TEXT_COLUMN(City, "locationId", nullptr, LocationId),
+    TEXT_COLUMN(City, "cityName", nullptr, CityName),
+    TEXT_COLUMN(City, "cityNameEng", nullptr, CityNameEng),
+    TEXT_COLUMN(City, "countryName", nullptr, CountryName),
+    TEXT_COLUMN(City, "countryNameEng", nullptr, CountryNameEng),
+    BOOL_COLUMN(City, "isCurrentLocation", nullptr, IsCurrentLocation),
+    BOOL_COLUMN(City, "isDayTime", nullptr, IsDayTime),
+    BOOL_COLUMN(City, "isSummerTime", nullptr, IsSummerTime),
+    DOUBLE_COLUMN(City, "gmtOffset", nullptr, GmtOffset),
+    TIME_COLUMN(City, "refreshedTime", nullptr, RefreshedTime),
+    TIME_COLUMN(City, "localTime", nullptr, LocalTime),
+    INT_COLUMN(City, "widgetReferenceCount", nullptr, WidgetReferenceCount),
+    BOOL_COLUMN(City, "needToUpdate", nullptr, NeedToUpdate),
+    TEXT_COLUMN(City, "websiteUrl", nullptr, WebsiteUrl),
+    TEXT_COLUMN(City, "stateName", nullptr, StateName),
+    TEXT_COLUMN(City, "stateNameEng", nullptr, StateNameEng),
+};
+constexpr size_t kColumnCount = sizeof(kColumns) / sizeof(kColumns[0]);
+// The widgets keep their own count (UpdateWidgetReferenceCount): a city's
+// update leaves it as stored.
+constexpr size_t kWidgetCount = 12;
+const std::string kColumnNames = ColumnTable::Names(kColumns, 0);
 
-// Binds the values shared by insert and update, from index 1 on.
-// widgetReferenceCount sits between localTime and needToUpdate only on insert.
+// Binds the values from index 1 on; the update's without the widget count.
 void BindCityValues(Statement& stmt, const City& city, bool withWidgetCount)
 {
-    int i = 1;
-    stmt.BindInt(i++, city.GetPageIndex());
-    stmt.BindText(i++, city.GetLocationId());
-    stmt.BindText(i++, city.GetCityName());
-    stmt.BindText(i++, city.GetCityNameEng());
-    stmt.BindText(i++, city.GetCountryName());
-    stmt.BindText(i++, city.GetCountryNameEng());
-    stmt.BindBool(i++, city.GetIsCurrentLocation());
-    stmt.BindBool(i++, city.GetIsDayTime());
-    stmt.BindBool(i++, city.GetIsSummerTime());
-    stmt.BindDouble(i++, city.GetGmtOffset());
-    stmt.BindTime(i++, city.GetRefreshedTime());
-    stmt.BindTime(i++, city.GetLocalTime());
-    if (withWidgetCount)
-        stmt.BindInt(i++, city.GetWidgetReferenceCount());
-    stmt.BindBool(i++, city.GetNeedToUpdate());
-    stmt.BindText(i++, city.GetWebsiteUrl());
-    stmt.BindText(i++, city.GetStateName());
-    stmt.BindText(i++, city.GetStateNameEng());
-}
-
-void ReadCityValues(const Statement& stmt, City& city)
-{
-    city.SetPageIndex(stmt.ColumnInt(0));
-    city.SetLocationId(stmt.ColumnText(1));
-    city.SetCityName(stmt.ColumnText(2));
-    city.SetCityNameEng(stmt.ColumnText(3));
-    city.SetCountryName(stmt.ColumnText(4));
-    city.SetCountryNameEng(stmt.ColumnText(5));
-    city.SetIsCurrentLocation(stmt.ColumnBool(6));
-    city.SetIsDayTime(stmt.ColumnBool(7));
-    city.SetIsSummerTime(stmt.ColumnBool(8));
-    city.SetGmtOffset(stmt.ColumnDouble(9));
-    city.SetRefreshedTime(stmt.ColumnTime(10));
-    city.SetLocalTime(stmt.ColumnTime(11));
-    city.SetWidgetReferenceCount(stmt.ColumnInt(12));
-    city.SetNeedToUpdate(stmt.ColumnBool(13));
-    city.SetWebsiteUrl(stmt.ColumnText(14));
-    city.SetStateName(stmt.ColumnText(15));
-    city.SetStateNameEng(stmt.ColumnText(16));
+    ColumnValue value;
+    int index = 1;
+    for (size_t i = 0; i < kColumnCount; i++) {
+        if (i == kWidgetCount && !withWidgetCount)
+            continue;
+        kColumns[i].get(city, value);
+        ColumnTable::BindValue(stmt, index++, kColumns[i].kind, value);
+    }
 }
 
 // The current-location city is told apart by its id suffix; the record
@@ -89,14 +73,21 @@ void AppendCurrentCitySuffix(City& city)
 
 DEFINE_SINGLETON(CityDBController)
 
+ColumnSpan<City> CityDBController::Columns()
+{
+    return {kColumns, std::size(kColumns)};
+}
+
 bool CityDBController::Init()
 {
     mQueryGenerator = QueryGenernator::Make();
     if (!mQueryGenerator)
         return false;
-    mInsertQuery = mQueryGenerator->MakeInsertQuery(kTableName, kColumns, kPlaceholders);
+    mInsertQuery = mQueryGenerator->MakeInsertQuery(kTableName, kColumnNames, ColumnTable::Placeholders(kColumnCount));
+    std::string assignments = ColumnTable::Assignments(kColumns, 0, kWidgetCount) + "," +
+                              ColumnTable::Assignments(kColumns, kWidgetCount + 1);
     mUpdateQuery =
-        mQueryGenerator->MakeUpdateQuery(kTableName, kAssignments, mQueryGenerator->MakeWhereClause("PK_ID = ?;"));
+        mQueryGenerator->MakeUpdateQuery(kTableName, assignments, mQueryGenerator->MakeWhereClause("PK_ID = ?;"));
     return true;
 }
 
@@ -218,7 +209,7 @@ void CityDBController::Reorder(const CityPtrVectorPtr& reorderPtrVector)
 CityPtr CityDBController::SelectWith(const std::string& condition, int primaryKey, const std::string* locationID)
 {
     Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(mQueryGenerator->MakeSelectQuery(
-        kTableName, kColumns, mQueryGenerator->MakeWhereClause(condition), "", "", ""));
+        kTableName, kColumnNames, mQueryGenerator->MakeWhereClause(condition), "", "", ""));
     if (locationID)
         stmt.BindText(1, *locationID);
     else
@@ -231,7 +222,7 @@ CityPtr CityDBController::SelectWith(const std::string& condition, int primaryKe
     }
     CityPtr cityPtr = City::Make();
     if (cityPtr)
-        ReadCityValues(stmt, *cityPtr);
+        ColumnTable::Read(kColumns, 0, stmt, *cityPtr);
     return cityPtr;
 }
 

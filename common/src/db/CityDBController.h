@@ -7,6 +7,7 @@
 
 #include "typedef/City.h"
 #include "utils/Pattern.h"
+#include "db/Column.h"
 #include "db/QueryGenerator.h"
 
 // CITY_TABLE of the weather database: one row per city, its PK_ID keying the
@@ -15,6 +16,10 @@
 class CityDBController {
 public:
     DECLARE_SINGLETON(CityDBController);
+
+    // The stored fields (key columns without accessors), which weatherctl's
+    // city file reads and writes too.
+    static ColumnSpan<City> Columns();
 
     virtual bool Init();
     virtual ~CityDBController() = default;

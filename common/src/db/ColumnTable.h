@@ -9,37 +9,21 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <iterator>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
+#include "db/Column.h"
 #include "db/DBConnector.h"
 #include "db/QueryGenerator.h"
 #include "db/Statement.h"
 #include "typedef/Temperature.h"
 #include "utils/Log.h"
-
-template <typename Row> struct Column {
-    const char* name;
-    // What follows the name in the CREATE text (the stored schema keeps its tabs).
-    const char* declaration;
-    // Null for key columns, which the controllers bind themselves.
-    void (*bind)(Statement& stmt, int index, const Row& row);
-    void (*read)(const Statement& stmt, int index, Row& row);
-};
-
-// A table's column array held by a class that is not told its length.
-template <typename Row> struct ColumnSpan {
-    const Column<Row>* first;
-    size_t count;
-
-    const Column<Row>* begin() const { return first; }
-    const Column<Row>* end() const { return first + count; }
-    size_t size() const { return count; }
-    const Column<Row>& operator[](size_t i) const { return first[i]; }
-};
 
 namespace ColumnTable {
 
@@ -72,11 +56,12 @@ template <typename Columns> std::string Names(const Columns& columns, size_t fro
     return text;
 }
 
-// "<name> = ?" for columns[from..] joined by separator.
-template <typename Columns> std::string Assignments(const Columns& columns, size_t from, const char* separator = ",")
+// "<name> = ?" for columns[from..end) joined by separator.
+template <typename Columns>
+std::string Assignments(const Columns& columns, size_t from, size_t end = SIZE_MAX, const char* separator = ",")
 {
     std::string text;
-    for (size_t i = from; i < std::size(columns); i++) {
+    for (size_t i = from; i < std::min(end, std::size(columns)); i++) {
         if (i > from)
             text += separator;
         text += columns[i].name;
@@ -94,36 +79,112 @@ inline std::string Placeholders(size_t count)
     return text;
 }
 
+// Temperatures are written in Celsius, half up to one decimal.
+inline void BindValue(Statement& stmt, int index, ColumnKind kind, const ColumnValue& value)
+{
+    switch (kind) {
+    case ColumnKind::Int32:
+        return stmt.BindInt(index, static_cast<int>(value.i));
+    case ColumnKind::Int64:
+        return stmt.BindInt64(index, value.i);
+    case ColumnKind::Time:
+        return stmt.BindTime(index, static_cast<uint32_t>(value.i));
+    case ColumnKind::Double:
+    case ColumnKind::Float:
+        return stmt.BindDouble(index, value.d);
+    case ColumnKind::Temperature:
+        return stmt.BindDouble(index, Temperature::RoundToOneDecimal(value.d));
+    case ColumnKind::Text:
+        return stmt.BindText(index, value.s);
+    case ColumnKind::Bool:
+        return stmt.BindBool(index, value.b);
+    }
+}
+
+// A 32-bit time is zero-extended from its 64-bit column; any non-zero
+// integer reads as true.
+inline void ReadValue(const Statement& stmt, int index, ColumnKind kind, ColumnValue& value)
+{
+    switch (kind) {
+    case ColumnKind::Int32:
+        value.i = stmt.ColumnInt(index);
+        return;
+    case ColumnKind::Int64:
+        value.i = stmt.ColumnInt64(index);
+        return;
+    case ColumnKind::Time:
+        value.i = stmt.ColumnTime(index);
+        return;
+    case ColumnKind::Double:
+    case ColumnKind::Float:
+    case ColumnKind::Temperature:
+        value.d = stmt.ColumnDouble(index);
+        return;
+    case ColumnKind::Text:
+        value.s = stmt.ColumnText(index);
+        return;
+    case ColumnKind::Bool:
+        value.b = stmt.ColumnBool(index);
+        return;
+    }
+}
+
 // Binds the values of columns[from..] at first, first + 1, ...
 template <typename Columns, typename Row>
 void Bind(const Columns& columns, size_t from, Statement& stmt, int first, const Row& row)
 {
-    for (size_t i = from; i < std::size(columns); i++)
-        columns[i].bind(stmt, first + static_cast<int>(i - from), row);
+    ColumnValue value;
+    for (size_t i = from; i < std::size(columns); i++) {
+        columns[i].get(row, value);
+        BindValue(stmt, first + static_cast<int>(i - from), columns[i].kind, value);
+    }
 }
 
 // Reads columns[from..] from result columns 0, 1, ...
 template <typename Columns, typename Row>
 void Read(const Columns& columns, size_t from, const Statement& stmt, Row& row)
 {
-    for (size_t i = from; i < std::size(columns); i++)
-        columns[i].read(stmt, static_cast<int>(i - from), row);
+    ColumnValue value;
+    for (size_t i = from; i < std::size(columns); i++) {
+        ReadValue(stmt, static_cast<int>(i - from), columns[i].kind, value);
+        columns[i].set(row, value);
+    }
 }
 
-// Temperatures are written in Celsius, half up to one decimal. A record
-// without a temperature is written as the unsupported marker.
-inline void BindTemperature(Statement& stmt, int index, const TemperaturePtr& temperaturePtr)
+// A field's value into the member of value its type uses, and back.
+template <typename T> void Put(ColumnValue& value, const T& field)
 {
-    const double celsius = temperaturePtr ? temperaturePtr->GetCelsius() : FLOAT_UNSUPPORTED_VALUE;
-    stmt.BindDouble(index, Temperature::RoundToOneDecimal(celsius));
+    if constexpr (std::is_same_v<T, bool>)
+        value.b = field;
+    else if constexpr (std::is_integral_v<T>)
+        value.i = field;
+    else if constexpr (std::is_floating_point_v<T>)
+        value.d = field;
+    else
+        value.s = field;
+}
+template <typename T> T Take(const ColumnValue& value)
+{
+    if constexpr (std::is_same_v<T, bool>)
+        return value.b;
+    else if constexpr (std::is_integral_v<T>)
+        return static_cast<T>(value.i);
+    else if constexpr (std::is_floating_point_v<T>)
+        return static_cast<T>(value.d);
+    else
+        return value.s;
 }
 
-// Fills a record's temperature (made fresh by the record's Init) from the
-// stored Celsius value.
-inline void SetColumnTemperature(const TemperaturePtr& temperaturePtr, const Statement& stmt, int index)
+// A record without a temperature is written as the unsupported marker; a
+// read fills the record's own temperature (made by its Init), both scales.
+inline void PutTemperature(ColumnValue& value, const TemperaturePtr& temperaturePtr)
+{
+    value.d = temperaturePtr ? temperaturePtr->GetCelsius() : FLOAT_UNSUPPORTED_VALUE;
+}
+inline void TakeTemperature(const TemperaturePtr& temperaturePtr, const ColumnValue& value)
 {
     if (temperaturePtr)
-        temperaturePtr->SetTemperature(stmt.ColumnDouble(index));
+        temperaturePtr->SetTemperature(value.d);
 }
 
 // "DELETE FROM <table> WHERE FK_ID=?;" for one city's rows; false when the
@@ -368,58 +429,45 @@ private:
 // Column entries for a record with Get<Field>/Set<Field> accessors, reached
 // as row.Get<Field>() (INT_COLUMN) or, for a row made of parts, as
 // row.part.Get<Field>() (INT_COLUMN_OF).
-#define ACCESSOR_COLUMN(Row, path, name, declaration, Field, bindAs, readAs)                                           \
+#define ACCESSOR_COLUMN(Row, path, name, declaration, Field, kind)                                                     \
     {                                                                                                                  \
-        name, declaration, [](Statement& s, int i, const Row& r) { s.bindAs(i, r path Get##Field()); },                \
-            [](const Statement& s, int i, Row& r) { r path Set##Field(readAs); }                                       \
+        name, declaration, ColumnKind::kind,                                                                           \
+            [](const Row& r, ColumnValue& v) { ColumnTable::Put(v, r path Get##Field()); },                            \
+            [](Row& r, const ColumnValue& v) {                                                                         \
+                r path Set##Field(ColumnTable::Take<std::decay_t<decltype(r path Get##Field())>>(v));                  \
+            }                                                                                                          \
     }
 #define KEY_COLUMN(name, declaration)                                                                                  \
     {                                                                                                                  \
-        name, declaration, nullptr, nullptr                                                                            \
+        name, declaration, ColumnKind::Int32, nullptr, nullptr                                                         \
     }
-#define INT_COLUMN_OF(Row, part, name, declaration, Field)                                                             \
-    ACCESSOR_COLUMN(Row, .part., name, declaration, Field, BindInt, s.ColumnInt(i))
-#define INT64_COLUMN_OF(Row, part, name, declaration, Field)                                                           \
-    ACCESSOR_COLUMN(Row, .part., name, declaration, Field, BindInt64, s.ColumnInt64(i))
-// Stored as 0 and 1; any non-zero value reads as true.
-#define BOOL_COLUMN_OF(Row, part, name, declaration, Field)                                                            \
-    ACCESSOR_COLUMN(Row, .part., name, declaration, Field, BindBool, s.ColumnBool(i))
-// A 32-bit unsigned value in a 64-bit column, zero-extended.
-#define TIME_COLUMN_OF(Row, part, name, declaration, Field)                                                            \
-    ACCESSOR_COLUMN(Row, .part., name, declaration, Field, BindTime, s.ColumnTime(i))
+#define INT_COLUMN_OF(Row, part, name, declaration, Field) ACCESSOR_COLUMN(Row, .part., name, declaration, Field, Int32)
+#define TIME_COLUMN_OF(Row, part, name, declaration, Field) ACCESSOR_COLUMN(Row, .part., name, declaration, Field, Time)
 #define DOUBLE_COLUMN_OF(Row, part, name, declaration, Field)                                                          \
-    ACCESSOR_COLUMN(Row, .part., name, declaration, Field, BindDouble, s.ColumnDouble(i))
+    ACCESSOR_COLUMN(Row, .part., name, declaration, Field, Double)
 // A float in memory, a double in the table.
 #define FLOAT_COLUMN_OF(Row, part, name, declaration, Field)                                                           \
-    ACCESSOR_COLUMN(Row, .part., name, declaration, Field, BindDouble, static_cast<float>(s.ColumnDouble(i)))
-#define TEXT_COLUMN_OF(Row, part, name, declaration, Field)                                                            \
-    ACCESSOR_COLUMN(Row, .part., name, declaration, Field, BindText, s.ColumnText(i))
-// Stored in Celsius rounded half up to one decimal; read into the record's own
-// temperature, both scales set.
+    ACCESSOR_COLUMN(Row, .part., name, declaration, Field, Float)
+#define TEXT_COLUMN_OF(Row, part, name, declaration, Field) ACCESSOR_COLUMN(Row, .part., name, declaration, Field, Text)
+// Stored in Celsius rounded half up to one decimal.
 #define TEMPERATURE_COLUMN_OF(Row, part, name, declaration, Field)                                                     \
     {                                                                                                                  \
-        name, declaration,                                                                                             \
-            [](Statement& s, int i, const Row& r) { ColumnTable::BindTemperature(s, i, r.part.Get##Field()); },        \
-            [](const Statement& s, int i, Row& r) { ColumnTable::SetColumnTemperature(r.part.Get##Field(), s, i); }    \
+        name, declaration, ColumnKind::Temperature,                                                                    \
+            [](const Row& r, ColumnValue& v) { ColumnTable::PutTemperature(v, r.part.Get##Field()); },                 \
+            [](Row& r, const ColumnValue& v) { ColumnTable::TakeTemperature(r.part.Get##Field(), v); }                 \
     }
 
-#define INT_COLUMN(Row, name, declaration, Field)                                                                      \
-    ACCESSOR_COLUMN(Row, ., name, declaration, Field, BindInt, s.ColumnInt(i))
-#define INT64_COLUMN(Row, name, declaration, Field)                                                                    \
-    ACCESSOR_COLUMN(Row, ., name, declaration, Field, BindInt64, s.ColumnInt64(i))
-#define BOOL_COLUMN(Row, name, declaration, Field)                                                                     \
-    ACCESSOR_COLUMN(Row, ., name, declaration, Field, BindBool, s.ColumnBool(i))
-#define TIME_COLUMN(Row, name, declaration, Field)                                                                     \
-    ACCESSOR_COLUMN(Row, ., name, declaration, Field, BindTime, s.ColumnTime(i))
-#define DOUBLE_COLUMN(Row, name, declaration, Field)                                                                   \
-    ACCESSOR_COLUMN(Row, ., name, declaration, Field, BindDouble, s.ColumnDouble(i))
-#define TEXT_COLUMN(Row, name, declaration, Field)                                                                     \
-    ACCESSOR_COLUMN(Row, ., name, declaration, Field, BindText, s.ColumnText(i))
+#define INT_COLUMN(Row, name, declaration, Field) ACCESSOR_COLUMN(Row, ., name, declaration, Field, Int32)
+#define INT64_COLUMN(Row, name, declaration, Field) ACCESSOR_COLUMN(Row, ., name, declaration, Field, Int64)
+#define BOOL_COLUMN(Row, name, declaration, Field) ACCESSOR_COLUMN(Row, ., name, declaration, Field, Bool)
+#define TIME_COLUMN(Row, name, declaration, Field) ACCESSOR_COLUMN(Row, ., name, declaration, Field, Time)
+#define DOUBLE_COLUMN(Row, name, declaration, Field) ACCESSOR_COLUMN(Row, ., name, declaration, Field, Double)
+#define TEXT_COLUMN(Row, name, declaration, Field) ACCESSOR_COLUMN(Row, ., name, declaration, Field, Text)
 #define TEMPERATURE_COLUMN(Row, name, declaration, Field)                                                              \
     {                                                                                                                  \
-        name, declaration,                                                                                             \
-            [](Statement& s, int i, const Row& r) { ColumnTable::BindTemperature(s, i, r.Get##Field()); },             \
-            [](const Statement& s, int i, Row& r) { ColumnTable::SetColumnTemperature(r.Get##Field(), s, i); }         \
+        name, declaration, ColumnKind::Temperature,                                                                    \
+            [](const Row& r, ColumnValue& v) { ColumnTable::PutTemperature(v, r.Get##Field()); },                      \
+            [](Row& r, const ColumnValue& v) { ColumnTable::TakeTemperature(r.Get##Field(), v); }                      \
     }
 
 #endif

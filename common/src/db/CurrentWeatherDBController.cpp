@@ -38,6 +38,11 @@ CityRowTable<Current, CurrentPtr> sTable(kTableName, kColumns, "FK_ID = ?;", Rea
 
 DEFINE_SINGLETON(CurrentWeatherDBController)
 
+ColumnSpan<Current> CurrentWeatherDBController::Columns()
+{
+    return {kColumns, std::size(kColumns)};
+}
+
 bool CurrentWeatherDBController::Init()
 {
     mQueryGenerator = QueryGenernator::Make();

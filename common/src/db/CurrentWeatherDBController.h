@@ -7,6 +7,7 @@
 
 #include "typedef/Current.h"
 #include "utils/Pattern.h"
+#include "db/Column.h"
 #include "db/QueryGenerator.h"
 
 // CURRENT_WEATHER_TABLE of the weather database: one row per city, keyed by
@@ -14,6 +15,10 @@
 class CurrentWeatherDBController {
 public:
     DECLARE_SINGLETON(CurrentWeatherDBController);
+
+    // The stored fields (key columns without accessors), which weatherctl's
+    // city file reads and writes too.
+    static ColumnSpan<Current> Columns();
 
     virtual bool Init();
     virtual ~CurrentWeatherDBController() = default;

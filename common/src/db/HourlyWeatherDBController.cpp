@@ -26,6 +26,11 @@ CityRecordsTable<Hourly> sTable(kTableName, kColumns);
 
 DEFINE_SINGLETON(HourlyWeatherDBController)
 
+ColumnSpan<Hourly> HourlyWeatherDBController::Columns()
+{
+    return {kColumns, std::size(kColumns)};
+}
+
 bool HourlyWeatherDBController::Init()
 {
     mQueryGenerator = QueryGenernator::Make();

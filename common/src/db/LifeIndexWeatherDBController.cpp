@@ -11,14 +11,6 @@ namespace {
 
 constexpr const char* kTableName = "LIFE_INDEX_WEATHER_TABLE";
 
-// The row's record and its sub-records; missing sub-records are written as
-// their defaults.
-struct LifeIndexRow {
-    LifeIndex& lifeIndex;
-    Precipitation& precipitation;
-    Wind& wind;
-};
-
 // FK_ID, then the 56 values in the stored order.
 const Column<LifeIndexRow> kColumns[] = {
     KEY_COLUMN("FK_ID", " INTEGER"),
@@ -114,6 +106,11 @@ template <typename Write> void WithRow(const LifeIndexPtr& lifeIndexPtr, Write w
 } // namespace
 
 DEFINE_SINGLETON(LifeIndexWeatherDBController)
+
+ColumnSpan<LifeIndexRow> LifeIndexWeatherDBController::Columns()
+{
+    return {kColumns, std::size(kColumns)};
+}
 
 bool LifeIndexWeatherDBController::Init()
 {

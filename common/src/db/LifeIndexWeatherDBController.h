@@ -7,7 +7,16 @@
 
 #include "typedef/LifeIndex.h"
 #include "utils/Pattern.h"
+#include "db/Column.h"
 #include "db/QueryGenerator.h"
+
+// The table's row: the record and its sub-records; missing sub-records are
+// written as their defaults.
+struct LifeIndexRow {
+    LifeIndex& lifeIndex;
+    Precipitation& precipitation;
+    Wind& wind;
+};
 
 // LIFE_INDEX_WEATHER_TABLE of the weather database (EXTRA_WEATHER_TABLE in
 // older files): one row per city, keyed by the city's primary key. Expects
@@ -15,6 +24,10 @@
 class LifeIndexWeatherDBController {
 public:
     DECLARE_SINGLETON(LifeIndexWeatherDBController);
+
+    // The stored fields (key columns without accessors), which weatherctl's
+    // city file reads and writes too.
+    static ColumnSpan<LifeIndexRow> Columns();
 
     virtual bool Init();
     virtual ~LifeIndexWeatherDBController() = default;

@@ -23,6 +23,11 @@ CityRecordsTable<MoonPhase> sTable(kTableName, kColumns);
 
 DEFINE_SINGLETON(MoonPhaseDBController)
 
+ColumnSpan<MoonPhase> MoonPhaseDBController::Columns()
+{
+    return {kColumns, std::size(kColumns)};
+}
+
 bool MoonPhaseDBController::Init()
 {
     mQueryGenerator = QueryGenernator::Make();

@@ -8,6 +8,7 @@
 
 #include "typedef/MoonPhase.h"
 #include "utils/Pattern.h"
+#include "db/Column.h"
 #include "db/QueryGenerator.h"
 
 // MOON_PHASE_TABLE of the weather database. Rows carry the city's location ID
@@ -16,6 +17,10 @@
 class MoonPhaseDBController {
 public:
     DECLARE_SINGLETON(MoonPhaseDBController);
+
+    // The stored fields (key columns without accessors), which weatherctl's
+    // city file reads and writes too.
+    static ColumnSpan<MoonPhase> Columns();
 
     virtual bool Init();
     virtual ~MoonPhaseDBController() = default;

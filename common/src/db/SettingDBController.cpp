@@ -138,7 +138,7 @@ void SettingDBController::Update(const std::shared_ptr<Setting>& settingPtr)
     RETURN_IF_MSG(!opening.IsOpen(), kOpenForWriting);
 
     Statement stmt = DBConnector::GetInstance()->DBPrepareStatement(
-        mQueryGenerator->MakeUpdateQuery(kTableName, ColumnTable::Assignments(kColumns, 0, ", "), ""));
+        mQueryGenerator->MakeUpdateQuery(kTableName, ColumnTable::Assignments(kColumns, 0, SIZE_MAX, ", "), ""));
     BindSetting(stmt, *settingPtr);
     stmt.Step();
 }

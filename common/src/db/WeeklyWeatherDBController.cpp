@@ -27,9 +27,9 @@ const Column<Weekly> kColumns[] = {
     TEMPERATURE_COLUMN(Weekly, "lowTemperature", "\t\tDOUBLE", LowTemperature),
     TEMPERATURE_COLUMN(Weekly, "highTemperature", "\t\tDOUBLE", HighTemperature),
     // The day of the week is not stored; it follows from the date.
-    {"date", "\t\t\t\tINT64", [](Statement& s, int i, const Weekly& r) { s.BindTime(i, r.GetDate()); },
-     [](const Statement& s, int i, Weekly& r) {
-         r.SetDate(s.ColumnTime(i));
+    {"date", "\t\t\t\tINT64", ColumnKind::Time, [](const Weekly& r, ColumnValue& v) { v.i = r.GetDate(); },
+     [](Weekly& r, const ColumnValue& v) {
+         r.SetDate(static_cast<uint32_t>(v.i));
          r.SetDayOfWeek(DayOfWeek(r.GetDate()));
      }},
     TEXT_COLUMN(Weekly, "websiteUrl", " \t\tTEXT", WebsiteUrl),
@@ -41,6 +41,11 @@ CityRecordsTable<Weekly> sTable(kTableName, kColumns);
 } // namespace
 
 DEFINE_SINGLETON(WeeklyWeatherDBController)
+
+ColumnSpan<Weekly> WeeklyWeatherDBController::Columns()
+{
+    return {kColumns, std::size(kColumns)};
+}
 
 bool WeeklyWeatherDBController::Init()
 {

@@ -7,6 +7,7 @@
 
 #include "typedef/Weekly.h"
 #include "utils/Pattern.h"
+#include "db/Column.h"
 #include "db/QueryGenerator.h"
 
 // WEEKLY_WEATHER_TABLE of the weather database, rows keyed by the city's
@@ -15,6 +16,10 @@
 class WeeklyWeatherDBController {
 public:
     DECLARE_SINGLETON(WeeklyWeatherDBController);
+
+    // The stored fields (key columns without accessors), which weatherctl's
+    // city file reads and writes too.
+    static ColumnSpan<Weekly> Columns();
 
     virtual bool Init();
     virtual ~WeeklyWeatherDBController() = default;

@@ -23,6 +23,11 @@ CityRecordsTable<Hourly> sTable(kTableName, kColumns);
 
 DEFINE_SINGLETON(YesterdayWeatherDBController)
 
+ColumnSpan<Hourly> YesterdayWeatherDBController::Columns()
+{
+    return {kColumns, std::size(kColumns)};
+}
+
 bool YesterdayWeatherDBController::Init()
 {
     mQueryGenerator = QueryGenernator::Make();

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "db/Column.h"
 #include "db/QueryGenerator.h"
 #include "typedef/Hourly.h"
 #include "utils/Pattern.h"
@@ -15,6 +16,10 @@
 class YesterdayWeatherDBController {
 public:
     DECLARE_SINGLETON(YesterdayWeatherDBController);
+
+    // The stored fields (key columns without accessors), which weatherctl's
+    // city file reads and writes too.
+    static ColumnSpan<Hourly> Columns();
 
     virtual bool Init();
     virtual ~YesterdayWeatherDBController() = default;
