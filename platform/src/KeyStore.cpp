@@ -98,39 +98,12 @@ void WriteValue(GKeyFile* file, const std::string& key, const KeyValue& value)
 // The parsed version of each store that readers last saw. It saves a third
 // of `weatherctl show`'s time (about 200 key reads for 10 cities), the only
 // command where the reads add up. A version is kept while the file keeps its
-// device, inode, size, change and modification times (a rename over it, a
-// write in place, a chmod or a chown all change one of them) and was not
-// written shortly before it was read: a same-size rewrite within one tick of
-// the file system's clock keeps every time, so such a version is read again.
-struct Stamp {
-    dev_t dev = 0;
-    ino_t ino = 0;
-    off_t size = 0;
-    struct timespec ctime {};
-    struct timespec mtime {};
-    bool operator==(const Stamp& o) const
-    {
-        return dev == o.dev && ino == o.ino && size == o.size && ctime.tv_sec == o.ctime.tv_sec &&
-               ctime.tv_nsec == o.ctime.tv_nsec && mtime.tv_sec == o.mtime.tv_sec && mtime.tv_nsec == o.mtime.tv_nsec;
-    }
-};
-
-// Longer than the coarsest file system clock (one second) with a margin.
-constexpr time_t kSettledSeconds = 2;
-
+// stamp and was settled when it was read (see FileStamp).
 struct Snapshot {
-    std::optional<Stamp> stamp; // set when this version may be kept
+    std::optional<FileStamp> stamp; // set when this version may be kept
     bool ok = false;
     std::map<std::string, std::optional<KeyValue>> values; // nullopt: a value that does not parse
 };
-
-std::optional<Stamp> StampOf(const std::string& path)
-{
-    struct stat info;
-    if (lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return std::nullopt;
-    return Stamp{info.st_dev, info.st_ino, info.st_size, info.st_ctim, info.st_mtim};
-}
 
 std::shared_ptr<const Snapshot> Current(const std::string& path)
 {
@@ -140,7 +113,7 @@ std::shared_ptr<const Snapshot> Current(const std::string& path)
     std::shared_ptr<const Snapshot>& cached = (*snapshots)[path];
     // Taken before the read: if the file changes meanwhile, the next look
     // sees another stamp and reads again.
-    const std::optional<Stamp> stamp = StampOf(path);
+    const std::optional<FileStamp> stamp = StampOf(path);
     if (cached && cached->stamp && stamp && *cached->stamp == *stamp)
         return cached;
     auto fresh = std::make_shared<Snapshot>();
@@ -151,12 +124,33 @@ std::shared_ptr<const Snapshot> Current(const std::string& path)
         KeyValue value;
         fresh->values[*group] = ReadValue(file, *group, &value) ? std::optional<KeyValue>(value) : std::nullopt;
     }
-    if (fresh->ok && stamp && time(nullptr) - std::max(stamp->mtime.tv_sec, stamp->ctime.tv_sec) >= kSettledSeconds)
+    if (fresh->ok && stamp && Settled(*stamp))
         fresh->stamp = stamp;
     cached = fresh;
     return cached;
 }
 } // namespace
+
+std::optional<FileStamp> StampOf(const std::string& path)
+{
+    struct stat info;
+    if (lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return FileStamp{info.st_dev, info.st_ino, info.st_size, info.st_ctim, info.st_mtim};
+}
+
+bool FileStamp::operator==(const FileStamp& o) const
+{
+    return dev == o.dev && ino == o.ino && size == o.size && ctime.tv_sec == o.ctime.tv_sec &&
+           ctime.tv_nsec == o.ctime.tv_nsec && mtime.tv_sec == o.mtime.tv_sec && mtime.tv_nsec == o.mtime.tv_nsec;
+}
+
+bool Settled(const FileStamp& stamp)
+{
+    // Longer than the coarsest file system clock (one second) with a margin.
+    constexpr time_t kSettledSeconds = 2;
+    return time(nullptr) - std::max(stamp.mtime.tv_sec, stamp.ctime.tv_sec) >= kSettledSeconds;
+}
 
 KeyValue KeyValue::Int(long long v)
 {

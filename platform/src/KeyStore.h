@@ -7,7 +7,11 @@
 // atomically, so concurrent writers lose no update and a writer killed at any
 // moment leaves either the old or the new file. Readers need no lock.
 
+#include <sys/types.h>
+
+#include <ctime>
 #include <map>
+#include <optional>
 #include <string>
 
 namespace device {
@@ -30,6 +34,24 @@ struct KeyValue {
     std::string Describe() const;
     static const char* TypeName(ValueType type);
 };
+
+// One version of a file as lstat sees it. A rename over the file, a write in
+// place, a chmod or a chown changes one of these fields; a same-size rewrite
+// within one tick of the file system's clock changes none, so only a version
+// that was already settled when it was read may be kept by its stamp.
+struct FileStamp {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    struct timespec ctime {};
+    struct timespec mtime {};
+    bool operator==(const FileStamp& o) const;
+};
+// The stamp of the regular file at path (a link or anything else has none).
+std::optional<FileStamp> StampOf(const std::string& path);
+// True when the file was last changed long enough ago that a rewrite now
+// would show in its times.
+bool Settled(const FileStamp& stamp);
 
 enum class StoreResult { Ok, NoKey, InvalidKey, IoError };
 

@@ -77,24 +77,29 @@ std::string DirVerdict(const struct stat& info, Level level)
 // level may be a link, so it names the same directory).
 std::string Normalized(const std::string& path)
 {
-    std::string absolute = path;
-    if (absolute.empty() || absolute[0] != '/') {
+    std::string relative;
+    if (path.empty() || path[0] != '/') {
         g_autofree gchar* cwd = g_get_current_dir();
-        absolute = std::string(cwd) + "/" + absolute;
+        relative = std::string(cwd) + "/" + path;
     }
+    const std::string& absolute = relative.empty() ? path : relative;
+    // One pass without a string per level: every open of the seam starts here.
     std::string out;
+    out.reserve(absolute.size());
     size_t at = 0;
     while (at < absolute.size()) {
-        const size_t next = std::min(absolute.find('/', at + 1), absolute.size());
-        const std::string part = absolute.substr(at + 1, next - at - 1);
+        const size_t begin = at + 1;
+        const size_t next = std::min(absolute.find('/', begin), absolute.size());
+        const size_t length = next - begin;
         at = next;
-        if (part.empty() || part == ".")
+        if (length == 0 || (length == 1 && absolute[begin] == '.'))
             continue;
-        if (part == "..") {
+        if (length == 2 && absolute[begin] == '.' && absolute[begin + 1] == '.') {
             out.erase(std::min(out.size(), out.rfind('/')));
             continue;
         }
-        out += "/" + part;
+        out += '/';
+        out.append(absolute, begin, length);
     }
     return out.empty() ? "/" : out;
 }

@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <memory>
 #include <mutex>
@@ -180,9 +181,10 @@ std::string Timestamp()
         result.reserve(48);
         result = cache->dateTime;
         if (micros != 0) {
-            char fraction[24];
-            std::snprintf(fraction, sizeof fraction, ".%06ld", micros);
-            result += fraction;
+            char fraction[7] = {'.'};
+            for (long rest = micros, at = 6; at > 0; --at, rest /= 10)
+                fraction[at] = static_cast<char>('0' + rest % 10);
+            result.append(fraction, sizeof fraction);
         }
         result += cache->zone;
     }
@@ -217,10 +219,24 @@ extern "C" int dlog_print(log_priority prio, const char* tag, const char* fmt, .
         return DLOG_ERROR_INVALID_PARAMETER;
     if (prio == DLOG_SILENT)
         return 0;
+    // Formatted on the stack; only a longer message takes a second pass.
+    char shortText[512];
+    std::string longText;
     va_list args;
     va_start(args, fmt);
-    g_autofree gchar* message = g_strdup_vprintf(fmt, args);
+    va_list again;
+    va_copy(again, args);
+    const int length = std::vsnprintf(shortText, sizeof shortText, fmt, args);
     va_end(args);
+    const char* message = shortText;
+    if (length < 0) {
+        shortText[0] = '\0';
+    } else if (static_cast<size_t>(length) >= sizeof shortText) {
+        longText.resize(static_cast<size_t>(length));
+        std::vsnprintf(&longText[0], longText.size() + 1, fmt, again);
+        message = longText.c_str();
+    }
+    va_end(again);
 
     dlog_capture_cb hook;
     void* hookData;
@@ -232,12 +248,21 @@ extern "C" int dlog_print(log_priority prio, const char* tag, const char* fmt, .
     if (hook)
         hook(prio, tag, message, hookData);
 
-    std::string text = message;
+    size_t textLength = length > 0 ? static_cast<size_t>(length) : 0;
     // A message that ends its own line (the cloud failure line does) is not doubled.
-    if (!text.empty() && text.back() == '\n')
-        text.pop_back();
-    std::string line =
-        Timestamp() + " " + PriorityLetter(prio) + "/" + tag + "(" + std::to_string(Pid()) + "): " + text + "\n";
+    if (textLength > 0 && message[textLength - 1] == '\n')
+        --textLength;
+    char pid[16];
+    const int pidLength = std::snprintf(pid, sizeof pid, "(%d): ", static_cast<int>(Pid()));
+    std::string line = Timestamp();
+    line.reserve(line.size() + 4 + std::strlen(tag) + static_cast<size_t>(pidLength) + textLength);
+    line += ' ';
+    line += PriorityLetter(prio);
+    line += '/';
+    line += tag;
+    line.append(pid, static_cast<size_t>(pidLength));
+    line.append(message, textLength);
+    line += '\n';
     const char* toStderr = g_getenv(device::kLogStderrEnv);
     if (toStderr && g_strcmp0(toStderr, "1") == 0) {
         ssize_t ignored = write(STDERR_FILENO, line.data(), line.size());
@@ -245,7 +270,7 @@ extern "C" int dlog_print(log_priority prio, const char* tag, const char* fmt, .
     }
     if (!AppendLine(line))
         return DLOG_ERROR_NOT_PERMITTED;
-    return static_cast<int>(text.size());
+    return static_cast<int>(textLength);
 }
 
 extern "C" void dlog_set_capture_hook(dlog_capture_cb cb, void* user_data)

@@ -8,9 +8,11 @@
 #include <device/system_keys.h>
 #include <device/vconf.h>
 
+#include <fcntl.h>
 #include <glib.h>
 #include <unistd.h>
 
+#include <functional>
 #include <string>
 
 #include "DeviceFixture.h"
@@ -61,6 +63,14 @@ TEST_F(DeviceTest, LogLineReachesHookAndFile)
     EXPECT_EQ(after.find(unique + " tail\n\n"), std::string::npos);
     EXPECT_NE(after.find(unique + " tail\n"), std::string::npos);
     EXPECT_EQ(capture.Lines().back().message, unique + " tail\n");
+
+    // Messages around the length a line is first formatted in arrive whole.
+    for (size_t length : {510u, 511u, 512u, 513u, 4000u}) {
+        const std::string text = unique + std::string(length - unique.size(), 'x');
+        EXPECT_EQ(dlog_print(DLOG_INFO, "weather-test", "%s", text.c_str()), static_cast<int>(length));
+        EXPECT_EQ(capture.Lines().back().message, text) << length;
+        EXPECT_NE(ReadText(device::LogPath()).find("): " + text + "\n"), std::string::npos) << length;
+    }
 }
 
 TEST_F(DeviceTest, NestedCapturesAndUnwritableRoot)
@@ -258,4 +268,52 @@ TEST_F(DeviceTest, KeyReadsFollowTheRootAndNeverBringItBack)
               0);
     EXPECT_FALSE(g_file_test(first.c_str(), G_FILE_TEST_EXISTS));
     EXPECT_TRUE(g_file_test((second + "/registry.ini").c_str(), G_FILE_TEST_EXISTS));
+}
+
+// A process parses the registry once and keeps the parse while the file
+// keeps its stamp: each change, in place or by another process, is seen at
+// the next lookup even when the version before it was kept.
+TEST_F(DeviceTest, AppLookupsSeeEachChangeOfAKeptRegistry)
+{
+    const std::string appId = "test.registry.kept";
+    const std::string path = device::RegistryPath();
+    ASSERT_TRUE(device::InstallApp({appId, "test.registry", "velurio-platform", "", "1.0.0"}));
+    auto version = [&] {
+        const auto app = device::FindApp(appId);
+        return app ? app->version : std::string("(none)");
+    };
+    auto inPlace = [&] { // same inode, same size
+        const std::string text = ReadText(path);
+        const size_t at = text.find("version=1.0.0", text.find("[" + appId + "]"));
+        if (at == std::string::npos)
+            return false;
+        int fd = open(path.c_str(), O_WRONLY);
+        const bool ok = fd >= 0 && pwrite(fd, "7", 1, static_cast<off_t>(at + 12)) == 1;
+        if (fd >= 0)
+            close(fd);
+        return ok;
+    };
+    struct Case {
+        const char* what;
+        std::function<bool()> change;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"rewritten in place", inPlace, "1.0.7"},
+        {"installed over by another process",
+         [&] {
+             return RunInChild([&] {
+                        return device::InstallApp({appId, "test.registry", "velurio-platform", "", "2.0.0"}) ? 0 : 1;
+                    }) == 0;
+         },
+         "2.0.0"},
+    };
+    for (const Case& c : cases) {
+        g_usleep(2100 * 1000); // settled, so that the parse read next is kept
+        version();
+        ASSERT_TRUE(c.change()) << c.what;
+        EXPECT_EQ(version(), c.expected) << c.what;
+    }
+    EXPECT_TRUE(device::UninstallApp(appId));
+    EXPECT_EQ(version(), "(none)");
 }

@@ -6,6 +6,7 @@
 
 #include <device/host.h>
 #include <device/log.h>
+#include <device/trusted_file.h>
 #include <device/vconf.h>
 
 #include <glib.h>
@@ -443,3 +444,42 @@ TEST_F(TrustTest, BackupctlNamesEachFailureWithItsOwnExitCode)
 }
 
 } // namespace
+
+// The seam judges the directory a path names however it is spelled: dots,
+// doubled slashes and a path relative to the working directory reach the
+// same directory, and only the one others can write is refused.
+TEST_F(TrustTest, EverySpellingOfAPathIsJudgedByItsDirectory)
+{
+    const std::string ok = mTemp + "/ok", open = mTemp + "/open";
+    for (const std::string& dir : {ok, ok + "/sub", open})
+        ASSERT_EQ(g_mkdir(dir.c_str(), 0700), 0) << dir;
+    ASSERT_EQ(g_chmod(open.c_str(), 0777), 0);
+    for (const std::string& dir : {ok, open})
+        ASSERT_TRUE(g_file_set_contents((dir + "/file").c_str(), "x", 1, nullptr)) << dir;
+    g_autofree gchar* cwd = g_get_current_dir();
+    ASSERT_EQ(chdir(mTemp.c_str()), 0);
+    struct Case {
+        std::string path;
+        bool refused;
+    };
+    const Case cases[] = {
+        {ok + "/./file", false},
+        {mTemp + "//ok//file", false},
+        {open + "/../ok/file", false},
+        {"ok/sub/../file", false},
+        {"./ok/./sub/.././file", false},
+        {ok + "/../open/file", true},
+        {ok + "/sub/../../open/file", true},
+        {"open/file", true},
+        {"ok/../open//file", true},
+    };
+    for (const Case& c : cases) {
+        const device::FileTrust trust = device::CheckTrustedFile(c.path);
+        EXPECT_EQ(trust, c.refused ? device::FileTrust::Refused : device::FileTrust::Ok) << c.path;
+        if (c.refused) {
+            EXPECT_NE(device::LastTrustRefusal().find("[" + open + "]"), std::string::npos)
+                << c.path << ": " << device::LastTrustRefusal();
+        }
+    }
+    EXPECT_EQ(chdir(cwd), 0);
+}
