@@ -137,7 +137,9 @@ struct ParsedRegistry {
     std::vector<AppInfo> apps;
 };
 
-std::vector<AppInfo> RegistryApps()
+// Calls use(apps) with the applications of the registry, parsed now or kept,
+// under the lock: a caller that wants one fact copies nothing else.
+template <typename Use> void UseRegistryApps(Use&& use)
 {
     static NoDestructor<ParsedRegistry> parsed;
     static std::mutex mutex;
@@ -145,20 +147,30 @@ std::vector<AppInfo> RegistryApps()
     std::lock_guard<std::mutex> guard(mutex);
     // Taken before the read: a change meanwhile shows at the next look.
     const std::optional<internal::FileStamp> stamp = internal::StampOf(path);
-    if (parsed->stamp && stamp && parsed->path == path && *parsed->stamp == *stamp)
-        return parsed->apps;
+    if (parsed->stamp && stamp && parsed->path == path && *parsed->stamp == *stamp) {
+        use(parsed->apps);
+        return;
+    }
     g_autoptr(GKeyFile) registry = LoadRegistry();
     parsed->stamp.reset();
     parsed->apps.clear();
     if (!registry) {
         internal::DeviceMayBeGone();
-        return {};
+        use(parsed->apps);
+        return;
     }
     parsed->path = path;
     parsed->apps = AppsOf(registry);
     if (stamp && internal::Settled(*stamp))
         parsed->stamp = stamp;
-    return parsed->apps;
+    use(parsed->apps);
+}
+
+std::vector<AppInfo> RegistryApps()
+{
+    std::vector<AppInfo> apps;
+    UseRegistryApps([&apps](const std::vector<AppInfo>& all) { apps = all; });
+    return apps;
 }
 
 void WriteApp(GKeyFile* file, const AppInfo& app)
@@ -330,11 +342,13 @@ std::string internal::PreferenceStoreUnder(const std::string& root, const std::s
     // The applications of one package share one store, whose keys name the
     // package; an application the registry does not know is its own package.
     std::string owner = appId;
-    for (const AppInfo& app : RegistryApps()) {
-        if (app.appId == appId && !app.pkgId.empty() && app.pkgId.find('/') == std::string::npos && app.pkgId != "." &&
-            app.pkgId != "..")
-            owner = app.pkgId;
-    }
+    UseRegistryApps([&](const std::vector<AppInfo>& apps) {
+        for (const AppInfo& app : apps) {
+            if (app.appId == appId && !app.pkgId.empty() && app.pkgId.find('/') == std::string::npos &&
+                app.pkgId != "." && app.pkgId != "..")
+                owner = app.pkgId;
+        }
+    });
     return root + "/preference/" + owner + ".ini";
 }
 

@@ -4,6 +4,7 @@
 
 #include <device/app_control.h>
 #include <device/host.h>
+#include <device/system_keys.h>
 
 #include <glib.h>
 
@@ -16,6 +17,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <set>
 
 #include "../../platform/src/launch/launch_common.h"
@@ -520,6 +522,40 @@ TEST_F(LaunchTest, ListenerOfAnotherUserIsRefused)
     unlink(SocketOf(app).c_str());
     rmdir(dir);
     EXPECT_TRUE(Record(app).empty());
+}
+
+// A service started for a request takes the device as its sender set it up
+// just before: its first key read sets nothing up again (no lock, no
+// directories made, no resources copied). A program started by hand does.
+TEST_F(LaunchTest, AServiceStartedForARequestTakesItsSendersDevice)
+{
+    const std::string app = "com.velurio.test.adopter";
+    InstallRecorder(app);
+    // Made by the set-up for every registered package, used by nothing here.
+    const std::string dir = DeviceFixture::Root() + "/apps/com.test.fixtures/shared/trusted";
+    const struct {
+        const char* what;
+        std::function<void()> start;
+        bool setUp; // the directory is there again afterwards
+    } cases[] = {
+        {"a service started for a request",
+         [&] {
+             ASSERT_EQ(Send(app, {{"readkey", SYSKEY_TIME_FORMAT_1224}}), APP_CONTROL_ERROR_NONE);
+             const std::vector<RecordLine> requests = WaitForRequests(app, 1);
+             ASSERT_EQ(requests.size(), 1u);
+             const auto key = requests[0].find("key");
+             ASSERT_NE(key, requests[0].end()) << "the service read no key";
+             EXPECT_EQ(key->second, "1");
+         },
+         false},
+        {"a program started by hand", [&] { EXPECT_NE(RunSender("", {"com.velurio.test.nobody"}), 0); }, true},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(rmdir(dir.c_str()), 0) << c.what;
+        c.start();
+        EXPECT_EQ(g_file_test(dir.c_str(), G_FILE_TEST_IS_DIR), c.setUp) << c.what;
+        g_mkdir_with_parents(dir.c_str(), 0700);
+    }
 }
 
 TEST_F(LaunchTest, ServiceWithoutAValidStartRequestEndsBeforeItsCreateCallback)
