@@ -257,7 +257,11 @@ TEST(WeatherStorage, MoonPhasesAreReplacedByLocationAndCleanedUpAfterDeletion)
     Db()->UpdateMoonPhase(kept);
     EXPECT_EQ(Db()->SelectCity(0)->GetMoonPhasePtrVector()->size(), 2u);
 
-    Db()->DeleteCity(std::string("loc-1"));
+    {
+        LogCapture deleting;
+        Db()->DeleteCity(std::string("loc-1"));
+        EXPECT_EQ(deleting.Count("Fail to Delete"), 0u) << "each table's delete finished";
+    }
     EXPECT_EQ(QueryRows(file, "SELECT COUNT(*) FROM MOON_PHASE_TABLE WHERE locationID = 'loc-1'"), (Rows{{"8"}}));
     Db()->DeleteUselessMoonPhase();
     EXPECT_EQ(QueryRows(file, "SELECT locationID, COUNT(*) FROM MOON_PHASE_TABLE GROUP BY locationID"),

@@ -17,8 +17,7 @@ class CityDBController {
 public:
     DECLARE_SINGLETON(CityDBController);
 
-    // The stored fields (key columns without accessors), which weatherctl's
-    // city file reads and writes too.
+    // The stored fields (keys without accessors), weatherctl's city file's too.
     static ColumnSpan<City> Columns();
 
     virtual bool Init();

@@ -16,8 +16,7 @@ class CurrentWeatherDBController {
 public:
     DECLARE_SINGLETON(CurrentWeatherDBController);
 
-    // The stored fields (key columns without accessors), which weatherctl's
-    // city file reads and writes too.
+    // The stored fields (keys without accessors), weatherctl's city file's too.
     static ColumnSpan<Current> Columns();
 
     virtual bool Init();

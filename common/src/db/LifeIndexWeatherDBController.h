@@ -25,8 +25,7 @@ class LifeIndexWeatherDBController {
 public:
     DECLARE_SINGLETON(LifeIndexWeatherDBController);
 
-    // The stored fields (key columns without accessors), which weatherctl's
-    // city file reads and writes too.
+    // The stored fields (keys without accessors), weatherctl's city file's too.
     static ColumnSpan<LifeIndexRow> Columns();
 
     virtual bool Init();

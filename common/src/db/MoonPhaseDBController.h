@@ -18,8 +18,7 @@ class MoonPhaseDBController {
 public:
     DECLARE_SINGLETON(MoonPhaseDBController);
 
-    // The stored fields (key columns without accessors), which weatherctl's
-    // city file reads and writes too.
+    // The stored fields (keys without accessors), weatherctl's city file's too.
     static ColumnSpan<MoonPhase> Columns();
 
     virtual bool Init();

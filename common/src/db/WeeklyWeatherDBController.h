@@ -17,8 +17,7 @@ class WeeklyWeatherDBController {
 public:
     DECLARE_SINGLETON(WeeklyWeatherDBController);
 
-    // The stored fields (key columns without accessors), which weatherctl's
-    // city file reads and writes too.
+    // The stored fields (keys without accessors), weatherctl's city file's too.
     static ColumnSpan<Weekly> Columns();
 
     virtual bool Init();
