@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <ctime>
 #include <map>
 #include <memory>
@@ -224,18 +225,31 @@ std::string KeyValue::Describe() const
 
 KeyStore::KeyStore(std::string path) : mPath(std::move(path)) {}
 
+namespace {
+
+// Bytes no key holds: control characters, DEL and the group brackets.
+constexpr std::array<bool, 256> kForbiddenInKey = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 0x20; ++c)
+        table[c] = true;
+    table['['] = table[']'] = table[0x7f] = true;
+    return table;
+}();
+
+} // namespace
+
 bool KeyStore::IsValidKey(const std::string& key)
 {
     if (key.empty() || key.front() == ' ' || key.back() == ' ')
         return false;
-    bool ascii = true;
+    unsigned char seen = 0;
     for (unsigned char c : key) {
-        if (c < 0x20 || c == '[' || c == ']' || c == 0x7f)
+        if (kForbiddenInKey[c])
             return false;
-        ascii = ascii && c < 0x80;
+        seen |= c;
     }
     // Checked on every read: plain ASCII names need no UTF-8 scan.
-    return ascii || g_utf8_validate(key.c_str(), static_cast<gssize>(key.size()), nullptr);
+    return seen < 0x80 || g_utf8_validate(key.c_str(), static_cast<gssize>(key.size()), nullptr);
 }
 
 StoreResult KeyStore::Get(const std::string& key, KeyValue* value) const

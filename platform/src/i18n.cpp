@@ -390,7 +390,8 @@ int i18n_udatepg_get_best_pattern(i18n_udatepg_h dtpg, const i18n_uchar* skeleto
     if (dtpg == nullptr || skeleton == nullptr || len < -1 || BadOutput(bestPattern, capacity))
         return I18N_ERROR_INVALID_PARAMETER;
     const GeneratorHandle* handle = reinterpret_cast<const GeneratorHandle*>(dtpg);
-    std::u16string key(handle->locale.begin(), handle->locale.end());
+    thread_local std::u16string key;
+    key.assign(handle->locale.begin(), handle->locale.end());
     key.push_back(u'\0');
     if (len < 0) {
         for (const i18n_uchar* unit = skeleton; *unit != 0; ++unit)
@@ -436,10 +437,11 @@ int i18n_udate_create(i18n_udate_format_style_e timeStyle, i18n_udate_format_sty
         return I18N_ERROR_NOT_SUPPORTED;
     // Without a locale or a zone ICU takes the process defaults, which may
     // change: such formatters are not kept.
-    std::string key;
+    // Built in the same buffer on every call: no allocation per text.
+    thread_local std::string key;
+    key.clear();
     if (locale != nullptr && tzId != nullptr) {
         const int32_t styles[2] = {timeStyle, dateStyle};
-        key.reserve(160);
         AddKeyPart(&key, styles, sizeof styles);
         AddKeyPart(&key, locale, strlen(locale));
         AddTextKeyPart(&key, tzId, tzIdLen);
@@ -484,10 +486,10 @@ int i18n_unumber_create(i18n_unumber_format_style_e style, const i18n_uchar* pat
     const IcuApi* icu = Icu();
     if (icu == nullptr)
         return I18N_ERROR_NOT_SUPPORTED;
-    std::string key;
+    thread_local std::string key;
+    key.clear();
     if (locale != nullptr) {
         const int32_t styles[1] = {style};
-        key.reserve(64);
         AddKeyPart(&key, styles, sizeof styles);
         AddKeyPart(&key, locale, strlen(locale));
         AddTextKeyPart(&key, pattern, patternLen);

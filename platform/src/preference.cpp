@@ -1,9 +1,12 @@
 // Preferences: one KeyStore per package, shared by its applications.
 
 #include <device/host.h>
+#include <device/no_destructor.h>
 #include <device/preference.h>
 
 #include <cstring>
+#include <mutex>
+#include <optional>
 #include <string>
 
 #include <glib.h>
@@ -22,6 +25,35 @@ using device::internal::ValueType;
 
 namespace {
 
+// The store of an application's package. Finding the package reads and
+// parses the registry, which took three quarters of `weatherctl show` (it
+// reads the icon preference once per icon shown). The path is kept for one
+// root and application while the registry keeps the stamp it had when it was
+// read: registering an application or moving it to another package rewrites
+// the registry and so changes the stamp.
+std::string PackageStorePath(const std::string& root, const std::string& appId)
+{
+    struct Kept {
+        std::string root, appId, path, registryPath;
+        device::internal::FileStamp registry;
+    };
+    static NoDestructor<std::optional<Kept>> kept;
+    static std::mutex mutex;
+    std::lock_guard<std::mutex> guard(mutex);
+    const bool same = *kept && (*kept)->root == root && (*kept)->appId == appId;
+    // Taken before the read, so a registry changed meanwhile is read again.
+    const std::optional<device::internal::FileStamp> stamp =
+        device::internal::StampOf(same ? (*kept)->registryPath : device::RegistryPath());
+    if (same && stamp && (*kept)->registry == *stamp)
+        return (*kept)->path;
+    std::string path = device::internal::PreferenceStoreUnder(root, appId);
+    if (stamp && device::internal::Settled(*stamp))
+        *kept = Kept{root, appId, path, device::RegistryPath(), *stamp};
+    else
+        kept->reset();
+    return path;
+}
+
 // The store of the calling application's package; false without an identity.
 bool OwnStore(std::string* path)
 {
@@ -30,7 +62,7 @@ bool OwnStore(std::string* path)
     const char* appId = g_getenv(device::kAppIdEnv);
     if (!appId || !KeyStore::IsValidKey(appId) || std::strchr(appId, '/'))
         return false;
-    *path = device::internal::PreferenceStoreUnder(root, appId);
+    *path = PackageStorePath(root, appId);
     return true;
 }
 

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "DeviceInternal.h"
 #include "KeyAccess.h"
@@ -31,7 +32,8 @@ KeyStore Store()
 {
     std::string path;
     device::internal::EnsureDevice(&path);
-    return KeyStore(path + device::internal::kVconfStoreName);
+    path += device::internal::kVconfStoreName;
+    return KeyStore(std::move(path));
 }
 
 int ToVconfError(StoreResult result)

@@ -16,6 +16,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "DeviceFixture.h"
@@ -257,6 +258,46 @@ TEST_F(StoresTest, PreferencesAreTypedAndPerPackage)
     EXPECT_EQ(preference_set_int("pref/int", 1), PREFERENCE_ERROR_IO_ERROR);
 }
 
+// A process keeps the store path its package gave while the registry stays
+// as it was; another application, or the application moved to another
+// package, reads its own store at once.
+TEST_F(StoresTest, APreferenceReadFollowsTheRegistry)
+{
+    const char* const kAgent = "com.velurio.weather-agent";
+    const std::optional<device::AppInfo> agent = device::FindApp(kAgent);
+    ASSERT_TRUE(agent);
+    DeviceFixture::SetAppId(kAgent);
+    ASSERT_EQ(preference_set_int("pref/kept", 3), PREFERENCE_ERROR_NONE);
+    // Only a registry older than the file system clock's tick is kept by its stamp.
+    g_usleep(2100 * 1000);
+    device::AppInfo moved = *agent;
+    moved.pkgId = "com.velurio.elsewhere";
+    const struct {
+        const char* appId;
+        bool move;    // the agent joins another package before the read
+        int expected; // -1: no such key in that store
+    } cases[] = {
+        {kAgent, false, 3},
+        {"com.velurio.weather", false, 3},
+        {"com.velurio.cloud-backup-client", false, -1},
+        {kAgent, false, 3},
+        {kAgent, true, -1},
+    };
+    for (const auto& c : cases) {
+        if (c.move) {
+            ASSERT_TRUE(device::InstallApp(moved));
+        }
+        DeviceFixture::SetAppId(c.appId);
+        int value = -1;
+        const int rc = preference_get_int("pref/kept", &value);
+        EXPECT_EQ(rc, c.expected < 0 ? PREFERENCE_ERROR_NO_KEY : PREFERENCE_ERROR_NONE) << c.appId;
+        EXPECT_EQ(value, c.expected) << c.appId;
+    }
+    EXPECT_TRUE(device::InstallApp(*agent));
+    DeviceFixture::SetAppId(kAgent);
+    EXPECT_EQ(preference_remove_all(), PREFERENCE_ERROR_NONE);
+}
+
 TEST_F(StoresTest, PreferenceCallbackNeedsTheKeyAndRunsOnTheLoop)
 {
     Seen seen;
@@ -321,7 +362,8 @@ TEST_F(StoresTest, AStoreReadSeesEveryChangeAndRefusesWhatOthersCouldWrite)
     ASSERT_TRUE(g_file_get_contents(path.c_str(), &raw, nullptr, nullptr));
     const std::string original = raw;
     g_free(raw);
-    const size_t at = original.find("value=41\n");
+    // The key's own value: other tests may have left keys holding 41 too.
+    const size_t at = original.find("value=41\n", original.find("[test/cache/n]"));
     ASSERT_NE(at, std::string::npos);
     auto version = [&](int value) { return std::string(original).replace(at + 6, 2, std::to_string(value)); };
     auto inPlace = [&](int value) { // same inode, same size

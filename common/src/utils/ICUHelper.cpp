@@ -15,6 +15,8 @@ namespace {
 
 constexpr int32_t kBufferUnits = 64;
 constexpr const char* kFallbackLocale = "en_US.UTF-8";
+// The locale name's buffer, terminator included.
+constexpr size_t kLocaleBytes = 64;
 
 const char* const kSkeletons[ICU_FORMAT_COUNT] = {
     "dd",   "MMMdd", "yyyyMMM", "yyyyMMMdd", "ddMMMyyyy",    "MMMMdyyyy",    "yyyyMMMMdd", "yyyy",       "MMM",
@@ -26,17 +28,33 @@ i18n_uchar sTimeZoneBuffer[kBufferUnits];
 i18n_uchar sPatternBuffer[kBufferUnits];
 
 // "GMT%+ld:%02ld" of the device's current offset: whole hours, then the
-// absolute minutes, so -12600 s gives "GMT-3:30".
+// absolute minutes, so -12600 s gives "GMT-3:30". Written unit by unit: the
+// text is ASCII, and printing it and converting it cost more than the rest
+// of a formatted time.
 bool FillTimeZoneBuffer()
 {
     time_t now = time(NULL);
     struct tm localTime;
     if (localtime_r(&now, &localTime) == NULL)
         return false;
-    long offset = localTime.tm_gmtoff;
-    char zoneId[kBufferUnits] = {0};
-    snprintf(zoneId, sizeof(zoneId), "GMT%+ld:%02ld", offset / 3600, labs((offset % 3600) / 60));
-    return i18n_ustring_from_utf8(zoneId, -1, sTimeZoneBuffer, kBufferUnits, NULL) == I18N_ERROR_NONE;
+    const long offset = localTime.tm_gmtoff;
+    const long hours = offset / 3600;
+    const long minutes = labs((offset % 3600) / 60);
+    char digits[24];
+    int count = 0;
+    for (unsigned long rest = static_cast<unsigned long>(hours < 0 ? -hours : hours); count == 0 || rest != 0;
+         rest /= 10)
+        digits[count++] = static_cast<char>('0' + rest % 10);
+    i18n_uchar* out = sTimeZoneBuffer;
+    for (char c : {'G', 'M', 'T', hours < 0 ? '-' : '+'})
+        *out++ = static_cast<i18n_uchar>(c);
+    while (count > 0)
+        *out++ = static_cast<i18n_uchar>(digits[--count]);
+    *out++ = ':';
+    *out++ = static_cast<i18n_uchar>('0' + minutes / 10);
+    *out++ = static_cast<i18n_uchar>('0' + minutes % 10);
+    *out = 0;
+    return true;
 }
 
 bool FillPatternBuffer(const char* pattern)
@@ -120,12 +138,16 @@ std::string ICUHelper::GetLocaleStr()
     const char* defaultLocale = NULL;
     if (i18n_ulocale_get_default(&defaultLocale) != I18N_ERROR_NONE || defaultLocale == NULL)
         defaultLocale = kFallbackLocale;
-    char buffer[64] = {0};
-    memcpy(buffer, defaultLocale, strnlen(defaultLocale, sizeof(buffer) - 1));
-    char* savePtr = NULL;
-    char* token = strtok_r(buffer, ".", &savePtr);
-    RETURN_IF(token == NULL, "en_US");
-    return token;
+    // The first "."-separated token of the name's first 63 bytes, as strtok
+    // gives it: leading dots skipped.
+    const size_t length = strnlen(defaultLocale, kLocaleBytes - 1);
+    size_t start = 0;
+    while (start < length && defaultLocale[start] == '.')
+        ++start;
+    RETURN_IF_MSG(start == length, "token == NULL", "en_US");
+    const void* dot = memchr(defaultLocale + start, '.', length - start);
+    const size_t end = dot ? static_cast<size_t>(static_cast<const char*>(dot) - defaultLocale) : length;
+    return std::string(defaultLocale + start, end - start);
 }
 
 std::string ICUHelper::PrepareLocale()

@@ -13,7 +13,9 @@
 namespace {
 
 // Local hour and minute as one decimal number (07:05 -> 705), -1 when the
-// time cannot be broken down.
+// time cannot be broken down: the number that "%H%M" of the broken-down time
+// reads as in base 10, taken from the fields without printing and parsing
+// the text.
 int HourMinuteOf(unsigned int seconds)
 {
     time_t t = static_cast<time_t>(seconds);
@@ -22,11 +24,7 @@ int HourMinuteOf(unsigned int seconds)
     struct tm timeInfo;
     if (localtime_r(&t, &timeInfo) == NULL)
         return -1;
-    char buffer[512] = {0};
-    if (strftime(buffer, sizeof(buffer), "%H%M", &timeInfo) == 0)
-        return -1;
-    // Base 10: a leading zero must not turn the text into octal.
-    return static_cast<int>(strtol(buffer, NULL, 10));
+    return timeInfo.tm_hour * 100 + timeInfo.tm_min;
 }
 
 } // namespace

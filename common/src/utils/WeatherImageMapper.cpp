@@ -54,12 +54,24 @@ bool WeatherImageMapper::Init()
 std::string WeatherImageMapper::GetImageName(int32_t iconNum, int32_t width, int32_t height)
 {
     int32_t number = Known(iconNum);
-    std::string name = kImages[number - 1].name;
+    const char* name = kImages[number - 1].name;
     if (width == 0 || height == 0)
         return name;
     StringHelper* strings = StringHelper::GetInstance();
-    std::string prefix = (number < 10 ? "0" : "") + strings->IntToString(number) + ".";
-    return prefix + name + "_" + strings->IntToString(width) + "x" + strings->IntToString(height) + ".png";
+    // Appended in place: one text for every piece.
+    std::string result;
+    result.reserve(64);
+    if (number < 10)
+        result += '0';
+    result += strings->IntToString(number);
+    result += '.';
+    result += name;
+    result += '_';
+    result += strings->IntToString(width);
+    result += 'x';
+    result += strings->IntToString(height);
+    result += ".png";
+    return result;
 }
 
 std::string WeatherImageMapper::GetSimpleImageName(int32_t iconNum, bool isDay)
