@@ -252,15 +252,16 @@ extern "C" int dlog_print(log_priority prio, const char* tag, const char* fmt, .
     // A message that ends its own line (the cloud failure line does) is not doubled.
     if (textLength > 0 && message[textLength - 1] == '\n')
         --textLength;
-    char pid[16];
-    const int pidLength = std::snprintf(pid, sizeof pid, "(%d): ", static_cast<int>(Pid()));
+    const std::string pid = std::to_string(Pid());
     std::string line = Timestamp();
-    line.reserve(line.size() + 4 + std::strlen(tag) + static_cast<size_t>(pidLength) + textLength);
+    line.reserve(line.size() + 8 + std::strlen(tag) + pid.size() + textLength);
     line += ' ';
     line += PriorityLetter(prio);
     line += '/';
     line += tag;
-    line.append(pid, static_cast<size_t>(pidLength));
+    line += '(';
+    line += pid;
+    line += "): ";
     line.append(message, textLength);
     line += '\n';
     const char* toStderr = g_getenv(device::kLogStderrEnv);
