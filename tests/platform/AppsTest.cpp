@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "DeviceFixture.h"
@@ -97,6 +98,13 @@ TEST_F(AppsTest, AppIdOfProcesses)
     // says about itself (here: to be the agent) counts for nothing.
     const std::string agentExe = DeviceFixture::Root() + "/agent-sleep";
     ASSERT_TRUE(test_process::CopyExecutable("/bin/sleep", agentExe));
+    // Later tests launch the agent as the device registers it: without a program.
+    const std::optional<device::AppInfo> registered = device::FindApp(kAgent);
+    ASSERT_TRUE(registered);
+    struct Reregister {
+        device::AppInfo app;
+        ~Reregister() { device::InstallApp(app); }
+    } reregister{*registered};
     ASSERT_TRUE(device::InstallApp({kAgent, "com.velurio.weather", "velurio-platform", agentExe}));
     gchar** envp = g_environ_setenv(g_get_environ(), device::kAppIdEnv, kAgent, TRUE);
     gchar* agentArgv[] = {const_cast<gchar*>(agentExe.c_str()), const_cast<gchar*>("10"), nullptr};

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <random>
 #include <thread>
@@ -93,6 +94,8 @@ TEST(WeatherctlImport, WriteLockHeldElsewhere)
 TEST(WeatherctlImport, FileSizeLimitChangesNothing)
 {
     const std::string file = CityFile(DeviceFixture::Root() + "/large.json", 40, "F");
+    // A new file, without the free pages earlier imports leave, so the 40 cities must grow it.
+    std::remove(WeatherDbPath().c_str());
     ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
     const std::string before = ReadFileText(WeatherDbPath());
     const std::string sampleExport = Export();
