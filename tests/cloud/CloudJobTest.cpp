@@ -202,7 +202,7 @@ std::vector<std::string> Reports()
             const std::string path = cloud::ReportsDir() + "/" + name;
             struct stat info = {};
             stat(path.c_str(), &info);
-            std::string text = sqlite_test::ReadFile(path);
+            std::string text = ReadText(path);
             const long long startedMs = std::stoll(JsonValue(text, "$.started_ms"));
             started.push_back({startedMs, info.st_mtim.tv_sec * 1000000000LL + info.st_mtim.tv_nsec, text});
         }

@@ -124,7 +124,7 @@ TEST(RestoreMessageParser, FuzzCorpusReplay)
     ASSERT_NE(handle, nullptr) << dir;
     size_t files = 0;
     while (const gchar* name = g_dir_read_name(handle)) {
-        Read(sqlite_test::ReadFile(dir + "/" + name)); // a NUL-terminated copy, as the fuzz target makes
+        Read(ReadText(dir + "/" + name)); // a NUL-terminated copy, as the fuzz target makes
         ++files;
     }
     g_dir_close(handle);

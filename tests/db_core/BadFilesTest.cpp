@@ -64,7 +64,7 @@ TEST(BadDatabaseFiles, ForeignContentIsLeftAloneAndReadsAsNothing)
         targets->InsertShareTarget(ShareTarget::Make("a", "b"));
 
         for (const char* name : kDataLayerFiles)
-            o["kept"] += Yes(ReadFile(dir + "/" + name) == garbage);
+            o["kept"] += Yes(ReadText(dir + "/" + name) == garbage);
         o["notADatabase"] = Yes(capture.Contains("pszErrorMsg : file is not a database"));
         o["recovered"] = Yes(capture.Contains("Recovered and initialized database"));
     });
@@ -240,5 +240,5 @@ TEST(BadDatabaseFiles, FileOperationsRefuseAFifoAtOnce)
                        Yes(files->IsUntrustedFile("/dev/null"));
     });
     EXPECT_EQ(seen, (Observations{{"read", "refused"}, {"special", "yesnonoyesyes"}}));
-    EXPECT_EQ(ReadFile(plain), "kept");
+    EXPECT_EQ(ReadText(plain), "kept");
 }

@@ -77,10 +77,10 @@ TEST(ShareTargetDBController, KeepsTheListInMemoryAndInTheFile)
         data->LoadData();
         o["reloaded"] = describe(data->GetShareTargetPtrVector());
 
-        std::string before = ReadFile(path);
+        std::string before = ReadText(path);
         data->UpgradeDB(0.0);
         data->UpgradeDB(2.0);
-        o["upgradeTouched"] = ReadFile(path) == before ? "no" : "yes";
+        o["upgradeTouched"] = ReadText(path) == before ? "no" : "yes";
     });
     const std::string updated = "[com.app.one|\xE2\x9C\x93 new][com.app.two|][com.app.one|\xE2\x9C\x93 new]";
     EXPECT_EQ(seen, (Observations{{"columns", "PK_ID INTEGER;AppID TEXT;PortID TEXT;"},

@@ -67,7 +67,7 @@ size_t Count(const std::string& text, const std::string& what)
 
 std::string Log()
 {
-    return sqlite_test::ReadFile(device::LogPath());
+    return ReadText(device::LogPath());
 }
 
 std::string BackupFile()
@@ -172,7 +172,7 @@ TEST_F(ServiceE2ETest, BackupChangeRestoreAndGetInfo)
     const std::string backedUp = Settings();
     WriteSettings(1, 12, false, true);
     auto notifies = [] {
-        return Count(sqlite_test::ReadFile(device::InboxDir() + "com.velurio.weather-agent.jsonl"),
+        return Count(ReadText(device::InboxDir() + "com.velurio.weather-agent.jsonl"),
                      "\"MESSAGE\":\"REQUEST_NOTIFY\"");
     };
     const size_t notified = notifies();

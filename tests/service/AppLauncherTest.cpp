@@ -17,7 +17,7 @@ namespace {
 
 std::string Inbox(const std::string& appId)
 {
-    return sqlite_test::ReadFile(device::InboxDir() + appId + ".jsonl");
+    return ReadText(device::InboxDir() + appId + ".jsonl");
 }
 
 size_t NotifiesSent()

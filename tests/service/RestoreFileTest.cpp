@@ -38,7 +38,7 @@ std::string RecordsFile(const std::string& path, const char* value)
     velurio_cloud_list_add(list, record);
     EXPECT_EQ(velurio_cloud_file_create_file(list, path.c_str()), VELURIO_CLOUD_ERROR_NONE);
     velurio_cloud_list_destroy(list);
-    return sqlite_test::ReadFile(path);
+    return ReadText(path);
 }
 
 } // namespace

@@ -251,23 +251,12 @@ bool CreateDatabaseFromSQL(const std::string& dbPath, const std::string& sqlPath
             *error = "no dump " + sqlPath;
         return false;
     }
-    return ExecSql(dbPath, ReadFile(sqlPath), error);
+    return ExecSql(dbPath, ReadText(sqlPath), error);
 }
 
 bool Exists(const std::string& path)
 {
     return g_file_test(path.c_str(), G_FILE_TEST_EXISTS);
-}
-
-std::string ReadFile(const std::string& path)
-{
-    gchar* contents = nullptr;
-    gsize length = 0;
-    std::string result;
-    if (g_file_get_contents(path.c_str(), &contents, &length, nullptr))
-        result.assign(contents, length);
-    g_free(contents);
-    return result;
 }
 
 } // namespace sqlite_test

@@ -82,7 +82,6 @@ std::vector<std::string> MessagesStartingWith(const LogCapture& capture, const s
 std::string FreshDbDir();
 
 bool Exists(const std::string& path);
-std::string ReadFile(const std::string& path);
 
 } // namespace sqlite_test
 

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "utils/FileHelper.h"
+#include "DeviceFixture.h"
 #include "LogLines.h"
 #include "SqliteTestUtil.h"
 
@@ -128,7 +129,7 @@ TEST_F(FileHelperTest, WriteToFileWritesZeroBytesAndTruncates)
     const std::string content("a\0b\0\0c", 6);
     Files()->WriteToFile(std::string(100, 'x'), path);
     Files()->WriteToFile(content, path);
-    EXPECT_EQ(sqlite_test::ReadFile(path), content);
+    EXPECT_EQ(ReadText(path), content);
 
     LogCapture log;
     Files()->RemoveFile(path);
@@ -167,14 +168,14 @@ TEST_F(FileHelperTest, CopyFileCopiesBytesAndLogsWhatCannotBeOpened)
     const std::string content("x\0y", 3);
     Files()->WriteToFile(content, mDir + "/from");
     Files()->CopyFile(mDir + "/from", mDir + "/to");
-    EXPECT_EQ(sqlite_test::ReadFile(mDir + "/to"), content);
+    EXPECT_EQ(ReadText(mDir + "/to"), content);
 
     LogCapture log;
     Files()->CopyFile(mDir + "/missing", mDir + "/to2");
     EXPECT_TRUE(HasGuard(log, kFile, "CopyFile", "!inStream.is_open()"));
     Files()->CopyFile(mDir + "/from", mDir + "/no/dir/to");
     EXPECT_TRUE(HasGuard(log, kFile, "CopyFile", "!outStream.is_open()"));
-    EXPECT_EQ(sqlite_test::ReadFile(mDir + "/to"), content);
+    EXPECT_EQ(ReadText(mDir + "/to"), content);
 }
 
 TEST_F(FileHelperTest, ReadLockWaitsForWriterAndGivesUpWhenInterrupted)

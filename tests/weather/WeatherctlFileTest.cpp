@@ -71,7 +71,7 @@ TEST(WeatherctlFile, StandardInputAndTheReadmeExample)
     preference_remove(kIconConvertedKey);
     DeviceFixture::Reset();
 
-    const std::string readme = ReadFileText(std::string(WEATHER_SOURCE_DIR) + "/tools/weatherctl/README.md");
+    const std::string readme = ReadText(std::string(WEATHER_SOURCE_DIR) + "/tools/weatherctl/README.md");
     const size_t begin = readme.find("```json\n");
     ASSERT_NE(begin, std::string::npos);
     const size_t end = readme.find("```", begin + 8);
@@ -146,9 +146,9 @@ TEST(WeatherctlFile, AFileOfMoreThanAThousandCitiesIsRefused)
 TEST(WeatherctlFile, RefusedFileNamesThePlaceAndChangesNothing)
 {
     ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
-    const std::string before = ReadFileText(WeatherDbPath());
+    const std::string before = ReadText(WeatherDbPath());
     ASSERT_FALSE(before.empty());
-    const std::string sample = ReadFileText(SampleCitiesPath());
+    const std::string sample = ReadText(SampleCitiesPath());
     const std::string root = DeviceFixture::Root();
 
     // Each case replaces the first occurrence of `from` in the sample (or,
@@ -218,7 +218,7 @@ TEST(WeatherctlFile, RefusedFileNamesThePlaceAndChangesNothing)
         const test_process::ToolRun run = Weatherctl({"import", bad});
         EXPECT_EQ(run.exit, 1) << message << "\n" << run.err;
         EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
-        EXPECT_TRUE(ReadFileText(WeatherDbPath()) == before) << message;
+        EXPECT_TRUE(ReadText(WeatherDbPath()) == before) << message;
     }
 
     // Files that are not regular files are refused at once, without a read.
@@ -241,7 +241,7 @@ TEST(WeatherctlFile, RefusedFileNamesThePlaceAndChangesNothing)
         EXPECT_EQ(run.exit, 2) << f.path;
         EXPECT_NE(run.err.find("cannot read " + f.path), std::string::npos) << run.err;
         EXPECT_NE(run.err.find(f.message), std::string::npos) << run.err;
-        EXPECT_TRUE(ReadFileText(WeatherDbPath()) == before) << f.path;
+        EXPECT_TRUE(ReadText(WeatherDbPath()) == before) << f.path;
     }
 }
 

@@ -78,7 +78,7 @@ TEST(WeatherctlImport, WriteLockHeldElsewhere)
 
     // Held past them: nothing changes and the tool says why.
     ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
-    const std::string before = ReadFileText(WeatherDbPath());
+    const std::string before = ReadText(WeatherDbPath());
     sqlite_test::WriteLockHolder held;
     ASSERT_TRUE(held.Start(WeatherDbPath(), -1));
     run = Weatherctl({"import", file});
@@ -87,7 +87,7 @@ TEST(WeatherctlImport, WriteLockHeldElsewhere)
     EXPECT_EQ(run.exit, 4);
     EXPECT_NE(run.err.find("database is locked"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("nothing was changed"), std::string::npos) << run.err;
-    EXPECT_TRUE(ReadFileText(WeatherDbPath()) == before);
+    EXPECT_TRUE(ReadText(WeatherDbPath()) == before);
     EXPECT_TRUE(Export() == sampleExport);
 }
 
@@ -97,7 +97,7 @@ TEST(WeatherctlImport, FileSizeLimitChangesNothing)
     // A new file, without the free pages earlier imports leave, so the 40 cities must grow it.
     std::remove(WeatherDbPath().c_str());
     ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
-    const std::string before = ReadFileText(WeatherDbPath());
+    const std::string before = ReadText(WeatherDbPath());
     const std::string sampleExport = Export();
 
     // The tool itself ignores SIGXFSZ, so the write fails with EFBIG.
@@ -108,7 +108,7 @@ TEST(WeatherctlImport, FileSizeLimitChangesNothing)
     });
     EXPECT_EQ(run.exit, 4) << run.err;
     EXPECT_NE(run.err.find("refused"), std::string::npos) << run.err;
-    EXPECT_TRUE(ReadFileText(WeatherDbPath()) == before);
+    EXPECT_TRUE(ReadText(WeatherDbPath()) == before);
     EXPECT_TRUE(Export() == sampleExport);
 }
 
@@ -151,7 +151,7 @@ TEST(WeatherctlImport, ABackupDuringAnImportSucceeds)
     ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
     ASSERT_EQ(test_process::RunTool({backupctl, "set", "tempUnit", "0"}).exit, 0);
     const std::string log = DeviceFixture::Root() + "/log/device.log";
-    const size_t logBefore = ReadFileText(log).size();
+    const size_t logBefore = ReadText(log).size();
 
     sqlite_test::WriteLockHolder import;
     ASSERT_TRUE(import.Start(WeatherDbPath(), 1500, "DELETE FROM HOURLY_WEATHER_TABLE;"));
@@ -159,7 +159,7 @@ TEST(WeatherctlImport, ABackupDuringAnImportSucceeds)
     EXPECT_EQ(import.Wait(), 0);
     EXPECT_EQ(backup.exit, 0) << backup.out << backup.err;
     EXPECT_NE(backup.out.find("\\\"tempUnit\\\":0"), std::string::npos) << backup.out;
-    const std::string logged = ReadFileText(log).substr(logBefore);
+    const std::string logged = ReadText(log).substr(logBefore);
     EXPECT_NE(logged.find("Busy Handler Called! : CNT(1)"), std::string::npos) << "the backup never met the lock:\n"
                                                                                << logged.substr(0, 2000);
 }
@@ -170,7 +170,7 @@ TEST(WeatherctlImport, ABackupDuringAnImportSucceeds)
 TEST(WeatherctlImport, ReadOnlyDatabaseChangesNothing)
 {
     ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
-    const std::string before = ReadFileText(WeatherDbPath());
+    const std::string before = ReadText(WeatherDbPath());
     const std::string directory = WeatherDbPath().substr(0, WeatherDbPath().rfind('/'));
     constexpr int kNoNamespace = 77;
     const bool root = geteuid() == 0;
@@ -189,7 +189,7 @@ TEST(WeatherctlImport, ReadOnlyDatabaseChangesNothing)
         GTEST_SKIP() << "root needs a mount namespace for a read-only database, and unshare or mount was refused";
     EXPECT_EQ(run.exit, 4) << run.err;
     EXPECT_NE(run.err.find("readonly"), std::string::npos) << run.err;
-    EXPECT_TRUE(ReadFileText(WeatherDbPath()) == before);
+    EXPECT_TRUE(ReadText(WeatherDbPath()) == before);
 }
 
 // SIGKILL at random moments of an import that takes about a second: every
@@ -317,12 +317,12 @@ TEST(WeatherctlImport, FirstReadCreatesTheDatabasesLaterReadsChangeNothing)
         read();
         std::vector<std::string> first;
         for (const char* file : files) {
-            first.push_back(ReadFileText(db + file));
+            first.push_back(ReadText(db + file));
             EXPECT_FALSE(first.back().empty()) << command << " did not create " << file;
         }
         read();
         for (size_t i = 0; i < first.size(); ++i)
-            EXPECT_EQ(ReadFileText(db + files[i]), first[i]) << command << " changed " << files[i];
+            EXPECT_EQ(ReadText(db + files[i]), first[i]) << command << " changed " << files[i];
     }
 }
 
@@ -334,7 +334,7 @@ TEST(WeatherctlImport, FirstReadCreatesTheDatabasesLaterReadsChangeNothing)
 TEST(WeatherctlImport, PlantedJournalIsRefusedNotWaitedOn)
 {
     ASSERT_EQ(Weatherctl({"import", SampleCitiesPath()}).exit, 0);
-    const std::string before = ReadFileText(WeatherDbPath());
+    const std::string before = ReadText(WeatherDbPath());
     const std::string journal = WeatherDbPath() + "-journal";
     ASSERT_EQ(mkfifo(journal.c_str(), 0600), 0);
     const test_process::ToolRun run =
@@ -343,5 +343,5 @@ TEST(WeatherctlImport, PlantedJournalIsRefusedNotWaitedOn)
     EXPECT_NE(run.exit, -1) << "hung and was killed";
     EXPECT_NE(run.exit, 0);
     EXPECT_NE(run.err.find(journal), std::string::npos) << run.err;
-    EXPECT_TRUE(ReadFileText(WeatherDbPath()) == before);
+    EXPECT_TRUE(ReadText(WeatherDbPath()) == before);
 }

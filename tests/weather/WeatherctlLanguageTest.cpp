@@ -100,7 +100,7 @@ std::string WithoutImageNames(const std::string& text)
 // they are, in whatever language the provider wrote them.
 std::vector<std::string> StoredTexts()
 {
-    const std::string sample = ReadFileText(SampleCitiesPath());
+    const std::string sample = ReadText(SampleCitiesPath());
     const std::string member = "\"weatherStatus\": \"";
     std::vector<std::string> texts;
     for (size_t at = sample.find(member); at != std::string::npos; at = sample.find(member, at + 1)) {

@@ -50,7 +50,7 @@ TEST(WeatherctlRender, EachLanguageShowsWhatShowPrintsInIt)
         test_process::ToolRun render = Weatherctl({"render", "--lang", language, "-o", page, "KRNH003"}, kNoon);
         ASSERT_EQ(render.exit, 0) << render.err;
         EXPECT_EQ(Language(), "en_US.UTF-8") << "render changed the device's language";
-        const std::string html = ReadFileText(page);
+        const std::string html = ReadText(page);
         for (const char* member : {"name", "localTimeLong", "condition"}) {
             const std::string text = FirstCity(show.out, member);
             EXPECT_NE(html.find(">" + text + "<"), std::string::npos) << language << " " << member << ": " << text;
@@ -66,7 +66,7 @@ TEST(WeatherctlRender, LanguageNamesAreTakenAsTheDeviceKeyTakesThem)
     ASSERT_EQ(vconf_set_str(SYSKEY_LANGUAGE, "en_US.UTF-8"), VCONF_OK);
     const std::string reference = PagePath("reference.html");
     ASSERT_EQ(Weatherctl({"render", "--lang", "ar_AE.UTF-8", "-o", reference}, kNoon).exit, 0);
-    const std::string expected = ReadFileText(reference);
+    const std::string expected = ReadText(reference);
     ASSERT_NE(expected.find(R"(data-language="ar_AE.UTF-8")"), std::string::npos);
     struct Case {
         std::vector<std::string> args;
@@ -97,7 +97,7 @@ TEST(WeatherctlRender, LanguageNamesAreTakenAsTheDeviceKeyTakesThem)
         if (c.exit != 0)
             EXPECT_NE(access(page.c_str(), F_OK), 0) << what << ": a refused render wrote a page";
         else
-            EXPECT_EQ(ReadFileText(page) == expected, c.sameAsReference) << what;
+            EXPECT_EQ(ReadText(page) == expected, c.sameAsReference) << what;
     }
     // The other commands take none of render's options.
     EXPECT_EQ(Weatherctl({"show", "-o", PagePath("x.html")}).exit, 2);
@@ -118,7 +118,7 @@ TEST(WeatherctlRender, StoredTextsAreEscaped)
     const std::string page = PagePath("markup.html");
     test_process::ToolRun run = Weatherctl({"render", "-o", page}, kNoon);
     ASSERT_EQ(run.exit, 0) << run.err;
-    const std::string html = ReadFileText(page);
+    const std::string html = ReadText(page);
     for (const char* raw : {"<script>alert", "<i>", "\a"})
         EXPECT_EQ(html.find(raw), std::string::npos) << raw;
     for (const char* escaped :

@@ -1,8 +1,5 @@
 #include "WeatherctlRun.h"
 
-#include <fstream>
-#include <sstream>
-
 #include "DeviceFixture.h"
 
 test_process::ToolRun Weatherctl(const std::vector<std::string>& args, const std::string& faketimeAt)
@@ -27,12 +24,4 @@ std::string SampleCitiesPath()
 std::string WeatherDbPath()
 {
     return DeviceFixture::Root() + "/apps/com.velurio.weather/shared/data/db/.weather.db";
-}
-
-std::string ReadFileText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }

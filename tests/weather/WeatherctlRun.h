@@ -14,6 +14,5 @@ test_process::ToolRun Weatherctl(const std::vector<std::string>& args, const std
 
 std::string SampleCitiesPath();
 std::string WeatherDbPath();
-std::string ReadFileText(const std::string& path);
 
 #endif

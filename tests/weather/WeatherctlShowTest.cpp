@@ -184,7 +184,7 @@ TEST(WeatherctlShow, EveryLanguageReadsWords)
     std::set<std::string> keys;
     for (const auto& list : {WeatherStatus::GetMessageKeys(), LifeIndexData::GetCatalogueKeys()})
         keys.insert(list.begin(), list.end());
-    const std::string sample = ReadFileText(SampleCitiesPath());
+    const std::string sample = ReadText(SampleCitiesPath());
     const std::string member = "\"weatherStatus\": \"";
     for (size_t at = sample.find(member); at != std::string::npos; at = sample.find(member, at + 1)) {
         const size_t from = at + member.size();
