@@ -34,12 +34,8 @@ constexpr int kMaxDepth = 16;
 // One member of a record: a field the weather database keeps, as its table
 // describes it, and whether the file must give it. Only stored fields are
 // members, so an export always reads back the same.
-template <class R> struct Field {
-    const char* name;
-    ColumnKind kind;
+template <class R> struct Field : Column<R> {
     bool required;
-    void (*get)(const R&, ColumnValue&);
-    void (*set)(R&, const ColumnValue&);
 };
 
 // A table's stored fields in its order; `required` names the one that places
@@ -49,7 +45,7 @@ template <class R> std::vector<Field<R>> FieldsOf(ColumnSpan<R> columns, const c
     std::vector<Field<R>> fields;
     for (const Column<R>& c : columns) {
         if (c.get)
-            fields.push_back({c.name, c.kind, required && std::strcmp(c.name, required) == 0, c.get, c.set});
+            fields.push_back({c, required && std::strcmp(c.name, required) == 0});
     }
     return fields;
 }
