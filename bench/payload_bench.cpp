@@ -224,6 +224,7 @@ int main(int argc, char** argv)
     if (!device.Ready())
         return 1;
     PrepareDevice();
+    bench::LetStoresSettle();
     bench::RatioReporter reporter("payload_bench", "bare JSON-GLib and raw SQLite");
     bench::Run(&argc, argv, reporter);
     reporter.PrintTable();

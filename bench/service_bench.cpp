@@ -8,8 +8,8 @@
 //
 // A job's time runs from the launch request to its job report appearing in
 // the cloud library's reports folder (seen through inotify), in microseconds.
-// The service's peak resident size comes from wait4 (this process is a child
-// subreaper, so the detached service becomes its child).
+// The service's peak resident size and page faults come from wait4 (this
+// process is a child subreaper, so the detached service becomes its child).
 
 #include <benchmark/benchmark.h>
 
@@ -44,6 +44,9 @@ constexpr const char* kOpBase = "http://velurio.com/appcontrol/operation/velurio
 std::string gRoot;
 int gReports = -1;                    // inotify on the reports folder
 std::map<std::string, long> gPeakKiB; // benchmark -> highest peak RSS of the service or the floor
+// benchmark -> fewest and most page faults of one run, minor and major (a
+// major one waited for the disk: a page of a program or library not cached)
+std::map<std::string, std::pair<long, long>> gFaults, gMajorFaults;
 
 // Waits for the next finished job report (written under a temporary name,
 // then renamed to <id>.json); its monotonic time in microseconds, -1 after 10 s.
@@ -78,18 +81,37 @@ bool Send(const char* job)
     return ret == APP_CONTROL_ERROR_NONE;
 }
 
-// Reaps a child (the service by default); its peak RSS in KiB, -1 when none.
-long Reap(pid_t pid = -1)
+struct Usage {
+    long peakKiB = -1;
+    long faults = 0;      // minor and major: each is a page the process touched first
+    long majorFaults = 0; // of those, the ones read from the disk
+};
+
+// Reaps a child (the service by default); its peak RSS is -1 when there is none.
+Usage Reap(pid_t pid = -1)
 {
     struct rusage usage = {};
     int status = 0;
-    return wait4(pid, &status, 0, &usage) > 0 ? usage.ru_maxrss : -1;
+    if (wait4(pid, &status, 0, &usage) <= 0)
+        return {};
+    return {usage.ru_maxrss, usage.ru_minflt + usage.ru_majflt, usage.ru_majflt};
 }
 
-void NotePeak(const std::string& name, long kib)
+void NoteRange(std::map<std::string, std::pair<long, long>>* ranges, const std::string& name, long value)
+{
+    auto [known, inserted] = ranges->emplace(name, std::make_pair(value, value));
+    if (!inserted) {
+        known->second.first = std::min(known->second.first, value);
+        known->second.second = std::max(known->second.second, value);
+    }
+}
+
+void NotePeak(const std::string& name, const Usage& usage)
 {
     long& peak = gPeakKiB[name];
-    peak = std::max(peak, kib);
+    peak = std::max(peak, usage.peakKiB);
+    NoteRange(&gFaults, name, usage.faults);
+    NoteRange(&gMajorFaults, name, usage.majorFaults);
 }
 
 // One job per repetition; warm: a get-info first, so the service is up and has served once.
@@ -106,14 +128,14 @@ void Job(benchmark::State& state, const char* job, bool warm)
             break;
         }
         const int64_t done = WaitReport();
-        const long rss = Reap();
-        if (done < 0 || rss < 0) {
+        const Usage usage = Reap();
+        if (done < 0 || usage.peakKiB < 0) {
             state.SkipWithError("no report or no service to reap");
             break;
         }
         state.SetIterationTime((done - sent) / 1e6);
-        state.counters["peak_rss_KiB"] = static_cast<double>(rss);
-        NotePeak(std::string(job) + (warm ? " warm" : " cold"), rss);
+        state.counters["peak_rss_KiB"] = static_cast<double>(usage.peakKiB);
+        NotePeak(std::string(job) + (warm ? " warm" : " cold"), usage);
     }
 }
 
@@ -195,9 +217,9 @@ void Job_Baseline(benchmark::State& state, const char* job, bool warm)
             close(pair[1]);
             ok = pid > 0 && AskFloor(pair[0]);
             close(pair[0]);
-            const long rss = pid > 0 ? Reap(pid) : -1;
-            if (rss > 0)
-                NotePeak(std::string("floor ") + job + " cold", rss);
+            const Usage usage = pid > 0 ? Reap(pid) : Usage{};
+            if (usage.peakKiB > 0)
+                NotePeak(std::string("floor ") + job + " cold", usage);
         }
         const int64_t done = g_get_monotonic_time();
         if (!ok) {
@@ -214,9 +236,9 @@ void Job_Baseline(benchmark::State& state, const char* job, bool warm)
         } else {
             kill(server, SIGKILL);
         }
-        const long rss = Reap(server);
-        if (rss > 0)
-            NotePeak(std::string("floor ") + job + " warm", rss);
+        const Usage usage = Reap(server);
+        if (usage.peakKiB > 0)
+            NotePeak(std::string("floor ") + job + " warm", usage);
     }
 }
 
@@ -259,7 +281,7 @@ int main(int argc, char** argv)
         return 1;
     }
     // The first start creates the databases; it is not measured.
-    if (!Send("backup") || WaitReport() < 0 || Reap() < 0) {
+    if (!Send("backup") || WaitReport() < 0 || Reap().peakKiB < 0) {
         std::fprintf(stderr, "the service does not run under %s\n", gRoot.c_str());
         return 1;
     }
@@ -270,6 +292,13 @@ int main(int argc, char** argv)
     for (const auto& [name, kib] : gPeakKiB)
         peaks += " " + name + " " + std::to_string(kib) + ";";
     reporter.Note(peaks);
+    for (const auto& [title, ranges] : {std::make_pair("page faults of one run, fewest to most:", &gFaults),
+                                        std::make_pair("of them read from the disk:", &gMajorFaults)}) {
+        std::string line = title;
+        for (const auto& [name, range] : *ranges)
+            line += " " + name + " " + std::to_string(range.first) + "-" + std::to_string(range.second) + ";";
+        reporter.Note(line);
+    }
     reporter.PrintTable();
     return 0;
 }

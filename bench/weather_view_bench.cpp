@@ -295,6 +295,7 @@ int main(int argc, char** argv)
     preference_set_boolean("file/private/com.velurio.weather/is_weather_icon_converted_to_common_resource", true);
     DataManager::GetInstance()->InitializeDB();
     weatherctl::PrepareLocale();
+    bench::LetStoresSettle();
 
     bench::RatioReporter reporter("weather_view_bench", "raw SQLite reads and bare ICU formatters made once per run");
     bench::Run(&argc, argv, reporter);
