@@ -31,6 +31,7 @@
 #include "BenchSupport.h"
 #include "CityView.h"
 #include "WatchView.h"
+#include "db/SqliteProcess.h"
 #include "typedef/DataManager.h"
 #include "utils/FileHelper.h"
 #include "utils/TimeHelper.h"
@@ -283,6 +284,8 @@ BENCHMARK(BM_FloorWithIcuPerCall)->Arg(1)->Arg(10)->Arg(50)->Apply(bench::Truste
 
 int main(int argc, char** argv)
 {
+    // SQLite as weatherctl sets it up; the floor's raw calls run under it too.
+    ConfigureSqliteForOneThreadPerConnection();
     bench::TempDevice device("weather-view-bench-XXXXXX", "com.velurio.weather");
     if (!device.Ready())
         return 1;

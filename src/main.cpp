@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include "db/SqliteProcess.h"
+
 int main(int argc, char* argv[])
 {
     // No page-cache memory set aside in advance for each connection: the
@@ -12,10 +14,6 @@ int main(int argc, char* argv[])
     // touch about 120 KiB for a few statements, a fiftieth of the service's
     // resident size, and its own allocations cost no more than the pool's set-up.
     sqlite3_config(SQLITE_CONFIG_LOOKASIDE, 0, 0);
-    // One thread uses the one connection, so SQLite needs no lock of its own
-    // per call, and nobody reads its memory statistics: together a tenth of
-    // a cold backup's instructions (nine openings, each parsing a schema).
-    sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
-    sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    ConfigureSqliteForOneThreadPerConnection();
     return NSWeatherService::BackupRestoreMain::Main(argc, argv);
 }

@@ -24,6 +24,7 @@
 #include "ToolText.h"
 #include "WatchView.h"
 #include "db/DBConnector.h"
+#include "db/SqliteProcess.h"
 #include "db/WeatherDBController.h"
 #include "typedef/DataManager.h"
 #include "utils/PreferenceHelper.h"
@@ -225,6 +226,7 @@ int main(int argc, char** argv)
     // A write past a file size limit fails with EFBIG, which an import rolls
     // back, rather than killing the tool in the middle.
     std::signal(SIGXFSZ, SIG_IGN);
+    ConfigureSqliteForOneThreadPerConnection();
     g_setenv(device::kAppIdEnv, kWeatherAppId, TRUE);
     // Every word in the device's language, once there is a device: --help
     // and a refused command line never create one.
