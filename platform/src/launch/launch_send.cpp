@@ -155,6 +155,40 @@ bool IsSocket(const std::string& path)
     return lstat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
 }
 
+void DrainEvents(int fd)
+{
+    alignas(inotify_event) char events[4096];
+    while (read(fd, events, sizeof events) > 0) {
+    }
+}
+
+// The sender's watch on the folder where a started application's socket
+// appears, -1 when there is none. One inotify instance per thread, kept for
+// the thread's life: closing an instance waits for the kernel to retire its
+// watch, 4 to 16 ms here, and every cold start paid that between its
+// socket's arrival and the delivery of its request.
+int ArrivalsWatch(const std::string& dir)
+{
+    struct Watch {
+        UniqueFd fd{inotify_init1(IN_NONBLOCK | IN_CLOEXEC)};
+        int wd = -1;
+    };
+    thread_local Watch watch;
+    if (!watch.fd.Valid())
+        return -1;
+    // The folder it watches already gives the same watch back; another one
+    // (another root, or the folder made again) replaces it.
+    const int wd = inotify_add_watch(watch.fd.Get(), dir.c_str(), IN_MOVED_TO | IN_CREATE);
+    if (wd < 0)
+        return -1;
+    if (watch.wd >= 0 && watch.wd != wd)
+        inotify_rm_watch(watch.fd.Get(), watch.wd);
+    watch.wd = wd;
+    // What arrived before this start says nothing about it.
+    DrainEvents(watch.fd.Get());
+    return watch.fd.Get();
+}
+
 // Starts the application detached and waits, bounded, until it listens; the
 // caller then delivers the request over the socket like any other, so the new
 // process learns who sent it the same way. Called with the application's lock held.
@@ -162,9 +196,7 @@ bool Start(const AppInfo& app)
 {
     // Watched before the spawn, so that the socket's arrival (bound under a
     // temporary name, then renamed) wakes us at once instead of at the next poll.
-    UniqueFd arrivals(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
-    if (arrivals.Valid() && inotify_add_watch(arrivals.Get(), RunDir().c_str(), IN_MOVED_TO | IN_CREATE) < 0)
-        arrivals.Reset();
+    const int arrivals = ArrivalsWatch(RunDir());
     // Nothing another user could have written is run: the program and every
     // directory above it pass the seam's rules (links resolved one at a time).
     std::string program, refusal;
@@ -195,17 +227,14 @@ bool Start(const AppInfo& app)
     const gint64 deadline = g_get_monotonic_time() + kStartTimeoutMs * G_GINT64_CONSTANT(1000);
     bool listening;
     while (!(listening = IsSocket(socketPath)) && g_get_monotonic_time() <= deadline) {
-        if (!arrivals.Valid()) {
+        if (arrivals < 0) {
             g_usleep(2000);
             continue;
         }
         // Any arrival in the folder means a look; the bound keeps a lost event harmless.
-        pollfd ready = {arrivals.Get(), POLLIN, 0};
-        if (poll(&ready, 1, 20) > 0) {
-            alignas(inotify_event) char events[4096];
-            while (read(arrivals.Get(), events, sizeof events) > 0) {
-            }
-        }
+        pollfd ready = {arrivals, POLLIN, 0};
+        if (poll(&ready, 1, 20) > 0)
+            DrainEvents(arrivals);
     }
     if (!listening)
         LAUNCH_LOG("[%s] started but does not listen after %d ms", app.appId.c_str(), kStartTimeoutMs);
