@@ -166,14 +166,22 @@ void DrainEvents(int fd)
 // appears, -1 when there is none. One inotify instance per thread, kept for
 // the thread's life: closing an instance waits for the kernel to retire its
 // watch, 4 to 16 ms here, and every cold start paid that between its
-// socket's arrival and the delivery of its request.
+// socket's arrival and the delivery of its request. A forked child makes its
+// own: the inherited one is shared with the parent, which would take its events.
 int ArrivalsWatch(const std::string& dir)
 {
     struct Watch {
-        UniqueFd fd{inotify_init1(IN_NONBLOCK | IN_CLOEXEC)};
+        UniqueFd fd;
         int wd = -1;
+        pid_t owner = 0;
     };
     thread_local Watch watch;
+    const pid_t self = getpid();
+    if (watch.owner != self) {
+        watch.fd.Reset(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+        watch.wd = -1;
+        watch.owner = self;
+    }
     if (!watch.fd.Valid())
         return -1;
     // The folder it watches already gives the same watch back; another one
