@@ -202,9 +202,6 @@ int ArrivalsWatch(const std::string& dir)
 // process learns who sent it the same way. Called with the application's lock held.
 bool Start(const AppInfo& app)
 {
-    // Watched before the spawn, so that the socket's arrival (bound under a
-    // temporary name, then renamed) wakes us at once instead of at the next poll.
-    const int arrivals = ArrivalsWatch(RunDir());
     // Nothing another user could have written is run: the program and every
     // directory above it pass the seam's rules (links resolved one at a time).
     std::string program, refusal;
@@ -218,6 +215,9 @@ bool Start(const AppInfo& app)
                    program == app.executable ? "" : (" (it leads to [" + program + "])").c_str());
         return false;
     }
+    // Watched before the spawn, so that the socket's arrival (bound under a
+    // temporary name, then renamed) wakes us at once instead of at the next poll.
+    const int arrivals = ArrivalsWatch(RunDir());
     gchar* argv[] = {const_cast<gchar*>(program.c_str()), const_cast<gchar*>(kStartArg), nullptr};
     g_auto(GStrv) envp = g_get_environ();
     envp = g_environ_setenv(envp, kRootEnv, Root().c_str(), TRUE);
